@@ -1,0 +1,89 @@
+// Per-frame cost of the ray-cast grid boxes, the particles box and the voxel tunnel
+// on a 512x256 frame.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "boxes/CRandom.h"
+#include "boxes/Particules.h"
+#include "boxes/RayCastGrid.h"
+#include "boxes/VoxelTunnel.h"
+
+namespace velmora {
+namespace {
+
+struct SettableFunction : Function {
+    explicit SettableFunction(float v) : v(v) {}
+    float value() const override { return v; }
+    float v;
+};
+
+void fillPattern(Surface& s, int32_t w, int32_t h) {
+    s.allocate(w, h);
+    for (size_t i = 0; i < s.pixelCount(); ++i)
+        s.pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFFu;
+}
+
+// Renders one frame per iteration, moving the time function by a frame step.
+void runBox(benchmark::State& state, FxBox& box, Surface& input, int functionCount, float timeStep) {
+    Surface out;
+    fillPattern(out, 512, 256);
+    SettableFunction time(0.0f);
+    SettableFunction on(1.0f);
+    std::vector<Function*> functions{&time};
+    for (int k = 1; k < functionCount; ++k) functions.push_back(&on);
+    std::vector<Surface*> inputs{&input};
+    for (auto _ : state) {
+        time.v += timeStep;
+        box.render(out, functions, inputs);
+        benchmark::DoNotOptimize(out.pixels);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * 512 * 256);
+}
+
+void BM_FDBoule(benchmark::State& state) {
+    resetCameraRecords();
+    Surface texture;
+    fillPattern(texture, 256, 256);
+    BoxFDBoule box;
+    runBox(state, box, texture, 3, 0.02f);
+}
+BENCHMARK(BM_FDBoule);
+
+void BM_FDVoxel(benchmark::State& state) {
+    resetCameraRecords();
+    Surface texture;
+    fillPattern(texture, 256, 256);
+    BoxFDVoxel box;
+    runBox(state, box, texture, 3, 0.02f);
+}
+BENCHMARK(BM_FDVoxel);
+
+// Argument: particle count; the sprite is 32 by 32. Function 0 is the phase,
+// function 1 the size factor (held at 1).
+void BM_Particules(benchmark::State& state) {
+    resetCRandom();
+    Surface sprite;
+    fillPattern(sprite, 32, 32);
+    BoxParticules box;
+    box.configure(std::to_string(state.range(0)).c_str());
+    runBox(state, box, sprite, 4, 0.05f);
+}
+BENCHMARK(BM_Particules)->Arg(50)->Arg(200);
+
+void BM_VoxelTunnel(benchmark::State& state) {
+    Surface colour;
+    fillPattern(colour, 512, 512);
+    BoxVoxelTunnel box;
+    box.heightMap.resize(BoxVoxelTunnel::kMapPixels);
+    for (int i = 0; i < BoxVoxelTunnel::kMapPixels; ++i)
+        box.heightMap[i] = static_cast<uint8_t>((i * 7) ^ (i >> 9));
+    box.buildTables();
+    runBox(state, box, colour, 3, 0.02f);
+}
+BENCHMARK(BM_VoxelTunnel);
+
+}  // namespace
+}  // namespace velmora

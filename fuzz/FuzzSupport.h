@@ -1,0 +1,70 @@
+// Shared set-up of the fuzz targets: a scratch directory holding a few small
+// data files, and error handlers that throw instead of ending the process.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "JpegWriter.h"
+#include "Lwo2Writer.h"
+#include "script/Errors.h"
+
+namespace velmora::fuzz {
+
+struct Raised {
+    std::string message;
+};
+
+inline void throwFatal(const char* message) { throw Raised{message}; }
+inline void ignoreReport(const char*) {}
+
+// A tetrahedron, enough for the object box to draw in every mode.
+inline std::vector<uint8_t> smallMesh() {
+    const Float3 points[] = {{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {0, 0, 100}};
+    const MeshTriangle triangles[] = {{{0, 2, 1}}, {{0, 1, 3}}, {{0, 3, 2}}, {{1, 2, 3}}};
+    return Lwo2Writer::meshFile(points, triangles);
+}
+
+inline std::vector<uint8_t> gradient(int width, int height, int components) {
+    std::vector<uint8_t> samples(static_cast<size_t>(width) * height * components);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>((i * 7) ^ (i >> 9));
+    return samples;
+}
+
+// Moves into a fresh scratch directory with data/pic.jpg (512x256), data/tex.jpg
+// (256x256), data/map.jpg (512x512 grey), data/col.jpg (512x512) and
+// data/mesh.lwo, and makes every failure a thrown Raised.
+inline void prepareScratch() {
+    char pattern[] = "/tmp/velmora-fuzz-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    if (!dir || chdir(dir) != 0 || system("mkdir -p data") != 0) std::abort();
+    auto jpeg = [](const char* path, int w, int h, int c) {
+        std::vector<uint8_t> s = gradient(w, h, c);
+        if (!writeJpeg(path, w, h, c, s.data(), 80)) std::abort();
+    };
+    jpeg("data/pic.jpg", 512, 256, 3);
+    jpeg("data/tex.jpg", 256, 256, 3);
+    jpeg("data/map.jpg", 512, 512, 1);
+    jpeg("data/col.jpg", 512, 512, 3);
+    if (!Lwo2Writer::save("data/mesh.lwo", smallMesh())) std::abort();
+    setFatalErrorHandler(throwFatal);
+    setErrorReportHandler(ignoreReport);
+    setLoadFailuresRecoverable(true);
+}
+
+// Writes the input to a file the loaders can open.
+inline const char* inputFile(const uint8_t* data, size_t size) {
+    static const char* path = "input.bin";
+    std::FILE* file = std::fopen(path, "wb");
+    if (!file) std::abort();
+    if (size && std::fwrite(data, 1, size, file) != size) std::abort();
+    std::fclose(file);
+    return path;
+}
+
+}  // namespace velmora::fuzz

@@ -1,0 +1,31 @@
+// Fuzz target: a script loaded and two frames of its wiring evaluated.
+#include <cstdint>
+#include <string_view>
+
+#include "FuzzSupport.h"
+#include "script/DemoGraph.h"
+
+using namespace velmora;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::prepareScratch();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    try {
+        DemoGraph graph;
+        if (graph.loadText(text) != kLoaded) return 0;
+        Surface frame;
+        frame.allocate(512, 256);
+        frame.clear();
+        graph.setMusic(std::make_unique<FixedMusicPosition>(makeChannelPosition(1, 5, 128)));
+        graph.readTrackerPosition();
+        graph.evaluateFrame(frame, 0.0f);
+        graph.evaluateFrame(frame, 1.5f);
+    } catch (const fuzz::Raised&) {
+        // A fatal error: the show would have stopped with its message.
+    }
+    return 0;
+}

@@ -1,0 +1,64 @@
+// The deformation grid: per node a radial ripple of the source position and a
+// light band, all in double except the values kept as floats.
+#include "boxes/Deformation.h"
+
+#include <cmath>
+
+#include "surface/PixelMath.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr int kWidth = 512;
+constexpr int kHeight = 256;
+constexpr double kNodeStep = 0.038461538461538464;  // 1/26
+
+}  // namespace
+
+void computeDeformationGrid(NodeGrid& grid, double a, float b, float c) {
+    const double strength = b, scale = c;
+    const double g = truncToInt(strength * 25.0);  // whole-number wave amplitude
+    const double k = static_cast<float>(1.0 - strength);
+    for (int i = 0; i < NodeGrid::kRows; ++i) {
+        const double Y = (i - 16.5) * kNodeStep;
+        for (int j = 0; j < NodeGrid::kColumns; ++j) {
+            const double X = (j - 32.5) * kNodeStep;
+            const double Xf = static_cast<float>(X);
+            // The half-node offsets keep t above 0 at every node.
+            const double t = std::sqrt(X * Xf + Y * Y);
+            double ux = 0.0, uy = 0.0;
+            if (t > 0.0) {
+                ux = static_cast<float>(Xf / t);
+                uy = static_cast<float>(Y / t);
+            }
+            const double theta = 7.0 * t + a;
+            const double wave = std::cos(theta);
+            const double w = 0.5 * std::sin(theta) + 0.52;
+            const int n = NodeGrid::index(j, i);
+            grid.gridU[n] = truncToInt(((ux * g * wave + 256.0 * Xf) * scale * 0.37 + 130.0) * 65536.0);
+            grid.gridV[n] = truncToInt(((uy * g * wave + 256.0 * Y) * scale * 0.74 + 128.0) * 65536.0);
+            grid.gridLight[n] = truncToInt((w * w * 100.0 * strength + k) * 256.0);
+        }
+    }
+}
+
+void BoxDeformation::render(Surface& output, FunctionList functions, SurfaceList inputs) {
+    if (functions.size() < 5 || inputs.empty() || !inputs[0]) return;
+    for (size_t i = 0; i < 5; ++i)
+        if (!functions[i]) return;
+    const Surface& input = *inputs[0];
+    if (!output.isSize(kWidth, kHeight) || !input.isSize(kWidth, kHeight)) return;
+    if (!isOn(*functions[3]) || !isOn(*functions[4])) return;
+    const float c = functions[2]->value();
+    const float b = functions[1]->value();
+    const double a = functions[0]->value();
+    computeDeformationGrid(grid_, a, b, c);
+    // The input may be the output: blocks then read what earlier blocks wrote.
+    const uint32_t* source = input.pixels;
+    drawNodeGridBlocks(grid_, output.pixels, [source](int32_t u, int32_t v) {
+        return source[((v >> 16) & 255) * kWidth + ((u >> 15) & 511)];
+    });
+}
+
+}  // namespace velmora

@@ -1,0 +1,31 @@
+// FxBox: an effect box run by the wiring, once per wiring line per frame.
+#pragma once
+
+#include <span>
+
+#include "functions/Function.h"
+#include "surface/Surface.h"
+
+namespace velmora {
+
+using FunctionList = std::span<Function* const>;
+using SurfaceList = std::span<Surface* const>;
+
+class FxBox {
+public:
+    virtual ~FxBox() = default;
+    // The lists hold exactly the entries the wiring line named, in order. A box
+    // whose line names fewer entries than it reads draws nothing.
+    virtual void render(Surface& output, FunctionList functions, SurfaceList inputs) {
+        (void)output;
+        (void)functions;
+        (void)inputs;
+    }
+    // 0 accepted, 1 rejected (after an "Erreur!!!!" report).
+    virtual int configure(const char* text) {
+        (void)text;
+        return 0;
+    }
+};
+
+}  // namespace velmora

@@ -1,0 +1,27 @@
+// Particles box: a swarm that repels itself, drifts at constant speed, wraps around
+// the output's edges and is drawn as additive zoomed sprites.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "boxes/FxBox.h"
+
+namespace velmora {
+
+class BoxParticules : public FxBox {
+public:
+    // Larger counts are clamped: the step costs count squared per frame.
+    static constexpr int32_t kMaxCount = 16384;
+
+    // "%d": the particle count; seeds the swarm from the shared generator.
+    int configure(const char* text) override;
+    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    // One frame of the swarm: repel, steer, keep the speed, move, wrap, draw.
+    void step(Surface& output, const Surface& sprite, float a, float b);
+
+    int32_t count = 0;
+    std::vector<float> posX, posY, velX, velY;
+};
+
+}  // namespace velmora

@@ -1,0 +1,83 @@
+// The simple boxes: gate checks, then one whole-surface operation each.
+#include "boxes/SimpleBoxes.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "script/Errors.h"
+#include "surface/PixelMath.h"
+
+namespace velmora {
+
+namespace {
+
+// True when the line named at least `count` functions and none is missing.
+bool hasFunctions(FunctionList functions, size_t count) {
+    if (functions.size() < count) return false;
+    for (size_t i = 0; i < count; ++i)
+        if (!functions[i]) return false;
+    return true;
+}
+
+// The two gates every simple box reads, in order, first off one wins.
+bool gatesOn(const Function& first, const Function& second) {
+    return isOn(first) && isOn(second);
+}
+
+}  // namespace
+
+void BoxClearSurface::render(Surface& output, FunctionList functions, SurfaceList) {
+    if (!hasFunctions(functions, 2) || !gatesOn(*functions[0], *functions[1])) return;
+    output.clear();
+}
+
+void BoxCopier::render(Surface& output, FunctionList functions, SurfaceList inputs) {
+    if (!hasFunctions(functions, 2) || inputs.empty() || !inputs[0]) return;
+    if (!gatesOn(*functions[0], *functions[1])) return;
+    // copyFrom copies only as many pixels as both surfaces hold.
+    output.copyFrom(*inputs[0]);
+}
+
+void BoxInverseVideo::render(Surface& output, FunctionList functions, SurfaceList) {
+    if (!hasFunctions(functions, 2) || !gatesOn(*functions[0], *functions[1])) return;
+    output.invert();
+}
+
+int BoxFader::configure(const char* text) {
+    char word[32] = "";
+    std::sscanf(text ? text : "", "%31s", word);
+    if (std::strcmp(word, "sub") == 0) {
+        mode = kSub;
+    } else if (std::strcmp(word, "add") == 0) {
+        mode = kAdd;
+    } else if (std::strcmp(word, "mul") == 0) {
+        mode = kMul;
+    } else {
+        mode = kNoMode;
+        reportError("ZYL_BoxFader MODE non valide!!");
+        return 1;
+    }
+    return 0;
+}
+
+void BoxFader::render(Surface& output, FunctionList functions, SurfaceList) {
+    if (!hasFunctions(functions, 3) || !gatesOn(*functions[1], *functions[2])) return;
+    const int32_t level =
+        std::clamp(truncToInt(static_cast<double>(functions[0]->value()) * 255.0), 0, 255);
+    switch (mode) {
+        case kSub:
+            if (level != 0) output.darken(level);
+            break;
+        case kAdd:
+            if (level != 0) output.brighten(level);
+            break;
+        case kMul:
+            if (level != 255) output.multiply(level);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace velmora

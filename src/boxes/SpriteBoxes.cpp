@@ -1,0 +1,103 @@
+// Sprite and animator boxes: choose the compositing operation from the
+// functions' values; the animator narrows its strip to one frame around it.
+#include "boxes/SpriteBoxes.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "script/Errors.h"
+#include "surface/PixelMath.h"
+
+namespace velmora {
+
+namespace {
+
+// True when the line named enough functions and inputs and none is missing.
+bool hasEntries(FunctionList functions, size_t functionCount, SurfaceList inputs,
+                size_t inputCount) {
+    if (functions.size() < functionCount || inputs.size() < inputCount) return false;
+    for (size_t i = 0; i < functionCount; ++i)
+        if (!functions[i]) return false;
+    for (size_t i = 0; i < inputCount; ++i)
+        if (!inputs[i]) return false;
+    return true;
+}
+
+constexpr size_t kSpriteFunctions = 5;
+constexpr size_t kAnimatorFunctions = 6;
+
+}  // namespace
+
+int BoxSprite::configure(const char* text) {
+    char word[32] = "";
+    std::sscanf(text ? text : "", "%31s", word);
+    if (std::strcmp(word, "put") == 0) {
+        mode = kPut;
+    } else if (std::strcmp(word, "add") == 0) {
+        mode = kAdd;
+    } else {
+        mode = kNoMode;
+        reportError("ZYL_BoxSprite MODE non valide!!");
+        return 1;
+    }
+    return 0;
+}
+
+void BoxSprite::render(Surface& output, FunctionList functions, SurfaceList inputs) {
+    if (!hasEntries(functions, kSpriteFunctions, inputs, 1)) return;
+    if (!isOn(*functions[4]) || !isOn(*functions[3])) return;
+    if (mode != kPut && mode != kAdd) return;
+    const Surface& source = *inputs[0];
+    if (!source.pixels || source.width <= 0 || source.height <= 0 || !output.pixels) return;
+
+    const int32_t x = truncToInt(functions[0]->value());
+    const int32_t y = truncToInt(functions[1]->value());
+    const float zoom = functions[2]->value();
+    const float intensity = functions[3]->value();
+    // Above 1.0 the factor would leave the 0..255 range the operations expect.
+    const int32_t factor = std::clamp(truncToInt(static_cast<double>(intensity) * 255.0), 0, 255);
+
+    const bool fullIntensity = intensity == 1.0f;
+    const bool unzoomed = zoom == 1.0f;
+    if (mode == kPut) {
+        if (fullIntensity && unzoomed) output.drawCentered(source, x, y);
+        else if (fullIntensity) output.drawZoomed(source, x, y, zoom);
+        else if (unzoomed) output.drawCenteredScaled(source, x, y, factor);
+        else output.drawZoomedScaled(source, x, y, zoom, factor);
+    } else {
+        if (fullIntensity && unzoomed) output.drawCenteredAdd(source, x, y);
+        else if (fullIntensity) output.drawZoomedAdd(source, x, y, zoom);
+        else if (unzoomed) output.drawCenteredAddScaled(source, x, y, factor);
+        else output.drawZoomedAddScaled(source, x, y, zoom, factor);
+    }
+}
+
+int BoxAnimator::configure(const char* text) {
+    char word[32] = "";
+    std::sscanf(text ? text : "", "%31s %d", word, &frameHeight);
+    return sprite.configure(word);
+}
+
+void BoxAnimator::render(Surface& output, FunctionList functions, SurfaceList inputs) {
+    if (!hasEntries(functions, kAnimatorFunctions, inputs, 1)) return;
+    Surface& strip = *inputs[0];
+    if (!strip.pixels || strip.width <= 0 || frameHeight <= 0 || frameHeight > strip.height)
+        return;
+
+    // Frames outside the strip are clamped to its first and last frame.
+    const int32_t lastFrame = strip.height / frameHeight - 1;
+    const int32_t k =
+        std::clamp(truncToInt(static_cast<double>(functions[5]->value()) * 15.0), 0, lastFrame);
+
+    const int32_t fullHeight = strip.height;
+    uint32_t* const fullPixels = strip.pixels;
+    strip.height = frameHeight;
+    strip.pixels = fullPixels + static_cast<size_t>(k) * static_cast<size_t>(strip.width) *
+                                    static_cast<size_t>(frameHeight);
+    sprite.render(output, functions, inputs);
+    strip.height = fullHeight;
+    strip.pixels = fullPixels;
+}
+
+}  // namespace velmora

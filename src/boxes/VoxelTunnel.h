@@ -1,0 +1,39 @@
+// Voxel tunnel box: a height-mapped wall ray-marched column by column into a polar
+// work image, then mapped onto the 512 by 256 screen around its centre.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "boxes/FxBox.h"
+
+namespace velmora {
+
+class BoxVoxelTunnel : public FxBox {
+public:
+    static constexpr int kPolarPixels = 512 * 256;
+    static constexpr int kMapPixels = 512 * 512;
+
+    // "%255s": the height-map file; a file that cannot be used is fatal.
+    int configure(const char* text) override;
+    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+
+    // Reads a 512 by 512 grey-level JPEG into kMapPixels bytes; 0 ok, 1 refused.
+    static int loadHeightMap(const char* fileName, uint8_t* destination);
+    // screenToPolar, depthRow, and polarImage filled with 0xFFFFFFFF.
+    void buildTables();
+    // True once the map and the tables have their sizes; until then nothing is drawn.
+    bool ready() const;
+    // One frame into polarImage; colour holds kMapPixels pixels.
+    void marchColumns(float t, const uint32_t* colour, double fb, double fa);
+    // out[k] = polarImage[screenToPolar[k]] for the kPolarPixels output pixels.
+    void remapToScreen(uint32_t* out) const;
+
+    int8_t bend[256] = {};
+    std::vector<uint32_t> polarImage;
+    std::vector<uint8_t> heightMap;
+    std::vector<int32_t> screenToPolar;
+    std::vector<int32_t> depthRow;
+};
+
+}  // namespace velmora

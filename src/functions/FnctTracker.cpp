@@ -1,0 +1,61 @@
+// FnctTracker: level pattern parsing and the stepping/gliding update.
+#include "functions/FnctTracker.h"
+
+#include <cstdio>
+
+#include "script/Errors.h"
+#include "surface/PixelMath.h"
+
+namespace velmora {
+
+namespace {
+
+// 0..15 for a hexadecimal digit of either case, -1 for anything else.
+int hexLevel(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+constexpr double kLevelStep = 1.0 / 15.0;
+// The glide weight is the single-precision 1/255, widened.
+constexpr double kGlideStep = 0.00392156886f;
+
+}  // namespace
+
+int FnctTracker::configure(const char* text) {
+    char word[256] = "";
+    std::sscanf(text ? text : "", "%d %f %f %255s", &mode, &amplitude, &offset, word);
+    // A short word stops at its terminating zero, which is no digit.
+    for (int i = 0; i < kRows; ++i) {
+        const int level = hexLevel(word[i]);
+        if (level < 0) {
+            reportError("ZYL_FnctTracker non valide!!");
+            return 1;
+        }
+        rowLevels[i] = static_cast<int8_t>(level);
+    }
+    return 0;
+}
+
+void FnctTracker::update(float) {
+    const int32_t r = trackerPosition.row;
+    // r mod 64 for the rows the player delivers, and never a negative index.
+    const int idx = r & (kRows - 1);
+    if (mode == 0) {
+        current = static_cast<float>(rowLevels[idx] * kLevelStep * amplitude);
+    } else if (mode == 1) {
+        if (r == 63) {
+            current = static_cast<float>(rowLevels[63] * kLevelStep * amplitude);
+            return;
+        }
+        const int32_t fraction = trackerPosition.rowFraction;
+        const double a = rowLevels[idx] * kLevelStep * amplitude;
+        const double b = rowLevels[(idx + 1) & (kRows - 1)] * kLevelStep * amplitude;
+        current = static_cast<float>(
+            offset + (a * static_cast<double>(wrapSub(255, fraction)) + b * fraction) * kGlideStep);
+    }
+}
+
+}  // namespace velmora

@@ -1,0 +1,34 @@
+// Function: a scalar curve of the clock and the music position, updated once per frame.
+#pragma once
+
+#include <cstdint>
+
+namespace velmora {
+
+// Music position of the current frame, written before the functions are updated.
+struct TrackerPosition {
+    int32_t order = 0;
+    int32_t row = 0;
+    int32_t rowFraction = 0;
+};
+
+// Process-wide, as the functions read it.
+extern TrackerPosition trackerPosition;
+
+class Function {
+public:
+    virtual ~Function() = default;
+    // 0 accepted, 1 rejected (after an "Erreur!!!!" report).
+    virtual int configure(const char* text) {
+        (void)text;
+        return 0;
+    }
+    // What the last update stored; no side effects.
+    virtual float value() const { return 0.0f; }
+    virtual void update(float seconds) { (void)seconds; }
+};
+
+// Gate convention: on when strictly above 0.0 (NaN is off).
+inline bool isOn(const Function& f) { return f.value() > 0.0f; }
+
+}  // namespace velmora

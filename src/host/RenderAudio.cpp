@@ -1,0 +1,69 @@
+// RenderAudio: the offline module stepped frame by frame, its sound clipped to
+// the rendered stretch of time.
+#include "host/RenderAudio.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/ModuleStream.h"
+#include "script/Errors.h"
+
+namespace velmora {
+
+namespace {
+int64_t moduleFrameAt(double seconds) { return std::llround(seconds * kMusicRate); }
+}  // namespace
+
+bool RenderAudio::open(const char* musicPath, const char* wavPath, double start, double fps, int frames) {
+    if (!module_.load(musicPath)) fatalError("Can't load music");
+    start_ = start;
+    fps_ = fps;
+    soundBegin_ = moduleFrameAt(start);
+    soundEnd_ = moduleFrameAt(start + frames / fps);
+    if (soundEnd_ - soundBegin_ > WavWriter::kMaxFrames) {
+        std::fprintf(stderr, "velmora render: %s not written: the sound is too long for a WAV file\n", wavPath);
+        return true;  // the frames still follow the music
+    }
+    if (!wav_.open(wavPath, soundEnd_ - soundBegin_)) {
+        std::fprintf(stderr, "velmora render: cannot write '%s'\n", wavPath);
+        return false;
+    }
+    writing_ = true;
+    // Time before the module starts is silence.
+    chunk_.fill(0);
+    for (int64_t f = soundBegin_; f < std::min<int64_t>(0, soundEnd_);) {
+        const int64_t n = std::min<int64_t>(static_cast<int64_t>(chunk_.size() / 2), std::min<int64_t>(0, soundEnd_) - f);
+        wav_.write(chunk_.data(), static_cast<size_t>(n));
+        f += n;
+    }
+    return true;
+}
+
+void RenderAudio::advanceTo(int64_t frame) {
+    while (module_.framesRendered() < frame) {
+        const int64_t first = module_.framesRendered();
+        const int64_t n = std::min<int64_t>(static_cast<int64_t>(chunk_.size() / 2), frame - first);
+        module_.render(chunk_.data(), static_cast<size_t>(n));
+        // The part of this chunk inside the rendered stretch of time.
+        const int64_t from = std::max(first, soundBegin_);
+        const int64_t to = std::min(first + n, soundEnd_);
+        if (writing_ && from < to) wav_.write(chunk_.data() + 2 * (from - first), static_cast<size_t>(to - from));
+    }
+}
+
+uint32_t RenderAudio::positionForFrame(int k) {
+    const int64_t frame = moduleFrameAt(start_ + k / fps_);
+    if (frame < 0) return 0;
+    advanceTo(frame + 1);
+    return module_.positionAt(frame);
+}
+
+bool RenderAudio::finish() {
+    if (!writing_) return true;
+    advanceTo(soundEnd_);
+    writing_ = false;
+    return wav_.close();
+}
+
+}  // namespace velmora

@@ -1,0 +1,17 @@
+// The show on screen: launch dialog, window or full screen, music, main loop.
+#pragma once
+
+#include <string>
+
+namespace velmora {
+
+struct ShowOptions {
+    std::string script = "script.zyl";
+    std::string music = "data/zik.mo3";
+    int mode = -1;  // 0: 512x384 full screen, 1: 640x480 full screen, 2: window; -1: ask
+};
+
+// Runs the whole show and returns the process exit code.
+int runShow(const ShowOptions& options);
+
+}  // namespace velmora

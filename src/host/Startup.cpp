@@ -1,0 +1,21 @@
+// Start-up steps shared by the show and the headless commands.
+#include "host/Startup.h"
+
+#include "script/Errors.h"
+
+namespace velmora {
+
+void loadScriptOrDie(DemoGraph& graph, const char* path) {
+    int result = graph.load(path);
+    if (result == kScriptNotFound) fatalError("Script non trouvé!!");
+    if (result > kScriptNotFound) fatalError("Script non valide!!");
+}
+
+std::unique_ptr<Surface> makeOutputSurface() {
+    auto output = std::make_unique<Surface>();
+    output->configure("512 256");
+    output->clear();
+    return output;
+}
+
+}  // namespace velmora

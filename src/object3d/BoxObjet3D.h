@@ -1,0 +1,58 @@
+// ZYL_BoxObjet3D: one LWO2 triangle mesh seen from a camera that six functions
+// move, drawn far to near as white wireframe, flat faces or environment-mapped
+// faces into the 512 by 256 output.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "boxes/FxBox.h"
+#include "object3d/Camera.h"
+#include "object3d/Mesh.h"
+
+namespace velmora {
+
+class BoxObjet3D : public FxBox {
+public:
+    // Functions 0-2 eye, 3-5 target, 6 and 7 gates; input 0 is the environment
+    // texture (modes other than 0 and 1 only).
+    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    // "%255s %d": the LWO2 file and the mode (0 wireframe, 1 flat, other textured).
+    // A damaged or missing file ends the process.
+    int configure(const char* text) override;
+
+    // Takes a mesh, computes its face and vertex normals and sizes the per-frame
+    // arrays. A mesh whose counts or indices do not hold together is dropped.
+    void useMesh(Mesh mesh);
+    void setMode(int32_t m) { mode = m; }
+    int32_t drawingMode() const { return mode; }
+    const Mesh& mesh() const { return mesh_; }
+
+    // Projects, sorts and draws the mesh into 512 * 256 pixels.
+    void drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pixels);
+
+    // The last non-zero unit view direction of any object box; (1, 0, 0) at start.
+    static Float3 lastDirection;
+
+private:
+    struct EnvCoord {
+        float u;
+        float v;
+    };
+
+    void drawTriangle(int32_t t, Float3 eye, uint32_t* pixels);
+
+    const uint32_t* texture = nullptr;  // input 0's pixels, 256 per row
+    int32_t mode = 0;
+    Mesh mesh_;
+    // Per-frame work arrays, sized once with the mesh.
+    std::vector<Float3> cameraPoints;
+    std::vector<float> screenX;
+    std::vector<float> screenY;
+    std::vector<EnvCoord> envUV;
+    std::vector<Float3> cameraNormals;
+    std::vector<float> triangleDepth;
+    std::vector<int32_t> drawOrder;
+};
+
+}  // namespace velmora

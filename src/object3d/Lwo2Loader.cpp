@@ -1,0 +1,224 @@
+// The LWO2 walk: big-endian chunks read in passes of "points, polygons, one
+// skipped chunk" until the FORM size is accounted for.
+#include "object3d/Lwo2Loader.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <stdexcept>
+
+#include "script/Errors.h"
+
+namespace velmora {
+
+namespace {
+
+#ifdef VELMORA_FUZZ
+constexpr bool kFuzzBuild = true;
+#else
+constexpr bool kFuzzBuild = false;
+#endif
+
+bool traceOn = false;
+
+// A diagnostic line of the walk: composed only when the trace is on.
+__attribute__((format(printf, 1, 2))) void trace(const char* format, ...) {
+    if (!traceOn) return;
+    char line[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    std::fprintf(stderr, "%s\n", line);
+}
+
+// A file the walk cannot read safely: a message on standard output, status 1.
+[[noreturn]] __attribute__((format(printf, 1, 2))) void refuse(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+    endLwo2Load(1);
+}
+
+uint32_t readU32(const uint8_t* p) {
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+uint16_t readU16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+
+float readFloat(const uint8_t* p) {
+    const uint32_t bits = readU32(p);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+bool isId(const uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
+
+// The walk's cursor over the file bytes: every read is checked against the end.
+class Cursor {
+public:
+    Cursor(std::span<const uint8_t> file, const char* path, size_t at)
+        : file_(file), path_(path), at_(at) {}
+
+    // The next `count` bytes, after which the cursor stands; refused past the end.
+    const uint8_t* take(uint64_t count, const char* what) {
+        if (count > file_.size() - at_)
+            refuse("LWO2 endommage: %s au-dela de la fin du fichier: %s\n", what, path_);
+        const uint8_t* p = file_.data() + at_;
+        at_ += static_cast<size_t>(count);
+        return p;
+    }
+    // True when the four bytes at the cursor are `id` (the cursor does not move).
+    bool at(const char* id) {
+        if (file_.size() - at_ < 4)
+            refuse("LWO2 endommage: chunk attendu a la fin du fichier: %s\n", path_);
+        return isId(file_.data() + at_, id);
+    }
+
+private:
+    std::span<const uint8_t> file_;
+    const char* path_;
+    size_t at_;
+};
+
+void readPoints(Cursor& cursor, Mesh& mesh, uint64_t& passed) {
+    const uint32_t size = readU32(cursor.take(8, "en-tete PNTS") + 4);
+    trace("TAILLE DU CHUNK PNTS --> 0x%x", size);
+    passed += uint64_t{size} + 8;
+    const uint32_t count = size / 12;
+    const uint8_t* data = cursor.take(uint64_t{count} * 12, "chunk PNTS");
+    mesh.points.assign(count, Float3{});
+    mesh.pointCount = static_cast<int32_t>(count);
+    for (uint32_t n = 0; n < count; ++n) {
+        const uint8_t* p = data + size_t{n} * 12;
+        Float3& point = mesh.points[n];
+        point = Float3{readFloat(p), readFloat(p + 4), readFloat(p + 8)};
+        trace("POINT n= %d --> [%f][%f][%f]", static_cast<int>(n), static_cast<double>(point.x),
+              static_cast<double>(point.y), static_cast<double>(point.z));
+    }
+}
+
+void readPolygons(Cursor& cursor, Mesh& mesh, uint64_t& passed, const char* path) {
+    // Identifier, size, then the polygon type tag, which is not looked at.
+    const uint32_t size = readU32(cursor.take(12, "en-tete POLS") + 4);
+    trace("TAILLE DU CHUNK POLS --> 0x%x", size);
+    passed += uint64_t{size} + 8;
+    const uint32_t count = size >> 3;
+    const uint8_t* data = cursor.take(uint64_t{count} * 8, "chunk POLS");
+    mesh.triangles.assign(count, MeshTriangle{});
+    mesh.triangleCount = static_cast<int32_t>(count);
+    for (uint32_t n = 0; n < count; ++n) {
+        const uint8_t* p = data + size_t{n} * 8;
+        const uint16_t corners = readU16(p);
+        if (corners != 3) {
+            trace("nb de points ds ce triangle : %d", corners);
+            endLwo2Load(1);
+        }
+        MeshTriangle& triangle = mesh.triangles[n];
+        for (int k = 0; k < 3; ++k) {
+            const uint8_t* index = p + 2 + 2 * k;
+            // A first byte 0xFF starts the four-byte index form (65280 points or more).
+            if (index[0] == 0xFF) refuse("LWO2: indice de point sur 4 octets non supporte: %s\n", path);
+            triangle.corner[k] = readU16(index);
+        }
+        trace("Triangle n = %d --> [%d][%d][%d]", static_cast<int>(n), triangle.corner[0],
+              triangle.corner[1], triangle.corner[2]);
+    }
+}
+
+void skipChunk(Cursor& cursor, uint64_t& passed) {
+    const uint8_t* header = cursor.take(8, "en-tete de chunk");
+    char id[5] = {0, 0, 0, 0, 0};
+    std::memcpy(id, header, 4);
+    trace("Chunk non traité : %s", id);
+    const uint32_t size = readU32(header + 4);
+    trace("Saut de 0x%x ou %d octets", size, static_cast<int>(size));
+    cursor.take(size, id);
+    passed += uint64_t{size} + 8;
+}
+
+}  // namespace
+
+void endLwo2Load(int status) {
+    std::fflush(stdout);
+    if (kFuzzBuild || loadFailuresRecoverable()) {
+        char message[64];
+        std::snprintf(message, sizeof message, "fichier LWO2 refuse (code %d)", status);
+        fatalError(message);
+    }
+    std::exit(status);
+}
+
+void setLwo2Trace(bool on) { traceOn = on; }
+
+std::vector<uint8_t> loadWholeFile(const char* path) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "rb"), std::fclose);
+    if (!file) {
+        std::printf("ca chie! -> impossible d'ouvrir le fichier: %s \n", path);
+        endLwo2Load(2);
+    }
+    const long start = std::ftell(file.get());
+    std::fseek(file.get(), 0, SEEK_END);
+    const long size = std::ftell(file.get());
+    std::fseek(file.get(), start, SEEK_SET);
+    if (start < 0 || size < 0) {
+        std::printf("read error: ca chie a la lecture de :%s", path);
+        endLwo2Load(3);
+    }
+    std::vector<uint8_t> bytes;
+    try {
+        bytes.resize(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+        std::printf("no enough memory!! for loading: %s", path);
+        endLwo2Load(1);
+    } catch (const std::length_error&) {
+        std::printf("no enough memory!! for loading: %s", path);
+        endLwo2Load(1);
+    }
+    if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+        std::printf("read error: ca chie a la lecture de :%s", path);
+        endLwo2Load(3);
+    }
+    return bytes;
+}
+
+Mesh parseLwo2(std::span<const uint8_t> file, const char* path) {
+    if (file.size() < 12) refuse("LWO2: fichier trop court (%zu octets): %s\n", file.size(), path);
+    if (!isId(file.data(), "FORM")) endLwo2Load(1);
+    const uint32_t formSize = readU32(file.data() + 4);
+    trace("Taille du chunk FORM = %ld", static_cast<long>(formSize));
+    if (!isId(file.data() + 8, "LWO2")) endLwo2Load(1);
+    if (formSize > file.size() - 8) refuse("LWO2 endommage: FORM plus long que le fichier: %s\n", path);
+
+    Mesh mesh;
+    Cursor cursor(file, path, 12);
+    uint64_t passed = 4;  // the "LWO2" tag counts in the FORM size
+    while (passed < formSize) {
+        if (cursor.at("PNTS")) readPoints(cursor, mesh, passed);
+        if (passed >= formSize) break;
+        if (cursor.at("POLS")) readPolygons(cursor, mesh, passed, path);
+        if (passed >= formSize) break;
+        skipChunk(cursor, passed);
+    }
+
+    // Only the last point list counts, and it may come after the polygons.
+    for (const MeshTriangle& triangle : mesh.triangles)
+        for (int32_t index : triangle.corner)
+            if (index >= mesh.pointCount)
+                refuse("LWO2 endommage: indice de point %d hors de la liste (%d points): %s\n", index,
+                       mesh.pointCount, path);
+    return mesh;
+}
+
+Mesh loadLwo2(const char* path) {
+    trace("Ouverture du fichier : %s", path);
+    const std::vector<uint8_t> bytes = loadWholeFile(path);
+    return parseLwo2(bytes, path);
+}
+
+}  // namespace velmora

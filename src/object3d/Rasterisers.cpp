@@ -1,0 +1,283 @@
+// Line, flat fill and textured fill with the effect's own stepping rules:
+// r(v) = trunc(v + 0.5), 16.16 edges, spans bounds-tested pixel by pixel.
+//
+// Expressions are evaluated as a 32-bit program with float variables does it:
+// an operation on floats (or on a float and an int) gives a float, and an
+// operation with one of the double constants 0.5, 1.5 or 65536.0 is done in
+// double, float sub-expressions beside it being rounded first. Every
+// float-to-int conversion goes through truncToInt.
+#include "object3d/Rasterisers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "surface/PixelMath.h"
+
+namespace velmora {
+
+namespace {
+
+// trunc(delta * 65536 / run): the 16.16 step of an edge. An edge with no run
+// (only possible for coincident or equal-height corners) does not step.
+int32_t fixedSlope(float delta, float run) {
+    if (run == 0.0f) return 0;
+    return truncToInt(static_cast<double>(delta) * 65536.0 / static_cast<double>(run));
+}
+
+// trunc(q * 65536 - (y - row) * step): an edge's 16.16 value at `row`; the
+// correction (y - row) * step is a float product.
+int32_t edgeAt(float q, float y, int32_t row, int32_t step) {
+    const float back = (y - static_cast<float>(row)) * static_cast<float>(step);
+    return truncToInt(static_cast<double>(q) * 65536.0 - static_cast<double>(back));
+}
+
+// value + steps * step with 32-bit wraparound: the same as `steps` single steps.
+int32_t advance(int32_t value, int64_t steps, int32_t step) {
+    return wrapAdd(value, wrapMul(static_cast<int32_t>(static_cast<uint32_t>(steps)), step));
+}
+
+// n / d with IEEE-754 results spelled out for d == 0 (infinities, NaN for 0/0),
+// so the left/right test of a flat-topped triangle works without dividing by zero.
+float quotient(float n, float d) {
+    if (d != 0.0f) return n / d;
+    if (n == 0.0f || std::isnan(n)) return std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    return std::signbit(n) != std::signbit(d) ? -inf : inf;
+}
+
+// A triangle corner: screen position and texture coordinates.
+struct Corner {
+    float x, y, u, v;
+};
+
+// Two corners that round to the same pixel make the triangle too small to draw.
+bool anySameRoundedCorner(const Corner& c0, const Corner& c1, const Corner& c2) {
+    auto same = [](const Corner& a, const Corner& b) {
+        return roundToInt(a.x) == roundToInt(b.x) && roundToInt(a.y) == roundToInt(b.y);
+    };
+    return same(c0, c1) || same(c0, c2) || same(c1, c2);
+}
+
+// Three compare-and-swap steps: afterwards c0 is the top corner and c2 the bottom.
+void sortByY(Corner& c0, Corner& c1, Corner& c2) {
+    if (c1.y > c2.y) std::swap(c1, c2);
+    if (c0.y > c1.y) std::swap(c0, c1);
+    if (c1.y > c2.y) std::swap(c1, c2);
+}
+
+// Rows first..last clipped to the frame (the edges then catch up by the rows skipped).
+struct RowRange {
+    int64_t from;
+    int64_t to;
+};
+RowRange clipRows(int32_t first, int32_t last) {
+    return RowRange{std::max<int64_t>(first, 0), std::min<int64_t>(last, kRasterHeight - 1)};
+}
+
+// Fills start..end inclusive on row y; nothing when start > end.
+void flatSpan(uint32_t* pixels, int64_t y, int32_t start, int32_t end, uint32_t colour) {
+    if (y < 0 || y >= kRasterHeight) return;
+    const int64_t from = std::max<int64_t>(start, 0);
+    const int64_t to = std::min<int64_t>(end, kRasterWidth - 1);
+    uint32_t* row = pixels + y * kRasterWidth;
+    for (int64_t x = from; x <= to; ++x) row[x] = colour;
+}
+
+// Rows of one part of a flat triangle; left1 puts the short edge at the span's start.
+void flatRows(uint32_t* pixels, int32_t first, int32_t last, int32_t shortEdge, int32_t shortStep,
+              int32_t longEdge, int32_t longStep, bool left1, uint32_t colour) {
+    const RowRange rows = clipRows(first, last);
+    if (rows.from > rows.to) return;
+    shortEdge = advance(shortEdge, rows.from - first, shortStep);
+    longEdge = advance(longEdge, rows.from - first, longStep);
+    for (int64_t y = rows.from; y <= rows.to; ++y) {
+        const int32_t s = shortEdge >> 16;
+        const int32_t l = longEdge >> 16;
+        flatSpan(pixels, y, left1 ? s : l, left1 ? l : s, colour);
+        shortEdge = wrapAdd(shortEdge, shortStep);
+        longEdge = wrapAdd(longEdge, longStep);
+    }
+}
+
+// One end of a textured span: integer x, 16.16 texture coordinates.
+struct SpanEnd {
+    int32_t x;
+    int32_t u;
+    int32_t v;
+};
+
+// The textured span rule: the smaller x is the left end, a zero-width row draws
+// nothing, u and v step by integer divisions of their 16.16 differences.
+void texturedSpan(const uint32_t* texture, uint32_t* pixels, int64_t y, SpanEnd a, SpanEnd b) {
+    if (y < 0 || y >= kRasterHeight) return;
+    const int64_t width = std::abs(static_cast<int64_t>(b.x) - a.x);
+    if (width == 0) return;
+    const SpanEnd& left = a.x < b.x ? a : b;
+    const SpanEnd& right = a.x < b.x ? b : a;
+    const int32_t du = static_cast<int32_t>(wrapSub(right.u, left.u) / width);
+    const int32_t dv = static_cast<int32_t>(wrapSub(right.v, left.v) / width);
+    int32_t u = wrapAdd(left.u, 0x8000);
+    int32_t v = wrapAdd(left.v, 0x8000);
+    const int64_t from = std::max<int64_t>(left.x, 0);
+    const int64_t to = std::min<int64_t>(right.x, kRasterWidth - 1);
+    if (from > to) return;
+    u = advance(u, from - left.x, du);
+    v = advance(v, from - left.x, dv);
+    uint32_t* row = pixels + y * kRasterWidth;
+    for (int64_t x = from; x <= to; ++x) {
+        const int32_t tu = std::clamp(u >> 16, 0, kEnvTextureSize - 1);
+        const int32_t tv = std::clamp(v >> 16, 0, kEnvTextureSize - 1);
+        row[x] = texture[tv * kEnvTextureSize + tu];
+        u = wrapAdd(u, du);
+        v = wrapAdd(v, dv);
+    }
+}
+
+// A textured triangle edge: 16.16 x, u, v and their per-row steps.
+struct TexturedEdge {
+    struct Steps {
+        int32_t dx, du, dv;
+    };
+    int32_t x, u, v;
+    Steps steps;
+
+    // Per-row steps of x, u and v along the edge from corner a down to corner b.
+    static Steps stepsBetween(const Corner& a, const Corner& b) {
+        return Steps{fixedSlope(b.x - a.x, b.y - a.y), fixedSlope(b.u - a.u, b.y - a.y),
+                     fixedSlope(b.v - a.v, b.y - a.y)};
+    }
+    // The edge leaving corner c, placed at `row`.
+    static TexturedEdge at(const Corner& c, int32_t row, Steps steps) {
+        return TexturedEdge{wrapAdd(edgeAt(c.x, c.y, row, steps.dx), 0x8000),
+                            edgeAt(c.u, c.y, row, steps.du), edgeAt(c.v, c.y, row, steps.dv), steps};
+    }
+    SpanEnd end() const { return SpanEnd{x >> 16, u, v}; }
+    void step(int64_t rows) {
+        x = advance(x, rows, steps.dx);
+        u = advance(u, rows, steps.du);
+        v = advance(v, rows, steps.dv);
+    }
+};
+
+void texturedRows(const uint32_t* texture, uint32_t* pixels, int32_t first, int32_t last,
+                  TexturedEdge longEdge, TexturedEdge shortEdge) {
+    const RowRange rows = clipRows(first, last);
+    if (rows.from > rows.to) return;
+    longEdge.step(rows.from - first);
+    shortEdge.step(rows.from - first);
+    for (int64_t y = rows.from; y <= rows.to; ++y) {
+        texturedSpan(texture, pixels, y, shortEdge.end(), longEdge.end());
+        longEdge.step(1);
+        shortEdge.step(1);
+    }
+}
+
+}  // namespace
+
+void drawLine(uint32_t* pixels, float x0, float y0, float x1, float y1, uint32_t colour) {
+    const bool xMajor = std::fabs(x0 - x1) > std::fabs(y0 - y1);
+    float startMajor = xMajor ? x0 : y0;
+    float startMinor = xMajor ? y0 : x0;
+    float endMajor = xMajor ? x1 : y1;
+    float endMinor = xMajor ? y1 : x1;
+    if (startMajor > endMajor) {
+        std::swap(startMajor, endMajor);
+        std::swap(startMinor, endMinor);
+    }
+    const int32_t first = roundToInt(startMajor);
+    const int32_t last = roundToInt(endMajor);
+    // Coincident endpoints give no slope: the line is the one pixel at the point.
+    const int32_t slope = fixedSlope(endMinor - startMinor, endMajor - startMajor);
+    int32_t w = wrapAdd(edgeAt(startMinor, startMajor, first, slope), 0x8000);
+
+    const int32_t majorSize = xMajor ? kRasterWidth : kRasterHeight;
+    const int32_t minorSize = xMajor ? kRasterHeight : kRasterWidth;
+    const int64_t from = std::max<int64_t>(first, 0);
+    const int64_t to = std::min<int64_t>(last, majorSize - 1);
+    if (from > to) return;
+    w = advance(w, from - first, slope);
+    for (int64_t k = from; k <= to; ++k) {
+        const int32_t minor = w >> 16;
+        if (minor >= 0 && minor < minorSize) {
+            const int64_t index = xMajor ? int64_t{minor} * kRasterWidth + k : k * kRasterWidth + minor;
+            pixels[index] = colour;
+        }
+        w = wrapAdd(w, slope);
+    }
+}
+
+void fillTriangleFlat(uint32_t* pixels, float x0, float y0, float x1, float y1, float x2, float y2,
+                      uint32_t colour) {
+    Corner c0{x0, y0, 0.0f, 0.0f}, c1{x1, y1, 0.0f, 0.0f}, c2{x2, y2, 0.0f, 0.0f};
+    if (anySameRoundedCorner(c0, c1, c2)) return;
+    sortByY(c0, c1, c2);
+    if (wrapSub(roundToInt(c2.y), 1) == wrapAdd(roundToInt(c0.y), 1)) return;
+    // All three corners on one height: no edge has a slope, nothing is drawn.
+    if (c0.y == c2.y) return;
+
+    const int32_t slope02 = fixedSlope(c2.x - c0.x, c2.y - c0.y);
+    const bool left1 = quotient(c1.x - c0.x, c1.y - c0.y) <= quotient(c2.x - c0.x, c2.y - c0.y);
+
+    const int32_t a = truncToInt(static_cast<double>(c0.y) + 1.5);
+    const int32_t b = truncToInt(static_cast<double>(c1.y) - 0.5);
+    if (b >= a) {
+        const int32_t slope01 = fixedSlope(c1.x - c0.x, c1.y - c0.y);
+        // The long edge is placed from the row after r(y0), the short one from
+        // row a; the two differ for a top corner above -0.5.
+        const int32_t top = wrapAdd(roundToInt(c0.y), 1);
+        const int32_t longEdge = wrapAdd(edgeAt(c0.x, c0.y, top, slope02), 0x8000);
+        const int32_t shortEdge = wrapAdd(edgeAt(c0.x, c0.y, a, slope01), 0x8000);
+        flatRows(pixels, a, b, shortEdge, slope01, longEdge, slope02, left1, colour);
+    }
+
+    const int32_t ym = roundToInt(c1.y);
+    const int32_t cornerX = roundToInt(c1.x);
+    const int32_t longX = wrapAdd(edgeAt(c0.x, c0.y, ym, slope02), 0x8000) >> 16;
+    flatSpan(pixels, ym, left1 ? cornerX : longX, left1 ? longX : cornerX, colour);
+
+    const int32_t c = wrapAdd(ym, 1);
+    const int32_t e = wrapSub(roundToInt(c2.y), 1);
+    if (e >= c) {
+        const int32_t slope12 = fixedSlope(c2.x - c1.x, c2.y - c1.y);
+        const int32_t longEdge = wrapAdd(edgeAt(c0.x, c0.y, c, slope02), 0x8000);
+        const int32_t shortEdge = wrapAdd(edgeAt(c1.x, c1.y, c, slope12), 0x8000);
+        flatRows(pixels, c, e, shortEdge, slope12, longEdge, slope02, left1, colour);
+    }
+}
+
+void fillTriangleTextured(const uint32_t* texture, uint32_t* pixels, float x0, float y0, float x1,
+                          float y1, float x2, float y2, float u0, float v0, float u1, float v1,
+                          float u2, float v2) {
+    Corner c0{x0, y0, u0, v0}, c1{x1, y1, u1, v1}, c2{x2, y2, u2, v2};
+    if (anySameRoundedCorner(c0, c1, c2)) return;
+    sortByY(c0, c1, c2);
+    if (truncToInt(static_cast<double>(c2.y) - 0.5) == truncToInt(static_cast<double>(c0.y) + 1.5))
+        return;
+    // All three corners on one height: nothing is drawn (as in the flat fill).
+    if (c0.y == c2.y) return;
+
+    const TexturedEdge::Steps steps02 = TexturedEdge::stepsBetween(c0, c2);
+    const int32_t a = truncToInt(static_cast<double>(c0.y) + 1.5);
+    const int32_t b = truncToInt(static_cast<double>(c1.y) - 0.5);
+    if (b >= a) {
+        texturedRows(texture, pixels, a, b, TexturedEdge::at(c0, a, steps02),
+                     TexturedEdge::at(c0, a, TexturedEdge::stepsBetween(c0, c1)));
+    }
+
+    const int32_t ym = roundToInt(c1.y);
+    const SpanEnd corner{roundToInt(c1.x), truncToInt(static_cast<double>(c1.u) * 65536.0),
+                         truncToInt(static_cast<double>(c1.v) * 65536.0)};
+    const TexturedEdge middle = TexturedEdge::at(c0, ym, steps02);
+    texturedSpan(texture, pixels, ym, corner, middle.end());
+
+    const int32_t c = wrapAdd(ym, 1);
+    const int32_t e = wrapSub(roundToInt(c2.y), 1);
+    if (e >= c) {
+        texturedRows(texture, pixels, c, e, TexturedEdge::at(c0, c, steps02),
+                     TexturedEdge::at(c1, c, TexturedEdge::stepsBetween(c1, c2)));
+    }
+}
+
+}  // namespace velmora

@@ -1,0 +1,25 @@
+// The object box's drawing primitives: lines, flat and texture-mapped triangles,
+// stepped in 16.16 fixed point into a 512 by 256 pixel array. Every pixel is
+// tested against the frame, so corners may lie anywhere.
+#pragma once
+
+#include <cstdint>
+
+namespace velmora {
+
+constexpr int32_t kRasterWidth = 512;
+constexpr int32_t kRasterHeight = 256;
+constexpr int32_t kEnvTextureSize = 256;  // texture rows are 256 pixels long
+
+// pixels: 512 * 256 entries.
+void drawLine(uint32_t* pixels, float x0, float y0, float x1, float y1, uint32_t colour);
+
+void fillTriangleFlat(uint32_t* pixels, float x0, float y0, float x1, float y1, float x2, float y2,
+                      uint32_t colour);
+
+// texture: 256 * 256 entries, texel (u, v) at v * 256 + u; (u, v) in texel units.
+void fillTriangleTextured(const uint32_t* texture, uint32_t* pixels, float x0, float y0, float x1,
+                          float y1, float x2, float y2, float u0, float v0, float u1, float v1,
+                          float u2, float v2);
+
+}  // namespace velmora

@@ -1,0 +1,168 @@
+// The display over SDL: one window, a renderer and a streaming 512x256 texture
+// drawn with sharp pixels into the canvas place of the frame.
+#include "platform/Display.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "script/Errors.h"
+
+namespace velmora {
+
+namespace {
+
+struct DisplayState {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* frame = nullptr;
+    CanvasLayout canvas;
+    bool fullScreen = false;
+    bool videoStarted = false;
+};
+DisplayState display;
+
+// The screen's own mode of exactly w by h at 24 or 32 bits, if it has one.
+bool findScreenMode(int w, int h, SDL_DisplayMode& found) {
+    const int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode m;
+        if (SDL_GetDisplayMode(0, i, &m) == 0 && m.w == w && m.h == h && SDL_BITSPERPIXEL(m.format) >= 24) {
+            found = m;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+CanvasLayout canvasLayout(const DisplayMode& mode) {
+    if (!mode.fullScreen) return CanvasLayout{};
+    if (mode.lowResolution) return CanvasLayout{512, 384, 0, 64};
+    return CanvasLayout{640, 480, 64, 112};
+}
+
+PixelRect frameRectOnOutput(const CanvasLayout& canvas, int outputWidth, int outputHeight) {
+    if (outputWidth <= 0 || outputHeight <= 0 || canvas.width <= 0 || canvas.height <= 0) return {};
+    const double scale = std::min(static_cast<double>(outputWidth) / canvas.width,
+                                  static_cast<double>(outputHeight) / canvas.height);
+    const double left = std::floor((outputWidth - canvas.width * scale) / 2.0);
+    const double top = std::floor((outputHeight - canvas.height * scale) / 2.0);
+    const int x0 = static_cast<int>(left + std::floor(canvas.frameX * scale));
+    const int y0 = static_cast<int>(top + std::floor(canvas.frameY * scale));
+    const int x1 = static_cast<int>(left + std::floor((canvas.frameX + kFrameWidth) * scale));
+    const int y1 = static_cast<int>(top + std::floor((canvas.frameY + kFrameHeight) * scale));
+    return PixelRect{x0, y0, x1 - x0, y1 - y0};
+}
+
+int setupDisplay(const DisplayMode& mode) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fatalError("impossible de poser le ddraw!!\n");
+    display.videoStarted = true;
+    display.canvas = canvasLayout(mode);
+    display.fullScreen = mode.fullScreen;
+
+    // Full screen: the screen in the canvas's own mode where it has one;
+    // otherwise (most flat panels) the desktop, with the canvas scaled to fit.
+    // The window is made borderless over the whole desktop as well, so that it
+    // covers the screen even where no window manager resizes it.
+    SDL_DisplayMode screenMode{};
+    const bool exclusive =
+        mode.fullScreen && findScreenMode(display.canvas.width, display.canvas.height, screenMode);
+    SDL_Rect place{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, display.canvas.width, display.canvas.height};
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (mode.fullScreen) {
+        SDL_Rect desktop;
+        if (SDL_GetDisplayBounds(0, &desktop) != 0) fatalError("impossible de poser le fullscreen!!\n");
+        place.x = desktop.x;
+        place.y = desktop.y;
+        if (!exclusive) place.w = desktop.w, place.h = desktop.h;
+        flags |= SDL_WINDOW_BORDERLESS;
+    } else {
+        flags |= SDL_WINDOW_RESIZABLE;
+    }
+    display.window = SDL_CreateWindow("Velmora", place.x, place.y, place.w, place.h, flags);
+    if (!display.window) fatalError("impossible de poser le SetCooperativeLevel!!\n");
+
+    if (mode.fullScreen) {
+        const bool ok = exclusive ? SDL_SetWindowDisplayMode(display.window, &screenMode) == 0 &&
+                                        SDL_SetWindowFullscreen(display.window, SDL_WINDOW_FULLSCREEN) == 0
+                                  : SDL_SetWindowFullscreen(display.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+        if (!ok) fatalError("impossible de poser le fullscreen!!\n");
+    }
+
+    // Full screen flips in step with the screen; the window just shows.
+    const Uint32 vsync = mode.pageFlip ? SDL_RENDERER_PRESENTVSYNC : 0;
+    display.renderer = SDL_CreateRenderer(display.window, -1, vsync);
+    if (!display.renderer) display.renderer = SDL_CreateRenderer(display.window, -1, SDL_RENDERER_SOFTWARE);
+    if (!display.renderer) fatalError("impossible de poser le CreateSurface!!\n");
+    display.frame = SDL_CreateTexture(display.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                      kFrameWidth, kFrameHeight);
+    if (!display.frame) fatalError("impossible de poser le CreateSurface!!\n");
+    SDL_SetTextureScaleMode(display.frame, SDL_ScaleModeNearest);
+
+    SDL_ShowWindow(display.window);
+    SDL_RaiseWindow(display.window);
+    SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(display.renderer);
+    SDL_RenderPresent(display.renderer);
+    return 0;
+}
+
+void presentFrame(const uint32_t* pixels) {
+    if (!display.renderer || !pixels) return;
+    int w = 0, h = 0;
+    if (SDL_GetRendererOutputSize(display.renderer, &w, &h) != 0) return;
+    const PixelRect r = frameRectOnOutput(display.canvas, w, h);
+    const SDL_Rect target{r.x, r.y, r.w, r.h};
+    SDL_UpdateTexture(display.frame, nullptr, pixels, kFrameWidth * 4);
+    SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(display.renderer);  // the borders stay black
+    SDL_RenderCopy(display.renderer, display.frame, nullptr, &target);
+    SDL_RenderPresent(display.renderer);
+}
+
+void restoreDisplay() {
+    if (display.window && display.fullScreen) SDL_SetWindowFullscreen(display.window, 0);
+}
+
+void destroyDisplay() {
+    if (display.frame) SDL_DestroyTexture(display.frame);
+    if (display.renderer) SDL_DestroyRenderer(display.renderer);
+    if (display.window) SDL_DestroyWindow(display.window);
+    display.frame = nullptr;
+    display.renderer = nullptr;
+    display.window = nullptr;
+    if (display.videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    display.videoStarted = false;
+}
+
+void hideDisplay() {
+    if (!display.window) return;
+    if (display.fullScreen) SDL_SetWindowFullscreen(display.window, 0);
+    SDL_HideWindow(display.window);
+}
+
+void hideCursor() { SDL_ShowCursor(SDL_DISABLE); }
+
+HostEvent pollHostEvent() {
+    SDL_Event e;
+    if (!SDL_PollEvent(&e)) return HostEvent::None;
+    switch (e.type) {
+    case SDL_QUIT:
+        return HostEvent::Quit;
+    case SDL_WINDOWEVENT:
+        return e.window.event == SDL_WINDOWEVENT_CLOSE ? HostEvent::Quit : HostEvent::Other;
+    case SDL_KEYDOWN:  // key repeats come as further key-downs
+        if (e.key.keysym.sym == SDLK_RETURN || e.key.keysym.sym == SDLK_KP_ENTER) return HostEvent::Enter;
+        if (e.key.keysym.sym == SDLK_ESCAPE) return HostEvent::Escape;
+        return HostEvent::Other;
+    default:
+        return HostEvent::Other;
+    }
+}
+
+void raisePriority() { SDL_SetThreadPriority(SDL_THREAD_PRIORITY_HIGH); }
+
+}  // namespace velmora

@@ -1,0 +1,58 @@
+// The demo window and the picture on it: full screen at 512x384 or 640x480, or
+// a window, with the 512 by 256 frame placed on the mode's canvas.
+#pragma once
+
+#include <cstdint>
+
+namespace velmora {
+
+struct DisplayMode {
+    bool fullScreen = false;
+    bool lowResolution = false;  // in full screen: 512x384 rather than 640x480
+    bool pageFlip = false;
+};
+
+inline constexpr int kFrameWidth = 512;
+inline constexpr int kFrameHeight = 256;
+
+// The picture a mode shows: a canvas of width by height with the frame's
+// top-left corner at (frameX, frameY), black around it.
+struct CanvasLayout {
+    int width = kFrameWidth;
+    int height = kFrameHeight;
+    int frameX = 0;
+    int frameY = 0;
+};
+CanvasLayout canvasLayout(const DisplayMode& mode);
+
+struct PixelRect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+// Where the frame lands on an output of outputWidth by outputHeight pixels when
+// the canvas is scaled to fit it, keeping its aspect, centred (black bars).
+PixelRect frameRectOnOutput(const CanvasLayout& canvas, int outputWidth, int outputHeight);
+
+// Opens the window titled "Velmora" and sets up the display for the mode. A
+// failing step is a fatal error: "impossible de poser le ddraw!!\n" (video),
+// "...SetCooperativeLevel!!\n" (window), "...fullscreen!!\n" (full-screen mode),
+// "...CreateSurface!!\n" (renderer or frame texture). Returns 0.
+int setupDisplay(const DisplayMode& mode);
+// Puts the frame (kFrameWidth by kFrameHeight, 0x00RRGGBB) on the screen.
+void presentFrame(const uint32_t* pixels);
+// Gives the desktop its own mode back.
+void restoreDisplay();
+// Destroys the window and closes the video system.
+void destroyDisplay();
+// Takes the window out of the way, so a message box can be seen.
+void hideDisplay();
+// Hides the mouse cursor (full screen).
+void hideCursor();
+
+enum class HostEvent { None, Quit, Enter, Escape, Other };
+// Takes at most one event from the queue.
+HostEvent pollHostEvent();
+
+// Asks for the process to be scheduled ahead of others; ignored when refused.
+void raisePriority();
+
+}  // namespace velmora

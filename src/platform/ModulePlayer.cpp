@@ -1,0 +1,109 @@
+// ModulePlayer: libopenmpt rendering inside the SDL audio callback.
+#include "platform/ModulePlayer.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstdlib>
+#include <utility>
+
+#include "script/Errors.h"
+
+namespace velmora {
+
+namespace {
+// About 23 ms: short enough to keep the picture in step, long enough not to stutter.
+constexpr int kBufferFrames = 1024;
+
+// A fatal error ends the process with the music still playing; the audio thread
+// must not render into a module that exit() is tearing down.
+std::atomic<uint32_t> playingDevice{0};
+void holdAudioAtExit() {
+    if (uint32_t device = playingDevice.load()) SDL_LockAudioDevice(device);
+}
+}  // namespace
+
+ModulePlayer::ModulePlayer(std::string path) : path_(std::move(path)) {}
+
+ModulePlayer::~ModulePlayer() { stop(); }
+
+void ModulePlayer::start() {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) fatalError("Can't initialize digital sound system");
+    audioStarted_ = true;
+    ticksPerSecond_ = SDL_GetPerformanceFrequency();
+
+    SDL_AudioSpec wanted{};
+    wanted.freq = kMusicRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 2;
+    wanted.samples = kBufferFrames;
+    wanted.callback = &ModulePlayer::fill;
+    wanted.userdata = this;
+    SDL_AudioSpec got{};
+    // No changes allowed: SDL converts to whatever the device really wants.
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &got, 0);
+    if (device_ == 0) fatalError("Can't initialize digital sound system");
+    bufferFrames_ = got.samples > 0 ? got.samples : kBufferFrames;
+
+    if (stream_.load(path_.c_str()) != ModuleStream::kLoaded) fatalError("Can't load music");
+    if (!stream_.playable()) fatalError("Can't play music");
+
+    static const bool atExitHeld = std::atexit(holdAudioAtExit) == 0;
+    (void)atExitHeld;
+    playingDevice = device_;
+    SDL_PauseAudioDevice(device_, 0);
+    if (SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_PLAYING) fatalError("Can't play music");
+}
+
+void ModulePlayer::stop() {
+    if (device_ != 0) {
+        playingDevice = 0;
+        SDL_CloseAudioDevice(device_);  // waits for a running callback to return
+        device_ = 0;
+    }
+    if (audioStarted_) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        audioStarted_ = false;
+    }
+}
+
+void ModulePlayer::fill(void* self, uint8_t* stream, int length) {
+    static_cast<ModulePlayer*>(self)->fillBuffer(reinterpret_cast<int16_t*>(stream),
+                                                 static_cast<size_t>(length) / (2 * sizeof(int16_t)));
+}
+
+void ModulePlayer::fillBuffer(int16_t* out, size_t frames) {
+    // Render without the lock, then publish the rows and the buffer's time.
+    std::array<RowStart, 64> rows;
+    size_t rowCount = 0;
+    const int64_t first = stream_.framesRendered();
+    stream_.render(out, frames, [&](const RowStart& start) {
+        if (rowCount < rows.size()) rows[rowCount++] = start;
+        else rows.back() = start;
+    });
+    const uint64_t now = SDL_GetPerformanceCounter();
+
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (size_t i = 0; i < rowCount; ++i) timeline_.add(rows[i]);
+    bufferStart_ = first;
+    lastBufferFrames_ = static_cast<int64_t>(frames);
+    bufferTicks_ = now;
+    anyBuffer_ = true;
+}
+
+uint32_t ModulePlayer::channelPosition() {
+    const uint64_t now = SDL_GetPerformanceCounter();
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!anyBuffer_) return 0;
+    // The buffer just handed over is heard once the one before it has played:
+    // at the hand-over the device starts on the previous buffer.
+    const double elapsed = static_cast<double>(now - bufferTicks_) / static_cast<double>(ticksPerSecond_);
+    int64_t heard = bufferStart_ - bufferFrames_ + static_cast<int64_t>(elapsed * kMusicRate);
+    heard = std::min<int64_t>(heard, bufferStart_ + lastBufferFrames_ - 1);
+    if (heard < 0) heard = 0;
+    return timeline_.positionAt(heard);
+}
+
+}  // namespace velmora

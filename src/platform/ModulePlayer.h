@@ -1,0 +1,48 @@
+// The show's music: a tracker module played through SDL audio at 44100 Hz,
+// stereo, and polled once per frame for the position of what is heard now.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "platform/ModuleStream.h"
+#include "platform/RowTimeline.h"
+#include "script/Music.h"
+
+namespace velmora {
+
+class ModulePlayer : public MusicPlayer {
+public:
+    explicit ModulePlayer(std::string path);
+    ~ModulePlayer() override;
+
+    // startMusic: sound system, module, playback; each failure is a fatal error
+    // ("Can't initialize digital sound system", "Can't load music", "Can't play music").
+    void start() override;
+    // stopMusic: closes the device and releases the sound system.
+    void stop() override;
+    // What is audible now, allowing for the device buffer still to be played.
+    uint32_t channelPosition() override;
+
+private:
+    static void fill(void* self, uint8_t* stream, int length);
+    void fillBuffer(int16_t* out, size_t frames);
+
+    std::string path_;
+    ModuleStream stream_;
+    uint32_t device_ = 0;
+    bool audioStarted_ = false;
+    int bufferFrames_ = 0;
+
+    // Shared with the audio thread; held only to copy a few numbers.
+    std::mutex mutex_;
+    RowTimeline timeline_;
+    int64_t bufferStart_ = 0;    // first frame of the buffer handed over last
+    int64_t lastBufferFrames_ = 0;
+    uint64_t bufferTicks_ = 0;   // when it was handed over (SDL performance counter)
+    bool anyBuffer_ = false;
+    uint64_t ticksPerSecond_ = 1;
+};
+
+}  // namespace velmora

@@ -1,0 +1,100 @@
+// libopenmpt behind ModuleStream: loading, looping playback, row tracking.
+#include "platform/ModuleStream.h"
+
+#include <libopenmpt/libopenmpt.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace velmora {
+
+ModuleStream::~ModuleStream() {
+    if (module_) openmpt_module_destroy(module_);
+}
+
+ModuleStream::LoadResult ModuleStream::load(const char* path) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) return kUnreadable;
+    std::vector<char> bytes;
+    char chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) return kUnreadable;
+    return loadMemory(bytes.data(), bytes.size());
+}
+
+ModuleStream::LoadResult ModuleStream::loadMemory(const void* data, size_t size) {
+    if (module_) openmpt_module_destroy(module_);
+    module_ = nullptr;
+    framesRendered_ = 0;
+    dueFrom_ = dueTo_ = -1;
+    lastOrder_ = lastRow_ = -1;
+    ended_ = false;
+    if (size == 0) return kNotAModule;
+    int error = 0;
+    const char* message = nullptr;
+    module_ = openmpt_module_create_from_memory2(data, size, openmpt_log_func_silent, nullptr,
+                                                 openmpt_error_func_ignore, nullptr, &error, &message, nullptr);
+    if (message) openmpt_free_string(message);
+    if (!module_) return kNotAModule;
+    openmpt_module_set_repeat_count(module_, -1);  // loop for ever
+    // No dither: the same module gives the same samples on every run.
+    openmpt_module_ctl_set_integer(module_, "dither", 0);
+    return kLoaded;
+}
+
+bool ModuleStream::playable() const {
+    return module_ && openmpt_module_get_num_orders(module_) > 0 && openmpt_module_get_duration_seconds(module_) > 0.0;
+}
+
+double ModuleStream::durationSeconds() const { return module_ ? openmpt_module_get_duration_seconds(module_) : 0.0; }
+
+size_t ModuleStream::sliceLength(size_t frames) const {
+    size_t n = frames < kSliceFrames ? frames : kSliceFrames;
+    if (framesRendered_ < dueFrom_) {
+        if (dueFrom_ - framesRendered_ < static_cast<int64_t>(n)) n = static_cast<size_t>(dueFrom_ - framesRendered_);
+    } else if (framesRendered_ <= dueTo_) {
+        n = 1;
+    }
+    return n;
+}
+
+bool ModuleStream::renderSlice(int16_t* out, size_t frames, RowStart& start) {
+    size_t got = 0;
+    if (module_ && !ended_) {
+        got = openmpt_module_read_interleaved_stereo(module_, kMusicRate, frames, out);
+        if (got < frames) ended_ = true;
+    }
+    if (got < frames) std::memset(out + 2 * got, 0, (frames - got) * 2 * sizeof(int16_t));
+
+    bool newRow = false;
+    if (got > 0) {
+        const int32_t order = openmpt_module_get_current_order(module_);
+        const int32_t row = openmpt_module_get_current_row(module_);
+        if (order != lastOrder_ || row != lastRow_) {
+            // The row began in [first, last]; the very first row at frame 0.
+            const int64_t first = framesRendered_;
+            const int64_t last = first == 0 ? 0 : first + static_cast<int64_t>(got) - 1;
+            start.frame = (first + last + 1) / 2;
+            start.order = order;
+            start.row = row;
+            const int32_t tempo = openmpt_module_get_current_tempo(module_);
+            const int32_t speed = openmpt_module_get_current_speed(module_);
+            // Classic tempo: a tick is 2.5 / tempo seconds, in whole frames.
+            const int64_t rowFrames = tempo > 0 && speed > 0 ? speed * ((kMusicRate * 5) / (2 * tempo)) : 0;
+            start.expectedFrames = static_cast<double>(rowFrames);
+            dueFrom_ = rowFrames > 0 ? first + rowFrames : -1;
+            dueTo_ = rowFrames > 0 ? last + rowFrames : -1;
+            lastOrder_ = order;
+            lastRow_ = row;
+            newRow = true;
+        }
+    }
+    framesRendered_ += static_cast<int64_t>(frames);
+    return newRow;
+}
+
+}  // namespace velmora

@@ -1,0 +1,69 @@
+// A tracker module rendered with libopenmpt at 44100 Hz, 16-bit stereo, looping
+// at its end, with the frame at which each row starts noted as it is rendered.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/RowTimeline.h"
+
+struct openmpt_module;
+
+namespace velmora {
+
+inline constexpr int kMusicRate = 44100;
+
+class ModuleStream {
+public:
+    ModuleStream() = default;
+    ~ModuleStream();
+    ModuleStream(const ModuleStream&) = delete;
+    ModuleStream& operator=(const ModuleStream&) = delete;
+
+    enum LoadResult { kLoaded = 0, kUnreadable = 1, kNotAModule = 2 };
+    // Reads the whole file; the content decides the format (MO3, IT, XM, S3M, MOD...).
+    LoadResult load(const char* path);
+    LoadResult loadMemory(const void* data, size_t size);
+    bool loaded() const { return module_ != nullptr; }
+    // True when the module has something to play.
+    bool playable() const;
+    double durationSeconds() const;
+
+    // Renders the next `frames` frames (interleaved left, right). Rows that start
+    // in them are handed to `rows` in order. Past the data (never, while it
+    // loops) the rest is silence.
+    template <class RowSink>
+    void render(int16_t* out, size_t frames, RowSink&& rows) {
+        while (frames > 0) {
+            const size_t n = sliceLength(frames);
+            RowStart start;
+            if (renderSlice(out, n, start)) rows(start);
+            out += 2 * n;
+            frames -= n;
+        }
+    }
+
+    int64_t framesRendered() const { return framesRendered_; }
+
+private:
+    // A row starts on a tick, and the module works out a tick as soon as it is
+    // due, so a row seen after a slice began within that slice. Slices are 8
+    // frames (0.18 ms) at most, and single frames where the next row is due
+    // (one frame when the last row was placed exactly, a slice's width after a
+    // surprise such as a tempo change): rows that come when speed and tempo
+    // say are placed to the frame.
+    static constexpr size_t kSliceFrames = 8;
+    size_t sliceLength(size_t frames) const;
+    // Renders one slice; true (and `start` filled) when a new row began in it.
+    bool renderSlice(int16_t* out, size_t frames, RowStart& start);
+
+    openmpt_module* module_ = nullptr;
+    int64_t framesRendered_ = 0;
+    int64_t dueFrom_ = -1;  // frames where the next row is expected; -1: not known
+    int64_t dueTo_ = -1;
+    int32_t lastOrder_ = -1;
+    int32_t lastRow_ = -1;
+    bool ended_ = false;
+};
+
+}  // namespace velmora

@@ -1,0 +1,15 @@
+// OfflineModule: the module stream with its rows kept for position look-ups.
+#include "platform/OfflineModule.h"
+
+namespace velmora {
+
+bool OfflineModule::load(const char* path) {
+    timeline_.clear();
+    return stream_.load(path) == ModuleStream::kLoaded && stream_.playable();
+}
+
+void OfflineModule::render(int16_t* out, size_t frames) {
+    stream_.render(out, frames, [this](const RowStart& start) { timeline_.add(start); });
+}
+
+}  // namespace velmora

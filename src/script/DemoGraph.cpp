@@ -1,0 +1,331 @@
+// Loading the script into the demo graph, and evaluating the wiring every frame.
+#include "script/DemoGraph.h"
+
+#include <cstdio>
+
+#include "boxes/BoxFactory.h"
+#include "functions/FunctionFactory.h"
+#include "script/Errors.h"
+
+namespace velmora {
+
+namespace {
+
+enum SectionKind { kBoxSection, kFunctionSection, kSurfaceSection };
+
+bool isTypeWord(std::string_view word) { return word.substr(0, 4) == "ZYL_"; }
+
+// Names and wiring words longer than a name buffer are cut to its length.
+std::string_view cutName(std::string_view word) { return word.substr(0, kMaxNameLength); }
+
+// Reads words until `word` is found; false at the end of the text.
+bool skipPast(ScriptReader& reader, std::string_view word) {
+    for (;;) {
+        std::string_view w = reader.readWord();
+        if (w.empty()) return false;
+        if (w == word) return true;
+    }
+}
+
+// Splits a wiring line into words, one at a time; past the end it gives nothing.
+class LineWords {
+public:
+    explicit LineWords(std::string_view line) : line_(line) {}
+    std::string_view next() {
+        while (pos_ < line_.size() && isScriptSpace(line_[pos_])) ++pos_;
+        size_t start = pos_;
+        while (pos_ < line_.size() && !isScriptSpace(line_[pos_])) ++pos_;
+        return cutName(line_.substr(start, pos_ - start));
+    }
+
+private:
+    std::string_view line_;
+    size_t pos_ = 0;
+};
+
+}  // namespace
+
+DemoGraph::DemoGraph() : music_(std::make_unique<FixedMusicPosition>()) {}
+
+DemoGraph::~DemoGraph() {
+    stopMusic();
+    functions_ = {};
+    surfaces_ = {};
+    boxes_ = {};
+}
+
+void DemoGraph::setMusic(std::unique_ptr<MusicPlayer> music) {
+    music_ = music ? std::move(music) : std::make_unique<FixedMusicPosition>();
+}
+
+int DemoGraph::load(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return kScriptNotFound;
+    // The buffer takes the file's own size, whatever it is.
+    std::string raw;
+    char chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) raw.append(chunk, n);
+    std::fclose(file);
+    return loadText(raw);
+}
+
+int DemoGraph::loadText(std::string_view text, LoadObserver* observer) {
+    observer_ = observer;
+    // Text mode: a carriage return directly before a line feed is dropped.
+    scriptText_.clear();
+    scriptText_.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        scriptText_.push_back(text[i]);
+    }
+    scriptStream_ = ScriptReader(scriptText_);
+    wiringCache_.clear();
+    wiringCached_ = false;
+
+    // A section without its opening or end word makes the script invalid, before
+    // anything is created.
+    const std::string_view sections[][2] = {{kBoxSectionOpen, kBoxSectionEnd},
+                                            {kFunctionSectionOpen, kFunctionSectionEnd},
+                                            {kSurfaceSectionOpen, kSurfaceSectionEnd}};
+    bool complete = true;
+    for (const auto& section : sections) {
+        scriptStream_.seek(0);
+        if (!skipPast(scriptStream_, section[0])) {
+            problem(scriptText_.size(), "no section " + std::string(section[0]));
+            complete = false;
+        } else if (size_t open = scriptStream_.tell(); !skipPast(scriptStream_, section[1])) {
+            problem(open, "section " + std::string(section[0]) + " has no end word " + std::string(section[1]));
+            complete = false;
+        }
+    }
+    if (!findWiring()) {
+        problem(scriptText_.size(), "no wiring section [CABLAGE] ending with a line [/CABLAGE]");
+        complete = false;
+    }
+    if (!complete) return kScriptInvalid;
+
+    bool valid = readDeclarationSection(kBoxSectionOpen, kBoxSectionEnd, kBoxSection);
+    if (!valid && !observer_) return kScriptInvalid;
+    valid = readDeclarationSection(kFunctionSectionOpen, kFunctionSectionEnd, kFunctionSection) && valid;
+    if (!valid && !observer_) return kScriptInvalid;
+    readDeclarationSection(kSurfaceSectionOpen, kSurfaceSectionEnd, kSurfaceSection);
+    return valid ? kLoaded : kScriptInvalid;
+}
+
+void DemoGraph::problem(size_t offset, std::string message) {
+    if (observer_) observer_->problem(offset, std::move(message));
+}
+
+bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view end, int kind) {
+    scriptStream_.seek(0);
+    if (!skipPast(scriptStream_, open)) return false;
+    const size_t sectionStart = scriptStream_.tell();
+
+    // Count pass: every word that begins with "ZYL_" gets an entry.
+    int count = 0;
+    for (;;) {
+        std::string_view w = scriptStream_.readWord();
+        if (w.empty()) return false;
+        if (w == end) break;
+        if (isTypeWord(w)) ++count;
+    }
+    auto sizeRegistry = [count](auto& registry) {
+        registry.objects.clear();
+        registry.objects.resize(count);
+        registry.names.assign(count, std::string());
+    };
+    if (kind == kBoxSection) sizeRegistry(boxes_), boxTypes_.assign(count, nullptr);
+    if (kind == kFunctionSection) sizeRegistry(functions_);
+    if (kind == kSurfaceSection) sizeRegistry(surfaces_);
+
+    bool valid = true;
+    scriptStream_.seek(sectionStart);
+    for (int i = 0;;) {
+        std::string_view word = scriptStream_.readWord();
+        const size_t offset = static_cast<size_t>(word.data() - scriptText_.data());
+        if (word.empty()) {
+            problem(offset, "the end word " + std::string(end) + " was taken as a name");
+            return false;  // the end word went as a name: no end left
+        }
+        if (word == end) return valid;
+        if (!isTypeWord(word)) continue;
+
+        std::string_view nameWord = scriptStream_.readWord();
+        std::string name(cutName(nameWord));
+        std::string parameters(scriptStream_.readLine());
+        // A name that swallowed the end word can make more declarations than
+        // the count pass saw; such a script is invalid.
+        if (i >= count) {
+            problem(offset, "the end word " + std::string(end) + " was taken as a name");
+            return false;
+        }
+        if (observer_) {
+            if (nameWord.empty() || nameWord == end)
+                problem(offset, "declaration " + std::string(word) + " has no name");
+            else if (isTypeWord(nameWord))
+                problem(offset, "name " + name + " begins with ZYL_");
+            ScriptReader params(parameters);
+            for (std::string_view w = params.readWord(); !w.empty(); w = params.readWord())
+                if (isTypeWord(w)) problem(offset, "parameter word " + std::string(w) + " begins with ZYL_");
+        }
+
+        auto configure = [&](auto& object) {
+            if (observer_)
+                observer_->configure(offset, [&] { object->configure(parameters.c_str()); });
+            else
+                object->configure(parameters.c_str());
+        };
+        if (kind == kBoxSection) {
+            const BoxType* type = findBoxType(word);
+            if (!type) {
+                problem(offset, "unknown box type " + std::string(word));
+                if (!observer_) return false;
+                valid = false;
+                ++i;
+                continue;
+            }
+            std::unique_ptr<FxBox> box = type->create();
+            configure(box);
+            boxes_.objects[i] = std::move(box);
+            boxes_.names[i] = std::move(name);
+            boxTypes_[i] = type;
+        } else if (kind == kFunctionSection) {
+            std::unique_ptr<Function> function = createFunction(word);
+            if (!function) {
+                problem(offset, "unknown function type " + std::string(word));
+                if (!observer_) return false;
+                valid = false;
+                ++i;
+                continue;
+            }
+            configure(function);
+            functions_.objects[i] = std::move(function);
+            functions_.names[i] = std::move(name);
+        } else {
+            auto surface = std::make_unique<Surface>();
+            if (observer_)
+                observer_->configure(offset, [&] { surface->configure(parameters); });
+            else
+                surface->configure(parameters);
+            surfaces_.objects[i] = std::move(surface);
+            surfaces_.names[i] = std::move(name);
+        }
+        ++i;
+    }
+}
+
+bool DemoGraph::findWiring() {
+    scriptStream_.seek(0);
+    if (!skipPast(scriptStream_, kWiringOpen)) return false;
+    wiringStart_ = scriptStream_.tell();
+    // The wiring ends at a line that is exactly "[/CABLAGE]"; without one the
+    // frame evaluation would never end.
+    scriptStream_.readLine();
+    while (!scriptStream_.atEnd())
+        if (scriptStream_.readLine() == kWiringEnd) return true;
+    return false;
+}
+
+void DemoGraph::startShow() {
+    music_->start();
+    musicStarted_ = true;
+    clock.reset();
+}
+
+void DemoGraph::stopMusic() {
+    if (musicStarted_ && music_) music_->stop();
+    musicStarted_ = false;
+}
+
+void DemoGraph::readTrackerPosition() {
+    uint32_t p = music_->channelPosition();
+    trackerPosition.order = static_cast<int32_t>(p & 0xFFFFu);
+    trackerPosition.row = static_cast<int32_t>(p >> 24);
+    trackerPosition.rowFraction = static_cast<int32_t>((p >> 16) & 0xFFu);
+}
+
+void DemoGraph::runFrame(Surface& output) {
+    readTrackerPosition();
+    const float t = static_cast<float>(clock.seconds());
+    evaluateFrame(output, t);
+}
+
+bool DemoGraph::resolveWiringLine(std::string_view line, Surface& frame, WiringCall& call) const {
+    LineWords words(line);
+    std::string_view word = words.next();
+    if (word.empty() || word[0] == ';') return false;
+
+    call = WiringCall();
+    call.boxIndex = findBox(word);
+    if (call.boxIndex < 0) fatalError("variable de type FXBOX non définie!!!!!!!");
+    call.box = boxes_.objects[call.boxIndex].get();
+
+    word = words.next();
+    if (word == kOutputName) {
+        call.output = &frame;
+        call.outputIsFrame = true;
+    } else {
+        int s = findSurface(word);
+        if (s < 0) fatalError("Surface de sortie non définie!!!!!!!");
+        call.output = surfaces_.objects[s].get();
+    }
+
+    word = words.next();
+    if (word == kOutputName) {
+        call.inputs[call.inputCount++] = &frame;
+        call.firstInputIsFrame = true;
+        word = words.next();
+    }
+    for (int s; (s = findSurface(word)) >= 0; word = words.next()) {
+        if (call.inputCount == kMaxListEntries) return true;  // the rest of the line is ignored
+        call.inputs[call.inputCount++] = surfaces_.objects[s].get();
+    }
+    for (int f; (f = findFunction(word)) >= 0; word = words.next()) {
+        if (call.functionCount == kMaxListEntries) return true;
+        call.functions[call.functionCount++] = functions_.objects[f].get();
+    }
+    return true;
+}
+
+void DemoGraph::updateFunctions(float seconds) {
+    for (auto& function : functions_.objects)
+        if (function) function->update(seconds);
+}
+
+void DemoGraph::renderCall(WiringCall& call, Surface& frame) {
+    if (call.outputIsFrame) call.output = &frame;
+    if (call.firstInputIsFrame) call.inputs[0] = &frame;
+    call.box->render(*call.output, FunctionList(call.functions, call.functionCount),
+                     SurfaceList(call.inputs, call.inputCount));
+}
+
+void DemoGraph::evaluateFrame(Surface& output, float seconds) {
+    updateFunctions(seconds);
+    if (wiringCached_) {
+        for (WiringCall& call : wiringCache_) renderCall(call, output);
+        return;
+    }
+
+    // First frame: read the wiring text line by line, as written; a line that
+    // names an undeclared box or output stops the show when it is reached.
+    ScriptReader reader(scriptText_);
+    reader.seek(wiringStart_);
+    WiringCall call;
+    std::vector<WiringCall> calls;
+    for (;;) {
+        const size_t offset = reader.tell();
+        std::string_view line = reader.readLine();
+        if (line == kWiringEnd) break;
+        if (resolveWiringLine(line, output, call)) {
+            call.lineOffset = offset;
+            renderCall(call, output);
+            calls.push_back(call);
+        }
+        if (reader.atEnd()) break;
+    }
+    wiringCache_ = std::move(calls);
+    wiringCached_ = true;
+}
+
+}  // namespace velmora

@@ -1,0 +1,153 @@
+// DemoGraph: everything the script declares (boxes, functions, surfaces and their
+// names), the script text the wiring is read from every frame, and the clock.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "boxes/FxBox.h"
+#include "functions/Function.h"
+#include "script/FrameTimer.h"
+#include "script/Music.h"
+#include "script/ScriptReader.h"
+#include "surface/Surface.h"
+
+namespace velmora {
+
+enum LoadResult : int { kLoaded = 0, kScriptNotFound = 1, kScriptInvalid = 2 };
+
+// The section keywords of the script.
+inline constexpr std::string_view kBoxSectionOpen = "[ZYL_FX_Generator]";
+inline constexpr std::string_view kBoxSectionEnd = "[/ZYL_FX_Generator]";
+inline constexpr std::string_view kFunctionSectionOpen = "[ZYL_Fonction]";
+inline constexpr std::string_view kFunctionSectionEnd = "[/ZYL_Fonction]";
+inline constexpr std::string_view kSurfaceSectionOpen = "[ZYL_Surface]";
+inline constexpr std::string_view kSurfaceSectionEnd = "[/ZYL_Surface]";
+inline constexpr std::string_view kWiringOpen = "[CABLAGE]";
+inline constexpr std::string_view kWiringEnd = "[/CABLAGE]";
+inline constexpr std::string_view kOutputName = "OUT";
+
+inline constexpr size_t kMaxNameLength = 255;  // instance names and wiring words
+inline constexpr int kMaxListEntries = 10;     // inputs or functions on one wiring line
+
+// One registry: objects in declaration order with their names. An entry without
+// an object (counted but never declared) matches no name.
+template <class T>
+struct Registry {
+    std::vector<std::unique_ptr<T>> objects;
+    std::vector<std::string> names;
+
+    int count() const { return static_cast<int>(objects.size()); }
+    int find(std::string_view word) const {
+        for (int i = 0; i < count(); ++i)
+            if (objects[i] && names[i] == word) return i;
+        return -1;
+    }
+};
+
+// One wiring line, resolved: the box, where it draws, what it reads.
+struct WiringCall {
+    FxBox* box = nullptr;
+    int boxIndex = -1;
+    Surface* output = nullptr;
+    bool outputIsFrame = false;  // "OUT": the surface handed to the frame
+    Surface* inputs[kMaxListEntries] = {};
+    Function* functions[kMaxListEntries] = {};
+    int inputCount = 0;
+    int functionCount = 0;
+    bool firstInputIsFrame = false;
+    size_t lineOffset = 0;  // where the line stands in the script text
+};
+
+struct BoxType;
+
+// Watches a load on behalf of `velmora check`: problems come with the offset of
+// the text they concern, and loading goes on past them where it can.
+class LoadObserver {
+public:
+    virtual ~LoadObserver() = default;
+    virtual void problem(size_t offset, std::string message) = 0;
+    // Runs one configure call of the declaration at `offset`; a checker catches
+    // what the call raises and reports it.
+    virtual void configure(size_t offset, const std::function<void()>& call) {
+        (void)offset;
+        call();
+    }
+};
+
+class DemoGraph {
+public:
+    DemoGraph();
+    virtual ~DemoGraph();
+    DemoGraph(const DemoGraph&) = delete;
+    DemoGraph& operator=(const DemoGraph&) = delete;
+
+    // Reads the script file into the registries: kLoaded, kScriptNotFound or kScriptInvalid.
+    int load(const char* path);
+    // The same from text already in memory. With an observer, every problem is
+    // reported and the load goes on where it can (the result still tells).
+    int loadText(std::string_view text, LoadObserver* observer = nullptr);
+
+    // The music the show polls; a fixed position 0 until the host sets another.
+    void setMusic(std::unique_ptr<MusicPlayer> music);
+    MusicPlayer& music() { return *music_; }
+
+    // Starts the music, then resets the clock.
+    void startShow();
+    // One frame: music position, clock, every function, every wiring line.
+    void runFrame(Surface& output);
+    // Polls the music into trackerPosition.
+    void readTrackerPosition();
+    // The frame at a given time, with trackerPosition already set.
+    void evaluateFrame(Surface& output, float seconds);
+    // The two halves of a frame, for measuring: every function updated, then
+    // each resolved wiring line rendered (resolved by the first evaluateFrame).
+    void updateFunctions(float seconds);
+    std::vector<WiringCall>& resolvedWiring() { return wiringCache_; }
+    static void renderCall(WiringCall& call, Surface& frame);
+
+    int findBox(std::string_view word) const { return boxes_.find(word); }
+    int findSurface(std::string_view word) const { return surfaces_.find(word); }
+    int findFunction(std::string_view word) const { return functions_.find(word); }
+
+    const Registry<FxBox>& boxes() const { return boxes_; }
+    const Registry<Function>& functions() const { return functions_; }
+    const Registry<Surface>& surfaces() const { return surfaces_; }
+    // The type of box entry i (nullptr for an entry without a box).
+    const BoxType* boxType(int i) const { return boxTypes_[i]; }
+    std::string_view scriptText() const { return scriptText_; }
+    size_t wiringStart() const { return wiringStart_; }
+
+    // Splits one wiring line into a call. Returns false for a blank or comment
+    // line. An undeclared box or output is a fatal error, as at show time.
+    bool resolveWiringLine(std::string_view line, Surface& frame, WiringCall& call) const;
+
+    FrameTimer clock;
+
+private:
+    bool readDeclarationSection(std::string_view open, std::string_view end, int kind);
+    void problem(size_t offset, std::string message);
+    bool findWiring();
+    void stopMusic();
+
+    std::string scriptText_;
+    ScriptReader scriptStream_;
+    Registry<FxBox> boxes_;
+    Registry<Function> functions_;
+    Registry<Surface> surfaces_;
+    std::vector<const BoxType*> boxTypes_;
+    LoadObserver* observer_ = nullptr;
+    size_t wiringStart_ = 0;
+    std::unique_ptr<MusicPlayer> music_;
+    bool musicStarted_ = false;
+    // The wiring resolved once: the text and the registries never change after
+    // load, so every frame after the first replays the same calls.
+    std::vector<WiringCall> wiringCache_;
+    bool wiringCached_ = false;
+};
+
+}  // namespace velmora

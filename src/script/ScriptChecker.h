@@ -1,0 +1,29 @@
+// `velmora check`: every problem of a script, with its line, without running the show.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+struct ScriptProblem {
+    int line = 0;  // 1-based; 0 when the problem is the file itself
+    std::string message;
+};
+
+struct CheckReport {
+    std::vector<ScriptProblem> problems;  // in line order
+    int boxes = 0;
+    int functions = 0;
+    int surfaces = 0;
+    int wiringLines = 0;  // lines that call a box
+};
+
+// Reads the script as loading does and the wiring as a frame does, reporting
+// instead of stopping. Files the script names are read relative to the working
+// directory, as at show time.
+CheckReport checkScriptFile(const char* path);
+CheckReport checkScriptText(std::string_view text);
+
+}  // namespace velmora

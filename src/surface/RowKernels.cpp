@@ -1,0 +1,326 @@
+// Row kernels: the per-pixel rules, and SSE2 bodies that give the same bits
+// four pixels at a time for the values the show uses (factors and amounts
+// 0..255). The per-pixel rules finish each run and handle everything else.
+#include "surface/RowKernels.h"
+
+#include <algorithm>
+
+#include "surface/PixelMath.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace velmora::rows {
+
+namespace {
+
+constexpr uint32_t kRed = 0xFF0000u;
+constexpr uint32_t kGreen = 0xFF00u;
+constexpr uint32_t kBlue = 0xFFu;
+constexpr uint32_t kColour = 0xFFFFFFu;
+
+bool isByte(int64_t v) { return v >= 0 && v <= 255; }
+
+#if defined(__SSE2__)
+
+// True when a source run starts before its destination run and reaches into
+// it, so a pixel would be read after the run has overwritten it: bodies that
+// read several pixels ahead must not be used then.
+bool readsBehindWrites(const uint32_t* out, const uint32_t* in, size_t n) {
+    const auto o = reinterpret_cast<uintptr_t>(out);
+    const auto s = reinterpret_cast<uintptr_t>(in);
+    return s < o && o - s < n * sizeof(uint32_t);
+}
+
+inline __m128i load(const uint32_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+inline void store(uint32_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+inline __m128i colourMask() { return _mm_set1_epi32(static_cast<int>(kColour)); }
+
+// Lanes where s is 0 (all ones) or not (all zeros).
+inline __m128i isZero(__m128i s) { return _mm_cmpeq_epi32(s, _mm_setzero_si128()); }
+// Lanes where s is above 0 as a signed value.
+inline __m128i isPositive(__m128i s) { return _mm_cmpgt_epi32(s, _mm_setzero_si128()); }
+
+inline __m128i select(__m128i mask, __m128i a, __m128i b) {
+    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+
+// Each byte times its lane's factor, shifted right by 8; the top byte's factor
+// is 0. Widening each byte to byte * 256 makes the high half of the 16-bit
+// product exactly (byte * factor) >> 8.
+inline __m128i scaleBytes(__m128i v, __m128i factors) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i lo = _mm_mulhi_epu16(_mm_unpacklo_epi8(zero, v), factors);
+    const __m128i hi = _mm_mulhi_epu16(_mm_unpackhi_epi8(zero, v), factors);
+    return _mm_packus_epi16(lo, hi);
+}
+
+inline __m128i channelFactors(uint32_t f) {
+    const auto w = static_cast<short>(f);
+    return _mm_set_epi16(0, w, w, w, 0, w, w, w);
+}
+
+#endif
+
+// --- Rules ----------------------------------------------------------------
+// `one` applies a rule to one pixel; `four` gives the same bits for four
+// pixels at once.
+
+// Scaled: per channel (c * f) >> 8 with unsigned 32-bit products; blue is not
+// masked, which matters only for factors above 255.
+inline uint32_t scalePixel(uint32_t s, uint32_t f) {
+    const uint32_t r = (((s & kRed) * f) >> 8) & kRed;
+    const uint32_t g = (((s & kGreen) * f) >> 8) & kGreen;
+    const uint32_t b = ((s & kBlue) * f) >> 8;
+    return r + g + b;
+}
+
+inline uint32_t addScaledPixel(uint32_t d, uint32_t s, uint32_t f) {
+    const uint32_t r = std::min((d & kRed) + ((((s & kRed) * f) >> 8) & kRed), kRed);
+    const uint32_t g = std::min((d & kGreen) + ((((s & kGreen) * f) >> 8) & kGreen), kGreen);
+    const uint32_t b = std::min((d & kBlue) + (((s & kBlue) * f) >> 8), kBlue);
+    return r + g + b;
+}
+
+struct PutNonZero {
+    uint32_t one(uint32_t d, uint32_t s) const { return s != 0 ? s : d; }
+#if defined(__SSE2__)
+    __m128i four(__m128i d, __m128i s) const { return select(isZero(s), d, s); }
+#endif
+};
+
+struct PutPositive {
+    uint32_t one(uint32_t d, uint32_t s) const { return static_cast<int32_t>(s) > 0 ? s : d; }
+#if defined(__SSE2__)
+    __m128i four(__m128i d, __m128i s) const { return select(isPositive(s), s, d); }
+#endif
+};
+
+struct AddNonZero {
+    uint32_t one(uint32_t d, uint32_t s) const {
+        const uint32_t sum = addSaturate(d, s);
+        return s != 0 ? sum : d;
+    }
+#if defined(__SSE2__)
+    // Saturating byte add. A drawn pixel loses its top byte; a transparent one
+    // (s == 0, so the sum is d) keeps it.
+    __m128i four(__m128i d, __m128i s) const {
+        return _mm_and_si128(_mm_adds_epu8(d, s), _mm_or_si128(isZero(s), colourMask()));
+    }
+#endif
+};
+
+struct AddPositive {
+    uint32_t one(uint32_t d, uint32_t s) const {
+        const uint32_t sum = addSaturate(d, s);
+        return static_cast<int32_t>(s) > 0 ? sum : d;
+    }
+#if defined(__SSE2__)
+    __m128i four(__m128i d, __m128i s) const {
+        const __m128i drawn = isPositive(s);
+        const __m128i sum = _mm_adds_epu8(d, _mm_and_si128(s, drawn));  // d where not drawn
+        return _mm_and_si128(sum,
+                             _mm_or_si128(_mm_xor_si128(drawn, _mm_set1_epi32(-1)), colourMask()));
+    }
+#endif
+};
+
+struct Scaled {
+    uint32_t factor;
+    uint32_t one(uint32_t d, uint32_t s) const {
+        const uint32_t v = scalePixel(s, factor);
+        return s != 0 ? v : d;
+    }
+#if defined(__SSE2__)
+    __m128i factors = channelFactors(factor);  // valid when factor is 0..255
+    __m128i four(__m128i d, __m128i s) const {
+        return select(isZero(s), d, scaleBytes(s, factors));
+    }
+#endif
+};
+
+struct AddScaled {
+    uint32_t factor;
+    uint32_t one(uint32_t d, uint32_t s) const {
+        const uint32_t v = addScaledPixel(d, s, factor);
+        return s != 0 ? v : d;
+    }
+#if defined(__SSE2__)
+    __m128i factors = channelFactors(factor);
+    // The scaled source has a zero top byte, and is 0 where s is 0.
+    __m128i four(__m128i d, __m128i s) const {
+        const __m128i sum = _mm_adds_epu8(d, scaleBytes(s, factors));
+        return _mm_and_si128(sum, _mm_or_si128(isZero(s), colourMask()));
+    }
+#endif
+};
+
+// --- Runs -----------------------------------------------------------------
+
+template <typename Rule>
+void drawRun(uint32_t* out, const uint32_t* in, size_t n, const Rule& rule, bool vectorOk) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    if (vectorOk && !readsBehindWrites(out, in, n)) {
+        // Four blocks per step: with fewer, the loop's own bookkeeping costs
+        // about as much as the work.
+        for (; i + 16 <= n; i += 16) {
+            const __m128i s0 = load(in + i);
+            const __m128i s1 = load(in + i + 4);
+            const __m128i s2 = load(in + i + 8);
+            const __m128i s3 = load(in + i + 12);
+            const __m128i d0 = load(out + i);
+            const __m128i d1 = load(out + i + 4);
+            const __m128i d2 = load(out + i + 8);
+            const __m128i d3 = load(out + i + 12);
+            store(out + i, rule.four(d0, s0));
+            store(out + i + 4, rule.four(d1, s1));
+            store(out + i + 8, rule.four(d2, s2));
+            store(out + i + 12, rule.four(d3, s3));
+        }
+        for (; i + 4 <= n; i += 4) store(out + i, rule.four(load(out + i), load(in + i)));
+    }
+#else
+    (void)vectorOk;
+#endif
+    for (; i < n; ++i) out[i] = rule.one(out[i], in[i]);
+}
+
+template <typename Rule>
+void stretchRun(uint32_t* out, size_t n, const StretchSource& src, const Rule& rule) {
+    const uint32_t* in = src.in;
+    const uint32_t width = src.width;
+    const uint32_t step = src.step;
+    uint32_t sx = src.sx;
+    auto column = [](uint32_t position) {
+        return static_cast<uint32_t>(fixedToInt(static_cast<int32_t>(position)));
+    };
+    size_t i = 0;
+#if defined(__SSE2__)
+    if (!src.ordered) {
+        for (; i + 4 <= n; i += 4) {
+            const uint32_t c0 = column(sx += step);
+            const uint32_t c1 = column(sx += step);
+            const uint32_t c2 = column(sx += step);
+            const uint32_t c3 = column(sx += step);
+            if ((c0 < width) & (c1 < width) & (c2 < width) & (c3 < width)) {
+                const __m128i s = _mm_set_epi32(static_cast<int>(in[c3]), static_cast<int>(in[c2]),
+                                                static_cast<int>(in[c1]), static_cast<int>(in[c0]));
+                store(out + i, rule.four(load(out + i), s));
+            } else {
+                const uint32_t c[4] = {c0, c1, c2, c3};
+                for (size_t k = 0; k < 4; ++k)
+                    if (c[k] < width) out[i + k] = rule.one(out[i + k], in[c[k]]);
+            }
+        }
+    }
+#endif
+    for (; i < n; ++i) {
+        const uint32_t c = column(sx += step);
+        if (c < width) out[i] = rule.one(out[i], in[c]);
+    }
+}
+
+}  // namespace
+
+// --- Unscaled drawing ---------------------------------------------------------
+
+void put(uint32_t* out, const uint32_t* in, size_t n) { drawRun(out, in, n, PutNonZero{}, true); }
+void add(uint32_t* out, const uint32_t* in, size_t n) { drawRun(out, in, n, AddNonZero{}, true); }
+
+void scaled(uint32_t* out, const uint32_t* in, size_t n, uint32_t factor) {
+    drawRun(out, in, n, Scaled{factor}, isByte(factor));
+}
+
+void addScaled(uint32_t* out, const uint32_t* in, size_t n, uint32_t factor) {
+    drawRun(out, in, n, AddScaled{factor}, isByte(factor));
+}
+
+// --- Stretched drawing ------------------------------------------------------------
+
+void stretchPut(uint32_t* out, size_t n, const StretchSource& src) {
+    stretchRun(out, n, src, PutPositive{});
+}
+
+void stretchAdd(uint32_t* out, size_t n, const StretchSource& src) {
+    stretchRun(out, n, src, AddPositive{});
+}
+
+void stretchScaled(uint32_t* out, size_t n, const StretchSource& src, uint32_t factor) {
+    stretchRun(out, n, src, Scaled{factor & 0xFFu});
+}
+
+void stretchAddScaled(uint32_t* out, size_t n, const StretchSource& src, uint32_t factor) {
+    stretchRun(out, n, src, AddScaled{factor & 0xFFu});
+}
+
+// --- Colour operations --------------------------------------------------------
+// Channel arithmetic is signed 32-bit on the masked channel, wrapping, so that
+// amounts outside 0..255 behave as fixed-width code would, without overflow.
+
+void invert(uint32_t* p, size_t n) {
+    for (size_t i = 0; i < n; ++i) p[i] = kColour - p[i];
+}
+
+void darken(uint32_t* p, size_t n, int32_t amount) {
+    const uint32_t a = static_cast<uint32_t>(amount);
+    size_t i = 0;
+#if defined(__SSE2__)
+    if (isByte(amount)) {
+        // Saturating byte subtract; 255 from the top byte clears it.
+        const __m128i sub = _mm_set1_epi32(static_cast<int>(0xFF000000u | (a * 0x010101u)));
+        for (; i + 4 <= n; i += 4) store(p + i, _mm_subs_epu8(load(p + i), sub));
+    }
+#endif
+    for (; i < n; ++i) {
+        const uint32_t v = p[i];
+        const int32_t r = std::max(static_cast<int32_t>((v & kRed) - (a << 16)), 0);
+        const int32_t g = std::max(static_cast<int32_t>((v & kGreen) - (a << 8)), 0);
+        const int32_t b = std::max(static_cast<int32_t>((v & kBlue) - a), 0);
+        p[i] = static_cast<uint32_t>(r) + static_cast<uint32_t>(g) + static_cast<uint32_t>(b);
+    }
+}
+
+void brighten(uint32_t* p, size_t n, int32_t amount) {
+    const uint32_t a = static_cast<uint32_t>(amount);
+    size_t i = 0;
+#if defined(__SSE2__)
+    if (isByte(amount)) {
+        const __m128i add = _mm_set1_epi32(static_cast<int>(a * 0x010101u));
+        const __m128i colour = colourMask();
+        for (; i + 4 <= n; i += 4)
+            store(p + i, _mm_and_si128(_mm_adds_epu8(load(p + i), add), colour));
+    }
+#endif
+    for (; i < n; ++i) {
+        const uint32_t v = p[i];
+        const int32_t r = std::min(static_cast<int32_t>((v & kRed) + (a << 16)), int32_t{0xFF0000});
+        const int32_t g = std::min(static_cast<int32_t>((v & kGreen) + (a << 8)), int32_t{0xFF00});
+        const int32_t b = std::min(static_cast<int32_t>((v & kBlue) + a), int32_t{0xFF});
+        p[i] = static_cast<uint32_t>(r) + static_cast<uint32_t>(g) + static_cast<uint32_t>(b);
+    }
+}
+
+void multiply(uint32_t* p, size_t n, int32_t factor) {
+    const uint32_t f = static_cast<uint32_t>(factor);
+    size_t i = 0;
+#if defined(__SSE2__)
+    if (isByte(factor)) {
+        // With factors up to 255 no channel exceeds 254: the clamp never acts.
+        const __m128i factors = channelFactors(f);
+        for (; i + 4 <= n; i += 4) store(p + i, scaleBytes(load(p + i), factors));
+    }
+#endif
+    auto channel = [f](uint32_t c) {
+        return static_cast<uint32_t>(std::clamp(static_cast<int32_t>(c * f) >> 8, 0, 255));
+    };
+    for (; i < n; ++i) {
+        const uint32_t v = p[i];
+        p[i] = packRgb(channel((v >> 16) & 0xFFu), channel((v >> 8) & 0xFFu), channel(v & 0xFFu));
+    }
+}
+
+}  // namespace velmora::rows

@@ -1,0 +1,73 @@
+// Surface: the one image type. 32-bit 0x00RRGGBB pixels, row-major, rows back to back.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+class Surface {
+public:
+    Surface() = default;
+    virtual ~Surface() = default;
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+
+    int32_t width = 0;
+    int32_t height = 0;
+    // Points into storage. The animator narrows width/height/pixels for the length
+    // of one render call; everything else sees the whole image.
+    uint32_t* pixels = nullptr;
+
+    // Sizes the surface from a script parameter text: `W H` or a quoted JPEG path.
+    // Invalid sizes and unreadable pictures are fatal errors.
+    void configure(std::string_view text);
+    // Decodes a JPEG file into a new pixel array; 0 on success, 1 on failure.
+    int loadJpeg(const char* path);
+    void clear();
+
+    // Gives the surface width*height pixels (not cleared). Used by the loader and tests.
+    void allocate(int32_t w, int32_t h);
+    // Pixels addressable from `pixels` as width*height; 0 without pixels.
+    size_t pixelCount() const {
+        return pixels ? static_cast<size_t>(width) * static_cast<size_t>(height) : 0;
+    }
+    // True when the surface is exactly w by h.
+    bool isSize(int32_t w, int32_t h) const { return pixels && width == w && height == h; }
+
+    // Drawing family: the source is drawn into this surface; 0 is transparent.
+    void stretchBlit(const Surface& src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
+                     int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1);
+    void stretchBlitAdd(const Surface& src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
+                        int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1);
+    void stretchBlitScaled(const Surface& src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
+                           int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1, int32_t factor);
+    void stretchBlitAddScaled(const Surface& src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
+                              int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1, int32_t factor);
+    void drawZoomed(const Surface& src, int32_t cx, int32_t cy, float zoom);
+    void drawZoomedAdd(const Surface& src, int32_t cx, int32_t cy, float zoom);
+    void drawZoomedScaled(const Surface& src, int32_t cx, int32_t cy, float zoom, int32_t factor);
+    void drawZoomedAddScaled(const Surface& src, int32_t cx, int32_t cy, float zoom, int32_t factor);
+    void blit(const Surface& src, int32_t x, int32_t y);
+    void blitAdd(const Surface& src, int32_t x, int32_t y);
+    void blitScaled(const Surface& src, int32_t x, int32_t y, int32_t factor);
+    void blitAddScaled(const Surface& src, int32_t x, int32_t y, int32_t factor);
+    void drawCentered(const Surface& src, int32_t cx, int32_t cy);
+    void drawCenteredAdd(const Surface& src, int32_t cx, int32_t cy);
+    void drawCenteredScaled(const Surface& src, int32_t cx, int32_t cy, int32_t factor);
+    void drawCenteredAddScaled(const Surface& src, int32_t cx, int32_t cy, int32_t factor);
+
+    // Whole-surface operations.
+    void invert();
+    void darken(int32_t amount);
+    void brighten(int32_t amount);
+    void multiply(int32_t factor);
+    void copyFrom(const Surface& src);
+
+private:
+    std::vector<uint32_t> storage_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,106 @@
+// The script checker: each kind of problem with its line, and many at once.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "script/ScriptChecker.h"
+
+using namespace velmora;
+
+namespace {
+
+// Line 1..4: boxes; 5..9: functions; 10..13: surfaces; 14..: wiring.
+std::string script(const std::string& wiring, const std::string& extraBoxes = "",
+                   const std::string& extraSurfaces = "") {
+    return "[ZYL_FX_Generator]\n"                        // 1
+           "ZYL_BoxCopier copie\n"                       // 2
+           "ZYL_BoxXBlur flou\n" +                       // 3
+           extraBoxes + "[/ZYL_FX_Generator]\n"          // 4
+           "[ZYL_Fonction]\n"                            // 5
+           "ZYL_FnctIntervale toujours 0 255\n"          // 6
+           "ZYL_FnctSin onde 2.0 0.0 1.0 0.0\n"          // 7
+           "ZYL_FnctConstante zero\n"                    // 8
+           "[/ZYL_Fonction]\n"                           // 9
+           "[ZYL_Surface]\n"                             // 10
+           "ZYL_Surface fond 512 256\n"                  // 11
+           "ZYL_Surface petit 64 64\n" +                 // 12
+           extraSurfaces + "[/ZYL_Surface]\n"            // 13
+           "[CABLAGE]\n" +                               // 14
+           wiring + "[/CABLAGE]\n";
+}
+
+void expectOneProblem(const std::string& text, int line, const std::string& fragment) {
+    CheckReport report = checkScriptText(text);
+    ASSERT_EQ(report.problems.size(), 1u) << (report.problems.empty() ? "" : report.problems[0].message);
+    EXPECT_EQ(report.problems[0].line, line) << report.problems[0].message;
+    EXPECT_NE(report.problems[0].message.find(fragment), std::string::npos) << report.problems[0].message;
+}
+
+}  // namespace
+
+TEST(ScriptChecker, ACleanScriptHasNoProblems) {
+    CheckReport report = checkScriptText(script("; a comment\n\ncopie OUT fond toujours toujours\n"
+                                                "flou OUT onde toujours toujours trailing words\n"));
+    EXPECT_TRUE(report.problems.empty()) << report.problems[0].message;
+    EXPECT_EQ(report.boxes, 2);
+    EXPECT_EQ(report.functions, 3);
+    EXPECT_EQ(report.surfaces, 2);
+    EXPECT_EQ(report.wiringLines, 2);
+}
+
+TEST(ScriptChecker, DeclarationProblems) {
+    expectOneProblem(script("", "ZYL_BoxCopeir faute\n"), 4, "unknown box type ZYL_BoxCopeir");
+    expectOneProblem(script("", "ZYL_BoxCopier ZYL_nom\n"), 4, "begins with ZYL_");
+    expectOneProblem(script("", "ZYL_BoxCopier autre ZYL_param\n"), 4, "ZYL_param");
+    expectOneProblem(script("", "ZYL_BoxFader fondu Mul\n"), 4, "ZYL_BoxFader MODE non valide!!");
+    expectOneProblem(script("", "", "ZYL_Surface grand 4000 10\n"), 13, "TAILLE DE LA SURFACE NON VALIDE");
+    expectOneProblem(script("", "", "ZYL_Surface image \"nowhere/missing.jpg\"\n"), 13,
+                     "ERREUR A LA LECTURE D'UNE SURFACE");
+}
+
+TEST(ScriptChecker, MissingSectionsAreReported) {
+    std::string text = script("");
+    text.replace(text.find("[/ZYL_Fonction]"), 15, "");
+    CheckReport report = checkScriptText(text);
+    ASSERT_FALSE(report.problems.empty());
+    EXPECT_EQ(report.problems[0].line, 5);
+    EXPECT_NE(report.problems[0].message.find("[/ZYL_Fonction]"), std::string::npos);
+
+    CheckReport noWiringEnd = checkScriptText(script("").substr(0, script("").size() - 11));
+    ASSERT_FALSE(noWiringEnd.problems.empty());
+    EXPECT_NE(noWiringEnd.problems[0].message.find("[/CABLAGE]"), std::string::npos);
+}
+
+TEST(ScriptChecker, WiringProblems) {
+    expectOneProblem(script("nobody OUT\n"), 15, "undeclared box nobody");
+    expectOneProblem(script("copie nowhere fond toujours toujours\n"), 15, "undeclared output surface nowhere");
+    expectOneProblem(script("copie\n"), 15, "no output");
+    expectOneProblem(script("copie OUT fnod toujours toujours\n"), 15, "'fnod' is no declared");
+    expectOneProblem(script("copie OUT fond toujours fond toujours\n"), 15, "after the functions");
+    expectOneProblem(script("copie OUT fond toujours\n"), 15, "reads 2 functions, the line names 1");
+    expectOneProblem(script("copie OUT toujours toujours\n"), 15, "reads 1 input surface, the line names 0");
+    expectOneProblem(script("flou petit onde toujours toujours\n"), 15, "512x256");
+}
+
+TEST(ScriptChecker, ManyProblemsComeInLineOrder) {
+    // The extra box declaration on line 4 moves the wiring down by one line.
+    CheckReport report = checkScriptText(script("copie OUT fond toujours\n"          // 16
+                                                "nobody OUT\n"                       // 17
+                                                "flou petit onde toujours toujours\n" // 18
+                                                "copie OUT fond tojours toujours\n", // 19
+                                                "ZYL_BoxFader fondu mult\n"));       // 4
+    ASSERT_EQ(report.problems.size(), 5u);
+    const int lines[] = {4, 16, 17, 18, 19};
+    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(report.problems[i].line, lines[i]) << report.problems[i].message;
+}
+
+TEST(ScriptChecker, MissingFileAndHostileTextNeverStop) {
+    CheckReport missing = checkScriptFile("no/such/file.zyl");
+    ASSERT_EQ(missing.problems.size(), 1u);
+    EXPECT_EQ(missing.problems[0].line, 0);
+
+    const char* hostile[] = {"", "[CABLAGE]", "[ZYL_FX_Generator] ZYL_BoxCopier", "ZYL_ ZYL_ ZYL_",
+                             "[ZYL_FX_Generator]\nZYL_BoxCopier [/ZYL_FX_Generator]\n[ZYL_Fonction] [/ZYL_Fonction] "
+                             "[ZYL_Surface] [/ZYL_Surface] [CABLAGE]\n[/CABLAGE]\n"};
+    for (const char* text : hostile) EXPECT_FALSE(checkScriptText(text).problems.empty()) << text;
+}

@@ -1,0 +1,44 @@
+// Test helpers for the in-place effect boxes: fixed-value functions that can log
+// the order they are read in, and quick surface set-up and pixel access.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "functions/Function.h"
+#include "surface/Surface.h"
+
+namespace velmora::fxtest {
+
+class FixedFunction : public Function {
+public:
+    explicit FixedFunction(float v, char name = '?', std::string* log = nullptr)
+        : v_(v), name_(name), log_(log) {}
+    float value() const override {
+        if (log_) *log_ += name_;
+        return v_;
+    }
+
+private:
+    float v_;
+    char name_;
+    std::string* log_;
+};
+
+inline void fill(Surface& s, int32_t w, int32_t h, uint32_t pixel) {
+    s.allocate(w, h);
+    for (size_t i = 0; i < s.pixelCount(); ++i) s.pixels[i] = pixel;
+}
+
+inline uint32_t& at(Surface& s, int x, int y) {
+    return s.pixels[static_cast<size_t>(y) * s.width + x];
+}
+
+inline std::vector<uint32_t> snapshot(const Surface& s) {
+    return std::vector<uint32_t>(s.pixels, s.pixels + s.pixelCount());
+}
+
+inline uint32_t grey(uint32_t level) { return level * 0x010101u; }
+
+}  // namespace velmora::fxtest

@@ -1,0 +1,479 @@
+// The object box: gates and inputs, the camera, culling, painter's order and
+// its ties, the accepted screen window, the three modes, and the shapes the
+// show's meshes are generated from.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Lwo2Writer.h"
+#include "MeshShapes.h"
+#include "object3d/BoxObjet3D.h"
+#include "object3d/Camera.h"
+#include "object3d/DepthSort.h"
+
+namespace velmora {
+namespace {
+
+constexpr uint32_t kBackground = 0x123456;
+
+struct Value : Function {
+    float v = 0.0f;
+    float value() const override { return v; }
+};
+
+// Eye, target and gate functions, an output frame and an environment texture.
+// The default camera stands at (-256, 0, 0) looking along +x, so a world point
+// (0, y, z) lands on screen at (256 - z, 128 + y).
+struct Rig {
+    std::array<Value, 8> f;
+    Surface out;
+    Surface texture;
+
+    Rig() {
+        look(Float3{-256, 0, 0}, Float3{0, 0, 0});
+        f[6].v = f[7].v = 1.0f;
+        out.allocate(512, 256);
+        clear();
+        texture.allocate(256, 256);
+        for (uint32_t i = 0; i < 65536; ++i) texture.pixels[i] = 0x1000000u | i;
+    }
+    void look(Float3 eye, Float3 target) {
+        const float values[6] = {eye.x, eye.y, eye.z, target.x, target.y, target.z};
+        for (int k = 0; k < 6; ++k) f[static_cast<size_t>(k)].v = values[k];
+    }
+    void clear() { std::fill(out.pixels, out.pixels + out.pixelCount(), kBackground); }
+    void render(BoxObjet3D& box, size_t functionCount = 8, bool withTexture = true) {
+        std::vector<Function*> functions;
+        for (size_t k = 0; k < functionCount; ++k) functions.push_back(&f[k]);
+        std::vector<Surface*> inputs;
+        if (withTexture) inputs.push_back(&texture);
+        box.render(out, functions, inputs);
+    }
+    uint32_t at(int x, int y) const { return out.pixels[y * 512 + x]; }
+    int drawn() const {
+        int n = 0;
+        for (size_t i = 0; i < out.pixelCount(); ++i) n += out.pixels[i] != kBackground;
+        return n;
+    }
+    std::vector<uint32_t> frame() const { return std::vector<uint32_t>(out.pixels, out.pixels + out.pixelCount()); }
+};
+
+// Builds meshes on the x = 0 plane from screen positions of the default camera.
+struct MeshBuilder {
+    Mesh mesh;
+    int32_t point(float sx, float sy, float x = 0.0f) {
+        mesh.points.push_back(Float3{x, sy - 128.0f, 256.0f - sx});
+        return mesh.pointCount++;
+    }
+    void triangle(int32_t a, int32_t b, int32_t c) {
+        mesh.triangles.push_back(MeshTriangle{{a, b, c}});
+        ++mesh.triangleCount;
+    }
+    // A triangle round screen (sx, sy), wound to face the default camera.
+    void facing(float sx, float sy, float half = 20.0f, float x = 0.0f) {
+        const int32_t a = point(sx - half, sy - half, x);
+        const int32_t b = point(sx + half, sy - half, x);
+        const int32_t c = point(sx, sy + half, x);
+        triangle(a, c, b);
+    }
+    // The same triangle wound the other way.
+    void away(float sx, float sy, float half = 20.0f) {
+        const int32_t a = point(sx - half, sy - half);
+        const int32_t b = point(sx + half, sy - half);
+        const int32_t c = point(sx, sy + half);
+        triangle(a, b, c);
+    }
+};
+
+BoxObjet3D boxWith(Mesh mesh, int32_t mode) {
+    BoxObjet3D box;
+    box.useMesh(std::move(mesh));
+    box.setMode(mode);
+    return box;
+}
+
+TEST(BoxObjet3D, ClosedGatesLeaveTheOutputAndTheDirectionAlone) {
+    MeshBuilder b;
+    b.facing(256, 128);
+    BoxObjet3D box = boxWith(b.mesh, 1);
+    Rig rig;
+    BoxObjet3D::lastDirection = Float3{0, 1, 0};
+    for (auto [g6, g7] : {std::pair{0.0f, 1.0f}, {1.0f, 0.0f}, {-1.0f, 1.0f}, {1.0f, std::nanf("")}}) {
+        rig.f[6].v = g6;
+        rig.f[7].v = g7;
+        rig.render(box);
+        EXPECT_EQ(rig.drawn(), 0) << g6 << " " << g7;
+    }
+    EXPECT_EQ(BoxObjet3D::lastDirection.y, 1.0f);
+    rig.f[6].v = rig.f[7].v = 0.001f;
+    rig.render(box);
+    EXPECT_GT(rig.drawn(), 0);
+}
+
+TEST(BoxObjet3D, ShortListsAndWrongSurfacesDrawNothing) {
+    MeshBuilder b;
+    b.facing(256, 128);
+    BoxObjet3D flat = boxWith(b.mesh, 1);
+    BoxObjet3D textured = boxWith(b.mesh, 2);
+    Rig rig;
+    rig.render(flat, 7);
+    rig.render(textured, 8, false);
+    rig.texture.allocate(255, 256);
+    rig.render(textured);
+    EXPECT_EQ(rig.drawn(), 0);
+
+    Surface small;
+    small.allocate(512, 255);
+    std::fill(small.pixels, small.pixels + small.pixelCount(), kBackground);
+    std::vector<Function*> functions;
+    for (Value& v : rig.f) functions.push_back(&v);
+    flat.render(small, functions, {});
+    for (size_t i = 0; i < small.pixelCount(); ++i) ASSERT_EQ(small.pixels[i], kBackground);
+
+    rig.render(flat, 8, false);  // the flat mode needs no texture
+    EXPECT_GT(rig.drawn(), 0);
+}
+
+TEST(BoxObjet3D, FlatColourComesFromTheFileIndex) {
+    MeshBuilder b;
+    const int32_t hidden[] = {b.point(0, 0, -1000), b.point(10, 0, -1000), b.point(0, 10, -1000)};
+    for (int32_t t = 0; t <= 2400; ++t) {
+        if (t == 0) b.facing(100, 128);
+        else if (t == 1) b.facing(256, 128);
+        else if (t == 2400) b.facing(400, 128);
+        else b.triangle(hidden[0], hidden[1], hidden[2]);  // behind the camera
+    }
+    BoxObjet3D box = boxWith(b.mesh, 1);
+    Rig rig;
+    rig.render(box);
+    EXPECT_EQ(rig.at(100, 128), 0u);
+    EXPECT_EQ(rig.at(256, 128), 7000u);
+    EXPECT_EQ(rig.at(400, 128), 0x5900u);  // 2400 * 7000 = 0x1005900, kept to 24 bits
+}
+
+TEST(BoxObjet3D, BackFacesAreCulledExceptInWireframe) {
+    MeshBuilder b;
+    b.away(256, 128);
+    Rig rig;
+    BoxObjet3D flat = boxWith(b.mesh, 1);
+    rig.render(flat);
+    EXPECT_EQ(rig.drawn(), 0);
+    BoxObjet3D wire = boxWith(b.mesh, 0);
+    rig.render(wire);
+    EXPECT_GT(rig.drawn(), 0);
+}
+
+TEST(BoxObjet3D, WireframeDrawsWhiteEdgesOnly) {
+    MeshBuilder b;
+    b.facing(256, 128);
+    BoxObjet3D box = boxWith(b.mesh, 0);
+    Rig rig;
+    rig.render(box);
+    EXPECT_EQ(rig.at(250, 108), 0xFFFFFFu);  // on the top edge, y = 128 - 20
+    EXPECT_EQ(rig.at(256, 120), kBackground);
+    for (uint32_t p : rig.frame()) ASSERT_TRUE(p == kBackground || p == 0xFFFFFFu);
+}
+
+TEST(BoxObjet3D, NearFacesAreDrawnOverFarOnes) {
+    for (bool nearFirst : {true, false}) {
+        MeshBuilder b;
+        b.triangle(b.point(0, 0, -1000), b.point(1, 0, -1000), b.point(0, 1, -1000));  // index 0, hidden
+        if (nearFirst) b.facing(256, 128, 10, -100);
+        b.facing(256, 128, 60, 0);
+        if (!nearFirst) b.facing(256, 128, 10, -100);
+        BoxObjet3D box = boxWith(b.mesh, 1);
+        Rig rig;
+        rig.render(box);
+        const uint32_t nearColour = nearFirst ? 7000u : 14000u;
+        EXPECT_EQ(rig.at(256, 128), nearColour);
+        EXPECT_EQ(rig.at(256, 90), nearFirst ? 14000u : 7000u);
+    }
+}
+
+TEST(BoxObjet3D, EqualDepthsAreDrawnInTheOrderTheSortLeaves) {
+    // Four faces on the same corners: the sort leaves order 2, 3, 0, 1 and the
+    // faces are drawn from the end, so face 2 comes last.
+    MeshBuilder b;
+    b.facing(256, 128);
+    for (int k = 0; k < 3; ++k) b.triangle(b.mesh.triangles[0].corner[0], b.mesh.triangles[0].corner[1],
+                                           b.mesh.triangles[0].corner[2]);
+    BoxObjet3D box = boxWith(b.mesh, 1);
+    Rig rig;
+    rig.render(box);
+    EXPECT_EQ(rig.at(256, 120), 2u * 7000u);
+}
+
+TEST(DepthSort, KeepsTheQuicksortsOrderOfEqualKeys) {
+    std::vector<float> keys = {1, 1, 1, 1};
+    std::vector<int32_t> order = {0, 1, 2, 3};
+    sortByDepth(keys, order);
+    EXPECT_EQ(order, (std::vector<int32_t>{2, 3, 0, 1}));
+
+    keys = {3, 1, 2, 1};
+    order = {0, 1, 2, 3};
+    sortByDepth(keys, order);
+    EXPECT_EQ(keys, (std::vector<float>{1, 1, 2, 3}));
+    EXPECT_EQ(order, (std::vector<int32_t>{3, 1, 2, 0}));  // a stable sort would give 1, 3
+}
+
+TEST(DepthSort, SortsLargeAndAdversarialInputs) {
+    std::vector<float> keys;
+    for (int i = 0; i < 100000; ++i) keys.push_back(static_cast<float>((i * 7919) % 1000));
+    keys[500] = std::nanf("");
+    std::vector<int32_t> order(keys.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
+    const std::vector<float> original = keys;
+    sortByDepth(keys, order);
+    std::vector<bool> seen(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        ASSERT_FALSE(seen[static_cast<size_t>(order[i])]);
+        seen[static_cast<size_t>(order[i])] = true;
+        const float key = original[static_cast<size_t>(order[i])];
+        ASSERT_TRUE(key == keys[i] || (std::isnan(key) && std::isnan(keys[i])));
+    }
+    // Sorted runs on both sides of the NaN.
+    size_t ascending = 0;
+    for (size_t i = 1; i < keys.size(); ++i) ascending += keys[i - 1] <= keys[i];
+    EXPECT_GE(ascending, keys.size() - 3);
+}
+
+TEST(BoxObjet3D, TrianglesReachingTheWindowEdgeAreNotDrawn) {
+    struct Case {
+        float sx, sy;
+        bool drawn;
+    };
+    for (Case c : {Case{662, 128, false}, Case{661, 128, true}, Case{256, -150, false}, Case{256, -149, true},
+                   Case{-150, 128, false}, Case{256, 406, false}}) {
+        MeshBuilder b;
+        b.triangle(b.point(c.sx, c.sy), b.point(300, 100), b.point(200, 150));
+        BoxObjet3D box = boxWith(b.mesh, 0);
+        Rig rig;
+        rig.render(box);
+        EXPECT_EQ(rig.drawn() > 0, c.drawn) << c.sx << "," << c.sy;
+    }
+}
+
+TEST(BoxObjet3D, TrianglesWithACornerBehindTheEyeAreNotDrawn) {
+    for (float x : {-256.0f, -300.0f}) {  // camera depth 0, then negative
+        MeshBuilder b;
+        b.triangle(b.point(256, 128, x), b.point(300, 100), b.point(200, 150));
+        BoxObjet3D box = boxWith(b.mesh, 0);
+        Rig rig;
+        rig.render(box);
+        EXPECT_EQ(rig.drawn(), 0) << x;
+    }
+}
+
+TEST(BoxObjet3D, EnvironmentMapFollowsTheCameraNormals) {
+    // A face turned squarely to the eye: every normal maps to texel (127, 127).
+    MeshBuilder b;
+    b.facing(256, 128, 40);
+    BoxObjet3D box = boxWith(b.mesh, -1);
+    Rig rig;
+    rig.render(box);
+    EXPECT_GT(rig.drawn(), 500);
+    for (uint32_t p : rig.frame()) ASSERT_TRUE(p == kBackground || p == (0x1000000u | (127 * 256 + 127)));
+
+    Rig wide;  // a wider input is read with rows of 256
+    wide.texture.allocate(512, 256);
+    for (uint32_t i = 0; i < 512 * 256; ++i) wide.texture.pixels[i] = 0x1000000u | i;
+    wide.render(box);
+    EXPECT_EQ(wide.frame(), rig.frame());
+}
+
+TEST(BoxObjet3D, SameEyeAndTargetReusesTheLastDirection) {
+    // A face on the z = 0 plane seen from (0, 0, -256): visible along +z only.
+    Mesh mesh;
+    mesh.points = {{-20, -20, 0}, {20, -20, 0}, {0, 20, 0}};
+    mesh.triangles = {MeshTriangle{{0, 1, 2}}, MeshTriangle{{0, 2, 1}}};
+    mesh.pointCount = 3;
+    mesh.triangleCount = 2;
+    BoxObjet3D box = boxWith(mesh, 1);
+    Rig along, reused;
+    along.look(Float3{0, 0, -256}, Float3{0, 0, 5});
+    along.render(box);
+    ASSERT_GT(along.drawn(), 0);
+    reused.look(Float3{0, 0, -256}, Float3{0, 0, -256});
+    reused.render(box);
+    EXPECT_EQ(reused.frame(), along.frame());
+    EXPECT_EQ(BoxObjet3D::lastDirection.z, 1.0f);
+}
+
+TEST(BoxObjet3D, UnusableEyeDrawsNothingAndKeepsTheDirection) {
+    MeshBuilder b;
+    b.facing(256, 128);
+    BoxObjet3D box = boxWith(b.mesh, 1);
+    BoxObjet3D::lastDirection = Float3{1, 0, 0};
+    Rig rig;
+    rig.look(Float3{std::nanf(""), 0, 0}, Float3{0, 0, 0});
+    rig.render(box);
+    rig.look(Float3{-3e38f, 0, 0}, Float3{3e38f, 0, 0});
+    rig.render(box);
+    EXPECT_EQ(rig.drawn(), 0);
+    EXPECT_EQ(BoxObjet3D::lastDirection.x, 1.0f);
+}
+
+// In a fresh process: the first frame with eye on target looks along (1, 0, 0).
+bool firstFrameLooksAlongX() {
+    if (BoxObjet3D::lastDirection.x != 1.0f || BoxObjet3D::lastDirection.y != 0.0f ||
+        BoxObjet3D::lastDirection.z != 0.0f)
+        return false;
+    MeshBuilder b;
+    b.facing(256, 128);
+    BoxObjet3D box = boxWith(b.mesh, 1);
+    Rig first, along;
+    first.look(Float3{-256, 0, 0}, Float3{-256, 0, 0});
+    first.render(box);
+    along.render(box);
+    return first.drawn() > 0 && first.frame() == along.frame();
+}
+
+TEST(BoxObjet3DDeathTest, FirstDirectionOfTheProcessIsAlongX) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(firstFrameLooksAlongX() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(BoxObjet3D, ConfigureReadsTheFileAndTheMode) {
+    const ShapeMesh cube = makeCube(1.0f);
+    const std::string path = ::testing::TempDir() + "velmora_objet3d_cube.lwo";
+    ASSERT_TRUE(Lwo2Writer::save(path, Lwo2Writer::meshFile(cube.points, cube.triangles)));
+    BoxObjet3D noMode;
+    EXPECT_EQ(noMode.configure(path.c_str()), 0);
+    EXPECT_EQ(noMode.drawingMode(), 0);
+    EXPECT_EQ(noMode.mesh().triangleCount, 12);
+    EXPECT_EQ(noMode.mesh().vertexNormals.size(), 8u);
+    BoxObjet3D flat;
+    flat.configure((path + " 1").c_str());
+    EXPECT_EQ(flat.drawingMode(), 1);
+    BoxObjet3D textured;
+    textured.configure((path + "   -1").c_str());
+    EXPECT_EQ(textured.drawingMode(), -1);
+}
+
+TEST(BoxObjet3DDeathTest, ConfigureWithAMissingFileEndsTheProcess) {
+    BoxObjet3D box;
+    EXPECT_EXIT(box.configure("no_such_mesh.lwo 1"), ::testing::ExitedWithCode(2), "");
+}
+
+void expectOrthonormal(const CameraMatrix& m, Float3 d) {
+    for (int r = 0; r < 3; ++r)
+        for (int s = 0; s < 3; ++s) EXPECT_NEAR(dot(m.row[r], m.row[s]), r == s ? 1.0f : 0.0f, 1e-6f);
+    const Float3& a = m.row[0];
+    const Float3& b = m.row[1];
+    EXPECT_NEAR(a.y * b.z - a.z * b.y, d.x, 1e-6f);  // right-handed: row0 x row1 = d
+    EXPECT_NEAR(a.z * b.x - a.x * b.z, d.y, 1e-6f);
+    EXPECT_NEAR(a.x * b.y - a.y * b.x, d.z, 1e-6f);
+    EXPECT_EQ(m.row[2].x, d.x);
+    EXPECT_EQ(m.row[2].y, d.y);
+    EXPECT_EQ(m.row[2].z, d.z);
+}
+
+TEST(CameraMatrix, HorizontalViewKeepsWorldYDownTheScreen) {
+    const CameraMatrix m = buildCameraMatrix(Float3{1, 0, 0}, 0.0f);
+    EXPECT_EQ(m.row[0].x, 0.0f);
+    EXPECT_EQ(m.row[0].z, -1.0f);
+    EXPECT_EQ(m.row[1].y, 1.0f);
+    expectOrthonormal(m, Float3{1, 0, 0});
+}
+
+TEST(CameraMatrix, GeneralDirectionsGiveARotation) {
+    for (Float3 d : {Float3{0.6f, 0.0f, 0.8f}, Float3{0.48f, 0.6f, 0.64f}, Float3{-0.36f, -0.48f, 0.8f},
+                     Float3{0.0f, 1.0f, 0.0f}, Float3{0.0f, -0.6f, -0.8f}}) {
+        SCOPED_TRACE(testing::Message() << d.x << "," << d.y << "," << d.z);
+        expectOrthonormal(buildCameraMatrix(d, 0.0f), d);
+    }
+}
+
+TEST(CameraMatrix, ViewAlongZIsTheLimitFromPlusX) {
+    for (float c : {1.0f, -1.0f}) {
+        const Float3 d{0.0f, 0.0f, c};
+        const CameraMatrix m = buildCameraMatrix(d, 0.0f);
+        expectOrthonormal(m, d);
+        EXPECT_EQ(m.row[0].x, c);
+        EXPECT_EQ(m.row[1].y, 1.0f);
+        const float lean = 1e-3f;
+        const float z = c * std::sqrt(1.0f - lean * lean);
+        const CameraMatrix near = buildCameraMatrix(Float3{lean, 0.0f, z}, 0.0f);
+        for (int r = 0; r < 2; ++r) {
+            EXPECT_NEAR(near.row[r].x, m.row[r].x, 2e-3f);
+            EXPECT_NEAR(near.row[r].y, m.row[r].y, 2e-3f);
+            EXPECT_NEAR(near.row[r].z, m.row[r].z, 2e-3f);
+        }
+    }
+}
+
+// Signed volume of a closed mesh (positive when the faces point outwards).
+double signedVolume(const ShapeMesh& mesh) {
+    double volume = 0.0;
+    for (const MeshTriangle& t : mesh.triangles) {
+        const Float3& a = mesh.points[static_cast<size_t>(t.corner[0])];
+        const Float3& b = mesh.points[static_cast<size_t>(t.corner[1])];
+        const Float3& c = mesh.points[static_cast<size_t>(t.corner[2])];
+        volume += (double{a.x} * (double{b.y} * c.z - double{b.z} * c.y) -
+                   double{a.y} * (double{b.x} * c.z - double{b.z} * c.x) +
+                   double{a.z} * (double{b.x} * c.y - double{b.y} * c.x)) / 6.0;
+    }
+    return volume;
+}
+
+// Every directed edge once, with its reverse in a neighbour: closed and consistently wound.
+bool closedAndConsistent(const ShapeMesh& mesh) {
+    std::map<std::pair<int32_t, int32_t>, int> edges;
+    for (const MeshTriangle& t : mesh.triangles)
+        for (int k = 0; k < 3; ++k) ++edges[{t.corner[k], t.corner[(k + 1) % 3]}];
+    for (const auto& [edge, count] : edges)
+        if (count != 1 || !edges.count({edge.second, edge.first})) return false;
+    return true;
+}
+
+TEST(MeshShapes, ShapesAreClosedAndFaceOutwards) {
+    const double pi = 3.14159265358979;
+    struct Case {
+        ShapeMesh mesh;
+        double volume;
+        double tolerance;
+    };
+    const Case cases[] = {
+        {makeCube(1.0f), 8.0, 1e-6},
+        {makeSphere(1.2f, 12, 24), 4.0 / 3.0 * pi * 1.2 * 1.2 * 1.2, 0.1},
+        {makeTorus(1.0f, 0.4f, 32, 12), 2.0 * pi * pi * 1.0 * 0.4 * 0.4, 0.1},
+        {makeKnot(0.4f, 0.16f, 100, 10), 0.0, 1.0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(closedAndConsistent(c.mesh));
+        const double volume = signedVolume(c.mesh);
+        EXPECT_GT(volume, 0.0);
+        if (c.volume > 0.0) {
+            EXPECT_NEAR(volume / c.volume, 1.0, c.tolerance);
+        }
+    }
+    EXPECT_EQ(makeKnot(0.4f, 0.16f, 100, 10).triangles.size(), 2000u);
+}
+
+TEST(MeshShapes, CubeShowsItsFrontFacesFromOutsideAndNothingFromInside) {
+    const ShapeMesh cube = makeCube(1.0f);
+    Mesh mesh;
+    mesh.points = cube.points;
+    mesh.triangles = cube.triangles;
+    mesh.pointCount = static_cast<int32_t>(cube.points.size());
+    mesh.triangleCount = static_cast<int32_t>(cube.triangles.size());
+    BoxObjet3D box = boxWith(mesh, 1);
+    Rig outside;
+    outside.look(Float3{-4, -3, -5}, Float3{0, 0, 0});
+    outside.render(box);
+    EXPECT_GT(outside.drawn(), 1000);
+    Rig inside;
+    inside.look(Float3{0.1f, 0.2f, 0.3f}, Float3{0.5f, 0, 0});
+    inside.render(box);
+    EXPECT_EQ(inside.drawn(), 0);
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,406 @@
+// The script reader, loading the demo graph, and the wiring evaluation.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "script/DemoGraph.h"
+#include "script/ScriptReader.h"
+
+using namespace velmora;
+
+namespace {
+
+// A minimal script around the given sections' contents.
+std::string script(const std::string& boxes, const std::string& functions, const std::string& surfaces,
+                   const std::string& wiring) {
+    return "[ZYL_FX_Generator]\n" + boxes + "[/ZYL_FX_Generator]\n[ZYL_Fonction]\n" + functions +
+           "[/ZYL_Fonction]\n[ZYL_Surface]\n" + surfaces + "[/ZYL_Surface]\n[CABLAGE]\n" + wiring +
+           "[/CABLAGE]\n";
+}
+
+const char kExampleDeclarations[] =
+    "[ZYL_FX_Generator]\n"
+    "ZYL_BoxClearSurface efface\n"
+    "ZYL_BoxCopier copie\n"
+    "ZYL_BoxInverseVideo inverse\n"
+    "[/ZYL_FX_Generator]\n"
+    "\n"
+    "[ZYL_Fonction]\n"
+    "ZYL_FnctIntervale toujours 0 255\n"
+    "ZYL_FnctSin onde 2.0 0.0 1.0 0.0\n"
+    "[/ZYL_Fonction]\n"
+    "\n"
+    "[ZYL_Surface]\n"
+    "ZYL_Surface fond 512 256\n"
+    "ZYL_Surface tampon 512 256\n"
+    "[/ZYL_Surface]\n";
+
+struct Loaded {
+    DemoGraph graph;
+    Surface frame;
+    explicit Loaded(const std::string& wiring) {
+        EXPECT_EQ(graph.loadText(std::string(kExampleDeclarations) + "[CABLAGE]\n" + wiring + "[/CABLAGE]\n"),
+                  kLoaded);
+        frame.allocate(512, 256);
+    }
+    Surface* surface(const char* name) { return graph.surfaces().objects[graph.findSurface(name)].get(); }
+    Function* function(const char* name) { return graph.functions().objects[graph.findFunction(name)].get(); }
+};
+
+}  // namespace
+
+TEST(ScriptReader, WordsAreSeparatedByAnyWhiteSpace) {
+    ScriptReader reader("  alpha\t\tbeta\n\v\fgamma\r\ndelta");
+    EXPECT_EQ(reader.readWord(), "alpha");
+    EXPECT_EQ(reader.readWord(), "beta");
+    EXPECT_EQ(reader.readWord(), "gamma");
+    EXPECT_EQ(reader.readWord(), "delta");
+    EXPECT_EQ(reader.readWord(), "");
+    EXPECT_TRUE(reader.atEnd());
+}
+
+TEST(ScriptReader, LinesStopAtLineFeedOrTheLimit) {
+    const std::string text = "first line\n" + std::string(3000, 'x') + "\nlast";
+    ScriptReader reader(text);
+    EXPECT_EQ(reader.readLine(), "first line");
+    EXPECT_EQ(reader.readLine().size(), ScriptReader::kLineLimit);
+    EXPECT_EQ(reader.readLine().size(), 3000 - ScriptReader::kLineLimit);
+    EXPECT_EQ(reader.readLine(), "last");
+    EXPECT_TRUE(reader.atEnd());
+    EXPECT_EQ(reader.readLine(), "");
+}
+
+TEST(ScriptReader, TellAndSeekComeBack) {
+    ScriptReader reader("one two three");
+    reader.readWord();
+    size_t pos = reader.tell();
+    EXPECT_EQ(reader.readWord(), "two");
+    reader.seek(pos);
+    EXPECT_EQ(reader.readWord(), "two");
+    reader.seek(1000);
+    EXPECT_TRUE(reader.atEnd());
+}
+
+TEST(ScriptLoading, MissingFileIsResultOne) {
+    DemoGraph graph;
+    EXPECT_EQ(graph.load("no/such/script.zyl"), kScriptNotFound);
+}
+
+TEST(ScriptLoading, ReadsAFileLargerThanTheOldBufferWhole) {
+    std::string filler(150000, ' ');
+    std::string text = script("ZYL_BoxCopier copie\n", "", "", filler + "\n");
+    text += "ZYL_BoxCopier trailing";  // outside every section: free words
+    const char* path = "velmora_script_test_large.zyl";
+    std::FILE* f = std::fopen(path, "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+    DemoGraph graph;
+    EXPECT_EQ(graph.load(path), kLoaded);
+    EXPECT_EQ(graph.boxes().count(), 1);
+    std::remove(path);
+}
+
+TEST(ScriptLoading, SectionsMayStandInAnyOrderAndBeEmpty) {
+    DemoGraph graph;
+    EXPECT_EQ(graph.loadText("[CABLAGE]\n[/CABLAGE]\n[ZYL_Surface] [/ZYL_Surface]\n"
+                             "[ZYL_Fonction] [/ZYL_Fonction] [ZYL_FX_Generator] [/ZYL_FX_Generator]\n"),
+              kLoaded);
+    EXPECT_EQ(graph.boxes().count(), 0);
+    EXPECT_EQ(graph.findBox("x"), -1);
+    EXPECT_EQ(graph.findSurface("x"), -1);
+    EXPECT_EQ(graph.findFunction("x"), -1);
+}
+
+TEST(ScriptLoading, MissingOpeningOrEndWordsMakeTheScriptInvalid) {
+    const std::string complete = script("", "", "", "");
+    const char* words[] = {"[ZYL_FX_Generator]", "[/ZYL_FX_Generator]", "[ZYL_Fonction]", "[/ZYL_Fonction]",
+                           "[ZYL_Surface]",      "[/ZYL_Surface]",      "[CABLAGE]",      "[/CABLAGE]"};
+    for (const char* word : words) {
+        std::string broken = complete;
+        broken.replace(broken.find(word), std::string(word).size(), "[nothing]");
+        DemoGraph graph;
+        EXPECT_EQ(graph.loadText(broken), kScriptInvalid) << "without " << word;
+    }
+}
+
+TEST(ScriptLoading, WiringEndMustBeTheWholeLine) {
+    DemoGraph indented;
+    EXPECT_EQ(indented.loadText(script("", "", "", "").replace(
+                  script("", "", "", "").find("[/CABLAGE]"), 10, " [/CABLAGE]")),
+              kScriptInvalid);
+    DemoGraph trailing;
+    EXPECT_EQ(trailing.loadText(script("", "", "", "") + "x"), kLoaded);
+}
+
+TEST(ScriptLoading, UnknownTypeWordStopsTheLoadAtOnce) {
+    DemoGraph graph;
+    EXPECT_EQ(graph.loadText(script("ZYL_BoxCopier a\nZYL_BoxNothing b\nZYL_BoxCopier c\n",
+                                    "ZYL_FnctSin s 1 0 1 0\n", "ZYL_Surface t 8 8\n", "")),
+              kScriptInvalid);
+    EXPECT_EQ(graph.boxes().count(), 3);
+    EXPECT_EQ(graph.findBox("a"), 0);
+    EXPECT_EQ(graph.findBox("c"), -1);
+    EXPECT_EQ(graph.functions().count(), 0);
+    EXPECT_EQ(graph.surfaces().count(), 0);
+}
+
+TEST(ScriptLoading, TypeWordsBelongToTheirOwnSection) {
+    DemoGraph boxInFunctions;
+    EXPECT_EQ(boxInFunctions.loadText(script("", "ZYL_BoxCopier c\n", "", "")), kScriptInvalid);
+    DemoGraph functionInBoxes;
+    EXPECT_EQ(functionInBoxes.loadText(script("ZYL_FnctSin s\n", "", "", "")), kScriptInvalid);
+}
+
+TEST(ScriptLoading, DeclarationsCountFreeWordsSkipAndNamesMayComeOnTheNextLine) {
+    DemoGraph graph;
+    ASSERT_EQ(graph.loadText(script("free words here\nZYL_BoxCopier\ncopie\nzyl_BoxCopier skipped\n"
+                                    "Zyl_BoxCopier alsoSkipped\nZYL_BoxInverseVideo inverse\n",
+                                    "", "", "")),
+              kLoaded);
+    EXPECT_EQ(graph.boxes().count(), 2);
+    EXPECT_EQ(graph.findBox("copie"), 0);
+    EXPECT_EQ(graph.findBox("inverse"), 1);
+    EXPECT_EQ(graph.findBox("skipped"), -1);
+}
+
+TEST(ScriptLoading, CrLfLineEndsReadLikeLineFeeds) {
+    std::string text = script("ZYL_BoxCopier copie\n", "", "ZYL_Surface tampon 16 8\n", "copie tampon\n");
+    std::string crlf;
+    for (char c : text) crlf += (c == '\n') ? std::string("\r\n") : std::string(1, c);
+    DemoGraph graph;
+    ASSERT_EQ(graph.loadText(crlf), kLoaded);
+    ASSERT_EQ(graph.findSurface("tampon"), 0);
+    EXPECT_EQ(graph.surfaces().objects[0]->width, 16);
+    EXPECT_EQ(graph.surfaces().objects[0]->height, 8);
+}
+
+TEST(ScriptLoading, ZylWordsInsideDeclarationsMakeEntriesThatMatchNothing) {
+    DemoGraph graph;
+    ASSERT_EQ(graph.loadText(script("ZYL_BoxCopier ZYL_odd\nZYL_BoxCopier copie\n", "", "", "")), kLoaded);
+    EXPECT_EQ(graph.boxes().count(), 3);  // the count pass saw three ZYL_ words
+    EXPECT_EQ(graph.findBox("copie"), 1);
+    EXPECT_EQ(graph.findBox(""), -1);
+    EXPECT_EQ(graph.findBox("ZYL_odd"), 0);
+    EXPECT_EQ(graph.boxes().objects[2], nullptr);
+}
+
+TEST(ScriptLoading, AnEndWordSwallowedAsANameNeverLoops) {
+    DemoGraph graph;
+    EXPECT_EQ(graph.loadText("[ZYL_FX_Generator]\nZYL_BoxCopier [/ZYL_FX_Generator]\n[ZYL_Fonction] "
+                             "[/ZYL_Fonction] [ZYL_Surface] [/ZYL_Surface] [CABLAGE]\n[/CABLAGE]\n"),
+              kScriptInvalid);
+}
+
+TEST(ScriptLoading, DuplicateNamesFindTheFirst) {
+    DemoGraph graph;
+    ASSERT_EQ(graph.loadText(script("ZYL_BoxCopier a\nZYL_BoxCopier a\n", "",
+                                    "ZYL_Surface s 4 4\nZYL_Surface s 8 8\n", "")),
+              kLoaded);
+    EXPECT_EQ(graph.findBox("a"), 0);
+    EXPECT_EQ(graph.findSurface("s"), 0);
+}
+
+TEST(ScriptLoading, LongNamesAreCutToTheirBuffer) {
+    std::string longName(400, 'n');
+    DemoGraph graph;
+    ASSERT_EQ(graph.loadText(script("ZYL_BoxCopier " + longName + "\n", "", "", "")), kLoaded);
+    EXPECT_EQ(graph.findBox(longName.substr(0, 255)), 0);
+}
+
+TEST(ScriptLoading, SurfaceParametersReachTheSurface) {
+    DemoGraph graph;
+    ASSERT_EQ(graph.loadText(script("", "", "ZYL_Surface a 320 200\nZYL_Anything b 2048 2048\n", "")), kLoaded);
+    EXPECT_TRUE(graph.surfaces().objects[0]->isSize(320, 200));
+    EXPECT_TRUE(graph.surfaces().objects[1]->isSize(2048, 2048));
+}
+
+TEST(ScriptLoadingDeathTest, BadSurfaceSizeIsFatal) {
+    DemoGraph graph;
+    EXPECT_EXIT(graph.loadText(script("", "", "ZYL_Surface a 2049 10\n", "")),
+                ::testing::ExitedWithCode(9999 & 255), "TAILLE DE LA SURFACE NON VALIDE");
+}
+
+TEST(Wiring, ExampleLinesResolveToTheirLists) {
+    Loaded s("");
+    WiringCall call;
+    ASSERT_TRUE(s.graph.resolveWiringLine("efface tampon toujours toujours", s.frame, call));
+    EXPECT_EQ(call.boxIndex, 0);
+    EXPECT_EQ(call.output, s.surface("tampon"));
+    EXPECT_EQ(call.inputCount, 0);
+    ASSERT_EQ(call.functionCount, 2);
+    EXPECT_EQ(call.functions[0], s.function("toujours"));
+    EXPECT_EQ(call.functions[1], s.function("toujours"));
+
+    ASSERT_TRUE(s.graph.resolveWiringLine("copie OUT fond toujours toujours", s.frame, call));
+    EXPECT_EQ(call.output, &s.frame);
+    ASSERT_EQ(call.inputCount, 1);
+    EXPECT_EQ(call.inputs[0], s.surface("fond"));
+    EXPECT_EQ(call.functionCount, 2);
+
+    ASSERT_TRUE(s.graph.resolveWiringLine("inverse OUT toujours onde", s.frame, call));
+    EXPECT_EQ(call.inputCount, 0);
+    ASSERT_EQ(call.functionCount, 2);
+    EXPECT_EQ(call.functions[1], s.function("onde"));
+}
+
+TEST(Wiring, OutAsFirstInputAndEmptyLists) {
+    Loaded s("");
+    WiringCall call;
+    ASSERT_TRUE(s.graph.resolveWiringLine("efface OUT", s.frame, call));
+    EXPECT_EQ(call.output, &s.frame);
+    EXPECT_EQ(call.inputCount, 0);
+    EXPECT_EQ(call.functionCount, 0);
+
+    ASSERT_TRUE(s.graph.resolveWiringLine("copie OUT OUT", s.frame, call));
+    ASSERT_EQ(call.inputCount, 1);
+    EXPECT_EQ(call.inputs[0], &s.frame);
+
+    // "OUT" is only special as the output and the first input.
+    ASSERT_TRUE(s.graph.resolveWiringLine("copie OUT fond OUT toujours", s.frame, call));
+    EXPECT_EQ(call.inputCount, 1);
+    EXPECT_EQ(call.functionCount, 0);
+}
+
+TEST(Wiring, ASurfaceAfterAFunctionOrAnUnknownWordEndsTheLine) {
+    Loaded s("");
+    WiringCall call;
+    ASSERT_TRUE(s.graph.resolveWiringLine("copie tampon fond onde fond", s.frame, call));
+    EXPECT_EQ(call.inputCount, 1);
+    EXPECT_EQ(call.functionCount, 1);
+
+    ASSERT_TRUE(s.graph.resolveWiringLine("copie tampon fond ondee toujours", s.frame, call));
+    EXPECT_EQ(call.inputCount, 1);
+    EXPECT_EQ(call.functionCount, 0);
+
+    ASSERT_TRUE(s.graph.resolveWiringLine("copie tampon\tfond   toujours   a trailing comment", s.frame, call));
+    EXPECT_EQ(call.inputCount, 1);
+    EXPECT_EQ(call.functionCount, 1);
+}
+
+TEST(Wiring, BlankAndCommentLinesAreSkippedWithoutLookingUpTheBox) {
+    Loaded s("");
+    WiringCall call;
+    EXPECT_FALSE(s.graph.resolveWiringLine("   \t ", s.frame, call));
+    EXPECT_FALSE(s.graph.resolveWiringLine("; nothing", s.frame, call));
+    EXPECT_FALSE(s.graph.resolveWiringLine(";copie tampon fond", s.frame, call));
+    EXPECT_FALSE(s.graph.resolveWiringLine(";undeclared box", s.frame, call));
+}
+
+TEST(Wiring, AtMostTenEntriesEachAndTheRestIsIgnored) {
+    Loaded s("");
+    WiringCall call;
+    std::string line = "copie OUT";
+    for (int i = 0; i < 12; ++i) line += " fond";
+    line += " toujours";
+    ASSERT_TRUE(s.graph.resolveWiringLine(line, s.frame, call));
+    EXPECT_EQ(call.inputCount, 10);
+    EXPECT_EQ(call.functionCount, 0);
+
+    line = "copie OUT fond";
+    for (int i = 0; i < 12; ++i) line += " onde";
+    ASSERT_TRUE(s.graph.resolveWiringLine(line, s.frame, call));
+    EXPECT_EQ(call.functionCount, 10);
+}
+
+TEST(WiringDeathTest, UndeclaredBoxOrOutputIsFatal) {
+    Loaded s("");
+    WiringCall call;
+    EXPECT_EXIT(s.graph.resolveWiringLine("nobody OUT", s.frame, call), ::testing::ExitedWithCode(15),
+                "FATAL ERROR: variable de type FXBOX non d..finie!!!!!!!");
+    EXPECT_EXIT(s.graph.resolveWiringLine("copie", s.frame, call), ::testing::ExitedWithCode(15),
+                "FATAL ERROR: Surface de sortie non d..finie!!!!!!!");
+    EXPECT_EXIT(s.graph.resolveWiringLine("copie nowhere fond", s.frame, call), ::testing::ExitedWithCode(15),
+                "Surface de sortie non d..finie");
+}
+
+TEST(WiringDeathTest, AnIndentedEndLineIsAWiringLine) {
+    DemoGraph graph;
+    Surface frame;
+    frame.allocate(512, 256);
+    ASSERT_EQ(graph.loadText(script("", "", "", " [/CABLAGE]\n")), kLoaded);
+    EXPECT_EXIT(graph.evaluateFrame(frame, 0.0f), ::testing::ExitedWithCode(15), "FXBOX non d..finie");
+}
+
+TEST(Wiring, CablageWordMayStartTheFirstLine) {
+    DemoGraph graph;
+    ASSERT_EQ(graph.loadText("[ZYL_FX_Generator] ZYL_BoxCopier copie\n[/ZYL_FX_Generator] [ZYL_Fonction] "
+                             "[/ZYL_Fonction] [ZYL_Surface] ZYL_Surface s 4 4\n[/ZYL_Surface]\n"
+                             "[CABLAGE] copie s s\n[/CABLAGE]\n"),
+              kLoaded);
+    Surface frame;
+    frame.allocate(512, 256);
+    ScriptReader reader(graph.scriptText());
+    reader.seek(graph.wiringStart());
+    WiringCall call;
+    ASSERT_TRUE(graph.resolveWiringLine(reader.readLine(), frame, call));
+    EXPECT_EQ(call.inputCount, 1);
+}
+
+TEST(FrameEvaluation, EveryFunctionIsUpdatedEvenWithoutWiring) {
+    Loaded s("");
+    trackerPosition = TrackerPosition{};
+    s.graph.evaluateFrame(s.frame, 0.25f);
+    EXPECT_GT(s.function("onde")->value(), 0.47f);  // sin(2 * 0.25)
+    EXPECT_LT(s.function("onde")->value(), 0.48f);
+    EXPECT_EQ(s.function("toujours")->value(), 1.0f);
+}
+
+TEST(FrameEvaluation, TrackerPositionComesFromTheChannelPosition) {
+    DemoGraph graph;
+    graph.setMusic(std::make_unique<FixedMusicPosition>(0x0A800003u));
+    graph.readTrackerPosition();
+    EXPECT_EQ(trackerPosition.order, 3);
+    EXPECT_EQ(trackerPosition.row, 10);
+    EXPECT_EQ(trackerPosition.rowFraction, 128);
+    graph.setMusic(std::make_unique<FixedMusicPosition>(0xFFFF0000u));
+    graph.readTrackerPosition();
+    EXPECT_EQ(trackerPosition.order, 0);
+    EXPECT_EQ(trackerPosition.row, 255);
+    EXPECT_EQ(trackerPosition.rowFraction, 255);
+    EXPECT_EQ(makeChannelPosition(3, 10, 128), 0x0A800003u);
+}
+
+TEST(FrameEvaluation, LinesRunInFileOrderEveryFrame) {
+    // Clear, copy the background, invert: each frame starts from the same picture.
+    Loaded s("efface tampon toujours toujours\n"
+             "copie OUT fond toujours toujours\n"
+             "inverse OUT toujours toujours\n"
+             "inverse OUT toujours toujours\n"
+             "inverse OUT toujours toujours\n");
+    Surface* fond = s.surface("fond");
+    for (size_t i = 0; i < fond->pixelCount(); ++i) fond->pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFFu;
+    trackerPosition = TrackerPosition{};
+    for (int frame = 0; frame < 2; ++frame) {
+        s.graph.evaluateFrame(s.frame, frame * 0.02f);
+        for (size_t i = 0; i < s.frame.pixelCount(); i += 997)
+            ASSERT_EQ(s.frame.pixels[i], 0xFFFFFFu - fond->pixels[i]) << "pixel " << i;
+        Surface* tampon = s.surface("tampon");
+        EXPECT_EQ(tampon->pixels[0], 0u);
+        EXPECT_EQ(tampon->pixels[tampon->pixelCount() - 1], 0u);
+    }
+}
+
+TEST(FrameEvaluation, AGateOffStopsOnlyItsLine) {
+    // onde is sin(2t): below zero at t = 2, so the inversion is skipped.
+    Loaded s("copie OUT fond toujours toujours\ninverse OUT toujours onde\n");
+    Surface* fond = s.surface("fond");
+    for (size_t i = 0; i < fond->pixelCount(); ++i) fond->pixels[i] = 0x102030;
+    trackerPosition = TrackerPosition{};
+    s.graph.evaluateFrame(s.frame, 2.0f);
+    EXPECT_EQ(s.frame.pixels[100], 0x102030u);
+    s.graph.evaluateFrame(s.frame, 0.5f);
+    EXPECT_EQ(s.frame.pixels[100], 0xFFFFFFu - 0x102030u);
+}
+
+TEST(FrameEvaluation, ShortLinesDrawNothing) {
+    // The copier reads an input and two functions; a line naming fewer is refused.
+    Loaded s("copie OUT fond toujours\ncopie OUT toujours toujours\n");
+    Surface* fond = s.surface("fond");
+    for (size_t i = 0; i < fond->pixelCount(); ++i) fond->pixels[i] = 0x445566;
+    s.frame.clear();
+    trackerPosition = TrackerPosition{};
+    s.graph.evaluateFrame(s.frame, 0.0f);
+    EXPECT_EQ(s.frame.pixels[0], 0u);
+}

@@ -1,0 +1,205 @@
+// Surface sizing from script text, JPEG pictures (colour, grey, oversized,
+// damaged) and clearing.
+#include "surface/Surface.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "JpegWriter.h"
+#include "surface/JpegDecode.h"
+
+namespace velmora {
+namespace {
+
+const auto kFatalExit = ::testing::ExitedWithCode(9999 & 255);
+
+std::string tempPath(const std::string& name) {
+    return ::testing::TempDir() + "surface_test_" + name;
+}
+
+// A flat-colour JPEG at the best quality, so decoded pixels stay close to it.
+std::string writeFlatJpeg(const std::string& name, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
+    std::vector<uint8_t> samples(static_cast<size_t>(w) * h * 3);
+    for (size_t i = 0; i < samples.size(); i += 3) {
+        samples[i] = r;
+        samples[i + 1] = g;
+        samples[i + 2] = b;
+    }
+    const std::string path = tempPath(name);
+    EXPECT_TRUE(writeJpeg(path.c_str(), w, h, 3, samples.data(), 100));
+    return path;
+}
+
+void expectNear(uint32_t pixel, int r, int g, int b) {
+    EXPECT_EQ(pixel >> 24, 0u);
+    EXPECT_NEAR(static_cast<int>((pixel >> 16) & 0xFF), r, 2);
+    EXPECT_NEAR(static_cast<int>((pixel >> 8) & 0xFF), g, 2);
+    EXPECT_NEAR(static_cast<int>(pixel & 0xFF), b, 2);
+}
+
+TEST(SurfaceConfigure, SizesFromText) {
+    Surface s;
+    s.configure(" 320 200");
+    EXPECT_EQ(s.width, 320);
+    EXPECT_EQ(s.height, 200);
+    ASSERT_NE(s.pixels, nullptr);
+    EXPECT_EQ(s.pixelCount(), 320u * 200u);
+
+    Surface big;
+    big.configure("2048 2048");
+    EXPECT_TRUE(big.isSize(2048, 2048));
+}
+
+TEST(SurfaceConfigure, ReconfiguringReplacesTheArray) {
+    Surface s;
+    s.configure("4 4");
+    s.configure(" 64 32");
+    EXPECT_TRUE(s.isSize(64, 32));
+    s.clear();
+    EXPECT_EQ(s.pixels[64 * 32 - 1], 0u);  // the whole new array is addressable
+}
+
+TEST(SurfaceConfigureDeath, InvalidSizesAreFatal) {
+    const char* texts[] = {" 2049 10", " 10 0", " -5 5",  " 10 2049",
+                           " 320",     "",      " abc 4", " 99999999999 5"};
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        Surface s;
+        EXPECT_EXIT(s.configure(text), kFatalExit, "FATAL ERROR: TAILLE DE LA SURFACE NON VALIDE");
+    }
+}
+
+TEST(SurfaceConfigureDeath, TabBeforeQuoteIsReadAsASize) {
+    const std::string path = writeFlatJpeg("tab.jpg", 8, 8, 200, 100, 50);
+    Surface s;
+    const std::string text = "\t\"" + path + "\"";
+    EXPECT_EXIT(s.configure(text), kFatalExit, "TAILLE DE LA SURFACE NON VALIDE");
+}
+
+TEST(SurfaceConfigureDeath, BlankAfterClosingQuoteBreaksThePath) {
+    const std::string path = writeFlatJpeg("trailing.jpg", 8, 8, 200, 100, 50);
+    Surface s;
+    const std::string text = "  \"" + path + "\" ";
+    EXPECT_EXIT(s.configure(text), kFatalExit, "ERREUR A LA LECTURE D'UNE SURFACE");
+}
+
+TEST(SurfaceConfigureDeath, MissingPictureIsFatal) {
+    Surface s;
+    EXPECT_EXIT(s.configure(" \"no/such/picture.jpg\""), kFatalExit,
+                "ERREUR A LA LECTURE D'UNE SURFACE");
+    EXPECT_EXIT(s.configure(" \""), kFatalExit, "ERREUR A LA LECTURE D'UNE SURFACE");
+}
+
+TEST(SurfaceJpeg, QuotedPathLoadsPictureOfAnySize) {
+    const std::string path = writeFlatJpeg("wide.jpg", 3000, 100, 18, 52, 86);
+    Surface s;
+    s.configure("  \"" + path + "\"");
+    EXPECT_EQ(s.width, 3000);
+    EXPECT_EQ(s.height, 100);
+    expectNear(s.pixels[0], 18, 52, 86);
+    expectNear(s.pixels[s.pixelCount() - 1], 18, 52, 86);
+}
+
+TEST(SurfaceJpeg, GreyPictureGivesEqualChannels) {
+    std::vector<uint8_t> grey(16 * 8);
+    for (size_t i = 0; i < grey.size(); ++i) grey[i] = static_cast<uint8_t>(i * 2);
+    const std::string path = tempPath("grey.jpg");
+    ASSERT_TRUE(writeJpeg(path.c_str(), 16, 8, 1, grey.data(), 100));
+
+    Surface s;
+    ASSERT_EQ(s.loadJpeg(path.c_str()), 0);
+    ASSERT_TRUE(s.isSize(16, 8));
+    for (size_t i = 0; i < s.pixelCount(); ++i) {
+        const uint32_t p = s.pixels[i];
+        EXPECT_EQ(p >> 24, 0u);
+        EXPECT_EQ((p >> 16) & 0xFF, p & 0xFF);
+        EXPECT_EQ((p >> 8) & 0xFF, p & 0xFF);
+        EXPECT_NEAR(static_cast<int>(p & 0xFF), grey[i], 3);
+    }
+}
+
+TEST(SurfaceJpeg, MissingFileReportsFailureAndKeepsSurface) {
+    Surface s;
+    s.allocate(5, 6);
+    EXPECT_EQ(s.loadJpeg("no/such/file.jpg"), 1);
+    EXPECT_TRUE(s.isSize(5, 6));
+}
+
+TEST(SurfaceJpegDeath, DamagedFileEndsThroughLibjpeg) {
+    const std::string path = tempPath("damaged.jpg");
+    std::ofstream(path, std::ios::binary) << "this is not a picture at all";
+    Surface s;
+    EXPECT_EXIT(s.loadJpeg(path.c_str()), ::testing::ExitedWithCode(1), "Not a JPEG file");
+}
+
+TEST(JpegDecode, ReportsLayoutOfColourAndGreyFiles) {
+    const std::string colour = writeFlatJpeg("layout.jpg", 24, 10, 1, 2, 3);
+    DecodedJpeg out;
+    ASSERT_EQ(decodeJpegFile(colour.c_str(), out), 0);
+    EXPECT_EQ(out.width, 24);
+    EXPECT_EQ(out.height, 10);
+    EXPECT_EQ(out.components, 3);
+    EXPECT_EQ(out.samples.size(), 24u * 10u * 3u);
+
+    std::vector<uint8_t> grey(12 * 7, 90);
+    const std::string greyPath = tempPath("layout_grey.jpg");
+    ASSERT_TRUE(writeJpeg(greyPath.c_str(), 12, 7, 1, grey.data(), 90));
+    ASSERT_EQ(decodeJpegFile(greyPath.c_str(), out), 0);
+    EXPECT_EQ(out.components, 1);
+    EXPECT_EQ(out.samples.size(), 12u * 7u);
+}
+
+// A header that announces 60000 by 60000 colour pixels (10 GB of samples) is
+// refused before anything that size is allocated.
+TEST(JpegDecode, RefusesAbsurdSizes) {
+    const std::string path = writeFlatJpeg("huge.jpg", 16, 16, 9, 9, 9);
+    std::vector<char> bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    bool patched = false;
+    for (size_t i = 0; i + 9 < bytes.size(); ++i) {
+        if (static_cast<uint8_t>(bytes[i]) == 0xFF && static_cast<uint8_t>(bytes[i + 1]) == 0xC0) {
+            // SOF0: length(2) precision(1) height(2) width(2)
+            bytes[i + 5] = bytes[i + 7] = static_cast<char>(60000 >> 8);
+            bytes[i + 6] = bytes[i + 8] = static_cast<char>(60000 & 0xFF);
+            patched = true;
+            break;
+        }
+    }
+    ASSERT_TRUE(patched);
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+
+    DecodedJpeg out;
+    EXPECT_EQ(decodeJpegFile(path.c_str(), out), 1);
+    EXPECT_TRUE(out.samples.empty());
+    Surface s;
+    EXPECT_EQ(s.loadJpeg(path.c_str()), 1);
+}
+
+TEST(SurfaceClear, ZeroesEveryPixel) {
+    Surface s;
+    s.configure("512 256");
+    for (size_t i = 0; i < s.pixelCount(); ++i) s.pixels[i] = 0xFFFFFFFFu;
+    s.clear();
+    size_t zeros = 0;
+    for (size_t i = 0; i < s.pixelCount(); ++i) zeros += s.pixels[i] == 0;
+    EXPECT_EQ(zeros, 131072u);
+}
+
+TEST(SurfaceAllocate, EmptySizesGiveNoPixels) {
+    Surface s;
+    s.allocate(0, 10);
+    EXPECT_EQ(s.pixels, nullptr);
+    EXPECT_EQ(s.pixelCount(), 0u);
+    s.clear();  // nothing to clear, must not crash
+}
+
+}  // namespace
+}  // namespace velmora

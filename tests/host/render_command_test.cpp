@@ -1,0 +1,197 @@
+// `velmora render` end to end: the example show, its fatal errors and bad options.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "JpegWriter.h"
+#include "surface/Bmp.h"
+#include "surface/Surface.h"
+
+namespace fs = std::filesystem;
+using namespace velmora;
+
+namespace {
+
+struct RunResult {
+    int status = -1;
+    std::string err;
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+void writeFile(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+class RenderCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("velmora_render_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "data");
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    RunResult run(const std::string& args) {
+        std::string command = "cd '" + dir_.string() + "' && VELMORA_NO_MESSAGE_BOX=1 SDL_VIDEODRIVER=dummy '" +
+                              std::string(VELMORA_BINARY) + "' " + args + " >out.txt 2>err.txt";
+        int raw = std::system(command.c_str());
+        RunResult result;
+        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        result.err = readFile(dir_ / "err.txt");
+        return result;
+    }
+
+    fs::path dir_;
+};
+
+const char kExampleScript[] =
+    "[ZYL_FX_Generator]\n"
+    "ZYL_BoxClearSurface efface\n"
+    "ZYL_BoxCopier copie\n"
+    "ZYL_BoxInverseVideo inverse\n"
+    "[/ZYL_FX_Generator]\n"
+    "\n"
+    "[ZYL_Fonction]\n"
+    "ZYL_FnctIntervale toujours 0 255\n"
+    "ZYL_FnctSin onde 2.0 0.0 1.0 0.0\n"
+    "[/ZYL_Fonction]\n"
+    "\n"
+    "[ZYL_Surface]\n"
+    "ZYL_Surface fond \"data/fond.jpg\"\n"
+    "ZYL_Surface tampon 512 256\n"
+    "[/ZYL_Surface]\n"
+    "\n"
+    "[CABLAGE]\n"
+    "; premier passage\n"
+    "efface tampon toujours toujours\n"
+    "copie OUT fond toujours toujours\n"
+    "inverse OUT toujours onde\n"
+    "[/CABLAGE]\n";
+
+// The BMP bytes a frame must have, built from its pixels.
+std::string expectedBmp(const std::vector<uint32_t>& pixels) {
+    std::vector<uint8_t> packed(pixels.size() * 3);
+    packPixels24(pixels.data(), packed.data(), pixels.size());
+    fs::path path = fs::temp_directory_path() / ("velmora_expected_" + std::to_string(::getpid()) + ".bmp");
+    EXPECT_EQ(writeBmp(path.c_str(), packed.data(), 512, 256, 24, nullptr), 0);
+    std::string bytes = readFile(path);
+    fs::remove(path);
+    return bytes;
+}
+
+}  // namespace
+
+TEST_F(RenderCommand, ExampleShowCopiesThePictureAndInvertsItWhenTheSineIsUp) {
+    std::vector<uint8_t> rgb(512 * 256 * 3);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 512; ++x) {
+            uint8_t* p = &rgb[(y * 512 + x) * 3];
+            p[0] = static_cast<uint8_t>(x / 2);
+            p[1] = static_cast<uint8_t>(y);
+            p[2] = static_cast<uint8_t>((x + y) / 3);
+        }
+    ASSERT_TRUE(writeJpeg((dir_ / "data/fond.jpg").c_str(), 512, 256, 3, rgb.data(), 90));
+    writeFile(dir_ / "script.zyl", kExampleScript);
+
+    // Frame 0 at t = 0: sin(0) is 0, the inversion's gate is off. Frame 1 at
+    // t = 0.5: sin(1) > 0, the copy is inverted.
+    RunResult r = run("render --out frames --frames 2 --fps 2 --position 0:0:0");
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    Surface fond;
+    fond.configure(" \"" + (dir_ / "data/fond.jpg").string() + "\"");
+    ASSERT_TRUE(fond.isSize(512, 256));
+    std::vector<uint32_t> copy(fond.pixels, fond.pixels + fond.pixelCount());
+    std::vector<uint32_t> inverted(copy);
+    for (uint32_t& p : inverted) p = 0xFFFFFFu - p;
+
+    std::string frame0 = readFile(dir_ / "frames/frame_00000.bmp");
+    std::string frame1 = readFile(dir_ / "frames/frame_00001.bmp");
+    ASSERT_EQ(frame0.size(), 393274u);
+    EXPECT_TRUE(frame0 == expectedBmp(copy));
+    EXPECT_TRUE(frame1 == expectedBmp(inverted));
+    EXPECT_FALSE(fs::exists(dir_ / "frames/frame_00002.bmp"));
+}
+
+TEST_F(RenderCommand, FramesAreTheSameOnEveryRun) {
+    writeFile(dir_ / "script.zyl",
+              "[ZYL_FX_Generator] ZYL_BoxInverseVideo inverse\n[/ZYL_FX_Generator]\n"
+              "[ZYL_Fonction] ZYL_FnctSin onde 3.0 0.0 1.0 0.0\n[/ZYL_Fonction]\n"
+              "[ZYL_Surface] [/ZYL_Surface]\n[CABLAGE]\ninverse OUT onde onde\n[/CABLAGE]\n");
+    ASSERT_EQ(run("render --out a --frames 5 --position 1:2:3").status, 0);
+    ASSERT_EQ(run("render --out b --frames 5 --position 1:2:3").status, 0);
+    for (int k = 0; k < 5; ++k) {
+        std::string name = "frame_0000" + std::to_string(k) + ".bmp";
+        EXPECT_EQ(readFile(dir_ / "a" / name), readFile(dir_ / "b" / name)) << name;
+    }
+    EXPECT_EQ(readFile(dir_ / "a/frame_00004.bmp").size(), 393274u);
+}
+
+TEST_F(RenderCommand, MissingScriptIsFatal) {
+    RunResult r = run("render --out frames");
+    EXPECT_EQ(r.status, 15);
+    EXPECT_NE(r.err.find("FATAL ERROR: Script non trouvé!!"), std::string::npos) << r.err;
+}
+
+TEST_F(RenderCommand, UnknownBoxTypeIsFatal) {
+    writeFile(dir_ / "script.zyl",
+              "[ZYL_FX_Generator] ZYL_BoxUnknown x\n[/ZYL_FX_Generator]\n[ZYL_Fonction] [/ZYL_Fonction]\n"
+              "[ZYL_Surface] [/ZYL_Surface]\n[CABLAGE]\n[/CABLAGE]\n");
+    RunResult r = run("render --out frames");
+    EXPECT_EQ(r.status, 15);
+    EXPECT_NE(r.err.find("FATAL ERROR: Script non valide!!"), std::string::npos) << r.err;
+}
+
+TEST_F(RenderCommand, UndeclaredBoxOnAWiringLineIsFatal) {
+    writeFile(dir_ / "script.zyl",
+              "[ZYL_FX_Generator] [/ZYL_FX_Generator]\n[ZYL_Fonction] [/ZYL_Fonction]\n"
+              "[ZYL_Surface] [/ZYL_Surface]\n[CABLAGE]\nnobody OUT\n[/CABLAGE]\n");
+    RunResult r = run("render --out frames");
+    EXPECT_EQ(r.status, 15);
+    EXPECT_NE(r.err.find("FATAL ERROR: variable de type FXBOX non définie!!!!!!!"), std::string::npos) << r.err;
+}
+
+TEST_F(RenderCommand, BadOptionsAreRefusedBeforeLoading) {
+    const char* cases[] = {"render",
+                           "render --out",
+                           "render --out f --frames 0",
+                           "render --out f --frames two",
+                           "render --out f --fps 0",
+                           "render --out f --fps -3",
+                           "render --out f --start x",
+                           "render --out f --position 1:2",
+                           "render --out f --position 1:256:0",
+                           "render --out f --bogus 1",
+                           "nonsense"};
+    for (const char* args : cases) {
+        RunResult r = run(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << args << ": " << r.err;
+        EXPECT_EQ(r.err.find("FATAL"), std::string::npos) << args;
+    }
+}
+
+TEST_F(RenderCommand, HelpListsTheCommands) {
+    RunResult r = run("--help");
+    EXPECT_EQ(r.status, 0);
+    std::string out = readFile(dir_ / "out.txt");
+    for (const char* word : {"render", "--out", "--frames", "--fps", "--start", "--position", "--mode", "--script"})
+        EXPECT_NE(out.find(word), std::string::npos) << word;
+    EXPECT_EQ(run("--version").status, 0);
+}

@@ -1,0 +1,204 @@
+// `velmora render` with music: frames follow the module's position at their
+// time, and DIR/audio.wav holds the sound of exactly those frames.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ModuleWriter.h"
+#include "host/WavWriter.h"
+#include "platform/OfflineModule.h"
+#include "test_modules.h"
+
+namespace fs = std::filesystem;
+using namespace velmora;
+using testing_modules::kRowFrames;
+
+namespace {
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+uint32_t le32(const std::string& b, size_t at) {
+    return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 | static_cast<uint8_t>(b[at + 2]) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
+}
+
+// The WAV bytes of module frames [from, to), rendered in-process.
+std::string expectedWav(const fs::path& module, int64_t from, int64_t to) {
+    OfflineModule m;
+    EXPECT_TRUE(m.load(module.c_str()));
+    std::vector<int16_t> pcm(static_cast<size_t>(to) * 2);
+    m.render(pcm.data(), static_cast<size_t>(to));
+    fs::path path = fs::temp_directory_path() / ("velmora_expected_" + std::to_string(::getpid()) + ".wav");
+    WavWriter w;
+    EXPECT_TRUE(w.open(path.c_str(), to - from));
+    w.write(pcm.data() + 2 * from, static_cast<size_t>(to - from));
+    EXPECT_TRUE(w.close());
+    std::string bytes = readFile(path);
+    fs::remove(path);
+    return bytes;
+}
+
+// The frames are black, or white while the music plays order 1.
+const char kOrderScript[] =
+    "[ZYL_FX_Generator]\nZYL_BoxClearSurface efface\nZYL_BoxInverseVideo inverse\n[/ZYL_FX_Generator]\n"
+    "[ZYL_Fonction]\nZYL_FnctIntervale toujours 0 255\nZYL_FnctIntervale second 1 1\n[/ZYL_Fonction]\n"
+    "[ZYL_Surface]\n[/ZYL_Surface]\n"
+    "[CABLAGE]\nefface OUT toujours toujours\ninverse OUT second second\n[/CABLAGE]\n";
+
+class RenderMusic : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("velmora_rmusic_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "data");
+        std::ofstream(dir_ / "script.zyl") << kOrderScript;
+        // Order 0 lasts 16 rows (1.92 s), order 1 the next 16.
+        EXPECT_TRUE(xm::saveXm(testing_modules::timingModule({16}, {0, 0}, {0, 4, 8, 12}),
+                               (dir_ / "data/zik.mo3").c_str()));
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    int run(const std::string& args) {
+        const std::string command = "cd '" + dir_.string() + "' && VELMORA_NO_MESSAGE_BOX=1 '" +
+                                    std::string(VELMORA_BINARY) + "' render " + args + " >out.txt 2>err.txt";
+        const int raw = std::system(command.c_str());
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+    // Colour of a rendered frame's first pixel (BMP data starts at 58).
+    uint32_t firstPixel(const std::string& out, int k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%05d.bmp", k);
+        const std::string b = readFile(dir_ / out / name);
+        if (b.size() < 61) return 0xFFFFFFFFu;
+        return static_cast<uint8_t>(b[58]) | static_cast<uint8_t>(b[59]) << 8 | static_cast<uint8_t>(b[60]) << 16;
+    }
+
+    fs::path dir_;
+};
+
+}  // namespace
+
+TEST(WavWriter, HeaderAndSamplesOfAStereoFile) {
+    const fs::path path = fs::temp_directory_path() / ("velmora_wav_" + std::to_string(::getpid()) + ".wav");
+    WavWriter w;
+    ASSERT_TRUE(w.open(path.c_str(), 3));
+    const int16_t samples[6] = {1, -1, 0x1234, -32768, 32767, 0};
+    w.write(samples, 3);
+    EXPECT_TRUE(w.close());
+    const std::string b = readFile(path);
+    fs::remove(path);
+    ASSERT_EQ(b.size(), 44u + 12u);
+    EXPECT_EQ(b.substr(0, 4), "RIFF");
+    EXPECT_EQ(le32(b, 4), 36u + 12u);
+    EXPECT_EQ(b.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(le32(b, 16), 16u);
+    EXPECT_EQ(le32(b, 20), 0x00020001u);  // PCM, 2 channels
+    EXPECT_EQ(le32(b, 24), 44100u);
+    EXPECT_EQ(le32(b, 28), 176400u);
+    EXPECT_EQ(le32(b, 32), 0x00100004u);  // 4 bytes a frame, 16 bits
+    EXPECT_EQ(b.substr(36, 4), "data");
+    EXPECT_EQ(le32(b, 40), 12u);
+    const uint8_t data[12] = {1, 0, 0xFF, 0xFF, 0x34, 0x12, 0x00, 0x80, 0xFF, 0x7F, 0, 0};
+    for (int i = 0; i < 12; ++i) EXPECT_EQ(static_cast<uint8_t>(b[44 + i]), data[i]) << i;
+}
+
+TEST(WavWriter, FewerFramesThanAnnouncedIsAFailure) {
+    const fs::path path = fs::temp_directory_path() / ("velmora_wav_short_" + std::to_string(::getpid()) + ".wav");
+    WavWriter w;
+    ASSERT_TRUE(w.open(path.c_str(), 10));
+    const int16_t samples[2] = {0, 0};
+    w.write(samples, 1);
+    EXPECT_FALSE(w.close());
+    fs::remove(path);
+    EXPECT_FALSE(w.open("/nonexistent/dir/a.wav", 1));
+    EXPECT_FALSE(w.open(path.c_str(), WavWriter::kMaxFrames + 1));
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST_F(RenderMusic, FramesFollowTheModulesPositionAtTheirTime) {
+    // Frame k at k / 10 s; order 1 begins after 16 rows of 5292 frames, 1.92 s.
+    ASSERT_EQ(run("--out f --frames 30 --fps 10"), 0) << readFile(dir_ / "err.txt");
+    for (int k = 0; k < 30; ++k) EXPECT_EQ(firstPixel("f", k), k < 20 ? 0u : 0xFFFFFFu) << "frame " << k;
+}
+
+TEST_F(RenderMusic, AudioHoldsExactlyTheRenderedStretchOfTime) {
+    ASSERT_EQ(run("--out a --frames 20 --fps 10 --start 0.5"), 0) << readFile(dir_ / "err.txt");
+    const std::string wav = readFile(dir_ / "a/audio.wav");
+    EXPECT_EQ(wav.size(), 44u + 88200u * 4);
+    EXPECT_TRUE(wav == expectedWav(dir_ / "data/zik.mo3", 22050, 110250));
+    // With --start the positions are those of the later time too.
+    // Frame k is at 0.5 + k / 10 s: order 1 from frame 15 (2.0 s) on.
+    for (int k = 0; k < 20; ++k) EXPECT_EQ(firstPixel("a", k), k < 15 ? 0u : 0xFFFFFFu) << k;
+}
+
+TEST_F(RenderMusic, SameFramesAndSoundOnEveryRun) {
+    ASSERT_EQ(run("--out one --frames 100"), 0) << readFile(dir_ / "err.txt");
+    ASSERT_EQ(run("--out two --frames 100"), 0);
+    const std::string wav = readFile(dir_ / "one/audio.wav");
+    EXPECT_EQ(wav.size(), 44u + 88200u * 4);  // 100 frames at 50 per second: 2 s
+    EXPECT_TRUE(wav == readFile(dir_ / "two/audio.wav"));
+    EXPECT_TRUE(wav == expectedWav(dir_ / "data/zik.mo3", 0, 88200));
+    EXPECT_TRUE(readFile(dir_ / "one/frame_00099.bmp") == readFile(dir_ / "two/frame_00099.bmp"));
+}
+
+TEST_F(RenderMusic, TimeBeforeTheStartIsSilence) {
+    ASSERT_EQ(run("--out n --frames 5 --fps 10 --start -0.25"), 0) << readFile(dir_ / "err.txt");
+    const std::string wav = readFile(dir_ / "n/audio.wav");
+    ASSERT_EQ(wav.size(), 44u + 22050u * 4);
+    const std::string music = expectedWav(dir_ / "data/zik.mo3", 0, 11025);
+    EXPECT_EQ(wav.substr(44, 11025 * 4), std::string(11025 * 4, '\0'));
+    EXPECT_TRUE(wav.substr(44 + 11025 * 4) == music.substr(44));
+}
+
+TEST_F(RenderMusic, FixedPositionOrNoMusicFileMeansNoSound) {
+    ASSERT_EQ(run("--out p --frames 3 --position 1:0:0"), 0);
+    EXPECT_FALSE(fs::exists(dir_ / "p/audio.wav"));
+    EXPECT_EQ(firstPixel("p", 0), 0xFFFFFFu);  // order 1 as given
+    fs::remove(dir_ / "data/zik.mo3");
+    ASSERT_EQ(run("--out q --frames 3"), 0);
+    EXPECT_FALSE(fs::exists(dir_ / "q/audio.wav"));
+    EXPECT_EQ(firstPixel("q", 0), 0u);
+}
+
+TEST_F(RenderMusic, DamagedMusicIsFatal) {
+    std::ofstream(dir_ / "data/zik.mo3", std::ios::trunc) << "damaged";
+    EXPECT_EQ(run("--out d --frames 3"), 9999 & 0xFF);
+    EXPECT_NE(readFile(dir_ / "err.txt").find("FATAL ERROR: Can't load music"), std::string::npos);
+}
+
+TEST(RenderDefaultShow, HundredFramesAndTwoSecondsOfSoundTwiceTheSame) {
+    const fs::path show = fs::path(VELMORA_TOOLS_DIR) / "show";
+    if (!fs::exists(show / "script.zyl") || !fs::exists(show / "data/zik.mo3"))
+        GTEST_SKIP() << "the default show is not built (target demo_show)";
+    const fs::path out = fs::temp_directory_path() / ("velmora_default_" + std::to_string(::getpid()));
+    fs::remove_all(out);
+    for (const char* name : {"a", "b"}) {
+        const std::string command = "cd '" + show.string() + "' && VELMORA_NO_MESSAGE_BOX=1 '" +
+                                    std::string(VELMORA_BINARY) + "' render --frames 100 --out '" +
+                                    (out / name).string() + "' >/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    EXPECT_EQ(fs::file_size(out / "a/audio.wav"), 44u + 88200u * 4);
+    EXPECT_TRUE(readFile(out / "a/audio.wav") == readFile(out / "b/audio.wav"));
+    for (int k = 0; k < 100; k += 11) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%05d.bmp", k);
+        EXPECT_EQ(fs::file_size(out / "a" / name), 393274u);
+        EXPECT_TRUE(readFile(out / "a" / name) == readFile(out / "b" / name)) << name;
+    }
+    EXPECT_FALSE(fs::exists(out / "a/frame_00100.bmp"));
+    fs::remove_all(out);
+}

@@ -1,0 +1,124 @@
+// The Enter action: grab_N.bmp files, their exact bytes and the counter.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "host/Screenshot.h"
+#include "surface/Surface.h"
+
+namespace fs = std::filesystem;
+using namespace velmora;
+
+namespace {
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+uint32_t le32(const std::string& b, size_t at) {
+    return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 | static_cast<uint8_t>(b[at + 2]) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
+}
+
+// Runs the test body in its own empty working directory.
+class Screenshot : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = fs::current_path();
+        dir_ = fs::temp_directory_path() / ("velmora_grab_" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        fs::current_path(dir_);
+        screenshotCounter = 1;
+    }
+    void TearDown() override {
+        fs::current_path(previous_);
+        fs::remove_all(dir_);
+    }
+    fs::path previous_, dir_;
+};
+
+}  // namespace
+
+TEST_F(Screenshot, FileHoldsTheFrameBottomRowFirst) {
+    Surface frame;
+    frame.allocate(512, 256);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 512; ++x) frame.pixels[y * 512 + x] = 0xAB000000u | (x & 0xFF) << 16 | y << 8 | (x >> 8);
+    frame.pixels[0] = 0x00123456;
+
+    saveScreenshot(frame);
+    const std::string b = readFile("grab_1.bmp");
+    ASSERT_EQ(b.size(), 393274u);
+
+    // Headers exactly as laid down: one zero palette entry, data at 58.
+    const uint8_t header[58] = {'B', 'M', 0x3A, 0x00, 0x06, 0x00, 0, 0, 0, 0, 58, 0, 0, 0, 40, 0, 0, 0, 0x00, 0x02,
+                                0, 0, 0x00, 0x01, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xD0, 0x07, 0, 0,
+                                0xD0, 0x07, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    for (size_t i = 0; i < 58; ++i) EXPECT_EQ(static_cast<uint8_t>(b[i]), header[i]) << "byte " << i;
+    EXPECT_EQ(le32(b, 2), 393274u);
+
+    // Every pixel: blue, green, red, rows from the frame's last to its first.
+    size_t mismatches = 0;
+    for (int fileRow = 0; fileRow < 256; ++fileRow)
+        for (int x = 0; x < 512; ++x) {
+            const uint32_t p = frame.pixels[(255 - fileRow) * 512 + x];
+            const size_t at = 58 + static_cast<size_t>(fileRow) * 1536 + x * 3;
+            mismatches += static_cast<uint8_t>(b[at]) != (p & 0xFF) || static_cast<uint8_t>(b[at + 1]) != (p >> 8 & 0xFF) ||
+                          static_cast<uint8_t>(b[at + 2]) != (p >> 16 & 0xFF);
+        }
+    EXPECT_EQ(mismatches, 0u);
+    // The frame's top-left pixel 0x123456 is the first pixel of the last file row.
+    const size_t last = 58 + 255 * 1536;
+    EXPECT_EQ(static_cast<uint8_t>(b[last]), 0x56);
+    EXPECT_EQ(static_cast<uint8_t>(b[last + 1]), 0x34);
+    EXPECT_EQ(static_cast<uint8_t>(b[last + 2]), 0x12);
+}
+
+TEST_F(Screenshot, EachPressWritesTheNextNumberAndOverwritesOldFiles) {
+    Surface frame;
+    frame.allocate(512, 256);
+    frame.clear();
+    { std::ofstream old("grab_2.bmp"); old << "an older run's file"; }
+    saveScreenshot(frame);
+    saveScreenshot(frame);
+    saveScreenshot(frame);
+    EXPECT_EQ(screenshotCounter, 4);
+    for (const char* name : {"grab_1.bmp", "grab_2.bmp", "grab_3.bmp"}) EXPECT_EQ(fs::file_size(name), 393274u) << name;
+    EXPECT_FALSE(fs::exists("grab_4.bmp"));
+}
+
+TEST_F(Screenshot, UnwritableFileIsSkippedWithAWarningAndUsesItsNumber) {
+    Surface frame;
+    frame.allocate(512, 256);
+    frame.clear();
+    fs::create_directory("grab_1.bmp");  // a directory where the file should go
+    testing::internal::CaptureStderr();
+    saveScreenshot(frame);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("grab_1.bmp"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_EQ(screenshotCounter, 2);
+    saveScreenshot(frame);
+    EXPECT_EQ(fs::file_size("grab_2.bmp"), 393274u);
+}
+
+TEST_F(Screenshot, FrameOfAnotherSizeIsNotRead) {
+    Surface small;
+    small.allocate(16, 16);
+    small.clear();
+    testing::internal::CaptureStderr();
+    saveScreenshot(small);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(fs::exists("grab_1.bmp"));
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_EQ(screenshotCounter, 2);
+}

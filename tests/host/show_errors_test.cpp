@@ -1,0 +1,123 @@
+// How the show reports trouble: fatal errors on standard error and exit status
+// 9999 (15 once the system keeps its low byte), French report lines that let
+// loading go on, and no message box where nobody could dismiss it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/MessageBox.h"
+
+namespace fs = std::filesystem;
+using namespace velmora;
+
+namespace {
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class ShowErrors : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("velmora_errors_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // Runs the show with the given environment; bounded, so a box that waited
+    // for a click would fail the test instead of hanging it.
+    int run(const std::string& environment, const std::string& args) {
+        const std::string command = "cd '" + dir_.string() + "' && env " + environment + " timeout 20 '" +
+                                    std::string(VELMORA_BINARY) + "' " + args + " >out.txt 2>err.txt";
+        const int raw = std::system(command.c_str());
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+    std::string err() { return readFile(dir_ / "err.txt"); }
+
+    fs::path dir_;
+};
+
+// Sets an environment variable for one test and puts the old value back.
+struct ScopedEnv {
+    std::string name;
+    std::string old;
+    bool had;
+    ScopedEnv(const char* n, const char* value) : name(n), had(std::getenv(n) != nullptr) {
+        if (had) old = std::getenv(n);
+        if (value) ::setenv(n, value, 1);
+        else ::unsetenv(n);
+    }
+    ~ScopedEnv() {
+        if (had) ::setenv(name.c_str(), old.c_str(), 1);
+        else ::unsetenv(name.c_str());
+    }
+};
+
+}  // namespace
+
+TEST(MessageBoxes, OnlyWhereSomeoneCanDismissThem) {
+    ScopedEnv noBox("VELMORA_NO_MESSAGE_BOX", nullptr);
+    ScopedEnv driver("SDL_VIDEODRIVER", nullptr);
+    ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+    {
+        ScopedEnv display("DISPLAY", ":0");
+        EXPECT_TRUE(messageBoxesAllowed());
+        ScopedEnv automated("VELMORA_NO_MESSAGE_BOX", "1");
+        EXPECT_FALSE(messageBoxesAllowed());
+    }
+    {
+        ScopedEnv display("DISPLAY", ":0");
+        ScopedEnv dummy("SDL_VIDEODRIVER", "dummy");
+        EXPECT_FALSE(messageBoxesAllowed());
+    }
+    ScopedEnv display("DISPLAY", nullptr);
+    EXPECT_FALSE(messageBoxesAllowed());
+    showErrorBox("FATAL ERROR", "returns at once without a display");
+}
+
+TEST_F(ShowErrors, NoVideoSystemIsTheFirstDisplayError) {
+    EXPECT_EQ(run("SDL_VIDEODRIVER=no-such-driver VELMORA_NO_MESSAGE_BOX=1", "--mode window"), 9999 & 0xFF);
+    EXPECT_EQ(err(), "FATAL ERROR: impossible de poser le ddraw!!\n");
+    // Through the dialog too: without a dialog the show starts in mode 0 and
+    // meets the same error.
+    EXPECT_EQ(run("SDL_VIDEODRIVER=no-such-driver VELMORA_NO_MESSAGE_BOX=1", ""), 9999 & 0xFF);
+    EXPECT_EQ(err(), "FATAL ERROR: impossible de poser le ddraw!!\n");
+}
+
+TEST_F(ShowErrors, MissingScriptIsFatalWithoutABoxUnderTheDummyDriver) {
+    EXPECT_EQ(run("-u VELMORA_NO_MESSAGE_BOX SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy", "--mode window"),
+              9999 & 0xFF);
+    EXPECT_EQ(err(), "FATAL ERROR: Script non trouvé!!\n");
+}
+
+TEST_F(ShowErrors, RejectedParametersAreReportedAndLoadingGoesOn) {
+    std::ofstream(dir_ / "script.zyl") << "[ZYL_FX_Generator]\nZYL_BoxFader fondu MUL\n[/ZYL_FX_Generator]\n"
+                                          "[ZYL_Fonction]\n[/ZYL_Fonction]\n[ZYL_Surface]\n[/ZYL_Surface]\n"
+                                          "[CABLAGE]\npersonne OUT\n[/CABLAGE]\n";
+    fs::create_directories(dir_ / "data");
+    EXPECT_EQ(run("-u VELMORA_NO_MESSAGE_BOX SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy", "--mode 640x480"),
+              9999 & 0xFF);
+    // The report, then (the music missing) the first fatal error after loading.
+    EXPECT_EQ(err(), "Erreur!!!!: ZYL_BoxFader MODE non valide!!\nFATAL ERROR: Can't load music\n");
+}
+
+TEST_F(ShowErrors, WiringErrorOfTheFirstFrameEndsAShowThatPlaysMusic) {
+    std::ofstream(dir_ / "script.zyl") << "[ZYL_FX_Generator]\n[/ZYL_FX_Generator]\n[ZYL_Fonction]\n[/ZYL_Fonction]\n"
+                                          "[ZYL_Surface]\n[/ZYL_Surface]\n[CABLAGE]\npersonne OUT\n[/CABLAGE]\n";
+    fs::create_directories(dir_ / "data");
+    const std::string make = std::string(VELMORA_TOOLS_DIR) + "/make_module '" + (dir_ / "data/zik.mo3").string() + "'";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    EXPECT_EQ(run("VELMORA_NO_MESSAGE_BOX=1 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy", "--mode 512x384"), 9999 & 0xFF);
+    EXPECT_EQ(err(), "FATAL ERROR: variable de type FXBOX non définie!!!!!!!\n");
+}
