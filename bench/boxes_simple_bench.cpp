@@ -90,5 +90,11 @@ void BM_Animator(benchmark::State& state) {
 }
 BENCHMARK(BM_Animator);
 
+void BM_Zoomer(benchmark::State& state) {
+    BoxZoomer box;
+    runBox(state, box, {});
+}
+BENCHMARK(BM_Zoomer);
+
 }  // namespace
 }  // namespace velmora

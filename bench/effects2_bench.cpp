@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "DemoPictures.h"
 #include "boxes/CRandom.h"
 #include "boxes/Particules.h"
 #include "boxes/RayCastGrid.h"
@@ -71,19 +72,40 @@ void BM_Particules(benchmark::State& state) {
     box.configure(std::to_string(state.range(0)).c_str());
     runBox(state, box, sprite, 4, 0.05f);
 }
-BENCHMARK(BM_Particules)->Arg(50)->Arg(200);
+BENCHMARK(BM_Particules)->Arg(40)->Arg(200);  // 40: the show's swarm
 
+// The show's own maps (the height field and colour map the build makes), and
+// a noisy map whose wall jumps at every step, the worst case for the fills.
 void BM_VoxelTunnel(benchmark::State& state) {
     Surface colour;
-    fillPattern(colour, 512, 512);
+    colour.allocate(512, 512);
     BoxVoxelTunnel box;
     box.heightMap.resize(BoxVoxelTunnel::kMapPixels);
-    for (int i = 0; i < BoxVoxelTunnel::kMapPixels; ++i)
-        box.heightMap[i] = static_cast<uint8_t>((i * 7) ^ (i >> 9));
+    if (state.range(0) == 0) {
+        const Picture heights = pictures::makeHeightMap();
+        const Picture colours = pictures::makeColorMap();
+        for (int i = 0; i < BoxVoxelTunnel::kMapPixels; ++i) {
+            box.heightMap[i] = heights.samples[i];
+            const uint8_t* rgb = &colours.samples[static_cast<size_t>(i) * 3];
+            colour.pixels[i] = (uint32_t{rgb[0]} << 16) | (uint32_t{rgb[1]} << 8) | rgb[2];
+        }
+    } else {
+        fillPattern(colour, 512, 512);
+        for (int i = 0; i < BoxVoxelTunnel::kMapPixels; ++i)
+            box.heightMap[i] = static_cast<uint8_t>((i * 7) ^ (i >> 9));
+    }
     box.buildTables();
     runBox(state, box, colour, 3, 0.02f);
 }
-BENCHMARK(BM_VoxelTunnel);
+BENCHMARK(BM_VoxelTunnel)->Arg(0)->Arg(1)->ArgName("noisy");
+
+void BM_FDTunnel(benchmark::State& state) {
+    Surface texture;
+    fillPattern(texture, 256, 256);
+    BoxFDTunnel box;
+    runBox(state, box, texture, 3, 0.02f);
+}
+BENCHMARK(BM_FDTunnel);
 
 }  // namespace
 }  // namespace velmora

@@ -1,4 +1,15 @@
-// The one entry point of the benchmark program.
+// The one entry point of the benchmark program: the usual run, then a summary
+// of every benchmark against its anchor.
 #include <benchmark/benchmark.h>
 
-BENCHMARK_MAIN();
+#include "PerfSummary.h"
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    velmora::perf::SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    velmora::perf::printSummary(reporter.times());
+    benchmark::Shutdown();
+    return 0;
+}

@@ -4,7 +4,9 @@
 
 #include <cmath>
 
+#include "boxes/NodeGridBlocks.h"
 #include "surface/PixelMath.h"
+#include "surface/SimdLevel.h"
 
 namespace velmora {
 
@@ -54,8 +56,13 @@ void BoxDeformation::render(Surface& output, FunctionList functions, SurfaceList
     const float b = functions[1]->value();
     const double a = functions[0]->value();
     computeDeformationGrid(grid_, a, b, c);
-    // The input may be the output: blocks then read what earlier blocks wrote.
+    // The input may be the output: blocks then read what earlier blocks wrote,
+    // pixel by pixel, which only the plain drawing keeps.
     const uint32_t* source = input.pixels;
+    if (useAvx2() && source != output.pixels) {
+        drawNodeGridBlocksFast(grid_, output.pixels, BlockSource{source, 15, 511, 9, 255});
+        return;
+    }
     drawNodeGridBlocks(grid_, output.pixels, [source](int32_t u, int32_t v) {
         return source[((v >> 16) & 255) * kWidth + ((u >> 15) & 511)];
     });

@@ -5,6 +5,11 @@
 #include <algorithm>
 
 #include "surface/PixelMath.h"
+#include "surface/SimdLevel.h"
+
+#if VELMORA_X86
+#include <immintrin.h>
+#endif
 
 namespace velmora {
 
@@ -106,7 +111,8 @@ void sweepQuadrant(uint32_t* px, int64_t cx, int64_t cy, int sx, int sy) {
     }
 }
 
-// Rays first: every quadrant pixel next to a ray reads it.
+// The plain sweep, in the written order. Rays first: every quadrant pixel next
+// to a ray reads it.
 void sweep(uint32_t* pixels, int64_t cx, int64_t cy) {
     sweepRays(pixels, cx, cy);
     sweepQuadrant(pixels, cx, cy, +1, +1);  // lower right
@@ -114,6 +120,177 @@ void sweep(uint32_t* pixels, int64_t cx, int64_t cy) {
     sweepQuadrant(pixels, cx, cy, +1, -1);  // upper right
     sweepQuadrant(pixels, cx, cy, -1, -1);  // upper left
 }
+
+#if VELMORA_X86
+
+// --- Vector sweep -----------------------------------------------------------
+// Each quadrant pixel reads two inner neighbours that are final before it: in
+// the steep octant both lie in the row nearer the centre, in the shallow
+// octant both lie in the column nearer the centre. The steep octant therefore
+// goes row by row with the pixels of a row side by side in a vector, and the
+// shallow octant column by column, in a turned copy of the surface where
+// columns are rows. Every pixel still sees exactly the neighbours it would see
+// in the written order, so the result is the same.
+
+constexpr int kTurnedStride = kHeight;  // the turned copy: 512 rows of 256
+
+// The pixels of a run [first, first + count) of one row: D at inner[m - out],
+// E at inner[m], weight ((|m - centre|) << 16) / far. `out` (+1 or -1) points
+// away from the centre along the row.
+struct MixRun {
+    uint32_t* row;
+    const uint32_t* inner;
+    int first;
+    int count;
+    int out;
+    int centre;
+    int far;
+};
+
+// (near << 16) / far exactly: near * (65536 / far) in double is within 2^-36
+// of the quotient, a quotient that is not whole lies at least 1 / far (> 2^-9)
+// from the next whole number, so adding 2^-20 and truncating gives the floor.
+[[gnu::target("avx2")]] inline __m256i weightsOf(__m256i near, __m256d step) {
+    const __m256d bump = _mm256_set1_pd(1.0 / 1048576.0);
+    const __m256d lo = _mm256_add_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(near)), step), bump);
+    const __m256d hi = _mm256_add_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(near, 1)), step), bump);
+    return _mm256_set_m128i(_mm256_cvttpd_epi32(hi), _mm256_cvttpd_epi32(lo));
+}
+
+// quadrantMix on eight pixels, with the channels in 16-bit lanes: for bytes
+// and a weight 1..65535, (c * a) with its low 16 bits cleared, shifted right
+// by 16, is the high half of the 16-bit product; the three terms stay below
+// 514 and the pack to bytes limits them to 255.
+[[gnu::target("avx2")]] inline __m256i half(__m256i o16, __m256i d16, __m256i e16, __m256i a16, __m256i b16) {
+    const __m256i ownWeight = _mm256_set1_epi16(static_cast<short>(kQuadrantOwn));
+    return _mm256_add_epi16(_mm256_add_epi16(_mm256_mulhi_epu16(d16, a16), _mm256_mulhi_epu16(e16, b16)),
+                            _mm256_mulhi_epu16(o16, ownWeight));
+}
+
+[[gnu::target("avx2")]] inline __m256i mixEight(__m256i own, __m256i d, __m256i e, __m256i a) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i b = _mm256_sub_epi32(_mm256_set1_epi32(65536), a);
+    const __m256i aPair = _mm256_or_si256(a, _mm256_slli_epi32(a, 16));
+    const __m256i bPair = _mm256_or_si256(b, _mm256_slli_epi32(b, 16));
+    const __m256i lo = half(_mm256_unpacklo_epi8(own, zero), _mm256_unpacklo_epi8(d, zero),
+                            _mm256_unpacklo_epi8(e, zero), _mm256_unpacklo_epi32(aPair, aPair),
+                            _mm256_unpacklo_epi32(bPair, bPair));
+    const __m256i hi = half(_mm256_unpackhi_epi8(own, zero), _mm256_unpackhi_epi8(d, zero),
+                            _mm256_unpackhi_epi8(e, zero), _mm256_unpackhi_epi32(aPair, aPair),
+                            _mm256_unpackhi_epi32(bPair, bPair));
+    return _mm256_and_si256(_mm256_packus_epi16(lo, hi), _mm256_set1_epi32(0xFFFFFF));
+}
+
+[[gnu::target("avx2")]] void mixRun(const MixRun& run) {
+    const __m256d step = _mm256_set1_pd(65536.0 / run.far);
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const int end = run.first + run.count;
+    int m = run.first;
+    for (; m + 8 <= end; m += 8) {
+        const __m256i near = _mm256_abs_epi32(
+            _mm256_add_epi32(_mm256_set1_epi32(m - run.centre), lanes));
+        const __m256i own = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(run.row + m));
+        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(run.inner + m - run.out));
+        const __m256i e = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(run.inner + m));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(run.row + m),
+                            mixEight(own, d, e, weightsOf(near, step)));
+    }
+    if (m < end) {
+        // The last few pixels: lanes past the run neither read nor write.
+        const __m256i valid = _mm256_cmpgt_epi32(_mm256_set1_epi32(end - m), lanes);
+        const __m256i near = _mm256_abs_epi32(
+            _mm256_add_epi32(_mm256_set1_epi32(m - run.centre), lanes));
+        const __m256i own = _mm256_maskload_epi32(reinterpret_cast<const int*>(run.row + m), valid);
+        const __m256i d = _mm256_maskload_epi32(reinterpret_cast<const int*>(run.inner + m - run.out), valid);
+        const __m256i e = _mm256_maskload_epi32(reinterpret_cast<const int*>(run.inner + m), valid);
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(run.row + m), valid,
+                               mixEight(own, d, e, weightsOf(near, step)));
+    }
+}
+
+// One 8 by 8 tile of `from` at (x0, y0) turned about its diagonal: c[j] holds
+// column x0 + j.
+[[gnu::target("avx2")]] inline void turnTile(const uint32_t* from, int fromStride, int x0, int y0, __m256i c[8]) {
+    __m256i v[8];
+    for (int j = 0; j < 8; ++j)
+        v[j] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + (y0 + j) * fromStride + x0));
+    const __m256i a0 = _mm256_unpacklo_epi32(v[0], v[1]), a1 = _mm256_unpackhi_epi32(v[0], v[1]);
+    const __m256i a2 = _mm256_unpacklo_epi32(v[2], v[3]), a3 = _mm256_unpackhi_epi32(v[2], v[3]);
+    const __m256i a4 = _mm256_unpacklo_epi32(v[4], v[5]), a5 = _mm256_unpackhi_epi32(v[4], v[5]);
+    const __m256i a6 = _mm256_unpacklo_epi32(v[6], v[7]), a7 = _mm256_unpackhi_epi32(v[6], v[7]);
+    const __m256i b0 = _mm256_unpacklo_epi64(a0, a2), b1 = _mm256_unpackhi_epi64(a0, a2);
+    const __m256i b2 = _mm256_unpacklo_epi64(a1, a3), b3 = _mm256_unpackhi_epi64(a1, a3);
+    const __m256i b4 = _mm256_unpacklo_epi64(a4, a6), b5 = _mm256_unpackhi_epi64(a4, a6);
+    const __m256i b6 = _mm256_unpacklo_epi64(a5, a7), b7 = _mm256_unpackhi_epi64(a5, a7);
+    c[0] = _mm256_permute2x128_si256(b0, b4, 0x20);
+    c[1] = _mm256_permute2x128_si256(b1, b5, 0x20);
+    c[2] = _mm256_permute2x128_si256(b2, b6, 0x20);
+    c[3] = _mm256_permute2x128_si256(b3, b7, 0x20);
+    c[4] = _mm256_permute2x128_si256(b0, b4, 0x31);
+    c[5] = _mm256_permute2x128_si256(b1, b5, 0x31);
+    c[6] = _mm256_permute2x128_si256(b2, b6, 0x31);
+    c[7] = _mm256_permute2x128_si256(b3, b7, 0x31);
+}
+
+// `from` (rows of fromStride) turned about the diagonal into `to` (rows of
+// toStride); `rows` (a multiple of 16) and `columns` (of 8) count the pixels of
+// `from`. Column strips go outermost and two tiles are stacked, so that every
+// store fills 64 bytes of a row of `to` in order and the lines read from `from`
+// are reused from the first cache level.
+[[gnu::target("avx2")]] void turn(const uint32_t* from, int fromStride, uint32_t* to, int toStride, int rows,
+                                  int columns) {
+    for (int x0 = 0; x0 < columns; x0 += 8) {
+        for (int y0 = 0; y0 < rows; y0 += 16) {
+            __m256i upper[8], lower[8];
+            turnTile(from, fromStride, x0, y0, upper);
+            turnTile(from, fromStride, x0, y0 + 8, lower);
+            for (int j = 0; j < 8; ++j) {
+                uint32_t* line = to + (x0 + j) * toStride + y0;
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(line), upper[j]);
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(line + 8), lower[j]);
+            }
+        }
+    }
+}
+
+// The steep octant of one quadrant (sx, sy = +1 or -1 away from the centre),
+// rows outward; the centre lies on the surface.
+[[gnu::target("avx2")]] void steepOctant(uint32_t* px, int cx, int cy, int sx, int sy) {
+    const int columns = sx > 0 ? kWidth - cx : cx + 1;  // the centre's column included
+    const int rows = sy > 0 ? kHeight - cy : cy + 1;
+    for (int dy = 2; dy < rows; ++dy) {
+        const int count = std::min(dy, columns) - 1;
+        const int y = cy + sy * dy;
+        MixRun run{px + y * kWidth, px + (y - sy) * kWidth, sx > 0 ? cx + 1 : cx - count, count, sx, cx, dy};
+        mixRun(run);
+    }
+}
+
+// The shallow octant of one quadrant in the turned copy: turned row x holds
+// column x, so the run of a column is contiguous and its inner column is the
+// turned row before it.
+[[gnu::target("avx2")]] void shallowOctant(uint32_t* turned, int cx, int cy, int sx, int sy) {
+    const int columns = sx > 0 ? kWidth - cx : cx + 1;
+    const int rows = sy > 0 ? kHeight - cy : cy + 1;
+    for (int dx = 2; dx < columns; ++dx) {
+        const int count = std::min(dx, rows) - 1;
+        const int x = cx + sx * dx;
+        MixRun run{turned + x * kTurnedStride, turned + (x - sx) * kTurnedStride, sy > 0 ? cy + 1 : cy - count,
+                   count, sy, cy, dx};
+        mixRun(run);
+    }
+}
+
+[[gnu::target("avx2")]] void sweepAvx2(uint32_t* px, uint32_t* turned, int cx, int cy) {
+    sweepRays(px, cx, cy);
+    const int quadrants[4][2] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
+    for (const auto& q : quadrants) steepOctant(px, cx, cy, q[0], q[1]);
+    turn(px, kWidth, turned, kTurnedStride, kHeight, kWidth);
+    for (const auto& q : quadrants) shallowOctant(turned, cx, cy, q[0], q[1]);
+    turn(turned, kTurnedStride, px, kWidth, kWidth, kHeight);
+}
+
+#endif
 
 }  // namespace
 
@@ -125,6 +302,14 @@ void BoxRadialBlur::render(Surface& output, FunctionList functions, SurfaceList)
     if (!isOn(*functions[2]) || !isOn(*functions[3])) return;
     const int32_t cy = truncToInt(functions[1]->value());
     const int32_t cx = truncToInt(functions[0]->value());
+#if VELMORA_X86
+    // The vector sweep covers centres on the surface; the plain one clips the rest.
+    if (useAvx2() && onSurface(cx, cy)) {
+        if (turned_.size() != static_cast<size_t>(kWidth) * kHeight) turned_.assign(size_t{kWidth} * kHeight, 0);
+        sweepAvx2(output.pixels, turned_.data(), cx, cy);
+        return;
+    }
+#endif
     sweep(output.pixels, cx, cy);
 }
 

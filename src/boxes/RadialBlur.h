@@ -2,6 +2,9 @@
 // 512 by 256 surface, in place (eight rays first, then four quadrants).
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "boxes/FxBox.h"
 
 namespace velmora {
@@ -12,6 +15,11 @@ namespace velmora {
 class BoxRadialBlur : public FxBox {
 public:
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+
+private:
+    // The surface turned about its diagonal, for the vector sweep; sized on the
+    // first frame that takes that path and reused after.
+    std::vector<uint32_t> turned_;
 };
 
 }  // namespace velmora

@@ -4,7 +4,9 @@
 
 #include <cmath>
 
+#include "boxes/NodeGridBlocks.h"
 #include "surface/PixelMath.h"
+#include "surface/SimdLevel.h"
 
 namespace velmora {
 
@@ -31,6 +33,11 @@ bool canDraw(const Surface& output, FunctionList functions, SurfaceList inputs) 
 
 void drawTextured(const NodeGrid& grid, const Surface& texture, Surface& output) {
     const uint32_t* texels = texture.pixels;
+    // A 256 by 256 texture is never the 512 by 256 output.
+    if (useAvx2()) {
+        drawNodeGridBlocksFast(grid, output.pixels, BlockSource{texels, 16, 255, 8, 255});
+        return;
+    }
     drawNodeGridBlocks(grid, output.pixels, [texels](int32_t u, int32_t v) {
         return texels[((v >> 16) & 255) * 256 + ((u >> 16) & 255)];
     });

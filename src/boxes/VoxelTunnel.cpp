@@ -10,6 +10,11 @@
 #include "script/Errors.h"
 #include "surface/JpegDecode.h"
 #include "surface/PixelMath.h"
+#include "surface/SimdLevel.h"
+
+#if VELMORA_X86
+#include <immintrin.h>
+#endif
 
 namespace velmora {
 
@@ -106,13 +111,23 @@ bool BoxVoxelTunnel::ready() const {
            screenToPolar.size() == kPolarPixels && depthRow.size() == 512;
 }
 
-void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, double fa) {
-    if (!ready()) return;
-    const int32_t scroll = wrapMul(truncToInt(t * 200.0), 512);
-    std::fill_n(polarImage.begin(), kClearedPixels, 0u);
+namespace {
+
+// The part of a frame both march paths share: rows 0 to 49 cleared, the bend
+// table, and the scroll offset.
+int32_t startMarch(BoxVoxelTunnel& box, float t, double fb, double fa) {
+    std::fill_n(box.polarImage.begin(), kClearedPixels, 0u);
     for (int i = kFirstStep; i <= kLastStep; ++i) {
-        bend[i] = static_cast<int8_t>(truncToInt(std::cos(i * fb) * fa));
+        box.bend[i] = static_cast<int8_t>(truncToInt(std::cos(i * fb) * fa));
     }
+    return wrapMul(truncToInt(t * 200.0), 512);
+}
+
+}  // namespace
+
+void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa) {
+    if (!ready()) return;
+    const int32_t scroll = startMarch(*this, t, fb, fa);
     uint32_t* polar = polarImage.data();
     const uint8_t* map = heightMap.data();
     for (int col = 0; col < 512; ++col) {
@@ -132,11 +147,146 @@ void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, do
     }
 }
 
-void BoxVoxelTunnel::remapToScreen(uint32_t* out) const {
+void BoxVoxelTunnel::remapToScreenPlain(uint32_t* out) const {
     if (!ready()) return;
     const uint32_t* polar = polarImage.data();
     const int32_t* table = screenToPolar.data();
     for (int k = 0; k < kPolarPixels; ++k) out[k] = polar[table[k]];
+}
+
+#if VELMORA_X86
+
+namespace {
+
+[[gnu::target("avx2")]] inline int lowestLane(__m256i v) {
+    __m128i m = _mm_min_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+    m = _mm_min_epi32(m, _mm_shuffle_epi32(m, 0x4E));
+    m = _mm_min_epi32(m, _mm_shuffle_epi32(m, 0xB1));
+    return _mm_cvtsi128_si32(m);
+}
+
+[[gnu::target("avx2")]] inline int highestLane(__m256i v) {
+    __m128i m = _mm_max_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+    m = _mm_max_epi32(m, _mm_shuffle_epi32(m, 0x4E));
+    m = _mm_max_epi32(m, _mm_shuffle_epi32(m, 0xB1));
+    return _mm_cvtsi128_si32(m);
+}
+
+// shadeStep on eight pixels. The red value is the whole upper half-word (the
+// top byte included), as the plain shift by 16 takes it, so a stray top byte
+// gives the same bits here.
+[[gnu::target("avx2")]] inline __m256i shadeEight(__m256i p, int i) {
+    const int s = 2 * i - 220;
+    if (s < -70) {
+        const int k = std::max(570 - 8 * i, 0);
+        p = _mm256_subs_epu16(p, _mm256_set1_epi32(k << 16));
+        return _mm256_subs_epu8(p, _mm256_set1_epi32(k * 0x0101));
+    }
+    if (s > 0) {
+        p = _mm256_min_epu16(_mm256_adds_epu16(p, _mm256_set1_epi32(s << 16)),
+                             _mm256_set1_epi32(0x00FFFFFF));
+        return _mm256_adds_epu8(p, _mm256_set1_epi32(s * 0x0101));
+    }
+    return p;
+}
+
+// Heights and colours of eight map entries from `start` on, wrapping around
+// the end of the maps as the plain index does.
+[[gnu::target("avx2")]] inline void loadEntries(const uint8_t* map, const uint32_t* colour, uint32_t start,
+                                                __m256i& h, __m256i& c) {
+    if (start <= 0x3FFFFu - 7) {
+        h = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(map + start)));
+        c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(colour + start));
+        return;
+    }
+    alignas(32) int32_t heights[8];
+    alignas(32) uint32_t colours[8];
+    for (uint32_t k = 0; k < 8; ++k) {
+        heights[k] = map[(start + k) & 0x3FFFFu];
+        colours[k] = colour[(start + k) & 0x3FFFFu];
+    }
+    h = _mm256_load_si256(reinterpret_cast<const __m256i*>(heights));
+    c = _mm256_load_si256(reinterpret_cast<const __m256i*>(colours));
+}
+
+// The wall row of step i for eight heights, as the plain march clamps it.
+[[gnu::target("avx2")]] inline __m256i wallRow(__m256i h, __m256i step) {
+    const __m256i y = _mm256_sub_epi32(step, _mm256_srli_epi32(_mm256_mullo_epi32(h, step), 9));
+    return _mm256_min_epi32(_mm256_max_epi32(y, _mm256_setzero_si256()), _mm256_set1_epi32(255));
+}
+
+// The march sixteen columns at a time (two vectors of eight). Each lane is one
+// column and sees its steps in the same order as the plain loop; a step's
+// fills become masked stores, one per row between the lowest and the highest
+// row any lane fills. Sixteen columns use whole cache lines of the colours.
+[[gnu::target("avx2")]] void marchAvx2(uint32_t* polar, const uint8_t* map, const uint32_t* colour,
+                                       const int32_t* stepOffset, int32_t scroll) {
+    const __m256i one = _mm256_set1_epi32(1);
+    for (int col0 = 0; col0 < 512; col0 += 16) {
+        __m256i prev0 = _mm256_set1_epi32(kFirstStep), prev1 = prev0;
+        for (int i = kFirstStep; i <= kLastStep; ++i) {
+            const uint32_t start = static_cast<uint32_t>(stepOffset[i]) + static_cast<uint32_t>(scroll) +
+                                   static_cast<uint32_t>(col0);
+            __m256i h0, c0, h1, c1;
+            loadEntries(map, colour, start & 0x3FFFFu, h0, c0);
+            loadEntries(map, colour, (start + 8) & 0x3FFFFu, h1, c1);
+            const __m256i step = _mm256_set1_epi32(i);
+            const __m256i y0 = wallRow(h0, step), y1 = wallRow(h1, step);
+            const __m256i lo0 = _mm256_min_epi32(y0, prev0), hi0 = _mm256_max_epi32(y0, prev0);
+            const __m256i lo1 = _mm256_min_epi32(y1, prev1), hi1 = _mm256_max_epi32(y1, prev1);
+            prev0 = y0;
+            prev1 = y1;
+            const int first = lowestLane(_mm256_min_epi32(lo0, lo1));
+            const int end = highestLane(_mm256_max_epi32(hi0, hi1));
+            if (first >= end) continue;  // no lane moved
+            const __m256i shaded0 = shadeEight(c0, i), shaded1 = shadeEight(c1, i);
+            __m256i row = _mm256_set1_epi32(first);
+            uint32_t* out = polar + first * 512 + col0;
+            for (int r = first; r < end; ++r, out += 512, row = _mm256_add_epi32(row, one)) {
+                const __m256i inside0 =
+                    _mm256_andnot_si256(_mm256_cmpgt_epi32(lo0, row), _mm256_cmpgt_epi32(hi0, row));
+                const __m256i inside1 =
+                    _mm256_andnot_si256(_mm256_cmpgt_epi32(lo1, row), _mm256_cmpgt_epi32(hi1, row));
+                _mm256_maskstore_epi32(reinterpret_cast<int*>(out), inside0, shaded0);
+                _mm256_maskstore_epi32(reinterpret_cast<int*>(out + 8), inside1, shaded1);
+            }
+        }
+    }
+}
+
+[[gnu::target("avx2")]] void remapAvx2(uint32_t* out, const uint32_t* polar, const int32_t* table) {
+    for (int k = 0; k < BoxVoxelTunnel::kPolarPixels; k += 8) {
+        const __m256i idx = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + k));
+        const __m256i v = _mm256_i32gather_epi32(reinterpret_cast<const int*>(polar), idx, 4);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), v);
+    }
+}
+
+}  // namespace
+
+#endif
+
+void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, double fa) {
+#if VELMORA_X86
+    if (useAvx2() && ready()) {
+        const int32_t scroll = startMarch(*this, t, fb, fa);
+        int32_t stepOffset[256] = {};
+        for (int i = kFirstStep; i <= kLastStep; ++i) stepOffset[i] = bend[i] + depthRow[i];
+        marchAvx2(polarImage.data(), heightMap.data(), colour, stepOffset, scroll);
+        return;
+    }
+#endif
+    marchColumnsPlain(t, colour, fb, fa);
+}
+
+void BoxVoxelTunnel::remapToScreen(uint32_t* out) const {
+#if VELMORA_X86
+    if (useAvx2() && ready()) {
+        remapAvx2(out, polarImage.data(), screenToPolar.data());
+        return;
+    }
+#endif
+    remapToScreenPlain(out);
 }
 
 }  // namespace velmora

@@ -24,10 +24,14 @@ public:
     void buildTables();
     // True once the map and the tables have their sizes; until then nothing is drawn.
     bool ready() const;
-    // One frame into polarImage; colour holds kMapPixels pixels.
+    // One frame into polarImage; colour holds kMapPixels pixels. Takes the
+    // vector path where the processor has one, else the plain loops.
     void marchColumns(float t, const uint32_t* colour, double fb, double fa);
     // out[k] = polarImage[screenToPolar[k]] for the kPolarPixels output pixels.
     void remapToScreen(uint32_t* out) const;
+    // The plain column-by-column loops: the reference for the vector path.
+    void marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa);
+    void remapToScreenPlain(uint32_t* out) const;
 
     int8_t bend[256] = {};
     std::vector<uint32_t> polarImage;

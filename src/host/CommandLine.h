@@ -36,6 +36,8 @@ public:
     std::string_view next();
     // The value of the option just read; reports and returns nullopt when missing.
     std::optional<std::string> value();
+    // True when the option just read came as --name=value.
+    bool hasInlineValue() const { return inlineValue_.has_value(); }
     void unknown();
     void malformed(std::string_view expectation);
     bool failed() const { return failed_; }

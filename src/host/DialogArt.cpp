@@ -1,4 +1,5 @@
-// The launch dialog's artwork and its 5x7 bitmap font.
+// The launch dialog's artwork and its 5x7 bitmap font (which the frame counter
+// borrows).
 #include "host/DialogArt.h"
 
 #include <algorithm>
@@ -16,8 +17,10 @@ struct Glyph {
     uint8_t rows[7];  // bit 4 is the leftmost column
 };
 
-// Only the characters the dialog writes.
+// Only the characters the dialog and the frame counter write.
 constexpr Glyph kFont[] = {
+    {'f', {0x06, 0x09, 0x08, 0x1C, 0x08, 0x08, 0x08}}, {'p', {0x00, 0x00, 0x1E, 0x11, 0x1E, 0x10, 0x10}},
+    {'s', {0x00, 0x00, 0x0F, 0x10, 0x0E, 0x01, 0x1E}},
     {'0', {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}}, {'1', {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E}},
     {'2', {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}}, {'3', {0x1E, 0x01, 0x01, 0x0E, 0x01, 0x01, 0x1E}},
     {'4', {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}}, {'5', {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E}},
@@ -140,14 +143,23 @@ void logo(DialogPicture p) {
 }  // namespace
 
 int drawText(DialogPicture picture, int x, int y, std::string_view text, uint32_t colour, int scale) {
+    if (picture.size() < static_cast<size_t>(W * H)) return x + 6 * scale * static_cast<int>(text.size());
+    return drawTextAt(picture.data(), W, H, W, x, y, text, colour, scale);
+}
+
+int drawTextAt(uint32_t* pixels, int width, int height, int pitch, int x, int y, std::string_view text,
+               uint32_t colour, int scale) {
     for (char c : text) {
-        if (const Glyph* g = findGlyph(c))
+        if (const Glyph* g = pixels ? findGlyph(c) : nullptr)
             for (int row = 0; row < 7; ++row)
                 for (int col = 0; col < 5; ++col)
                     if (g->rows[row] & (0x10 >> col))
                         for (int sy = 0; sy < scale; ++sy)
-                            for (int sx = 0; sx < scale; ++sx)
-                                put(picture, x + col * scale + sx, y + row * scale + sy, colour);
+                            for (int sx = 0; sx < scale; ++sx) {
+                                const int px = x + col * scale + sx, py = y + row * scale + sy;
+                                if (px >= 0 && px < width && py >= 0 && py < height)
+                                    pixels[static_cast<size_t>(py) * pitch + px] = colour;
+                            }
         x += 6 * scale;
     }
     return x;

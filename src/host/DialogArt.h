@@ -31,5 +31,9 @@ void drawModeDots(DialogPicture picture, int modeIndex);
 // Text in the embedded 5x7 font, each pixel drawn as a scale by scale block;
 // characters the font lacks are blank. Returns the x after the last character.
 int drawText(DialogPicture picture, int x, int y, std::string_view text, uint32_t colour, int scale = 1);
+// The same into any picture of width by height pixels whose rows are `pitch`
+// pixels apart; nothing is written outside it.
+int drawTextAt(uint32_t* pixels, int width, int height, int pitch, int x, int y, std::string_view text,
+               uint32_t colour, int scale = 1);
 
 }  // namespace velmora

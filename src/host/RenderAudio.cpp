@@ -17,6 +17,13 @@ int64_t moduleFrameAt(double seconds) { return std::llround(seconds * kMusicRate
 
 bool RenderAudio::open(const char* musicPath, const char* wavPath, double start, double fps, int frames) {
     if (!module_.load(musicPath)) fatalError("Can't load music");
+    // The module is rendered from its start up to the last frame's time: a
+    // time hours away would take minutes of rendering, or days.
+    constexpr double kLongestMusic = 6 * 3600.0;
+    if (start + frames / fps > kLongestMusic) {
+        std::fprintf(stderr, "velmora render: frames past 6 hours of music; give --position instead\n");
+        return false;
+    }
     start_ = start;
     fps_ = fps;
     soundBegin_ = moduleFrameAt(start);

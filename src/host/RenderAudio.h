@@ -16,8 +16,9 @@ public:
     // Frame k is at start + k / fps seconds; the sound covers the frames
     // [start, start + frames / fps). Loads the module (a module that does not
     // load is the fatal error "Can't load music") and creates wavPath. False,
-    // after a one-line message, when the WAV cannot be created; a sound too long
-    // for a WAV file is left out with a warning.
+    // after a one-line message, when the WAV cannot be created or the frames
+    // reach past 6 hours of music; a sound too long for a WAV file is left out
+    // with a warning.
     bool open(const char* musicPath, const char* wavPath, double start, double fps, int frames);
     // The module's channel position at frame k's time.
     uint32_t positionForFrame(int k);

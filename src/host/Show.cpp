@@ -1,13 +1,21 @@
 // The show: launch dialog, display, script, music, then one event, one frame and
-// one present per pass until Escape or the window's close; then shutdown.
+// one present per pass until Escape or the window's close; then shutdown. For
+// the show's author, F5 (or --watch) reloads the script live, Left and Right
+// jump an order of the music, Space pauses and F1 shows the frame counter.
 #include "host/Show.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
+#include "host/FrameCounter.h"
 #include "host/ModeDialog.h"
 #include "host/Screenshot.h"
+#include "host/ScriptReload.h"
+#include "host/ScriptWatcher.h"
+#include "host/ShowControls.h"
 #include "host/Startup.h"
 #include "platform/Display.h"
 #include "platform/MessageBox.h"
@@ -38,6 +46,10 @@ void showReportedError(const char* message) {
     showErrorBox("Erreur!!!!", message);
 }
 
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
 int runShow(const ShowOptions& options) {
@@ -57,16 +69,25 @@ int runShow(const ShowOptions& options) {
     raisePriority();
 
     auto graph = std::make_unique<DemoGraph>();
-    graph->setMusic(std::make_unique<ModulePlayer>(options.music));
+    // The player moves from graph to graph on a reload and lives as long as the show.
+    auto ownedPlayer = std::make_unique<ModulePlayer>(options.music);
+    ModulePlayer& player = *ownedPlayer;
+    graph->setMusic(std::move(ownedPlayer));
     loadScriptOrDie(*graph, options.script.c_str());
     std::unique_ptr<Surface> outputSurface = makeOutputSurface();
     graph->startShow();
 
+    const ShowErrorHandlers showHandlers{showFatalError, showReportedError};
+    std::optional<ScriptWatcher> watcher;
+    if (options.watch) watcher.emplace(options.script);
+    FrameRateMeter meter;
+    bool counterShown = false;
+
     // Escape and the window's close ask to quit; like a posted quit message the
     // request is taken at the start of the next pass.
     bool quitRequested = false;
-    for (;;) {
-        if (quitRequested) break;
+    while (!quitRequested) {
+        bool reload = false;
         switch (pollHostEvent()) {
         case HostEvent::Enter:
             saveScreenshot(*outputSurface);
@@ -75,11 +96,40 @@ int runShow(const ShowOptions& options) {
         case HostEvent::Quit:
             quitRequested = true;
             break;
+        case HostEvent::F5:
+            reload = true;
+            break;
+        case HostEvent::Left:
+            jumpOrder(*graph, player, -1);
+            break;
+        case HostEvent::Right:
+            jumpOrder(*graph, player, +1);
+            break;
+        case HostEvent::Space:
+            togglePause(*graph, player);
+            break;
+        case HostEvent::F1:
+            counterShown = !counterShown;
+            break;
         default:
             break;
         }
+        const double now = steadySeconds();
+        if (watcher && watcher->changed(now)) reload = true;
+        if (reload) {
+            if (watcher) watcher->remember();
+            reloadScript(graph, options.script, showHandlers);
+        }
+
         graph->runFrame(*outputSurface);
-        presentFrame(outputSurface->pixels);
+        meter.frame(now);
+        if (counterShown) {
+            const FrameCopy copy = copyFrame(outputSurface->pixels);
+            drawFrameCounter(copy.pixels, copy.pitch, meter.perSecond());
+            showFrameCopy();
+        } else {
+            presentFrame(outputSurface->pixels);
+        }
     }
 
     graph.reset();  // stops the music first

@@ -13,7 +13,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: velmora [--mode 512x384|640x480|window] [--script FILE] [--music FILE]\n"
+    "usage: velmora [--mode 512x384|640x480|window] [--script FILE] [--music FILE] [--watch]\n"
     "       velmora render [--script FILE] --out DIR [--frames N] [--fps F] [--start T]\n"
     "                      [--position ORDER:ROW:FRACTION] [--music FILE]\n"
     "       velmora check [--script FILE]\n"
@@ -21,10 +21,15 @@ const char kUsage[] =
     "       velmora --help | --version\n"
     "\n"
     "Without a command, plays the show in the working directory: script.zyl and the\n"
-    "music data/zik.mo3. Enter saves grab_N.bmp, Escape quits.\n"
+    "music data/zik.mo3. Enter saves grab_N.bmp, Escape quits. For writing shows:\n"
+    "F5 reloads the script and its data while the music plays on (a script with\n"
+    "problems is not taken: they are printed and the old show goes on), Left and\n"
+    "Right jump to the previous and next order of the music, Space pauses and\n"
+    "resumes, F1 shows the frames per second (never in screenshots).\n"
     "  --mode M       skip the launch dialog: 512x384 or 640x480 full screen, or window\n"
     "  --script FILE  the show script (default script.zyl)\n"
     "  --music FILE   the music module (default data/zik.mo3)\n"
+    "  --watch        reload the script, as F5 does, whenever its file changes\n"
     "\n"
     "render: evaluates the show headless and writes DIR/frame_00000.bmp, ...\n"
     "  --out DIR      where the frames go (created if missing)\n"
@@ -47,6 +52,11 @@ const char kUsage[] =
 int parseShowOptions(const std::vector<std::string>& args, velmora::ShowOptions& options) {
     velmora::OptionReader reader("", args);
     for (std::string_view name = reader.next(); !name.empty(); name = reader.next()) {
+        if (name == "--watch") {  // a switch: takes no value
+            if (reader.hasInlineValue()) reader.malformed("no value");
+            options.watch = true;
+            continue;
+        }
         auto v = reader.value();
         if (!v) break;
         if (name == "--mode") {

@@ -1,5 +1,7 @@
 // The object box: camera from the eye and target functions, projection with a
 // focal length of 256, painter's order, back-face culling and the three modes.
+// Stored values (work arrays, the direction) are floats; every expression is
+// worked out in double from them and rounded only where it is stored.
 #include "object3d/BoxObjet3D.h"
 
 #include <cmath>
@@ -18,7 +20,8 @@ Float3 BoxObjet3D::lastDirection{1.0f, 0.0f, 0.0f};
 
 namespace {
 
-constexpr float kOneThird = 0.33333334f;
+// The single-precision value nearest to one third, used as a double.
+constexpr double kOneThird = static_cast<double>(0.33333334f);
 
 // The mode after the file name, read like "%d" but without overflow: digits
 // beyond the int32 range saturate. No number leaves the mode as it was.
@@ -67,6 +70,17 @@ void BoxObjet3D::useMesh(Mesh mesh) {
     cameraNormals.assign(points, Float3{});
     triangleDepth.assign(triangles, 0.0f);
     drawOrder.assign(triangles, 0);
+    cornerUsable.assign(points, 0);
+    centroids.resize(triangles);
+    for (size_t t = 0; t < triangles; ++t) {
+        const MeshTriangle& tri = mesh_.triangles[t];
+        const Float3& p0 = mesh_.points[static_cast<size_t>(tri.corner[0])];
+        const Float3& p1 = mesh_.points[static_cast<size_t>(tri.corner[1])];
+        const Float3& p2 = mesh_.points[static_cast<size_t>(tri.corner[2])];
+        centroids[t] = Centroid{(double{p0.x} + p1.x + p2.x) * kOneThird,
+                                (double{p0.y} + p1.y + p2.y) * kOneThird,
+                                (double{p0.z} + p1.z + p2.z) * kOneThird};
+    }
 }
 
 void BoxObjet3D::render(Surface& output, FunctionList functions, SurfaceList inputs) {
@@ -83,50 +97,58 @@ void BoxObjet3D::render(Surface& output, FunctionList functions, SurfaceList inp
 
     const Float3 eye{functions[0]->value(), functions[1]->value(), functions[2]->value()};
     const Float3 target{functions[3]->value(), functions[4]->value(), functions[5]->value()};
-    const Float3 delta{target.x - eye.x, target.y - eye.y, target.z - eye.z};
-    const float length = std::sqrt(delta.x * delta.x + delta.y * delta.y + delta.z * delta.z);
+    const double dx = double{target.x} - eye.x;
+    const double dy = double{target.y} - eye.y;
+    const double dz = double{target.z} - eye.z;
+    const double length = std::sqrt(dx * dx + dy * dy + dz * dz);
     Float3 d = lastDirection;
-    if (length != 0.0f) {
-        // NaN or overflowing eye and target give no direction: nothing to draw,
+    if (length != 0.0) {
+        // NaN or infinite eye and target give no direction: nothing to draw,
         // and the last good direction is kept for later frames.
         if (!std::isfinite(length)) return;
-        d = Float3{delta.x / length, delta.y / length, delta.z / length};
+        d = toFloat3(dx / length, dy / length, dz / length);
         lastDirection = d;
     }
-    const CameraMatrix matrix = buildCameraMatrix(d, 0.0f);
+    const CameraMatrix matrix = buildCameraMatrix(d, 0.0);
     texture = environment;
     drawObject(matrix, eye, output.pixels);
 }
 
 void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pixels) {
+    const Float3* row = matrix.row;
     const size_t points = static_cast<size_t>(mesh_.pointCount);
     for (size_t i = 0; i < points; ++i) {
         const Float3& p = mesh_.points[i];
-        const Float3 relative{p.x - eye.x, p.y - eye.y, p.z - eye.z};
-        const Float3 c{dot(matrix.row[0], relative), dot(matrix.row[1], relative),
-                       dot(matrix.row[2], relative)};
+        const double rx = double{p.x} - eye.x;
+        const double ry = double{p.y} - eye.y;
+        const double rz = double{p.z} - eye.z;
+        const Float3 c = toFloat3(dot(row[0], rx, ry, rz), dot(row[1], rx, ry, rz), dot(row[2], rx, ry, rz));
         cameraPoints[i] = c;
-        if (c.z == 0.0f) {
-            screenX[i] = 256.0f;
-            screenY[i] = 128.0f;
-        } else {
-            screenX[i] = c.x * 256.0f / c.z + 256.0f;
-            screenY[i] = c.y * 256.0f / c.z + 128.0f;
+        float sx = 256.0f;
+        float sy = 128.0f;
+        if (c.z != 0.0f) {
+            sx = static_cast<float>(double{c.x} * 256.0 / c.z + 256.0);
+            sy = static_cast<float>(double{c.y} * 256.0 / c.z + 128.0);
         }
+        screenX[i] = sx;
+        screenY[i] = sy;
+        // NaN fails every comparison, so it is never usable.
+        cornerUsable[i] = c.z > 0.0f && sx > -150.0f && sx < 662.0f && sy > -150.0f && sy < 406.0f;
         const Float3& n = mesh_.vertexNormals[i];
-        cameraNormals[i] = Float3{dot(matrix.row[0], n), dot(matrix.row[1], n), dot(matrix.row[2], n)};
+        cameraNormals[i] = toFloat3(dot(row[0], n), dot(row[1], n), dot(row[2], n));
     }
     for (size_t i = 0; i < points; ++i) {
         const Float3& n = cameraNormals[i];
-        envUV[i] = EnvCoord{n.x * 120.0f + 127.0f, n.y * 120.0f + 127.0f};
+        envUV[i] = EnvCoord{static_cast<float>(double{n.x} * 120.0 + 127.0),
+                            static_cast<float>(double{n.y} * 120.0 + 127.0)};
     }
     const int32_t triangles = mesh_.triangleCount;
     for (int32_t t = 0; t < triangles; ++t) {
         const MeshTriangle& tri = mesh_.triangles[static_cast<size_t>(t)];
-        const float z0 = cameraPoints[static_cast<size_t>(tri.corner[0])].z;
-        const float z1 = cameraPoints[static_cast<size_t>(tri.corner[1])].z;
-        const float z2 = cameraPoints[static_cast<size_t>(tri.corner[2])].z;
-        triangleDepth[static_cast<size_t>(t)] = (z2 + z1 + z0) * kOneThird;
+        const double z0 = cameraPoints[static_cast<size_t>(tri.corner[0])].z;
+        const double z1 = cameraPoints[static_cast<size_t>(tri.corner[1])].z;
+        const double z2 = cameraPoints[static_cast<size_t>(tri.corner[2])].z;
+        triangleDepth[static_cast<size_t>(t)] = static_cast<float>((z2 + z1 + z0) * kOneThird);
         drawOrder[static_cast<size_t>(t)] = t;
     }
     sortByDepth(triangleDepth, drawOrder);
@@ -138,12 +160,8 @@ void BoxObjet3D::drawTriangle(int32_t t, Float3 eye, uint32_t* pixels) {
     const size_t i0 = static_cast<size_t>(tri.corner[0]);
     const size_t i1 = static_cast<size_t>(tri.corner[1]);
     const size_t i2 = static_cast<size_t>(tri.corner[2]);
-    for (size_t i : {i0, i1, i2}) {
-        if (cameraPoints[i].z <= 0.0f) return;
-        // Inside the accepted window or not drawn at all (NaN fails too).
-        if (!(screenX[i] > -150.0f && screenX[i] < 662.0f && screenY[i] > -150.0f && screenY[i] < 406.0f))
-            return;
-    }
+    // Drawn whole or not at all: every corner in front of the eye and in the window.
+    if (!(cornerUsable[i0] & cornerUsable[i1] & cornerUsable[i2])) return;
     if (mode == 0) {
         drawLine(pixels, screenX[i0], screenY[i0], screenX[i1], screenY[i1], 0xFFFFFFu);
         drawLine(pixels, screenX[i1], screenY[i1], screenX[i2], screenY[i2], 0xFFFFFFu);
@@ -151,15 +169,10 @@ void BoxObjet3D::drawTriangle(int32_t t, Float3 eye, uint32_t* pixels) {
         return;
     }
     // Back faces: the face normal must point back towards the eye (s < 0).
-    const Float3& p0 = mesh_.points[i0];
-    const Float3& p1 = mesh_.points[i1];
-    const Float3& p2 = mesh_.points[i2];
-    const Float3 centroid{(p0.x + p1.x + p2.x) * kOneThird, (p0.y + p1.y + p2.y) * kOneThird,
-                          (p0.z + p1.z + p2.z) * kOneThird};
+    const Centroid& m = centroids[static_cast<size_t>(t)];
     const Float3& normal = mesh_.faceNormals[static_cast<size_t>(t)];
-    const float s = (centroid.z - eye.z) * normal.z + (centroid.y - eye.y) * normal.y +
-                    (centroid.x - eye.x) * normal.x;
-    if (!(s < 0.0f)) return;
+    const double s = (m.z - eye.z) * normal.z + (m.y - eye.y) * normal.y + (m.x - eye.x) * normal.x;
+    if (!(s < 0.0)) return;
     if (mode == 1) {
         // Each face keeps the colour of its index in the file.
         const uint32_t colour = static_cast<uint32_t>(wrapMul(t, 7000)) & 0xFFFFFFu;

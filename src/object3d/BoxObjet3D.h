@@ -39,6 +39,12 @@ private:
         float u;
         float v;
     };
+    // The back-face test's mean of a triangle's corners, in double.
+    struct Centroid {
+        double x;
+        double y;
+        double z;
+    };
 
     void drawTriangle(int32_t t, Float3 eye, uint32_t* pixels);
 
@@ -53,6 +59,12 @@ private:
     std::vector<Float3> cameraNormals;
     std::vector<float> triangleDepth;
     std::vector<int32_t> drawOrder;
+    // Worked out once per point rather than once per triangle corner: the point
+    // is in front of the eye and inside the accepted screen window this frame.
+    std::vector<uint8_t> cornerUsable;
+    // Fixed with the mesh: the same values the back-face test would compute
+    // for every triangle on every frame.
+    std::vector<Centroid> centroids;
 };
 
 }  // namespace velmora

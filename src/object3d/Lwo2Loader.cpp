@@ -170,6 +170,12 @@ std::vector<uint8_t> loadWholeFile(const char* path) {
         std::printf("read error: ca chie a la lecture de :%s", path);
         endLwo2Load(3);
     }
+    // A directory reports an absurd size; no mesh file comes near this.
+    constexpr long kMaxMeshFileBytes = 256L << 20;
+    if (size > kMaxMeshFileBytes) {
+        std::printf("no enough memory!! for loading: %s", path);
+        endLwo2Load(1);
+    }
     std::vector<uint8_t> bytes;
     try {
         bytes.resize(static_cast<size_t>(size));

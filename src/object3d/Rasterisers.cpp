@@ -1,11 +1,10 @@
 // Line, flat fill and textured fill with the effect's own stepping rules:
 // r(v) = trunc(v + 0.5), 16.16 edges, spans bounds-tested pixel by pixel.
 //
-// Expressions are evaluated as a 32-bit program with float variables does it:
-// an operation on floats (or on a float and an int) gives a float, and an
-// operation with one of the double constants 0.5, 1.5 or 65536.0 is done in
-// double, float sub-expressions beside it being rounded first. Every
-// float-to-int conversion goes through truncToInt.
+// Corners arrive as floats; every expression on them (differences, slopes,
+// edge placements, the left/right test) is worked out in double, and every
+// double-to-int conversion goes through truncToInt. Only the per-row and
+// per-pixel stepping is integer, with 32-bit wraparound.
 #include "object3d/Rasterisers.h"
 
 #include <algorithm>
@@ -19,18 +18,20 @@ namespace velmora {
 
 namespace {
 
+// b - a for two stored floats, in double.
+double diff(float b, float a) { return double{b} - double{a}; }
+
 // trunc(delta * 65536 / run): the 16.16 step of an edge. An edge with no run
 // (only possible for coincident or equal-height corners) does not step.
-int32_t fixedSlope(float delta, float run) {
-    if (run == 0.0f) return 0;
-    return truncToInt(static_cast<double>(delta) * 65536.0 / static_cast<double>(run));
+int32_t fixedSlope(double delta, double run) {
+    if (run == 0.0) return 0;
+    return truncToInt(delta * 65536.0 / run);
 }
 
-// trunc(q * 65536 - (y - row) * step): an edge's 16.16 value at `row`; the
-// correction (y - row) * step is a float product.
+// trunc(q * 65536 - (y - row) * step): an edge's 16.16 value at `row`.
 int32_t edgeAt(float q, float y, int32_t row, int32_t step) {
-    const float back = (y - static_cast<float>(row)) * static_cast<float>(step);
-    return truncToInt(static_cast<double>(q) * 65536.0 - static_cast<double>(back));
+    const double back = (double{y} - static_cast<double>(row)) * static_cast<double>(step);
+    return truncToInt(double{q} * 65536.0 - back);
 }
 
 // value + steps * step with 32-bit wraparound: the same as `steps` single steps.
@@ -40,10 +41,10 @@ int32_t advance(int32_t value, int64_t steps, int32_t step) {
 
 // n / d with IEEE-754 results spelled out for d == 0 (infinities, NaN for 0/0),
 // so the left/right test of a flat-topped triangle works without dividing by zero.
-float quotient(float n, float d) {
-    if (d != 0.0f) return n / d;
-    if (n == 0.0f || std::isnan(n)) return std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
+double quotient(double n, double d) {
+    if (d != 0.0) return n / d;
+    if (n == 0.0 || std::isnan(n)) return std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
     return std::signbit(n) != std::signbit(d) ? -inf : inf;
 }
 
@@ -145,8 +146,9 @@ struct TexturedEdge {
 
     // Per-row steps of x, u and v along the edge from corner a down to corner b.
     static Steps stepsBetween(const Corner& a, const Corner& b) {
-        return Steps{fixedSlope(b.x - a.x, b.y - a.y), fixedSlope(b.u - a.u, b.y - a.y),
-                     fixedSlope(b.v - a.v, b.y - a.y)};
+        const double run = diff(b.y, a.y);
+        return Steps{fixedSlope(diff(b.x, a.x), run), fixedSlope(diff(b.u, a.u), run),
+                     fixedSlope(diff(b.v, a.v), run)};
     }
     // The edge leaving corner c, placed at `row`.
     static TexturedEdge at(const Corner& c, int32_t row, Steps steps) {
@@ -177,7 +179,7 @@ void texturedRows(const uint32_t* texture, uint32_t* pixels, int32_t first, int3
 }  // namespace
 
 void drawLine(uint32_t* pixels, float x0, float y0, float x1, float y1, uint32_t colour) {
-    const bool xMajor = std::fabs(x0 - x1) > std::fabs(y0 - y1);
+    const bool xMajor = std::fabs(diff(x0, x1)) > std::fabs(diff(y0, y1));
     float startMajor = xMajor ? x0 : y0;
     float startMinor = xMajor ? y0 : x0;
     float endMajor = xMajor ? x1 : y1;
@@ -189,7 +191,7 @@ void drawLine(uint32_t* pixels, float x0, float y0, float x1, float y1, uint32_t
     const int32_t first = roundToInt(startMajor);
     const int32_t last = roundToInt(endMajor);
     // Coincident endpoints give no slope: the line is the one pixel at the point.
-    const int32_t slope = fixedSlope(endMinor - startMinor, endMajor - startMajor);
+    const int32_t slope = fixedSlope(diff(endMinor, startMinor), diff(endMajor, startMajor));
     int32_t w = wrapAdd(edgeAt(startMinor, startMajor, first, slope), 0x8000);
 
     const int32_t majorSize = xMajor ? kRasterWidth : kRasterHeight;
@@ -217,13 +219,14 @@ void fillTriangleFlat(uint32_t* pixels, float x0, float y0, float x1, float y1, 
     // All three corners on one height: no edge has a slope, nothing is drawn.
     if (c0.y == c2.y) return;
 
-    const int32_t slope02 = fixedSlope(c2.x - c0.x, c2.y - c0.y);
-    const bool left1 = quotient(c1.x - c0.x, c1.y - c0.y) <= quotient(c2.x - c0.x, c2.y - c0.y);
+    const int32_t slope02 = fixedSlope(diff(c2.x, c0.x), diff(c2.y, c0.y));
+    const bool left1 =
+        quotient(diff(c1.x, c0.x), diff(c1.y, c0.y)) <= quotient(diff(c2.x, c0.x), diff(c2.y, c0.y));
 
     const int32_t a = truncToInt(static_cast<double>(c0.y) + 1.5);
     const int32_t b = truncToInt(static_cast<double>(c1.y) - 0.5);
     if (b >= a) {
-        const int32_t slope01 = fixedSlope(c1.x - c0.x, c1.y - c0.y);
+        const int32_t slope01 = fixedSlope(diff(c1.x, c0.x), diff(c1.y, c0.y));
         // The long edge is placed from the row after r(y0), the short one from
         // row a; the two differ for a top corner above -0.5.
         const int32_t top = wrapAdd(roundToInt(c0.y), 1);
@@ -240,7 +243,7 @@ void fillTriangleFlat(uint32_t* pixels, float x0, float y0, float x1, float y1, 
     const int32_t c = wrapAdd(ym, 1);
     const int32_t e = wrapSub(roundToInt(c2.y), 1);
     if (e >= c) {
-        const int32_t slope12 = fixedSlope(c2.x - c1.x, c2.y - c1.y);
+        const int32_t slope12 = fixedSlope(diff(c2.x, c1.x), diff(c2.y, c1.y));
         const int32_t longEdge = wrapAdd(edgeAt(c0.x, c0.y, c, slope02), 0x8000);
         const int32_t shortEdge = wrapAdd(edgeAt(c1.x, c1.y, c, slope12), 0x8000);
         flatRows(pixels, c, e, shortEdge, slope12, longEdge, slope02, left1, colour);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "script/Errors.h"
 
@@ -20,6 +21,7 @@ struct DisplayState {
     CanvasLayout canvas;
     bool fullScreen = false;
     bool videoStarted = false;
+    bool frameLocked = false;  // between copyFrame and showFrameCopy
 };
 DisplayState display;
 
@@ -112,11 +114,37 @@ int setupDisplay(const DisplayMode& mode) {
 
 void presentFrame(const uint32_t* pixels) {
     if (!display.renderer || !pixels) return;
+    copyFrame(pixels);
+    showFrameCopy();
+}
+
+FrameCopy copyFrame(const uint32_t* pixels) {
+    if (!display.frame || !pixels) return {};
+    void* locked = nullptr;
+    int pitchBytes = 0;
+    if (SDL_LockTexture(display.frame, nullptr, &locked, &pitchBytes) != 0 || pitchBytes % 4 != 0 ||
+        pitchBytes < kFrameWidth * 4) {
+        if (locked) SDL_UnlockTexture(display.frame);
+        SDL_UpdateTexture(display.frame, nullptr, pixels, kFrameWidth * 4);
+        return {};
+    }
+    auto* copy = static_cast<uint32_t*>(locked);
+    const int pitch = pitchBytes / 4;
+    for (int y = 0; y < kFrameHeight; ++y)
+        std::memcpy(copy + static_cast<size_t>(y) * pitch, pixels + static_cast<size_t>(y) * kFrameWidth,
+                    kFrameWidth * sizeof(uint32_t));
+    display.frameLocked = true;
+    return FrameCopy{copy, pitch};
+}
+
+void showFrameCopy() {
+    if (!display.renderer) return;
+    if (display.frameLocked) SDL_UnlockTexture(display.frame);
+    display.frameLocked = false;
     int w = 0, h = 0;
     if (SDL_GetRendererOutputSize(display.renderer, &w, &h) != 0) return;
     const PixelRect r = frameRectOnOutput(display.canvas, w, h);
     const SDL_Rect target{r.x, r.y, r.w, r.h};
-    SDL_UpdateTexture(display.frame, nullptr, pixels, kFrameWidth * 4);
     SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
     SDL_RenderClear(display.renderer);  // the borders stay black
     SDL_RenderCopy(display.renderer, display.frame, nullptr, &target);
@@ -132,6 +160,7 @@ void destroyDisplay() {
     if (display.renderer) SDL_DestroyRenderer(display.renderer);
     if (display.window) SDL_DestroyWindow(display.window);
     display.frame = nullptr;
+    display.frameLocked = false;
     display.renderer = nullptr;
     display.window = nullptr;
     if (display.videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -154,10 +183,19 @@ HostEvent pollHostEvent() {
         return HostEvent::Quit;
     case SDL_WINDOWEVENT:
         return e.window.event == SDL_WINDOWEVENT_CLOSE ? HostEvent::Quit : HostEvent::Other;
-    case SDL_KEYDOWN:  // key repeats come as further key-downs
-        if (e.key.keysym.sym == SDLK_RETURN || e.key.keysym.sym == SDLK_KP_ENTER) return HostEvent::Enter;
-        if (e.key.keysym.sym == SDLK_ESCAPE) return HostEvent::Escape;
+    case SDL_KEYDOWN: {  // key repeats come as further key-downs
+        const SDL_Keycode key = e.key.keysym.sym;
+        if (key == SDLK_RETURN || key == SDLK_KP_ENTER) return HostEvent::Enter;
+        if (key == SDLK_ESCAPE) return HostEvent::Escape;
+        if (key == SDLK_LEFT) return HostEvent::Left;
+        if (key == SDLK_RIGHT) return HostEvent::Right;
+        // Toggles and reloads would flap or pile up while the key is held.
+        if (e.key.repeat) return HostEvent::Other;
+        if (key == SDLK_F1) return HostEvent::F1;
+        if (key == SDLK_F5) return HostEvent::F5;
+        if (key == SDLK_SPACE) return HostEvent::Space;
         return HostEvent::Other;
+    }
     default:
         return HostEvent::Other;
     }

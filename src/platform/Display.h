@@ -39,6 +39,17 @@ PixelRect frameRectOnOutput(const CanvasLayout& canvas, int outputWidth, int out
 int setupDisplay(const DisplayMode& mode);
 // Puts the frame (kFrameWidth by kFrameHeight, 0x00RRGGBB) on the screen.
 void presentFrame(const uint32_t* pixels);
+
+// presentFrame in two halves, so that something can be drawn over the copy of
+// the frame that goes on screen, never into the frame itself: copyFrame copies
+// it into the display's own texture and hands that copy out (rows `pitch`
+// pixels apart; no pixels when it cannot be had); showFrameCopy puts it on screen.
+struct FrameCopy {
+    uint32_t* pixels = nullptr;
+    int pitch = 0;
+};
+FrameCopy copyFrame(const uint32_t* pixels);
+void showFrameCopy();
 // Gives the desktop its own mode back.
 void restoreDisplay();
 // Destroys the window and closes the video system.
@@ -48,7 +59,9 @@ void hideDisplay();
 // Hides the mouse cursor (full screen).
 void hideCursor();
 
-enum class HostEvent { None, Quit, Enter, Escape, Other };
+// Besides Enter and Escape, the keys for authoring a show: F1, F5, Left, Right
+// and Space (Left and Right repeat while held; the others do not).
+enum class HostEvent { None, Quit, Enter, Escape, F1, F5, Left, Right, Space, Other };
 // Takes at most one event from the queue.
 HostEvent pollHostEvent();
 

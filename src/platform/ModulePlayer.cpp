@@ -48,6 +48,10 @@ void ModulePlayer::start() {
     bufferFrames_ = got.samples > 0 ? got.samples : kBufferFrames;
 
     if (stream_.load(path_.c_str()) != ModuleStream::kLoaded) fatalError("Can't load music");
+    timeline_.clear();  // the device is still paused: no callback runs yet
+    anyBuffer_ = false;
+    lastHeard_ = 0;
+    paused_ = false;
     if (!stream_.playable()) fatalError("Can't play music");
 
     static const bool atExitHeld = std::atexit(holdAudioAtExit) == 0;
@@ -88,22 +92,63 @@ void ModulePlayer::fillBuffer(int16_t* out, size_t frames) {
     std::lock_guard<std::mutex> lock(mutex_);
     for (size_t i = 0; i < rowCount; ++i) timeline_.add(rows[i]);
     bufferStart_ = first;
-    lastBufferFrames_ = static_cast<int64_t>(frames);
     bufferTicks_ = now;
     anyBuffer_ = true;
 }
 
 uint32_t ModulePlayer::channelPosition() {
-    const uint64_t now = SDL_GetPerformanceCounter();
+    if (paused_) return pausedPosition_;
     std::lock_guard<std::mutex> lock(mutex_);
     if (!anyBuffer_) return 0;
-    // The buffer just handed over is heard once the one before it has played:
-    // at the hand-over the device starts on the previous buffer.
+    // At the hand-over of a buffer the device starts on the one before it, so
+    // what is heard runs through [bufferStart_ - bufferFrames_, bufferStart_).
+    // A late hand-over holds the position at that buffer's end; it never steps back.
+    const uint64_t now = SDL_GetPerformanceCounter();
     const double elapsed = static_cast<double>(now - bufferTicks_) / static_cast<double>(ticksPerSecond_);
     int64_t heard = bufferStart_ - bufferFrames_ + static_cast<int64_t>(elapsed * kMusicRate);
-    heard = std::min<int64_t>(heard, bufferStart_ + lastBufferFrames_ - 1);
-    if (heard < 0) heard = 0;
+    heard = std::min<int64_t>(heard, bufferStart_ - 1);
+    heard = std::max<int64_t>(heard, lastHeard_);
+    lastHeard_ = heard;
     return timeline_.positionAt(heard);
+}
+
+double ModulePlayer::jumpOrder(int direction) {
+    if (device_ == 0 || !stream_.loaded()) return -1.0;
+    const int32_t heardOrder = static_cast<int32_t>(channelPosition() & 0xFFFFu);
+    // The callback is not running while the device is locked; only the seek
+    // itself is done under it.
+    SDL_LockAudioDevice(device_);
+    RowStart start;
+    const double seconds = stream_.seekOrder(stream_.neighbourOrder(heardOrder, direction), start);
+    SDL_UnlockAudioDevice(device_);
+
+    // From now on the new row is what is heard: its first frame now, one more
+    // each 1/44100 s. Until the next buffer is handed over the position runs
+    // on from it; after that it holds until the device has caught up.
+    std::lock_guard<std::mutex> lock(mutex_);
+    timeline_.clear();
+    timeline_.add(start);
+    bufferStart_ = start.frame + bufferFrames_;
+    bufferTicks_ = SDL_GetPerformanceCounter();
+    anyBuffer_ = true;
+    lastHeard_ = start.frame;
+    pausedPosition_ = timeline_.positionAt(start.frame);
+    return seconds;
+}
+
+void ModulePlayer::setPaused(bool paused) {
+    if (device_ == 0 || paused == paused_) return;
+    if (paused) {
+        pausedPosition_ = channelPosition();
+        paused_ = true;
+        SDL_PauseAudioDevice(device_, 1);
+        return;
+    }
+    SDL_PauseAudioDevice(device_, 0);
+    paused_ = false;
+    // Count on from the position held; it stays there until the device plays again.
+    std::lock_guard<std::mutex> lock(mutex_);
+    bufferTicks_ = SDL_GetPerformanceCounter();
 }
 
 }  // namespace velmora

@@ -25,6 +25,16 @@ public:
     // What is audible now, allowing for the device buffer still to be played.
     uint32_t channelPosition() override;
 
+    // For authoring: jumps `direction` orders from the one heard now (-1 back,
+    // +1 on) to row 0; the first order stays itself going back, the last going
+    // on. The position reported follows at once. Returns the module's time at
+    // the new place in seconds, as if played from the start; negative when
+    // nothing is playing.
+    double jumpOrder(int direction);
+    // Pauses and resumes the sound; the position holds still while paused.
+    void setPaused(bool paused);
+    bool paused() const { return paused_; }
+
 private:
     static void fill(void* self, uint8_t* stream, int length);
     void fillBuffer(int16_t* out, size_t frames);
@@ -39,10 +49,12 @@ private:
     std::mutex mutex_;
     RowTimeline timeline_;
     int64_t bufferStart_ = 0;    // first frame of the buffer handed over last
-    int64_t lastBufferFrames_ = 0;
+    int64_t lastHeard_ = 0;      // main thread: the frame reported last
     uint64_t bufferTicks_ = 0;   // when it was handed over (SDL performance counter)
     bool anyBuffer_ = false;
     uint64_t ticksPerSecond_ = 1;
+    bool paused_ = false;          // main thread only
+    uint32_t pausedPosition_ = 0;  // what channelPosition gives while paused
 };
 
 }  // namespace velmora

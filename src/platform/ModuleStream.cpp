@@ -19,8 +19,11 @@ ModuleStream::LoadResult ModuleStream::load(const char* path) {
     std::vector<char> bytes;
     char chunk[65536];
     size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-    const bool failed = std::ferror(f) != 0;
+    // No module comes near this; a device or a huge file is refused, not read for ever.
+    constexpr size_t kLargestModule = size_t{256} << 20;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0 && bytes.size() <= kLargestModule)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    const bool failed = std::ferror(f) != 0 || bytes.size() > kLargestModule;
     std::fclose(f);
     if (failed) return kUnreadable;
     return loadMemory(bytes.data(), bytes.size());
@@ -81,13 +84,10 @@ bool ModuleStream::renderSlice(int16_t* out, size_t frames, RowStart& start) {
             start.frame = (first + last + 1) / 2;
             start.order = order;
             start.row = row;
-            const int32_t tempo = openmpt_module_get_current_tempo(module_);
-            const int32_t speed = openmpt_module_get_current_speed(module_);
-            // Classic tempo: a tick is 2.5 / tempo seconds, in whole frames.
-            const int64_t rowFrames = tempo > 0 && speed > 0 ? speed * ((kMusicRate * 5) / (2 * tempo)) : 0;
-            start.expectedFrames = static_cast<double>(rowFrames);
-            dueFrom_ = rowFrames > 0 ? first + rowFrames : -1;
-            dueTo_ = rowFrames > 0 ? last + rowFrames : -1;
+            const int64_t length = rowFrames();
+            start.expectedFrames = static_cast<double>(length);
+            dueFrom_ = length > 0 ? first + length : -1;
+            dueTo_ = length > 0 ? last + length : -1;
             lastOrder_ = order;
             lastRow_ = row;
             newRow = true;
@@ -95,6 +95,47 @@ bool ModuleStream::renderSlice(int16_t* out, size_t frames, RowStart& start) {
     }
     framesRendered_ += static_cast<int64_t>(frames);
     return newRow;
+}
+
+int64_t ModuleStream::rowFrames() const {
+    const int32_t tempo = openmpt_module_get_current_tempo(module_);
+    const int32_t speed = openmpt_module_get_current_speed(module_);
+    // Classic tempo: a tick is 2.5 / tempo seconds, in whole frames.
+    return tempo > 0 && speed > 0 ? speed * ((kMusicRate * 5) / (2 * tempo)) : 0;
+}
+
+bool ModuleStream::orderHasPattern(int32_t order) const {
+    const int32_t pattern = openmpt_module_get_order_pattern(module_, order);
+    return pattern >= 0 && pattern < openmpt_module_get_num_patterns(module_);
+}
+
+int32_t ModuleStream::neighbourOrder(int32_t current, int direction) const {
+    if (!module_) return 0;
+    const int32_t count = openmpt_module_get_num_orders(module_);
+    if (count <= 0) return 0;
+    current = current < 0 ? 0 : current >= count ? count - 1 : current;
+    if (direction == 0) return current;
+    const int32_t step = direction < 0 ? -1 : 1;
+    for (int32_t order = current + step; order >= 0 && order < count; order += step)
+        if (orderHasPattern(order)) return order;
+    return current;
+}
+
+double ModuleStream::seekOrder(int32_t order, RowStart& start) {
+    if (!module_) return -1.0;
+    const double seconds = openmpt_module_set_position_order_row(module_, order, 0);
+    ended_ = false;
+    // The row starts exactly at the next frame; the stream will see it as the
+    // row it already knows and look for the next one a row's length on.
+    const int64_t length = rowFrames();
+    start.frame = framesRendered_;
+    start.order = order;
+    start.row = 0;
+    start.expectedFrames = static_cast<double>(length);
+    lastOrder_ = order;
+    lastRow_ = 0;
+    dueFrom_ = dueTo_ = length > 0 ? framesRendered_ + length : -1;
+    return seconds;
 }
 
 }  // namespace velmora

@@ -45,6 +45,15 @@ public:
 
     int64_t framesRendered() const { return framesRendered_; }
 
+    // The order `direction` steps from `current` (-1 back, +1 on), passing over
+    // entries of the order list that name no pattern; `current` itself when
+    // there is none that way.
+    int32_t neighbourOrder(int32_t current, int direction) const;
+    // Goes to row 0 of `order`: the next frame rendered is that row's first.
+    // `start` gets that row, placed at framesRendered(). Returns the module's
+    // time there in seconds, as if played from the start (negative on failure).
+    double seekOrder(int32_t order, RowStart& start);
+
 private:
     // A row starts on a tick, and the module works out a tick as soon as it is
     // due, so a row seen after a slice began within that slice. Slices are 8
@@ -54,6 +63,9 @@ private:
     // say are placed to the frame.
     static constexpr size_t kSliceFrames = 8;
     size_t sliceLength(size_t frames) const;
+    bool orderHasPattern(int32_t order) const;
+    // Frames of one row at the module's current speed and tempo; 0 if unknown.
+    int64_t rowFrames() const;
     // Renders one slice; true (and `start` filled) when a new row began in it.
     bool renderSlice(int16_t* out, size_t frames, RowStart& start);
 

@@ -233,6 +233,22 @@ void DemoGraph::startShow() {
     clock.reset();
 }
 
+void DemoGraph::takeOverShow(DemoGraph& previous) {
+    if (&previous == this) return;
+    stopMusic();  // this graph's own music, if it ever started
+    const bool started = previous.musicStarted_;
+    setMusic(previous.releaseMusic());
+    musicStarted_ = started;
+    clock = previous.clock;
+}
+
+std::unique_ptr<MusicPlayer> DemoGraph::releaseMusic() {
+    std::unique_ptr<MusicPlayer> music = std::move(music_);
+    music_ = std::make_unique<FixedMusicPosition>();
+    musicStarted_ = false;
+    return music;
+}
+
 void DemoGraph::stopMusic() {
     if (musicStarted_ && music_) music_->stop();
     musicStarted_ = false;

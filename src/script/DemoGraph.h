@@ -98,6 +98,13 @@ public:
 
     // Starts the music, then resets the clock.
     void startShow();
+    // Live reload: takes over the music and the clock of the show `previous`
+    // runs, so the music plays on; `previous` is left with neither (destroying
+    // it stops nothing).
+    void takeOverShow(DemoGraph& previous);
+    // Hands the music over without stopping it; a fixed position 0 takes its place.
+    std::unique_ptr<MusicPlayer> releaseMusic();
+    bool showStarted() const { return musicStarted_; }
     // One frame: music position, clock, every function, every wiring line.
     void runFrame(Surface& output);
     // Polls the music into trackerPosition.

@@ -21,6 +21,8 @@ bool endsWithNewline(const char* message) {
 
 void setFatalErrorHandler(FatalErrorHandler handler) { fatalHandler = handler; }
 void setErrorReportHandler(ErrorReportHandler handler) { reportHandler = handler; }
+FatalErrorHandler fatalErrorHandler() { return fatalHandler; }
+ErrorReportHandler errorReportHandler() { return reportHandler; }
 
 void setLoadFailuresRecoverable(bool recoverable) { recoverableLoads = recoverable; }
 bool loadFailuresRecoverable() { return recoverableLoads; }

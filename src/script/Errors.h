@@ -20,6 +20,8 @@ void reportError(const char* message);
 // fatalError exits.
 void setFatalErrorHandler(FatalErrorHandler handler);
 void setErrorReportHandler(ErrorReportHandler handler);
+FatalErrorHandler fatalErrorHandler();
+ErrorReportHandler errorReportHandler();
 
 // The JPEG decoder and the mesh loader end the process on a damaged file. For
 // `check` and the fuzz harness they report through fatalError instead (whose

@@ -2,6 +2,7 @@
 #include "script/FrameTimer.h"
 
 #include <chrono>
+#include <cmath>
 
 namespace velmora {
 
@@ -16,13 +17,37 @@ int64_t readCounter() {
 FrameTimer::FrameTimer() : lastTicks_(readCounter()), ticksPerSecond_(1000000000) {}
 
 void FrameTimer::reset() {
+    paused_ = false;
     lastTicks_ = readCounter();
     startTicks_ = static_cast<double>(lastTicks_);
 }
 
 double FrameTimer::seconds() {
+    if (paused_) return pausedSeconds_;
     lastTicks_ = readCounter();
     return (static_cast<double>(lastTicks_) - startTicks_) / static_cast<double>(ticksPerSecond_);
+}
+
+void FrameTimer::pause() {
+    if (paused_) return;
+    pausedSeconds_ = seconds();
+    paused_ = true;
+}
+
+void FrameTimer::resume() {
+    if (!paused_) return;
+    paused_ = false;
+    setSeconds(pausedSeconds_);
+}
+
+void FrameTimer::setSeconds(double s) {
+    if (!std::isfinite(s)) return;  // no time to go to: the clock runs on
+    if (paused_) {
+        pausedSeconds_ = s;
+        return;
+    }
+    lastTicks_ = readCounter();
+    startTicks_ = static_cast<double>(lastTicks_) - s * static_cast<double>(ticksPerSecond_);
 }
 
 }  // namespace velmora

@@ -12,10 +12,20 @@ public:
     void reset();
     double seconds();
 
+    // For authoring the show live: a paused clock gives the same seconds on
+    // every call until it is resumed, and then counts on from there.
+    void pause();
+    void resume();
+    bool paused() const { return paused_; }
+    // Makes seconds() give `s` now and count on from it (paused: hold it).
+    void setSeconds(double s);
+
 private:
     double startTicks_ = 0.0;
     int64_t lastTicks_ = 0;
     int64_t ticksPerSecond_ = 1;
+    bool paused_ = false;
+    double pausedSeconds_ = 0.0;
 };
 
 }  // namespace velmora

@@ -29,11 +29,16 @@ public:
     }
 
     void configure(size_t offset, const std::function<void()>& call) override {
+        // Listen for this call only; whatever was installed before comes back.
         currentOffset_ = offset;
         Checker* previous = listening;
+        const FatalErrorHandler previousFatal = fatalErrorHandler();
+        const ErrorReportHandler previousReport = errorReportHandler();
+        const bool previousRecoverable = loadFailuresRecoverable();
         listening = this;
         setFatalErrorHandler([](const char* message) { throw RaisedFatalError{message}; });
         setErrorReportHandler([](const char* message) { listening->problem(listening->currentOffset_, message); });
+        setLoadFailuresRecoverable(true);
         try {
             call();
         } catch (const RaisedFatalError& error) {
@@ -41,8 +46,9 @@ public:
             while (!message.empty() && message.back() == '\n') message.pop_back();
             problem(offset, message);
         }
-        setFatalErrorHandler(nullptr);
-        setErrorReportHandler(nullptr);
+        setLoadFailuresRecoverable(previousRecoverable);
+        setFatalErrorHandler(previousFatal);
+        setErrorReportHandler(previousReport);
         listening = previous;
     }
 

@@ -93,6 +93,14 @@ void blitDraw(Surface& dst, const Surface& src, int32_t x, int32_t y, RowRule ru
     const Range ys = clipRange(y, int64_t{y} + src.height, dst.height);
     if (xs.empty() || ys.empty()) return;
     const size_t count = static_cast<size_t>(xs.last - xs.first);
+    if (count == static_cast<size_t>(src.width) && count == static_cast<size_t>(dst.width)) {
+        // Whole rows on both sides follow one another in memory: one run in
+        // the same pixel order as row after row.
+        const size_t rows = static_cast<size_t>(ys.last - ys.first);
+        rule(dst.pixels + static_cast<size_t>(ys.first) * count,
+             src.pixels + static_cast<size_t>(ys.first - y) * count, count * rows);
+        return;
+    }
     for (int64_t row = ys.first; row < ys.last; ++row) {
         const uint32_t* in = src.pixels +
                              static_cast<size_t>(row - y) * static_cast<size_t>(src.width) +

@@ -104,3 +104,22 @@ TEST(ScriptChecker, MissingFileAndHostileTextNeverStop) {
                              "[ZYL_Surface] [/ZYL_Surface] [CABLAGE]\n[/CABLAGE]\n"};
     for (const char* text : hostile) EXPECT_FALSE(checkScriptText(text).problems.empty()) << text;
 }
+
+TEST(ScriptChecker, DamagedPicturesAndMeshesAreProblemsNotExits) {
+    const char* mesh = "velmora_check_damaged.lwo";
+    const char* picture = "velmora_check_damaged.jpg";
+    for (const char* path : {mesh, picture}) {
+        std::FILE* f = std::fopen(path, "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs(path == mesh ? "FORM\x7f\xff\xff\xffLWO2PNTS" : "\xff\xd8\xff\xe0 not really a picture", f);
+        std::fclose(f);
+    }
+    CheckReport report = checkScriptText(script("", std::string("ZYL_BoxObjet3D objet ") + mesh + " 1\n",
+                                                std::string("ZYL_Surface image \"") + picture + "\"\n"));
+    std::remove(mesh);
+    std::remove(picture);
+    ASSERT_EQ(report.problems.size(), 2u);
+    EXPECT_EQ(report.problems[0].line, 4);
+    EXPECT_EQ(report.problems[1].line, 14);
+    EXPECT_NE(report.problems[1].message.find("ERREUR A LA LECTURE D'UNE SURFACE"), std::string::npos);
+}

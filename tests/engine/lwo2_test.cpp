@@ -289,10 +289,20 @@ TEST(MeshNormals, FaceNormalIsTheUnitCrossProductOfTheEdges) {
     const Mesh mesh = meshOf({{0, 0, 0}, {3, 0, 0}, {0, 4, 0}, {0, 1, 1}}, {{{0, 1, 2}}, {{0, 1, 3}}});
     EXPECT_EQ(mesh.faceNormals[0].z, 1.0f);
     EXPECT_EQ(mesh.faceNormals[0].x, 0.0f);
-    const float half = 1.0f / std::sqrt(2.0f);  // (0, -3, 3) / |(0, -3, 3)|
+    const float half = 0.707106769f;  // (0, -3, 3) / |(0, -3, 3)|: 3 / sqrt(18) rounded to float
     EXPECT_EQ(mesh.faceNormals[1].x, 0.0f);
-    EXPECT_FLOAT_EQ(mesh.faceNormals[1].y, -half);
-    EXPECT_FLOAT_EQ(mesh.faceNormals[1].z, half);
+    EXPECT_EQ(mesh.faceNormals[1].y, -half);
+    EXPECT_EQ(mesh.faceNormals[1].z, half);
+}
+
+TEST(MeshNormals, CrossProductIsWorkedOutInDouble) {
+    // e1 = (0, 4097, 4096) and e2 = (1, 4098, 4097) give n = (1, 4096, -4097);
+    // in float 4097 * 4097 rounds to 4096 * 4098 and n.x would come out 0.
+    const Mesh mesh = meshOf({{0, 0, 0}, {0, 4097, 4096}, {1, 4098, 4097}}, {{{0, 1, 2}}});
+    EXPECT_EQ(mesh.faceNormals[0].x, 0.000172612417f);  // 1 / sqrt(33562626)
+    EXPECT_EQ(mesh.faceNormals[0].y, 0.707020462f);
+    EXPECT_EQ(mesh.faceNormals[0].z, -0.707193077f);
+    EXPECT_EQ(mesh.vertexNormals[2].x, 0.000172612417f);  // one face: its normal again
 }
 
 TEST(MeshNormals, DegenerateFacesAndUnusedPointsGetZero) {
@@ -321,6 +331,10 @@ TEST(MeshNormals, VertexNormalIsTheUnitSumAroundThePoint) {
     EXPECT_EQ(top.z, 0.0f);
     const Float3& side = mesh.vertexNormals[2];  // face 0 only
     EXPECT_EQ(side.z, 1.0f);
+}
+
+TEST(Lwo2LoaderDeathTest, ADirectoryIsRefusedWithoutAllocatingItsSize) {
+    EXPECT_EXIT(loadLwo2("."), ::testing::ExitedWithCode(1), "");
 }
 
 }  // namespace

@@ -310,14 +310,47 @@ TEST(BoxObjet3D, UnusableEyeDrawsNothingAndKeepsTheDirection) {
     MeshBuilder b;
     b.facing(256, 128);
     BoxObjet3D box = boxWith(b.mesh, 1);
-    BoxObjet3D::lastDirection = Float3{1, 0, 0};
+    BoxObjet3D::lastDirection = Float3{0, 1, 0};
     Rig rig;
     rig.look(Float3{std::nanf(""), 0, 0}, Float3{0, 0, 0});
     rig.render(box);
-    rig.look(Float3{-3e38f, 0, 0}, Float3{3e38f, 0, 0});
+    rig.look(Float3{-std::numeric_limits<float>::infinity(), 0, 0}, Float3{0, 0, 0});
     rig.render(box);
     EXPECT_EQ(rig.drawn(), 0);
-    EXPECT_EQ(BoxObjet3D::lastDirection.x, 1.0f);
+    EXPECT_EQ(BoxObjet3D::lastDirection.y, 1.0f);
+}
+
+TEST(BoxObjet3D, HugeEyeAndTargetStillGiveADirection) {
+    // The difference 6e38 overflows a float but not a double: the view is along +y.
+    MeshBuilder b;
+    b.facing(256, 128);
+    BoxObjet3D box = boxWith(b.mesh, 1);
+    BoxObjet3D::lastDirection = Float3{1, 0, 0};
+    Rig rig;
+    rig.look(Float3{0, -3e38f, 0}, Float3{0, 3e38f, 0});
+    rig.render(box);
+    EXPECT_EQ(BoxObjet3D::lastDirection.x, 0.0f);
+    EXPECT_EQ(BoxObjet3D::lastDirection.y, 1.0f);
+    EXPECT_EQ(BoxObjet3D::lastDirection.z, 0.0f);
+}
+
+TEST(BoxObjet3D, ProjectionIsWorkedOutInDouble) {
+    // At depth 3 a camera x of 4.75781202 (the float below 4.7578125) projects to
+    // 256 + 405.99995931, stored as 661.99994: inside the window, so the
+    // triangle is drawn. Rounding the quotient to float first would give
+    // 405.99997 and then exactly 662, and the triangle would be dropped.
+    Mesh mesh;
+    mesh.points = {{-253, 0, -4.75781202f}, {-253, -0.328125f, -0.515625f}, {-253, 0.375f, -0.515625f}};
+    mesh.triangles = {MeshTriangle{{0, 1, 2}}};
+    mesh.pointCount = 3;
+    mesh.triangleCount = 1;
+    BoxObjet3D box = boxWith(mesh, 0);
+    Rig rig;  // eye (-256, 0, 0): all corners at depth 3, two of them on screen at x = 300
+    rig.render(box);
+    EXPECT_EQ(rig.drawn(), 483);
+    EXPECT_EQ(rig.at(300, 130), 0xFFFFFFu);
+    EXPECT_EQ(rig.at(511, 116), 0xFFFFFFu);  // the two long edges leave the frame here
+    EXPECT_EQ(rig.at(511, 141), 0xFFFFFFu);
 }
 
 // In a fresh process: the first frame with eye on target looks along (1, 0, 0).
@@ -389,6 +422,18 @@ TEST(CameraMatrix, GeneralDirectionsGiveARotation) {
         SCOPED_TRACE(testing::Message() << d.x << "," << d.y << "," << d.z);
         expectOrthonormal(buildCameraMatrix(d, 0.0f), d);
     }
+}
+
+TEST(CameraMatrix, RowsAreWorkedOutInDoubleAndRoundedOnce) {
+    // Float arithmetic (atan2f, cosf, sinf) gives 0.0841860175 and -0.44218719
+    // for two of these entries.
+    const CameraMatrix m = buildCameraMatrix(Float3{0.48f, 0.6f, 0.64f}, 0.0);
+    EXPECT_EQ(m.row[0].x, 0.757674396f);
+    EXPECT_EQ(m.row[0].y, 0.0841860473f);
+    EXPECT_EQ(m.row[0].z, -0.6471802f);
+    EXPECT_EQ(m.row[1].x, -0.44218722f);
+    EXPECT_EQ(m.row[1].y, 0.795558095f);
+    EXPECT_EQ(m.row[1].z, -0.414195359f);
 }
 
 TEST(CameraMatrix, ViewAlongZIsTheLimitFromPlusX) {

@@ -134,6 +134,17 @@ TEST(DrawLine, GarbageEndsStayInsideTheFrame) {
     EXPECT_TRUE(frame.guardsIntact());
 }
 
+TEST(DrawLine, MajorAxisComesFromTheDifferencesInDouble) {
+    // 269.9f - 245.9f is 24 and 28.4f - 4.4f is 23.9999995 in double, so x is the
+    // major axis; the float difference 24.0 would tie them and make y major.
+    Frame frame;
+    drawLine(frame.pixels(), 269.9f, 28.4f, 245.9f, 4.4f, kInk);
+    EXPECT_EQ(frame.row(4), "");
+    EXPECT_EQ(frame.row(5), run(246, 247));  // slope 65535: w reaches row 6 one step late
+    for (int y = 6; y <= 28; ++y) EXPECT_EQ(frame.row(y), run(242 + y, 242 + y)) << y;
+    EXPECT_EQ(frame.count(), 25);
+}
+
 // Rows 11 to 29 of the triangle (10,10) (30,20) (10,30): 10 to 30 - 2|y - 20|.
 void expectArrowRight(const Frame& frame) {
     EXPECT_EQ(frame.row(10), "");
@@ -169,6 +180,19 @@ TEST(FillTriangleFlat, OnePixelWhereTheRoundedEndsMeet) {
     fillTriangleFlat(frame.pixels(), 10.0f, 10.0f, 10.4f, 20.0f, 10.0f, 30.0f, kInk);
     for (int y = 11; y <= 29; ++y) EXPECT_EQ(frame.row(y), run(10, 10)) << y;
     EXPECT_EQ(frame.count(), 19);
+}
+
+TEST(FillTriangleFlat, EdgeRunsAreTakenInDouble) {
+    // The long edge runs from (119.1, -12.8) to (86.1, 3.7): its height is
+    // 16.5000002 in double, giving the step -131071; a float height of 16.5
+    // would give -131072 and move the left end of rows 0 to 3 one pixel left.
+    Frame frame;
+    fillTriangleFlat(frame.pixels(), 86.1f, 3.7f, 119.1f, -12.8f, 112.8f, 0.4f, kInk);
+    EXPECT_EQ(frame.row(0), run(94, 113));  // the middle row, ending at r(112.8)
+    EXPECT_EQ(frame.row(1), run(92, 108));
+    EXPECT_EQ(frame.row(2), run(90, 100));
+    EXPECT_EQ(frame.row(3), run(88, 92));
+    EXPECT_EQ(frame.count(), 53);
 }
 
 TEST(FillTriangleFlat, DegenerateTrianglesDrawNothing) {
@@ -217,6 +241,20 @@ TEST(FillTriangleTextured, TexturesTheTriangleAffinely) {
     for (int y = 11; y <= 29; ++y)
         for (int x = 10; x <= 30 - 2 * std::abs(y - 20); ++x)
             ASSERT_EQ(frame.at(x, y), texel(x - 10, y - 10)) << x << "," << y;
+}
+
+TEST(FillTriangleTextured, EdgePlacementIsWorkedOutInDouble) {
+    // Lower part from row 23: the long edge's u is trunc(50.3 * 65536 - (18.1 - 23) * 226397).
+    // The correction is -1109345.21 in double (u 4405805) but -1109345.25 as a
+    // float product (u 4405806), which moves pixel (53, 28) to the next texel column.
+    const std::vector<uint32_t> texture = namingTexture();
+    Frame frame;
+    fillTriangleTextured(texture.data(), frame.pixels(), 55.7f, 22.2f, 65.3f, 18.1f, 41.7f, 36.8f, 160.1f,
+                         149.0f, 50.3f, 130.5f, 114.9f, 85.3f);
+    EXPECT_EQ(frame.row(28), run(50, 53));
+    EXPECT_EQ(frame.at(50, 28), texel(0x8E, 0x7C));
+    EXPECT_EQ(frame.at(53, 28), texel(0x54, 0x6B));
+    EXPECT_EQ(frame.count(), 62);
 }
 
 TEST(FillTriangleTextured, RowsWhoseEndsMeetDrawNothing) {

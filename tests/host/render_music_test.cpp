@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -171,6 +172,14 @@ TEST_F(RenderMusic, FixedPositionOrNoMusicFileMeansNoSound) {
     ASSERT_EQ(run("--out q --frames 3"), 0);
     EXPECT_FALSE(fs::exists(dir_ / "q/audio.wav"));
     EXPECT_EQ(firstPixel("q", 0), 0u);
+}
+
+TEST_F(RenderMusic, FramesHoursIntoTheMusicAreRefusedAtOnce) {
+    EXPECT_EQ(run("--out late --frames 2 --start 1e9"), 1);
+    const std::string err = readFile(dir_ / "err.txt");
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_FALSE(fs::exists(dir_ / "late/frame_00000.bmp"));
+    EXPECT_EQ(run("--out fixed --frames 1 --start 1e9 --position 0:0:0"), 0);  // no music: fine
 }
 
 TEST_F(RenderMusic, DamagedMusicIsFatal) {

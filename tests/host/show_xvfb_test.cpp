@@ -1,5 +1,6 @@
 // The show as a viewer meets it, under Xvfb: the window, Enter and Escape, the
-// launch dialog's GO!, keys and close box, and the frame's place on the screen.
+// launch dialog's GO!, keys and close box, and the frame's place on the screen;
+// and as its author does: live reload, order jumps and the frame counter.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include "JpegWriter.h"
 #include "ModuleWriter.h"
 #include "host/DialogArt.h"
+#include "host/FrameCounter.h"
 #include "host/ModeDialog.h"
 #include "platform/Display.h"
 #include "surface/Bmp.h"
@@ -73,7 +75,7 @@ struct Screen {
     uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
-// Helpers for the session scripts, run inside xvfb-run.
+// Helpers for the scenario scripts, run inside xvfb-run.
 const char kPreamble[] = R"sh(set -u
 export SDL_AUDIODRIVER=dummy VELMORA_NO_MESSAGE_BOX=1
 pid=""
@@ -127,15 +129,15 @@ protected:
         if (!dir_.empty()) fs::remove_all(dir_);
     }
 
-    // Runs the session body under a fresh Xvfb; false when it did not finish in time.
-    bool session(const std::string& body) {
-        std::ofstream(dir_ / "session.sh") << kPreamble << "cd '" << (dir_ / "show").string() << "'\n" << body;
+    // Runs the scenario under a fresh Xvfb; false when it did not finish in time.
+    bool scenario(const std::string& body) {
+        std::ofstream(dir_ / "scenario.sh") << kPreamble << "cd '" << (dir_ / "show").string() << "'\n" << body;
         const int server = 100 + static_cast<int>(::getpid() % 300);
         const std::string command = "cd '" + dir_.string() + "' && VELMORA='" + VELMORA_BINARY + "' FBDIR='" +
-                                    (dir_ / "fb").string() + "' timeout 40 xvfb-run -a -n " + std::to_string(server) +
+                                    (dir_ / "fb").string() + "' timeout -k 5 25 xvfb-run -a -n " + std::to_string(server) +
                                     " -s '-screen 0 " + std::to_string(kScreenWidth) + "x" +
                                     std::to_string(kScreenHeight) + "x24 -fbdir " + (dir_ / "fb").string() +
-                                    "' bash session.sh > session.log 2>&1";
+                                    "' bash scenario.sh > scenario.log 2>&1";
         const int raw = std::system(command.c_str());
         return WIFEXITED(raw) && WEXITSTATUS(raw) != 124;
     }
@@ -145,17 +147,37 @@ protected:
         return s;
     }
     std::string diagnostics() {
-        return "steps:\n" + readFile(dir_ / "show/steps.log") + "session:\n" + readFile(dir_ / "session.log") +
+        return "steps:\n" + readFile(dir_ / "show/steps.log") + "scenario:\n" + readFile(dir_ / "scenario.log") +
                "show stderr:\n" + readFile(dir_ / "show/show_err.txt");
     }
     uint32_t framePixel(int x, int y) const { return frame_[static_cast<size_t>(y) * 512 + x]; }
     // The BMP a screenshot of the frame must be.
-    std::string expectedGrab() const {
-        std::vector<uint8_t> packed(frame_.size() * 3);
-        packPixels24(frame_.data(), packed.data(), frame_.size());
+    std::string expectedGrab() const { return grabOf(frame_); }
+    std::string grabOf(const std::vector<uint32_t>& pixels) const {
+        std::vector<uint8_t> packed(pixels.size() * 3);
+        packPixels24(pixels.data(), packed.data(), pixels.size());
         const fs::path path = dir_ / "expected.bmp";
         EXPECT_EQ(writeBmp(path.c_str(), packed.data(), 512, 256, 24, nullptr), 0);
         return readFile(path);
+    }
+    // The screenshot of the picture inverted.
+    std::string invertedGrab() const {
+        std::vector<uint32_t> inverted(frame_);
+        for (uint32_t& p : inverted) p ^= 0xFFFFFFu;
+        return grabOf(inverted);
+    }
+    // A script beside the show's: the picture copied to OUT, then the lines given.
+    void writeScript(const char* name, const std::string& boxes, const std::string& functions,
+                     const std::string& wiring) {
+        std::ofstream(dir_ / "show" / name) << "[ZYL_FX_Generator]\nZYL_BoxCopier copie\n" << boxes
+                                            << "[/ZYL_FX_Generator]\n[ZYL_Fonction]\nZYL_FnctIntervale toujours 0 255\n"
+                                            << functions
+                                            << "[/ZYL_Fonction]\n[ZYL_Surface]\nZYL_Surface image \"data/picture.jpg\"\n"
+                                               "[/ZYL_Surface]\n[CABLAGE]\ncopie OUT image toujours toujours\n"
+                                            << wiring << "[/CABLAGE]\n";
+    }
+    void writeInvertingScript(const char* name) {
+        writeScript(name, "ZYL_BoxInverseVideo inverse\n", "", "inverse OUT toujours toujours\n");
     }
 
     fs::path dir_;
@@ -165,7 +187,7 @@ protected:
 }  // namespace
 
 TEST_F(ShowUnderXvfb, WindowModeSavesTwoScreenshotsAndEscapeQuits) {
-    ASSERT_TRUE(session(R"sh(
+    ASSERT_TRUE(scenario(R"sh(
 start --mode window
 w=$(window '^Velmora$'); step "window $w"; [ -n "$w" ] || exit 0
 xdotool getwindowgeometry --shell "$w" > geometry
@@ -199,7 +221,7 @@ waitexit
 }
 
 TEST_F(ShowUnderXvfb, DialogGoStartsModeZeroFullScreen) {
-    ASSERT_TRUE(session(R"sh(
+    ASSERT_TRUE(scenario(R"sh(
 start
 d=$(window 'Video Mode'); step "dialog $d"; [ -n "$d" ] || exit 0
 xdotool getwindowgeometry --shell "$d" > dialog_geometry
@@ -248,7 +270,7 @@ waitexit
 }
 
 TEST_F(ShowUnderXvfb, DialogKeysChooseTheSecondModeAndEnterStarts) {
-    ASSERT_TRUE(session(R"sh(
+    ASSERT_TRUE(scenario(R"sh(
 start
 d=$(window 'Video Mode'); step "dialog $d"; [ -n "$d" ] || exit 0
 point "$d"
@@ -299,7 +321,7 @@ waitexit
 TEST_F(ShowUnderXvfb, DialogCloseBoxEndsBeforeAnyShow) {
     // No script here: a show that started would stop with a fatal error.
     fs::remove(dir_ / "show/script.zyl");
-    ASSERT_TRUE(session(R"sh(
+    ASSERT_TRUE(scenario(R"sh(
 start
 d=$(window 'Video Mode'); step "dialog $d"; [ -n "$d" ] || exit 0
 xdotool mousemove --window "$d" 186 10 click 1; step close
@@ -309,4 +331,130 @@ xdotool search --name '^Velmora$' > windows_after 2>/dev/null
     EXPECT_EQ(status(), "0") << diagnostics();
     EXPECT_EQ(readFile(dir_ / "show/show_err.txt"), "");
     EXPECT_EQ(readFile(dir_ / "show/windows_after"), "");
+}
+
+TEST_F(ShowUnderXvfb, F5ReloadsTheNewWiringAndABrokenScriptLeavesTheShowRunning) {
+    writeInvertingScript("inverted.zyl");
+    // Line 12 names a box nobody declared.
+    writeScript("broken.zyl", "", "", "rien OUT toujours toujours\n");
+    ASSERT_TRUE(scenario(R"sh(
+start --mode window
+w=$(window '^Velmora$'); step "window $w"; [ -n "$w" ] || exit 0
+point "$w"
+xdotool key Return; waitsize grab_1.bmp 393274 && step grab1
+cp inverted.zyl script.zyl; xdotool key F5; step reload
+xdotool key Return; waitsize grab_2.bmp 393274 && step grab2
+cp broken.zyl script.zyl; xdotool key F5; step broken
+xdotool key Return; waitsize grab_3.bmp 393274 && step grab3
+kill -0 "$pid" && step alive
+xdotool key Escape
+waitexit
+)sh")) << diagnostics();
+    EXPECT_EQ(status(), "0") << diagnostics();
+    EXPECT_TRUE(readFile(dir_ / "show/grab_1.bmp") == expectedGrab()) << diagnostics();
+    EXPECT_TRUE(readFile(dir_ / "show/grab_2.bmp") == invertedGrab()) << diagnostics();
+    EXPECT_TRUE(readFile(dir_ / "show/grab_3.bmp") == invertedGrab()) << diagnostics();  // the old show goes on
+    const std::string err = readFile(dir_ / "show/show_err.txt");
+    EXPECT_NE(err.find("script.zyl:12: undeclared box rien\n"), std::string::npos) << err;
+    EXPECT_EQ(err.find("FATAL"), std::string::npos) << err;
+    EXPECT_NE(readFile(dir_ / "show/show_out.txt").find("script.zyl: reloaded"), std::string::npos);
+}
+
+TEST_F(ShowUnderXvfb, WatchReloadsWhenTheScriptFileChanges) {
+    writeInvertingScript("inverted.zyl");
+    ASSERT_TRUE(scenario(R"sh(
+start --mode window --watch
+w=$(window '^Velmora$'); step "window $w"; [ -n "$w" ] || exit 0
+point "$w"
+xdotool key Return; waitsize grab_1.bmp 393274 && step grab1
+cp inverted.zyl script.zyl; step changed
+for i in $(seq 50); do grep -q reloaded show_out.txt && break; sleep 0.1; done
+xdotool key Return; waitsize grab_2.bmp 393274 && step grab2
+xdotool key Escape
+waitexit
+)sh")) << diagnostics();
+    EXPECT_EQ(status(), "0") << diagnostics();
+    EXPECT_TRUE(readFile(dir_ / "show/grab_1.bmp") == expectedGrab()) << diagnostics();
+    EXPECT_TRUE(readFile(dir_ / "show/grab_2.bmp") == invertedGrab()) << diagnostics();
+    EXPECT_EQ(readFile(dir_ / "show/show_err.txt"), "");
+}
+
+TEST_F(ShowUnderXvfb, LeftAndRightJumpOrdersAndTheShowShowsThatMoment) {
+    // Three orders of 7.7 s; the picture is inverted during order 1 only.
+    ASSERT_TRUE(xm::saveXm(testing_modules::timingModule({64, 64}, {0, 1, 0}), (dir_ / "show/data/zik.mo3").c_str()));
+    writeScript("script.zyl", "ZYL_BoxInverseVideo inverse\n", "ZYL_FnctIntervale second 1 1\n",
+                "inverse OUT second second\n");
+    ASSERT_TRUE(scenario(R"sh(
+start --mode window
+w=$(window '^Velmora$'); step "window $w"; [ -n "$w" ] || exit 0
+point "$w"
+grab() { xdotool key Return; waitsize "grab_$1.bmp" 393274 && step "grab $1"; }
+grab 1
+xdotool key Right; grab 2
+xdotool key Right Right; grab 3
+xdotool key Left; grab 4
+xdotool key space Left; grab 5
+sleep 0.3; grab 6
+xdotool key space Right; grab 7
+xdotool key Escape
+waitexit
+)sh")) << diagnostics();
+    EXPECT_EQ(status(), "0") << diagnostics();
+    const std::string plain = expectedGrab(), inverted = invertedGrab();
+    EXPECT_TRUE(readFile(dir_ / "show/grab_1.bmp") == plain) << diagnostics();     // order 0
+    EXPECT_TRUE(readFile(dir_ / "show/grab_2.bmp") == inverted) << diagnostics();  // order 1
+    EXPECT_TRUE(readFile(dir_ / "show/grab_3.bmp") == plain);                      // order 2, the last, stays
+    EXPECT_TRUE(readFile(dir_ / "show/grab_4.bmp") == inverted);                   // back to order 1
+    EXPECT_TRUE(readFile(dir_ / "show/grab_5.bmp") == plain);                      // paused, order 0
+    EXPECT_TRUE(readFile(dir_ / "show/grab_6.bmp") == plain);
+    EXPECT_TRUE(readFile(dir_ / "show/grab_7.bmp") == inverted);                   // resumed, order 1
+    EXPECT_EQ(readFile(dir_ / "show/show_err.txt"), "");
+}
+
+TEST_F(ShowUnderXvfb, F1FrameCounterIsOnScreenButNeverInScreenshots) {
+    ASSERT_TRUE(scenario(R"sh(
+start --mode window
+w=$(window '^Velmora$'); step "window $w"; [ -n "$w" ] || exit 0
+xdotool getwindowgeometry --shell "$w" > geometry
+point "$w"
+xdotool key F1; sleep 1.5
+snap counter.xwd
+xdotool key Return; waitsize grab_1.bmp 393274 && step grab
+xdotool key F1
+snap plain.xwd
+xdotool key Escape
+waitexit
+)sh")) << diagnostics();
+    EXPECT_EQ(status(), "0") << diagnostics();
+    EXPECT_TRUE(readFile(dir_ / "show/grab_1.bmp") == expectedGrab()) << diagnostics();
+
+    const std::string geometry = readFile(dir_ / "show/geometry");
+    int x = -1, y = -1;
+    std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d\nY=%d", &x, &y);
+    Screen counter, plain;
+    ASSERT_TRUE(counter.load(dir_ / "show/counter.xwd")) << diagnostics();
+    ASSERT_TRUE(plain.load(dir_ / "show/plain.xwd"));
+    ASSERT_TRUE(x >= 0 && y >= 0 && x + 512 <= counter.width && y + 256 <= counter.height) << geometry;
+    // The counter's box in the top-left corner (as wide as "99999 fps" at most):
+    // black with figures in the counter's colour, over a picture that has no
+    // black; everything else is the frame.
+    int black = 0, figures = 0, wrong = 0;
+    for (int r = 0; r < 256; ++r)
+        for (int c = 0; c < 512; ++c) {
+            const uint32_t v = counter.at(x + c, y + r);
+            if (c >= kCounterX && c < kCounterX + 110 && r >= kCounterY && r < kCounterY + kCounterHeight) {
+                black += v == 0;
+                figures += v == kCounterColour;
+                wrong += v != 0 && v != kCounterColour && v != framePixel(c, r);
+            } else {
+                wrong += v != framePixel(c, r);
+            }
+        }
+    EXPECT_GT(black, 200);
+    EXPECT_GT(figures, 40);  // "N fps"
+    EXPECT_EQ(wrong, 0);
+    int plainWrong = 0;  // F1 again: gone
+    for (int r = 0; r < 256; ++r)
+        for (int c = 0; c < 512; ++c) plainWrong += plain.at(x + c, y + r) != framePixel(c, r);
+    EXPECT_EQ(plainWrong, 0);
 }

@@ -1,0 +1,123 @@
+// Anchors and targets of the benchmarks, and the summary table.
+#include "PerfSummary.h"
+
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <string_view>
+
+namespace velmora::perf {
+
+namespace {
+
+// What a benchmark family is measured against. An empty anchor means the
+// frame budget of 1 ms (1000 frames per second); `withArgs` appends the
+// benchmark's own arguments to the anchor's name.
+struct AnchorRule {
+    std::string_view family;
+    std::string_view anchor;
+    bool withArgs;
+    double target;                 // the ratio must be at most this (0: no target)
+    std::string_view targetArgs;   // the target holds only for these arguments ("" for all)
+};
+
+constexpr double kNoTarget = 0.0;
+
+constexpr AnchorRule kRules[] = {
+    {"BM_Clear", "BM_Memset", false, 2.0, ""},
+    {"BM_CopyFrom", "BM_Memcpy", false, 2.0, ""},
+    {"BM_Invert", "BM_Memcpy", false, 2.0, ""},
+    {"BM_Darken", "BM_Memcpy", false, 2.0, ""},
+    {"BM_Brighten", "BM_Memcpy", false, 2.0, ""},
+    {"BM_Multiply", "BM_Memcpy", false, 2.0, ""},
+    {"BM_Blit", "BM_PixmanAdd", false, kNoTarget, ""},
+    {"BM_BlitAdd", "BM_PixmanAdd", false, 1.0, ""},
+    {"BM_BlitScaled", "BM_PixmanAdd", false, kNoTarget, ""},
+    {"BM_BlitAddScaled", "BM_PixmanAdd", false, kNoTarget, ""},
+    {"BM_StretchBlit", "BM_PixmanAddNearest", true, 0.5, "/11"},
+    {"BM_StretchBlitAdd", "BM_PixmanAddNearest", true, 0.5, "/11"},
+    {"BM_StretchBlitScaled", "BM_PixmanAddNearest", true, 0.5, "/11"},
+    {"BM_StretchBlitAddScaled", "BM_PixmanAddNearest", true, 0.5, "/11"},
+    {"BM_DrawZoomed", "BM_PixmanAddNearest", true, 0.5, "/11"},
+    {"BM_DrawZoomedAdd", "BM_PixmanAddNearest", true, 0.5, "/11"},
+    {"BM_DrawZoomedScaled", "BM_PixmanAddNearest", true, 0.5, "/11"},
+    {"BM_DrawZoomedAddScaled", "BM_PixmanAddNearest", true, 0.5, "/11"},
+    {"BM_SpriteCentered", "BM_PixmanAddSprite", true, kNoTarget, ""},
+    {"BM_SpriteCenteredAdd", "BM_PixmanAddSprite", true, kNoTarget, ""},
+    {"BM_SpriteCenteredScaled", "BM_PixmanAddSprite", true, kNoTarget, ""},
+    {"BM_SpriteCenteredAddScaled", "BM_PixmanAddSprite", true, kNoTarget, ""},
+    {"BM_SpriteZoomed", "BM_PixmanAddNearestSprite", true, kNoTarget, ""},
+    {"BM_SpriteZoomedAdd", "BM_PixmanAddNearestSprite", true, kNoTarget, ""},
+    {"BM_SpriteZoomedScaled", "BM_PixmanAddNearestSprite", true, kNoTarget, ""},
+    {"BM_SpriteZoomedAddScaled", "BM_PixmanAddNearestSprite", true, kNoTarget, ""},
+};
+
+// The anchors themselves are listed without a ratio.
+bool isAnchor(std::string_view name) {
+    return name == "BM_Memcpy" || name == "BM_Memset" || name.substr(0, 9) == "BM_Pixman";
+}
+
+constexpr double kFrameBudgetMicroseconds = 1000.0;
+
+}  // namespace
+
+void SummaryReporter::ReportRuns(const std::vector<Run>& runs) {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+        if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+        const double microseconds =
+            run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e6;
+        times_.emplace_back(run.benchmark_name(), microseconds);
+    }
+}
+
+void printSummary(const std::vector<std::pair<std::string, double>>& times) {
+    std::map<std::string, double, std::less<>> byName(times.begin(), times.end());
+    int met = 0, missed = 0;
+    std::printf("\nPerformance summary: CPU time per frame, ratio = time / anchor\n");
+    std::printf("%-44s %10s  %-30s %7s  %s\n", "benchmark", "us/frame", "anchor", "ratio", "target");
+    for (const auto& [name, microseconds] : times) {
+        const std::string_view full = name;
+        const std::string_view family = full.substr(0, full.find('/'));
+        const std::string_view args = full.substr(family.size());
+        if (isAnchor(family)) {
+            std::printf("%-44s %10.1f  %-30s %7s\n", name.c_str(), microseconds, "(anchor)", "");
+            continue;
+        }
+        std::optional<AnchorRule> rule;
+        for (const AnchorRule& r : kRules)
+            if (r.family == family) rule = r;
+        std::string anchorName = "1 ms frame budget";
+        double anchorTime = kFrameBudgetMicroseconds;
+        double target = 1.0;
+        if (rule) {
+            anchorName = std::string(rule->anchor) + (rule->withArgs ? std::string(args) : "");
+            const auto found = byName.find(anchorName);
+            if (found == byName.end()) {
+                std::printf("%-44s %10.1f  %-30s %7s\n", name.c_str(), microseconds, anchorName.c_str(), "-");
+                continue;
+            }
+            anchorTime = found->second;
+            target = (rule->targetArgs.empty() || rule->targetArgs == args) ? rule->target : kNoTarget;
+        }
+        const double ratio = microseconds / anchorTime;
+        std::string verdict;
+        if (target != kNoTarget) {
+            const bool ok = rule ? ratio <= target : ratio < target;
+            (ok ? met : missed)++;
+            char text[48];
+            std::snprintf(text, sizeof text, "%s %.2f  %s", rule ? "<=" : "<", target, ok ? "met" : "MISSED");
+            verdict = text;
+        }
+        if (family == "BM_ShowFrame") {
+            char fps[32];
+            std::snprintf(fps, sizeof fps, "  (%.0f frames/s)", 1e6 / microseconds);
+            verdict += fps;
+        }
+        std::printf("%-44s %10.1f  %-30s %7.2f  %s\n", name.c_str(), microseconds, anchorName.c_str(), ratio,
+                    verdict.c_str());
+    }
+    std::printf("targets met: %d, missed: %d\n", met, missed);
+}
+
+}  // namespace velmora::perf

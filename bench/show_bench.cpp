@@ -1,0 +1,55 @@
+// One frame of the default show, headless and without music: the tracker held
+// at the start of one order, the clock stepping by 1/50 s from frame to frame,
+// every function updated and every wiring line rendered (runFrame with a
+// clock the benchmark controls).
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "script/DemoGraph.h"
+#include "script/Music.h"
+
+namespace velmora {
+namespace {
+
+#ifdef VELMORA_SHOW_DIR
+
+void BM_ShowFrame(benchmark::State& state) {
+    const auto order = static_cast<uint32_t>(state.range(0));
+    const std::filesystem::path showDir = VELMORA_SHOW_DIR;
+    std::error_code error;
+    if (!std::filesystem::exists(showDir / "script.zyl", error)) {
+        state.SkipWithError("the default show has not been built");
+        return;
+    }
+    // Every file name in the script is relative to the show's folder.
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(showDir);
+    auto graph = std::make_unique<DemoGraph>();
+    const int loaded = graph->load("script.zyl");
+    std::filesystem::current_path(before);
+    if (loaded != kLoaded) {
+        state.SkipWithError("the default show does not load");
+        return;
+    }
+    graph->setMusic(std::make_unique<FixedMusicPosition>(makeChannelPosition(order, 0, 0)));
+    Surface frame;
+    frame.allocate(512, 256);
+    frame.clear();
+    int k = 0;
+    for (auto _ : state) {
+        graph->readTrackerPosition();
+        graph->evaluateFrame(frame, static_cast<float>(k) / 50.0f);
+        k = (k + 1) % 500;  // ten seconds of show time, then again
+        benchmark::DoNotOptimize(frame.pixels);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ShowFrame)->DenseRange(0, 6)->ArgName("order");
+
+#endif
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,152 @@
+// What a live reload relies on: the clock that pauses, resumes and jumps, and a
+// new demo graph taking over the running music and clock without stopping them.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "functions/Function.h"
+#include "script/DemoGraph.h"
+#include "script/FrameTimer.h"
+#include "script/Music.h"
+
+using namespace velmora;
+
+namespace {
+
+void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// Music that counts what is done to it.
+struct Counts {
+    int starts = 0;
+    int stops = 0;
+    int destroyed = 0;
+};
+class CountingMusic : public MusicPlayer {
+public:
+    CountingMusic(Counts& counts, uint32_t position) : counts_(counts), position_(position) {}
+    ~CountingMusic() override { ++counts_.destroyed; }
+    void start() override { ++counts_.starts; }
+    void stop() override { ++counts_.stops; }
+    uint32_t channelPosition() override { return position_; }
+
+private:
+    Counts& counts_;
+    uint32_t position_;
+};
+
+std::string script(const std::string& wiring) {
+    return "[ZYL_FX_Generator]\nZYL_BoxClearSurface efface\nZYL_BoxInverseVideo inverse\n[/ZYL_FX_Generator]\n"
+           "[ZYL_Fonction]\nZYL_FnctIntervale toujours 0 65535\n[/ZYL_Fonction]\n"
+           "[ZYL_Surface]\n[/ZYL_Surface]\n[CABLAGE]\n" +
+           wiring + "[/CABLAGE]\n";
+}
+
+}  // namespace
+
+TEST(FrameTimerPause, PausedClockHoldsItsTimeAndResumesFromIt) {
+    FrameTimer clock;
+    clock.reset();
+    sleepMs(30);
+    clock.pause();
+    EXPECT_TRUE(clock.paused());
+    const double held = clock.seconds();
+    EXPECT_GE(held, 0.03);
+    sleepMs(60);
+    EXPECT_EQ(clock.seconds(), held);
+    clock.pause();  // twice changes nothing
+    EXPECT_EQ(clock.seconds(), held);
+
+    clock.resume();
+    EXPECT_FALSE(clock.paused());
+    const double after = clock.seconds();
+    EXPECT_GE(after, held);
+    EXPECT_LT(after, held + 0.05);  // the 60 ms paused are not counted
+    sleepMs(30);
+    EXPECT_GE(clock.seconds(), held + 0.03);
+}
+
+TEST(FrameTimerPause, SetSecondsJumpsRunningOrPausedAndResetUnpauses) {
+    FrameTimer clock;
+    clock.reset();
+    clock.setSeconds(61.5);
+    const double now = clock.seconds();
+    EXPECT_GE(now, 61.5);
+    EXPECT_LT(now, 62.0);
+    clock.setSeconds(2.0);  // backwards too
+    EXPECT_LT(clock.seconds(), 2.5);
+
+    clock.pause();
+    clock.setSeconds(7.25);
+    EXPECT_EQ(clock.seconds(), 7.25);
+    EXPECT_TRUE(clock.paused());
+    clock.setSeconds(std::numeric_limits<double>::quiet_NaN());  // ignored
+    clock.setSeconds(std::numeric_limits<double>::infinity());
+    EXPECT_EQ(clock.seconds(), 7.25);
+    clock.resume();
+    EXPECT_GE(clock.seconds(), 7.25);
+    EXPECT_LT(clock.seconds(), 7.75);
+
+    clock.pause();
+    clock.reset();
+    EXPECT_FALSE(clock.paused());
+    EXPECT_LT(clock.seconds(), 0.5);
+}
+
+TEST(ShowTakeOver, NewGraphPlaysOnWithTheOldMusicAndNothingIsStopped) {
+    Counts counts;
+    auto old = std::make_unique<DemoGraph>();
+    old->setMusic(std::make_unique<CountingMusic>(counts, makeChannelPosition(3, 10, 128)));
+    ASSERT_EQ(old->loadText(script("efface OUT toujours toujours\n")), kLoaded);
+    old->startShow();
+    EXPECT_EQ(counts.starts, 1);
+    EXPECT_TRUE(old->showStarted());
+
+    auto next = std::make_unique<DemoGraph>();
+    ASSERT_EQ(next->loadText(script("inverse OUT toujours toujours\n")), kLoaded);
+    next->takeOverShow(*old);
+    EXPECT_TRUE(next->showStarted());
+    EXPECT_FALSE(old->showStarted());
+    old.reset();
+    EXPECT_EQ(counts.stops, 0);
+    EXPECT_EQ(counts.destroyed, 0);
+    EXPECT_EQ(counts.starts, 1);  // not started again
+
+    // The new wiring runs, with the music's position.
+    Surface frame;
+    frame.allocate(512, 256);
+    frame.clear();
+    trackerPosition = {};
+    next->runFrame(frame);
+    EXPECT_EQ(trackerPosition.order, 3);
+    EXPECT_EQ(trackerPosition.row, 10);
+    EXPECT_EQ(trackerPosition.rowFraction, 128);
+    EXPECT_EQ(frame.pixels[0], 0xFFFFFFu);
+
+    next.reset();  // the show's end stops the music, once
+    EXPECT_EQ(counts.stops, 1);
+    EXPECT_EQ(counts.destroyed, 1);
+}
+
+TEST(ShowTakeOver, ClockCarriesOverRunningOrPaused) {
+    DemoGraph old;
+    old.startShow();
+    old.clock.setSeconds(40.0);
+    DemoGraph next;
+    next.takeOverShow(old);
+    EXPECT_GE(next.clock.seconds(), 40.0);
+    EXPECT_LT(next.clock.seconds(), 40.5);
+    EXPECT_FALSE(next.clock.paused());
+
+    next.clock.pause();
+    next.clock.setSeconds(12.0);
+    DemoGraph third;
+    third.takeOverShow(next);
+    EXPECT_TRUE(third.clock.paused());
+    EXPECT_EQ(third.clock.seconds(), 12.0);
+}
+

@@ -1,0 +1,94 @@
+// The built program on the default show, as a show's author uses it: `check` is
+// clean, `bench` prints its table, and the show's --watch switch is known.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs the program in `dir` with the given arguments.
+Outcome runIn(const fs::path& dir, const std::string& args) {
+    const fs::path out = fs::temp_directory_path() / ("velmora_authoring_" + std::to_string(::getpid()));
+    fs::create_directories(out);
+    const std::string command = "cd '" + dir.string() + "' && VELMORA_NO_MESSAGE_BOX=1 SDL_VIDEODRIVER=dummy timeout 120 '" +
+                                std::string(VELMORA_BINARY) + "' " + args + " >'" + (out / "out.txt").string() +
+                                "' 2>'" + (out / "err.txt").string() + "'";
+    const int raw = std::system(command.c_str());
+    Outcome run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = readFile(out / "out.txt");
+    run.err = readFile(out / "err.txt");
+    fs::remove_all(out);
+    return run;
+}
+
+fs::path defaultShow() { return fs::path(VELMORA_TOOLS_DIR) / "show"; }
+bool defaultShowBuilt() {
+    return fs::exists(defaultShow() / "script.zyl") && fs::exists(defaultShow() / "data/zik.mo3");
+}
+
+}  // namespace
+
+TEST(DefaultShowCommands, CheckFindsNothingWrong) {
+    if (!defaultShowBuilt()) GTEST_SKIP() << "the default show is not built (target demo_show)";
+    const Outcome run = runIn(defaultShow(), "check");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out.rfind("script.zyl: ok: ", 0), 0u) << run.out;
+}
+
+TEST(DefaultShowCommands, BenchPrintsOneRowPerWiringLine) {
+    if (!defaultShowBuilt()) GTEST_SKIP() << "the default show is not built (target demo_show)";
+    const Outcome check = runIn(defaultShow(), "check");
+    int boxes = 0, functions = 0, surfaces = 0, wiringLines = 0;
+    ASSERT_EQ(std::sscanf(check.out.c_str(), "script.zyl: ok: %d boxes, %d functions, %d surfaces, %d wiring lines",
+                          &boxes, &functions, &surfaces, &wiringLines),
+              4)
+        << check.out;
+    ASSERT_GT(wiringLines, 0);
+
+    const Outcome run = runIn(defaultShow(), "bench --frames 10 --position 2:0:0");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("script.zyl: 10 frames in ", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("frames per second"), std::string::npos) << run.out;
+    const size_t header = run.out.find("us/frame");
+    ASSERT_NE(header, std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("(functions)"), std::string::npos);
+    // Header, one row per wiring line that calls a box, and the functions' row.
+    const long rows = std::count(run.out.begin() + static_cast<long>(header), run.out.end(), '\n');
+    EXPECT_EQ(rows, wiringLines + 2) << run.out;
+}
+
+TEST(ShowCommandLine, WatchIsListedAndTakesNoValue) {
+    const fs::path here = fs::temp_directory_path();
+    const Outcome help = runIn(here, "--help");
+    EXPECT_EQ(help.status, 0);
+    for (const char* word : {"--watch", "F5", "F1", "Left", "Right", "Space"})
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+
+    const Outcome valued = runIn(here, "--watch=yes --mode window");
+    EXPECT_EQ(valued.status, 2);
+    EXPECT_NE(valued.err.find("'--watch'"), std::string::npos) << valued.err;
+    EXPECT_EQ(std::count(valued.err.begin(), valued.err.end(), '\n'), 1) << valued.err;
+}

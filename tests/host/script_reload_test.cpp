@@ -1,0 +1,242 @@
+// Live reload of a running show: the new script takes over with the music and
+// clock playing on; a script with problems, damaged data or none at all leaves
+// the old show running, says why on standard error and never exits. Then the
+// file watching behind --watch.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "JpegWriter.h"
+#include "host/ScriptReload.h"
+#include "host/ScriptWatcher.h"
+#include "script/DemoGraph.h"
+#include "script/Errors.h"
+#include "script/Music.h"
+
+namespace fs = std::filesystem;
+using namespace velmora;
+
+namespace {
+
+struct MusicCounts {
+    int starts = 0;
+    int stops = 0;
+};
+class CountingMusic : public MusicPlayer {
+public:
+    explicit CountingMusic(MusicCounts& counts) : counts_(counts) {}
+    void start() override { ++counts_.starts; }
+    void stop() override { ++counts_.stops; }
+    uint32_t channelPosition() override { return makeChannelPosition(2, 7, 0); }
+
+private:
+    MusicCounts& counts_;
+};
+
+// What the show's own handlers would have shown in a box.
+int shownReports = 0;
+void countReport(const char*) { ++shownReports; }
+void failOnFatal(const char* message) { ADD_FAILURE() << "fatal error reached the show: " << message; }
+
+class ScriptReload : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("velmora_reload_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        std::vector<uint8_t> rgb(512 * 256 * 3);
+        for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i % 3 == 0 ? 200 : 30);
+        ASSERT_TRUE(writeJpeg((dir_ / "picture.jpg").c_str(), 512, 256, 3, rgb.data(), 95));
+        script_ = (dir_ / "script.zyl").string();
+
+        write(wiring("copie OUT image toujours toujours\n"));
+        graph_ = std::make_unique<DemoGraph>();
+        graph_->setMusic(std::make_unique<CountingMusic>(music_));
+        ASSERT_EQ(graph_->load(script_.c_str()), kLoaded);
+        graph_->startShow();
+        frame_.allocate(512, 256);
+        shownReports = 0;
+        setFatalErrorHandler(failOnFatal);
+        setErrorReportHandler(countReport);
+    }
+    void TearDown() override {
+        setFatalErrorHandler(nullptr);
+        setErrorReportHandler(nullptr);
+        graph_.reset();
+        fs::remove_all(dir_);
+    }
+
+    std::string wiring(const std::string& lines, const std::string& moreBoxes = "",
+                       const std::string& moreSurfaces = "") const {
+        return "[ZYL_FX_Generator]\nZYL_BoxCopier copie\nZYL_BoxInverseVideo inverse\n" + moreBoxes +
+               "[/ZYL_FX_Generator]\n[ZYL_Fonction]\nZYL_FnctIntervale toujours 0 65535\n[/ZYL_Fonction]\n"
+               "[ZYL_Surface]\nZYL_Surface image \"" +
+               (dir_ / "picture.jpg").string() + "\"\n" + moreSurfaces + "[/ZYL_Surface]\n[CABLAGE]\n" + lines +
+               "[/CABLAGE]\n";
+    }
+    void write(const std::string& text) { std::ofstream(script_, std::ios::binary | std::ios::trunc) << text; }
+    bool reload(std::string* err = nullptr) {
+        ::testing::internal::CaptureStderr();
+        const bool taken = reloadScript(graph_, script_, ShowErrorHandlers{failOnFatal, countReport});
+        const std::string text = ::testing::internal::GetCapturedStderr();
+        if (err) *err = text;
+        return taken;
+    }
+    uint32_t framePixel() {
+        frame_.clear();
+        graph_->runFrame(frame_);
+        return frame_.pixels[0];
+    }
+    // The old show is still the one running: same graph, same wiring, music untouched.
+    void expectOldShow(const DemoGraph* old) {
+        EXPECT_EQ(graph_.get(), old);
+        EXPECT_EQ(framePixel(), copied_);
+        EXPECT_EQ(music_.stops, 0);
+        EXPECT_EQ(shownReports, 0);  // nothing went to a message box
+        EXPECT_FALSE(loadFailuresRecoverable());
+    }
+
+    fs::path dir_;
+    std::string script_;
+    MusicCounts music_;
+    std::unique_ptr<DemoGraph> graph_;
+    Surface frame_;
+    uint32_t copied_ = 0;
+};
+
+}  // namespace
+
+TEST_F(ScriptReload, NewWiringTakesOverWhileMusicAndClockPlayOn) {
+    copied_ = framePixel();
+    EXPECT_NE(copied_, 0u);
+    graph_->clock.setSeconds(33.0);
+    const DemoGraph* old = graph_.get();
+
+    write(wiring("copie OUT image toujours toujours\ninverse OUT toujours toujours\n"));
+    ::testing::internal::CaptureStdout();
+    std::string err;
+    EXPECT_TRUE(reload(&err));
+    EXPECT_NE(::testing::internal::GetCapturedStdout().find("reloaded"), std::string::npos);
+    EXPECT_EQ(err, "");
+    EXPECT_NE(graph_.get(), old);
+    EXPECT_EQ(music_.starts, 1);
+    EXPECT_EQ(music_.stops, 0);  // the old graph went without stopping the music
+    EXPECT_TRUE(graph_->showStarted());
+    EXPECT_GE(graph_->clock.seconds(), 33.0);
+    EXPECT_LT(graph_->clock.seconds(), 40.0);
+
+    EXPECT_EQ(framePixel(), copied_ ^ 0xFFFFFFu);
+    EXPECT_EQ(trackerPosition.order, 2);  // polled from the music carried over
+    EXPECT_EQ(trackerPosition.row, 7);
+
+    // The show's own handlers are back: a report after the reload reaches them.
+    reportError("after");
+    EXPECT_EQ(shownReports, 1);
+    graph_.reset();
+    EXPECT_EQ(music_.stops, 1);
+}
+
+TEST_F(ScriptReload, ProblemsAreListedWithTheirLinesAndTheOldShowGoesOn) {
+    copied_ = framePixel();
+    const DemoGraph* old = graph_.get();
+    // Line 14 names an undeclared box; the fader's mode is refused on line 4.
+    write(wiring("copie OUT image toujours toujours\nrien OUT toujours toujours\n", "ZYL_BoxFader sombre xyz\n"));
+    std::string err;
+    EXPECT_FALSE(reload(&err));
+    EXPECT_NE(err.find(script_ + ":4: ZYL_BoxFader MODE non valide!!\n"), std::string::npos) << err;
+    EXPECT_NE(err.find(script_ + ":14: undeclared box rien\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("not reloaded"), std::string::npos) << err;
+    expectOldShow(old);
+
+    // Fixed, it is taken.
+    write(wiring("inverse OUT toujours toujours\n"));
+    ::testing::internal::CaptureStdout();
+    EXPECT_TRUE(reload());
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(framePixel(), 0xFFFFFFu);
+}
+
+TEST_F(ScriptReload, DamagedPictureOrMeshIsAProblemNotAnExit) {
+    copied_ = framePixel();
+    const DemoGraph* old = graph_.get();
+    std::ofstream(dir_ / "broken.jpg") << "not a picture at all";
+    write(wiring("copie OUT image toujours toujours\n", "",
+                 "ZYL_Surface casse \"" + (dir_ / "broken.jpg").string() + "\"\n"));
+    std::string err;
+    EXPECT_FALSE(reload(&err));
+    EXPECT_NE(err.find(script_ + ":10: "), std::string::npos) << err;
+    expectOldShow(old);
+
+    std::ofstream(dir_ / "broken.lwo") << "FORM\x00\x00\x00\x04LWO2";
+    write(wiring("copie OUT image toujours toujours\n", "ZYL_BoxObjet3D objet " + (dir_ / "broken.lwo").string() + " 0\n"));
+    ::testing::internal::CaptureStdout();  // the mesh loader speaks on standard output
+    EXPECT_FALSE(reload(&err));
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(err.find(script_ + ":4: "), std::string::npos) << err;
+    expectOldShow(old);
+}
+
+TEST_F(ScriptReload, MissingOrInvalidScriptKeepsTheOldShow) {
+    copied_ = framePixel();
+    const DemoGraph* old = graph_.get();
+    fs::remove(script_);
+    std::string err;
+    EXPECT_FALSE(reload(&err));
+    EXPECT_NE(err.find(script_ + ": Script non trouvé!!\n"), std::string::npos) << err;
+    expectOldShow(old);
+
+    write("[ZYL_FX_Generator]\nZYL_BoxCopier copie\n");  // half written
+    EXPECT_FALSE(reload(&err));
+    EXPECT_NE(err.find(script_ + ":"), std::string::npos) << err;
+    expectOldShow(old);
+}
+
+class ScriptWatcherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path_ = fs::temp_directory_path() / ("velmora_watch_" + std::to_string(::getpid()) + ".zyl");
+        write("first");
+    }
+    void TearDown() override { fs::remove(path_); }
+    void write(const std::string& text) { std::ofstream(path_, std::ios::trunc) << text; }
+    fs::path path_;
+};
+
+TEST_F(ScriptWatcherTest, ChangeIsSeenOnceAndNoMoreOftenThanThePollInterval) {
+    ScriptWatcher watcher(path_.string());
+    EXPECT_FALSE(watcher.changed(10.0));
+    write("second, longer");
+    EXPECT_FALSE(watcher.changed(10.1));  // looked at 0.1 s ago: not yet
+    EXPECT_TRUE(watcher.changed(10.0 + ScriptWatcher::kPollSeconds));
+    EXPECT_FALSE(watcher.changed(11.0));  // once
+
+    // The same size but a new time is a change too.
+    write("second, LONGER");
+    fs::last_write_time(path_, fs::last_write_time(path_) + std::chrono::seconds(2));
+    EXPECT_TRUE(watcher.changed(12.0));
+
+    // A clock that went back does not stop the polling.
+    write("third");
+    EXPECT_TRUE(watcher.changed(5.0));
+}
+
+TEST_F(ScriptWatcherTest, FileAwhileGoneIsNoChangeUntilItComesBack) {
+    ScriptWatcher watcher(path_.string());
+    fs::remove(path_);
+    EXPECT_FALSE(watcher.changed(1.0));
+    EXPECT_FALSE(watcher.changed(2.0));
+    write("written again");
+    EXPECT_TRUE(watcher.changed(3.0));
+
+    // A reload by hand makes the current file the known one.
+    write("reloaded by hand");
+    watcher.remember();
+    EXPECT_FALSE(watcher.changed(4.0));
+}
