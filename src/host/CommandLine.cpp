@@ -44,7 +44,7 @@ bool parsePosition(std::string_view text, uint32_t& order, uint32_t& row, uint32
 }
 
 OptionReader::OptionReader(std::string_view command, const std::vector<std::string>& args)
-    : command_(command.empty() ? std::string() : " " + std::string(command)), args_(args) {}
+    : command_(command.empty() ? std::string() : std::string(" ").append(command)), args_(args) {}
 
 std::string_view OptionReader::next() {
     if (failed_ || index_ >= args_.size()) return {};

@@ -128,7 +128,7 @@ void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offse
         const bool laterName = std::any_of(words.begin() + static_cast<long>(k) + 1, words.end(),
                                            [&](std::string_view w) { return isDeclaredName(graph, w); });
         if (!isDeclaredName(graph, stop) && laterName)
-            report("'" + std::string(stop) + "' is no declared surface or function; the rest of the line is not read");
+            report(std::string("'").append(stop).append("' is no declared surface or function; the rest of the line is not read"));
         else if (graph.findSurface(stop) >= 0 && functionCount > 0)
             report("surface " + std::string(stop) + " after the functions is not read (inputs come first)");
         else if (inputs.size() == kMaxListEntries || functionCount == kMaxListEntries)
