@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "boxes/Transpose8.h"
 #include "surface/PixelMath.h"
 #include "surface/SimdLevel.h"
 
@@ -214,22 +215,8 @@ struct MixRun {
     __m256i v[8];
     for (int j = 0; j < 8; ++j)
         v[j] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + (y0 + j) * fromStride + x0));
-    const __m256i a0 = _mm256_unpacklo_epi32(v[0], v[1]), a1 = _mm256_unpackhi_epi32(v[0], v[1]);
-    const __m256i a2 = _mm256_unpacklo_epi32(v[2], v[3]), a3 = _mm256_unpackhi_epi32(v[2], v[3]);
-    const __m256i a4 = _mm256_unpacklo_epi32(v[4], v[5]), a5 = _mm256_unpackhi_epi32(v[4], v[5]);
-    const __m256i a6 = _mm256_unpacklo_epi32(v[6], v[7]), a7 = _mm256_unpackhi_epi32(v[6], v[7]);
-    const __m256i b0 = _mm256_unpacklo_epi64(a0, a2), b1 = _mm256_unpackhi_epi64(a0, a2);
-    const __m256i b2 = _mm256_unpacklo_epi64(a1, a3), b3 = _mm256_unpackhi_epi64(a1, a3);
-    const __m256i b4 = _mm256_unpacklo_epi64(a4, a6), b5 = _mm256_unpackhi_epi64(a4, a6);
-    const __m256i b6 = _mm256_unpacklo_epi64(a5, a7), b7 = _mm256_unpackhi_epi64(a5, a7);
-    c[0] = _mm256_permute2x128_si256(b0, b4, 0x20);
-    c[1] = _mm256_permute2x128_si256(b1, b5, 0x20);
-    c[2] = _mm256_permute2x128_si256(b2, b6, 0x20);
-    c[3] = _mm256_permute2x128_si256(b3, b7, 0x20);
-    c[4] = _mm256_permute2x128_si256(b0, b4, 0x31);
-    c[5] = _mm256_permute2x128_si256(b1, b5, 0x31);
-    c[6] = _mm256_permute2x128_si256(b2, b6, 0x31);
-    c[7] = _mm256_permute2x128_si256(b3, b7, 0x31);
+    transpose8(v);
+    for (int j = 0; j < 8; ++j) c[j] = v[j];
 }
 
 // `from` (rows of fromStride) turned about the diagonal into `to` (rows of

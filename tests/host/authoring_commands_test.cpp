@@ -10,17 +10,12 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include "HostTestSupport.h"
 
 namespace fs = std::filesystem;
+using velmora::hosttest::readFile;
 
 namespace {
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 struct Outcome {
     int status = -1;

@@ -13,8 +13,10 @@
 #include "JpegWriter.h"
 #include "surface/Bmp.h"
 #include "surface/Surface.h"
+#include "HostTestSupport.h"
 
 namespace fs = std::filesystem;
+using velmora::hosttest::readFile;
 using namespace velmora;
 
 namespace {
@@ -23,13 +25,6 @@ struct RunResult {
     int status = -1;
     std::string err;
 };
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
 
 void writeFile(const fs::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);

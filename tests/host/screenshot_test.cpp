@@ -10,23 +10,14 @@
 
 #include "host/Screenshot.h"
 #include "surface/Surface.h"
+#include "HostTestSupport.h"
 
 namespace fs = std::filesystem;
+using velmora::hosttest::readFile;
+using velmora::hosttest::le32;
 using namespace velmora;
 
 namespace {
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-uint32_t le32(const std::string& b, size_t at) {
-    return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 | static_cast<uint8_t>(b[at + 2]) << 16 |
-           static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
-}
 
 // Runs the test body in its own empty working directory.
 class Screenshot : public ::testing::Test {

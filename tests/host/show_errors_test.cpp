@@ -12,18 +12,13 @@
 #include <string>
 
 #include "platform/MessageBox.h"
+#include "HostTestSupport.h"
 
 namespace fs = std::filesystem;
+using velmora::hosttest::readFile;
 using namespace velmora;
 
 namespace {
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class ShowErrors : public ::testing::Test {
 protected:

@@ -22,21 +22,16 @@
 #include "surface/Bmp.h"
 #include "surface/Surface.h"
 #include "test_modules.h"
+#include "HostTestSupport.h"
 
 namespace fs = std::filesystem;
+using velmora::hosttest::readFile;
 using namespace velmora;
 
 namespace {
 
 constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 bool haveCommand(const char* name) {
     return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
