@@ -35,38 +35,52 @@ inline uint32_t addNodeLight(uint32_t src, int32_t l) {
     return packRgb(r, g, b);
 }
 
+// The left and right edges of one 8 by 8 block: u, v and light at the block's
+// top corners, and their steps from one pixel row to the next (arithmetic
+// shifts by 3 of the corner differences).
+struct BlockEdges {
+    int32_t uL, uLs, uR, uRs, vL, vLs, vR, vRs, lL, lLs, lR, lRs;
+
+    BlockEdges(const NodeGrid& grid, int bj, int bi) {
+        const int tl = NodeGrid::index(bj, bi), bl = NodeGrid::index(bj, bi + 1);
+        const int tr = NodeGrid::index(bj + 1, bi), br = NodeGrid::index(bj + 1, bi + 1);
+        uL = grid.gridU[tl], uLs = wrapSub(grid.gridU[bl], uL) >> 3;
+        uR = grid.gridU[tr], uRs = wrapSub(grid.gridU[br], uR) >> 3;
+        vL = grid.gridV[tl], vLs = wrapSub(grid.gridV[bl], vL) >> 3;
+        vR = grid.gridV[tr], vRs = wrapSub(grid.gridV[br], vR) >> 3;
+        lL = grid.gridLight[tl], lLs = wrapSub(grid.gridLight[bl], lL) >> 3;
+        lR = grid.gridLight[tr], lRs = wrapSub(grid.gridLight[br], lR) >> 3;
+    }
+
+    void nextRow() {
+        uL = wrapAdd(uL, uLs);
+        uR = wrapAdd(uR, uRs);
+        vL = wrapAdd(vL, vLs);
+        vR = wrapAdd(vR, vRs);
+        lL = wrapAdd(lL, lLs);
+        lR = wrapAdd(lR, lRs);
+    }
+};
+
 // Draws the 64 by 32 blocks into a 512 by 256 output, block rows outermost.
 // `fetch(u, v)` returns the source pixel for the interpolated coordinates.
 template <class Fetch>
 void drawNodeGridBlocks(const NodeGrid& grid, uint32_t* out, Fetch fetch) {
     for (int bi = 0; bi < 32; ++bi) {
         for (int bj = 0; bj < 64; ++bj) {
-            const int tl = NodeGrid::index(bj, bi), bl = NodeGrid::index(bj, bi + 1);
-            const int tr = NodeGrid::index(bj + 1, bi), br = NodeGrid::index(bj + 1, bi + 1);
-            int32_t uL = grid.gridU[tl], uLs = wrapSub(grid.gridU[bl], uL) >> 3;
-            int32_t uR = grid.gridU[tr], uRs = wrapSub(grid.gridU[br], uR) >> 3;
-            int32_t vL = grid.gridV[tl], vLs = wrapSub(grid.gridV[bl], vL) >> 3;
-            int32_t vR = grid.gridV[tr], vRs = wrapSub(grid.gridV[br], vR) >> 3;
-            int32_t lL = grid.gridLight[tl], lLs = wrapSub(grid.gridLight[bl], lL) >> 3;
-            int32_t lR = grid.gridLight[tr], lRs = wrapSub(grid.gridLight[br], lR) >> 3;
+            BlockEdges e(grid, bj, bi);
             uint32_t* row = out + (bi * 8) * 512 + bj * 8;
-            for (int y = 0; y < 8; ++y, row += 512) {
-                const int32_t uStep = wrapSub(uR, uL) >> 3;
-                const int32_t vStep = wrapSub(vR, vL) >> 3;
-                const int32_t lStep = wrapSub(lR, lL) >> 3;
-                int32_t u = uL, v = vL, l = lL;
+            for (int y = 0; y < 8; ++y, row += 512, e.nextRow()) {
+                const int32_t uStep = wrapSub(e.uR, e.uL) >> 3;
+                const int32_t vStep = wrapSub(e.vR, e.vL) >> 3;
+                const int32_t lStep = wrapSub(e.lR, e.lL) >> 3;
+                int32_t u = e.uL, v = e.vL, l = e.lL;
                 for (int x = 0; x < 8; ++x) {
                     row[x] = addNodeLight(fetch(u, v), l);
                     u = wrapAdd(u, uStep);
                     v = wrapAdd(v, vStep);
                     l = wrapAdd(l, lStep);
                 }
-                uL = wrapAdd(uL, uLs);
-                uR = wrapAdd(uR, uRs);
-                vL = wrapAdd(vL, vLs);
-                vR = wrapAdd(vR, vRs);
-                lL = wrapAdd(lL, lLs);
-                lR = wrapAdd(lR, lRs);
             }
         }
     }

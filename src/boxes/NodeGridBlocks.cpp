@@ -42,30 +42,17 @@ namespace {
     const int* pixels = reinterpret_cast<const int*>(source.pixels);
     for (int bi = 0; bi < 32; ++bi) {
         for (int bj = 0; bj < 64; ++bj) {
-            const int tl = NodeGrid::index(bj, bi), bl = NodeGrid::index(bj, bi + 1);
-            const int tr = NodeGrid::index(bj + 1, bi), br = NodeGrid::index(bj + 1, bi + 1);
-            int32_t uL = grid.gridU[tl], uLs = wrapSub(grid.gridU[bl], uL) >> 3;
-            int32_t uR = grid.gridU[tr], uRs = wrapSub(grid.gridU[br], uR) >> 3;
-            int32_t vL = grid.gridV[tl], vLs = wrapSub(grid.gridV[bl], vL) >> 3;
-            int32_t vR = grid.gridV[tr], vRs = wrapSub(grid.gridV[br], vR) >> 3;
-            int32_t lL = grid.gridLight[tl], lLs = wrapSub(grid.gridLight[bl], lL) >> 3;
-            int32_t lR = grid.gridLight[tr], lRs = wrapSub(grid.gridLight[br], lR) >> 3;
+            BlockEdges e(grid, bj, bi);
             uint32_t* row = out + (bi * 8) * 512 + bj * 8;
-            for (int y = 0; y < 8; ++y, row += 512) {
-                const __m256i u = ramp(uL, wrapSub(uR, uL) >> 3);
-                const __m256i v = ramp(vL, wrapSub(vR, vL) >> 3);
-                const __m256i l = ramp(lL, wrapSub(lR, lL) >> 3);
+            for (int y = 0; y < 8; ++y, row += 512, e.nextRow()) {
+                const __m256i u = ramp(e.uL, wrapSub(e.uR, e.uL) >> 3);
+                const __m256i v = ramp(e.vL, wrapSub(e.vR, e.vL) >> 3);
+                const __m256i l = ramp(e.lL, wrapSub(e.lR, e.lL) >> 3);
                 const __m256i column = _mm256_and_si256(_mm256_srl_epi32(u, columnShift), columnMask);
                 const __m256i sourceRow = _mm256_and_si256(_mm256_srli_epi32(v, 16), rowMask);
                 const __m256i index = _mm256_add_epi32(_mm256_sll_epi32(sourceRow, rowShift), column);
                 const __m256i src = _mm256_i32gather_epi32(pixels, index, 4);
                 _mm256_storeu_si256(reinterpret_cast<__m256i*>(row), addLight(src, l));
-                uL = wrapAdd(uL, uLs);
-                uR = wrapAdd(uR, uRs);
-                vL = wrapAdd(vL, vLs);
-                vR = wrapAdd(vR, vRs);
-                lL = wrapAdd(lL, lLs);
-                lR = wrapAdd(lR, lRs);
             }
         }
     }
