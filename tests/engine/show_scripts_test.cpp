@@ -1,0 +1,190 @@
+// Whole scripts through the demo graph, as `velmora render` runs them: every box
+// family wired together over a few frames (the sanitizer build runs these too),
+// and the same frames from two runs.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "JpegWriter.h"
+#include "Lwo2Writer.h"
+#include "MeshShapes.h"
+#include "boxes/CRandom.h"
+#include "boxes/RayCastGrid.h"
+#include "script/DemoGraph.h"
+
+using namespace velmora;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ShowScripts : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir_ = fs::temp_directory_path() / ("velmora_show_scripts_" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+        picture("backdrop.jpg", 512, 256, 3);
+        picture("texture.jpg", 256, 256, 3);
+        picture("sprite.jpg", 64, 64, 3);
+        picture("strip.jpg", 64, 1024, 3);
+        picture("heightmap.jpg", 512, 512, 1);
+        picture("colormap.jpg", 512, 512, 3);
+        mesh("cube.lwo", makeCube(1.0f));
+        mesh("sphere.lwo", makeSphere(1.2f, 12, 24));
+        mesh("torus.lwo", makeTorus(1.0f, 0.4f, 32, 12));
+        mesh("knot.lwo", makeKnot(0.4f, 0.16f, 100, 10));
+    }
+    static void TearDownTestSuite() { fs::remove_all(dir_); }
+
+    static void picture(const char* name, int w, int h, int components) {
+        std::vector<uint8_t> samples(static_cast<size_t>(w) * h * components);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                for (int c = 0; c < components; ++c) {
+                    // Soft rings on black: enough structure for every effect to show.
+                    const int dx = x % 64 - 32, dy = y % 64 - 32;
+                    const int ring = (dx * dx + dy * dy) / 16 % 32;
+                    samples[(static_cast<size_t>(y) * w + x) * components + c] =
+                        static_cast<uint8_t>(ring < 12 ? 0 : 40 + ring * 6 + c * 20);
+                }
+        ASSERT_TRUE(writeJpeg((dir_ / name).c_str(), w, h, components, samples.data(), 90));
+    }
+    static void mesh(const char* name, const ShapeMesh& shape) {
+        ASSERT_TRUE(Lwo2Writer::save((dir_ / name).string(), Lwo2Writer::meshFile(shape.points, shape.triangles)));
+    }
+    static std::string path(const char* name) { return (dir_ / name).string(); }
+
+    // Runs the script for `frames` frames at 25 frames per second and returns
+    // every frame's pixels.
+    static std::vector<std::vector<uint32_t>> run(const std::string& text, int frames) {
+        DemoGraph graph;
+        EXPECT_EQ(graph.loadText(text), kLoaded);
+        Surface frame;
+        frame.allocate(512, 256);
+        frame.clear();
+        std::vector<std::vector<uint32_t>> out;
+        for (int k = 0; k < frames; ++k) {
+            graph.setMusic(std::make_unique<FixedMusicPosition>(makeChannelPosition(k % 7, k * 9 % 64, k * 37 % 256)));
+            graph.readTrackerPosition();
+            graph.evaluateFrame(frame, static_cast<float>(3.0 + k / 25.0));
+            out.emplace_back(frame.pixels, frame.pixels + frame.pixelCount());
+        }
+        return out;
+    }
+
+    static std::string functions() {
+        return "[ZYL_Fonction]\n"
+               "ZYL_FnctIntervale on 0 65535\n"
+               "ZYL_FnctTime t 1 0 0\n"
+               "ZYL_FnctSin x 1.3 0 180 256\n"
+               "ZYL_FnctSin y 2.1 0.5 80 128\n"
+               "ZYL_FnctSin z 3 0 0.4 1.1\n"
+               "ZYL_FnctSin one 0 0 0 1\n"
+               "ZYL_FnctSin half 0.7 0 0.3 0.5\n"
+               "ZYL_FnctSin b 0.4 0 0.4 0.5\n"
+               "ZYL_FnctSin c 0.6 0 0.2 1.0\n"
+               "ZYL_FnctTracker beat 1 1.0 0.0 F841F841F841F841F841F841F841F841F841F841F841F841F841F841F841F841\n"
+               "ZYL_FnctSin ex 0.5 1.5708 4.5 0\n"
+               "ZYL_FnctSin ey 0.3 0 1.5 0\n"
+               "ZYL_FnctSin ez 0.5 0 4.5 0\n"
+               "ZYL_FnctConstante zero\n"
+               "[/ZYL_Fonction]\n";
+    }
+    static std::string surfaces() {
+        return "[ZYL_Surface]\n"
+               "ZYL_Surface fond \"" + path("backdrop.jpg") + "\"\n"
+               "ZYL_Surface texture \"" + path("texture.jpg") + "\"\n"
+               "ZYL_Surface balle \"" + path("sprite.jpg") + "\"\n"
+               "ZYL_Surface film \"" + path("strip.jpg") + "\"\n"
+               "ZYL_Surface couleurs \"" + path("colormap.jpg") + "\"\n"
+               "ZYL_Surface calque 512 256\n"
+               "[/ZYL_Surface]\n";
+    }
+
+    static fs::path dir_;
+};
+
+fs::path ShowScripts::dir_;
+
+bool anyLit(const std::vector<uint32_t>& pixels) {
+    for (uint32_t p : pixels)
+        if (p != 0) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST_F(ShowScripts, ImageEffectsChainedOnOneFrame) {
+    const std::string text = "[ZYL_FX_Generator]\n"
+                             "ZYL_BoxCopier copie\nZYL_BoxSprite lueur add\nZYL_BoxSprite pose put\n"
+                             "ZYL_BoxAnimator cube add 64\nZYL_BoxXBlur trainee\nZYL_BoxYBlur pluie\n"
+                             "ZYL_BoxRadialBlur rayons\nZYL_BoxDeformation lentille\nZYL_BoxClearSurface efface\n"
+                             "[/ZYL_FX_Generator]\n" +
+                             functions() + surfaces() +
+                             "[CABLAGE]\n"
+                             "lentille OUT fond t b c on on\n"
+                             "efface calque on on\n"
+                             "lueur calque balle x y z one on\n"
+                             "pose calque balle y x one half on\n"
+                             "cube calque film x y one one on half\n"
+                             "rayons calque x y on on\n"
+                             "lueur OUT calque x y one one on\n"
+                             "trainee OUT half on beat\n"
+                             "pluie OUT half on beat\n"
+                             "lentille OUT OUT t b c on on\n"
+                             "[/CABLAGE]\n";
+    const auto frames = run(text, 6);
+    ASSERT_EQ(frames.size(), 6u);
+    for (const auto& frame : frames) EXPECT_TRUE(anyLit(frame));
+    EXPECT_NE(frames[0], frames[5]);
+}
+
+TEST_F(ShowScripts, FlightsSwarmAndTunnelGiveTheSameFramesOnEveryRun) {
+    const std::string text = "[ZYL_FX_Generator]\n"
+                             "ZYL_BoxFDBoule boule\nZYL_BoxFDVoxel relief\nZYL_BoxFDTunnel couloir\n"
+                             "ZYL_BoxParticules essaim 30\nZYL_BoxVoxelTunnel tunnel " +
+                             path("heightmap.jpg") +
+                             "\nZYL_BoxSprite lueur add\n"
+                             "[/ZYL_FX_Generator]\n" +
+                             functions() + surfaces() +
+                             "[CABLAGE]\n"
+                             "boule calque texture t on on\n"
+                             "tunnel OUT couleurs t on on\n"
+                             "lueur OUT calque x y half half on\n"
+                             "relief calque texture t on on\n"
+                             "lueur OUT calque y x half half on\n"
+                             "couloir OUT t on on\n"
+                             "essaim OUT balle t half on on\n"
+                             "[/CABLAGE]\n";
+    // The generator and the camera records live as long as the process: a new
+    // run of the program starts them afresh.
+    resetCRandom();
+    resetCameraRecords();
+    const auto first = run(text, 5);
+    resetCRandom();
+    resetCameraRecords();
+    const auto second = run(text, 5);
+    ASSERT_EQ(first.size(), second.size());
+    for (size_t k = 0; k < first.size(); ++k) {
+        EXPECT_TRUE(anyLit(first[k]));
+        EXPECT_TRUE(first[k] == second[k]) << "frame " << k;
+    }
+}
+
+TEST_F(ShowScripts, EveryMeshInEveryMode) {
+    for (const char* meshName : {"cube.lwo", "sphere.lwo", "torus.lwo", "knot.lwo"}) {
+        std::string boxes = "[ZYL_FX_Generator]\nZYL_BoxClearSurface efface\n";
+        for (int mode = 0; mode < 3; ++mode)
+            boxes += "ZYL_BoxObjet3D m" + std::to_string(mode) + " " + path(meshName) + " " + std::to_string(mode) + "\n";
+        boxes += "[/ZYL_FX_Generator]\n";
+        std::string wiring = "[CABLAGE]\n";
+        for (int mode = 0; mode < 3; ++mode)
+            wiring += "efface OUT on on\nm" + std::to_string(mode) + " OUT texture ex ey ez zero zero zero on on\n";
+        wiring += "[/CABLAGE]\n";
+        const auto frames = run(boxes + functions() + surfaces() + wiring, 4);
+        // The last line drawn is the textured mode over a cleared frame.
+        for (const auto& frame : frames) EXPECT_TRUE(anyLit(frame)) << meshName;
+    }
+}
