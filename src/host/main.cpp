@@ -1,5 +1,6 @@
 // velmora: the demo player's entry point and command dispatch.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "host/CommandLine.h"
 #include "host/RenderCommand.h"
 #include "host/Show.h"
+#include "surface/SimdLevel.h"
 
 namespace {
 
@@ -77,9 +79,21 @@ int parseShowOptions(const std::vector<std::string>& args, velmora::ShowOptions&
     return reader.failed() ? 2 : 0;
 }
 
+// VELMORA_SIMD=plain|sse2|avx2 caps the vector code the effects may use (the
+// pixels are the same at every level; this is for comparing and measuring).
+void applySimdLevelFromEnvironment() {
+    const char* level = std::getenv("VELMORA_SIMD");
+    if (!level) return;
+    const std::string_view name(level);
+    if (name == "plain") velmora::setSimdLevel(velmora::SimdLevel::Plain);
+    else if (name == "sse2") velmora::setSimdLevel(velmora::SimdLevel::Sse2);
+    else if (name == "avx2") velmora::setSimdLevel(velmora::SimdLevel::Avx2);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    applySimdLevelFromEnvironment();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
         std::fputs(kUsage, stdout);

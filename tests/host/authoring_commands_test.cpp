@@ -1,5 +1,6 @@
 // The built program on the default show, as a show's author uses it: `check` is
-// clean, `bench` prints its table, and the show's --watch switch is known.
+// clean, `bench` prints its table, the show's --watch switch is known, and every
+// level of vector code draws the same frames.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,11 +23,12 @@ struct Outcome {
     std::string out, err;
 };
 
-// Runs the program in `dir` with the given arguments.
-Outcome runIn(const fs::path& dir, const std::string& args) {
+// Runs the program in `dir` with the given arguments (and environment settings).
+Outcome runIn(const fs::path& dir, const std::string& args, const std::string& environment = "") {
     const fs::path out = fs::temp_directory_path() / ("velmora_authoring_" + std::to_string(::getpid()));
     fs::create_directories(out);
-    const std::string command = "cd '" + dir.string() + "' && VELMORA_NO_MESSAGE_BOX=1 SDL_VIDEODRIVER=dummy timeout 120 '" +
+    const std::string command = "cd '" + dir.string() + "' && " + environment +
+                                " VELMORA_NO_MESSAGE_BOX=1 SDL_VIDEODRIVER=dummy timeout 120 '" +
                                 std::string(VELMORA_BINARY) + "' " + args + " >'" + (out / "out.txt").string() +
                                 "' 2>'" + (out / "err.txt").string() + "'";
     const int raw = std::system(command.c_str());
@@ -86,4 +88,27 @@ TEST(ShowCommandLine, WatchIsListedAndTakesNoValue) {
     EXPECT_EQ(valued.status, 2);
     EXPECT_NE(valued.err.find("'--watch'"), std::string::npos) << valued.err;
     EXPECT_EQ(std::count(valued.err.begin(), valued.err.end(), '\n'), 1) << valued.err;
+}
+
+TEST(DefaultShowCommands, EveryVectorLevelRendersTheSameFrames) {
+    if (!defaultShowBuilt()) GTEST_SKIP() << "the default show is not built (target demo_show)";
+    const fs::path out = fs::temp_directory_path() / ("velmora_levels_" + std::to_string(::getpid()));
+    // Two frames of every order of the music, with each level of vector code.
+    for (int order = 0; order < 7; ++order) {
+        const std::string args = " --frames 2 --start " + std::to_string(order * 8 + 3) + " --position " +
+                                 std::to_string(order) + ":17:99";
+        for (const char* level : {"plain", "sse2", "avx2"}) {
+            const fs::path dir = out / level / std::to_string(order);
+            const Outcome run = runIn(defaultShow(), "render --out '" + dir.string() + "'" + args,
+                                      std::string("VELMORA_SIMD=") + level);
+            ASSERT_EQ(run.status, 0) << run.err;
+        }
+        for (const char* frame : {"frame_00000.bmp", "frame_00001.bmp"}) {
+            const std::string plain = readFile(out / "plain" / std::to_string(order) / frame);
+            ASSERT_EQ(plain.size(), 393274u);
+            EXPECT_TRUE(plain == readFile(out / "sse2" / std::to_string(order) / frame)) << order << frame;
+            EXPECT_TRUE(plain == readFile(out / "avx2" / std::to_string(order) / frame)) << order << frame;
+        }
+    }
+    fs::remove_all(out);
 }
