@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -40,8 +41,8 @@ inline std::vector<uint8_t> gradient(int width, int height, int components) {
 // (256x256), data/map.jpg (512x512 grey), data/col.jpg (512x512) and
 // data/mesh.lwo, and makes every failure a thrown Raised.
 inline void prepareScratch() {
-    char pattern[] = "/tmp/velmora-fuzz-XXXXXX";
-    const char* dir = mkdtemp(pattern);
+    std::string pattern = (std::filesystem::temp_directory_path() / "velmora-fuzz-XXXXXX").string();
+    const char* dir = mkdtemp(pattern.data());
     if (!dir || chdir(dir) != 0 || system("mkdir -p data") != 0) std::abort();
     auto jpeg = [](const char* path, int w, int h, int c) {
         std::vector<uint8_t> s = gradient(w, h, c);
