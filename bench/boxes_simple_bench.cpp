@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "BenchSupport.h"
 #include "boxes/SimpleBoxes.h"
 #include "boxes/SpriteBoxes.h"
 #include "surface/PixelMath.h"
@@ -10,17 +11,9 @@
 namespace velmora {
 namespace {
 
-struct FixedFunction : Function {
-    explicit FixedFunction(float v) : v(v) {}
-    float value() const override { return v; }
-    float v;
-};
+using bench::FixedFunction;
 
-void fillPattern(Surface& s, int32_t w, int32_t h) {
-    s.allocate(w, h);
-    for (size_t i = 0; i < s.pixelCount(); ++i)
-        s.pixels[i] = (i % 7 == 0) ? 0u : static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFFu;
-}
+void fillPattern(Surface& s, int32_t w, int32_t h) { bench::fillPattern(s, w, h, true); }
 
 // Items are the pixels the box covers: the whole frame unless given.
 void runBox(benchmark::State& state, FxBox& box, std::vector<Function*> functions,

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "boxes/Deformation.h"
 #include "boxes/DirectionalBlur.h"
 #include "boxes/RadialBlur.h"
@@ -12,19 +13,9 @@
 namespace velmora {
 namespace {
 
-class Fixed : public Function {
-public:
-    explicit Fixed(float v) : v_(v) {}
-    float value() const override { return v_; }
+using Fixed = bench::FixedFunction;
 
-private:
-    float v_;
-};
-
-void fillPattern(Surface& s) {
-    s.allocate(512, 256);
-    for (size_t i = 0; i < s.pixelCount(); ++i) s.pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFFu;
-}
+void fillPattern(Surface& s) { bench::fillPattern(s, 512, 256); }
 
 // The in-place boxes filter their own previous result; refilling would dominate,
 // and the cost does not depend on the pixel values.

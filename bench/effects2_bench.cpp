@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "DemoPictures.h"
 #include "boxes/CRandom.h"
 #include "boxes/Particules.h"
@@ -14,17 +15,8 @@
 namespace velmora {
 namespace {
 
-struct SettableFunction : Function {
-    explicit SettableFunction(float v) : v(v) {}
-    float value() const override { return v; }
-    float v;
-};
-
-void fillPattern(Surface& s, int32_t w, int32_t h) {
-    s.allocate(w, h);
-    for (size_t i = 0; i < s.pixelCount(); ++i)
-        s.pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFFu;
-}
+using SettableFunction = bench::FixedFunction;
+using bench::fillPattern;
 
 // Renders one frame per iteration, moving the time function by a frame step.
 void runBox(benchmark::State& state, FxBox& box, Surface& input, int functionCount, float timeStep) {

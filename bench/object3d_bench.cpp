@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "Lwo2Writer.h"
 #include "MeshShapes.h"
 #include "object3d/BoxObjet3D.h"
@@ -13,14 +14,7 @@
 namespace velmora {
 namespace {
 
-class CameraValue : public Function {
-public:
-    explicit CameraValue(float v) : v_(v) {}
-    float value() const override { return v_; }
-
-private:
-    float v_;
-};
+using CameraValue = bench::FixedFunction;
 
 void BM_Objet3DKnot(benchmark::State& state) {
     const ShapeMesh knot = makeKnot(0.4f, 0.16f, 100, 10);
