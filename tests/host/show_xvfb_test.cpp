@@ -77,7 +77,14 @@ pid=""
 trap 'if [ -n "$pid" ]; then kill -9 "$pid" 2>/dev/null; fi' EXIT
 step() { echo "$*" >> steps.log; }
 start() { "$VELMORA" "$@" > show_out.txt 2> show_err.txt & pid=$!; }
-window() { timeout 10 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+# A search can fail at once when another window goes away meanwhile: try again.
+window() {
+  for i in $(seq 40); do
+    w=$(timeout 10 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+    [ -n "$w" ] && { echo "$w"; return 0; }
+    sleep 0.25
+  done
+}
 point() { xdotool mousemove --window "$1" 20 20; xdotool windowfocus "$1" 2>/dev/null || true; }
 waitsize() { for i in $(seq 100); do [ "$(stat -c %s "$1" 2>/dev/null)" = "$2" ] && return 0; sleep 0.1; done; return 1; }
 waitexit() {
@@ -269,12 +276,12 @@ TEST_F(ShowUnderXvfb, DialogKeysChooseTheSecondModeAndEnterStarts) {
 start
 d=$(window 'Video Mode'); step "dialog $d"; [ -n "$d" ] || exit 0
 point "$d"
-xdotool key 2; sleep 0.3
+xdotool key 2; sleep 0.8
 snap dialog.xwd
 xdotool key Return
 w=$(window '^Velmora$'); step "show $w"; [ -n "$w" ] || exit 0
 point "$w"
-snap screen.xwd; sleep 0.5; snap screen.xwd
+sleep 1.5; snap screen.xwd
 xdotool key Escape
 waitexit
 )sh")) << diagnostics();
