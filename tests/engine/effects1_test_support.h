@@ -6,25 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "TestFunctions.h"
 #include "functions/Function.h"
 #include "surface/Surface.h"
 
 namespace velmora::fxtest {
 
-class FixedFunction : public Function {
-public:
-    explicit FixedFunction(float v, char name = '?', std::string* log = nullptr)
-        : v_(v), name_(name), log_(log) {}
-    float value() const override {
-        if (log_) *log_ += name_;
-        return v_;
-    }
-
-private:
-    float v_;
-    char name_;
-    std::string* log_;
-};
+using testsupport::FixedFunction;
 
 inline void fill(Surface& s, int32_t w, int32_t h, uint32_t pixel) {
     s.allocate(w, h);

@@ -5,19 +5,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "TestFunctions.h"
 #include "boxes/FxBox.h"
 
 namespace velmora::fx2test {
 
-class Fixed : public Function {
-public:
-    explicit Fixed(float v = 0.0f) : v_(v) {}
-    float value() const override { return v_; }
-    void set(float v) { v_ = v; }
-
-private:
-    float v_;
-};
+using Fixed = testsupport::FixedFunction;
 
 // Functions holding the given values, with the lists render takes.
 struct Wiring {

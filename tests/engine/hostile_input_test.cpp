@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "TestFunctions.h"
 #include "JpegWriter.h"
 #include "Lwo2Writer.h"
 #include "boxes/BoxFactory.h"
@@ -21,14 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Value : public Function {
-public:
-    explicit Value(float v) : v_(v) {}
-    float value() const override { return v_; }
-
-private:
-    float v_;
-};
+using Value = testsupport::FixedFunction;
 
 const float kHostile[] = {std::numeric_limits<float>::quiet_NaN(),
                           std::numeric_limits<float>::infinity(),

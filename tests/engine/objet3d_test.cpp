@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "TestFunctions.h"
 #include "Lwo2Writer.h"
 #include "MeshShapes.h"
 #include "object3d/BoxObjet3D.h"
@@ -23,10 +24,7 @@ namespace {
 
 constexpr uint32_t kBackground = 0x123456;
 
-struct Value : Function {
-    float v = 0.0f;
-    float value() const override { return v; }
-};
+using Value = testsupport::FixedFunction;
 
 // Eye, target and gate functions, an output frame and an environment texture.
 // The default camera stands at (-256, 0, 0) looking along +x, so a world point

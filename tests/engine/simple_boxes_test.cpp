@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "TestFunctions.h"
 #include "boxes/BoxFactory.h"
 #include "boxes/SimpleBoxes.h"
 #include "script/Errors.h"
@@ -14,11 +15,7 @@
 namespace velmora {
 namespace {
 
-struct FixedFunction : Function {
-    explicit FixedFunction(float v) : v(v) {}
-    float value() const override { return v; }
-    float v;
-};
+using testsupport::FixedFunction;
 
 // A w x h surface whose pixels form a varied pattern.
 void fillPattern(Surface& s, int32_t w, int32_t h) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "TestFunctions.h"
 #include "boxes/SpriteBoxes.h"
 #include "script/Errors.h"
 #include "surface/PixelMath.h"
@@ -13,11 +14,7 @@
 namespace velmora {
 namespace {
 
-struct FixedFunction : Function {
-    explicit FixedFunction(float v) : v(v) {}
-    float value() const override { return v; }
-    float v;
-};
+using testsupport::FixedFunction;
 
 std::string lastReport;
 void captureReport(const char* message) { lastReport = message; }
