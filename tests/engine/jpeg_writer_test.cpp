@@ -159,7 +159,7 @@ TEST(JpegWriter, QualityIsHonouredAndClamped) {
     for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(pictures::hash3(int32_t(i), 0, 5));
     ScratchDir dir;
     auto sizeAt = [&](int quality) {
-        const std::string path = dir.file("q" + std::to_string(quality) + ".jpg");
+        const std::string path = dir.file(std::string("q").append(std::to_string(quality)).append(".jpg"));
         EXPECT_TRUE(writeJpeg(path.c_str(), w, h, 3, samples.data(), quality));
         DecodedJpeg decoded;
         EXPECT_EQ(decodeJpegFile(path.c_str(), decoded), 0);

@@ -44,7 +44,10 @@ public:
             if (!at(x, y)) continue;
             int end = x;
             while (end + 1 < kW && at(end + 1, y)) ++end;
-            runs += (runs.empty() ? "" : " ") + std::to_string(x) + "-" + std::to_string(end);
+            if (!runs.empty()) runs += ' ';
+            runs += std::to_string(x);
+            runs += '-';
+            runs += std::to_string(end);
             x = end;
         }
         return runs;

@@ -60,6 +60,33 @@ TEST_F(RayCastTest, SpherePathAtTimeZeroLooksDownMinusX) {
     EXPECT_EQ(axes.F[0], -256.0);
 }
 
+// Position and target are stored as floats before the direction is formed; an
+// optimiser that keeps the doubles shifts every node by a unit or so.
+TEST_F(RayCastTest, SpherePathRoundsPositionAndTargetToFloats) {
+    const CameraPath path = bouleCameraPath(1.5f);
+    EXPECT_EQ(path.C[0], 0x1.168b64p+12);
+    EXPECT_EQ(path.C[1], 0x1.0d1acap+11);
+    EXPECT_EQ(path.C[2], 0.0);
+    EXPECT_EQ(path.D[0], -0x1.e4a778p-1f);
+    EXPECT_EQ(path.D[1], -0x1.587206p-3f);
+    EXPECT_EQ(path.D[2], 0x1.19b3fcp-2f);
+
+    Surface texture, out;
+    fillTexture(texture);
+    fill(out, 512, 256, 0);
+    Wiring w({1.5f, 1.0f, 1.0f}, {&texture});
+    BoxFDBoule box;
+    box.render(out, w.fns(), w.ins());
+    // Nodes (0, 2), (0, 3), (0, 5), (0, 6).
+    const int32_t u[4] = {15887322, 15567150, 14956942, 14666797};
+    const int32_t v[4] = {-8535378, -8456935, -8277137, -8175770};
+    const int rows[4] = {2, 3, 5, 6};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(box.grid.gridU[NodeGrid::index(0, rows[k])], u[k]) << "row " << rows[k];
+        EXPECT_EQ(box.grid.gridV[NodeGrid::index(0, rows[k])], v[k]) << "row " << rows[k];
+    }
+}
+
 TEST_F(RayCastTest, ReliefPathAtTimeZeroKeepsTheStartAngleReference) {
     const CameraPath path = voxelCameraPath(0.0f);
     EXPECT_EQ(path.D[0], 0.0f);
