@@ -58,9 +58,9 @@ protected:
         if (word == "ZYL_BoxSprite") return {" put", " add"};
         if (word == "ZYL_BoxAnimator") return {" put 16", " add 7"};
         if (word == "ZYL_BoxParticules") return {" 6"};
-        if (word == "ZYL_BoxVoxelTunnel") return {" " + (dir_ / "map.jpg").string()};
+        if (word == "ZYL_BoxVoxelTunnel") return {std::string(" ").append((dir_ / "map.jpg").string())};
         if (word == "ZYL_BoxObjet3D") {
-            const std::string mesh = " " + (dir_ / "mesh.lwo").string();
+            const std::string mesh = std::string(" ").append((dir_ / "mesh.lwo").string());
             return {mesh + " 0", mesh + " 1", mesh + " 2"};
         }
         return {""};
