@@ -21,14 +21,15 @@
 
 namespace fs = std::filesystem;
 using namespace velmora;
+using testing_modules::fractionOf;
 using testing_modules::kRowFrames;
+using testing_modules::orderOf;
+using testing_modules::rowOf;
 
 namespace {
 
-uint32_t orderOf(uint32_t p) { return p & 0xFFFF; }
-uint32_t rowOf(uint32_t p) { return p >> 24; }
 // Song position in 1/256 rows, to compare positions within one order.
-uint32_t rowTicks(uint32_t p) { return (rowOf(p) << 8) | ((p >> 16) & 0xFF); }
+uint32_t rowTicks(uint32_t p) { return (rowOf(p) << 8) | fractionOf(p); }
 
 constexpr double kOrderSeconds = 64.0 * kRowFrames / 44100.0;  // 7.68 s
 

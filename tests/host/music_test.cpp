@@ -21,13 +21,12 @@
 
 namespace fs = std::filesystem;
 using namespace velmora;
+using testing_modules::fractionOf;
 using testing_modules::kRowFrames;
+using testing_modules::orderOf;
+using testing_modules::rowOf;
 
 namespace {
-
-uint32_t orderOf(uint32_t p) { return p & 0xFFFF; }
-uint32_t rowOf(uint32_t p) { return p >> 24; }
-uint32_t fractionOf(uint32_t p) { return (p >> 16) & 0xFF; }
 
 // A temporary file that goes away with the test.
 struct TempFile {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "ModuleWriter.h"
@@ -10,6 +11,11 @@
 namespace velmora::testing_modules {
 
 inline constexpr int kRowFrames = 5292;
+
+// The parts of a channel position: order, row, and progress through the row.
+inline uint32_t orderOf(uint32_t p) { return p & 0xFFFF; }
+inline uint32_t rowOf(uint32_t p) { return p >> 24; }
+inline uint32_t fractionOf(uint32_t p) { return (p >> 16) & 0xFF; }
 
 // A short square-wave blip, played at C-4.
 inline xm::Instrument blip() {
