@@ -151,7 +151,9 @@ CLI::Option* addValue(CLI::App& command, const std::string& name, Target& target
 // Adds a switch: `--name` alone. CLI11 would take `--name=no` as a value for
 // it; a switch refuses every value but the one it means anyway.
 CLI::Option* addSwitch(CLI::App& command, const std::string& name, bool& target, const std::string& description) {
-    auto check = [](std::string& text) { return text == "true" ? std::string() : "takes no value, not '" + text + "'"; };
+    auto check = [](std::string& text) {
+        return text == "true" ? std::string() : "takes no value, not '" + text + "'";
+    };
     return command.add_flag(name, target, description)->check(CLI::Validator(check, ""));
 }
 
