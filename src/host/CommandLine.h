@@ -30,7 +30,10 @@ struct CommandLineOptions {
 };
 
 // Defines the program's commands and their options on `app`; parsing stores
-// the values into `options`.
+// the values into `options`. A new command is an options struct and a run
+// function in its own file, a field above, and in buildCommandLine one
+// addCommand followed by an addValue or addSwitch per option. The help (and
+// anything else written from the definitions) follows by itself.
 void buildCommandLine(CLI::App& app, CommandLineOptions& options);
 
 // Parses `args` (without the program's name). Returns nullopt when the command
