@@ -4,8 +4,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <string>
+#include <vector>
 
-#include "host/CommandLine.h"
 #include "host/Startup.h"
 #include "script/DemoGraph.h"
 
@@ -27,37 +28,11 @@ struct LineCost {
 
 }  // namespace
 
-bool parseBenchOptions(const std::vector<std::string>& args, BenchOptions& options) {
-    OptionReader reader("bench", args);
-    for (std::string_view name = reader.next(); !name.empty(); name = reader.next()) {
-        auto v = reader.value();
-        if (!v) break;
-        if (name == "--script" && !v->empty()) {
-            options.script = *v;
-        } else if (name == "--frames") {
-            auto n = parseInteger(*v);
-            if (!n || *n < 1 || *n > 1000000) reader.malformed("a whole number of frames from 1 to 1000000");
-            else options.frames = static_cast<int>(*n);
-        } else if (name == "--fps") {
-            auto f = parseReal(*v);
-            if (!f || *f <= 0.0) reader.malformed("a number of frames per second above 0");
-            else options.fps = *f;
-        } else if (name == "--position") {
-            if (!parsePosition(*v, options.order, options.row, options.rowFraction))
-                reader.malformed("ORDER:ROW:FRACTION (order 0-65535, row and fraction 0-255)");
-        } else {
-            reader.unknown();
-        }
-    }
-    return !reader.failed();
-}
-
 int runBench(const BenchOptions& options) {
     DemoGraph graph;
     loadScriptOrDie(graph, options.script.c_str());
     auto output = makeOutputSurface();
-    graph.setMusic(std::make_unique<FixedMusicPosition>(
-        makeChannelPosition(options.order, options.row, options.rowFraction)));
+    graph.setMusic(std::make_unique<FixedMusicPosition>(options.musicPosition));
     graph.readTrackerPosition();
 
     // The first frame reads and resolves the wiring; it is not counted.

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace velmora {
 
@@ -11,11 +10,9 @@ struct BenchOptions {
     std::string script = "script.zyl";
     int frames = 500;
     double fps = 50.0;
-    uint32_t order = 0, row = 0, rowFraction = 0;
+    uint32_t musicPosition = 0;  // a channel position (see MusicPlayer)
 };
 
-// false after a one-line error.
-bool parseBenchOptions(const std::vector<std::string>& args, BenchOptions& options);
 // Runs the frames and prints the table; returns the exit code.
 int runBench(const BenchOptions& options);
 

@@ -3,31 +3,12 @@
 
 #include <cstdio>
 
-#include "host/CommandLine.h"
 #include "script/ScriptChecker.h"
 
 namespace velmora {
 
-bool parseCheckOptions(const std::vector<std::string>& args, std::string& script) {
-    script = "script.zyl";
-    OptionReader reader("check", args);
-    for (std::string_view name = reader.next(); !name.empty(); name = reader.next()) {
-        if (name != "--script") {
-            reader.unknown();
-            break;
-        }
-        auto v = reader.value();
-        if (!v) break;
-        if (v->empty()) {
-            reader.malformed("a file name");
-            break;
-        }
-        script = *v;
-    }
-    return !reader.failed();
-}
-
-int runCheck(const std::string& script) {
+int runCheck(const CheckOptions& options) {
+    const std::string& script = options.script;
     CheckReport report = checkScriptFile(script.c_str());
     for (const ScriptProblem& p : report.problems) {
         if (p.line > 0)

@@ -1,13 +1,25 @@
-// Command-line parsing shared by the program's commands.
+// The command line, defined once: the kinds of option value with their strict
+// parsers, then the commands and their options. CLI11 parses with these
+// definitions and writes the help from them.
 #include "host/CommandLine.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <ostream>
+#include <sstream>
+#include <string_view>
+#include <utility>
+
+#include "script/Music.h"
 
 namespace velmora {
 
+namespace {
+
+// Strict parsers: the whole text must be the value (decimal only, so "010" is ten).
 std::optional<long long> parseInteger(std::string_view text) {
     long long v = 0;
     const char* first = text.data();
@@ -27,121 +39,280 @@ std::optional<double> parseReal(std::string_view text) {
     return v;
 }
 
-bool parsePosition(std::string_view text, uint32_t& order, uint32_t& row, uint32_t& fraction) {
+std::optional<std::string> parseName(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    return std::string(text);
+}
+
+std::optional<int> parseFrameCount(std::string_view text) {
+    auto n = parseInteger(text);
+    if (!n || *n < 1 || *n > 1000000) return std::nullopt;
+    return static_cast<int>(*n);
+}
+
+std::optional<double> parseFramesPerSecond(std::string_view text) {
+    auto f = parseReal(text);
+    if (!f || *f <= 0.0) return std::nullopt;
+    return f;
+}
+
+// ORDER:ROW:FRACTION, packed as the music player reports a position.
+std::optional<uint32_t> parseMusicPosition(std::string_view text) {
     size_t a = text.find(':');
-    if (a == std::string_view::npos) return false;
+    if (a == std::string_view::npos) return std::nullopt;
     size_t b = text.find(':', a + 1);
-    if (b == std::string_view::npos) return false;
-    auto o = parseInteger(text.substr(0, a));
-    auto r = parseInteger(text.substr(a + 1, b - a - 1));
-    auto f = parseInteger(text.substr(b + 1));
-    if (!o || !r || !f || *o < 0 || *o > 65535 || *r < 0 || *r > 255 || *f < 0 || *f > 255)
-        return false;
-    order = static_cast<uint32_t>(*o);
-    row = static_cast<uint32_t>(*r);
-    fraction = static_cast<uint32_t>(*f);
-    return true;
+    if (b == std::string_view::npos) return std::nullopt;
+    auto order = parseInteger(text.substr(0, a));
+    auto row = parseInteger(text.substr(a + 1, b - a - 1));
+    auto fraction = parseInteger(text.substr(b + 1));
+    if (!order || !row || !fraction || *order < 0 || *order > 65535 || *row < 0 || *row > 255 || *fraction < 0 ||
+        *fraction > 255)
+        return std::nullopt;
+    return makeChannelPosition(static_cast<uint32_t>(*order), static_cast<uint32_t>(*row),
+                               static_cast<uint32_t>(*fraction));
 }
 
-OptionReader::OptionReader(std::string_view command, const std::vector<std::string>& args)
-    : command_(command.empty() ? std::string() : std::string(" ").append(command)), args_(args) {}
-
-std::string_view OptionReader::next() {
-    if (failed_ || index_ >= args_.size()) return {};
-    std::string arg = args_[index_++];
-    inlineValue_.reset();
-    size_t eq = arg.find('=');
-    if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-        inlineValue_ = arg.substr(eq + 1);
-        arg.resize(eq);
-    }
-    name_ = arg;
-    if (name_.rfind("--", 0) != 0 || name_.size() < 3) {
-        std::fprintf(stderr, "velmora%s: unexpected argument '%s'\n", command_.c_str(), name_.c_str());
-        failed_ = true;
-        return {};
-    }
-    return name_;
-}
-
-std::optional<std::string> OptionReader::value() {
-    if (inlineValue_) return inlineValue_;
-    if (index_ < args_.size()) return args_[index_++];
-    std::fprintf(stderr, "velmora%s: option '%s' needs a value\n", command_.c_str(), name_.c_str());
-    failed_ = true;
+// The index the launch dialog would give the mode.
+std::optional<int> parseDisplayMode(std::string_view text) {
+    if (text == "512x384") return 0;
+    if (text == "640x480") return 1;
+    if (text == "window") return 2;
     return std::nullopt;
 }
 
-void OptionReader::unknown() {
-    std::fprintf(stderr, "velmora%s: unknown option '%s'\n", command_.c_str(), name_.c_str());
-    failed_ = true;
+std::string showName(const std::string& name) { return name; }
+std::string showInteger(const int& n) { return std::to_string(n); }
+std::string showReal(const double& v) {
+    std::ostringstream text;
+    text << v;
+    return text.str();
+}
+std::string showMusicPosition(const uint32_t& position) {
+    return std::to_string(position & 0xFFFFu) + ":" + std::to_string(position >> 24) + ":" +
+           std::to_string((position >> 16) & 0xFFu);
+}
+std::string showDisplayMode(const int& mode) {
+    const char* names[] = {"512x384", "640x480", "window"};
+    return mode >= 0 && mode < 3 ? names[mode] : "";  // -1: the launch dialog asks
 }
 
-void OptionReader::malformed(std::string_view expectation) {
-    std::fprintf(stderr, "velmora%s: option '%s' expects %.*s\n", command_.c_str(), name_.c_str(),
-                 static_cast<int>(expectation.size()), expectation.data());
-    failed_ = true;
+// A kind of option value: the placeholder the help shows, what a refused value
+// should have been, the parser (nullopt refuses the text), and how the help
+// shows a default.
+template <typename T>
+struct ValueKind {
+    const char* placeholder;
+    const char* expectation;
+    std::optional<T> (*parse)(std::string_view text);
+    std::string (*show)(const T& value);
+};
+
+const ValueKind<std::string> kFile{"FILE", "a file name", parseName, showName};
+const ValueKind<std::string> kDirectory{"DIR", "a directory name", parseName, showName};
+const ValueKind<int> kFrameCount{"N", "a whole number of frames from 1 to 1000000", parseFrameCount, showInteger};
+const ValueKind<double> kFramesPerSecond{"F", "a number of frames per second above 0", parseFramesPerSecond,
+                                         showReal};
+const ValueKind<double> kSeconds{"T", "a time in seconds", parseReal, showReal};
+const ValueKind<uint32_t> kMusicPosition{"ORDER:ROW:FRACTION",
+                                         "ORDER:ROW:FRACTION (order 0-65535, row and fraction 0-255)",
+                                         parseMusicPosition, showMusicPosition};
+const ValueKind<int> kDisplayMode{"512x384|640x480|window", "512x384, 640x480 or window", parseDisplayMode,
+                                  showDisplayMode};
+
+template <typename T>
+std::string defaultText(const ValueKind<T>& kind, const T& value) {
+    return kind.show(value);
+}
+template <typename T>
+std::string defaultText(const ValueKind<T>& kind, const std::optional<T>& value) {
+    return value ? kind.show(*value) : std::string();
 }
 
-bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions& options) {
-    OptionReader reader("render", args);
-    bool haveOut = false;
-    for (std::string_view name = reader.next(); !name.empty(); name = reader.next()) {
-        if (name == "--script" || name == "--out" || name == "--music") {
-            auto v = reader.value();
-            if (!v) break;
-            if (v->empty()) {
-                reader.malformed("a file name");
-                break;
+// Adds `--name VALUE` to a command. The kind's parser checks every given text
+// (a refusal names the option) and the last one is stored into `target`; the
+// target's value before parsing is the default the help shows.
+template <typename T, typename Target>
+CLI::Option* addValue(CLI::App& command, const std::string& name, Target& target, const ValueKind<T>& kind,
+                      const std::string& description) {
+    CLI::callback_t store = [&target, parse = kind.parse](const CLI::results_t& texts) {
+        target = *parse(texts.back());
+        return true;
+    };
+    auto check = [parse = kind.parse, expectation = std::string(kind.expectation)](std::string& text) {
+        return parse(text) ? std::string() : "'" + text + "' is not " + expectation;
+    };
+    CLI::Option* option = command.add_option(name, std::move(store), description);
+    option->type_name(kind.placeholder);
+    option->default_str(defaultText(kind, target));
+    option->check(CLI::Validator(check, ""));
+    return option;
+}
+
+// Adds a switch: `--name` alone. CLI11 would take `--name=no` as a value for
+// it; a switch refuses every value but the one it means anyway.
+CLI::Option* addSwitch(CLI::App& command, const std::string& name, bool& target, const std::string& description) {
+    auto check = [](std::string& text) {
+        return text == "true" ? std::string() : "takes no value, not '" + text + "'";
+    };
+    return command.add_flag(name, target, description)->check(CLI::Validator(check, ""));
+}
+
+const char kShowOptions[] = "Show options";
+
+const char kExitStatus[] =
+    "Exit status: 0 done; 1 when check finds problems; 2 bad command line; 15 after a fatal error\n"
+    "(9999 mod 256).";
+
+// Adds a command; when the command line names it, `run` becomes the job.
+CLI::App& addCommand(CLI::App& app, CommandLineOptions& options, const std::string& name,
+                     const std::string& description, int (*run)(const CommandLineOptions&)) {
+    CLI::App* command = app.add_subcommand(name, description);
+    command->group("Commands");
+    command->footer(kExitStatus);
+    command->parse_complete_callback([&options, run] { options.run = run; });
+    return *command;
+}
+
+const char kDescription[] =
+    "velmora plays a show: the script script.zyl and the pictures, meshes and music it names, in\n"
+    "step with the music module data/zik.mo3. Every file name is relative to the working directory.\n"
+    "Without a command it plays the show on screen; the commands below evaluate it headless.\n";
+
+const char kKeys[] =
+    "In the show, Enter saves the frame as grab_1.bmp, grab_2.bmp, ... and Escape quits. For\n"
+    "writing shows: F5 reloads the script and its data while the music plays on (a script with\n"
+    "problems is not taken: they are printed and the old show goes on), Left and Right jump to the\n"
+    "previous and next order of the music, Space pauses and resumes, F1 shows the frames per second\n"
+    "(never in screenshots).\n\n";
+
+const CLI::App* findCommand(const CLI::App& app, const std::string& name) {
+    for (const CLI::App* command : app.get_subcommands({}))
+        if (command->get_name() == name) return command;
+    return nullptr;
+}
+
+// The whole program's help, or one command's.
+std::string helpText(const CLI::App& app, const CLI::App* command) {
+    if (!command) return app.get_formatter()->make_help(&app, app.get_name(), CLI::AppFormatMode::All);
+    return command->get_formatter()->make_help(command, app.get_name() + " " + command->get_name(),
+                                               CLI::AppFormatMode::Normal);
+}
+
+}  // namespace
+
+void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
+    app.name("velmora");
+    app.description(kDescription);
+    app.footer(std::string(kKeys) + kExitStatus);
+    app.get_formatter()->column_width(36);
+    app.get_formatter()->label("SUBCOMMAND", "COMMAND");
+    // An option given twice keeps its last value.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.require_subcommand(0, 1);
+    app.set_help_flag("-h,--help", "print this help and exit");
+    app.set_version_flag("--version", std::string("velmora ") + VELMORA_VERSION, "print the version and exit");
+
+    // No command: the show on screen.
+    options.run = [](const CommandLineOptions& o) { return runShow(o.show); };
+    addValue(app, "--mode", options.show.mode, kDisplayMode,
+             "skip the launch dialog: 512x384 or 640x480 full screen, or window")
+        ->group(kShowOptions);
+    addValue(app, "--script", options.show.script, kFile, "the show script")->group(kShowOptions);
+    addValue(app, "--music", options.show.music, kFile, "the music module")
+        ->group(kShowOptions);
+    addSwitch(app, "--watch", options.show.watch, "reload the script, as F5 does, whenever its file changes")
+        ->group(kShowOptions);
+
+    CLI::App& render = addCommand(app, options, "render",
+                                  "Evaluates the show headless and writes DIR/frame_00000.bmp, ... in the\n"
+                                  "screenshot format; frame k is evaluated at the time T + k / F.",
+                                  [](const CommandLineOptions& o) { return runRender(o.render); });
+    addValue(render, "--script", options.render.script, kFile, "the show script");
+    addValue(render, "--out", options.render.outDir, kDirectory, "where the frames go (created if missing)")
+        ->required();
+    addValue(render, "--frames", options.render.frames, kFrameCount, "how many frames");
+    addValue(render, "--fps", options.render.fps, kFramesPerSecond, "frames per second of the clock");
+    addValue(render, "--start", options.render.start, kSeconds,
+             "the clock's time at the first frame, in seconds");
+    addValue(render, "--position", options.render.musicPosition, kMusicPosition,
+             "a fixed music position (order, row, row fraction 0-255);\n"
+             "without it the music file's own position is used when it exists,\n"
+             "and DIR/audio.wav gets the sound of the rendered frames");
+    addValue(render, "--music", options.render.music, kFile, "the music module");
+
+    CLI::App& check = addCommand(app, options, "check",
+                                 "Reads the script as the show would and reports every problem it finds\n"
+                                 "as FILE:LINE: message; exits 1 when there is any, 0 when the script is clean.",
+                                 [](const CommandLineOptions& o) { return runCheck(o.check); });
+    addValue(check, "--script", options.check.script, kFile, "the show script");
+
+    CLI::App& bench = addCommand(app, options, "bench",
+                                 "Runs N frames headless at a fixed music position and a clock stepped by\n"
+                                 "1/F, then prints frames per second and each wiring line's mean render\n"
+                                 "time, most costly first.",
+                                 [](const CommandLineOptions& o) { return runBench(o.bench); });
+    addValue(bench, "--script", options.bench.script, kFile, "the show script");
+    addValue(bench, "--frames", options.bench.frames, kFrameCount, "how many frames");
+    addValue(bench, "--fps", options.bench.fps, kFramesPerSecond, "frames per second of the clock");
+    addValue(bench, "--position", options.bench.musicPosition, kMusicPosition,
+             "the music position (order, row, row fraction 0-255)");
+
+    // `help [COMMAND]` is answered by parseCommandLine, which has the help texts.
+    CLI::App& help = addCommand(app, options, "help", "Prints this help, or one command's.", nullptr);
+    help.add_option("COMMAND", options.helpTopic, "the command to describe")
+        ->type_name("")
+        ->check(CLI::Validator(
+            [&app](std::string& name) {
+                const CLI::App* command = findCommand(app, name);
+                return command && name != "help" ? std::string() : "'" + name + "' is not a command";
+            },
+            ""));
+}
+
+std::optional<int> parseCommandLine(const std::vector<std::string>& args, CommandLineOptions& options,
+                                    std::ostream& out, std::ostream& err) {
+    CLI::App app;
+    buildCommandLine(app, options);
+    // The command being parsed when the parse stopped, if any.
+    auto namedCommand = [&app]() -> const CLI::App* {
+        const std::vector<CLI::App*> named = app.get_subcommands();
+        return named.empty() ? nullptr : named.front();
+    };
+    try {
+        // CLI11 takes the arguments last first.
+        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        out << helpText(app, namedCommand());
+        return 0;
+    } catch (const CLI::CallForVersion& version) {
+        out << version.what() << "\n";
+        return 0;
+    } catch (const CLI::ParseError& error) {
+        std::string message = error.what();
+        for (char& c : message)
+            if (c == '\n') c = ' ';
+        const CLI::App* command = namedCommand();
+        err << "velmora" << (command ? " " + command->get_name() : std::string()) << ": " << message << "\n";
+        return 2;
+    }
+
+    const CLI::App* command = namedCommand();
+    if (command && command->get_name() == "help") {
+        out << helpText(app, options.helpTopic.empty() ? nullptr : findCommand(app, options.helpTopic));
+        return 0;
+    }
+    // The show's options before a command's name would be silently ignored.
+    if (command) {
+        for (const CLI::Option* option : app.get_options()) {
+            if (option->get_group() == kShowOptions && option->count() > 0) {
+                err << "velmora: " << option->get_name() << " is an option of the show, not of "
+                    << command->get_name() << "\n";
+                return 2;
             }
-            if (name == "--script") options.script = *v;
-            if (name == "--music") options.music = *v;
-            if (name == "--out") options.outDir = *v, haveOut = true;
-        } else if (name == "--frames") {
-            auto v = reader.value();
-            if (!v) break;
-            auto n = parseInteger(*v);
-            if (!n || *n < 1 || *n > 1000000) {
-                reader.malformed("a whole number of frames from 1 to 1000000");
-                break;
-            }
-            options.frames = static_cast<int>(*n);
-        } else if (name == "--fps") {
-            auto v = reader.value();
-            if (!v) break;
-            auto f = parseReal(*v);
-            if (!f || *f <= 0.0) {
-                reader.malformed("a number of frames per second above 0");
-                break;
-            }
-            options.fps = *f;
-        } else if (name == "--start") {
-            auto v = reader.value();
-            if (!v) break;
-            auto s = parseReal(*v);
-            if (!s) {
-                reader.malformed("a time in seconds");
-                break;
-            }
-            options.start = *s;
-        } else if (name == "--position") {
-            auto v = reader.value();
-            if (!v) break;
-            if (!parsePosition(*v, options.order, options.row, options.rowFraction)) {
-                reader.malformed("ORDER:ROW:FRACTION (order 0-65535, row and fraction 0-255)");
-                break;
-            }
-            options.positionGiven = true;
-        } else {
-            reader.unknown();
         }
     }
-    if (reader.failed()) return false;
-    if (!haveOut) {
-        std::fprintf(stderr, "velmora render: option '--out' is required\n");
-        return false;
-    }
-    return true;
+    return std::nullopt;
 }
 
 }  // namespace velmora

@@ -1,57 +1,46 @@
-// The program's command line: commands, their options, and strict value parsing.
+// The program's command line: every command and option, defined once with CLI11.
+// The same definitions parse the arguments and write each command's --help.
 #pragma once
 
-#include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "host/BenchCommand.h"
+#include "host/CheckCommand.h"
+#include "host/RenderCommand.h"
+#include "host/Show.h"
+
+namespace CLI {
+class App;
+}
 
 namespace velmora {
 
-// Options of `velmora render`.
-struct RenderOptions {
-    std::string script = "script.zyl";
-    std::string music = "data/zik.mo3";
-    std::string outDir;
-    int frames = 1;
-    double fps = 50.0;
-    double start = 0.0;
-    bool positionGiven = false;
-    uint32_t order = 0, row = 0, rowFraction = 0;
+// What the command line asked for: the options of every command, and the
+// command to run with them (the show when no command is named).
+struct CommandLineOptions {
+    ShowOptions show;
+    RenderOptions render;
+    CheckOptions check;
+    BenchOptions bench;
+    std::string helpTopic;  // `help COMMAND`
+    int (*run)(const CommandLineOptions&) = nullptr;
 };
 
-// Strict parsers: the whole text must be the value.
-std::optional<long long> parseInteger(std::string_view text);
-std::optional<double> parseReal(std::string_view text);
-// "ORDER:ROW:FRACTION" with order 0..65535, row and fraction 0..255.
-bool parsePosition(std::string_view text, uint32_t& order, uint32_t& row, uint32_t& fraction);
+// Defines the program's commands and their options on `app`; parsing stores
+// the values into `options`. A new command is an options struct and a run
+// function in its own file, a field above, and in buildCommandLine one
+// addCommand followed by an addValue or addSwitch per option. The help (and
+// anything else written from the definitions) follows by itself.
+void buildCommandLine(CLI::App& app, CommandLineOptions& options);
 
-// Walks `--name value` and `--name=value` arguments. Every failure is one line
-// naming the option, and the command exits with status 2.
-class OptionReader {
-public:
-    OptionReader(std::string_view command, const std::vector<std::string>& args);
-    // Next option name (with its dashes), or empty when the arguments are used up.
-    std::string_view next();
-    // The value of the option just read; reports and returns nullopt when missing.
-    std::optional<std::string> value();
-    // True when the option just read came as --name=value.
-    bool hasInlineValue() const { return inlineValue_.has_value(); }
-    void unknown();
-    void malformed(std::string_view expectation);
-    bool failed() const { return failed_; }
-
-private:
-    std::string command_;
-    const std::vector<std::string>& args_;
-    size_t index_ = 0;
-    std::string name_;
-    std::optional<std::string> inlineValue_;
-    bool failed_ = false;
-};
-
-// Parses the options of `velmora render`; false after reporting an error.
-bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions& options);
+// Parses `args` (without the program's name). Returns nullopt when the command
+// in options.run is to go on, or the exit status when the command line was the
+// whole job: 0 after printing help or the version on `out`, 2 after a one-line
+// error naming the faulty option or argument on `err`.
+std::optional<int> parseCommandLine(const std::vector<std::string>& args, CommandLineOptions& options,
+                                    std::ostream& out, std::ostream& err);
 
 }  // namespace velmora

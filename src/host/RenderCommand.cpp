@@ -26,15 +26,14 @@ int runRender(const RenderOptions& options) {
     loadScriptOrDie(graph, options.script.c_str());
     auto output = makeOutputSurface();
 
-    auto position = std::make_unique<FixedMusicPosition>(
-        makeChannelPosition(options.order, options.row, options.rowFraction));
+    auto position = std::make_unique<FixedMusicPosition>(options.musicPosition.value_or(0));
     FixedMusicPosition* musicPosition = position.get();
     graph.setMusic(std::move(position));
 
     // Without a fixed position the frames follow the music file, when there is
     // one, and its sound for the rendered frames goes to DIR/audio.wav.
     std::error_code musicError;
-    const bool withMusic = !options.positionGiven && std::filesystem::exists(options.music, musicError);
+    const bool withMusic = !options.musicPosition && std::filesystem::exists(options.music, musicError);
     RenderAudio audio;
     if (withMusic) {
         const std::string wavPath = (std::filesystem::path(options.outDir) / "audio.wav").string();

@@ -8,17 +8,17 @@
 #include <vector>
 
 #include "boxes/DirectionalBlur.h"
-#include "effects1_test_support.h"
+#include "TestFunctions.h"
+#include "TestSupport.h"
 
 namespace velmora {
 namespace {
 
-using fxtest::at;
-using fxtest::FixedFunction;
-using fxtest::grey;
-using fxtest::snapshot;
-
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+using testsupport::at;
+using testsupport::FixedFunction;
+using testsupport::grey;
+using testsupport::kNaN;
+using testsupport::snapshot;
 
 // Runs a box with weight v and both gates on.
 void blur(FxBox& box, Surface& out, float v) {
@@ -61,7 +61,7 @@ protected:
 };
 
 TEST_F(XBlurTest, UniformGreyRisesToItsLimitAlongEveryRow) {
-    fxtest::fill(out, 512, 256, grey(100));
+    testsupport::fill(out, 512, 256, grey(100));
     blur(box, out, 0.5f);
     const uint32_t expected[] = {0, 49, 74, 86, 92, 95, 97, 98};
     for (int y = 0; y < 256; ++y) {
@@ -73,7 +73,7 @@ TEST_F(XBlurTest, UniformGreyRisesToItsLimitAlongEveryRow) {
 }
 
 TEST_F(XBlurTest, TrailFollowsTheAlreadyFilteredPixel) {
-    fxtest::fill(out, 512, 256, 0);
+    testsupport::fill(out, 512, 256, 0);
     at(out, 10, 3) = grey(255);
     const std::vector<uint32_t> original = snapshot(out);
     blur(box, out, 0.5f);
@@ -91,7 +91,7 @@ TEST_F(XBlurTest, TrailFollowsTheAlreadyFilteredPixel) {
 }
 
 TEST_F(XBlurTest, FullWeightDropsEachChannelByOne) {
-    fxtest::fill(out, 512, 256, grey(255));
+    testsupport::fill(out, 512, 256, grey(255));
     at(out, 300, 7) = 0x800001u;
     blur(box, out, 1.0f);
     EXPECT_EQ(at(out, 0, 7), 0u);
@@ -101,21 +101,21 @@ TEST_F(XBlurTest, FullWeightDropsEachChannelByOne) {
 }
 
 TEST_F(XBlurTest, ZeroWeightTurnsEverythingBlack) {
-    fxtest::fill(out, 512, 256, 0);
+    testsupport::fill(out, 512, 256, 0);
     for (size_t i = 0; i < out.pixelCount(); ++i) out.pixels[i] = (i * 2654435761u) & 0xFFFFFFu;
     blur(box, out, 0.0f);
     for (size_t i = 0; i < out.pixelCount(); ++i) ASSERT_EQ(out.pixels[i], 0u) << i;
 }
 
 TEST_F(XBlurTest, WeightTwoAlternatesOnGrey) {
-    fxtest::fill(out, 512, 256, grey(100));
+    testsupport::fill(out, 512, 256, grey(100));
     blur(box, out, 2.0f);
     // 0 then 199 (p = 0, c = 100), then 0 (p = 199, c = 100: 65535 >> 16), and so on.
     for (int x = 0; x < 512; ++x) ASSERT_EQ(at(out, x, 100), grey(x % 2 ? 199 : 0)) << x;
 }
 
 TEST_F(XBlurTest, GateOffLeavesSurfaceUntouched) {
-    fxtest::fill(out, 512, 256, grey(100));
+    testsupport::fill(out, 512, 256, grey(100));
     const std::vector<uint32_t> before = snapshot(out);
     FixedFunction weight(0.5f), on(1.0f), zero(0.0f), negative(-1.0f), nan(kNaN);
     for (Function* gate : {static_cast<Function*>(&zero), static_cast<Function*>(&negative),
@@ -128,7 +128,7 @@ TEST_F(XBlurTest, GateOffLeavesSurfaceUntouched) {
 }
 
 TEST_F(XBlurTest, ReadsGatesBeforeWeight) {
-    fxtest::fill(out, 512, 256, 0);
+    testsupport::fill(out, 512, 256, 0);
     std::string log;
     FixedFunction weight(0.5f, '0', &log), on1(1.0f, '1', &log), on2(1.0f, '2', &log);
     FixedFunction off1(0.0f, '1', &log), off2(0.0f, '2', &log);
@@ -148,11 +148,11 @@ TEST_F(XBlurTest, OtherSizesAndShortLinesDrawNothing) {
     FixedFunction weight(0.5f), on(1.0f);
     std::vector<Function*> two{&weight, &on}, three{&weight, &on, &on};
     for (auto [w, h] : {std::pair{256, 256}, std::pair{512, 255}, std::pair{1024, 256}}) {
-        fxtest::fill(out, w, h, grey(100));
+        testsupport::fill(out, w, h, grey(100));
         box.render(out, three, {});
         for (size_t i = 0; i < out.pixelCount(); ++i) ASSERT_EQ(out.pixels[i], grey(100));
     }
-    fxtest::fill(out, 512, 256, grey(100));
+    testsupport::fill(out, 512, 256, grey(100));
     box.render(out, two, {});
     EXPECT_EQ(at(out, 0, 0), grey(100));
     Surface empty;
@@ -167,7 +167,7 @@ protected:
 };
 
 TEST_F(YBlurTest, UniformGreyRisesToItsLimitDownEveryColumn) {
-    fxtest::fill(out, 512, 256, grey(100));
+    testsupport::fill(out, 512, 256, grey(100));
     blur(box, out, 0.5f);
     const uint32_t expected[] = {0, 49, 74, 86, 92, 95, 97, 98};
     for (int y = 0; y < 256; ++y) {
@@ -179,7 +179,7 @@ TEST_F(YBlurTest, UniformGreyRisesToItsLimitDownEveryColumn) {
 }
 
 TEST_F(YBlurTest, TrailRunsDownwardFromTheFilteredPixelAbove) {
-    fxtest::fill(out, 512, 256, 0);
+    testsupport::fill(out, 512, 256, 0);
     at(out, 5, 10) = grey(255);
     blur(box, out, 0.5f);
     const uint32_t trail[] = {127, 63, 31, 15, 7, 3, 1, 0};
@@ -190,7 +190,7 @@ TEST_F(YBlurTest, TrailRunsDownwardFromTheFilteredPixelAbove) {
 }
 
 TEST_F(YBlurTest, FullWeightBlacksRowZeroOnly) {
-    fxtest::fill(out, 512, 256, grey(255));
+    testsupport::fill(out, 512, 256, grey(255));
     blur(box, out, 1.0f);
     for (int x = 0; x < 512; ++x) {
         ASSERT_EQ(at(out, x, 0), 0u);
@@ -201,7 +201,7 @@ TEST_F(YBlurTest, FullWeightBlacksRowZeroOnly) {
 }
 
 TEST_F(YBlurTest, ZeroWeightTurnsEverythingBlack) {
-    fxtest::fill(out, 512, 256, grey(255));
+    testsupport::fill(out, 512, 256, grey(255));
     blur(box, out, 0.0f);
     for (size_t i = 0; i < out.pixelCount(); ++i) ASSERT_EQ(out.pixels[i], 0u) << i;
 }
@@ -210,13 +210,13 @@ TEST_F(YBlurTest, GatesAndSizesLeaveSurfaceUntouched) {
     FixedFunction weight(0.5f), on(1.0f), off(0.0f);
     std::vector<Function*> firstOff{&weight, &off, &on}, secondOff{&weight, &on, &off},
         two{&weight, &on}, three{&weight, &on, &on};
-    fxtest::fill(out, 512, 256, grey(100));
+    testsupport::fill(out, 512, 256, grey(100));
     box.render(out, firstOff, {});
     box.render(out, secondOff, {});
     box.render(out, two, {});
     EXPECT_EQ(at(out, 0, 0), grey(100));
     EXPECT_EQ(at(out, 0, 1), grey(100));
-    fxtest::fill(out, 256, 512, grey(100));  // same pixel count, wrong shape
+    testsupport::fill(out, 256, 512, grey(100));  // same pixel count, wrong shape
     box.render(out, three, {});
     EXPECT_EQ(at(out, 0, 0), grey(100));
 }

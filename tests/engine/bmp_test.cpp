@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
+
 namespace velmora {
 namespace {
-
-std::string tempPath(const std::string& name) { return ::testing::TempDir() + "bmp_test_" + name; }
 
 std::vector<uint8_t> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -44,7 +44,8 @@ TEST(BmpWrite, ScreenshotLayout) {
     std::vector<uint8_t> packed(0x80000);
     packPixels24(frame.data(), packed.data(), frame.size());
 
-    const std::string path = tempPath("grab.bmp");
+    const testsupport::ScratchDirectory scratch("bmp");
+    const std::string path = scratch.file("grab.bmp");
     ASSERT_EQ(writeBmp(path.c_str(), packed.data(), 512, 256, 24, nullptr), 0);
     const std::vector<uint8_t> b = readFile(path);
     ASSERT_EQ(b.size(), 393274u);
@@ -82,7 +83,8 @@ TEST(BmpWrite, EightBitsCarryThePalette) {
     std::vector<uint8_t> palette(1024);
     for (size_t i = 0; i < palette.size(); ++i) palette[i] = static_cast<uint8_t>(i * 7);
     const uint8_t data[] = {1, 2, 3, 4, 5, 6, 7, 8};  // 4 by 2
-    const std::string path = tempPath("pal.bmp");
+    const testsupport::ScratchDirectory scratch("bmp");
+    const std::string path = scratch.file("pal.bmp");
     ASSERT_EQ(writeBmp(path.c_str(), data, 4, 2, 8, palette.data()), 0);
     const std::vector<uint8_t> b = readFile(path);
     ASSERT_EQ(b.size(), 1078u + 8u);
@@ -96,7 +98,8 @@ TEST(BmpWrite, EightBitsCarryThePalette) {
 
 TEST(BmpWrite, SixteenBitsRowSize) {
     const uint8_t data[] = {1, 2, 3, 4, 5, 6};  // 3 by 1 at 2 bytes a pixel
-    const std::string path = tempPath("sixteen.bmp");
+    const testsupport::ScratchDirectory scratch("bmp");
+    const std::string path = scratch.file("sixteen.bmp");
     ASSERT_EQ(writeBmp(path.c_str(), data, 3, 1, 16, nullptr), 0);
     const std::vector<uint8_t> b = readFile(path);
     ASSERT_EQ(b.size(), 58u + 6u);
@@ -106,8 +109,8 @@ TEST(BmpWrite, SixteenBitsRowSize) {
 
 TEST(BmpWrite, UnsupportedBitsCreateNothing) {
     const uint8_t data[16] = {};
-    const std::string path = tempPath("thirtytwo.bmp");
-    std::remove(path.c_str());
+    const testsupport::ScratchDirectory scratch("bmp");
+    const std::string path = scratch.file("thirtytwo.bmp");
     EXPECT_EQ(writeBmp(path.c_str(), data, 2, 2, 32, nullptr), 1);
     EXPECT_FALSE(exists(path));
     EXPECT_EQ(writeBmp(path.c_str(), data, -2, 2, 24, nullptr), 1);
@@ -116,12 +119,13 @@ TEST(BmpWrite, UnsupportedBitsCreateNothing) {
 
 TEST(BmpWrite, UnopenablePathReportsTwo) {
     const uint8_t data[12] = {};
-    EXPECT_EQ(writeBmp((tempPath("no_such_dir") + "/grab_1.bmp").c_str(), data, 2, 2, 24, nullptr),
-              2);
+    const testsupport::ScratchDirectory scratch("bmp");
+    EXPECT_EQ(writeBmp(scratch.file("no_such_dir/grab_1.bmp").c_str(), data, 2, 2, 24, nullptr), 2);
 }
 
 TEST(BmpWrite, OverwritesAnExistingFile) {
-    const std::string path = tempPath("over.bmp");
+    const testsupport::ScratchDirectory scratch("bmp");
+    const std::string path = scratch.file("over.bmp");
     std::ofstream(path, std::ios::binary) << std::string(5000, 'x');
     const uint8_t data[12] = {};
     ASSERT_EQ(writeBmp(path.c_str(), data, 2, 2, 24, nullptr), 0);

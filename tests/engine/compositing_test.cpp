@@ -12,15 +12,16 @@
 #include <vector>
 
 #include "surface/Surface.h"
+#include "TestSupport.h"
 
 namespace velmora {
 namespace {
 
-uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
+using testsupport::fill;
+using testsupport::kNaN;
+using testsupport::snapshot;
 
-void fill(Surface& s, uint32_t value) {
-    for (size_t i = 0; i < s.pixelCount(); ++i) s.pixels[i] = value;
-}
+uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
 
 // A w by h source whose pixel (x, y) is 1 + x + 100 * y, never transparent.
 void makeIndexed(Surface& s, int32_t w, int32_t h) {
@@ -154,10 +155,6 @@ void stretchWith(Rule rule, Surface& dst, const Surface& src, int32_t sx0, int32
     }
 }
 
-std::vector<uint32_t> pixelsOf(const Surface& s) {
-    return std::vector<uint32_t>(s.pixels, s.pixels + s.pixelCount());
-}
-
 // Random pixels: some transparent, some with bit 31 or other top-byte bits set.
 void fillMixed(Surface& s, std::mt19937& rng) {
     for (size_t i = 0; i < s.pixelCount(); ++i) {
@@ -184,7 +181,7 @@ TEST(CompositingStretch, ClippedLoopsMatchTheWholeRectangleWalk) {
             std::copy(got.pixels, got.pixels + got.pixelCount(), want.pixels);
             stretchWith(rule, got, src, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, factor);
             literalStretch(rule, want, src, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, factor);
-            ASSERT_EQ(pixelsOf(got), pixelsOf(want))
+            ASSERT_EQ(snapshot(got), snapshot(want))
                 << "rule " << static_cast<int>(rule) << " source " << sx0 << "," << sy0 << "-"
                 << sx1 << "," << sy1 << " dest " << dx0 << "," << dy0 << "-" << dx1 << "," << dy1;
         }
@@ -203,7 +200,7 @@ TEST(CompositingStretch, SelfDrawKeepsPixelOrder) {
         std::copy(got.pixels, got.pixels + got.pixelCount(), want.pixels);
         stretchWith(rule, got, got, 0, 0, 19, 9, 1, 1, 39, 19, 200);
         literalStretch(rule, want, want, 0, 0, 19, 9, 1, 1, 39, 19, 200);
-        EXPECT_EQ(pixelsOf(got), pixelsOf(want)) << "rule " << static_cast<int>(rule);
+        EXPECT_EQ(snapshot(got), snapshot(want)) << "rule " << static_cast<int>(rule);
     }
 }
 
@@ -272,7 +269,7 @@ TEST(CompositingZoomed, ZeroNegativeAndNotANumberDrawNothing) {
     const float zooms[] = {0.0f,
                            -1.0f,
                            -3.5f,
-                           std::numeric_limits<float>::quiet_NaN(),
+                           kNaN,
                            std::numeric_limits<float>::infinity(),
                            1e9f};
     for (float zoom : zooms) {

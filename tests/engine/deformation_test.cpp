@@ -9,24 +9,24 @@
 #include <vector>
 
 #include "boxes/Deformation.h"
-#include "effects1_test_support.h"
+#include "TestFunctions.h"
+#include "TestSupport.h"
 #include "surface/PixelMath.h"
 
 namespace velmora {
 namespace {
 
-using fxtest::at;
-using fxtest::FixedFunction;
-using fxtest::grey;
-using fxtest::snapshot;
-
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+using testsupport::at;
+using testsupport::FixedFunction;
+using testsupport::grey;
+using testsupport::kNaN;
+using testsupport::snapshot;
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
 // Each source pixel names its own position: red = row, green = column's low byte,
 // blue = column's high bit. Rows stop at 200 so that the added light never saturates.
 void fillCoordinates(Surface& s) {
-    fxtest::fill(s, 512, 256, 0);
+    testsupport::fill(s, 512, 256, 0);
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 512; ++x) at(s, x, y) = packRgb(y % 200, x & 255, x >> 8);
 }
@@ -49,7 +49,7 @@ protected:
 TEST_F(DeformationTest, ZeroStrengthIsAPlainMagnificationPlusOne) {
     fillCoordinates(in);
     for (float a : {0.0f, 2.5f, -40.0f}) {
-        fxtest::fill(out, 512, 256, 0);
+        testsupport::fill(out, 512, 256, 0);
         render(out, in, a, 0.0f, 1.0f);
         EXPECT_EQ(at(out, 0, 0), coordinatesPlusOne(23, 7)) << a;
         EXPECT_EQ(at(out, 256, 128), coordinatesPlusOne(256, 124)) << a;
@@ -61,7 +61,7 @@ TEST_F(DeformationTest, BlockPixelsStepBetweenTheCornerNodes) {
     // Inside block (0, 0) the source steps by (node difference >> 3) per pixel:
     // source column 23.2 + 0.911 x, source row 7.78 + 0.911 y.
     fillCoordinates(in);
-    fxtest::fill(out, 512, 256, 0);
+    testsupport::fill(out, 512, 256, 0);
     render(out, in, 0.0f, 0.0f, 1.0f);
     EXPECT_EQ(at(out, 4, 0), coordinatesPlusOne(26, 7));
     EXPECT_EQ(at(out, 0, 4), coordinatesPlusOne(23, 11));
@@ -89,8 +89,8 @@ TEST_F(DeformationTest, FullStrengthAddsZeroTo104) {
     EXPECT_LE(lo, 4);
     EXPECT_GE(hi, 100);
     // On a black source the light is all there is: grey levels within that range.
-    fxtest::fill(in, 512, 256, 0);
-    fxtest::fill(out, 512, 256, 0);
+    testsupport::fill(in, 512, 256, 0);
+    testsupport::fill(out, 512, 256, 0);
     render(out, in, 0.0f, 1.0f, 1.0f);
     for (size_t i = 0; i < out.pixelCount(); ++i) {
         const uint32_t p = out.pixels[i];
@@ -111,9 +111,9 @@ void expectLightRule(const Surface& out) {
 }
 
 TEST_F(DeformationTest, LightOutsideItsRangeWrapsRedGreenAndSaturatesBlue) {
-    fxtest::fill(in, 512, 256, 0);
+    testsupport::fill(in, 512, 256, 0);
     for (float b : {10.0f, -0.5f}) {
-        fxtest::fill(out, 512, 256, 0);
+        testsupport::fill(out, 512, 256, 0);
         render(out, in, 0.3f, b, 1.0f);
         expectLightRule(out);
         const bool wrapped = std::any_of(out.pixels, out.pixels + out.pixelCount(),
@@ -127,24 +127,24 @@ TEST_F(DeformationTest, NaNPhaseCollapsesEveryNodeToTheIndefiniteValue) {
     // blue saturated by the negative light.
     fillCoordinates(in);
     at(in, 0, 0) = 0x405060u;
-    fxtest::fill(out, 512, 256, 0);
+    testsupport::fill(out, 512, 256, 0);
     render(out, in, kNaN, 0.5f, 1.0f);
     for (size_t i = 0; i < out.pixelCount(); ++i) ASSERT_EQ(out.pixels[i], 0x4050FFu) << i;
 }
 
 TEST_F(DeformationTest, NaNStrengthKeepsColoursAndSaturatesBlue) {
-    fxtest::fill(in, 512, 256, 0x123456u);
-    fxtest::fill(out, 512, 256, 0);
+    testsupport::fill(in, 512, 256, 0x123456u);
+    testsupport::fill(out, 512, 256, 0);
     render(out, in, 0.0f, kNaN, 1.0f);
     for (size_t i = 0; i < out.pixelCount(); ++i) ASSERT_EQ(out.pixels[i], 0x1234FFu) << i;
 }
 
 TEST_F(DeformationTest, HugeScaleAndInfiniteValuesStayWellFormed) {
-    fxtest::fill(in, 512, 256, 0);
+    testsupport::fill(in, 512, 256, 0);
     const float cases[][3] = {{0.0f, 1.0f, 1.0e30f}, {kInf, 1.0f, 1.0f}, {1.0f, -kInf, 2.0f},
                               {1.0f, 3.0e9f, 1.0f}, {1.0f, 0.5f, -kInf}};
     for (auto& c : cases) {
-        fxtest::fill(out, 512, 256, 0);
+        testsupport::fill(out, 512, 256, 0);
         render(out, in, c[0], c[1], c[2]);
         expectLightRule(out);
     }
@@ -152,7 +152,7 @@ TEST_F(DeformationTest, HugeScaleAndInfiniteValuesStayWellFormed) {
 
 TEST_F(DeformationTest, InPlaceReadsWhatEarlierBlocksWrote) {
     fillCoordinates(in);
-    fxtest::fill(out, 512, 256, 0);
+    testsupport::fill(out, 512, 256, 0);
     render(out, in, 0.0f, 0.0f, 1.0f);
     const std::vector<uint32_t> separate = snapshot(out);
     render(in, in, 0.0f, 0.0f, 1.0f);
@@ -167,7 +167,7 @@ TEST_F(DeformationTest, InPlaceReadsWhatEarlierBlocksWrote) {
 
 TEST_F(DeformationTest, GatesAreReadFirstAndOffDrawsNothing) {
     fillCoordinates(in);
-    fxtest::fill(out, 512, 256, grey(9));
+    testsupport::fill(out, 512, 256, grey(9));
     std::string log;
     FixedFunction a(0.0f, '0', &log), b(0.0f, '1', &log), c(1.0f, '2', &log);
     FixedFunction on3(1.0f, '3', &log), on4(1.0f, '4', &log), off3(0.0f, '3', &log), off4(-2.0f, '4', &log);
@@ -188,18 +188,18 @@ TEST_F(DeformationTest, OtherSizesAndShortLinesDrawNothing) {
     FixedFunction zero(0.0f), one(1.0f);
     std::vector<Function*> four{&zero, &zero, &one, &one}, five{&zero, &zero, &one, &one, &one};
     Surface small;
-    fxtest::fill(small, 256, 256, grey(50));
+    testsupport::fill(small, 256, 256, grey(50));
     fillCoordinates(in);
     std::vector<Surface*> good{&in}, wrongInput{&small}, none{};
 
-    fxtest::fill(out, 512, 256, grey(9));
+    testsupport::fill(out, 512, 256, grey(9));
     box.render(out, four, good);
     box.render(out, five, none);
     box.render(out, five, wrongInput);
     for (size_t i = 0; i < out.pixelCount(); ++i) ASSERT_EQ(out.pixels[i], grey(9));
 
     for (auto [w, h] : {std::pair{512, 255}, std::pair{256, 512}}) {
-        fxtest::fill(out, w, h, grey(9));
+        testsupport::fill(out, w, h, grey(9));
         box.render(out, five, good);
         for (size_t i = 0; i < out.pixelCount(); ++i) ASSERT_EQ(out.pixels[i], grey(9));
     }

@@ -9,10 +9,12 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "TestFunctions.h"
+#include "TestSupport.h"
 #include "JpegWriter.h"
 #include "Lwo2Writer.h"
 #include "boxes/BoxFactory.h"
@@ -24,7 +26,7 @@ namespace {
 
 using Value = testsupport::FixedFunction;
 
-const float kHostile[] = {std::numeric_limits<float>::quiet_NaN(),
+const float kHostile[] = {testsupport::kNaN,
                           std::numeric_limits<float>::infinity(),
                           -std::numeric_limits<float>::infinity(),
                           3.0e38f,
@@ -41,16 +43,15 @@ const float kHostile[] = {std::numeric_limits<float>::quiet_NaN(),
 class HostileInput : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        dir_ = fs::temp_directory_path() / ("velmora_hostile_" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
+        dir_.emplace("hostile");
         std::vector<uint8_t> grey(512 * 512);
         for (size_t i = 0; i < grey.size(); ++i) grey[i] = static_cast<uint8_t>(i * 31 + (i >> 9));
-        ASSERT_TRUE(writeJpeg((dir_ / "map.jpg").c_str(), 512, 512, 1, grey.data(), 90));
+        ASSERT_TRUE(writeJpeg((*dir_ / "map.jpg").c_str(), 512, 512, 1, grey.data(), 90));
         const Float3 points[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
         const MeshTriangle triangles[] = {{{0, 2, 1}}, {{0, 1, 3}}, {{0, 3, 2}}, {{1, 2, 3}}};
-        ASSERT_TRUE(Lwo2Writer::save((dir_ / "mesh.lwo").string(), Lwo2Writer::meshFile(points, triangles)));
+        ASSERT_TRUE(Lwo2Writer::save((*dir_ / "mesh.lwo").string(), Lwo2Writer::meshFile(points, triangles)));
     }
-    static void TearDownTestSuite() { fs::remove_all(dir_); }
+    static void TearDownTestSuite() { dir_.reset(); }
 
     // Parameter texts that make each box draw.
     static std::vector<std::string> parameterTexts(const std::string& word) {
@@ -58,9 +59,9 @@ protected:
         if (word == "ZYL_BoxSprite") return {" put", " add"};
         if (word == "ZYL_BoxAnimator") return {" put 16", " add 7"};
         if (word == "ZYL_BoxParticules") return {" 6"};
-        if (word == "ZYL_BoxVoxelTunnel") return {std::string(" ").append((dir_ / "map.jpg").string())};
+        if (word == "ZYL_BoxVoxelTunnel") return {std::string(" ").append((*dir_ / "map.jpg").string())};
         if (word == "ZYL_BoxObjet3D") {
-            const std::string mesh = std::string(" ").append((dir_ / "mesh.lwo").string());
+            const std::string mesh = std::string(" ").append((*dir_ / "mesh.lwo").string());
             return {mesh + " 0", mesh + " 1", mesh + " 2"};
         }
         return {""};
@@ -78,10 +79,10 @@ protected:
         return surface(need.width, need.height);
     }
 
-    static fs::path dir_;
+    static std::optional<testsupport::ScratchDirectory> dir_;
 };
 
-fs::path HostileInput::dir_;
+std::optional<testsupport::ScratchDirectory> HostileInput::dir_;
 
 struct Wiring {
     std::vector<std::unique_ptr<Value>> values;

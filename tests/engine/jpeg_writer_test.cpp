@@ -2,7 +2,6 @@
 // show's generated pictures: sizes, determinism, transparency and tiling.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +14,7 @@
 
 #include "DemoPictures.h"
 #include "JpegWriter.h"
+#include "TestSupport.h"
 #include "surface/JpegDecode.h"
 #include "surface/Surface.h"
 
@@ -23,25 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A scratch directory per test, removed afterwards.
-class ScratchDir {
-public:
-    ScratchDir() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = fs::temp_directory_path() /
-                ("velmora_" + std::string(info->name()) + "_" + std::to_string(::getpid()));
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    fs::path path_;
-};
+using testsupport::ScratchDirectory;
 
 void loadSurface(Surface& s, const std::string& path) { s.configure(" \"" + path + "\""); }
 
@@ -76,7 +58,7 @@ TEST(JpegWriter, ColourRoundTripKeepsSizeChannelOrderAndColours) {
             const uint8_t* c = colours[(y >= h / 2) * 2 + (x >= w / 2)];
             std::copy(c, c + 3, samples.begin() + (static_cast<size_t>(y) * w + x) * 3);
         }
-    ScratchDir dir;
+    ScratchDirectory dir("jpeg");
     const std::string path = dir.file("quadrants.jpg");
     ASSERT_TRUE(writeJpeg(path.c_str(), w, h, 3, samples.data(), 90));
 
@@ -97,7 +79,7 @@ TEST(JpegWriter, GreyRoundTripStaysOneChannel) {
     std::vector<uint8_t> samples(static_cast<size_t>(w) * h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) samples[static_cast<size_t>(y) * w + x] = static_cast<uint8_t>(x * 5 + y * 2);
-    ScratchDir dir;
+    ScratchDirectory dir("jpeg");
     const std::string path = dir.file("grey.jpg");
     ASSERT_TRUE(writeJpeg(path.c_str(), w, h, 1, samples.data(), 90));
 
@@ -120,7 +102,7 @@ TEST(JpegWriter, GreyRoundTripStaysOneChannel) {
 }
 
 TEST(JpegWriter, OddSizesRoundTrip) {
-    ScratchDir dir;
+    ScratchDirectory dir("jpeg");
     for (auto [w, h] : {std::pair{1, 1}, std::pair{37, 13}, std::pair{3, 70}}) {
         std::vector<uint8_t> samples(static_cast<size_t>(w) * h * 3, 0);
         for (size_t i = 0; i < samples.size(); i += 3) samples[i] = 180;  // red
@@ -137,7 +119,7 @@ TEST(JpegWriter, OddSizesRoundTrip) {
 }
 
 TEST(JpegWriter, RefusesBadArgumentsAndLeavesNoFile) {
-    ScratchDir dir;
+    ScratchDirectory dir("jpeg");
     const std::string path = dir.file("bad.jpg");
     std::vector<uint8_t> samples(16 * 16 * 4, 128);
     EXPECT_FALSE(writeJpeg(nullptr, 16, 16, 3, samples.data(), 90));
@@ -157,7 +139,7 @@ TEST(JpegWriter, QualityIsHonouredAndClamped) {
     const int w = 64, h = 64;
     std::vector<uint8_t> samples(static_cast<size_t>(w) * h * 3);
     for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(pictures::hash3(int32_t(i), 0, 5));
-    ScratchDir dir;
+    ScratchDirectory dir("jpeg");
     auto sizeAt = [&](int quality) {
         const std::string path = dir.file(std::string("q").append(std::to_string(quality)).append(".jpg"));
         EXPECT_TRUE(writeJpeg(path.c_str(), w, h, 3, samples.data(), quality));
@@ -204,7 +186,7 @@ TEST(DemoPictures, SizesAreThoseTheShowNeeds) {
 }
 
 TEST(DemoPictures, SurviveTheEngineDecoderWithinBudget) {
-    ScratchDir dir;
+    ScratchDirectory dir("jpeg");
     uintmax_t total = 0;
     for (const auto& [name, picture] : demoPictures()) {
         const std::string path = dir.file(name);
@@ -228,7 +210,7 @@ TEST(DemoPictures, SurviveTheEngineDecoderWithinBudget) {
 // comes back exactly 0, the border ring (of every strip frame too) is at worst
 // near-black ringing, and the middle is lit.
 TEST(DemoPictures, TransparentPicturesKeepTheirBlack) {
-    ScratchDir dir;
+    ScratchDirectory dir("jpeg");
     struct Sheet {
         const char* name;
         int frameHeight;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "TestFunctions.h"
+#include "TestSupport.h"
 #include "Lwo2Writer.h"
 #include "MeshShapes.h"
 #include "object3d/BoxObjet3D.h"
@@ -103,7 +104,7 @@ TEST(BoxObjet3D, ClosedGatesLeaveTheOutputAndTheDirectionAlone) {
     BoxObjet3D box = boxWith(b.mesh, 1);
     Rig rig;
     BoxObjet3D::lastDirection = Float3{0, 1, 0};
-    for (auto [g6, g7] : {std::pair{0.0f, 1.0f}, {1.0f, 0.0f}, {-1.0f, 1.0f}, {1.0f, std::nanf("")}}) {
+    for (auto [g6, g7] : {std::pair{0.0f, 1.0f}, {1.0f, 0.0f}, {-1.0f, 1.0f}, {1.0f, testsupport::kNaN}}) {
         rig.f[6].v = g6;
         rig.f[7].v = g7;
         rig.render(box);
@@ -224,7 +225,7 @@ TEST(DepthSort, KeepsTheQuicksortsOrderOfEqualKeys) {
 TEST(DepthSort, SortsLargeAndAdversarialInputs) {
     std::vector<float> keys;
     for (int i = 0; i < 100000; ++i) keys.push_back(static_cast<float>((i * 7919) % 1000));
-    keys[500] = std::nanf("");
+    keys[500] = testsupport::kNaN;
     std::vector<int32_t> order(keys.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
     const std::vector<float> original = keys;
@@ -310,7 +311,7 @@ TEST(BoxObjet3D, UnusableEyeDrawsNothingAndKeepsTheDirection) {
     BoxObjet3D box = boxWith(b.mesh, 1);
     BoxObjet3D::lastDirection = Float3{0, 1, 0};
     Rig rig;
-    rig.look(Float3{std::nanf(""), 0, 0}, Float3{0, 0, 0});
+    rig.look(Float3{testsupport::kNaN, 0, 0}, Float3{0, 0, 0});
     rig.render(box);
     rig.look(Float3{-std::numeric_limits<float>::infinity(), 0, 0}, Float3{0, 0, 0});
     rig.render(box);

@@ -7,16 +7,16 @@
 
 #include "boxes/CRandom.h"
 #include "boxes/Particules.h"
-#include "effects2_test_support.h"
+#include "TestFunctions.h"
+#include "TestSupport.h"
 
 namespace velmora {
 namespace {
 
-using fx2test::fill;
-using fx2test::snapshot;
-using fx2test::Wiring;
-
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+using testsupport::fill;
+using testsupport::snapshot;
+using testsupport::kNaN;
+using testsupport::Wiring;
 constexpr double kSpeed = 1.0 / 0.7;
 
 // The generator written out by hand: state * 214013 + 2531011, bits 16 to 30.

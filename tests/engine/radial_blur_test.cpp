@@ -9,17 +9,17 @@
 #include <vector>
 
 #include "boxes/RadialBlur.h"
-#include "effects1_test_support.h"
+#include "TestFunctions.h"
+#include "TestSupport.h"
 
 namespace velmora {
 namespace {
 
-using fxtest::at;
-using fxtest::FixedFunction;
-using fxtest::grey;
-using fxtest::snapshot;
-
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+using testsupport::at;
+using testsupport::FixedFunction;
+using testsupport::grey;
+using testsupport::kNaN;
+using testsupport::snapshot;
 
 void radialBlur(BoxRadialBlur& box, Surface& out, float cx, float cy) {
     FixedFunction x(cx), y(cy), on(1.0f);
@@ -28,7 +28,7 @@ void radialBlur(BoxRadialBlur& box, Surface& out, float cx, float cy) {
 }
 
 void fillPattern(Surface& s) {
-    fxtest::fill(s, 512, 256, 0);
+    testsupport::fill(s, 512, 256, 0);
     for (size_t i = 0; i < s.pixelCount(); ++i) s.pixels[i] = (i * 2654435761u >> 5) & 0xFFFFFFu;
 }
 
@@ -83,14 +83,14 @@ protected:
 
 TEST_F(RadialBlurTest, BlackStaysBlack) {
     for (auto [cx, cy] : {std::pair{100.0f, 100.0f}, std::pair{0.0f, 0.0f}, std::pair{511.0f, 17.0f}}) {
-        fxtest::fill(out, 512, 256, 0);
+        testsupport::fill(out, 512, 256, 0);
         radialBlur(box, out, cx, cy);
         for (size_t i = 0; i < out.pixelCount(); ++i) ASSERT_EQ(out.pixels[i], 0u) << i;
     }
 }
 
 TEST_F(RadialBlurTest, UniformGreyRisesOnePerStepAlongARay) {
-    fxtest::fill(out, 512, 256, grey(100));
+    testsupport::fill(out, 512, 256, grey(100));
     radialBlur(box, out, 100.0f, 100.0f);
     EXPECT_EQ(at(out, 100, 100), grey(100));  // the centre is never changed
     for (int k = 1; k <= 411; ++k)
@@ -101,7 +101,7 @@ TEST_F(RadialBlurTest, UniformGreyRisesOnePerStepAlongARay) {
 }
 
 TEST_F(RadialBlurTest, QuadrantPixelsMixDiagonalAndAxisNeighbours) {
-    fxtest::fill(out, 512, 256, grey(100));
+    testsupport::fill(out, 512, 256, grey(100));
     radialBlur(box, out, 100.0f, 100.0f);
     EXPECT_EQ(at(out, 101, 101), grey(101));  // on the down-right ray
     EXPECT_EQ(at(out, 102, 101), grey(102));  // shallow: 50 + 50 + 2
@@ -111,7 +111,7 @@ TEST_F(RadialBlurTest, QuadrantPixelsMixDiagonalAndAxisNeighbours) {
 }
 
 TEST_F(RadialBlurTest, WhiteStaysWhite) {
-    fxtest::fill(out, 512, 256, grey(255));
+    testsupport::fill(out, 512, 256, grey(255));
     radialBlur(box, out, 300.0f, 40.0f);
     for (size_t i = 0; i < out.pixelCount(); ++i) ASSERT_EQ(out.pixels[i], grey(255)) << i;
 }
@@ -130,7 +130,7 @@ void expectEverythingButCentreSwept(Surface& out, int cx, int cy) {
 
 TEST_F(RadialBlurTest, CornerCentresSweepTheWholeSurface) {
     for (auto [cx, cy] : {std::pair{0, 0}, std::pair{511, 255}, std::pair{0, 255}, std::pair{511, 0}}) {
-        fxtest::fill(out, 512, 256, grey(100));
+        testsupport::fill(out, 512, 256, grey(100));
         radialBlur(box, out, static_cast<float>(cx), static_cast<float>(cy));
         expectEverythingButCentreSwept(out, cx, cy);
     }
@@ -148,10 +148,10 @@ TEST_F(RadialBlurTest, MatchesThePlainSweepForCentresOnTheSurface) {
 }
 
 TEST_F(RadialBlurTest, CentreIsTruncatedTowardZero) {
-    fxtest::fill(out, 512, 256, grey(100));
+    testsupport::fill(out, 512, 256, grey(100));
     radialBlur(box, out, 10.9f, -0.5f);
     const std::vector<uint32_t> truncated = snapshot(out);
-    fxtest::fill(out, 512, 256, grey(100));
+    testsupport::fill(out, 512, 256, grey(100));
     radialBlur(box, out, 10.0f, 0.0f);
     EXPECT_EQ(truncated, snapshot(out));
     EXPECT_EQ(at(out, 10, 0), grey(100));
@@ -183,11 +183,11 @@ TEST_F(RadialBlurTest, GatesAreReadFirstAndOffLeavesSurfaceUntouched) {
 TEST_F(RadialBlurTest, OtherSizesAndShortLinesDrawNothing) {
     FixedFunction x(10.0f), y(10.0f), on(1.0f);
     std::vector<Function*> three{&x, &y, &on}, four{&x, &y, &on, &on};
-    fxtest::fill(out, 512, 256, grey(100));
+    testsupport::fill(out, 512, 256, grey(100));
     box.render(out, three, {});
     EXPECT_EQ(at(out, 11, 10), grey(100));
     for (auto [w, h] : {std::pair{256, 512}, std::pair{512, 128}, std::pair{640, 480}}) {
-        fxtest::fill(out, w, h, grey(100));
+        testsupport::fill(out, w, h, grey(100));
         box.render(out, four, {});
         for (size_t i = 0; i < out.pixelCount(); ++i) ASSERT_EQ(out.pixels[i], grey(100));
     }
@@ -197,7 +197,7 @@ TEST_F(RadialBlurTest, OtherSizesAndShortLinesDrawNothing) {
 // neighbours it reads are on the surface, so the first on-surface pixels stay as
 // they were and seed the streaks.
 TEST_F(RadialBlurTest, CentreLeftOfTheSurfaceStartsStreaksAtColumnZero) {
-    fxtest::fill(out, 512, 256, grey(100));
+    testsupport::fill(out, 512, 256, grey(100));
     radialBlur(box, out, -10.0f, 100.0f);
     for (int y = 0; y < 256; ++y) ASSERT_EQ(at(out, 0, y), grey(100)) << y;
     EXPECT_EQ(at(out, 1, 100), grey(101));  // right ray, inner neighbour (0, 100)
@@ -207,7 +207,7 @@ TEST_F(RadialBlurTest, CentreLeftOfTheSurfaceStartsStreaksAtColumnZero) {
 }
 
 TEST_F(RadialBlurTest, CentreAboveTheSurfaceLeavesRowZeroAsSeed) {
-    fxtest::fill(out, 512, 256, grey(100));
+    testsupport::fill(out, 512, 256, grey(100));
     radialBlur(box, out, 200.0f, -3.0f);
     for (int x = 0; x < 512; ++x) ASSERT_EQ(at(out, x, 0), grey(100)) << x;
     EXPECT_EQ(at(out, 200, 1), grey(101));  // down ray, inner neighbour (200, 0)

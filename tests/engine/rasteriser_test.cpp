@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "object3d/Rasterisers.h"
+#include "TestSupport.h"
 
 namespace velmora {
 namespace {
+
+using testsupport::kNaN;
 
 constexpr int kW = 512;
 constexpr int kH = 256;
@@ -127,10 +130,9 @@ TEST(DrawLine, ClippedLineIsTheSameLineShifted) {
 }
 
 TEST(DrawLine, GarbageEndsStayInsideTheFrame) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     Frame frame;
-    drawLine(frame.pixels(), nan, 3.0f, 40.0f, 50.0f, kInk);
+    drawLine(frame.pixels(), kNaN, 3.0f, 40.0f, 50.0f, kInk);
     drawLine(frame.pixels(), 3.0f, -inf, 40.0f, inf, kInk);
     drawLine(frame.pixels(), -1e30f, 5.0f, 1e30f, 6.0f, kInk);
     drawLine(frame.pixels(), 2e9f, 2e9f, -2e9f, -2e9f, kInk);
@@ -223,11 +225,10 @@ TEST(FillTriangleFlat, HugeTriangleCoversTheFrameExactly) {
 }
 
 TEST(FillTriangleFlat, GarbageCornersStayInsideTheFrame) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     Frame frame;
-    fillTriangleFlat(frame.pixels(), nan, 10.0f, 50.0f, 60.0f, 10.0f, 100.0f, kInk);
-    fillTriangleFlat(frame.pixels(), 10.0f, nan, 50.0f, 60.0f, 10.0f, 100.0f, kInk);
+    fillTriangleFlat(frame.pixels(), kNaN, 10.0f, 50.0f, 60.0f, 10.0f, 100.0f, kInk);
+    fillTriangleFlat(frame.pixels(), 10.0f, kNaN, 50.0f, 60.0f, 10.0f, 100.0f, kInk);
     fillTriangleFlat(frame.pixels(), 10.0f, -inf, 50.0f, 60.0f, 10.0f, inf, kInk);
     fillTriangleFlat(frame.pixels(), 1e30f, 10.0f, -1e30f, 60.0f, 10.0f, 1e-30f, kInk);
     fillTriangleFlat(frame.pixels(), 10.0f, 10.0f, 20.0f, 10.0f + 1e-6f, 30.0f, 200.0f, kInk);
@@ -302,15 +303,14 @@ TEST(FillTriangleTextured, ClippedTriangleIsTheSameTriangleShifted) {
 }
 
 TEST(FillTriangleTextured, GarbageCornersStayInsideBothArrays) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const std::vector<uint32_t> texture = namingTexture();
     Frame frame;
-    fillTriangleTextured(texture.data(), frame.pixels(), nan, 10.0f, 50.0f, 60.0f, 10.0f, 100.0f, 0, 0, 9,
+    fillTriangleTextured(texture.data(), frame.pixels(), kNaN, 10.0f, 50.0f, 60.0f, 10.0f, 100.0f, 0, 0, 9,
                          9, 5, 5);
     fillTriangleTextured(texture.data(), frame.pixels(), 10.0f, -inf, 50.0f, 60.0f, 10.0f, inf, 0, 0, 9, 9,
                          5, 5);
-    fillTriangleTextured(texture.data(), frame.pixels(), 10.0f, 10.0f, 300.0f, 60.0f, 10.0f, 100.0f, nan,
+    fillTriangleTextured(texture.data(), frame.pixels(), 10.0f, 10.0f, 300.0f, 60.0f, 10.0f, 100.0f, kNaN,
                          -inf, 1e30f, inf, -1e30f, 5);
     fillTriangleTextured(texture.data(), frame.pixels(), -1e30f, -1e30f, 1e30f, 0.0f, -1e30f, 1e30f, 0, 0,
                          9, 9, 5, 5);

@@ -7,16 +7,16 @@
 #include <limits>
 
 #include "boxes/RayCastGrid.h"
-#include "effects2_test_support.h"
+#include "TestFunctions.h"
+#include "TestSupport.h"
 
 namespace velmora {
 namespace {
 
-using fx2test::fill;
-using fx2test::snapshot;
-using fx2test::Wiring;
-
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+using testsupport::fill;
+using testsupport::snapshot;
+using testsupport::kNaN;
+using testsupport::Wiring;
 
 bool sameRecord(const CameraRecord& a, const CameraRecord& b) {
     return std::memcmp(&a, &b, sizeof(CameraRecord)) == 0;

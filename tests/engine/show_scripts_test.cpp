@@ -2,13 +2,14 @@
 // family wired together over a few frames (the sanitizer build runs these too),
 // and the same frames from two runs.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "JpegWriter.h"
+#include "TestSupport.h"
 #include "Lwo2Writer.h"
 #include "MeshShapes.h"
 #include "boxes/CRandom.h"
@@ -23,8 +24,7 @@ namespace {
 class ShowScripts : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        dir_ = fs::temp_directory_path() / ("velmora_show_scripts_" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
+        dir_.emplace("show_scripts");
         picture("backdrop.jpg", 512, 256, 3);
         picture("texture.jpg", 256, 256, 3);
         picture("sprite.jpg", 64, 64, 3);
@@ -36,7 +36,7 @@ protected:
         mesh("torus.lwo", makeTorus(1.0f, 0.4f, 32, 12));
         mesh("knot.lwo", makeKnot(0.4f, 0.16f, 100, 10));
     }
-    static void TearDownTestSuite() { fs::remove_all(dir_); }
+    static void TearDownTestSuite() { dir_.reset(); }
 
     static void picture(const char* name, int w, int h, int components) {
         std::vector<uint8_t> samples(static_cast<size_t>(w) * h * components);
@@ -49,12 +49,12 @@ protected:
                     samples[(static_cast<size_t>(y) * w + x) * components + c] =
                         static_cast<uint8_t>(ring < 12 ? 0 : 40 + ring * 6 + c * 20);
                 }
-        ASSERT_TRUE(writeJpeg((dir_ / name).c_str(), w, h, components, samples.data(), 90));
+        ASSERT_TRUE(writeJpeg((*dir_ / name).c_str(), w, h, components, samples.data(), 90));
     }
     static void mesh(const char* name, const ShapeMesh& shape) {
-        ASSERT_TRUE(Lwo2Writer::save((dir_ / name).string(), Lwo2Writer::meshFile(shape.points, shape.triangles)));
+        ASSERT_TRUE(Lwo2Writer::save((*dir_ / name).string(), Lwo2Writer::meshFile(shape.points, shape.triangles)));
     }
-    static std::string path(const char* name) { return (dir_ / name).string(); }
+    static std::string path(const char* name) { return (*dir_ / name).string(); }
 
     // Runs the script for `frames` frames at 25 frames per second and returns
     // every frame's pixels.
@@ -103,10 +103,10 @@ protected:
                "[/ZYL_Surface]\n";
     }
 
-    static fs::path dir_;
+    static std::optional<testsupport::ScratchDirectory> dir_;
 };
 
-fs::path ShowScripts::dir_;
+std::optional<testsupport::ScratchDirectory> ShowScripts::dir_;
 
 bool anyLit(const std::vector<uint32_t>& pixels) {
     for (uint32_t p : pixels)

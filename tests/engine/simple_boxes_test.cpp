@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "TestFunctions.h"
+#include "TestSupport.h"
 #include "boxes/BoxFactory.h"
 #include "boxes/SimpleBoxes.h"
 #include "script/Errors.h"
@@ -16,16 +17,13 @@ namespace velmora {
 namespace {
 
 using testsupport::FixedFunction;
+using testsupport::snapshot;
 
 // A w x h surface whose pixels form a varied pattern.
 void fillPattern(Surface& s, int32_t w, int32_t h) {
     s.allocate(w, h);
     for (size_t i = 0; i < s.pixelCount(); ++i)
         s.pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFFu;
-}
-
-std::vector<uint32_t> snapshot(const Surface& s) {
-    return std::vector<uint32_t>(s.pixels, s.pixels + s.pixelCount());
 }
 
 uint32_t channelMap(uint32_t p, uint32_t (*f)(uint32_t)) {
@@ -52,7 +50,7 @@ protected:
     Surface out;
     std::vector<uint32_t> before;
     FixedFunction on{1.0f}, off{0.0f}, tiny{0.001f}, negative{-1.0f},
-        nan{std::numeric_limits<float>::quiet_NaN()};
+        nan{testsupport::kNaN};
 };
 
 TEST_F(SimpleBoxTest, ClearNeedsBothGates) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "TestFunctions.h"
+#include "TestSupport.h"
 #include "boxes/SpriteBoxes.h"
 #include "script/Errors.h"
 #include "surface/PixelMath.h"
@@ -14,7 +15,9 @@
 namespace velmora {
 namespace {
 
+using testsupport::fill;
 using testsupport::FixedFunction;
+using testsupport::kNaN;
 
 std::string lastReport;
 void captureReport(const char* message) { lastReport = message; }
@@ -31,9 +34,6 @@ protected:
     }
     void TearDown() override { setErrorReportHandler(nullptr); }
 
-    static void fill(Surface& s, uint32_t color) {
-        for (size_t i = 0; i < s.pixelCount(); ++i) s.pixels[i] = color;
-    }
     uint32_t at(int x, int y) const { return out.pixels[y * out.width + x]; }
     // Pixels of the output that differ from the background.
     int changedCount() const {
@@ -154,12 +154,11 @@ TEST_F(SpriteBoxTest, GatesStopDrawing) {
     makeSprite(sprite);
     BoxSprite box;
     box.configure("add");
-    const float nan = std::numeric_limits<float>::quiet_NaN();
     draw(box, sprite, 256.0f, 128.0f, 1.0f, 1.0f, 0.0f);
-    draw(box, sprite, 256.0f, 128.0f, 1.0f, 1.0f, nan);
+    draw(box, sprite, 256.0f, 128.0f, 1.0f, 1.0f, kNaN);
     draw(box, sprite, 256.0f, 128.0f, 1.0f, 0.0f);
     draw(box, sprite, 256.0f, 128.0f, 1.0f, -0.5f);
-    draw(box, sprite, 256.0f, 128.0f, 1.0f, nan);
+    draw(box, sprite, 256.0f, 128.0f, 1.0f, kNaN);
     EXPECT_EQ(changedCount(), 0);
     draw(box, sprite, 256.0f, 128.0f, 1.0f, 1.0f, 0.001f);
     EXPECT_GT(changedCount(), 0);
@@ -200,9 +199,8 @@ TEST_F(SpriteBoxTest, WildPositionsAndZoomsDoNotCrash) {
     BoxSprite box;
     box.configure("add");
     const float inf = std::numeric_limits<float>::infinity();
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    for (float pos : {nan, inf, -inf, 3e9f, -3e9f, 2147483520.0f, -2147483520.0f})
-        for (float zoom : {1.0f, 0.0f, -2.0f, nan, inf, 1e20f})
+    for (float pos : {kNaN, inf, -inf, 3e9f, -3e9f, 2147483520.0f, -2147483520.0f})
+        for (float zoom : {1.0f, 0.0f, -2.0f, kNaN, inf, 1e20f})
             draw(box, sprite, pos, pos, zoom, 0.7f);
     EXPECT_EQ(changedCount(), 0);
 }
@@ -267,9 +265,8 @@ TEST_F(SpriteBoxTest, AnimatorClampsFrameToTheStrip) {
     makeStrip(strip, 3, 32);  // only frames 0..2
     BoxAnimator box;
     box.configure("put 32");
-    const float nan = std::numeric_limits<float>::quiet_NaN();
     const struct { float select; int frame; } cases[] = {
-        {1.0f, 2}, {50.0f, 2}, {-1.0f, 0}, {nan, 0}, {1e30f, 0}, {0.1f, 1}};
+        {1.0f, 2}, {50.0f, 2}, {-1.0f, 0}, {kNaN, 0}, {1e30f, 0}, {0.1f, 1}};
     for (const auto& c : cases) {
         fill(out, kBackground);
         draw(box, strip, 256.0f, 128.0f, 1.0f, 1.0f, 1.0f, c.select);

@@ -10,16 +10,16 @@
 
 #include "JpegWriter.h"
 #include "boxes/VoxelTunnel.h"
-#include "effects2_test_support.h"
+#include "TestFunctions.h"
+#include "TestSupport.h"
 
 namespace velmora {
 namespace {
 
-using fx2test::fill;
-using fx2test::snapshot;
-using fx2test::Wiring;
-
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+using testsupport::fill;
+using testsupport::snapshot;
+using testsupport::kNaN;
+using testsupport::Wiring;
 constexpr uint32_t kUntouched = 0xFFFFFFFFu;
 
 std::string tempPath(const char* name) { return ::testing::TempDir() + "voxel_tunnel_" + name; }

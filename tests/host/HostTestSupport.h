@@ -1,20 +1,15 @@
-// Small helpers the host tests share: whole files as bytes, little-endian fields.
+// Small helpers the host tests share: whole files as bytes (from the helpers
+// every test shares), little-endian fields.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "TestSupport.h"
 
 namespace velmora::hosttest {
 
-inline std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testsupport::readFile;
 
 inline uint32_t le32(const std::string& b, size_t at) {
     return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 | static_cast<uint8_t>(b[at + 2]) << 16 |

@@ -2,7 +2,6 @@
 // where the module goes, where its rows then start, what the live player
 // reports at once, while paused and after, and the clock following it.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "TestSupport.h"
 #include "ModuleWriter.h"
 #include "functions/Function.h"
 #include "host/ShowControls.h"
@@ -38,11 +38,8 @@ class SeekModule : public ::testing::Test {
 protected:
     void SetUp() override {
         ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-        path_ = fs::temp_directory_path() / ("velmora_seek_" + std::to_string(::getpid()) + "_" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".xm");
         ASSERT_TRUE(xm::saveXm(testing_modules::timingModule({64, 64}, {0, 1, 0}), path_.c_str()));
     }
-    void TearDown() override { fs::remove(path_); }
 
     // Rows the stream reports while rendering `frames` more frames.
     std::vector<RowStart> render(ModuleStream& stream, int64_t frames) {
@@ -56,7 +53,8 @@ protected:
         return rows;
     }
 
-    fs::path path_;
+    testsupport::ScratchDirectory scratch_{"seek"};
+    const fs::path path_ = scratch_ / "timing.xm";
 };
 
 void pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }

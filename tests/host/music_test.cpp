@@ -1,7 +1,6 @@
 // The music: row timeline look-ups, the module's position in step with its
 // sound, live playback through SDL audio, its fatal errors, and the default tune.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -12,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "TestSupport.h"
 #include "ModuleWriter.h"
 #include "platform/ModulePlayer.h"
 #include "platform/OfflineModule.h"
@@ -30,10 +30,9 @@ namespace {
 
 // A temporary file that goes away with the test.
 struct TempFile {
+    testsupport::ScratchDirectory directory{"music"};
     fs::path path;
-    explicit TempFile(const std::string& name)
-        : path(fs::temp_directory_path() / ("velmora_music_" + std::to_string(::getpid()) + "_" + name)) {}
-    ~TempFile() { fs::remove(path); }
+    explicit TempFile(const std::string& name) : path(directory / name) {}
 };
 
 std::vector<int16_t> renderFrames(OfflineModule& module, int64_t frames) {

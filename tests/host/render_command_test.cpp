@@ -16,7 +16,8 @@
 #include "HostTestSupport.h"
 
 namespace fs = std::filesystem;
-using velmora::hosttest::readFile;
+using velmora::testsupport::readFile;
+using velmora::testsupport::writeFile;
 using namespace velmora;
 
 namespace {
@@ -26,22 +27,11 @@ struct RunResult {
     std::string err;
 };
 
-void writeFile(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
 class RenderCommand : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("velmora_render_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
         fs::create_directories(dir_ / "data");
     }
-    void TearDown() override { fs::remove_all(dir_); }
-
     RunResult run(const std::string& args) {
         std::string command = "cd '" + dir_.string() + "' && VELMORA_NO_MESSAGE_BOX=1 SDL_VIDEODRIVER=dummy '" +
                               std::string(VELMORA_BINARY) + "' " + args + " >out.txt 2>err.txt";
@@ -52,7 +42,8 @@ protected:
         return result;
     }
 
-    fs::path dir_;
+    testsupport::ScratchDirectory scratch_{"render"};
+    const fs::path& dir_ = scratch_.path();
 };
 
 const char kExampleScript[] =
@@ -83,11 +74,10 @@ const char kExampleScript[] =
 std::string expectedBmp(const std::vector<uint32_t>& pixels) {
     std::vector<uint8_t> packed(pixels.size() * 3);
     packPixels24(pixels.data(), packed.data(), pixels.size());
-    fs::path path = fs::temp_directory_path() / ("velmora_expected_" + std::to_string(::getpid()) + ".bmp");
+    const testsupport::ScratchDirectory scratch("expected");
+    const fs::path path = scratch / "expected.bmp";
     EXPECT_EQ(writeBmp(path.c_str(), packed.data(), 512, 256, 24, nullptr), 0);
-    std::string bytes = readFile(path);
-    fs::remove(path);
-    return bytes;
+    return readFile(path);
 }
 
 }  // namespace

@@ -32,14 +32,13 @@ std::string expectedWav(const fs::path& module, int64_t from, int64_t to) {
     EXPECT_TRUE(m.load(module.c_str()));
     std::vector<int16_t> pcm(static_cast<size_t>(to) * 2);
     m.render(pcm.data(), static_cast<size_t>(to));
-    fs::path path = fs::temp_directory_path() / ("velmora_expected_" + std::to_string(::getpid()) + ".wav");
+    const testsupport::ScratchDirectory scratch("expected");
+    const fs::path path = scratch / "expected.wav";
     WavWriter w;
     EXPECT_TRUE(w.open(path.c_str(), to - from));
     w.write(pcm.data() + 2 * from, static_cast<size_t>(to - from));
     EXPECT_TRUE(w.close());
-    std::string bytes = readFile(path);
-    fs::remove(path);
-    return bytes;
+    return readFile(path);
 }
 
 // The frames are black, or white while the music plays order 1.
@@ -52,16 +51,12 @@ const char kOrderScript[] =
 class RenderMusic : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("velmora_rmusic_" + std::to_string(::getpid()) + "_" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
         fs::create_directories(dir_ / "data");
         std::ofstream(dir_ / "script.zyl") << kOrderScript;
         // Order 0 lasts 16 rows (1.92 s), order 1 the next 16.
         EXPECT_TRUE(xm::saveXm(testing_modules::timingModule({16}, {0, 0}, {0, 4, 8, 12}),
                                (dir_ / "data/zik.mo3").c_str()));
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     int run(const std::string& args) {
         const std::string command = "cd '" + dir_.string() + "' && VELMORA_NO_MESSAGE_BOX=1 '" +
@@ -78,20 +73,21 @@ protected:
         return static_cast<uint8_t>(b[58]) | static_cast<uint8_t>(b[59]) << 8 | static_cast<uint8_t>(b[60]) << 16;
     }
 
-    fs::path dir_;
+    testsupport::ScratchDirectory scratch_{"rmusic"};
+    const fs::path& dir_ = scratch_.path();
 };
 
 }  // namespace
 
 TEST(WavWriter, HeaderAndSamplesOfAStereoFile) {
-    const fs::path path = fs::temp_directory_path() / ("velmora_wav_" + std::to_string(::getpid()) + ".wav");
+    const testsupport::ScratchDirectory scratch("wav");
+    const fs::path path = scratch / "stereo.wav";
     WavWriter w;
     ASSERT_TRUE(w.open(path.c_str(), 3));
     const int16_t samples[6] = {1, -1, 0x1234, -32768, 32767, 0};
     w.write(samples, 3);
     EXPECT_TRUE(w.close());
     const std::string b = readFile(path);
-    fs::remove(path);
     ASSERT_EQ(b.size(), 44u + 12u);
     EXPECT_EQ(b.substr(0, 4), "RIFF");
     EXPECT_EQ(le32(b, 4), 36u + 12u);
@@ -108,7 +104,8 @@ TEST(WavWriter, HeaderAndSamplesOfAStereoFile) {
 }
 
 TEST(WavWriter, FewerFramesThanAnnouncedIsAFailure) {
-    const fs::path path = fs::temp_directory_path() / ("velmora_wav_short_" + std::to_string(::getpid()) + ".wav");
+    const testsupport::ScratchDirectory scratch("wav");
+    const fs::path path = scratch / "short.wav";
     WavWriter w;
     ASSERT_TRUE(w.open(path.c_str(), 10));
     const int16_t samples[2] = {0, 0};
@@ -183,8 +180,7 @@ TEST(RenderDefaultShow, HundredFramesAndTwoSecondsOfSoundTwiceTheSame) {
     const fs::path show = fs::path(VELMORA_TOOLS_DIR) / "show";
     if (!fs::exists(show / "script.zyl") || !fs::exists(show / "data/zik.mo3"))
         GTEST_SKIP() << "the default show is not built (target demo_show)";
-    const fs::path out = fs::temp_directory_path() / ("velmora_default_" + std::to_string(::getpid()));
-    fs::remove_all(out);
+    const testsupport::ScratchDirectory out("default");
     for (const char* name : {"a", "b"}) {
         const std::string command = "cd '" + show.string() + "' && VELMORA_NO_MESSAGE_BOX=1 '" +
                                     std::string(VELMORA_BINARY) + "' render --frames 100 --out '" +
@@ -200,5 +196,4 @@ TEST(RenderDefaultShow, HundredFramesAndTwoSecondsOfSoundTwiceTheSame) {
         EXPECT_TRUE(readFile(out / "a" / name) == readFile(out / "b" / name)) << name;
     }
     EXPECT_FALSE(fs::exists(out / "a/frame_00100.bmp"));
-    fs::remove_all(out);
 }

@@ -24,17 +24,12 @@ class Screenshot : public ::testing::Test {
 protected:
     void SetUp() override {
         previous_ = fs::current_path();
-        dir_ = fs::temp_directory_path() / ("velmora_grab_" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        fs::current_path(dir_);
+        fs::current_path(scratch_.path());
         screenshotCounter = 1;
     }
-    void TearDown() override {
-        fs::current_path(previous_);
-        fs::remove_all(dir_);
-    }
-    fs::path previous_, dir_;
+    void TearDown() override { fs::current_path(previous_); }
+    testsupport::ScratchDirectory scratch_{"grab"};
+    fs::path previous_;
 };
 
 }  // namespace

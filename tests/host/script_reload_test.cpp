@@ -3,7 +3,6 @@
 // the old show running, says why on standard error and never exits. Then the
 // file watching behind --watch.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "JpegWriter.h"
 #include "host/ScriptReload.h"
 #include "host/ScriptWatcher.h"
@@ -47,10 +47,6 @@ void failOnFatal(const char* message) { ADD_FAILURE() << "fatal error reached th
 class ScriptReload : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("velmora_reload_" + std::to_string(::getpid()) + "_" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         std::vector<uint8_t> rgb(512 * 256 * 3);
         for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i % 3 == 0 ? 200 : 30);
         ASSERT_TRUE(writeJpeg((dir_ / "picture.jpg").c_str(), 512, 256, 3, rgb.data(), 95));
@@ -70,7 +66,6 @@ protected:
         setFatalErrorHandler(nullptr);
         setErrorReportHandler(nullptr);
         graph_.reset();
-        fs::remove_all(dir_);
     }
 
     std::string wiring(const std::string& lines, const std::string& moreBoxes = "",
@@ -103,7 +98,8 @@ protected:
         EXPECT_FALSE(loadFailuresRecoverable());
     }
 
-    fs::path dir_;
+    testsupport::ScratchDirectory scratch_{"reload"};
+    const fs::path& dir_ = scratch_.path();
     std::string script_;
     MusicCounts music_;
     std::unique_ptr<DemoGraph> graph_;
@@ -201,12 +197,11 @@ TEST_F(ScriptReload, MissingOrInvalidScriptKeepsTheOldShow) {
 class ScriptWatcherTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        path_ = fs::temp_directory_path() / ("velmora_watch_" + std::to_string(::getpid()) + ".zyl");
         write("first");
     }
-    void TearDown() override { fs::remove(path_); }
     void write(const std::string& text) { std::ofstream(path_, std::ios::trunc) << text; }
-    fs::path path_;
+    testsupport::ScratchDirectory scratch_{"watch"};
+    const fs::path path_ = scratch_ / "script.zyl";
 };
 
 TEST_F(ScriptWatcherTest, ChangeIsSeenOnceAndNoMoreOftenThanThePollInterval) {

@@ -22,14 +22,6 @@ namespace {
 
 class ShowErrors : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("velmora_errors_" + std::to_string(::getpid()) + "_" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     // Runs the show with the given environment; bounded, so a box that waited
     // for a click would fail the test instead of hanging it.
     int run(const std::string& environment, const std::string& args) {
@@ -40,7 +32,8 @@ protected:
     }
     std::string err() { return readFile(dir_ / "err.txt"); }
 
-    fs::path dir_;
+    testsupport::ScratchDirectory scratch_{"errors"};
+    const fs::path& dir_ = scratch_.path();
 };
 
 // Sets an environment variable for one test and puts the old value back.

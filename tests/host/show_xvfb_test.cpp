@@ -100,9 +100,6 @@ protected:
     void SetUp() override {
         for (const char* tool : {"xvfb-run", "xdotool", "xauth", "timeout"})
             if (!haveCommand(tool)) GTEST_SKIP() << tool << " is not installed: the show cannot be run under Xvfb";
-        dir_ = fs::temp_directory_path() / ("velmora_xvfb_" + std::to_string(::getpid()) + "_" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
         fs::create_directories(dir_ / "show/data");
         fs::create_directories(dir_ / "fb");
 
@@ -127,10 +124,6 @@ protected:
         ASSERT_TRUE(picture.isSize(512, 256));
         frame_.assign(picture.pixels, picture.pixels + picture.pixelCount());
     }
-    void TearDown() override {
-        if (!dir_.empty()) fs::remove_all(dir_);
-    }
-
     // Runs the scenario under a fresh Xvfb; false when it did not finish in time.
     bool scenario(const std::string& body) {
         std::ofstream(dir_ / "scenario.sh") << kPreamble << "cd '" << (dir_ / "show").string() << "'\n" << body;
@@ -182,7 +175,8 @@ protected:
         writeScript(name, "ZYL_BoxInverseVideo inverse\n", "", "inverse OUT toujours toujours\n");
     }
 
-    fs::path dir_;
+    testsupport::ScratchDirectory scratch_{"xvfb"};
+    const fs::path& dir_ = scratch_.path();
     std::vector<uint32_t> frame_;
 };
 

@@ -1,0 +1,139 @@
+// The command line in-process: values stored exactly as the commands need them,
+// every refusal one line naming the option with status 2, help generated for all.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/CommandLine.h"
+#include "script/Music.h"
+
+using namespace velmora;
+
+namespace {
+
+struct Parsed {
+    std::optional<int> status;
+    std::string out, err;
+    CommandLineOptions options;
+};
+
+Parsed parse(const std::string& line) {
+    std::vector<std::string> args;
+    std::istringstream words(line);
+    for (std::string word; words >> word;) args.push_back(word);
+    Parsed parsed;
+    std::ostringstream out, err;
+    parsed.status = parseCommandLine(args, parsed.options, out, err);
+    parsed.out = out.str();
+    parsed.err = err.str();
+    return parsed;
+}
+
+}  // namespace
+
+TEST(CommandLine, ValuesAreStoredForTheNamedCommand) {
+    Parsed show = parse("--mode window --script=a.zyl --music m.mo3 --watch --script b.zyl");
+    ASSERT_FALSE(show.status) << show.err;
+    EXPECT_EQ(show.options.show.mode, 2);
+    EXPECT_EQ(show.options.show.script, "b.zyl");  // the last one given
+    EXPECT_EQ(show.options.show.music, "m.mo3");
+    EXPECT_TRUE(show.options.show.watch);
+    EXPECT_NE(show.options.run, nullptr);
+
+    Parsed none = parse("");
+    ASSERT_FALSE(none.status);
+    EXPECT_EQ(none.options.show.mode, -1);
+    EXPECT_FALSE(none.options.show.watch);
+    EXPECT_EQ(none.options.run, show.options.run);
+
+    Parsed render = parse("render --out f --frames 010 --fps=2.5 --start -0.25 --position 65535:255:7");
+    ASSERT_FALSE(render.status) << render.err;
+    EXPECT_EQ(render.options.render.outDir, "f");
+    EXPECT_EQ(render.options.render.frames, 10);  // decimal, not octal
+    EXPECT_EQ(render.options.render.fps, 2.5);
+    EXPECT_EQ(render.options.render.start, -0.25);
+    EXPECT_EQ(render.options.render.musicPosition, makeChannelPosition(65535, 255, 7));
+    EXPECT_NE(render.options.run, show.options.run);
+    EXPECT_FALSE(parse("render --out f").options.render.musicPosition);
+
+    Parsed bench = parse("bench --frames +20 --fps 1e2 --position 3:4:5 --script s.zyl");
+    ASSERT_FALSE(bench.status) << bench.err;
+    EXPECT_EQ(bench.options.bench.frames, 20);
+    EXPECT_EQ(bench.options.bench.fps, 100.0);
+    EXPECT_EQ(bench.options.bench.musicPosition, makeChannelPosition(3, 4, 5));
+    EXPECT_EQ(bench.options.bench.script, "s.zyl");
+
+    Parsed check = parse("check --script c.zyl");
+    ASSERT_FALSE(check.status) << check.err;
+    EXPECT_EQ(check.options.check.script, "c.zyl");
+}
+
+TEST(CommandLine, EveryRefusalIsOneLineNamingTheFault) {
+    const struct {
+        const char* args;
+        const char* named;
+    } cases[] = {
+        {"--mode", "--mode"},
+        {"--mode 800x600", "--mode"},
+        {"--script", "--script"},
+        {"--watch=yes", "--watch"},
+        {"--bogus", "--bogus"},
+        {"nonsense", "nonsense"},
+        {"--watch render --out f", "--watch"},
+        {"render", "--out"},
+        {"render --out", "--out"},
+        {"render --out f --frames 0", "--frames"},
+        {"render --out f --frames 1000001", "--frames"},
+        {"render --out f --frames 0x10", "--frames"},
+        {"render --out f --fps 0", "--fps"},
+        {"render --out f --fps inf", "--fps"},
+        {"render --out f --start x", "--start"},
+        {"render --out f --position 1:2", "--position"},
+        {"render --out f --position 65536:0:0", "--position"},
+        {"render --out f --position 1:2:256", "--position"},
+        {"render --out f --mode window", "--mode"},
+        {"check --frames 2", "--frames"},
+        {"check extra", "extra"},
+        {"bench --position x", "--position"},
+        {"bench --out f", "--out"},
+        {"render --out f check", "check"},
+        {"help nonsense", "nonsense"},
+    };
+    for (const auto& c : cases) {
+        const Parsed parsed = parse(c.args);
+        EXPECT_EQ(parsed.status, 2) << c.args;
+        EXPECT_EQ(std::count(parsed.err.begin(), parsed.err.end(), '\n'), 1) << c.args << ": " << parsed.err;
+        EXPECT_NE(parsed.err.find(c.named), std::string::npos) << c.args << ": " << parsed.err;
+        EXPECT_EQ(parsed.err.rfind("velmora", 0), 0u) << parsed.err;
+        EXPECT_EQ(parsed.out, "") << c.args;
+    }
+}
+
+TEST(CommandLine, HelpCoversEveryCommandFromTheSameDefinitions) {
+    const Parsed help = parse("--help");
+    ASSERT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    for (const char* word : {"render", "check", "bench", "--mode", "--watch", "--music", "--out", "--frames", "--fps",
+                             "--start", "--position", "ORDER:ROW:FRACTION", "Enter", "Escape", "F1", "F5", "Space",
+                             "Exit status"})
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    EXPECT_EQ(parse("-h").out, help.out);
+    EXPECT_EQ(parse("help").out, help.out);
+
+    const Parsed render = parse("render --help");
+    ASSERT_EQ(render.status, 0);
+    EXPECT_NE(render.out.find("velmora render"), std::string::npos) << render.out;
+    EXPECT_NE(render.out.find("--position"), std::string::npos);
+    EXPECT_EQ(render.out.find("--mode"), std::string::npos);
+    EXPECT_EQ(parse("help render").out, render.out);
+    const Parsed check = parse("check -h");
+    EXPECT_NE(check.out.find("FILE:LINE"), std::string::npos) << check.out;
+    EXPECT_EQ(check.out.find("--frames"), std::string::npos);
+
+    const Parsed version = parse("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("velmora ") + VELMORA_VERSION + "\n");
+}
