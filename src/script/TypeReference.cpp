@@ -149,7 +149,7 @@ const TypeReference kReferences[] = {
      "draws nothing.",
      kSpriteFunctions, kSpriteInput, kAnySize, "put or add (see the parameter text)", nullptr,
      "Parts of the sprite off the output are clipped. Function 4 is read before function 3.",
-     "ZYL_BoxSprite lueur add", "lueur OUT balle gauche milieu un un un"},
+     "ZYL_BoxSprite lueur add", "lueur OUT balle gauche centreY un un un"},
     {TypeKind::Box, "ZYL_BoxAnimator", "a flip-book: one frame of a strip, drawn as a sprite",
      "MODE HEIGHT",
      "MODE is put or add, as for ZYL_BoxSprite (a wrong word gives \"ZYL_BoxSprite MODE non valide!!\"). "
@@ -157,7 +157,7 @@ const TypeReference kReferences[] = {
      kAnimatorFunctions, kStripInput, kAnySize, "put or add (see the parameter text)", nullptr,
      "Function 5 running from 0.0 to 1.0 steps through frames 0 to 15; the strip is left whole for the "
      "lines after it.",
-     "ZYL_BoxAnimator cube add 64", "cube OUT film gauche milieu un un un debut"},
+     "ZYL_BoxAnimator cube add 64", "cube OUT film gauche centreY un un un debut"},
     {TypeKind::Box, "ZYL_BoxXBlur", "smears its output to the right, in place", "", "",
      kBlurFunctions, {}, kFrameSize, nullptr, nullptr,
      "Each pixel mixes with the already smeared pixel on its left; column 0 becomes black. The box blurs "
@@ -185,7 +185,7 @@ const TypeReference kReferences[] = {
      "It covers the whole output. All ZYL_BoxFDBoule boxes share one camera.", "ZYL_BoxFDBoule boule",
      "boule OUT texture temps un un"},
     {TypeKind::Box, "ZYL_BoxFDVoxel",
-     "a flight over textured relief planes, in white fog", "", "", kFlightFunctions,
+     "a flight over a textured relief, fogged with distance", "", "", kFlightFunctions,
      kTextureInput, kFrameSize, nullptr, nullptr,
      "It covers the whole output. All ZYL_BoxFDVoxel boxes share one camera.", "ZYL_BoxFDVoxel relief",
      "relief OUT texture temps un un"},
@@ -219,7 +219,7 @@ const TypeReference kReferences[] = {
      "The box never clears its output: clear or copy into it first. Faces are drawn far to near, without a "
      "depth buffer; those behind the eye or far off the screen are left out. When eye and target meet, "
      "the previous view direction is kept.",
-     "ZYL_BoxObjet3D chrome data/torus.lwo 2", "chrome OUT envmap oeilX oeilY oeilZ zero zero zero un un"},
+     "ZYL_BoxObjet3D chrome data/torus.lwo 2", "chrome OUT envmap oeilX oeilY droite zero zero droite un un"},
 
     // Functions.
     {TypeKind::Function, "ZYL_FnctTime", "a line of time; with speed 0, a constant",
@@ -243,12 +243,12 @@ const TypeReference kReferences[] = {
      "value = 1.0 when (row - OFFSET) modulo PERIOD is below ON, else 0.0: with 4 1 0 it is on at rows 0, "
      "4, 8, ... Rows before OFFSET count as on. A PERIOD of 0 keeps it at 0.0.",
      {}, {}, "0.0 or 1.0", nullptr, "the row of the music (0 to 63 in a pattern of 64 rows)", nullptr,
-     "ZYL_FnctStrobo eclair 8 2 0", "point OUT etoile avance milieu un un eclair"},
+     "ZYL_FnctStrobo eclair 8 2 0", "point OUT etoile avance centreY un un eclair"},
     {TypeKind::Function, "ZYL_FnctIntervale", "1.0 while the music plays some orders, 0.0 otherwise", "FIRST LAST",
      "value = 1.0 while the order lies between FIRST and LAST, both included, else 0.0. ZYL_FnctIntervale "
      "NAME 0 65535 is always on: the usual gate that never closes.",
      {}, {}, "0.0 or 1.0", nullptr, "the order of the music", nullptr, "ZYL_FnctIntervale groove 1 1",
-     "point OUT etoile avance milieu un un groove"},
+     "point OUT etoile avance centreY un un groove"},
     {TypeKind::Function, "ZYL_FnctTracker", "a 64-step level pattern that follows the music's rows",
      "MODE AMPLITUDE OFFSET LEVELS",
      "LEVELS is 64 hexadecimal digits, one per row of a pattern (0 to F, either case); level n gives n/15 x "
@@ -259,7 +259,7 @@ const TypeReference kReferences[] = {
      "next row's level through the row, plus OFFSET (row 63 holds its level, without OFFSET); any other "
      "value: stays 0.0",
      "the row of the music and the progress through the row", nullptr,
-     "ZYL_FnctTracker niveau 1 -150 200 F841F841F841F841F841F841F841F841F841F841F841F841FFFF00000000FFFF",
+     "ZYL_FnctTracker niveau 1 -150 200 0123456789ABCDEFFEDCBA98765432100123456789ABCDEFFEDCBA9876543210",
      "point OUT etoile avance niveau un un un"},
 };
 
