@@ -138,7 +138,7 @@ const TypeReference kReferences[] = {
      kFaderFunctions, {}, kAnySize,
      "sub: each channel loses the level (1.0 gives black); add: each channel gains the level (1.0 gives "
      "white); mul: each channel is multiplied by level/256 (0.0 gives black, 1.0 leaves the picture unchanged)",
-     nullptr, "Function 0 is the level, not a gate: only functions 1 and 2 switch the box.",
+     nullptr, "F0 is the level, not a gate: only F1 and F2 switch the box.",
      "ZYL_BoxFader assombrir mul", "assombrir OUT moitie un un"},
     {TypeKind::Box, "ZYL_BoxZoomer", "draws nothing; a line naming it changes nothing", "", "", {}, {},
      kAnySize, nullptr, nullptr, nullptr, "ZYL_BoxZoomer zoom", "zoom OUT"},
@@ -148,14 +148,14 @@ const TypeReference kReferences[] = {
      "held at 255). Any other word is refused with \"ZYL_BoxSprite MODE non valide!!\" and the box then "
      "draws nothing.",
      kSpriteFunctions, kSpriteInput, kAnySize, "put or add (see the parameter text)", nullptr,
-     "Parts of the sprite off the output are clipped. Function 4 is read before function 3.",
+     "Parts of the sprite off the output are clipped. F4 is read before F3.",
      "ZYL_BoxSprite lueur add", "lueur OUT balle gauche centreY un un un"},
     {TypeKind::Box, "ZYL_BoxAnimator", "a flip-book: one frame of a strip, drawn as a sprite",
      "MODE HEIGHT",
      "MODE is put or add, as for ZYL_BoxSprite (a wrong word gives \"ZYL_BoxSprite MODE non valide!!\"). "
      "HEIGHT is the height of one frame in pixels.",
      kAnimatorFunctions, kStripInput, kAnySize, "put or add (see the parameter text)", nullptr,
-     "Function 5 running from 0.0 to 1.0 steps through frames 0 to 15; the strip is left whole for the "
+     "F5 running from 0.0 to 1.0 steps through frames 0 to 15; the strip is left whole for the "
      "lines after it.",
      "ZYL_BoxAnimator cube add 64", "cube OUT film gauche centreY un un un debut"},
     {TypeKind::Box, "ZYL_BoxXBlur", "smears its output to the right, in place", "", "",
