@@ -13,7 +13,10 @@
 #include <string_view>
 #include <utility>
 
+#include "host/ReferenceCommands.h"
 #include "script/Music.h"
+#include "script/NearestWord.h"
+#include "script/TypeReference.h"
 
 namespace velmora {
 
@@ -198,6 +201,41 @@ std::string helpText(const CLI::App& app, const CLI::App* command) {
                                                CLI::AppFormatMode::Normal);
 }
 
+// `velmora help [TOPIC]`: the usage, a command's help, a type's entry or the
+// reference page's generated part; an unknown word is refused with the nearest
+// command or type.
+int answerHelp(const CLI::App& app, const HelpOptions& help, std::ostream& out, std::ostream& err) {
+    if (help.markdown) {
+        if (!help.topic.empty()) {
+            err << "velmora help: --markdown takes no topic, not '" << help.topic << "'\n";
+            return 2;
+        }
+        out << referenceMarkdown();
+        return 0;
+    }
+    if (help.topic.empty()) {
+        out << helpText(app, nullptr);
+        return 0;
+    }
+    if (const CLI::App* command = findCommand(app, help.topic); command && help.topic != "help") {
+        out << helpText(app, command);
+        return 0;
+    }
+    if (const TypeReference* type = findTypeReference(help.topic)) {
+        out << typeHelpText(*type);
+        return 0;
+    }
+    std::vector<std::string_view> words;
+    for (const CLI::App* command : app.get_subcommands({}))
+        if (command->get_name() != "help") words.push_back(command->get_name());
+    for (const TypeReference& type : typeReferences()) words.push_back(type.word);
+    const std::string_view nearest = nearestWord(help.topic, words, 4);
+    err << "velmora help: unknown command or type '" << help.topic << "'";
+    if (!nearest.empty()) err << "; did you mean " << nearest << "?";
+    err << " (velmora list names every type)\n";
+    return 2;
+}
+
 }  // namespace
 
 void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
@@ -257,16 +295,17 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     addValue(bench, "--position", options.bench.musicPosition, kMusicPosition,
              "the music position (order, row, row fraction 0-255)");
 
-    // `help [COMMAND]` is answered by parseCommandLine, which has the help texts.
-    CLI::App& help = addCommand(app, options, "help", "Prints this help, or one command's.", nullptr);
-    help.add_option("COMMAND", options.helpTopic, "the command to describe")
-        ->type_name("")
-        ->check(CLI::Validator(
-            [&app](std::string& name) {
-                const CLI::App* command = findCommand(app, name);
-                return command && name != "help" ? std::string() : "'" + name + "' is not a command";
-            },
-            ""));
+    addCommand(app, options, "list", "Lists every box and function type a script may declare, one line each.",
+               [](const CommandLineOptions&) { return runList(); });
+
+    // `help [TOPIC]` is answered by parseCommandLine, which has the help texts.
+    CLI::App& help = addCommand(app, options, "help",
+                                "Prints this help, one command's, or one box or function type's entry in\n"
+                                "full (see velmora list).",
+                                nullptr);
+    help.add_option("TOPIC", options.help.topic, "a command or a type word")->type_name("");
+    addSwitch(help, "--markdown", options.help.markdown,
+              "print the type section of the reference page docs/script.md instead");
 }
 
 std::optional<int> parseCommandLine(const std::vector<std::string>& args, CommandLineOptions& options,
@@ -298,10 +337,7 @@ std::optional<int> parseCommandLine(const std::vector<std::string>& args, Comman
     }
 
     const CLI::App* command = namedCommand();
-    if (command && command->get_name() == "help") {
-        out << helpText(app, options.helpTopic.empty() ? nullptr : findCommand(app, options.helpTopic));
-        return 0;
-    }
+    if (command && command->get_name() == "help") return answerHelp(app, options.help, out, err);
     // The show's options before a command's name would be silently ignored.
     if (command) {
         for (const CLI::Option* option : app.get_options()) {

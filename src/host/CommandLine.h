@@ -18,6 +18,12 @@ class App;
 
 namespace velmora {
 
+// `velmora help [TOPIC] [--markdown]`.
+struct HelpOptions {
+    std::string topic;  // a command or a type word; empty for the whole usage
+    bool markdown = false;
+};
+
 // What the command line asked for: the options of every command, and the
 // command to run with them (the show when no command is named).
 struct CommandLineOptions {
@@ -25,7 +31,7 @@ struct CommandLineOptions {
     RenderOptions render;
     CheckOptions check;
     BenchOptions bench;
-    std::string helpTopic;  // `help COMMAND`
+    HelpOptions help;
     int (*run)(const CommandLineOptions&) = nullptr;
 };
 

@@ -101,6 +101,9 @@ TEST(CommandLine, EveryRefusalIsOneLineNamingTheFault) {
         {"bench --out f", "--out"},
         {"render --out f check", "check"},
         {"help nonsense", "nonsense"},
+        {"help rendr", "did you mean render?"},
+        {"help --markdown render", "render"},
+        {"list extra", "extra"},
     };
     for (const auto& c : cases) {
         const Parsed parsed = parse(c.args);
@@ -129,6 +132,8 @@ TEST(CommandLine, HelpCoversEveryCommandFromTheSameDefinitions) {
     EXPECT_NE(render.out.find("--position"), std::string::npos);
     EXPECT_EQ(render.out.find("--mode"), std::string::npos);
     EXPECT_EQ(parse("help render").out, render.out);
+    EXPECT_NE(parse("help ZYL_BoxFader").out.find("ZYL_BoxFader: "), std::string::npos);
+    EXPECT_NE(parse("help --markdown").out.find("## The types"), std::string::npos);
     const Parsed check = parse("check -h");
     EXPECT_NE(check.out.find("FILE:LINE"), std::string::npos) << check.out;
     EXPECT_EQ(check.out.find("--frames"), std::string::npos);
