@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "JpegWriter.h"
-#include "Lwo2Writer.h"
 #include "MeshShapes.h"
 #include "boxes/CRandom.h"
 #include "boxes/RayCastGrid.h"
+#include "object3d/Lwo2Writer.h"
 #include "script/DemoGraph.h"
 
 using namespace velmora;
