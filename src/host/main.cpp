@@ -10,6 +10,7 @@
 #include "host/CommandLine.h"
 #include "host/RenderCommand.h"
 #include "host/Show.h"
+#include "meshconvert/MeshCommand.h"
 #include "surface/SimdLevel.h"
 
 namespace {
@@ -20,6 +21,7 @@ const char kUsage[] =
     "                      [--position ORDER:ROW:FRACTION] [--music FILE]\n"
     "       velmora check [--script FILE]\n"
     "       velmora bench [--script FILE] [--frames N] [--fps F] [--position ORDER:ROW:FRACTION]\n"
+    "       velmora mesh IN -o OUT.lwo [--fit R] [--centre] [--flip] [--merge | --layer N]\n"
     "       velmora --help | --version\n"
     "\n"
     "Without a command, plays the show in the working directory: script.zyl and the\n"
@@ -48,6 +50,9 @@ const char kUsage[] =
     "bench: runs N frames (default 500) headless at a fixed music position and a\n"
     "  clock stepped by 1/F, then prints frames per second and each wiring line's\n"
     "  mean render time, most costly first\n"
+    "\n"
+    "mesh: converts OBJ, glTF 2, FBX, 3DS, PLY, STL, Collada, LWO and more into the\n"
+    "  LWO2 triangles the object box reads (see velmora mesh --help)\n"
     "\n"
     "Exit status: 0 done; 2 bad command line; 15 after a fatal error (9999 mod 256).\n";
 
@@ -121,6 +126,8 @@ int main(int argc, char** argv) {
         if (!velmora::parseBenchOptions(rest, options)) return 2;
         return velmora::runBench(options);
     }
+    if (!args.empty() && args[0] == "mesh")
+        return velmora::runMeshCommand(std::vector<std::string>(args.begin() + 1, args.end()));
     if (!args.empty() && args[0].rfind("--", 0) != 0) {
         std::fprintf(stderr, "velmora: unknown command '%s' (see velmora --help)\n", args[0].c_str());
         return 2;
