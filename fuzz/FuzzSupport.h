@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "JpegWriter.h"
-#include "Lwo2Writer.h"
+#include "object3d/Lwo2Writer.h"
 #include "script/Errors.h"
 
 namespace velmora::fuzz {

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "Lwo2Writer.h"
 #include "MeshShapes.h"
+#include "object3d/Lwo2Writer.h"
 
 int main(int argc, char** argv) {
     using namespace velmora;

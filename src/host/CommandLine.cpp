@@ -75,6 +75,18 @@ std::optional<uint32_t> parseMusicPosition(std::string_view text) {
                                static_cast<uint32_t>(*fraction));
 }
 
+std::optional<double> parseRadius(std::string_view text) {
+    auto r = parseReal(text);
+    if (!r || *r <= 0.0) return std::nullopt;
+    return r;
+}
+
+std::optional<int> parseLayerNumber(std::string_view text) {
+    auto n = parseInteger(text);
+    if (!n || *n < 1 || *n > 1000000) return std::nullopt;
+    return static_cast<int>(*n);
+}
+
 // The index the launch dialog would give the mode.
 std::optional<int> parseDisplayMode(std::string_view text) {
     if (text == "512x384") return 0;
@@ -119,6 +131,8 @@ const ValueKind<double> kSeconds{"T", "a time in seconds", parseReal, showReal};
 const ValueKind<uint32_t> kMusicPosition{"ORDER:ROW:FRACTION",
                                          "ORDER:ROW:FRACTION (order 0-65535, row and fraction 0-255)",
                                          parseMusicPosition, showMusicPosition};
+const ValueKind<double> kRadius{"R", "a radius above 0", parseRadius, showReal};
+const ValueKind<int> kLayerNumber{"N", "a layer number from 1", parseLayerNumber, showInteger};
 const ValueKind<int> kDisplayMode{"512x384|640x480|window", "512x384, 640x480 or window", parseDisplayMode,
                                   showDisplayMode};
 
@@ -294,6 +308,34 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     addValue(bench, "--fps", options.bench.fps, kFramesPerSecond, "frames per second of the clock");
     addValue(bench, "--position", options.bench.musicPosition, kMusicPosition,
              "the music position (order, row, row fraction 0-255)");
+
+    CLI::App& mesh = addCommand(
+        app, options, "mesh",
+        "Converts a mesh (OBJ, glTF 2, FBX, 3DS, PLY, STL, Collada, LWO/LWOB/LWO2 and the\n"
+        "other formats Open Asset Import Library reads) into the LWO2 subset the object\n"
+        "box reads: one point list, one list of triangles. Polygons are cut into\n"
+        "triangles, node transforms applied, points at the same position joined;\n"
+        "normals, texture coordinates, materials and animation are dropped. Positions\n"
+        "go into LightWave's axes (z negated), as LightWave does when it imports. The\n"
+        "object box reads fewer than 65280 points; a larger mesh is refused.",
+        [](const CommandLineOptions& o) { return runMesh(o.mesh); });
+    mesh.footer("Exit status: 0 written; 1 not converted; 2 bad command line.");
+    addValue(mesh, "IN", options.mesh.input, kFile, "the mesh file to convert")->required();
+    addValue(mesh, "-o,--output", options.mesh.output, kFile,
+             "the LWO2 file to write (replaced only once it is complete)")
+        ->required();
+    addValue(mesh, "--fit", options.mesh.fitRadius, kRadius,
+             "scale so that the bounding sphere (around the bounding box's\nmiddle) has radius R");
+    addSwitch(mesh, "--centre,--center", options.mesh.centre,
+              "move the bounding box's middle to the origin (before --fit)");
+    addSwitch(mesh, "--flip", options.mesh.flip,
+              "turn every triangle round, for a mesh whose faces all come out\nculled (seen from inside)");
+    CLI::Option* merge = addSwitch(mesh, "--merge", options.mesh.merge, "join every layer (the default)");
+    addValue(mesh, "--layer", options.mesh.layer, kLayerNumber,
+             "keep only layer N, counted from 1 in the order the command\nlists them: the parts of the file that hold "
+             "meshes (LWO layers,\nOBJ objects, glTF nodes), in the file order of their meshes")
+        ->excludes(merge)
+        ->default_str("");
 
     addCommand(app, options, "list", "Lists every box and function type a script may declare, one line each.",
                [](const CommandLineOptions&) { return runList(); });

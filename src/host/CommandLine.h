@@ -11,6 +11,7 @@
 #include "host/CheckCommand.h"
 #include "host/RenderCommand.h"
 #include "host/Show.h"
+#include "meshconvert/MeshCommand.h"
 
 namespace CLI {
 class App;
@@ -31,6 +32,7 @@ struct CommandLineOptions {
     RenderOptions render;
     CheckOptions check;
     BenchOptions bench;
+    MeshOptions mesh;
     HelpOptions help;
     int (*run)(const CommandLineOptions&) = nullptr;
 };

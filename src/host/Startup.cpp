@@ -1,11 +1,14 @@
 // Start-up steps shared by the show and the headless commands.
 #include "host/Startup.h"
 
+#include "host/MeshRefusalReport.h"
 #include "script/Errors.h"
 
 namespace velmora {
 
 void loadScriptOrDie(DemoGraph& graph, const char* path) {
+    // The loader ends the process on a mesh it refuses, with no word of why.
+    reportRefusedMesh(path);
     int result = graph.load(path);
     if (result == kScriptNotFound) fatalError("Script non trouvé!!");
     if (result > kScriptNotFound) fatalError("Script non valide!!");

@@ -16,8 +16,8 @@
 #include "TestFunctions.h"
 #include "TestSupport.h"
 #include "JpegWriter.h"
-#include "Lwo2Writer.h"
 #include "boxes/BoxFactory.h"
+#include "object3d/Lwo2Writer.h"
 
 using namespace velmora;
 namespace fs = std::filesystem;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "Lwo2Writer.h"
 #include "object3d/Lwo2Loader.h"
+#include "object3d/Lwo2Writer.h"
 #include "object3d/Mesh.h"
 #include "script/Errors.h"
 

@@ -10,10 +10,10 @@
 
 #include "JpegWriter.h"
 #include "TestSupport.h"
-#include "Lwo2Writer.h"
 #include "MeshShapes.h"
 #include "boxes/CRandom.h"
 #include "boxes/RayCastGrid.h"
+#include "object3d/Lwo2Writer.h"
 #include "script/DemoGraph.h"
 
 using namespace velmora;

@@ -12,11 +12,14 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
+
 #include "HostTestSupport.h"
 #include "host/PngFile.h"
 #include "host/ReferencePage.h"
 #include "script/TypeReference.h"
 #include "surface/SimdLevel.h"
+#include "object3d/Lwo2Writer.h"
 
 namespace fs = std::filesystem;
 using velmora::SimdLevel;
@@ -231,3 +234,36 @@ std::vector<const char*> typeWords() {
 
 INSTANTIATE_TEST_SUITE_P(EveryType, ReferencePicture, ::testing::ValuesIn(typeWords()),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
+TEST(MeshCommand, ARefusedMeshIsExplainedAndTheSuggestedConversionMendsIt) {
+    const ScratchDirectory scratch("mesh_show");
+    const fs::path& dir = scratch.path();
+    fs::create_directories(dir / "data");
+    std::ofstream(dir / "script.zyl") << "[ZYL_FX_Generator]\nZYL_BoxObjet3D forme data/m.lwo 1\n[/ZYL_FX_Generator]\n"
+                                         "[ZYL_Fonction]\n[/ZYL_Fonction]\n[ZYL_Surface]\n[/ZYL_Surface]\n"
+                                         "[CABLAGE]\n[/CABLAGE]\n";
+    // A square as one quad: what a modeller writes, and what the object box refuses.
+    const velmora::Float3 corners[] = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}};
+    const uint8_t quad[] = {'F', 'A', 'C', 'E', 0, 4, 0, 0, 0, 1, 0, 2, 0, 3};
+    const std::string names[] = {"Default"};
+    velmora::Lwo2Writer writer;
+    writer.tags(names).layer().points(corners).chunk("POLS", quad);
+    const std::vector<uint8_t> bytes = writer.bytes();
+    std::ofstream(dir / "data/m.lwo", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                              static_cast<std::streamsize>(bytes.size()));
+    const std::string render = "render --out frames --position 0:0:0";
+
+    const Outcome refused = runIn(dir, render);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err,
+              "script.zyl:2: data/m.lwo: polygon 0 has 4 corners; the object box reads triangles only: convert it "
+              "with `velmora mesh data/m.lwo -o data/m.lwo`\n");
+
+    const Outcome converted = runIn(dir, "mesh data/m.lwo -o data/m.lwo");
+    EXPECT_EQ(converted.status, 0) << converted.err;
+    EXPECT_NE(converted.out.find("1 polygon (1 quad) -> 2 triangles"), std::string::npos) << converted.out;
+    const Outcome rendered = runIn(dir, render);
+    EXPECT_EQ(rendered.status, 0) << rendered.err;
+    EXPECT_EQ(rendered.err, "");
+}

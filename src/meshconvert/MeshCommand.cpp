@@ -1,0 +1,216 @@
+// The mesh command: read, triangulate, join, shape, check the
+// object box's limits, and write through a temporary file renamed on success.
+#include "meshconvert/MeshCommand.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "meshconvert/MeshAssembly.h"
+#include "meshconvert/SceneReader.h"
+#include "object3d/Lwo2Writer.h"
+
+namespace velmora {
+
+namespace {
+
+int failure(const std::string& path, const std::string& message) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: %s\n", path.c_str(), message.c_str());
+    return 1;
+}
+
+std::string number(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", v + 0.0);  // -0 shown as 0
+    return text;
+}
+
+std::string point(const Float3& p) {
+    std::string text = "(";
+    text.append(number(p.x)).append(", ").append(number(p.y)).append(", ").append(number(p.z)).append(")");
+    return text;
+}
+
+void printBounds(const char* what, const MeshBounds& bounds) {
+    std::printf("  %s: %s to %s, middle %s, radius %s\n", what, point(bounds.low).c_str(), point(bounds.high).c_str(),
+                point(bounds.middle).c_str(), number(bounds.radius).c_str());
+}
+
+std::string counted(uint64_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// "6 polygons (2 triangles, 4 quads)"
+std::string polygonSummary(const PolygonCounts& c) {
+    std::string parts;
+    auto part = [&](uint64_t n, const char* one, const char* many) {
+        if (n == 0) return;
+        if (!parts.empty()) parts += ", ";
+        parts += counted(n, one, many);
+    };
+    part(c.triangles, "triangle", "triangles");
+    part(c.quads, "quad", "quads");
+    part(c.larger, "with more corners", "with more corners");
+    return counted(c.triangles + c.quads + c.larger, "polygon", "polygons") + (parts.empty() ? "" : " (" + parts + ")");
+}
+
+std::string droppedSummary(const DroppedParts& d, const PolygonCounts& kept) {
+    std::string list;
+    auto item = [&](bool present, const std::string& text) {
+        if (!present) return;
+        if (!list.empty()) list += ", ";
+        list += text;
+    };
+    auto count = [&](uint64_t n, const char* one, const char* many) { item(n > 0, counted(n, one, many)); };
+    item(d.normals, "normals");
+    item(d.textureCoordinates, "texture coordinates");
+    item(d.vertexColours, "vertex colours");
+    item(d.bones, "bones");
+    count(d.materials, "material", "materials");
+    count(d.textures, "embedded picture", "embedded pictures");
+    count(d.animations, "animation", "animations");
+    count(d.cameras, "camera", "cameras");
+    count(d.lights, "light", "lights");
+    count(kept.lines, "line", "lines");
+    count(kept.points, "lone point", "lone points");
+    return list.empty() ? "nothing" : list;
+}
+
+// Layer `layer` (from 1), or every layer joined for 0.
+SceneLayer keptLayers(const SceneRead& scene, int layer) {
+    SceneLayer kept;
+    for (size_t k = 0; k < scene.layers.size(); ++k) {
+        if (layer > 0 && static_cast<int>(k) + 1 != layer) continue;
+        const SceneLayer& part = scene.layers[k];
+        kept.corners.insert(kept.corners.end(), part.corners.begin(), part.corners.end());
+        addPolygons(kept.polygons, part.polygons);
+        kept.pointsRead += part.pointsRead;
+    }
+    return kept;
+}
+
+// Writes beside `path` and renames over it: a failure leaves no partial file.
+bool writeReplacing(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        error = std::string("cannot be written: ") + std::strerror(errno);
+        return false;
+    }
+    // mkstemp makes the file private; give it the usual permissions.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    const int writeErrno = errno;
+    const bool closed = ::close(fd) == 0;
+    if (done != bytes.size() || !closed) {
+        ::unlink(temporary.c_str());
+        error = std::string("cannot be written: ") + std::strerror(done != bytes.size() ? writeErrno : errno);
+        return false;
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = std::string("cannot be written: ") + std::strerror(errno);
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+// A readable, non-empty file, or the reason it is not.
+std::optional<std::string> inputProblem(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::string("cannot be opened: ") + std::strerror(errno);
+    if (S_ISDIR(info.st_mode)) return std::string("is a directory, not a mesh file");
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        std::fclose(file);
+    } else {
+        return std::string("cannot be opened: ") + std::strerror(errno);
+    }
+    if (info.st_size == 0) return std::string("is empty");
+    return std::nullopt;
+}
+
+}  // namespace
+
+int runMesh(const MeshOptions& options) {
+    const std::string& in = options.input;
+    if (const std::optional<std::string> problem = inputProblem(in)) return failure(in, *problem);
+    std::string error;
+    const std::optional<SceneRead> scene = readScene(in, error);
+    if (!scene) return failure(in, error);
+
+    std::printf("%s: %s, %s in %s\n", in.c_str(), scene->format.c_str(), counted(scene->meshes, "mesh", "meshes").c_str(),
+                counted(scene->layers.size(), "layer", "layers").c_str());
+    constexpr size_t kLayersListed = 16;
+    for (size_t k = 0; k < scene->layers.size() && k < kLayersListed; ++k) {
+        const SceneLayer& layer = scene->layers[k];
+        std::printf("  layer %zu \"%s\": %s, %s\n", k + 1, layer.name.c_str(),
+                    counted(layer.pointsRead, "point", "points").c_str(), polygonSummary(layer.polygons).c_str());
+    }
+    if (scene->layers.size() > kLayersListed) std::printf("  ... and %zu more layers\n", scene->layers.size() - kLayersListed);
+    if (scene->layers.empty()) return failure(in, "holds no mesh");
+    if (options.layer > static_cast<int>(scene->layers.size()))
+        return failure(in, "--layer " + std::to_string(options.layer) + ": the file has " +
+                               counted(scene->layers.size(), "layer", "layers"));
+
+    const SceneLayer kept = keptLayers(*scene, options.layer);
+    if (options.layer > 0) std::printf("  kept: layer %d\n", options.layer);
+    else if (scene->layers.size() > 1) std::printf("  kept: every layer, joined\n");
+
+    Mesh mesh = joinCorners(kept.corners);
+    std::printf("  read: %s -> %s\n", polygonSummary(kept.polygons).c_str(),
+                counted(static_cast<uint64_t>(mesh.triangleCount), "triangle", "triangles").c_str());
+    std::printf("  points: %llu read -> %d after joining equal positions\n",
+                static_cast<unsigned long long>(kept.pointsRead), mesh.pointCount);
+    std::printf("  dropped: %s\n", droppedSummary(scene->dropped, kept.polygons).c_str());
+    if (mesh.triangleCount == 0) return failure(in, "no triangles after conversion: nothing for the object box to draw");
+    for (const Float3& p : mesh.points)
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+            return failure(in, "a point has a coordinate that is not a finite number");
+    if (mesh.pointCount >= kMaxObjectBoxPoints)
+        return failure(in, std::to_string(mesh.pointCount) +
+                               " points; the object box reads fewer than 65280 (two-byte point indices): reduce the "
+                               "mesh first (in Blender, the Decimate modifier), or keep one part with --layer N");
+
+    MeshBounds bounds = boundsOf(mesh.points);
+    printBounds("bounding box", bounds);
+    if (options.centre) {
+        centreMesh(mesh, bounds);
+        bounds = boundsOf(mesh.points);
+    }
+    if (options.fitRadius) {
+        if (!(bounds.radius > 0)) return failure(in, "--fit: every point is at the same place; nothing to scale");
+        const double scale = *options.fitRadius / bounds.radius;
+        fitMesh(mesh, bounds, *options.fitRadius);
+        bounds = boundsOf(mesh.points);
+        std::printf("  fitted: scaled by %s\n", number(scale).c_str());
+    }
+    if (options.centre || options.fitRadius) printBounds("as written", bounds);
+    if (options.flip) {
+        flipMesh(mesh);
+        std::printf("  flipped: every triangle turned round\n");
+    }
+
+    if (!writeReplacing(options.output, Lwo2Writer::meshFile(mesh.points, mesh.triangles), error))
+        return failure(options.output, error);
+    std::printf("%s: %s, %s written (LWO2)\n", options.output.c_str(),
+                counted(static_cast<uint64_t>(mesh.pointCount), "point", "points").c_str(),
+                counted(static_cast<uint64_t>(mesh.triangleCount), "triangle", "triangles").c_str());
+    std::fflush(stdout);
+    return 0;
+}
+
+}  // namespace velmora

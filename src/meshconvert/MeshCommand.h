@@ -1,0 +1,25 @@
+// `velmora mesh`: converts a mesh from a common 3D format into the LWO2
+// triangle subset the object box reads.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace velmora {
+
+struct MeshOptions {
+    std::string input;
+    std::string output;               // -o FILE
+    std::optional<double> fitRadius;  // --fit R: the bounding sphere's radius becomes R
+    bool centre = false;              // --centre: the bounding box's middle goes to the origin
+    bool flip = false;                // --flip: every triangle turned round
+    int layer = 0;                    // --layer N, counted from 1; 0 joins every layer
+    bool merge = false;               // --merge: every layer joined, said outright
+};
+
+// Converts as the options say, printing what it did on standard output and any
+// failure on standard error. 0 when the file is written, 1 otherwise; an
+// existing output is replaced only once the whole new file is written.
+int runMesh(const MeshOptions& options);
+
+}  // namespace velmora
