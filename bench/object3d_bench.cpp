@@ -7,7 +7,7 @@
 
 #include "BenchSupport.h"
 #include "Lwo2Writer.h"
-#include "MeshShapes.h"
+#include "showkit/MeshShapes.h"
 #include "object3d/BoxObjet3D.h"
 #include "object3d/Lwo2Loader.h"
 

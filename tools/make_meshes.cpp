@@ -4,7 +4,7 @@
 #include <string>
 
 #include "Lwo2Writer.h"
-#include "MeshShapes.h"
+#include "showkit/MeshShapes.h"
 
 int main(int argc, char** argv) {
     using namespace velmora;

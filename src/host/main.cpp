@@ -8,6 +8,7 @@
 #include "host/BenchCommand.h"
 #include "host/CheckCommand.h"
 #include "host/CommandLine.h"
+#include "host/NewCommand.h"
 #include "host/RenderCommand.h"
 #include "host/Show.h"
 #include "surface/SimdLevel.h"
@@ -20,6 +21,7 @@ const char kUsage[] =
     "                      [--position ORDER:ROW:FRACTION] [--music FILE]\n"
     "       velmora check [--script FILE]\n"
     "       velmora bench [--script FILE] [--frames N] [--fps F] [--position ORDER:ROW:FRACTION]\n"
+    "       velmora new DIR\n"
     "       velmora --help | --version\n"
     "\n"
     "Without a command, plays the show in the working directory: script.zyl and the\n"
@@ -48,6 +50,9 @@ const char kUsage[] =
     "bench: runs N frames (default 500) headless at a fixed music position and a\n"
     "  clock stepped by 1/F, then prints frames per second and each wiring line's\n"
     "  mean render time, most costly first\n"
+    "\n"
+    "new: makes DIR (missing or empty) a show that plays at once: a commented\n"
+    "  script.zyl and its data/ (a picture, a sprite, a mesh and a short module)\n"
     "\n"
     "Exit status: 0 done; 2 bad command line; 15 after a fatal error (9999 mod 256).\n";
 
@@ -114,6 +119,11 @@ int main(int argc, char** argv) {
         std::string script;
         if (!velmora::parseCheckOptions(rest, script)) return 2;
         return velmora::runCheck(script);
+    }
+    if (!args.empty() && args[0] == "new") {
+        velmora::NewOptions options;
+        if (!velmora::parseNewOptions({args.begin() + 1, args.end()}, options)) return 2;
+        return velmora::runNew(options);
     }
     if (!args.empty() && args[0] == "bench") {
         velmora::BenchOptions options;

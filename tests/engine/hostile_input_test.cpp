@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "TestFunctions.h"
-#include "JpegWriter.h"
+#include "showkit/JpegWriter.h"
 #include "Lwo2Writer.h"
 #include "boxes/BoxFactory.h"
 

@@ -14,7 +14,7 @@
 
 #include "TestFunctions.h"
 #include "Lwo2Writer.h"
-#include "MeshShapes.h"
+#include "showkit/MeshShapes.h"
 #include "object3d/BoxObjet3D.h"
 #include "object3d/Camera.h"
 #include "object3d/DepthSort.h"

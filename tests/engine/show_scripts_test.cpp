@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "JpegWriter.h"
+#include "showkit/JpegWriter.h"
 #include "Lwo2Writer.h"
-#include "MeshShapes.h"
+#include "showkit/MeshShapes.h"
 #include "boxes/CRandom.h"
 #include "boxes/RayCastGrid.h"
 #include "script/DemoGraph.h"

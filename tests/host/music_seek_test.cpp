@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "ModuleWriter.h"
+#include "showkit/ModuleWriter.h"
 #include "functions/Function.h"
 #include "host/ShowControls.h"
 #include "platform/ModulePlayer.h"

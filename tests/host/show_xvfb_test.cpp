@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "JpegWriter.h"
-#include "ModuleWriter.h"
+#include "showkit/JpegWriter.h"
+#include "showkit/ModuleWriter.h"
 #include "host/DialogArt.h"
 #include "host/FrameCounter.h"
 #include "host/ModeDialog.h"

@@ -1,0 +1,19 @@
+// `velmora new DIR`: a new show folder that plays at once.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+struct NewOptions {
+    std::string dir;
+};
+
+// Reads the one folder argument; false after a one-line error.
+bool parseNewOptions(const std::vector<std::string>& args, NewOptions& options);
+// Writes the show; 0 when done, 1 (after a one-line error) when the folder is
+// not empty or a file cannot be written.
+int runNew(const NewOptions& options);
+
+}  // namespace velmora
