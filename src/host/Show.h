@@ -1,6 +1,7 @@
 // The show on screen: launch dialog, window or full screen, music, main loop.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace velmora {
@@ -10,6 +11,11 @@ struct ShowOptions {
     std::string music = "data/zik.mo3";
     int mode = -1;  // 0: 512x384 full screen, 1: 640x480 full screen, 2: window; -1: ask
     bool watch = false;  // reload the script whenever its file changes
+    bool integerScale = true;  // whole scale factors only; false: fit the screen at any factor
+    int frameRateCap = 0;      // in a window without vsync: 0 the display's refresh rate, else frames per second
+    bool uncapped = false;     // in a window: neither vsync nor a cap
+    bool positionGiven = false;  // start the music (and the clock) at order:row
+    uint32_t order = 0, row = 0;
 };
 
 // Runs the whole show and returns the process exit code.

@@ -1,6 +1,7 @@
 // velmora: the demo player's entry point and command dispatch.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,32 +9,46 @@
 #include "host/BenchCommand.h"
 #include "host/CheckCommand.h"
 #include "host/CommandLine.h"
+#include "host/DemoFolder.h"
+#include "host/ManPage.h"
 #include "host/NewCommand.h"
 #include "host/RenderCommand.h"
 #include "host/Show.h"
+#include "host/ShowOptionParsers.h"
 #include "surface/SimdLevel.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: velmora [--mode 512x384|640x480|window] [--script FILE] [--music FILE] [--watch]\n"
+    "usage: velmora [--demo] [--mode 512x384|640x480|window] [--script FILE] [--music FILE] [--watch]\n"
+    "               [--scale integer|fit] [--fps-cap N | --no-cap] [--position ORDER:ROW]\n"
     "       velmora render [--script FILE] --out DIR [--frames N] [--fps F] [--start T]\n"
     "                      [--position ORDER:ROW:FRACTION] [--music FILE]\n"
     "       velmora check [--script FILE]\n"
     "       velmora bench [--script FILE] [--frames N] [--fps F] [--position ORDER:ROW:FRACTION]\n"
     "       velmora new DIR\n"
+    "       velmora --demo render|check|bench ...\n"
     "       velmora --help | --version\n"
     "\n"
     "Without a command, plays the show in the working directory: script.zyl and the\n"
     "music data/zik.mo3. Enter saves grab_N.bmp, Escape quits. For writing shows:\n"
     "F5 reloads the script and its data while the music plays on (a script with\n"
     "problems is not taken: they are printed and the old show goes on), Left and\n"
-    "Right jump to the previous and next order of the music, Space pauses and\n"
-    "resumes, F1 shows the frames per second (never in screenshots).\n"
+    "Right jump to the previous and next order of the music, Up and Down one row,\n"
+    "L loops the order playing until pressed again, Space pauses and resumes, F1\n"
+    "shows the frames per second, order, row and time (never in screenshots).\n"
+    "  --demo         play the installed default show (PREFIX/share/velmora/demo);\n"
+    "                 before render, check or bench: use it for that command\n"
     "  --mode M       skip the launch dialog: 512x384 or 640x480 full screen, or window\n"
     "  --script FILE  the show script (default script.zyl)\n"
     "  --music FILE   the music module (default data/zik.mo3)\n"
     "  --watch        reload the script, as F5 does, whenever its file changes\n"
+    "  --scale S      integer: the largest whole factor that fits, centred on black\n"
+    "                 (default); fit: fill the screen at any factor\n"
+    "  --fps-cap N    in a window without vsync, at most N frames per second\n"
+    "                 (default: the display's refresh rate)\n"
+    "  --no-cap       in a window, neither vsync nor a cap\n"
+    "  --position O:R start the music and the clock at order O, row R\n"
     "\n"
     "render: evaluates the show headless and writes DIR/frame_00000.bmp, ...\n"
     "  --out DIR      where the frames go (created if missing)\n"
@@ -59,9 +74,10 @@ const char kUsage[] =
 int parseShowOptions(const std::vector<std::string>& args, velmora::ShowOptions& options) {
     velmora::OptionReader reader("", args);
     for (std::string_view name = reader.next(); !name.empty(); name = reader.next()) {
-        if (name == "--watch") {  // a switch: takes no value
+        if (name == "--watch" || name == "--no-cap") {  // switches: take no value
             if (reader.hasInlineValue()) reader.malformed("no value");
-            options.watch = true;
+            if (name == "--watch") options.watch = true;
+            else options.uncapped = true;
             continue;
         }
         auto v = reader.value();
@@ -77,6 +93,17 @@ int parseShowOptions(const std::vector<std::string>& args, velmora::ShowOptions&
             options.music = *v;
         } else if (name == "--script" || name == "--music") {
             reader.malformed("a file name");
+        } else if (name == "--scale") {
+            const auto integer = velmora::parseScaleMode(*v);
+            if (integer) options.integerScale = *integer;
+            else reader.malformed("integer or fit");
+        } else if (name == "--fps-cap") {
+            const auto cap = velmora::parseFrameRateCap(*v);
+            if (cap) options.frameRateCap = *cap;
+            else reader.malformed("a whole number of frames per second from 1 to 1000");
+        } else if (name == "--position") {
+            if (velmora::parseOrderRow(*v, options.order, options.row)) options.positionGiven = true;
+            else reader.malformed("ORDER:ROW (order 0-65535, row 0-255)");
         } else {
             reader.unknown();
         }
@@ -100,6 +127,22 @@ void applySimdLevelFromEnvironment() {
 int main(int argc, char** argv) {
     applySimdLevelFromEnvironment();
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args[0] == "--man-page") {  // the build writes velmora.1 with it
+        std::fputs(velmora::manPageFromHelp(kUsage, VELMORA_VERSION).c_str(), stdout);
+        return 0;
+    }
+    // --demo: the commands run in the default show's folder; files the caller
+    // names for output stay relative to the caller's folder.
+    const std::filesystem::path callerFolder = std::filesystem::current_path();
+    const bool demo = !args.empty() && args[0] == "--demo";
+    if (demo) {
+        args.erase(args.begin());
+        if (!args.empty() && args[0] == "new") {
+            std::fprintf(stderr, "velmora: --demo goes with render, check, bench or the show, not new\n");
+            return 2;
+        }
+        if (!velmora::enterDemoFolder(velmora::programFolder(argv[0]))) return 1;
+    }
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
         std::fputs(kUsage, stdout);
         return 0;
@@ -112,6 +155,7 @@ int main(int argc, char** argv) {
         velmora::RenderOptions options;
         std::vector<std::string> rest(args.begin() + 1, args.end());
         if (!velmora::parseRenderOptions(rest, options)) return 2;
+        if (demo) options.outDir = (callerFolder / options.outDir).lexically_normal().string();
         return velmora::runRender(options);
     }
     if (!args.empty() && args[0] == "check") {
