@@ -54,8 +54,8 @@ void drawFrameCounter(uint32_t* pixels, int pitch, int framesPerSecond) {
 }
 
 std::string formatShowTime(double seconds) {
-    // Whole hundredths, held below 100 minutes' worth of digits per field.
-    const int hundredths = seconds > 0.0 ? static_cast<int>(std::min(seconds, 5999.99) * 100.0) : 0;
+    // Whole hundredths, at most 99:59.99.
+    const int hundredths = seconds > 0.0 ? static_cast<int>(std::min(seconds * 100.0, 599999.0)) : 0;
     char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d.%02d", hundredths / 6000, hundredths / 100 % 60, hundredths % 100);
     return text;
