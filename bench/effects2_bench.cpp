@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "DemoPictures.h"
+#include "showkit/DemoPictures.h"
 #include "boxes/CRandom.h"
 #include "boxes/Particules.h"
 #include "boxes/RayCastGrid.h"

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "MeshShapes.h"
+#include "showkit/MeshShapes.h"
+#include "object3d/Lwo2Writer.h"
 #include "object3d/BoxObjet3D.h"
 #include "object3d/Lwo2Loader.h"
-#include "object3d/Lwo2Writer.h"
 
 namespace velmora {
 namespace {

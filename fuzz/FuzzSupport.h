@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "JpegWriter.h"
+#include "showkit/JpegWriter.h"
 #include "object3d/Lwo2Writer.h"
 #include "script/Errors.h"
 

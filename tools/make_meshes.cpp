@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "MeshShapes.h"
+#include "showkit/MeshShapes.h"
 #include "object3d/Lwo2Writer.h"
 
 int main(int argc, char** argv) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <system_error>
 
-#include "DemoPictures.h"
+#include "showkit/DemoPictures.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

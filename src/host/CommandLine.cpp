@@ -13,6 +13,7 @@
 #include <string_view>
 #include <utility>
 
+#include "host/ManPage.h"
 #include "host/ReferenceCommands.h"
 #include "script/Music.h"
 #include "script/NearestWord.h"
@@ -87,6 +88,30 @@ std::optional<int> parseLayerNumber(std::string_view text) {
     return static_cast<int>(*n);
 }
 
+// --scale: true for "integer" (the largest whole factor that fits), false for
+// "fit" (fill the screen at any factor).
+std::optional<bool> parseScaleMode(std::string_view text) {
+    if (text == "integer") return true;
+    if (text == "fit") return false;
+    return std::nullopt;
+}
+
+std::optional<int> parseFrameRateCap(std::string_view text) {
+    const auto n = parseInteger(text);
+    if (!n || *n < 1 || *n > 1000) return std::nullopt;
+    return static_cast<int>(*n);
+}
+
+// The show's ORDER:ROW, order 0-65535 and row 0-255.
+std::optional<OrderRow> parseOrderRow(std::string_view text) {
+    const size_t colon = text.find(':');
+    if (colon == std::string_view::npos) return std::nullopt;
+    const auto order = parseInteger(text.substr(0, colon));
+    const auto row = parseInteger(text.substr(colon + 1));
+    if (!order || !row || *order < 0 || *order > 65535 || *row < 0 || *row > 255) return std::nullopt;
+    return OrderRow{static_cast<uint32_t>(*order), static_cast<uint32_t>(*row)};
+}
+
 // The index the launch dialog would give the mode.
 std::optional<int> parseDisplayMode(std::string_view text) {
     if (text == "512x384") return 0;
@@ -122,6 +147,10 @@ struct ValueKind {
     std::string (*show)(const T& value);
 };
 
+std::string showScaleMode(const bool& integer) { return integer ? "integer" : "fit"; }
+std::string showFrameRateCap(const int& cap) { return cap > 0 ? std::to_string(cap) : ""; }  // 0: the display's
+std::string showOrderRow(const OrderRow& at) { return std::to_string(at.order) + ":" + std::to_string(at.row); }
+
 const ValueKind<std::string> kFile{"FILE", "a file name", parseName, showName};
 const ValueKind<std::string> kDirectory{"DIR", "a directory name", parseName, showName};
 const ValueKind<int> kFrameCount{"N", "a whole number of frames from 1 to 1000000", parseFrameCount, showInteger};
@@ -133,6 +162,11 @@ const ValueKind<uint32_t> kMusicPosition{"ORDER:ROW:FRACTION",
                                          parseMusicPosition, showMusicPosition};
 const ValueKind<double> kRadius{"R", "a radius above 0", parseRadius, showReal};
 const ValueKind<int> kLayerNumber{"N", "a layer number from 1", parseLayerNumber, showInteger};
+const ValueKind<bool> kScaleMode{"integer|fit", "integer or fit", parseScaleMode, showScaleMode};
+const ValueKind<int> kFrameRateCap{"N", "a whole number of frames per second from 1 to 1000", parseFrameRateCap,
+                                   showFrameRateCap};
+const ValueKind<OrderRow> kOrderRow{"ORDER:ROW", "ORDER:ROW (order 0-65535, row 0-255)", parseOrderRow,
+                                    showOrderRow};
 const ValueKind<int> kDisplayMode{"512x384|640x480|window", "512x384, 640x480 or window", parseDisplayMode,
                                   showDisplayMode};
 
@@ -199,7 +233,8 @@ const char kKeys[] =
     "In the show, Enter saves the frame as grab_1.bmp, grab_2.bmp, ... and Escape quits. For\n"
     "writing shows: F5 reloads the script and its data while the music plays on (a script with\n"
     "problems is not taken: they are printed and the old show goes on), Left and Right jump to the\n"
-    "previous and next order of the music, Space pauses and resumes, F1 shows the frames per second\n"
+    "previous and next order of the music, Up and Down one row, L loops the order playing until\n"
+    "pressed again, Space pauses and resumes, F1 shows the frames per second, order, row and time\n"
     "(never in screenshots).\n\n";
 
 const CLI::App* findCommand(const CLI::App& app, const std::string& name) {
@@ -264,6 +299,13 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     app.set_help_flag("-h,--help", "print this help and exit");
     app.set_version_flag("--version", std::string("velmora ") + VELMORA_VERSION, "print the version and exit");
 
+    // For the show and every command.
+    addSwitch(app, "--demo", options.demo,
+              "use the installed default show (PREFIX/share/velmora/demo, else the\n"
+              "build tree's show/): play it, or run render, check or bench on it;\n"
+              "output names stay relative to the folder velmora was called from");
+    addSwitch(app, "--man-page", options.manPage, "print the manual page (roff), written from this help, and exit");
+
     // No command: the show on screen.
     options.run = [](const CommandLineOptions& o) { return runShow(o.show); };
     addValue(app, "--mode", options.show.mode, kDisplayMode,
@@ -273,6 +315,16 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     addValue(app, "--music", options.show.music, kFile, "the music module")
         ->group(kShowOptions);
     addSwitch(app, "--watch", options.show.watch, "reload the script, as F5 does, whenever its file changes")
+        ->group(kShowOptions);
+    addValue(app, "--scale", options.show.integerScale, kScaleMode,
+             "integer: the largest whole factor that fits, centred on black;\nfit: fill the screen at any factor")
+        ->group(kShowOptions);
+    addValue(app, "--fps-cap", options.show.frameRateCap, kFrameRateCap,
+             "in a window without vsync, at most N frames per second\n(without it: the display's refresh rate)")
+        ->group(kShowOptions);
+    addSwitch(app, "--no-cap", options.show.uncapped, "in a window, neither vsync nor a cap")->group(kShowOptions);
+    addValue(app, "--position", options.show.startPosition, kOrderRow,
+             "start the music and the clock at this order and row")
         ->group(kShowOptions);
 
     CLI::App& render = addCommand(app, options, "render",
@@ -308,6 +360,12 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     addValue(bench, "--fps", options.bench.fps, kFramesPerSecond, "frames per second of the clock");
     addValue(bench, "--position", options.bench.musicPosition, kMusicPosition,
              "the music position (order, row, row fraction 0-255)");
+
+    CLI::App& newShow = addCommand(app, options, "new",
+                                   "Makes DIR (missing or empty) a show that plays at once: a commented\n"
+                                   "script.zyl and its data/ (a picture, a sprite, a mesh and a short module).",
+                                   [](const CommandLineOptions& o) { return runNew(o.newShow); });
+    addValue(newShow, "DIR", options.newShow.dir, kDirectory, "the folder of the new show")->required();
 
     CLI::App& mesh = addCommand(
         app, options, "mesh",
@@ -380,6 +438,15 @@ std::optional<int> parseCommandLine(const std::vector<std::string>& args, Comman
 
     const CLI::App* command = namedCommand();
     if (command && command->get_name() == "help") return answerHelp(app, options.help, out, err);
+    if (options.manPage) {
+        out << manPage(app, VELMORA_VERSION);
+        return 0;
+    }
+    if (options.demo && command && findCommand(app, "render") != command && findCommand(app, "check") != command &&
+        findCommand(app, "bench") != command) {
+        err << "velmora: --demo goes with render, check, bench or the show, not " << command->get_name() << "\n";
+        return 2;
+    }
     // The show's options before a command's name would be silently ignored.
     if (command) {
         for (const CLI::Option* option : app.get_options()) {
@@ -391,6 +458,15 @@ std::optional<int> parseCommandLine(const std::vector<std::string>& args, Comman
         }
     }
     return std::nullopt;
+}
+
+}  // namespace velmora
+
+namespace velmora {
+
+void keepOutputsIn(const std::filesystem::path& folder, CommandLineOptions& options) {
+    if (!options.render.outDir.empty())
+        options.render.outDir = (folder / options.render.outDir).lexically_normal().string();
 }
 
 }  // namespace velmora

@@ -2,6 +2,7 @@
 // The same definitions parse the arguments and write each command's --help.
 #pragma once
 
+#include <filesystem>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "host/BenchCommand.h"
 #include "host/CheckCommand.h"
+#include "host/NewCommand.h"
 #include "host/RenderCommand.h"
 #include "host/Show.h"
 #include "meshconvert/MeshCommand.h"
@@ -33,7 +35,10 @@ struct CommandLineOptions {
     CheckOptions check;
     BenchOptions bench;
     MeshOptions mesh;
+    NewOptions newShow;
     HelpOptions help;
+    bool demo = false;     // --demo: the command runs in the default show's folder
+    bool manPage = false;  // --man-page
     int (*run)(const CommandLineOptions&) = nullptr;
 };
 
@@ -50,5 +55,10 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options);
 // error naming the faulty option or argument on `err`.
 std::optional<int> parseCommandLine(const std::vector<std::string>& args, CommandLineOptions& options,
                                     std::ostream& out, std::ostream& err);
+
+// Makes the output files and folders named on the command line relative to
+// `folder`: --demo moves into the default show's folder, and what the caller
+// asked for stays where the caller is.
+void keepOutputsIn(const std::filesystem::path& folder, CommandLineOptions& options);
 
 }  // namespace velmora

@@ -1,8 +1,10 @@
 // The optional frame counter of the show: frames per second over the last
-// second, drawn over the on-screen copy of the frame (screenshots never see it).
+// second and where the music is, drawn over the on-screen copy of the frame
+// (screenshots never see it).
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace velmora {
 
@@ -29,5 +31,12 @@ inline constexpr uint32_t kCounterColour = 0xFFE040;  // the figures; the box is
 // Draws "N fps" in a black box into a 512 by 256 copy of the frame whose rows
 // are `pitch` pixels apart. Does nothing without pixels.
 void drawFrameCounter(uint32_t* pixels, int pitch, int framesPerSecond);
+
+// Where the music is, in a second box under the counter's:
+// "order O row R mm:ss.cc", the time being the show's clock.
+inline constexpr int kPositionY = kCounterY + kCounterHeight + 2;
+void drawMusicPosition(uint32_t* pixels, int pitch, uint32_t order, uint32_t row, double seconds);
+// The clock as mm:ss.cc, cut (not rounded) to hundredths; before 0 it is 00:00.00.
+std::string formatShowTime(double seconds);
 
 }  // namespace velmora

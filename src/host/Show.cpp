@@ -1,7 +1,9 @@
 // The show: launch dialog, display, script, music, then one event, one frame and
 // one present per pass until Escape or the window's close; then shutdown. For
 // the show's author, F5 (or --watch) reloads the script live, Left and Right
-// jump an order of the music, Space pauses and F1 shows the frame counter.
+// jump an order of the music, Up and Down step a row, L loops an order, Space
+// pauses and F1 shows the frame counter and the music's position. A window is
+// held to the display's refresh rate.
 #include "host/Show.h"
 
 #include <chrono>
@@ -9,8 +11,10 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include "host/FrameCounter.h"
+#include "host/FramePacer.h"
 #include "host/ModeDialog.h"
 #include "host/Screenshot.h"
 #include "host/ScriptReload.h"
@@ -64,7 +68,10 @@ int runShow(const ShowOptions& options) {
     }
     const DisplayMode mode = displayModeFor(modeIndex);
 
-    setupDisplay(mode);
+    DisplayOptions displayOptions;
+    displayOptions.integerScale = options.integerScale;
+    displayOptions.vsyncInWindow = !options.uncapped;
+    setupDisplay(mode, displayOptions);
     if (mode.fullScreen) hideCursor();
     raisePriority();
 
@@ -76,12 +83,21 @@ int runShow(const ShowOptions& options) {
     loadScriptOrDie(*graph, options.script.c_str());
     std::unique_ptr<Surface> outputSurface = makeOutputSurface();
     graph->startShow();
+    if (options.startPosition) startAt(*graph, player, options.startPosition->order, options.startPosition->row);
 
     const ShowErrorHandlers showHandlers{showFatalError, showReportedError};
     std::optional<ScriptWatcher> watcher;
     if (options.watch) watcher.emplace(options.script);
     FrameRateMeter meter;
     bool counterShown = false;
+    // Without vsync a window would draw as fast as it can; the cap also keeps
+    // a display whose vsync does nothing at its refresh rate.
+    constexpr int kUnknownRefreshRate = 60;
+    std::optional<FramePacer> pacer;
+    if (!mode.fullScreen && !options.uncapped) {
+        const int refresh = displayRefreshRate();
+        pacer.emplace(options.frameRateCap > 0 ? options.frameRateCap : refresh > 0 ? refresh : kUnknownRefreshRate);
+    }
 
     // Escape and the window's close ask to quit; like a posted quit message the
     // request is taken at the start of the next pass.
@@ -105,6 +121,15 @@ int runShow(const ShowOptions& options) {
         case HostEvent::Right:
             jumpOrder(*graph, player, +1);
             break;
+        case HostEvent::Up:
+            stepRow(*graph, player, -1);
+            break;
+        case HostEvent::Down:
+            stepRow(*graph, player, +1);
+            break;
+        case HostEvent::L:
+            toggleLoop(player);
+            break;
         case HostEvent::Space:
             togglePause(*graph, player);
             break;
@@ -121,14 +146,22 @@ int runShow(const ShowOptions& options) {
             reloadScript(graph, options.script, showHandlers);
         }
 
+        followLoop(*graph, player);
+
         graph->runFrame(*outputSurface);
         meter.frame(now);
         if (counterShown) {
+            const uint32_t position = player.channelPosition();
             const FrameCopy copy = copyFrame(outputSurface->pixels);
             drawFrameCounter(copy.pixels, copy.pitch, meter.perSecond());
+            drawMusicPosition(copy.pixels, copy.pitch, position & 0xFFFFu, position >> 24, graph->clock.seconds());
             showFrameCopy();
         } else {
             presentFrame(outputSurface->pixels);
+        }
+        if (pacer) {
+            const double wait = pacer->delayAfterFrame(steadySeconds());
+            if (wait > 0.0) std::this_thread::sleep_for(std::chrono::duration<double>(wait));
         }
     }
 

@@ -1,12 +1,14 @@
 // velmora: the demo player's entry point. The command line (host/CommandLine)
 // says which command runs with which options.
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "host/CommandLine.h"
+#include "host/DemoFolder.h"
 #include "surface/SimdLevel.h"
 
 namespace {
@@ -29,5 +31,9 @@ int main(int argc, char** argv) {
     velmora::CommandLineOptions options;
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (const auto status = velmora::parseCommandLine(args, options, std::cout, std::cerr)) return *status;
+    if (options.demo) {
+        velmora::keepOutputsIn(std::filesystem::current_path(), options);
+        if (!velmora::enterDemoFolder(velmora::programFolder(argv[0]))) return 1;
+    }
     return options.run(options);
 }

@@ -19,6 +19,7 @@ struct DisplayState {
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* frame = nullptr;
     CanvasLayout canvas;
+    bool integerScale = true;
     bool fullScreen = false;
     bool videoStarted = false;
     bool frameLocked = false;  // between copyFrame and showFrameCopy
@@ -59,10 +60,11 @@ PixelRect frameRectOnOutput(const CanvasLayout& canvas, int outputWidth, int out
     return PixelRect{x0, y0, x1 - x0, y1 - y0};
 }
 
-int setupDisplay(const DisplayMode& mode) {
+int setupDisplay(const DisplayMode& mode, const DisplayOptions& options) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fatalError("impossible de poser le ddraw!!\n");
     display.videoStarted = true;
     display.canvas = canvasLayout(mode);
+    display.integerScale = options.integerScale;
     display.fullScreen = mode.fullScreen;
 
     // Full screen: the screen in the canvas's own mode where it has one;
@@ -94,8 +96,8 @@ int setupDisplay(const DisplayMode& mode) {
         if (!ok) fatalError("impossible de poser le fullscreen!!\n");
     }
 
-    // Full screen flips in step with the screen; the window just shows.
-    const Uint32 vsync = mode.pageFlip ? SDL_RENDERER_PRESENTVSYNC : 0;
+    // Full screen flips in step with the screen; the window too unless asked not to.
+    const Uint32 vsync = mode.pageFlip || options.vsyncInWindow ? SDL_RENDERER_PRESENTVSYNC : 0;
     display.renderer = SDL_CreateRenderer(display.window, -1, vsync);
     if (!display.renderer) display.renderer = SDL_CreateRenderer(display.window, -1, SDL_RENDERER_SOFTWARE);
     if (!display.renderer) fatalError("impossible de poser le CreateSurface!!\n");
@@ -143,12 +145,21 @@ void showFrameCopy() {
     display.frameLocked = false;
     int w = 0, h = 0;
     if (SDL_GetRendererOutputSize(display.renderer, &w, &h) != 0) return;
-    const PixelRect r = frameRectOnOutput(display.canvas, w, h);
+    const PixelRect r =
+        display.integerScale ? integerFrameRect(display.canvas, w, h) : frameRectOnOutput(display.canvas, w, h);
     const SDL_Rect target{r.x, r.y, r.w, r.h};
     SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
     SDL_RenderClear(display.renderer);  // the borders stay black
     SDL_RenderCopy(display.renderer, display.frame, nullptr, &target);
     SDL_RenderPresent(display.renderer);
+}
+
+int displayRefreshRate() {
+    if (!display.window) return 0;
+    const int index = SDL_GetWindowDisplayIndex(display.window);
+    SDL_DisplayMode current;
+    if (index < 0 || SDL_GetCurrentDisplayMode(index, &current) != 0) return 0;
+    return current.refresh_rate > 0 ? current.refresh_rate : 0;
 }
 
 void restoreDisplay() {
@@ -189,11 +200,14 @@ HostEvent pollHostEvent() {
         if (key == SDLK_ESCAPE) return HostEvent::Escape;
         if (key == SDLK_LEFT) return HostEvent::Left;
         if (key == SDLK_RIGHT) return HostEvent::Right;
+        if (key == SDLK_UP) return HostEvent::Up;
+        if (key == SDLK_DOWN) return HostEvent::Down;
         // Toggles and reloads would flap or pile up while the key is held.
         if (e.key.repeat) return HostEvent::Other;
         if (key == SDLK_F1) return HostEvent::F1;
         if (key == SDLK_F5) return HostEvent::F5;
         if (key == SDLK_SPACE) return HostEvent::Space;
+        if (key == SDLK_l) return HostEvent::L;
         return HostEvent::Other;
     }
     default:

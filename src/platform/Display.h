@@ -31,12 +31,25 @@ struct PixelRect {
 // Where the frame lands on an output of outputWidth by outputHeight pixels when
 // the canvas is scaled to fit it, keeping its aspect, centred (black bars).
 PixelRect frameRectOnOutput(const CanvasLayout& canvas, int outputWidth, int outputHeight);
+// The same at the largest whole factor at which the canvas fits (every frame
+// pixel an even k by k block), the canvas centred on black; an output smaller
+// than the canvas gets frameRectOnOutput.
+PixelRect integerFrameRect(const CanvasLayout& canvas, int outputWidth, int outputHeight);
+
+// Choices beyond the mode: whole scale factors (or fit at any factor), and
+// whether the window waits for the display's refresh.
+struct DisplayOptions {
+    bool integerScale = true;
+    bool vsyncInWindow = true;
+};
 
 // Opens the window titled "Velmora" and sets up the display for the mode. A
 // failing step is a fatal error: "impossible de poser le ddraw!!\n" (video),
 // "...SetCooperativeLevel!!\n" (window), "...fullscreen!!\n" (full-screen mode),
 // "...CreateSurface!!\n" (renderer or frame texture). Returns 0.
-int setupDisplay(const DisplayMode& mode);
+int setupDisplay(const DisplayMode& mode, const DisplayOptions& options = {});
+// The refresh rate of the screen the window is on in Hz; 0 when it is not known.
+int displayRefreshRate();
 // Puts the frame (kFrameWidth by kFrameHeight, 0x00RRGGBB) on the screen.
 void presentFrame(const uint32_t* pixels);
 
@@ -59,9 +72,9 @@ void hideDisplay();
 // Hides the mouse cursor (full screen).
 void hideCursor();
 
-// Besides Enter and Escape, the keys for authoring a show: F1, F5, Left, Right
-// and Space (Left and Right repeat while held; the others do not).
-enum class HostEvent { None, Quit, Enter, Escape, F1, F5, Left, Right, Space, Other };
+// Besides Enter and Escape, the keys for authoring a show: F1, F5, Left, Right,
+// Up, Down, L and Space (the arrows repeat while held; the others do not).
+enum class HostEvent { None, Quit, Enter, Escape, F1, F5, Left, Right, Space, Other, Up, Down, L };
 // Takes at most one event from the queue.
 HostEvent pollHostEvent();
 

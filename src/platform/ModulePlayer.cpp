@@ -90,6 +90,11 @@ void ModulePlayer::fillBuffer(int16_t* out, size_t frames) {
     const uint64_t now = SDL_GetPerformanceCounter();
 
     std::lock_guard<std::mutex> lock(mutex_);
+    if (stream_.loopReturns() != loopReturnsSeen_) {
+        loopReturnsSeen_ = stream_.loopReturns();
+        loopReturnFrame_ = stream_.lastLoopReturnFrame();
+        loopReturnSeconds_ = stream_.lastLoopReturnSeconds();
+    }
     for (size_t i = 0; i < rowCount; ++i) timeline_.add(rows[i]);
     bufferStart_ = first;
     bufferTicks_ = now;
@@ -109,17 +114,58 @@ uint32_t ModulePlayer::channelPosition() {
     heard = std::min<int64_t>(heard, bufferStart_ - 1);
     heard = std::max<int64_t>(heard, lastHeard_);
     lastHeard_ = heard;
+    if (loopReturnFrame_ >= 0 && heard >= loopReturnFrame_) {
+        loopReturnHeard_ = true;
+        loopReturnFrame_ = -1;
+    }
     return timeline_.positionAt(heard);
 }
 
 double ModulePlayer::jumpOrder(int direction) {
     if (device_ == 0 || !stream_.loaded()) return -1.0;
     const int32_t heardOrder = static_cast<int32_t>(channelPosition() & 0xFFFFu);
+    return seekTo(stream_.neighbourOrder(heardOrder, direction), 0);
+}
+
+double ModulePlayer::stepRow(int direction) {
+    if (device_ == 0 || !stream_.loaded()) return -1.0;
+    const uint32_t heard = channelPosition();
+    int32_t order = static_cast<int32_t>(heard & 0xFFFFu);
+    int32_t row = static_cast<int32_t>(heard >> 24);
+    stream_.neighbourRow(order, row, direction);
+    return seekTo(order, row);
+}
+
+double ModulePlayer::seek(int32_t order, int32_t row) {
+    if (device_ == 0 || !stream_.loaded()) return -1.0;
+    return seekTo(stream_.neighbourOrder(order, 0), row);
+}
+
+bool ModulePlayer::toggleLoop() {
+    if (device_ == 0 || !stream_.loaded()) return false;
+    const int32_t heardOrder = static_cast<int32_t>(channelPosition() & 0xFFFFu);
+    looping_ = !looping_;
+    SDL_LockAudioDevice(device_);
+    stream_.setLoopOrder(looping_ ? heardOrder : -1);
+    SDL_UnlockAudioDevice(device_);
+    return looping_;
+}
+
+bool ModulePlayer::takeLoopReturn(double& seconds) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!loopReturnHeard_) return false;
+    loopReturnHeard_ = false;
+    seconds = loopReturnSeconds_;
+    return true;
+}
+
+double ModulePlayer::seekTo(int32_t order, int32_t row) {
     // The callback is not running while the device is locked; only the seek
     // itself is done under it.
     SDL_LockAudioDevice(device_);
     RowStart start;
-    const double seconds = stream_.seekOrder(stream_.neighbourOrder(heardOrder, direction), start);
+    const double seconds = stream_.seekOrderRow(order, row, start);
+    if (looping_) stream_.setLoopOrder(order);
     SDL_UnlockAudioDevice(device_);
 
     // From now on the new row is what is heard: its first frame now, one more
@@ -132,6 +178,8 @@ double ModulePlayer::jumpOrder(int direction) {
     bufferTicks_ = SDL_GetPerformanceCounter();
     anyBuffer_ = true;
     lastHeard_ = start.frame;
+    loopReturnFrame_ = -1;
+    loopReturnHeard_ = false;
     pausedPosition_ = timeline_.positionAt(start.frame);
     return seconds;
 }

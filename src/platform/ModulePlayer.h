@@ -31,6 +31,18 @@ public:
     // the new place in seconds, as if played from the start; negative when
     // nothing is playing.
     double jumpOrder(int direction);
+    // The same one row back (-1) or on (+1) from the row heard now, across
+    // order boundaries (the very first and very last rows stay).
+    double stepRow(int direction);
+    // Goes to `row` of `order` (the show's start position); as jumpOrder.
+    double seek(int32_t order, int32_t row);
+    // Loops the order heard now until called again; true while looping. Jumps
+    // and steps take the loop along to the order they land in.
+    bool toggleLoop();
+    bool looping() const { return looping_; }
+    // True once each time the loop's return to its row 0 has been heard, with
+    // the module's time there in `seconds`.
+    bool takeLoopReturn(double& seconds);
     // Pauses and resumes the sound; the position holds still while paused.
     void setPaused(bool paused);
     bool paused() const { return paused_; }
@@ -38,6 +50,8 @@ public:
 private:
     static void fill(void* self, uint8_t* stream, int length);
     void fillBuffer(int16_t* out, size_t frames);
+    // Moves playback to (order, row) and the reported position with it.
+    double seekTo(int32_t order, int32_t row);
 
     std::string path_;
     ModuleStream stream_;
@@ -53,7 +67,12 @@ private:
     uint64_t bufferTicks_ = 0;   // when it was handed over (SDL performance counter)
     bool anyBuffer_ = false;
     uint64_t ticksPerSecond_ = 1;
-    bool paused_ = false;          // main thread only
+    int64_t loopReturnsSeen_ = 0;    // audio thread: the stream's count published last
+    int64_t loopReturnFrame_ = -1;   // the latest return not yet heard; -1 none
+    double loopReturnSeconds_ = 0.0;
+    bool loopReturnHeard_ = false;   // the main thread has heard it
+    bool looping_ = false;
+    bool paused_ = false;
     uint32_t pausedPosition_ = 0;  // what channelPosition gives while paused
 };
 

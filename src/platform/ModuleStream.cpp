@@ -77,6 +77,15 @@ bool ModuleStream::renderSlice(int16_t* out, size_t frames, RowStart& start) {
     if (got > 0) {
         const int32_t order = openmpt_module_get_current_order(module_);
         const int32_t row = openmpt_module_get_current_row(module_);
+        if ((order != lastOrder_ || row != lastRow_) && loopOrder_ >= 0 && order != loopOrder_ &&
+            orderHasPattern(loopOrder_)) {
+            // The looped order is over: its row 0 is next, from the next frame on.
+            framesRendered_ += static_cast<int64_t>(frames);
+            lastLoopReturnSeconds_ = seekOrderRow(loopOrder_, 0, start);
+            lastLoopReturnFrame_ = start.frame;
+            ++loopReturns_;
+            return true;
+        }
         if (order != lastOrder_ || row != lastRow_) {
             // The row began in [first, last]; the very first row at frame 0.
             const int64_t first = framesRendered_;
@@ -121,19 +130,42 @@ int32_t ModuleStream::neighbourOrder(int32_t current, int direction) const {
     return current;
 }
 
-double ModuleStream::seekOrder(int32_t order, RowStart& start) {
+void ModuleStream::neighbourRow(int32_t& order, int32_t& row, int direction) const {
+    if (!module_ || direction == 0) return;
+    if (direction > 0 && row + 1 < rowsInOrder(order)) {
+        ++row;
+    } else if (direction < 0 && row > 0) {
+        --row;
+    } else {
+        const int32_t next = neighbourOrder(order, direction);
+        if (next == order) return;
+        order = next;
+        row = direction > 0 ? 0 : rowsInOrder(next) - 1;
+        if (row < 0) row = 0;
+    }
+}
+
+int32_t ModuleStream::rowsInOrder(int32_t order) const {
+    if (!orderHasPattern(order)) return 0;
+    return openmpt_module_get_pattern_num_rows(module_, openmpt_module_get_order_pattern(module_, order));
+}
+
+double ModuleStream::seekOrderRow(int32_t order, int32_t row, RowStart& start) {
     if (!module_) return -1.0;
-    const double seconds = openmpt_module_set_position_order_row(module_, order, 0);
+    const int32_t rows = rowsInOrder(order);
+    if (row >= rows) row = rows > 0 ? rows - 1 : 0;
+    if (row < 0) row = 0;
+    const double seconds = openmpt_module_set_position_order_row(module_, order, row);
     ended_ = false;
     // The row starts exactly at the next frame; the stream will see it as the
     // row it already knows and look for the next one a row's length on.
     const int64_t length = rowFrames();
     start.frame = framesRendered_;
     start.order = order;
-    start.row = 0;
+    start.row = row;
     start.expectedFrames = static_cast<double>(length);
     lastOrder_ = order;
-    lastRow_ = 0;
+    lastRow_ = row;
     dueFrom_ = dueTo_ = length > 0 ? framesRendered_ + length : -1;
     return seconds;
 }

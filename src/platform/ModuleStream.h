@@ -52,7 +52,22 @@ public:
     // Goes to row 0 of `order`: the next frame rendered is that row's first.
     // `start` gets that row, placed at framesRendered(). Returns the module's
     // time there in seconds, as if played from the start (negative on failure).
-    double seekOrder(int32_t order, RowStart& start);
+    double seekOrder(int32_t order, RowStart& start) { return seekOrderRow(order, 0, start); }
+    // The same for any row of the order's pattern.
+    double seekOrderRow(int32_t order, int32_t row, RowStart& start);
+    // The row `direction` steps from (order, row): within the pattern, else the
+    // last row of the previous order or row 0 of the next; the first row of the
+    // first order and the last of the last stay where they are.
+    void neighbourRow(int32_t& order, int32_t& row, int direction) const;
+
+    // While an order is looped, the row that would follow its last one is row 0
+    // of the same order again; -1 plays on. Each such return is counted, with
+    // the frame where it starts and the module's time there.
+    void setLoopOrder(int32_t order) { loopOrder_ = order; }
+    int32_t loopOrder() const { return loopOrder_; }
+    int64_t loopReturns() const { return loopReturns_; }
+    int64_t lastLoopReturnFrame() const { return lastLoopReturnFrame_; }
+    double lastLoopReturnSeconds() const { return lastLoopReturnSeconds_; }
 
 private:
     // A row starts on a tick, and the module works out a tick as soon as it is
@@ -64,6 +79,7 @@ private:
     static constexpr size_t kSliceFrames = 8;
     size_t sliceLength(size_t frames) const;
     bool orderHasPattern(int32_t order) const;
+    int32_t rowsInOrder(int32_t order) const;
     // Frames of one row at the module's current speed and tempo; 0 if unknown.
     int64_t rowFrames() const;
     // Renders one slice; true (and `start` filled) when a new row began in it.
@@ -76,6 +92,10 @@ private:
     int32_t lastOrder_ = -1;
     int32_t lastRow_ = -1;
     bool ended_ = false;
+    int32_t loopOrder_ = -1;
+    int64_t loopReturns_ = 0;
+    int64_t lastLoopReturnFrame_ = -1;
+    double lastLoopReturnSeconds_ = 0.0;
 };
 
 }  // namespace velmora

@@ -15,9 +15,9 @@
 
 #include "TestFunctions.h"
 #include "TestSupport.h"
-#include "JpegWriter.h"
-#include "boxes/BoxFactory.h"
+#include "showkit/JpegWriter.h"
 #include "object3d/Lwo2Writer.h"
+#include "boxes/BoxFactory.h"
 
 using namespace velmora;
 namespace fs = std::filesystem;

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "DemoPictures.h"
-#include "JpegWriter.h"
+#include "showkit/DemoPictures.h"
+#include "showkit/JpegWriter.h"
 #include "TestSupport.h"
 #include "surface/JpegDecode.h"
 #include "surface/Surface.h"

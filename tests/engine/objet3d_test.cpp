@@ -14,11 +14,11 @@
 
 #include "TestFunctions.h"
 #include "TestSupport.h"
-#include "MeshShapes.h"
+#include "showkit/MeshShapes.h"
+#include "object3d/Lwo2Writer.h"
 #include "object3d/BoxObjet3D.h"
 #include "object3d/Camera.h"
 #include "object3d/DepthSort.h"
-#include "object3d/Lwo2Writer.h"
 
 namespace velmora {
 namespace {

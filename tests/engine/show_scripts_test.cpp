@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "JpegWriter.h"
+#include "showkit/JpegWriter.h"
 #include "TestSupport.h"
-#include "MeshShapes.h"
+#include "showkit/MeshShapes.h"
+#include "object3d/Lwo2Writer.h"
 #include "boxes/CRandom.h"
 #include "boxes/RayCastGrid.h"
-#include "object3d/Lwo2Writer.h"
 #include "script/DemoGraph.h"
 
 using namespace velmora;

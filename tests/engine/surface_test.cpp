@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "JpegWriter.h"
+#include "showkit/JpegWriter.h"
 #include "surface/JpegDecode.h"
 
 namespace velmora {

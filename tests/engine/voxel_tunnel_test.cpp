@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "JpegWriter.h"
+#include "showkit/JpegWriter.h"
 #include "boxes/VoxelTunnel.h"
 #include "TestFunctions.h"
 #include "TestSupport.h"

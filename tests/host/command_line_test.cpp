@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "host/CommandLine.h"
 #include "script/Music.h"
 
@@ -66,6 +68,26 @@ TEST(CommandLine, ValuesAreStoredForTheNamedCommand) {
     EXPECT_EQ(bench.options.bench.musicPosition, makeChannelPosition(3, 4, 5));
     EXPECT_EQ(bench.options.bench.script, "s.zyl");
 
+    Parsed shown = parse("--demo --scale fit --fps-cap 75 --no-cap --position 3:63");
+    ASSERT_FALSE(shown.status) << shown.err;
+    EXPECT_TRUE(shown.options.demo);
+    EXPECT_FALSE(shown.options.show.integerScale);
+    EXPECT_EQ(shown.options.show.frameRateCap, 75);
+    EXPECT_TRUE(shown.options.show.uncapped);
+    ASSERT_TRUE(shown.options.show.startPosition);
+    EXPECT_EQ(shown.options.show.startPosition->order, 3u);
+    EXPECT_EQ(shown.options.show.startPosition->row, 63u);
+    EXPECT_TRUE(none.options.show.integerScale);
+    EXPECT_FALSE(none.options.show.startPosition);
+
+    // --demo goes before a command; what the command writes stays with the caller.
+    Parsed demo = parse("--demo render --out frames");
+    ASSERT_FALSE(demo.status) << demo.err;
+    EXPECT_TRUE(demo.options.demo);
+    keepOutputsIn("/caller/folder", demo.options);
+    EXPECT_EQ(demo.options.render.outDir, "/caller/folder/frames");
+    EXPECT_EQ(parse("new there").options.newShow.dir, "there");
+
     Parsed check = parse("check --script c.zyl");
     ASSERT_FALSE(check.status) << check.err;
     EXPECT_EQ(check.options.check.script, "c.zyl");
@@ -104,6 +126,17 @@ TEST(CommandLine, EveryRefusalIsOneLineNamingTheFault) {
         {"help rendr", "did you mean render?"},
         {"help --markdown render", "render"},
         {"list extra", "extra"},
+        {"--scale big", "--scale"},
+        {"--fps-cap 0", "--fps-cap"},
+        {"--fps-cap 1001", "--fps-cap"},
+        {"--no-cap=yes", "--no-cap"},
+        {"--position 1:256", "--position"},
+        {"--position 1:2:3", "--position"},
+        {"--scale fit render --out f", "--scale"},
+        {"new", "DIR"},
+        {"new a b", "b"},
+        {"--demo new d", "--demo"},
+        {"--demo mesh in.obj -o out.lwo", "--demo"},
     };
     for (const auto& c : cases) {
         const Parsed parsed = parse(c.args);
@@ -141,4 +174,33 @@ TEST(CommandLine, HelpCoversEveryCommandFromTheSameDefinitions) {
     const Parsed version = parse("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("velmora ") + VELMORA_VERSION + "\n");
+}
+
+// The manual page comes from the same definitions as the help: every command,
+// every option with its value, and the show's keys.
+TEST(CommandLine, ManPageDescribesEveryCommandAndOption) {
+    const Parsed page = parse("--man-page");
+    ASSERT_EQ(page.status, 0);
+    EXPECT_EQ(page.out.rfind(".TH VELMORA 1 ", 0), 0u) << page.out.substr(0, 80);
+    // roff spells a dash \-.
+    auto roff = [](const std::string& text) {
+        std::string out;
+        for (char c : text) out += c == '-' ? std::string("\\-") : std::string(1, c);
+        return out;
+    };
+    CLI::App app;
+    CommandLineOptions options;
+    buildCommandLine(app, options);
+    std::vector<const CLI::App*> commands = {&app};
+    for (const CLI::App* command : app.get_subcommands({})) {
+        commands.push_back(command);
+        EXPECT_NE(page.out.find(".SS " + command->get_name() + "\n"), std::string::npos) << command->get_name();
+    }
+    for (const CLI::App* command : commands)
+        for (const CLI::Option* option : command->get_options()) {
+            const std::string name = roff(option->get_name(option->get_positional(), true));
+            EXPECT_NE(page.out.find(name), std::string::npos) << command->get_name() << " " << name;
+        }
+    for (const char* key : {"Enter", "Escape", "F5", "Space", "Exit status"})
+        EXPECT_NE(page.out.find(key), std::string::npos) << key;
 }

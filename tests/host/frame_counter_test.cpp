@@ -1,10 +1,12 @@
-// The frame counter: frames per second over the last second, and its box drawn
+// The frame counter: frames per second over the last second, the music position
+// and the frame-rate cap; the boxes drawn
 // into a copy of the frame with any row pitch, touching nothing else.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "host/FrameCounter.h"
+#include "host/FramePacer.h"
 
 using namespace velmora;
 
@@ -87,3 +89,53 @@ TEST(FrameCounterDrawing, BoxWithTextInTheCornerAndNothingElseTouched) {
     EXPECT_EQ(narrow.boxWidth(), 0);
 }
 
+
+TEST(FrameCounterDrawing, MusicPositionGoesInASecondBoxUnderTheCounter) {
+    Copy copy(600);
+    drawMusicPosition(copy.pixels.data(), 600, 3, 17, 65.5);
+    int text = 0, changedOutside = 0, inCounterBox = 0;
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 600; ++x) {
+            const uint32_t v = copy.at(x, y);
+            const bool inBox = y >= kPositionY && y < kPositionY + kCounterHeight && x >= kCounterX && x < 512;
+            if (!inBox) changedOutside += v != kBackground;
+            else text += v == kCounterColour;
+            inCounterBox += y < kPositionY && v != kBackground;
+        }
+    EXPECT_EQ(changedOutside, 0);
+    EXPECT_EQ(inCounterBox, 0);
+    EXPECT_GT(text, 200);  // "order 3 row 17 01:05.50"
+    // Longer numbers give a wider box, which stays in the frame.
+    Copy wide(512);
+    drawMusicPosition(wide.pixels.data(), 512, 65535, 255, 5999.0);
+    int widest = 0;
+    while (kCounterX + widest < 512 && wide.at(kCounterX + widest, kPositionY) != kBackground) ++widest;
+    int narrow = 0;
+    while (copy.at(kCounterX + narrow, kPositionY) != kBackground) ++narrow;
+    EXPECT_GT(widest, narrow);
+}
+
+TEST(FrameCounterDrawing, ShowTimeIsMinutesSecondsAndHundredths) {
+    const struct {
+        double seconds;
+        const char* text;
+    } cases[] = {{0.0, "00:00.00"},   {65.5, "01:05.50"}, {7.25, "00:07.25"},  {599.999, "09:59.99"},
+                 {-3.0, "00:00.00"},  {1e9, "99:59.99"},  {3600.5, "60:00.50"}};
+    for (const auto& c : cases) EXPECT_EQ(formatShowTime(c.seconds), c.text) << c.seconds;
+}
+
+TEST(FramePacer, FramesStartAPeriodApartAndLateFramesAreNotMadeUp) {
+    FramePacer pacer(50.0);  // 20 ms
+    EXPECT_DOUBLE_EQ(pacer.delayAfterFrame(10.0), 0.0);        // the first frame starts the measure
+    EXPECT_NEAR(pacer.delayAfterFrame(10.005), 0.015, 1e-9);   // 5 ms of work: wait 15
+    EXPECT_NEAR(pacer.delayAfterFrame(10.030), 0.010, 1e-9);   // next started at 10.020
+    EXPECT_DOUBLE_EQ(pacer.delayAfterFrame(10.100), 0.0);      // late: go at once
+    EXPECT_NEAR(pacer.delayAfterFrame(10.101), 0.019, 1e-9);   // measured from the late start, no burst
+    // A display that waits for its refresh itself: frames a period apart need no wait.
+    FramePacer vsynced(60.0);
+    double t = 5.0;
+    vsynced.delayAfterFrame(t);
+    for (int i = 0; i < 10; ++i) EXPECT_LT(vsynced.delayAfterFrame(t += 1.0 / 59.5), 1e-9) << i;
+    // A clock that goes back never asks for more than one period.
+    EXPECT_LE(pacer.delayAfterFrame(1.0), 0.02);
+}

@@ -1,4 +1,5 @@
-// Jumping between orders and pausing the music while a show is being written:
+// Jumping between orders, stepping rows, looping an order and pausing the music
+// while a show is being written:
 // where the module goes, where its rows then start, what the live player
 // reports at once, while paused and after, and the clock following it.
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "ModuleWriter.h"
+#include "showkit/ModuleWriter.h"
 #include "functions/Function.h"
 #include "host/ShowControls.h"
 #include "platform/ModulePlayer.h"
@@ -178,4 +179,91 @@ TEST_F(SeekModule, JumpSetsTheClockToTheOrdersTimeAndPauseHoldsBoth) {
     pause(150);
     EXPECT_GT(graph.clock.seconds(), 0.1);
     EXPECT_GT(player.channelPosition(), 0u);
+}
+
+TEST_F(SeekModule, NeighbourRowsCrossOrdersAndStopAtBothEnds) {
+    ModuleStream stream;
+    ASSERT_EQ(stream.load(path_.c_str()), ModuleStream::kLoaded);
+    struct Step {
+        int32_t order, row;
+        int direction;
+        int32_t wantOrder, wantRow;
+    };
+    const Step steps[] = {
+        {0, 5, +1, 0, 6}, {0, 5, -1, 0, 4},   {0, 63, +1, 1, 0}, {1, 0, -1, 0, 63},
+        {0, 0, -1, 0, 0}, {2, 63, +1, 2, 63}, {2, 0, -1, 1, 63},
+    };
+    for (const Step& s : steps) {
+        int32_t order = s.order, row = s.row;
+        stream.neighbourRow(order, row, s.direction);
+        EXPECT_EQ(order, s.wantOrder) << s.order << ":" << s.row << " " << s.direction;
+        EXPECT_EQ(row, s.wantRow) << s.order << ":" << s.row << " " << s.direction;
+    }
+}
+
+TEST_F(SeekModule, LoopedOrderStartsAgainAtItsRowZeroUntilTheLoopEnds) {
+    ModuleStream stream;
+    ASSERT_EQ(stream.load(path_.c_str()), ModuleStream::kLoaded);
+    RowStart start;
+    stream.seekOrderRow(1, 60, start);
+    EXPECT_EQ(start.row, 60);
+    stream.setLoopOrder(1);
+    const std::vector<RowStart> rows = render(stream, 8 * kRowFrames + 100);
+    ASSERT_EQ(rows.size(), 8u);
+    EXPECT_EQ(rows[2].row, 63);
+    // After row 63 comes row 0 of the same order, a row's length on (to a slice).
+    EXPECT_EQ(rows[3].order, 1);
+    EXPECT_EQ(rows[3].row, 0);
+    EXPECT_NEAR(static_cast<double>(rows[3].frame), static_cast<double>(start.frame + 4 * kRowFrames), 8.0);
+    EXPECT_EQ(stream.loopReturns(), 1);
+    EXPECT_EQ(stream.lastLoopReturnFrame(), rows[3].frame);
+    EXPECT_NEAR(stream.lastLoopReturnSeconds(), kOrderSeconds, 0.01);
+    EXPECT_EQ(rows[7].order, 1);
+    EXPECT_EQ(rows[7].row, 4);
+
+    // The loop ends: the order plays out into the next one.
+    stream.setLoopOrder(-1);
+    const std::vector<RowStart> on = render(stream, 61 * kRowFrames);
+    ASSERT_FALSE(on.empty());
+    EXPECT_EQ(on.back().order, 2);
+    EXPECT_EQ(stream.loopReturns(), 1);
+}
+
+// Up and Down, and the show's --position, move the music and the clock together.
+TEST_F(SeekModule, RowStepsAndTheStartPositionSetTheClockToTheModulesTime) {
+    constexpr double kRowSeconds = kRowFrames / 44100.0;
+    DemoGraph graph;
+    auto owned = std::make_unique<ModulePlayer>(path_.string());
+    ModulePlayer& player = *owned;
+    graph.setMusic(std::move(owned));
+    EXPECT_LT(player.stepRow(+1), 0.0);  // not started
+    graph.startShow();
+
+    startAt(graph, player, 1, 62);
+    EXPECT_NEAR(graph.clock.seconds(), kOrderSeconds + 62 * kRowSeconds, 0.05);
+    EXPECT_EQ(orderOf(player.channelPosition()), 1u);
+    EXPECT_EQ(rowOf(player.channelPosition()), 62u);
+    stepRow(graph, player, +1);
+    stepRow(graph, player, +1);  // past the order's last row: the next order's first
+    EXPECT_EQ(orderOf(player.channelPosition()), 2u);
+    EXPECT_EQ(rowOf(player.channelPosition()), 0u);
+    EXPECT_NEAR(graph.clock.seconds(), 2 * kOrderSeconds, 0.05);
+    stepRow(graph, player, -1);
+    EXPECT_EQ(orderOf(player.channelPosition()), 1u);
+    EXPECT_EQ(rowOf(player.channelPosition()), 63u);
+    EXPECT_NEAR(graph.clock.seconds(), kOrderSeconds + 63 * kRowSeconds, 0.05);
+
+    // Looping order 1 from its last row: the music comes back to row 0 and the clock with it.
+    EXPECT_TRUE(toggleLoop(player));
+    bool returned = false;
+    for (int i = 0; i < 40 && !returned; ++i) {
+        pause(25);
+        followLoop(graph, player);
+        returned = rowOf(player.channelPosition()) < 8 && graph.clock.seconds() < kOrderSeconds + 1.0;
+    }
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(orderOf(player.channelPosition()), 1u);
+    EXPECT_GE(graph.clock.seconds(), kOrderSeconds - 0.01);
+    EXPECT_FALSE(toggleLoop(player));
+    player.stop();
 }

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "ModuleWriter.h"
+#include "showkit/ModuleWriter.h"
 #include "platform/ModulePlayer.h"
 #include "platform/OfflineModule.h"
 #include "platform/RowTimeline.h"

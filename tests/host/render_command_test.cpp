@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "JpegWriter.h"
+#include "showkit/JpegWriter.h"
 #include "surface/Bmp.h"
 #include "surface/Surface.h"
 #include "HostTestSupport.h"

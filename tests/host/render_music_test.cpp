@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "ModuleWriter.h"
+#include "showkit/ModuleWriter.h"
 #include "host/WavWriter.h"
 #include "platform/OfflineModule.h"
 #include "test_modules.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "JpegWriter.h"
+#include "showkit/JpegWriter.h"
 #include "host/ScriptReload.h"
 #include "host/ScriptWatcher.h"
 #include "script/DemoGraph.h"

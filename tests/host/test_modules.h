@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ModuleWriter.h"
+#include "showkit/ModuleWriter.h"
 
 namespace velmora::testing_modules {
 

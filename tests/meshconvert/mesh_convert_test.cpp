@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "MeshShapes.h"
+#include "showkit/MeshShapes.h"
 #include "host/CommandLine.h"
 #include "meshconvert/MeshAssembly.h"
 #include "meshconvert/MeshCommand.h"

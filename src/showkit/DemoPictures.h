@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "JpegWriter.h"
+#include "showkit/JpegWriter.h"
 
 namespace velmora {
 

@@ -1,0 +1,36 @@
+# Installing the player and packaging it: the program, its manual page, the
+# default show under share/velmora/demo and the documentation; `cpack -G DEB`
+# makes a Debian package whose dependencies dpkg-shlibdeps reads from the program.
+include(GNUInstallDirs)
+
+set(VELMORA_MAN_PAGE ${CMAKE_BINARY_DIR}/velmora.1)
+add_custom_command(OUTPUT ${VELMORA_MAN_PAGE}
+  COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:velmora> -DOUT=${VELMORA_MAN_PAGE}
+          -P ${PROJECT_SOURCE_DIR}/cmake/WriteManPage.cmake
+  DEPENDS velmora ${PROJECT_SOURCE_DIR}/cmake/WriteManPage.cmake
+  COMMENT "Writing the manual page velmora.1"
+  VERBATIM)
+add_custom_target(man_page ALL DEPENDS ${VELMORA_MAN_PAGE})
+
+install(TARGETS velmora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${VELMORA_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The build tree's show/ is what demo/CMakeLists.txt generates: only the show's
+# own files go, not a stamp or screenshots taken there.
+install(DIRECTORY ${CMAKE_BINARY_DIR}/show/ DESTINATION ${CMAKE_INSTALL_DATADIR}/velmora/demo
+  FILES_MATCHING PATTERN "*.zyl" PATTERN "*.jpg" PATTERN "*.lwo" PATTERN "*.mo3")
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR} OPTIONAL)
+
+set(CPACK_PACKAGE_NAME velmora)
+set(CPACK_PACKAGE_VENDOR "Velmora")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "real-time demo player: software effects in step with tracker music")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Plays a show written as a plain-text script: effect boxes, animation functions and surfaces wired line by line, drawn into a 512x256 frame in step with a tracker module. Comes with a default show (velmora --demo) and makes new ones (velmora new DIR).")
+set(CPACK_PACKAGE_CONTACT "Velmora maintainers <velmora@localhost>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
