@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "host/RenderSettings.h"
+
 namespace velmora {
 
 std::optional<long long> parseInteger(std::string_view text) {
@@ -83,9 +85,54 @@ void OptionReader::malformed(std::string_view expectation) {
     failed_ = true;
 }
 
+namespace {
+
+// The options of `velmora render` for its length and its video file; false
+// when `name` is none of them.
+bool parseVideoOption(OptionReader& reader, std::string_view name, RenderOptions& options) {
+    if (name == "--until-end" || name == "--smooth" || name == "--quiet") {  // switches
+        if (reader.hasInlineValue()) reader.malformed("no value");
+        if (name == "--until-end") options.untilEnd = true;
+        if (name == "--smooth") options.smooth = true;
+        if (name == "--quiet") options.quiet = true;
+        return true;
+    }
+    if (name != "--seconds" && name != "--video" && name != "--scale" && name != "--size" && name != "--crf" &&
+        name != "--preset")
+        return false;
+    auto v = reader.value();
+    if (!v) return true;
+    if (name == "--seconds") {
+        auto s = parseReal(*v);
+        if (s && *s > 0.0) options.seconds = *s;
+        else reader.malformed("a time in seconds above 0");
+    } else if (name == "--video") {
+        if (!v->empty()) options.video = *v;
+        else reader.malformed("a file name");
+    } else if (name == "--scale") {
+        auto n = parseInteger(*v);
+        if (n && *n >= 1 && *n <= 16) options.scale = static_cast<int>(*n);
+        else reader.malformed("a whole scale from 1 to 16");
+    } else if (name == "--size") {
+        auto size = parseFrameSize(*v);
+        if (!size) reader.malformed("WIDTHxHEIGHT, each from 1 to 8192");
+        options.width = size ? size->width : 0;
+        options.height = size ? size->height : 0;
+    } else if (name == "--crf") {
+        auto n = parseInteger(*v);
+        if (n && *n >= 0 && *n <= 63) options.crf = static_cast<int>(*n);
+        else reader.malformed("a quality from 0 (best) to 63");
+    } else {
+        if (!v->empty()) options.preset = *v;
+        else reader.malformed("a preset name");
+    }
+    return true;
+}
+
+}  // namespace
+
 bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions& options) {
     OptionReader reader("render", args);
-    bool haveOut = false;
     for (std::string_view name = reader.next(); !name.empty(); name = reader.next()) {
         if (name == "--script" || name == "--out" || name == "--music") {
             auto v = reader.value();
@@ -96,7 +143,7 @@ bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions& opt
             }
             if (name == "--script") options.script = *v;
             if (name == "--music") options.music = *v;
-            if (name == "--out") options.outDir = *v, haveOut = true;
+            if (name == "--out") options.outDir = *v;
         } else if (name == "--frames") {
             auto v = reader.value();
             if (!v) break;
@@ -106,15 +153,20 @@ bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions& opt
                 break;
             }
             options.frames = static_cast<int>(*n);
+            options.framesGiven = true;
         } else if (name == "--fps") {
             auto v = reader.value();
             if (!v) break;
-            auto f = parseReal(*v);
-            if (!f || *f <= 0.0) {
-                reader.malformed("a number of frames per second above 0");
+            auto f = parseFrameRate(*v);
+            if (!f) {
+                reader.malformed("a number of frames per second above 0, such as 50, 29.97 or 60000/1001");
                 break;
             }
-            options.fps = *f;
+            options.fps = f->perSecond;
+            options.fpsNumerator = f->numerator;
+            options.fpsDenominator = f->denominator;
+        } else if (parseVideoOption(reader, name, options)) {
+            if (reader.failed()) break;
         } else if (name == "--start") {
             auto v = reader.value();
             if (!v) break;
@@ -137,8 +189,9 @@ bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions& opt
         }
     }
     if (reader.failed()) return false;
-    if (!haveOut) {
-        std::fprintf(stderr, "velmora render: option '--out' is required\n");
+    std::string error;
+    if (!checkRenderOptions(options, error)) {
+        std::fprintf(stderr, "velmora render: %s\n", error.c_str());
         return false;
     }
     return true;

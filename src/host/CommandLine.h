@@ -19,6 +19,22 @@ struct RenderOptions {
     double start = 0.0;
     bool positionGiven = false;
     uint32_t order = 0, row = 0, rowFraction = 0;
+
+    // --fps as an exact ratio as well (a video's time base); fps is its value.
+    int fpsNumerator = 50, fpsDenominator = 1;
+    // The length: --frames N (framesGiven), --seconds S (above 0 when given)
+    // or --until-end; a video without any runs to the end of the music.
+    bool framesGiven = false;
+    double seconds = 0.0;
+    bool untilEnd = false;
+    // --video FILE: one encoded file (.mp4, .webm, .mkv) instead of BMP frames.
+    std::string video;
+    int scale = 0;              // --scale N; 0: the format's default
+    int width = 0, height = 0;  // --size WxH; 0: from the scale
+    bool smooth = false;        // --smooth
+    int crf = -1;               // --crf N; -1: the format's default
+    std::string preset;         // --preset NAME; empty: the format's default
+    bool quiet = false;         // --quiet: no progress line
 };
 
 // Strict parsers: the whole text must be the value.
