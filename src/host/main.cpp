@@ -8,6 +8,7 @@
 #include "host/BenchCommand.h"
 #include "host/CheckCommand.h"
 #include "host/CommandLine.h"
+#include "host/InfoCommand.h"
 #include "host/RenderCommand.h"
 #include "host/Show.h"
 #include "surface/SimdLevel.h"
@@ -18,6 +19,9 @@ const char kUsage[] =
     "usage: velmora [--mode 512x384|640x480|window] [--script FILE] [--music FILE] [--watch]\n"
     "       velmora render [--script FILE] --out DIR [--frames N] [--fps F] [--start T]\n"
     "                      [--position ORDER:ROW:FRACTION] [--music FILE]\n"
+    "       velmora render --video FILE.mp4|.webm|.mkv [--scale N | --size WxH] [--smooth]\n"
+    "                      [--crf N] [--preset NAME] [--fps F] [--start T] [--music FILE]\n"
+    "       velmora info [--music FILE]\n"
     "       velmora check [--script FILE]\n"
     "       velmora bench [--script FILE] [--frames N] [--fps F] [--position ORDER:ROW:FRACTION]\n"
     "       velmora --help | --version\n"
@@ -34,13 +38,32 @@ const char kUsage[] =
     "  --watch        reload the script, as F5 does, whenever its file changes\n"
     "\n"
     "render: evaluates the show headless and writes DIR/frame_00000.bmp, ...\n"
+    "  or one video file with the music; frame k is at the clock's time T + k / F\n"
     "  --out DIR      where the frames go (created if missing)\n"
-    "  --frames N     how many frames (default 1)\n"
-    "  --fps F        frames per second of the clock (default 50)\n"
+    "  --video FILE   encode the frames and the music into FILE instead: .mp4 (H.264\n"
+    "                 and AAC), .webm (VP9 and Opus) or .mkv (lossless FFV1 and FLAC)\n"
+    "  --frames N     how many frames (default 1; for --video, to the end of the music)\n"
+    "  --seconds S    as many frames as S seconds take\n"
+    "  --until-end    to the end of the music's song\n"
+    "  --fps F        frames per second of the clock: 50 (default), 29.97, 60000/1001\n"
     "  --start T      the clock's time at the first frame, in seconds (default 0)\n"
     "  --position O:R:F  a fixed music position (order, row, row fraction 0-255);\n"
     "                 without it the music file's own position is used when it exists,\n"
     "                 and DIR/audio.wav gets the sound of the rendered frames\n"
+    "  --scale N      each pixel as an NxN block (default 2; 1 for .mkv)\n"
+    "  --size WxH     the largest whole scale that fits WxH, centred on black\n"
+    "  --smooth       scale with a smooth filter instead (then any scale or size)\n"
+    "  --crf N        quality, lower is better (.mp4: 0-51, default 18; .webm: 0-63,\n"
+    "                 default 24)\n"
+    "  --preset NAME  .mp4: x264's presets, ultrafast to placebo (default veryfast with\n"
+    "                 its quickest motion search); .webm: realtime, good (default), best\n"
+    "  --quiet        no progress line on standard error\n"
+    "  Files appear under their names only when complete. Ctrl-C stops a render:\n"
+    "  the unfinished file is removed and the status is 130 (143 for SIGTERM).\n"
+    "\n"
+    "info: the music's title, format, length, channels, and each order's pattern,\n"
+    "  rows and start time, to place --start, --position and order intervals\n"
+    "  --music FILE   the module (default data/zik.mo3)\n"
     "\n"
     "check: reads the script as the show would and reports every problem it finds\n"
     "  as FILE:LINE: message; exits 1 when there is any, 0 when the script is clean\n"
@@ -49,7 +72,8 @@ const char kUsage[] =
     "  clock stepped by 1/F, then prints frames per second and each wiring line's\n"
     "  mean render time, most costly first\n"
     "\n"
-    "Exit status: 0 done; 2 bad command line; 15 after a fatal error (9999 mod 256).\n";
+    "Exit status: 0 done; 1 a file could not be written or read; 2 bad command line;\n"
+    "15 after a fatal error (9999 mod 256); 130 interrupted by Ctrl-C.\n";
 
 int parseShowOptions(const std::vector<std::string>& args, velmora::ShowOptions& options) {
     velmora::OptionReader reader("", args);
@@ -108,6 +132,12 @@ int main(int argc, char** argv) {
         std::vector<std::string> rest(args.begin() + 1, args.end());
         if (!velmora::parseRenderOptions(rest, options)) return 2;
         return velmora::runRender(options);
+    }
+    if (!args.empty() && args[0] == "info") {
+        std::vector<std::string> rest(args.begin() + 1, args.end());
+        std::string music = "data/zik.mo3";
+        if (!velmora::parseInfoOptions(rest, music)) return 2;
+        return velmora::runInfo(music);
     }
     if (!args.empty() && args[0] == "check") {
         std::vector<std::string> rest(args.begin() + 1, args.end());

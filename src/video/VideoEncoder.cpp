@@ -135,6 +135,8 @@ struct VideoEncoder::State {
             video->pix_fmt = AV_PIX_FMT_YUV420P;
             av_dict_set(&options, "preset", settings.preset.c_str(), 0);
             av_dict_set_int(&options, "crf", settings.crf, 0);
+            if (!settings.encoderParams.empty())
+                av_dict_set(&options, "x264-params", settings.encoderParams.c_str(), 0);
             break;
         case VideoContainer::WebM:
             video->pix_fmt = AV_PIX_FMT_YUV420P;

@@ -23,6 +23,7 @@ struct VideoSettings {
     int fpsNumerator = 50, fpsDenominator = 1;
     int crf = 0;
     std::string preset;
+    std::string encoderParams;  // x264's own "key=value:key=value" settings, after the preset's
     bool withSound = false;  // 44100 Hz 16-bit stereo
 };
 

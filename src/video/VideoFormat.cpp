@@ -9,14 +9,16 @@ namespace velmora {
 namespace {
 
 // Defaults chosen for sharp pixel art: a low CRF keeps single-pixel edges
-// clean, and x264's "veryfast" keeps the export several times faster than real
-// time on two cores. libvpx's presets are its deadlines.
+// clean. x264's "veryfast" with its quickest motion search (a quarter less
+// work than "veryfast" alone for a file a few percent larger; "superfast" makes
+// it half as large again) keeps the export several times faster than real time
+// on two cores. libvpx's presets are its deadlines.
 constexpr VideoFormat kFormats[] = {
-    {VideoContainer::Mp4, ".mp4", "mp4", "libx264", "aac", 2, true, 51, 18, "veryfast",
+    {VideoContainer::Mp4, ".mp4", "mp4", "libx264", "aac", 2, true, 51, 18, "veryfast", "me=dia:subme=1",
      "ultrafast superfast veryfast faster fast medium slow slower veryslow placebo", true},
-    {VideoContainer::WebM, ".webm", "webm", "libvpx-vp9", "libopus", 2, true, 63, 24, "good", "realtime good best",
-     true},
-    {VideoContainer::Mkv, ".mkv", "matroska", "ffv1", "flac", 1, false, 0, 0, "", "", false},
+    {VideoContainer::WebM, ".webm", "webm", "libvpx-vp9", "libopus", 2, true, 63, 24, "good", "",
+     "realtime good best", true},
+    {VideoContainer::Mkv, ".mkv", "matroska", "ffv1", "flac", 1, false, 0, 0, "", "", "", false},
 };
 
 std::string lowerCase(std::string_view text) {

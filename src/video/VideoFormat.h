@@ -22,6 +22,8 @@ struct VideoFormat {
     int maxCrf;
     int defaultCrf;
     const char* defaultPreset;
+    // Encoder settings that go with the default preset (x264-params).
+    const char* defaultPresetParams;
     // The presets the video encoder knows, space-separated.
     const char* presets;
     // 4:2:0 chroma: the frame's width and height must be even.
