@@ -44,6 +44,8 @@ bool writeFrameBmp(const RenderOptions& options, int k, const Surface& output, s
 }  // namespace
 
 int runRender(const RenderOptions& options) {
+    // From the start: a file may be created before the first frame.
+    catchInterruptions();
     const bool toVideo = !options.video.empty();
     if (!toVideo) {
         std::error_code ec;
@@ -91,7 +93,6 @@ int runRender(const RenderOptions& options) {
         if (!audio.writeWav(wavPath.c_str(), options.start, options.fps, *frames)) return 1;
     }
 
-    catchInterruptions();
     RenderProgress progress(*frames, RenderProgress::styleFor(stderr, options.quiet));
     std::vector<uint8_t> packed(static_cast<size_t>(output->width) * output->height * 3);
     for (int k = 0; k <= *frames; ++k) {
