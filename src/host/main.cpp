@@ -56,7 +56,7 @@ const char kUsage[] =
     "  --crf N        quality, lower is better (.mp4: 0-51, default 18; .webm: 0-63,\n"
     "                 default 24)\n"
     "  --preset NAME  .mp4: x264's presets, ultrafast to placebo (default veryfast with\n"
-    "                 its quickest motion search); .webm: realtime, good (default), best\n"
+    "                 its quickest searches); .webm: realtime, good (default), best\n"
     "  --quiet        no progress line on standard error\n"
     "  Files appear under their names only when complete. Ctrl-C stops a render:\n"
     "  the unfinished file is removed and the status is 130 (143 for SIGTERM).\n"
