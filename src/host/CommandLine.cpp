@@ -4,16 +4,15 @@
 #include "host/CommandLine.h"
 
 #include <CLI/CLI.hpp>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <ostream>
 #include <sstream>
 #include <string_view>
 #include <utility>
 
 #include "host/ManPage.h"
+#include "host/NumberText.h"
 #include "host/ReferenceCommands.h"
 #include "script/Music.h"
 #include "script/NearestWord.h"
@@ -22,26 +21,6 @@
 namespace velmora {
 
 namespace {
-
-// Strict parsers: the whole text must be the value (decimal only, so "010" is ten).
-std::optional<long long> parseInteger(std::string_view text) {
-    long long v = 0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (!text.empty() && text[0] == '+') ++first;
-    auto [ptr, ec] = std::from_chars(first, last, v);
-    if (text.empty() || ec != std::errc() || ptr != last) return std::nullopt;
-    return v;
-}
-
-std::optional<double> parseReal(std::string_view text) {
-    if (text.empty() || text.size() > 64) return std::nullopt;
-    std::string copy(text);
-    char* end = nullptr;
-    double v = std::strtod(copy.c_str(), &end);
-    if (end != copy.c_str() + copy.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
 
 std::optional<std::string> parseName(std::string_view text) {
     if (text.empty()) return std::nullopt;
@@ -74,6 +53,24 @@ std::optional<uint32_t> parseMusicPosition(std::string_view text) {
         return std::nullopt;
     return makeChannelPosition(static_cast<uint32_t>(*order), static_cast<uint32_t>(*row),
                                static_cast<uint32_t>(*fraction));
+}
+
+std::optional<double> parseDuration(std::string_view text) {
+    auto s = parseReal(text);
+    if (!s || *s <= 0.0) return std::nullopt;
+    return s;
+}
+
+std::optional<int> parseWholeScale(std::string_view text) {
+    auto n = parseInteger(text);
+    if (!n || *n < 1 || *n > 16) return std::nullopt;
+    return static_cast<int>(*n);
+}
+
+std::optional<int> parseQuality(std::string_view text) {
+    auto n = parseInteger(text);
+    if (!n || *n < 0 || *n > 63) return std::nullopt;
+    return static_cast<int>(*n);
 }
 
 std::optional<double> parseRadius(std::string_view text) {
@@ -151,9 +148,27 @@ std::string showScaleMode(const bool& integer) { return integer ? "integer" : "f
 std::string showFrameRateCap(const int& cap) { return cap > 0 ? std::to_string(cap) : ""; }  // 0: the display's
 std::string showOrderRow(const OrderRow& at) { return std::to_string(at.order) + ":" + std::to_string(at.row); }
 
+std::string showFrameRate(const FrameRate& rate) {
+    return rate.denominator == 1 ? std::to_string(rate.numerator)
+                                 : std::to_string(rate.numerator) + "/" + std::to_string(rate.denominator);
+}
+std::string showFrameSize(const FrameSize& size) {
+    return size.width > 0 ? std::to_string(size.width) + "x" + std::to_string(size.height) : "";
+}
+std::string showPositiveReal(const double& v) { return v > 0.0 ? showReal(v) : ""; }  // 0: not given
+// 0 (the scale) and -1 (the quality): the video format's own default.
+std::string showChosenNumber(const int& n) { return n > 0 ? std::to_string(n) : ""; }
+
 const ValueKind<std::string> kFile{"FILE", "a file name", parseName, showName};
 const ValueKind<std::string> kDirectory{"DIR", "a directory name", parseName, showName};
 const ValueKind<int> kFrameCount{"N", "a whole number of frames from 1 to 1000000", parseFrameCount, showInteger};
+const ValueKind<FrameRate> kFrameRate{"F", "a number of frames per second above 0, such as 50, 29.97 or 60000/1001",
+                                      parseFrameRate, showFrameRate};
+const ValueKind<double> kDuration{"S", "a time in seconds above 0", parseDuration, showPositiveReal};
+const ValueKind<int> kWholeScale{"N", "a whole scale from 1 to 16", parseWholeScale, showChosenNumber};
+const ValueKind<FrameSize> kFrameSize{"WxH", "WIDTHxHEIGHT, each from 1 to 8192", parseFrameSize, showFrameSize};
+const ValueKind<int> kQuality{"N", "a quality from 0 (best) to 63", parseQuality, showChosenNumber};
+const ValueKind<std::string> kPresetName{"NAME", "a preset name", parseName, showName};
 const ValueKind<double> kFramesPerSecond{"F", "a number of frames per second above 0", parseFramesPerSecond,
                                          showReal};
 const ValueKind<double> kSeconds{"T", "a time in seconds", parseReal, showReal};
@@ -211,8 +226,8 @@ CLI::Option* addSwitch(CLI::App& command, const std::string& name, bool& target,
 const char kShowOptions[] = "Show options";
 
 const char kExitStatus[] =
-    "Exit status: 0 done; 1 when check finds problems; 2 bad command line; 15 after a fatal error\n"
-    "(9999 mod 256).";
+    "Exit status: 0 done; 1 when check finds problems or a file cannot be read or written; 2 bad\n"
+    "command line; 15 after a fatal error (9999 mod 256); 130 when Ctrl-C stops a render.";
 
 // Adds a command; when the command line names it, `run` becomes the job.
 CLI::App& addCommand(CLI::App& app, CommandLineOptions& options, const std::string& name,
@@ -327,22 +342,49 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
              "start the music and the clock at this order and row")
         ->group(kShowOptions);
 
-    CLI::App& render = addCommand(app, options, "render",
-                                  "Evaluates the show headless and writes DIR/frame_00000.bmp, ... in the\n"
-                                  "screenshot format; frame k is evaluated at the time T + k / F.",
-                                  [](const CommandLineOptions& o) { return runRender(o.render); });
+    CLI::App& render = addCommand(
+        app, options, "render",
+        "Evaluates the show headless and writes DIR/frame_00000.bmp, ... in the screenshot\n"
+        "format, or one video file with the music; frame k is evaluated at the time T + k / F.\n"
+        "Files appear under their names only when complete: Ctrl-C stops a render, removes\n"
+        "the unfinished file and exits with status 130 (143 for SIGTERM).",
+        [](const CommandLineOptions& o) { return runRender(o.render); });
     addValue(render, "--script", options.render.script, kFile, "the show script");
-    addValue(render, "--out", options.render.outDir, kDirectory, "where the frames go (created if missing)")
-        ->required();
-    addValue(render, "--frames", options.render.frames, kFrameCount, "how many frames");
-    addValue(render, "--fps", options.render.fps, kFramesPerSecond, "frames per second of the clock");
+    addValue(render, "--out", options.render.outDir, kDirectory, "where the frames go (created if missing)");
+    addValue(render, "--video", options.render.video, kFile,
+             "encode the frames and the music into FILE instead: .mp4 (H.264\n"
+             "and AAC), .webm (VP9 and Opus) or .mkv (lossless FFV1 and FLAC)");
+    addValue(render, "--frames", options.render.frames, kFrameCount,
+             "how many frames (without a length: 1, and a video runs to\nthe end of the music)");
+    addValue(render, "--seconds", options.render.seconds, kDuration, "as many frames as S seconds take");
+    addSwitch(render, "--until-end", options.render.untilEnd, "to the end of the music's song");
+    addValue(render, "--fps", options.render.fps, kFrameRate,
+             "frames per second of the clock, such as 50, 29.97 or 60000/1001");
     addValue(render, "--start", options.render.start, kSeconds,
              "the clock's time at the first frame, in seconds");
     addValue(render, "--position", options.render.musicPosition, kMusicPosition,
              "a fixed music position (order, row, row fraction 0-255);\n"
              "without it the music file's own position is used when it exists,\n"
-             "and DIR/audio.wav gets the sound of the rendered frames");
+             "and DIR/audio.wav (or the video) gets the sound of the rendered frames");
     addValue(render, "--music", options.render.music, kFile, "the music module");
+    addValue(render, "--scale", options.render.scale, kWholeScale,
+             "video: each pixel as an NxN block (without it: 2; 1 for .mkv)");
+    addValue(render, "--size", options.render.size, kFrameSize,
+             "video: the largest whole scale that fits WxH, centred on black");
+    addSwitch(render, "--smooth", options.render.smooth,
+              "video: scale with a smooth filter instead (then any scale or size)");
+    addValue(render, "--crf", options.render.crf, kQuality,
+             "video quality, lower is better (.mp4: 0-51, without it 18;\n.webm: 0-63, without it 24)");
+    addValue(render, "--preset", options.render.preset, kPresetName,
+             "video: .mp4: x264's presets, ultrafast to placebo (without it\n"
+             "veryfast with its quickest searches); .webm: realtime, good\n(without it), best");
+    addSwitch(render, "--quiet", options.render.quiet, "no progress line on standard error");
+
+    CLI::App& info = addCommand(app, options, "info",
+                                "Prints the music's title, format, length, channels, and each order's\n"
+                                "pattern, rows and start time, to place --start, --position and order intervals.",
+                                [](const CommandLineOptions& o) { return runInfo(o.info); });
+    addValue(info, "--music", options.info.music, kFile, "the music module");
 
     CLI::App& check = addCommand(app, options, "check",
                                  "Reads the script as the show would and reports every problem it finds\n"
@@ -447,6 +489,14 @@ std::optional<int> parseCommandLine(const std::vector<std::string>& args, Comman
         err << "velmora: --demo goes with render, check, bench or the show, not " << command->get_name() << "\n";
         return 2;
     }
+    // Options of render that only make sense together.
+    if (command && command == findCommand(app, "render")) {
+        std::string error;
+        if (!checkRenderOptions(options.render, error)) {
+            err << "velmora render: " << error << "\n";
+            return 2;
+        }
+    }
     // The show's options before a command's name would be silently ignored.
     if (command) {
         for (const CLI::Option* option : app.get_options()) {
@@ -465,8 +515,8 @@ std::optional<int> parseCommandLine(const std::vector<std::string>& args, Comman
 namespace velmora {
 
 void keepOutputsIn(const std::filesystem::path& folder, CommandLineOptions& options) {
-    if (!options.render.outDir.empty())
-        options.render.outDir = (folder / options.render.outDir).lexically_normal().string();
+    for (std::string* path : {&options.render.outDir, &options.render.video})
+        if (!path->empty()) *path = (folder / *path).lexically_normal().string();
 }
 
 }  // namespace velmora

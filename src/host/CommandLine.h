@@ -10,6 +10,7 @@
 
 #include "host/BenchCommand.h"
 #include "host/CheckCommand.h"
+#include "host/InfoCommand.h"
 #include "host/NewCommand.h"
 #include "host/RenderCommand.h"
 #include "host/Show.h"
@@ -32,6 +33,7 @@ struct HelpOptions {
 struct CommandLineOptions {
     ShowOptions show;
     RenderOptions render;
+    InfoOptions info;
     CheckOptions check;
     BenchOptions bench;
     MeshOptions mesh;

@@ -15,8 +15,11 @@ namespace {
 int64_t moduleFrameAt(double seconds) { return std::llround(seconds * kMusicRate); }
 }  // namespace
 
-bool RenderAudio::open(const char* musicPath, const char* wavPath, double start, double fps, int frames) {
+void RenderAudio::load(const char* musicPath) {
     if (!module_.load(musicPath)) fatalError("Can't load music");
+}
+
+bool RenderAudio::setTimes(double start, double fps, int frames) {
     // The module is rendered from its start up to the last frame's time: a
     // time hours away would take minutes of rendering, or days.
     constexpr double kLongestMusic = 6 * 3600.0;
@@ -28,23 +31,45 @@ bool RenderAudio::open(const char* musicPath, const char* wavPath, double start,
     fps_ = fps;
     soundBegin_ = moduleFrameAt(start);
     soundEnd_ = moduleFrameAt(start + frames / fps);
+    return true;
+}
+
+bool RenderAudio::writeWav(const char* wavPath, double start, double fps, int frames) {
+    if (!setTimes(start, fps, frames)) return false;
     if (soundEnd_ - soundBegin_ > WavWriter::kMaxFrames) {
         std::fprintf(stderr, "velmora render: %s not written: the sound is too long for a WAV file\n", wavPath);
         return true;  // the frames still follow the music
     }
-    if (!wav_.open(wavPath, soundEnd_ - soundBegin_)) {
+    wavFile_.emplace(wavPath);
+    if (!wav_.open(wavFile_->tempPath().c_str(), soundEnd_ - soundBegin_)) {
         std::fprintf(stderr, "velmora render: cannot write '%s'\n", wavPath);
         return false;
     }
     writing_ = true;
-    // Time before the module starts is silence.
+    emitSilenceBeforeTheStart();
+    return true;
+}
+
+bool RenderAudio::streamSound(SoundOutput output, double start, double fps, int frames) {
+    if (!setTimes(start, fps, frames)) return false;
+    output_ = std::move(output);
+    writing_ = true;
+    emitSilenceBeforeTheStart();
+    return true;
+}
+
+void RenderAudio::emitSilenceBeforeTheStart() {
     chunk_.fill(0);
     for (int64_t f = soundBegin_; f < std::min<int64_t>(0, soundEnd_);) {
         const int64_t n = std::min<int64_t>(static_cast<int64_t>(chunk_.size() / 2), std::min<int64_t>(0, soundEnd_) - f);
-        wav_.write(chunk_.data(), static_cast<size_t>(n));
+        emit(chunk_.data(), static_cast<size_t>(n));
         f += n;
     }
-    return true;
+}
+
+void RenderAudio::emit(const int16_t* samples, size_t frames) {
+    if (output_) output_(samples, frames);
+    else wav_.write(samples, frames);
 }
 
 void RenderAudio::advanceTo(int64_t frame) {
@@ -55,7 +80,7 @@ void RenderAudio::advanceTo(int64_t frame) {
         // The part of this chunk inside the rendered stretch of time.
         const int64_t from = std::max(first, soundBegin_);
         const int64_t to = std::min(first + n, soundEnd_);
-        if (writing_ && from < to) wav_.write(chunk_.data() + 2 * (from - first), static_cast<size_t>(to - from));
+        if (writing_ && from < to) emit(chunk_.data() + 2 * (from - first), static_cast<size_t>(to - from));
     }
 }
 
@@ -70,7 +95,9 @@ bool RenderAudio::finish() {
     if (!writing_) return true;
     advanceTo(soundEnd_);
     writing_ = false;
-    return wav_.close();
+    if (output_) return true;
+    std::string error;
+    return wav_.close() && wavFile_->commit(error);
 }
 
 }  // namespace velmora

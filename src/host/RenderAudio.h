@@ -4,8 +4,11 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
+#include "host/AtomicFile.h"
 #include "host/WavWriter.h"
 #include "platform/OfflineModule.h"
 
@@ -13,24 +16,40 @@ namespace velmora {
 
 class RenderAudio {
 public:
-    // Frame k is at start + k / fps seconds; the sound covers the frames
-    // [start, start + frames / fps). Loads the module (a module that does not
-    // load is the fatal error "Can't load music") and creates wavPath. False,
-    // after a one-line message, when the WAV cannot be created or the frames
-    // reach past 6 hours of music; a sound too long for a WAV file is left out
-    // with a warning.
-    bool open(const char* musicPath, const char* wavPath, double start, double fps, int frames);
+    // Where the sound goes when it goes to no WAV file: interleaved left, right
+    // frames, handed over in order.
+    using SoundOutput = std::function<void(const int16_t* samples, size_t frames)>;
+
+    // Loads the module; a module that does not load is the fatal error "Can't load music".
+    void load(const char* musicPath);
+    // The song's length in seconds (libopenmpt's reckoning), once loaded.
+    double musicSeconds() const { return module_.durationSeconds(); }
+
+    // Frame k is at start + k / fps; the sound covers the frames
+    // [start, start + frames / fps) and goes to a new WAV file at wavPath.
+    // False, after a one-line message, when the WAV cannot be created or the
+    // frames reach past 6 hours of music; a sound too long for a WAV file is
+    // left out with a warning.
+    bool writeWav(const char* wavPath, double start, double fps, int frames);
+    // The same, with the sound handed to `output` instead.
+    bool streamSound(SoundOutput output, double start, double fps, int frames);
     // The module's channel position at frame k's time.
     uint32_t positionForFrame(int k);
-    // Renders the sound to the end of the last frame and closes the WAV; false
-    // when writing it failed.
+    // Renders the sound to the end of the last frame and closes the WAV,
+    // giving it its name; false when writing it failed.
     bool finish();
 
 private:
+    bool setTimes(double start, double fps, int frames);
+    // Time before the module starts is silence.
+    void emitSilenceBeforeTheStart();
+    void emit(const int16_t* samples, size_t frames);
     void advanceTo(int64_t frame);
 
     OfflineModule module_;
+    std::optional<AtomicFile> wavFile_;  // audio.wav appears only when complete
     WavWriter wav_;
+    SoundOutput output_;
     bool writing_ = false;
     double start_ = 0.0;
     double fps_ = 50.0;

@@ -1,25 +1,59 @@
 // Headless rendering: the script loaded as at start-up, the clock stepped by
-// 1/fps, each frame written in the screenshot format.
+// 1/fps, each frame written in the screenshot format or encoded into a video.
 #include "host/RenderCommand.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include "host/AtomicFile.h"
+#include "host/Interruption.h"
 #include "host/RenderAudio.h"
+#include "host/RenderProgress.h"
+#include "host/RenderSettings.h"
 #include "host/Startup.h"
+#include "host/VideoExport.h"
 #include "script/DemoGraph.h"
 #include "surface/Bmp.h"
 
 namespace velmora {
 
+namespace {
+
+// Frame k as DIR/frame_NNNNN.bmp, complete or not at all.
+bool writeFrameBmp(const RenderOptions& options, int k, const Surface& output, std::vector<uint8_t>& packed) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%05d.bmp", k);
+    AtomicFile file((std::filesystem::path(options.outDir) / name).string());
+    packPixels24(output.pixels, packed.data(), output.pixelCount());
+    errno = 0;
+    std::string error;
+    if (writeBmp(file.tempPath().c_str(), packed.data(), output.width, output.height, 24, nullptr) != 0 ||
+        !file.commit(error)) {
+        if (error.empty() && errno != 0) error = std::strerror(errno);
+        std::fprintf(stderr, "velmora render: cannot write '%s'%s%s\n", file.target().c_str(),
+                     error.empty() ? "" : ": ", error.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 int runRender(const RenderOptions& options) {
-    std::error_code ec;
-    std::filesystem::create_directories(options.outDir, ec);
-    if (ec || !std::filesystem::is_directory(options.outDir)) {
-        std::fprintf(stderr, "velmora render: cannot create the directory '%s'\n", options.outDir.c_str());
-        return 1;
+    // From the start: a file may be created before the first frame.
+    catchInterruptions();
+    const bool toVideo = !options.video.empty();
+    if (!toVideo) {
+        std::error_code ec;
+        std::filesystem::create_directories(options.outDir, ec);
+        if (ec || !std::filesystem::is_directory(options.outDir)) {
+            std::fprintf(stderr, "velmora render: cannot create the directory '%s'\n", options.outDir.c_str());
+            return 1;
+        }
     }
 
     DemoGraph graph;
@@ -31,37 +65,66 @@ int runRender(const RenderOptions& options) {
     graph.setMusic(std::move(position));
 
     // Without a fixed position the frames follow the music file, when there is
-    // one, and its sound for the rendered frames goes to DIR/audio.wav.
+    // one, and its sound for the rendered frames goes to DIR/audio.wav or into
+    // the video.
     std::error_code musicError;
     const bool withMusic = !options.musicPosition && std::filesystem::exists(options.music, musicError);
     RenderAudio audio;
-    if (withMusic) {
-        const std::string wavPath = (std::filesystem::path(options.outDir) / "audio.wav").string();
-        if (!audio.open(options.music.c_str(), wavPath.c_str(), options.start, options.fps, options.frames))
-            return 1;
+    if (withMusic) audio.load(options.music.c_str());
+    if (rendersUntilEnd(options) && !withMusic) {
+        std::fprintf(stderr, "velmora render: the length of the music is needed (%s); give --frames or --seconds\n",
+                     options.musicPosition ? "--position fixes it" : ("no '" + options.music + "'").c_str());
+        return 1;
+    }
+    std::string error;
+    const auto frames = renderFrameCount(options, withMusic ? audio.musicSeconds() : 0.0, error);
+    if (!frames) {
+        std::fprintf(stderr, "velmora render: %s\n", error.c_str());
+        return 1;
     }
 
+    VideoExport video;
+    if (toVideo) {
+        if (!video.open(options, output->width, output->height, withMusic)) return 1;
+        if (withMusic && !audio.streamSound(video.soundOutput(), options.start, options.fps.perSecond, *frames)) return 1;
+    } else if (withMusic) {
+        const std::string wavPath = (std::filesystem::path(options.outDir) / "audio.wav").string();
+        if (!audio.writeWav(wavPath.c_str(), options.start, options.fps.perSecond, *frames)) return 1;
+    }
+
+    RenderProgress progress(*frames, RenderProgress::styleFor(stderr, options.quiet));
     std::vector<uint8_t> packed(static_cast<size_t>(output->width) * output->height * 3);
-    for (int k = 0; k < options.frames; ++k) {
+    for (int k = 0; k <= *frames; ++k) {
+        if (interruptionSignal()) {
+            progress.finish();
+            if (toVideo) {
+                video.abandon();
+                std::fprintf(stderr, "velmora render: interrupted; '%s' not written\n", options.video.c_str());
+            } else {
+                std::fprintf(stderr, "velmora render: interrupted after %d of %d frames\n", k, *frames);
+            }
+            return interruptionExitStatus();
+        }
+        if (k == *frames) break;  // a last look for an interruption before the files are completed
+
         if (withMusic) musicPosition->set(audio.positionForFrame(k));
         graph.readTrackerPosition();
-        const float t = static_cast<float>(options.start + k / options.fps);
+        const float t = static_cast<float>(options.start + k / options.fps.perSecond);
         graph.evaluateFrame(*output, t);
 
-        char name[32];
-        std::snprintf(name, sizeof name, "frame_%05d.bmp", k);
-        const std::string path = (std::filesystem::path(options.outDir) / name).string();
-        packPixels24(output->pixels, packed.data(), output->pixelCount());
-        if (writeBmp(path.c_str(), packed.data(), output->width, output->height, 24, nullptr) != 0) {
-            std::fprintf(stderr, "velmora render: cannot write '%s'\n", path.c_str());
+        if (toVideo ? !video.addFrame(output->pixels) : !writeFrameBmp(options, k, *output, packed)) {
+            progress.finish();
             return 1;
         }
+        progress.update(k + 1);
     }
+    progress.finish();
     if (withMusic && !audio.finish()) {
         std::fprintf(stderr, "velmora render: cannot write '%s'\n",
                      (std::filesystem::path(options.outDir) / "audio.wav").string().c_str());
         return 1;
     }
+    if (toVideo && !video.finish()) return 1;
     return 0;
 }
 

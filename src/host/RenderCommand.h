@@ -1,9 +1,12 @@
-// `velmora render`: the show evaluated headless, frame by frame, into BMP files.
+// `velmora render`: the show evaluated headless, frame by frame, into BMP files
+// or one video file.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "host/RenderSettings.h"
 
 namespace velmora {
 
@@ -11,14 +14,27 @@ struct RenderOptions {
     std::string script = "script.zyl";
     std::string music = "data/zik.mo3";
     std::string outDir;
-    int frames = 1;
-    double fps = 50.0;
+    FrameRate fps;  // the clock steps by fps.perSecond; a video's time base is the exact ratio
     double start = 0.0;
     // A fixed channel position (see MusicPlayer); without it the music file's.
     std::optional<uint32_t> musicPosition;
+
+    // The length: --frames N, --seconds S (above 0 when given) or --until-end;
+    // one frame without any, and a video without any runs to the end of the music.
+    std::optional<int> frames;
+    double seconds = 0.0;
+    bool untilEnd = false;
+    // --video FILE: one encoded file (.mp4, .webm, .mkv) instead of BMP frames.
+    std::string video;
+    int scale = 0;     // --scale N; 0: the format's default
+    FrameSize size;    // --size WxH; 0x0: from the scale
+    bool smooth = false;  // --smooth
+    int crf = -1;         // --crf N; -1: the format's default
+    std::string preset;   // --preset NAME; empty: the format's default
+    bool quiet = false;   // --quiet: no progress line
 };
 
-// Renders the frames and returns the exit code.
+// Renders the frames or the video and returns the exit code.
 int runRender(const RenderOptions& options);
 
 }  // namespace velmora

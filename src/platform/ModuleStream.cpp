@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace velmora {
@@ -168,6 +169,40 @@ double ModuleStream::seekOrderRow(int32_t order, int32_t row, RowStart& start) {
     lastRow_ = row;
     dueFrom_ = dueTo_ = length > 0 ? framesRendered_ + length : -1;
     return seconds;
+}
+
+namespace {
+std::string metadata(openmpt_module* module, const char* key) {
+    const char* value = openmpt_module_get_metadata(module, key);
+    std::string text = value ? value : "";
+    if (value) openmpt_free_string(value);
+    return text;
+}
+}  // namespace
+
+ModuleInfo ModuleStream::describe() {
+    ModuleInfo info;
+    if (!module_) return info;
+    info.title = metadata(module_, "title");
+    info.format = metadata(module_, "type");
+    info.formatName = metadata(module_, "type_long");
+    info.seconds = openmpt_module_get_duration_seconds(module_);
+    info.channels = openmpt_module_get_num_channels(module_);
+    const int32_t count = openmpt_module_get_num_orders(module_);
+    for (int32_t order = 0; order < count; ++order) {
+        ModuleOrder entry;
+        if (orderHasPattern(order)) {
+            entry.pattern = openmpt_module_get_order_pattern(module_, order);
+            entry.rows = openmpt_module_get_pattern_num_rows(module_, entry.pattern);
+            // libopenmpt knows, from its walk through the song, when each row is first played.
+            entry.start = openmpt_module_set_position_order_row(module_, order, 0);
+        } else {
+            entry.pattern = -1;
+        }
+        info.orders.push_back(entry);
+    }
+    openmpt_module_set_position_order_row(module_, 0, 0);
+    return info;
 }
 
 }  // namespace velmora

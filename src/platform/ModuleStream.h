@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/ModuleInfo.h"
 #include "platform/RowTimeline.h"
 
 struct openmpt_module;
@@ -44,6 +45,10 @@ public:
     }
 
     int64_t framesRendered() const { return framesRendered_; }
+
+    // The module's title, format, length, channels and orders. Seeks to find
+    // where each order starts: for a module not yet played (empty when none is loaded).
+    ModuleInfo describe();
 
     // The order `direction` steps from `current` (-1 back, +1 on), passing over
     // entries of the order list that name no pattern; `current` itself when

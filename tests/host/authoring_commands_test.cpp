@@ -259,7 +259,7 @@ TEST(MeshCommand, ARefusedMeshIsExplainedAndTheSuggestedConversionMendsIt) {
     const std::vector<uint8_t> bytes = writer.bytes();
     std::ofstream(dir / "data/m.lwo", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                               static_cast<std::streamsize>(bytes.size()));
-    const std::string render = "render --out frames --position 0:0:0";
+    const std::string render = "render --out frames --position 0:0:0 --quiet";
 
     const Outcome refused = runIn(dir, render);
     EXPECT_EQ(refused.status, 1);

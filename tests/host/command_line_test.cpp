@@ -55,11 +55,27 @@ TEST(CommandLine, ValuesAreStoredForTheNamedCommand) {
     ASSERT_FALSE(render.status) << render.err;
     EXPECT_EQ(render.options.render.outDir, "f");
     EXPECT_EQ(render.options.render.frames, 10);  // decimal, not octal
-    EXPECT_EQ(render.options.render.fps, 2.5);
+    EXPECT_EQ(render.options.render.fps.perSecond, 2.5);
     EXPECT_EQ(render.options.render.start, -0.25);
     EXPECT_EQ(render.options.render.musicPosition, makeChannelPosition(65535, 255, 7));
     EXPECT_NE(render.options.run, show.options.run);
     EXPECT_FALSE(parse("render --out f").options.render.musicPosition);
+
+    Parsed video = parse("render --video v.webm --fps 60000/1001 --seconds 2.5 --size 1280x720 --smooth --crf 30 "
+                         "--preset good --quiet");
+    ASSERT_FALSE(video.status) << video.err;
+    const RenderOptions& r = video.options.render;
+    EXPECT_EQ(r.video, "v.webm");
+    EXPECT_EQ(r.fps.numerator, 60000);
+    EXPECT_EQ(r.fps.denominator, 1001);
+    EXPECT_EQ(r.seconds, 2.5);
+    EXPECT_EQ(r.size.width, 1280);
+    EXPECT_EQ(r.size.height, 720);
+    EXPECT_TRUE(r.smooth && r.quiet);
+    EXPECT_EQ(r.crf, 30);
+    EXPECT_EQ(r.preset, "good");
+    EXPECT_FALSE(r.frames);
+    EXPECT_EQ(parse("info --music m.it").options.info.music, "m.it");
 
     Parsed bench = parse("bench --frames +20 --fps 1e2 --position 3:4:5 --script s.zyl");
     ASSERT_FALSE(bench.status) << bench.err;
@@ -126,6 +142,18 @@ TEST(CommandLine, EveryRefusalIsOneLineNamingTheFault) {
         {"help rendr", "did you mean render?"},
         {"help --markdown render", "render"},
         {"list extra", "extra"},
+        {"render --video a.avi", "a.avi"},
+        {"render --out f --video a.mp4", "--video"},
+        {"render --out f --crf 20", "--crf"},
+        {"render --video a.mkv --crf 20", "--crf"},
+        {"render --video a.mp4 --fps 0", "--fps"},
+        {"render --video a.mp4 --fps 1/0", "--fps"},
+        {"render --video a.mp4 --scale 17", "--scale"},
+        {"render --video a.mp4 --size 10", "--size"},
+        {"render --video a.mp4 --scale 2 --size 1280x720", "--size"},
+        {"render --out f --frames 2 --seconds 1", "--seconds"},
+        {"render --out f --until-end=no", "--until-end"},
+        {"info --script s.zyl", "--script"},
         {"--scale big", "--scale"},
         {"--fps-cap 0", "--fps-cap"},
         {"--fps-cap 1001", "--fps-cap"},
@@ -162,7 +190,9 @@ TEST(CommandLine, HelpCoversEveryCommandFromTheSameDefinitions) {
     const Parsed render = parse("render --help");
     ASSERT_EQ(render.status, 0);
     EXPECT_NE(render.out.find("velmora render"), std::string::npos) << render.out;
-    EXPECT_NE(render.out.find("--position"), std::string::npos);
+    for (const char* word : {"--position", "--video", "--seconds", "--until-end", "--scale", "--size", "--smooth",
+                             "--crf", "--preset", "--quiet", "60000/1001", "130"})
+        EXPECT_NE(render.out.find(word), std::string::npos) << word;
     EXPECT_EQ(render.out.find("--mode"), std::string::npos);
     EXPECT_EQ(parse("help render").out, render.out);
     EXPECT_NE(parse("help ZYL_BoxFader").out.find("ZYL_BoxFader: "), std::string::npos);

@@ -163,6 +163,12 @@ TEST_F(RenderCommand, BadOptionsAreRefusedBeforeLoading) {
                            "render --out f --position 1:2",
                            "render --out f --position 1:256:0",
                            "render --out f --bogus 1",
+                           "render --out f --fps 1/0",
+                           "render --out f --until-end=yes",
+                           "render --out f --frames 2 --seconds 1",
+                           "render --video v.mp4 --scale 0",
+                           "render --video v.mp4 --size 10",
+                           "render --video v.avi",
                            "nonsense"};
     for (const char* args : cases) {
         RunResult r = run(args);

@@ -1,0 +1,162 @@
+// Render option values and the checks across them.
+#include "host/RenderSettings.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "host/NumberText.h"
+#include "host/RenderCommand.h"
+
+namespace velmora {
+
+namespace {
+
+// The closest ratio to `value` with a denominator up to `maxDenominator`,
+// from its continued fraction; the numerator 0 when the value is too small.
+FrameRate ratioFor(double value, int64_t maxDenominator) {
+    int64_t h0 = 0, h1 = 1, k0 = 1, k1 = 0;
+    double x = value;
+    for (int step = 0; step < 64; ++step) {
+        const double whole = std::floor(x);
+        if (whole > 2e9) break;
+        const int64_t a = static_cast<int64_t>(whole);
+        const int64_t h2 = a * h1 + h0, k2 = a * k1 + k0;
+        if (k2 > maxDenominator || h2 > 2000000000) break;
+        h0 = h1, h1 = h2, k0 = k1, k1 = k2;
+        if (std::fabs(static_cast<double>(h1) / static_cast<double>(k1) - value) <= value * 1e-12) break;
+        x = 1.0 / (x - whole);
+    }
+    FrameRate rate;
+    rate.perSecond = value;
+    rate.numerator = static_cast<int>(h1);
+    rate.denominator = static_cast<int>(k1 > 0 ? k1 : 1);
+    return rate;
+}
+
+int64_t gcd(int64_t a, int64_t b) { return b == 0 ? a : gcd(b, a % b); }
+
+bool hasLength(const RenderOptions& o) { return o.frames.has_value() || o.seconds > 0.0 || o.untilEnd; }
+
+}  // namespace
+
+std::optional<FrameRate> parseFrameRate(std::string_view text) {
+    const size_t slash = text.find('/');
+    if (slash == std::string_view::npos) {
+        auto value = parseReal(text);
+        if (!value || *value <= 0.0) return std::nullopt;
+        return ratioFor(*value, 1000000);
+    }
+    auto numerator = parseInteger(text.substr(0, slash));
+    auto denominator = parseInteger(text.substr(slash + 1));
+    constexpr long long kLargest = 1000000000;
+    if (!numerator || !denominator || *numerator < 1 || *denominator < 1 || *numerator > kLargest ||
+        *denominator > kLargest)
+        return std::nullopt;
+    FrameRate rate;
+    rate.perSecond = static_cast<double>(*numerator) / static_cast<double>(*denominator);
+    const int64_t common = gcd(*numerator, *denominator);
+    rate.numerator = static_cast<int>(*numerator / common);
+    rate.denominator = static_cast<int>(*denominator / common);
+    return rate;
+}
+
+std::optional<FrameSize> parseFrameSize(std::string_view text) {
+    const size_t x = text.find('x');
+    if (x == std::string_view::npos) return std::nullopt;
+    auto width = parseInteger(text.substr(0, x));
+    auto height = parseInteger(text.substr(x + 1));
+    if (!width || !height || *width < 1 || *height < 1 || *width > 8192 || *height > 8192) return std::nullopt;
+    return FrameSize{static_cast<int>(*width), static_cast<int>(*height)};
+}
+
+bool checkRenderOptions(const RenderOptions& o, std::string& error) {
+    if (o.outDir.empty() == o.video.empty()) {
+        error = o.outDir.empty() ? "option '--out' or '--video' is required" : "give '--out' or '--video', not both";
+        return false;
+    }
+    if ((o.frames ? 1 : 0) + (o.seconds > 0.0 ? 1 : 0) + (o.untilEnd ? 1 : 0) > 1) {
+        error = "give one of '--frames', '--seconds' and '--until-end'";
+        return false;
+    }
+    if (o.video.empty()) {
+        const char* videoOnly = o.scale ? "--scale"
+                                : o.size.width ? "--size"
+                                : o.smooth ? "--smooth"
+                                : o.crf >= 0 ? "--crf"
+                                : !o.preset.empty() ? "--preset"
+                                : nullptr;
+        if (videoOnly) {
+            error = std::string("option '") + videoOnly + "' applies only with '--video'";
+            return false;
+        }
+        return true;
+    }
+
+    const std::string file = "'" + o.video + "'";
+    const auto format = videoFormatForPath(o.video);
+    if (!format) {
+        error = "cannot write " + file + ": unknown video format (the name must end in .mp4, .webm or .mkv)";
+        return false;
+    }
+    if (!format->hasQuality && (o.crf >= 0 || !o.preset.empty())) {
+        error = std::string("option '") + (o.crf >= 0 ? "--crf" : "--preset") + "' does not apply to " + file +
+                ", which is lossless";
+        return false;
+    }
+    if (o.crf > format->maxCrf) {
+        error = "option '--crf' for " + std::string(format->extension) + " expects 0 to " +
+                std::to_string(format->maxCrf);
+        return false;
+    }
+    if (!o.preset.empty() && !isKnownPreset(*format, o.preset)) {
+        error = "option '--preset' for " + std::string(format->extension) + " expects one of: " + format->presets;
+        return false;
+    }
+    if (o.fps.perSecond < 1.0 || o.fps.perSecond > 1000.0 || o.fps.numerator < 1) {
+        error = "a video's frame rate must be from 1 to 1000 frames per second";
+        return false;
+    }
+    if (o.scale && o.size.width) {
+        error = "give '--scale' or '--size', not both";
+        return false;
+    }
+    if (o.size.width) {
+        if (!layoutForSize(512, 256, o.size.width, o.size.height, o.smooth)) {
+            error = "option '--size' must be at least 512x256 (or shrink with '--smooth')";
+            return false;
+        }
+        if (format->needsEvenSize && (o.size.width % 2 || o.size.height % 2)) {
+            error = "option '--size' for " + std::string(format->extension) + " needs an even width and height";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool rendersUntilEnd(const RenderOptions& o) { return o.untilEnd || (!o.video.empty() && !hasLength(o)); }
+
+std::optional<int> renderFrameCount(const RenderOptions& o, double musicSeconds, std::string& error) {
+    if (!rendersUntilEnd(o) && o.seconds <= 0.0) return o.frames.value_or(1);
+    const double seconds = rendersUntilEnd(o) ? musicSeconds - o.start : o.seconds;
+    if (seconds <= 0.0) {
+        char text[96];
+        std::snprintf(text, sizeof text, "the music ends at %.3f s, before --start", musicSeconds);
+        error = text;
+        return std::nullopt;
+    }
+    // Every frame that starts within the time: frame k is at k / fps. The
+    // small allowance keeps 20 s at 50 frames per second from becoming 1001.
+    const double frames = std::ceil(seconds * o.fps.perSecond - 1e-6);
+    if (frames > kMaxRenderFrames) {
+        error = "more than " + std::to_string(kMaxRenderFrames) + " frames";
+        return std::nullopt;
+    }
+    return frames < 1.0 ? 1 : static_cast<int>(frames);
+}
+
+FrameLayout videoLayout(const RenderOptions& o, const VideoFormat& format, int sourceWidth, int sourceHeight) {
+    if (o.size.width) return *layoutForSize(sourceWidth, sourceHeight, o.size.width, o.size.height, o.smooth);
+    return layoutForScale(sourceWidth, sourceHeight, o.scale ? o.scale : format.defaultScale);
+}
+
+}  // namespace velmora

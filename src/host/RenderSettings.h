@@ -1,0 +1,55 @@
+// The values of `velmora render`'s options that need more than a number: frame
+// rates as decimals or fractions, frame sizes, the length of the render, and
+// the checks across options made once all are read.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "video/FrameLayout.h"
+#include "video/VideoFormat.h"
+
+namespace velmora {
+
+struct RenderOptions;
+
+struct FrameRate {
+    double perSecond = 50.0;  // what the clock steps by: the decimal's value, or numerator / denominator
+    int numerator = 50;       // the same as an exact ratio, for a video's time base
+    int denominator = 1;
+};
+
+// "50", "29.97", "60000/1001": above 0. A fraction's parts are whole numbers
+// from 1 to 1000000000; a decimal's ratio is the closest one with a
+// denominator up to 1000000.
+std::optional<FrameRate> parseFrameRate(std::string_view text);
+
+struct FrameSize {
+    int width = 0, height = 0;
+};
+
+// "WxH", each from 1 to 8192.
+std::optional<FrameSize> parseFrameSize(std::string_view text);
+
+// The largest number of frames one render makes.
+inline constexpr int kMaxRenderFrames = 1000000;
+
+// Checks the options together (one output, one way to give the length, video
+// options only with a video file that takes them). False with a one-line
+// message for a bad command line.
+bool checkRenderOptions(const RenderOptions& options, std::string& error);
+
+// True when the render runs to the end of the music: --until-end, or a video
+// with no other length.
+bool rendersUntilEnd(const RenderOptions& options);
+
+// The number of frames: --frames, or --seconds covered, or the frames from
+// --start to the end of a song of `musicSeconds`. Nullopt with a message when
+// that is none, or too many.
+std::optional<int> renderFrameCount(const RenderOptions& options, double musicSeconds, std::string& error);
+
+// The video's frame layout for the options (already checked).
+FrameLayout videoLayout(const RenderOptions& options, const VideoFormat& format, int sourceWidth, int sourceHeight);
+
+}  // namespace velmora
