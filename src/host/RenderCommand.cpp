@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/ThreadCount.h"
 #include "host/RenderAudio.h"
 #include "host/Startup.h"
 #include "script/DemoGraph.h"
@@ -23,6 +24,7 @@ int runRender(const RenderOptions& options) {
     }
 
     DemoGraph graph;
+    graph.setThreadCount(threadCountFromEnvironment());
     loadScriptOrDie(graph, options.script.c_str());
     auto output = makeOutputSurface();
 

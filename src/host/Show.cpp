@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "core/ThreadCount.h"
 #include "host/FrameCounter.h"
 #include "host/ModeDialog.h"
 #include "host/Screenshot.h"
@@ -69,6 +70,7 @@ int runShow(const ShowOptions& options) {
     raisePriority();
 
     auto graph = std::make_unique<DemoGraph>();
+    graph->setThreadCount(threadCountFromEnvironment());
     // The player moves from graph to graph on a reload and lives as long as the show.
     auto ownedPlayer = std::make_unique<ModulePlayer>(options.music);
     ModulePlayer& player = *ownedPlayer;
