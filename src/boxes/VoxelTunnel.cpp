@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/WorkerPool.h"
 #include "script/Errors.h"
 #include "surface/JpegDecode.h"
 #include "surface/PixelMath.h"
@@ -125,12 +126,16 @@ int32_t startMarch(BoxVoxelTunnel& box, float t, double fb, double fa) {
 
 }  // namespace
 
-void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa) {
-    if (!ready()) return;
-    const int32_t scroll = startMarch(*this, t, fb, fa);
-    uint32_t* polar = polarImage.data();
-    const uint8_t* map = heightMap.data();
-    for (int col = 0; col < 512; ++col) {
+namespace {
+
+// Columns [first, end) of the plain march. A column writes only its own
+// pixels of the polar image, so column ranges can run side by side.
+void marchPlainColumns(const BoxVoxelTunnel& box, uint32_t* polar, const uint32_t* colour, int32_t scroll,
+                       int first, int end) {
+    const uint8_t* map = box.heightMap.data();
+    const int8_t* bend = box.bend;
+    const int32_t* depthRow = box.depthRow.data();
+    for (int col = first; col < end; ++col) {
         const int32_t base = wrapAdd(col, scroll);
         int prev = kFirstStep;
         for (int i = kFirstStep; i <= kLastStep; ++i) {
@@ -147,11 +152,30 @@ void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double f
     }
 }
 
+// The screen is mapped in bands of rows, one task each.
+constexpr int kScreenRows = 256;
+
+}  // namespace
+
+void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa) {
+    if (!ready()) return;
+    const int32_t scroll = startMarch(*this, t, fb, fa);
+    const int tasks = threadsOf(workers);
+    runTasks(workers, tasks, [&](int task) {
+        const IndexRange columns = splitRange(512, task, tasks);
+        marchPlainColumns(*this, polarImage.data(), colour, scroll, columns.begin, columns.end);
+    });
+}
+
 void BoxVoxelTunnel::remapToScreenPlain(uint32_t* out) const {
     if (!ready()) return;
     const uint32_t* polar = polarImage.data();
     const int32_t* table = screenToPolar.data();
-    for (int k = 0; k < kPolarPixels; ++k) out[k] = polar[table[k]];
+    const int tasks = threadsOf(workers);
+    runTasks(workers, tasks, [&](int task) {
+        const IndexRange rows = splitRange(kScreenRows, task, tasks);
+        for (int k = rows.begin * 512; k < rows.end * 512; ++k) out[k] = polar[table[k]];
+    });
 }
 
 #if VELMORA_X86
@@ -220,9 +244,9 @@ namespace {
 // fills become masked stores, one per row between the lowest and the highest
 // row any lane fills. Sixteen columns use whole cache lines of the colours.
 [[gnu::target("avx2")]] void marchAvx2(uint32_t* polar, const uint8_t* map, const uint32_t* colour,
-                                       const int32_t* stepOffset, int32_t scroll) {
+                                       const int32_t* stepOffset, int32_t scroll, int firstColumn, int endColumn) {
     const __m256i one = _mm256_set1_epi32(1);
-    for (int col0 = 0; col0 < 512; col0 += 16) {
+    for (int col0 = firstColumn; col0 < endColumn; col0 += 16) {
         __m256i prev0 = _mm256_set1_epi32(kFirstStep), prev1 = prev0;
         for (int i = kFirstStep; i <= kLastStep; ++i) {
             const uint32_t start = static_cast<uint32_t>(stepOffset[i]) + static_cast<uint32_t>(scroll) +
@@ -254,8 +278,9 @@ namespace {
     }
 }
 
-[[gnu::target("avx2")]] void remapAvx2(uint32_t* out, const uint32_t* polar, const int32_t* table) {
-    for (int k = 0; k < BoxVoxelTunnel::kPolarPixels; k += 8) {
+[[gnu::target("avx2")]] void remapAvx2(uint32_t* out, const uint32_t* polar, const int32_t* table, int first,
+                                       int end) {
+    for (int k = first; k < end; k += 8) {
         const __m256i idx = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + k));
         const __m256i v = _mm256_i32gather_epi32(reinterpret_cast<const int*>(polar), idx, 4);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), v);
@@ -272,7 +297,13 @@ void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, do
         const int32_t scroll = startMarch(*this, t, fb, fa);
         int32_t stepOffset[256] = {};
         for (int i = kFirstStep; i <= kLastStep; ++i) stepOffset[i] = bend[i] + depthRow[i];
-        marchAvx2(polarImage.data(), heightMap.data(), colour, stepOffset, scroll);
+        // Whole groups of sixteen columns per task.
+        const int tasks = threadsOf(workers);
+        runTasks(workers, tasks, [&](int task) {
+            const IndexRange groups = splitRange(512 / 16, task, tasks);
+            marchAvx2(polarImage.data(), heightMap.data(), colour, stepOffset, scroll, groups.begin * 16,
+                      groups.end * 16);
+        });
         return;
     }
 #endif
@@ -282,7 +313,11 @@ void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, do
 void BoxVoxelTunnel::remapToScreen(uint32_t* out) const {
 #if VELMORA_X86
     if (useAvx2() && ready()) {
-        remapAvx2(out, polarImage.data(), screenToPolar.data());
+        const int tasks = threadsOf(workers);
+        runTasks(workers, tasks, [&](int task) {
+            const IndexRange rows = splitRange(kScreenRows, task, tasks);
+            remapAvx2(out, polarImage.data(), screenToPolar.data(), rows.begin * 512, rows.end * 512);
+        });
         return;
     }
 #endif
