@@ -12,6 +12,7 @@ struct BenchOptions {
     int frames = 500;
     double fps = 50.0;
     uint32_t order = 0, row = 0, rowFraction = 0;
+    int threads = 0;  // 0: VELMORA_THREADS, else one per core
 };
 
 // false after a one-line error.
