@@ -15,7 +15,8 @@ namespace velmora::perf {
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override;
-    // Microseconds of CPU time per iteration, by benchmark name, in run order.
+    // Microseconds per iteration, by benchmark name, in run order: CPU time,
+    // or wall-clock time for benchmarks that ask for it (threaded ones).
     const std::vector<std::pair<std::string, double>>& times() const { return times_; }
 
 private:
@@ -23,5 +24,8 @@ private:
 };
 
 void printSummary(const std::vector<std::pair<std::string, double>>& times);
+
+// The "model name" line of /proc/cpuinfo, or "unknown processor".
+std::string processorModel();
 
 }  // namespace velmora::perf

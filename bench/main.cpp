@@ -2,11 +2,14 @@
 // of every benchmark against its anchor.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+
 #include "PerfSummary.h"
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    std::printf("Processor: %s\n", velmora::perf::processorModel().c_str());
     velmora::perf::SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     velmora::perf::printSummary(reporter.times());

@@ -2,6 +2,7 @@
 #include "PerfSummary.h"
 
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -59,14 +60,42 @@ bool isAnchor(std::string_view name) {
 
 constexpr double kFrameBudgetMicroseconds = 1000.0;
 
+// The default show's orders on one and on two threads, side by side, with the
+// memcpy anchor of the same run.
+void printThreadTable(const std::map<std::string, double, std::less<>>& byName) {
+    const auto frameTime = [&](int order, int threads) -> std::optional<double> {
+        const auto found = byName.find("BM_ShowFrame/order:" + std::to_string(order) +
+                                       "/threads:" + std::to_string(threads) + "/real_time");
+        if (found == byName.end()) return std::nullopt;
+        return found->second;
+    };
+    bool header = false;
+    for (int order = 0; order < 7; ++order) {
+        const std::optional<double> one = frameTime(order, 1), two = frameTime(order, 2);
+        if (!one || !two) continue;
+        if (!header) {
+            std::printf("\nDefault show, wall-clock time per frame on %s\n", processorModel().c_str());
+            std::printf("%-8s %12s %12s %9s %14s\n", "order", "1 thread us", "2 threads us", "speed-up",
+                        "frames/s (2)");
+            header = true;
+        }
+        std::printf("%-8d %12.1f %12.1f %8.2fx %14.0f\n", order, *one, *two, *one / *two, 1e6 / *two);
+    }
+    const auto memcpyTime = byName.find("BM_Memcpy");
+    if (header && memcpyTime != byName.end())
+        std::printf("memcpy of one frame (anchor): %.1f us\n", memcpyTime->second);
+}
+
 }  // namespace
 
 void SummaryReporter::ReportRuns(const std::vector<Run>& runs) {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
         if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
-        const double microseconds =
-            run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e6;
+        const std::string name = run.benchmark_name();
+        const bool wallClock = name.size() >= 10 && name.compare(name.size() - 10, 10, "/real_time") == 0;
+        const double time = wallClock ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
+        const double microseconds = time / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e6;
         times_.emplace_back(run.benchmark_name(), microseconds);
     }
 }
@@ -118,6 +147,18 @@ void printSummary(const std::vector<std::pair<std::string, double>>& times) {
                     verdict.c_str());
     }
     std::printf("targets met: %d, missed: %d\n", met, missed);
+    printThreadTable(byName);
+}
+
+std::string processorModel() {
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    std::string line;
+    while (std::getline(cpuinfo, line)) {
+        if (line.rfind("model name", 0) != 0) continue;
+        const size_t colon = line.find(':');
+        if (colon != std::string::npos && colon + 2 <= line.size()) return line.substr(colon + 2);
+    }
+    return "unknown processor";
 }
 
 }  // namespace velmora::perf

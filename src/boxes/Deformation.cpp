@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "boxes/NodeGridBlocks.h"
+#include "core/WorkerPool.h"
 #include "surface/PixelMath.h"
 #include "surface/SimdLevel.h"
 
@@ -16,13 +17,12 @@ constexpr int kWidth = 512;
 constexpr int kHeight = 256;
 constexpr double kNodeStep = 0.038461538461538464;  // 1/26
 
-}  // namespace
-
-void computeDeformationGrid(NodeGrid& grid, double a, float b, float c) {
+// Node rows [firstRow, endRow): every node depends on its position alone.
+void computeDeformationRows(NodeGrid& grid, double a, float b, float c, int firstRow, int endRow) {
     const double strength = b, scale = c;
     const double g = truncToInt(strength * 25.0);  // whole-number wave amplitude
     const double k = static_cast<float>(1.0 - strength);
-    for (int i = 0; i < NodeGrid::kRows; ++i) {
+    for (int i = firstRow; i < endRow; ++i) {
         const double Y = (i - 16.5) * kNodeStep;
         for (int j = 0; j < NodeGrid::kColumns; ++j) {
             const double X = (j - 32.5) * kNodeStep;
@@ -45,6 +45,12 @@ void computeDeformationGrid(NodeGrid& grid, double a, float b, float c) {
     }
 }
 
+}  // namespace
+
+void computeDeformationGrid(NodeGrid& grid, double a, float b, float c) {
+    computeDeformationRows(grid, a, b, c, 0, NodeGrid::kRows);
+}
+
 void BoxDeformation::render(Surface& output, FunctionList functions, SurfaceList inputs) {
     if (functions.size() < 5 || inputs.empty() || !inputs[0]) return;
     for (size_t i = 0; i < 5; ++i)
@@ -55,16 +61,29 @@ void BoxDeformation::render(Surface& output, FunctionList functions, SurfaceList
     const float c = functions[2]->value();
     const float b = functions[1]->value();
     const double a = functions[0]->value();
-    computeDeformationGrid(grid_, a, b, c);
+    const int tasks = threadsOf(workers);
+    runTasks(workers, tasks, [&](int task) {
+        const IndexRange rows = splitRange(NodeGrid::kRows, task, tasks);
+        computeDeformationRows(grid_, a, b, c, rows.begin, rows.end);
+    });
     // The input may be the output: blocks then read what earlier blocks wrote,
-    // pixel by pixel, which only the plain drawing keeps.
+    // pixel by pixel, which only the plain drawing in order keeps. Otherwise
+    // bands of block rows are drawn side by side.
     const uint32_t* source = input.pixels;
-    if (useAvx2() && source != output.pixels) {
-        drawNodeGridBlocksFast(grid_, output.pixels, BlockSource{source, 15, 511, 9, 255});
+    auto fetch = [source](int32_t u, int32_t v) { return source[((v >> 16) & 255) * kWidth + ((u >> 15) & 511)]; };
+    if (source == output.pixels) {
+        drawNodeGridBlocks(grid_, output.pixels, fetch);
         return;
     }
-    drawNodeGridBlocks(grid_, output.pixels, [source](int32_t u, int32_t v) {
-        return source[((v >> 16) & 255) * kWidth + ((u >> 15) & 511)];
+    const bool vector = useAvx2();
+    runTasks(workers, tasks, [&](int task) {
+        const IndexRange band = splitRange(kBlockRows, task, tasks);
+        if (vector) {
+            drawNodeGridBlocksFast(grid_, output.pixels, BlockSource{source, 15, 511, 9, 255}, band.begin,
+                                   band.end);
+            return;
+        }
+        drawNodeGridBlocks(grid_, output.pixels, fetch, band.begin, band.end);
     });
 }
 

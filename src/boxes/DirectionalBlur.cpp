@@ -3,6 +3,7 @@
 #include "boxes/DirectionalBlur.h"
 
 #include "boxes/Transpose8.h"
+#include "core/WorkerPool.h"
 #include "surface/PixelMath.h"
 #include "surface/SimdLevel.h"
 
@@ -38,20 +39,22 @@ namespace {
 
 // The plain filters, pixel by pixel in the written order: the reference for the
 // vector paths and the path for processors without AVX2.
-void xBlurPlain(uint32_t* px, BlurWeights w) {
-    for (int y = 0; y < kHeight; ++y) px[y * kWidth] = 0;
-    for (int y = 0; y < kHeight; ++y) {
+// Rows [firstRow, endRow) and columns [firstColumn, endColumn): a row reads only
+// itself, a column only itself, so ranges of them can be filtered side by side.
+void xBlurPlain(uint32_t* px, BlurWeights w, int firstRow, int endRow) {
+    for (int y = firstRow; y < endRow; ++y) px[y * kWidth] = 0;
+    for (int y = firstRow; y < endRow; ++y) {
         uint32_t* row = px + y * kWidth;
         for (int x = 1; x < kWidth; ++x) row[x] = blurMix(row[x - 1], row[x], w);
     }
 }
 
-void yBlurPlain(uint32_t* px, BlurWeights w) {
-    for (int x = 0; x < kWidth; ++x) px[x] = 0;
+void yBlurPlain(uint32_t* px, BlurWeights w, int firstColumn, int endColumn) {
+    for (int x = firstColumn; x < endColumn; ++x) px[x] = 0;
     for (int y = 1; y < kHeight; ++y) {
         const uint32_t* above = px + (y - 1) * kWidth;
         uint32_t* row = px + y * kWidth;
-        for (int x = 0; x < kWidth; ++x) row[x] = blurMix(above[x], row[x], w);
+        for (int x = firstColumn; x < endColumn; ++x) row[x] = blurMix(above[x], row[x], w);
     }
 }
 
@@ -76,10 +79,13 @@ void yBlurPlain(uint32_t* px, BlurWeights w) {
 // The row filter for sixteen rows at once (two groups of eight, one row per
 // lane): each row still goes left to right, and the rows do not touch one
 // another. Tiles of 8 by 8 pixels are turned so that a vector holds one column.
-[[gnu::target("avx2")]] void xBlurAvx2(uint32_t* px, BlurWeights w) {
+constexpr int kRowsPerBlock = 16;  // the rows xBlurAvx2 takes side by side
+
+// Rows [firstRow, endRow), whole blocks of kRowsPerBlock.
+[[gnu::target("avx2")]] void xBlurAvx2(uint32_t* px, BlurWeights w, int firstRow, int endRow) {
     const __m256i wp = _mm256_set1_epi32(w.wp), wc = _mm256_set1_epi32(w.wc);
-    constexpr int kGroups = 2;
-    for (int y0 = 0; y0 < kHeight; y0 += 8 * kGroups) {
+    constexpr int kGroups = kRowsPerBlock / 8;
+    for (int y0 = firstRow; y0 < endRow; y0 += 8 * kGroups) {
         __m256i r[kGroups], g[kGroups], b[kGroups];  // the filtered pixel before, per row
         for (int k = 0; k < kGroups; ++k) r[k] = g[k] = b[k] = _mm256_setzero_si256();
         for (int x0 = 0; x0 < kWidth; x0 += 8) {
@@ -115,14 +121,15 @@ void yBlurPlain(uint32_t* px, BlurWeights w) {
 
 // The column filter eight columns at a time: each row depends only on the row
 // above, so the pixels of a row are independent.
-[[gnu::target("avx2")]] void yBlurAvx2(uint32_t* px, BlurWeights w) {
+// Columns [firstColumn, endColumn), multiples of 8.
+[[gnu::target("avx2")]] void yBlurAvx2(uint32_t* px, BlurWeights w, int firstColumn, int endColumn) {
     const __m256i wp = _mm256_set1_epi32(w.wp), wc = _mm256_set1_epi32(w.wc);
-    for (int x = 0; x < kWidth; x += 8)
+    for (int x = firstColumn; x < endColumn; x += 8)
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_setzero_si256());
     for (int y = 1; y < kHeight; ++y) {
         const uint32_t* above = px + (y - 1) * kWidth;
         uint32_t* row = px + y * kWidth;
-        for (int x = 0; x < kWidth; x += 8) {
+        for (int x = firstColumn; x < endColumn; x += 8) {
             const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(above + x));
             const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + x));
             const __m256i r = mixChannel(channel(p, 16), channel(c, 16), wp, wc);
@@ -137,22 +144,40 @@ void yBlurPlain(uint32_t* px, BlurWeights w) {
 
 }  // namespace
 
+// Each task takes a band of whole row blocks (columns of the column blur: whole
+// vectors of eight), so the vector and the plain filters split alike.
 void BoxXBlur::render(Surface& output, FunctionList functions, SurfaceList) {
     BlurWeights w;
     if (!readWeights(output, functions, w)) return;
+    const int tasks = threadsOf(workers);
+    const bool vector = useAvx2();
+    runTasks(workers, tasks, [&](int task) {
+        constexpr int kBlocks = kHeight / 16;
+        const IndexRange blocks = splitRange(kBlocks, task, tasks);
+        const int first = blocks.begin * 16, end = blocks.end * 16;
 #if VELMORA_X86
-    if (useAvx2()) return xBlurAvx2(output.pixels, w);
+        if (vector) return xBlurAvx2(output.pixels, w, first, end);
 #endif
-    xBlurPlain(output.pixels, w);
+        (void)vector;
+        xBlurPlain(output.pixels, w, first, end);
+    });
 }
 
 void BoxYBlur::render(Surface& output, FunctionList functions, SurfaceList) {
     BlurWeights w;
     if (!readWeights(output, functions, w)) return;
+    const int tasks = threadsOf(workers);
+    const bool vector = useAvx2();
+    runTasks(workers, tasks, [&](int task) {
+        constexpr int kVectors = kWidth / 8;
+        const IndexRange vectors = splitRange(kVectors, task, tasks);
+        const int first = vectors.begin * 8, end = vectors.end * 8;
 #if VELMORA_X86
-    if (useAvx2()) return yBlurAvx2(output.pixels, w);
+        if (vector) return yBlurAvx2(output.pixels, w, first, end);
 #endif
-    yBlurPlain(output.pixels, w);
+        (void)vector;
+        yBlurPlain(output.pixels, w, first, end);
+    });
 }
 
 }  // namespace velmora

@@ -8,6 +8,8 @@
 
 namespace velmora {
 
+class WorkerPool;
+
 using FunctionList = std::span<Function* const>;
 using SurfaceList = std::span<Surface* const>;
 
@@ -26,6 +28,11 @@ public:
         (void)text;
         return 0;
     }
+
+    // The show's threads, set by the demo graph after the box is made. Null or
+    // a pool of one thread: render runs on the calling thread alone. A box that
+    // splits its work here must give the same pixels for any thread count.
+    WorkerPool* workers = nullptr;
 };
 
 }  // namespace velmora

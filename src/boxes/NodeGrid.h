@@ -62,11 +62,15 @@ struct BlockEdges {
     }
 };
 
-// Draws the 64 by 32 blocks into a 512 by 256 output, block rows outermost.
-// `fetch(u, v)` returns the source pixel for the interpolated coordinates.
+inline constexpr int kBlockRows = 32;
+
+// Draws the 64 by 32 blocks into a 512 by 256 output, block rows outermost
+// (those from firstBlockRow up to endBlockRow). `fetch(u, v)` returns the
+// source pixel for the interpolated coordinates.
 template <class Fetch>
-void drawNodeGridBlocks(const NodeGrid& grid, uint32_t* out, Fetch fetch) {
-    for (int bi = 0; bi < 32; ++bi) {
+void drawNodeGridBlocks(const NodeGrid& grid, uint32_t* out, Fetch fetch, int firstBlockRow = 0,
+                        int endBlockRow = kBlockRows) {
+    for (int bi = firstBlockRow; bi < endBlockRow; ++bi) {
         for (int bj = 0; bj < 64; ++bj) {
             BlockEdges e(grid, bj, bi);
             uint32_t* row = out + (bi * 8) * 512 + bj * 8;

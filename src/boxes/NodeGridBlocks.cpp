@@ -34,13 +34,14 @@ namespace {
     return _mm256_add_epi32(_mm256_set1_epi32(start), _mm256_mullo_epi32(lanes, _mm256_set1_epi32(step)));
 }
 
-[[gnu::target("avx2")]] void drawAvx2(const NodeGrid& grid, uint32_t* out, const BlockSource& source) {
+[[gnu::target("avx2")]] void drawAvx2(const NodeGrid& grid, uint32_t* out, const BlockSource& source,
+                                      int firstBlockRow, int endBlockRow) {
     const __m128i columnShift = _mm_cvtsi32_si128(source.columnShift);
     const __m256i columnMask = _mm256_set1_epi32(static_cast<int>(source.columnMask));
     const __m256i rowMask = _mm256_set1_epi32(static_cast<int>(source.rowMask));
     const __m128i rowShift = _mm_cvtsi32_si128(source.rowShift);
     const int* pixels = reinterpret_cast<const int*>(source.pixels);
-    for (int bi = 0; bi < 32; ++bi) {
+    for (int bi = firstBlockRow; bi < endBlockRow; ++bi) {
         for (int bj = 0; bj < 64; ++bj) {
             BlockEdges e(grid, bj, bi);
             uint32_t* row = out + (bi * 8) * 512 + bj * 8;
@@ -62,15 +63,19 @@ namespace {
 
 }  // namespace
 
-void drawNodeGridBlocksFast(const NodeGrid& grid, uint32_t* out, const BlockSource& source) {
+void drawNodeGridBlocksFast(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow,
+                            int endBlockRow) {
 #if VELMORA_X86
-    if (useAvx2()) return drawAvx2(grid, out, source);
+    if (useAvx2()) return drawAvx2(grid, out, source, firstBlockRow, endBlockRow);
 #endif
-    drawNodeGridBlocks(grid, out, [&source](int32_t u, int32_t v) {
-        const uint32_t column = (static_cast<uint32_t>(u) >> source.columnShift) & source.columnMask;
-        const uint32_t row = (static_cast<uint32_t>(v) >> 16) & source.rowMask;
-        return source.pixels[(row << source.rowShift) + column];
-    });
+    drawNodeGridBlocks(
+        grid, out,
+        [&source](int32_t u, int32_t v) {
+            const uint32_t column = (static_cast<uint32_t>(u) >> source.columnShift) & source.columnMask;
+            const uint32_t row = (static_cast<uint32_t>(v) >> 16) & source.rowMask;
+            return source.pixels[(row << source.rowShift) + column];
+        },
+        firstBlockRow, endBlockRow);
 }
 
 }  // namespace velmora

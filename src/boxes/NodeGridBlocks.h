@@ -21,6 +21,9 @@ struct BlockSource {
 
 // The source must not share memory with the 512 by 256 output: a block row
 // reads all its source pixels before it writes.
-void drawNodeGridBlocksFast(const NodeGrid& grid, uint32_t* out, const BlockSource& source);
+// Block rows [firstBlockRow, endBlockRow) only: distinct ranges write distinct
+// pixels, so they can be drawn side by side.
+void drawNodeGridBlocksFast(const NodeGrid& grid, uint32_t* out, const BlockSource& source,
+                            int firstBlockRow = 0, int endBlockRow = kBlockRows);
 
 }  // namespace velmora

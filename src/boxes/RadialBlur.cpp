@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "boxes/Transpose8.h"
+#include "core/WorkerPool.h"
 #include "surface/PixelMath.h"
 #include "surface/SimdLevel.h"
 
@@ -112,14 +113,15 @@ void sweepQuadrant(uint32_t* px, int64_t cx, int64_t cy, int sx, int sy) {
     }
 }
 
-// The plain sweep, in the written order. Rays first: every quadrant pixel next
-// to a ray reads it.
-void sweep(uint32_t* pixels, int64_t cx, int64_t cy) {
+// Lower right, lower left, upper right, upper left: the written order.
+constexpr int kQuadrants[4][2] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
+
+// The plain sweep. Rays first, in order: every quadrant pixel next to a ray
+// reads it. A quadrant writes only its own pixels and reads only those and the
+// rays, so the four can then run side by side.
+void sweep(uint32_t* pixels, int64_t cx, int64_t cy, WorkerPool* workers) {
     sweepRays(pixels, cx, cy);
-    sweepQuadrant(pixels, cx, cy, +1, +1);  // lower right
-    sweepQuadrant(pixels, cx, cy, -1, +1);  // lower left
-    sweepQuadrant(pixels, cx, cy, +1, -1);  // upper right
-    sweepQuadrant(pixels, cx, cy, -1, -1);  // upper left
+    runTasks(workers, 4, [&](int q) { sweepQuadrant(pixels, cx, cy, kQuadrants[q][0], kQuadrants[q][1]); });
 }
 
 #if VELMORA_X86
@@ -224,9 +226,11 @@ struct MixRun {
 // `from`. Column strips go outermost and two tiles are stacked, so that every
 // store fills 64 bytes of a row of `to` in order and the lines read from `from`
 // are reused from the first cache level.
+// Only the column strips from firstColumn to endColumn (multiples of 8) are
+// turned, so strips can be turned side by side.
 [[gnu::target("avx2")]] void turn(const uint32_t* from, int fromStride, uint32_t* to, int toStride, int rows,
-                                  int columns) {
-    for (int x0 = 0; x0 < columns; x0 += 8) {
+                                  int firstColumn, int endColumn) {
+    for (int x0 = firstColumn; x0 < endColumn; x0 += 8) {
         for (int y0 = 0; y0 < rows; y0 += 16) {
             __m256i upper[8], lower[8];
             turnTile(from, fromStride, x0, y0, upper);
@@ -268,13 +272,21 @@ struct MixRun {
     }
 }
 
-[[gnu::target("avx2")]] void sweepAvx2(uint32_t* px, uint32_t* turned, int cx, int cy) {
+// The octants of different quadrants share no pixel, and the turns go by
+// column strips: each step after the rays is split between the tasks.
+[[gnu::target("avx2")]] void sweepAvx2(uint32_t* px, uint32_t* turned, int cx, int cy, WorkerPool* workers) {
     sweepRays(px, cx, cy);
-    const int quadrants[4][2] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
-    for (const auto& q : quadrants) steepOctant(px, cx, cy, q[0], q[1]);
-    turn(px, kWidth, turned, kTurnedStride, kHeight, kWidth);
-    for (const auto& q : quadrants) shallowOctant(turned, cx, cy, q[0], q[1]);
-    turn(turned, kTurnedStride, px, kWidth, kWidth, kHeight);
+    runTasks(workers, 4, [&](int q) { steepOctant(px, cx, cy, kQuadrants[q][0], kQuadrants[q][1]); });
+    const int tasks = threadsOf(workers);
+    runTasks(workers, tasks, [&](int task) {
+        const IndexRange strips = splitRange(kWidth / 8, task, tasks);
+        turn(px, kWidth, turned, kTurnedStride, kHeight, strips.begin * 8, strips.end * 8);
+    });
+    runTasks(workers, 4, [&](int q) { shallowOctant(turned, cx, cy, kQuadrants[q][0], kQuadrants[q][1]); });
+    runTasks(workers, tasks, [&](int task) {
+        const IndexRange strips = splitRange(kHeight / 8, task, tasks);
+        turn(turned, kTurnedStride, px, kWidth, kWidth, strips.begin * 8, strips.end * 8);
+    });
 }
 
 #endif
@@ -293,11 +305,11 @@ void BoxRadialBlur::render(Surface& output, FunctionList functions, SurfaceList)
     // The vector sweep covers centres on the surface; the plain one clips the rest.
     if (useAvx2() && onSurface(cx, cy)) {
         if (turned_.size() != static_cast<size_t>(kWidth) * kHeight) turned_.assign(size_t{kWidth} * kHeight, 0);
-        sweepAvx2(output.pixels, turned_.data(), cx, cy);
+        sweepAvx2(output.pixels, turned_.data(), cx, cy, workers);
         return;
     }
 #endif
-    sweep(output.pixels, cx, cy);
+    sweep(output.pixels, cx, cy, workers);
 }
 
 }  // namespace velmora

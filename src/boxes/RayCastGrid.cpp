@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "boxes/NodeGridBlocks.h"
+#include "core/WorkerPool.h"
 #include "surface/PixelMath.h"
 #include "surface/SimdLevel.h"
 
@@ -36,21 +37,30 @@ bool canDraw(const Surface& output, FunctionList functions, SurfaceList inputs) 
     return output.isSize(512, 256) && inputs[0]->isSize(256, 256);
 }
 
-void drawTextured(const NodeGrid& grid, const Surface& texture, Surface& output) {
+// Bands of block rows, one task each: a block reads only the texture.
+void drawTextured(const NodeGrid& grid, const Surface& texture, Surface& output, WorkerPool* workers) {
     const uint32_t* texels = texture.pixels;
-    // A 256 by 256 texture is never the 512 by 256 output.
-    if (useAvx2()) {
-        drawNodeGridBlocksFast(grid, output.pixels, BlockSource{texels, 16, 255, 8, 255});
-        return;
-    }
-    drawNodeGridBlocks(grid, output.pixels, [texels](int32_t u, int32_t v) {
-        return texels[((v >> 16) & 255) * 256 + ((u >> 16) & 255)];
+    const int tasks = threadsOf(workers);
+    const bool vector = useAvx2();
+    runTasks(workers, tasks, [&](int task) {
+        const IndexRange band = splitRange(kBlockRows, task, tasks);
+        // A 256 by 256 texture is never the 512 by 256 output.
+        if (vector) {
+            drawNodeGridBlocksFast(grid, output.pixels, BlockSource{texels, 16, 255, 8, 255}, band.begin,
+                                   band.end);
+            return;
+        }
+        drawNodeGridBlocks(
+            grid, output.pixels,
+            [texels](int32_t u, int32_t v) { return texels[((v >> 16) & 255) * 256 + ((u >> 16) & 255)]; },
+            band.begin, band.end);
     });
 }
 
 template <class NodeFn>
-void fillGrid(NodeGrid& grid, const CameraAxes& axes, const double C[3], NodeFn nodeValue) {
-    for (int i = 0; i < NodeGrid::kRows; ++i) {
+void fillGridRows(NodeGrid& grid, const CameraAxes& axes, const double C[3], NodeFn nodeValue, int firstRow,
+                  int endRow) {
+    for (int i = firstRow; i < endRow; ++i) {
         for (int j = 0; j < NodeGrid::kColumns; ++j) {
             const NodeValue n = nodeValue(nodeRay(axes, j, i), C);
             const int k = NodeGrid::index(j, i);
@@ -59,6 +69,17 @@ void fillGrid(NodeGrid& grid, const CameraAxes& axes, const double C[3], NodeFn 
             grid.gridLight[k] = n.light;
         }
     }
+}
+
+// Every node is worked out from the camera alone, so rows of nodes are split
+// between the tasks.
+template <class NodeFn>
+void fillGrid(NodeGrid& grid, const CameraAxes& axes, const double C[3], NodeFn nodeValue, WorkerPool* workers) {
+    const int tasks = threadsOf(workers);
+    runTasks(workers, tasks, [&](int task) {
+        const IndexRange rows = splitRange(NodeGrid::kRows, task, tasks);
+        fillGridRows(grid, axes, C, nodeValue, rows.begin, rows.end);
+    });
 }
 
 double relief(double x, double z) {
@@ -219,8 +240,8 @@ void BoxFDBoule::render(Surface& output, FunctionList functions, SurfaceList inp
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return;
     const CameraPath path = bouleCameraPath(functions[0]->value());
     const CameraAxes axes = updateCameraBasis(bouleRecord, path.D, path.roll);
-    fillGrid(grid, axes, path.C, bouleNodeValue);
-    drawTextured(grid, *inputs[0], output);
+    fillGrid(grid, axes, path.C, bouleNodeValue, workers);
+    drawTextured(grid, *inputs[0], output, workers);
 }
 
 void BoxFDVoxel::render(Surface& output, FunctionList functions, SurfaceList inputs) {
@@ -228,8 +249,8 @@ void BoxFDVoxel::render(Surface& output, FunctionList functions, SurfaceList inp
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return;
     const CameraPath path = voxelCameraPath(functions[0]->value());
     const CameraAxes axes = updateCameraBasis(voxelRecord, path.D, path.roll);
-    fillGrid(grid, axes, path.C, voxelNodeValue);
-    drawTextured(grid, *inputs[0], output);
+    fillGrid(grid, axes, path.C, voxelNodeValue, workers);
+    drawTextured(grid, *inputs[0], output, workers);
 }
 
 }  // namespace velmora

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/WorkerPool.h"
 #include "script/Errors.h"
 #include "surface/JpegDecode.h"
 #include "surface/PixelMath.h"
@@ -42,6 +43,27 @@ inline uint32_t shadeStep(uint32_t p, int i) {
     }
     return (red << 16) + (green << 8) + blue;
 }
+
+// Sixteen columns of the polar image, held side by side while they are
+// marched. In the polar image a column's pixels lie 2 KB apart, so all of
+// them fall into the same few sets of the first-level cache and evict one
+// another at every fill; in the tile they lie 64 bytes apart. The tile is
+// filled from the image first (pixels the march does not reach keep their
+// value) and written back whole.
+struct alignas(64) ColumnTile {
+    static constexpr int kColumns = 16;
+    static constexpr int kRows = 256;
+    uint32_t pixels[kRows * kColumns];
+
+    void load(const uint32_t* polar, int firstColumn) {
+        for (int r = 0; r < kRows; ++r)
+            std::memcpy(pixels + r * kColumns, polar + r * 512 + firstColumn, sizeof(uint32_t) * kColumns);
+    }
+    void store(uint32_t* polar, int firstColumn) const {
+        for (int r = 0; r < kRows; ++r)
+            std::memcpy(polar + r * 512 + firstColumn, pixels + r * kColumns, sizeof(uint32_t) * kColumns);
+    }
+};
 
 }  // namespace
 
@@ -125,33 +147,68 @@ int32_t startMarch(BoxVoxelTunnel& box, float t, double fb, double fa) {
 
 }  // namespace
 
+namespace {
+
+// One column of the plain march: `base` is its map offset, column[r * 16] its
+// pixel in row r.
+void marchPlainColumn(const uint8_t* map, const uint32_t* colour, const int8_t* bend, const int32_t* depthRow,
+                      int32_t base, uint32_t* column) {
+    int prev = kFirstStep;
+    for (int i = kFirstStep; i <= kLastStep; ++i) {
+        const int32_t idx = wrapAdd(bend[i] + depthRow[i], base) & 0x3FFFF;
+        const int h = map[idx];
+        const int y = std::clamp(i - ((h * i) >> 9), 0, 255);
+        if (y != prev) {
+            const uint32_t c = shadeStep(colour[idx], i);
+            const int top = std::min(y, prev), end = std::max(y, prev);
+            for (int r = top; r < end; ++r) column[r * ColumnTile::kColumns] = c;
+        }
+        prev = y;
+    }
+}
+
+// Groups [firstGroup, endGroup) of sixteen columns of the plain march, each
+// through a tile. A column writes only its own pixels of the polar image, so
+// groups can run side by side.
+void marchPlainColumns(const BoxVoxelTunnel& box, uint32_t* polar, const uint32_t* colour, int32_t scroll,
+                       int firstGroup, int endGroup) {
+    const uint8_t* map = box.heightMap.data();
+    const int8_t* bend = box.bend;
+    const int32_t* depthRow = box.depthRow.data();
+    ColumnTile tile;
+    for (int group = firstGroup; group < endGroup; ++group) {
+        const int col0 = group * ColumnTile::kColumns;
+        tile.load(polar, col0);
+        for (int c = 0; c < ColumnTile::kColumns; ++c)
+            marchPlainColumn(map, colour, bend, depthRow, wrapAdd(col0 + c, scroll), tile.pixels + c);
+        tile.store(polar, col0);
+    }
+}
+
+// The screen is mapped in bands of rows, one task each.
+constexpr int kScreenRows = 256;
+
+}  // namespace
+
 void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa) {
     if (!ready()) return;
     const int32_t scroll = startMarch(*this, t, fb, fa);
-    uint32_t* polar = polarImage.data();
-    const uint8_t* map = heightMap.data();
-    for (int col = 0; col < 512; ++col) {
-        const int32_t base = wrapAdd(col, scroll);
-        int prev = kFirstStep;
-        for (int i = kFirstStep; i <= kLastStep; ++i) {
-            const int32_t idx = wrapAdd(bend[i] + depthRow[i], base) & 0x3FFFF;
-            const int h = map[idx];
-            const int y = std::clamp(i - ((h * i) >> 9), 0, 255);
-            if (y != prev) {
-                const uint32_t c = shadeStep(colour[idx], i);
-                const int top = std::min(y, prev), end = std::max(y, prev);
-                for (int r = top; r < end; ++r) polar[r * 512 + col] = c;
-            }
-            prev = y;
-        }
-    }
+    const int tasks = threadsOf(workers);
+    runTasks(workers, tasks, [&](int task) {
+        const IndexRange groups = splitRange(512 / ColumnTile::kColumns, task, tasks);
+        marchPlainColumns(*this, polarImage.data(), colour, scroll, groups.begin, groups.end);
+    });
 }
 
 void BoxVoxelTunnel::remapToScreenPlain(uint32_t* out) const {
     if (!ready()) return;
     const uint32_t* polar = polarImage.data();
     const int32_t* table = screenToPolar.data();
-    for (int k = 0; k < kPolarPixels; ++k) out[k] = polar[table[k]];
+    const int tasks = threadsOf(workers);
+    runTasks(workers, tasks, [&](int task) {
+        const IndexRange rows = splitRange(kScreenRows, task, tasks);
+        for (int k = rows.begin * 512; k < rows.end * 512; ++k) out[k] = polar[table[k]];
+    });
 }
 
 #if VELMORA_X86
@@ -217,12 +274,14 @@ namespace {
 
 // The march sixteen columns at a time (two vectors of eight). Each lane is one
 // column and sees its steps in the same order as the plain loop; a step's
-// fills become masked stores, one per row between the lowest and the highest
+// fills become blended stores, one per row between the lowest and the highest
 // row any lane fills. Sixteen columns use whole cache lines of the colours.
 [[gnu::target("avx2")]] void marchAvx2(uint32_t* polar, const uint8_t* map, const uint32_t* colour,
-                                       const int32_t* stepOffset, int32_t scroll) {
+                                       const int32_t* stepOffset, int32_t scroll, int firstColumn, int endColumn) {
     const __m256i one = _mm256_set1_epi32(1);
-    for (int col0 = 0; col0 < 512; col0 += 16) {
+    ColumnTile tile;
+    for (int col0 = firstColumn; col0 < endColumn; col0 += 16) {
+        tile.load(polar, col0);
         __m256i prev0 = _mm256_set1_epi32(kFirstStep), prev1 = prev0;
         for (int i = kFirstStep; i <= kLastStep; ++i) {
             const uint32_t start = static_cast<uint32_t>(stepOffset[i]) + static_cast<uint32_t>(scroll) +
@@ -241,21 +300,29 @@ namespace {
             if (first >= end) continue;  // no lane moved
             const __m256i shaded0 = shadeEight(c0, i), shaded1 = shadeEight(c1, i);
             __m256i row = _mm256_set1_epi32(first);
-            uint32_t* out = polar + first * 512 + col0;
-            for (int r = first; r < end; ++r, out += 512, row = _mm256_add_epi32(row, one)) {
+            uint32_t* out = tile.pixels + first * ColumnTile::kColumns;
+            for (int r = first; r < end; ++r, out += ColumnTile::kColumns, row = _mm256_add_epi32(row, one)) {
                 const __m256i inside0 =
                     _mm256_andnot_si256(_mm256_cmpgt_epi32(lo0, row), _mm256_cmpgt_epi32(hi0, row));
                 const __m256i inside1 =
                     _mm256_andnot_si256(_mm256_cmpgt_epi32(lo1, row), _mm256_cmpgt_epi32(hi1, row));
-                _mm256_maskstore_epi32(reinterpret_cast<int*>(out), inside0, shaded0);
-                _mm256_maskstore_epi32(reinterpret_cast<int*>(out + 8), inside1, shaded1);
+                // A blend and a whole store rather than a masked store: the
+                // tile row is the group's own, so rewriting the pixels outside
+                // the mask with their own values changes nothing, and some
+                // processors take many cycles per masked store.
+                __m256i* out0 = reinterpret_cast<__m256i*>(out);
+                __m256i* out1 = reinterpret_cast<__m256i*>(out + 8);
+                _mm256_store_si256(out0, _mm256_blendv_epi8(_mm256_load_si256(out0), shaded0, inside0));
+                _mm256_store_si256(out1, _mm256_blendv_epi8(_mm256_load_si256(out1), shaded1, inside1));
             }
         }
+        tile.store(polar, col0);
     }
 }
 
-[[gnu::target("avx2")]] void remapAvx2(uint32_t* out, const uint32_t* polar, const int32_t* table) {
-    for (int k = 0; k < BoxVoxelTunnel::kPolarPixels; k += 8) {
+[[gnu::target("avx2")]] void remapAvx2(uint32_t* out, const uint32_t* polar, const int32_t* table, int first,
+                                       int end) {
+    for (int k = first; k < end; k += 8) {
         const __m256i idx = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + k));
         const __m256i v = _mm256_i32gather_epi32(reinterpret_cast<const int*>(polar), idx, 4);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), v);
@@ -272,7 +339,13 @@ void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, do
         const int32_t scroll = startMarch(*this, t, fb, fa);
         int32_t stepOffset[256] = {};
         for (int i = kFirstStep; i <= kLastStep; ++i) stepOffset[i] = bend[i] + depthRow[i];
-        marchAvx2(polarImage.data(), heightMap.data(), colour, stepOffset, scroll);
+        // Whole groups of sixteen columns per task.
+        const int tasks = threadsOf(workers);
+        runTasks(workers, tasks, [&](int task) {
+            const IndexRange groups = splitRange(512 / 16, task, tasks);
+            marchAvx2(polarImage.data(), heightMap.data(), colour, stepOffset, scroll, groups.begin * 16,
+                      groups.end * 16);
+        });
         return;
     }
 #endif
@@ -282,7 +355,11 @@ void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, do
 void BoxVoxelTunnel::remapToScreen(uint32_t* out) const {
 #if VELMORA_X86
     if (useAvx2() && ready()) {
-        remapAvx2(out, polarImage.data(), screenToPolar.data());
+        const int tasks = threadsOf(workers);
+        runTasks(workers, tasks, [&](int task) {
+            const IndexRange rows = splitRange(kScreenRows, task, tasks);
+            remapAvx2(out, polarImage.data(), screenToPolar.data(), rows.begin * 512, rows.end * 512);
+        });
         return;
     }
 #endif

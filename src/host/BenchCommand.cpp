@@ -2,11 +2,14 @@
 #include "host/BenchCommand.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "core/ThreadCount.h"
 #include "host/Startup.h"
 #include "script/DemoGraph.h"
 
@@ -26,10 +29,38 @@ struct LineCost {
     double seconds = 0.0;
 };
 
+// Whole frames k = 1..frames, as the timed loop runs them; seconds per frame.
+double secondsPerFrame(DemoGraph& graph, Surface& output, const BenchOptions& options) {
+    const Clock::time_point start = Clock::now();
+    for (int k = 1; k <= options.frames; ++k) {
+        graph.updateFunctions(static_cast<float>(k / options.fps));
+        for (WiringCall& call : graph.resolvedWiring()) DemoGraph::renderCall(call, output);
+    }
+    return secondsSince(start) / options.frames;
+}
+
+// The anchor: copying one frame's pixels, best of a few rounds.
+double memcpySecondsPerFrame(const Surface& frame) {
+    std::vector<uint32_t> copy(frame.pixelCount());
+    double best = 1e9;
+    for (int round = 0; round < 5; ++round) {
+        const Clock::time_point start = Clock::now();
+        for (int k = 0; k < 200; ++k) {
+            std::memcpy(copy.data(), frame.pixels, copy.size() * sizeof(uint32_t));
+            // Keeps the copies from being merged or dropped.
+            std::atomic_signal_fence(std::memory_order_seq_cst);
+        }
+        best = std::min(best, secondsSince(start) / 200);
+    }
+    return best;
+}
+
 }  // namespace
 
 int runBench(const BenchOptions& options) {
+    const int threads = chosenThreadCount(options.threads);
     DemoGraph graph;
+    graph.setThreadCount(threads);
     loadScriptOrDie(graph, options.script.c_str());
     auto output = makeOutputSurface();
     graph.setMusic(std::make_unique<FixedMusicPosition>(options.musicPosition));
@@ -55,6 +86,15 @@ int runBench(const BenchOptions& options) {
     }
     const double total = secondsSince(start);
 
+    // The same frames again on one thread and on `threads`, whole frames only,
+    // then the memcpy anchor. Boxes that keep state between frames start from
+    // where the timed loop left them; the times, not the pixels, are compared.
+    graph.setThreadCount(1);
+    const double single = secondsPerFrame(graph, *output, options);
+    graph.setThreadCount(threads);
+    const double threaded = threads > 1 ? secondsPerFrame(graph, *output, options) : single;
+    const double anchor = memcpySecondsPerFrame(*output);
+
     std::vector<LineCost> costs;
     const std::string_view text = graph.scriptText();
     for (size_t i = 0; i < calls.size(); ++i) {
@@ -70,6 +110,9 @@ int runBench(const BenchOptions& options) {
     const double frames = options.frames;
     std::printf("%s: %d frames in %.3f s: %.1f frames per second (%.1f us per frame)\n", options.script.c_str(),
                 options.frames, total, frames / total, total / frames * 1e6);
+    std::printf("1 thread: %.1f us per frame; %d threads: %.1f us per frame; speed-up %.2fx; "
+                "memcpy of a frame: %.1f us (frame / memcpy: %.1f)\n",
+                single * 1e6, threads, threaded * 1e6, single / threaded, anchor * 1e6, threaded / anchor);
     std::printf("%6s  %-48s  %10s  %6s\n", "line", "wiring", "us/frame", "share");
     for (const LineCost& cost : costs)
         std::printf("%6d  %-48s  %10.1f  %5.1f%%\n", cost.line, cost.text.c_str(), cost.seconds / frames * 1e6,

@@ -11,6 +11,7 @@ struct BenchOptions {
     int frames = 500;
     double fps = 50.0;
     uint32_t musicPosition = 0;  // a channel position (see MusicPlayer)
+    int threads = 0;             // 0: VELMORA_THREADS, else one per core
 };
 
 // Runs the frames and prints the table; returns the exit code.

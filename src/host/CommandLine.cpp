@@ -11,6 +11,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/ThreadCount.h"
 #include "host/ManPage.h"
 #include "host/NumberText.h"
 #include "host/ReferenceCommands.h"
@@ -169,6 +170,8 @@ const ValueKind<int> kWholeScale{"N", "a whole scale from 1 to 16", parseWholeSc
 const ValueKind<FrameSize> kFrameSize{"WxH", "WIDTHxHEIGHT, each from 1 to 8192", parseFrameSize, showFrameSize};
 const ValueKind<int> kQuality{"N", "a quality from 0 (best) to 63", parseQuality, showChosenNumber};
 const ValueKind<std::string> kPresetName{"NAME", "a preset name", parseName, showName};
+const ValueKind<int> kThreadCount{"N", "a whole number of threads from 1 to 64", parseThreadCount,
+                                  showChosenNumber};
 const ValueKind<double> kFramesPerSecond{"F", "a number of frames per second above 0", parseFramesPerSecond,
                                          showReal};
 const ValueKind<double> kSeconds{"T", "a time in seconds", parseReal, showReal};
@@ -341,6 +344,9 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     addValue(app, "--position", options.show.startPosition, kOrderRow,
              "start the music and the clock at this order and row")
         ->group(kShowOptions);
+    addValue(app, "--threads", options.show.threads, kThreadCount,
+             "threads that draw each frame (without it: VELMORA_THREADS,\nelse one per processor core)")
+        ->group(kShowOptions);
 
     CLI::App& render = addCommand(
         app, options, "render",
@@ -379,6 +385,8 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
              "video: .mp4: x264's presets, ultrafast to placebo (without it\n"
              "veryfast with its quickest searches); .webm: realtime, good\n(without it), best");
     addSwitch(render, "--quiet", options.render.quiet, "no progress line on standard error");
+    addValue(render, "--threads", options.render.threads, kThreadCount,
+             "threads that draw each frame (without it: VELMORA_THREADS,\nelse one per processor core)");
 
     CLI::App& info = addCommand(app, options, "info",
                                 "Prints the music's title, format, length, channels, and each order's\n"
@@ -402,6 +410,9 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     addValue(bench, "--fps", options.bench.fps, kFramesPerSecond, "frames per second of the clock");
     addValue(bench, "--position", options.bench.musicPosition, kMusicPosition,
              "the music position (order, row, row fraction 0-255)");
+    addValue(bench, "--threads", options.bench.threads, kThreadCount,
+             "threads that draw each frame, timed beside one thread (without\n"
+             "it: VELMORA_THREADS, else one per processor core)");
 
     CLI::App& newShow = addCommand(app, options, "new",
                                    "Makes DIR (missing or empty) a show that plays at once: a commented\n"

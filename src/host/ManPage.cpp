@@ -63,7 +63,8 @@ std::string optionList(const CLI::App& command, bool withGroupHeadings) {
 
 std::string manPage(const CLI::App& app, std::string_view version) {
     std::string page = ".TH VELMORA 1 \"\" \"velmora " + roff(version) + "\" \"User Commands\"\n";
-    page += ".SH NAME\n" + roff(app.get_name()) + " \\- real\\-time demo player: effects drawn in step with tracker music\n";
+    page += ".SH NAME\n" + roff(app.get_name()) +
+            " \\- real\\-time demo player: effects drawn in step with tracker music\n";
     page += ".SH SYNOPSIS\n.B " + roff(app.get_name()) + "\n[\\fIOPTIONS\\fR]\n";
     for (const CLI::App* command : app.get_subcommands({})) {
         page += ".br\n.B " + roff(app.get_name()) + "\n[\\fIOPTIONS\\fR] \\fB" + roff(command->get_name()) + "\\fR";

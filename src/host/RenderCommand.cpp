@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/ThreadCount.h"
 #include "host/AtomicFile.h"
 #include "host/Interruption.h"
 #include "host/RenderAudio.h"
@@ -57,6 +58,7 @@ int runRender(const RenderOptions& options) {
     }
 
     DemoGraph graph;
+    graph.setThreadCount(chosenThreadCount(options.threads));
     loadScriptOrDie(graph, options.script.c_str());
     auto output = makeOutputSurface();
 

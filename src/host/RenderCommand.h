@@ -32,6 +32,7 @@ struct RenderOptions {
     int crf = -1;         // --crf N; -1: the format's default
     std::string preset;   // --preset NAME; empty: the format's default
     bool quiet = false;   // --quiet: no progress line
+    int threads = 0;      // threads per frame; 0: VELMORA_THREADS, else one per core
 };
 
 // Renders the frames or the video and returns the exit code.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/ThreadCount.h"
 #include "script/ScriptChecker.h"
 
 namespace velmora {
@@ -75,6 +76,7 @@ bool reloadScript(std::unique_ptr<DemoGraph>& graph, const std::string& path, co
 
     quiet.quiet();
     auto next = std::make_unique<DemoGraph>();
+    next->setThreadCount(graph ? graph->threadCount() : threadCountFromEnvironment());
     try {
         const int result = next->load(path.c_str());
         if (result == kScriptNotFound) throw LoadFailed{"Script non trouvé!!"};

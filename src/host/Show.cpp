@@ -13,6 +13,7 @@
 #include <optional>
 #include <thread>
 
+#include "core/ThreadCount.h"
 #include "host/FrameCounter.h"
 #include "host/FramePacer.h"
 #include "host/ModeDialog.h"
@@ -76,6 +77,7 @@ int runShow(const ShowOptions& options) {
     raisePriority();
 
     auto graph = std::make_unique<DemoGraph>();
+    graph->setThreadCount(chosenThreadCount(options.threads));
     // The player moves from graph to graph on a reload and lives as long as the show.
     auto ownedPlayer = std::make_unique<ModulePlayer>(options.music);
     ModulePlayer& player = *ownedPlayer;

@@ -21,6 +21,7 @@ struct ShowOptions {
     int frameRateCap = 0;      // in a window without vsync: 0 the display's refresh rate, else frames per second
     bool uncapped = false;     // in a window: neither vsync nor a cap
     std::optional<OrderRow> startPosition;  // start the music (and the clock) there
+    int threads = 0;  // threads per frame; 0: VELMORA_THREADS, else one per core
 };
 
 // Runs the whole show and returns the process exit code.

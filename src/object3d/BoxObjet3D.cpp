@@ -4,11 +4,13 @@
 // worked out in double from them and rounded only where it is stored.
 #include "object3d/BoxObjet3D.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
 
+#include "core/WorkerPool.h"
 #include "object3d/DepthSort.h"
 #include "object3d/Lwo2Loader.h"
 #include "object3d/Rasterisers.h"
@@ -152,20 +154,40 @@ void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pi
         drawOrder[static_cast<size_t>(t)] = t;
     }
     sortByDepth(triangleDepth, drawOrder);
-    for (int32_t k = triangles - 1; k >= 0; --k) drawTriangle(drawOrder[static_cast<size_t>(k)], eye, pixels);
+    // Bands of screen rows side by side: each band draws every triangle in
+    // the same far-to-near order, clipped to its rows, so every pixel sees the
+    // same writes in the same order. A texture that is the frame itself would
+    // be read across bands, so it is drawn in one band.
+    const auto address = [](const uint32_t* p) { return reinterpret_cast<uintptr_t>(p); };
+    const bool textureIsFrame =
+        texture && address(texture) < address(pixels + kRasterWidth * kRasterHeight) &&
+        address(pixels) < address(texture + kEnvTextureSize * kEnvTextureSize);
+    const int bands = textureIsFrame ? 1 : threadsOf(workers);
+    runTasks(workers, bands, [&](int b) {
+        const IndexRange rows = splitRange(kRasterHeight, b, bands);
+        const RowBand band{rows.begin, rows.end};
+        for (int32_t k = triangles - 1; k >= 0; --k)
+            drawTriangle(drawOrder[static_cast<size_t>(k)], eye, pixels, band);
+    });
 }
 
-void BoxObjet3D::drawTriangle(int32_t t, Float3 eye, uint32_t* pixels) {
+void BoxObjet3D::drawTriangle(int32_t t, Float3 eye, uint32_t* pixels, RowBand band) {
     const MeshTriangle& tri = mesh_.triangles[static_cast<size_t>(t)];
     const size_t i0 = static_cast<size_t>(tri.corner[0]);
     const size_t i1 = static_cast<size_t>(tri.corner[1]);
     const size_t i2 = static_cast<size_t>(tri.corner[2]);
     // Drawn whole or not at all: every corner in front of the eye and in the window.
     if (!(cornerUsable[i0] & cornerUsable[i1] & cornerUsable[i2])) return;
+    // Every row a triangle or its edges touch lies within a row of its corners'
+    // heights (usable corners are finite and near the screen): a band farther
+    // away has nothing to draw.
+    const float top = std::min({screenY[i0], screenY[i1], screenY[i2]});
+    const float bottom = std::max({screenY[i0], screenY[i1], screenY[i2]});
+    if (bottom < static_cast<float>(band.top - 2) || top > static_cast<float>(band.end + 1)) return;
     if (mode == 0) {
-        drawLine(pixels, screenX[i0], screenY[i0], screenX[i1], screenY[i1], 0xFFFFFFu);
-        drawLine(pixels, screenX[i1], screenY[i1], screenX[i2], screenY[i2], 0xFFFFFFu);
-        drawLine(pixels, screenX[i2], screenY[i2], screenX[i0], screenY[i0], 0xFFFFFFu);
+        drawLine(pixels, screenX[i0], screenY[i0], screenX[i1], screenY[i1], 0xFFFFFFu, band);
+        drawLine(pixels, screenX[i1], screenY[i1], screenX[i2], screenY[i2], 0xFFFFFFu, band);
+        drawLine(pixels, screenX[i2], screenY[i2], screenX[i0], screenY[i0], 0xFFFFFFu, band);
         return;
     }
     // Back faces: the face normal must point back towards the eye (s < 0).
@@ -177,12 +199,12 @@ void BoxObjet3D::drawTriangle(int32_t t, Float3 eye, uint32_t* pixels) {
         // Each face keeps the colour of its index in the file.
         const uint32_t colour = static_cast<uint32_t>(wrapMul(t, 7000)) & 0xFFFFFFu;
         fillTriangleFlat(pixels, screenX[i0], screenY[i0], screenX[i1], screenY[i1], screenX[i2],
-                         screenY[i2], colour);
+                         screenY[i2], colour, band);
         return;
     }
     fillTriangleTextured(texture, pixels, screenX[i0], screenY[i0], screenX[i1], screenY[i1],
                          screenX[i2], screenY[i2], envUV[i0].u, envUV[i0].v, envUV[i1].u, envUV[i1].v,
-                         envUV[i2].u, envUV[i2].v);
+                         envUV[i2].u, envUV[i2].v, band);
 }
 
 }  // namespace velmora

@@ -9,6 +9,7 @@
 #include "boxes/FxBox.h"
 #include "object3d/Camera.h"
 #include "object3d/Mesh.h"
+#include "object3d/Rasterisers.h"
 
 namespace velmora {
 
@@ -46,7 +47,8 @@ private:
         double z;
     };
 
-    void drawTriangle(int32_t t, Float3 eye, uint32_t* pixels);
+    // Draws triangle t into the rows of `band` only.
+    void drawTriangle(int32_t t, Float3 eye, uint32_t* pixels, RowBand band);
 
     const uint32_t* texture = nullptr;  // input 0's pixels, 256 per row
     int32_t mode = 0;

@@ -68,18 +68,20 @@ void sortByY(Corner& c0, Corner& c1, Corner& c2) {
     if (c1.y > c2.y) std::swap(c1, c2);
 }
 
-// Rows first..last clipped to the frame (the edges then catch up by the rows skipped).
+// Rows first..last clipped to the band (the edges then catch up by the rows skipped).
 struct RowRange {
     int64_t from;
     int64_t to;
 };
-RowRange clipRows(int32_t first, int32_t last) {
-    return RowRange{std::max<int64_t>(first, 0), std::min<int64_t>(last, kRasterHeight - 1)};
+RowRange clipRows(int32_t first, int32_t last, RowBand band) {
+    return RowRange{std::max<int64_t>(first, band.top), std::min<int64_t>(last, band.end - 1)};
 }
 
+bool inBand(int64_t y, RowBand band) { return y >= band.top && y < band.end; }
+
 // Fills start..end inclusive on row y; nothing when start > end.
-void flatSpan(uint32_t* pixels, int64_t y, int32_t start, int32_t end, uint32_t colour) {
-    if (y < 0 || y >= kRasterHeight) return;
+void flatSpan(uint32_t* pixels, int64_t y, int32_t start, int32_t end, uint32_t colour, RowBand band) {
+    if (!inBand(y, band)) return;
     const int64_t from = std::max<int64_t>(start, 0);
     const int64_t to = std::min<int64_t>(end, kRasterWidth - 1);
     uint32_t* row = pixels + y * kRasterWidth;
@@ -88,15 +90,15 @@ void flatSpan(uint32_t* pixels, int64_t y, int32_t start, int32_t end, uint32_t 
 
 // Rows of one part of a flat triangle; left1 puts the short edge at the span's start.
 void flatRows(uint32_t* pixels, int32_t first, int32_t last, int32_t shortEdge, int32_t shortStep,
-              int32_t longEdge, int32_t longStep, bool left1, uint32_t colour) {
-    const RowRange rows = clipRows(first, last);
+              int32_t longEdge, int32_t longStep, bool left1, uint32_t colour, RowBand band) {
+    const RowRange rows = clipRows(first, last, band);
     if (rows.from > rows.to) return;
     shortEdge = advance(shortEdge, rows.from - first, shortStep);
     longEdge = advance(longEdge, rows.from - first, longStep);
     for (int64_t y = rows.from; y <= rows.to; ++y) {
         const int32_t s = shortEdge >> 16;
         const int32_t l = longEdge >> 16;
-        flatSpan(pixels, y, left1 ? s : l, left1 ? l : s, colour);
+        flatSpan(pixels, y, left1 ? s : l, left1 ? l : s, colour, band);
         shortEdge = wrapAdd(shortEdge, shortStep);
         longEdge = wrapAdd(longEdge, longStep);
     }
@@ -111,8 +113,8 @@ struct SpanEnd {
 
 // The textured span rule: the smaller x is the left end, a zero-width row draws
 // nothing, u and v step by integer divisions of their 16.16 differences.
-void texturedSpan(const uint32_t* texture, uint32_t* pixels, int64_t y, SpanEnd a, SpanEnd b) {
-    if (y < 0 || y >= kRasterHeight) return;
+void texturedSpan(const uint32_t* texture, uint32_t* pixels, int64_t y, SpanEnd a, SpanEnd b, RowBand band) {
+    if (!inBand(y, band)) return;
     const int64_t width = std::abs(static_cast<int64_t>(b.x) - a.x);
     if (width == 0) return;
     const SpanEnd& left = a.x < b.x ? a : b;
@@ -164,13 +166,13 @@ struct TexturedEdge {
 };
 
 void texturedRows(const uint32_t* texture, uint32_t* pixels, int32_t first, int32_t last,
-                  TexturedEdge longEdge, TexturedEdge shortEdge) {
-    const RowRange rows = clipRows(first, last);
+                  TexturedEdge longEdge, TexturedEdge shortEdge, RowBand band) {
+    const RowRange rows = clipRows(first, last, band);
     if (rows.from > rows.to) return;
     longEdge.step(rows.from - first);
     shortEdge.step(rows.from - first);
     for (int64_t y = rows.from; y <= rows.to; ++y) {
-        texturedSpan(texture, pixels, y, shortEdge.end(), longEdge.end());
+        texturedSpan(texture, pixels, y, shortEdge.end(), longEdge.end(), band);
         longEdge.step(1);
         shortEdge.step(1);
     }
@@ -178,7 +180,7 @@ void texturedRows(const uint32_t* texture, uint32_t* pixels, int32_t first, int3
 
 }  // namespace
 
-void drawLine(uint32_t* pixels, float x0, float y0, float x1, float y1, uint32_t colour) {
+void drawLine(uint32_t* pixels, float x0, float y0, float x1, float y1, uint32_t colour, RowBand band) {
     const bool xMajor = std::fabs(diff(x0, x1)) > std::fabs(diff(y0, y1));
     float startMajor = xMajor ? x0 : y0;
     float startMinor = xMajor ? y0 : x0;
@@ -194,15 +196,19 @@ void drawLine(uint32_t* pixels, float x0, float y0, float x1, float y1, uint32_t
     const int32_t slope = fixedSlope(diff(endMinor, startMinor), diff(endMajor, startMajor));
     int32_t w = wrapAdd(edgeAt(startMinor, startMajor, first, slope), 0x8000);
 
-    const int32_t majorSize = xMajor ? kRasterWidth : kRasterHeight;
-    const int32_t minorSize = xMajor ? kRasterHeight : kRasterWidth;
-    const int64_t from = std::max<int64_t>(first, 0);
-    const int64_t to = std::min<int64_t>(last, majorSize - 1);
+    // The rows of the band bound the major axis of a steep line and are
+    // tested on the minor axis of a flat one.
+    const int32_t majorFirst = xMajor ? 0 : band.top;
+    const int32_t majorEnd = xMajor ? kRasterWidth : band.end;
+    const int32_t minorFirst = xMajor ? band.top : 0;
+    const int32_t minorEnd = xMajor ? band.end : kRasterWidth;
+    const int64_t from = std::max<int64_t>(first, majorFirst);
+    const int64_t to = std::min<int64_t>(last, majorEnd - 1);
     if (from > to) return;
     w = advance(w, from - first, slope);
     for (int64_t k = from; k <= to; ++k) {
         const int32_t minor = w >> 16;
-        if (minor >= 0 && minor < minorSize) {
+        if (minor >= minorFirst && minor < minorEnd) {
             const int64_t index = xMajor ? int64_t{minor} * kRasterWidth + k : k * kRasterWidth + minor;
             pixels[index] = colour;
         }
@@ -211,7 +217,7 @@ void drawLine(uint32_t* pixels, float x0, float y0, float x1, float y1, uint32_t
 }
 
 void fillTriangleFlat(uint32_t* pixels, float x0, float y0, float x1, float y1, float x2, float y2,
-                      uint32_t colour) {
+                      uint32_t colour, RowBand band) {
     Corner c0{x0, y0, 0.0f, 0.0f}, c1{x1, y1, 0.0f, 0.0f}, c2{x2, y2, 0.0f, 0.0f};
     if (anySameRoundedCorner(c0, c1, c2)) return;
     sortByY(c0, c1, c2);
@@ -232,13 +238,13 @@ void fillTriangleFlat(uint32_t* pixels, float x0, float y0, float x1, float y1, 
         const int32_t top = wrapAdd(roundToInt(c0.y), 1);
         const int32_t longEdge = wrapAdd(edgeAt(c0.x, c0.y, top, slope02), 0x8000);
         const int32_t shortEdge = wrapAdd(edgeAt(c0.x, c0.y, a, slope01), 0x8000);
-        flatRows(pixels, a, b, shortEdge, slope01, longEdge, slope02, left1, colour);
+        flatRows(pixels, a, b, shortEdge, slope01, longEdge, slope02, left1, colour, band);
     }
 
     const int32_t ym = roundToInt(c1.y);
     const int32_t cornerX = roundToInt(c1.x);
     const int32_t longX = wrapAdd(edgeAt(c0.x, c0.y, ym, slope02), 0x8000) >> 16;
-    flatSpan(pixels, ym, left1 ? cornerX : longX, left1 ? longX : cornerX, colour);
+    flatSpan(pixels, ym, left1 ? cornerX : longX, left1 ? longX : cornerX, colour, band);
 
     const int32_t c = wrapAdd(ym, 1);
     const int32_t e = wrapSub(roundToInt(c2.y), 1);
@@ -246,13 +252,13 @@ void fillTriangleFlat(uint32_t* pixels, float x0, float y0, float x1, float y1, 
         const int32_t slope12 = fixedSlope(diff(c2.x, c1.x), diff(c2.y, c1.y));
         const int32_t longEdge = wrapAdd(edgeAt(c0.x, c0.y, c, slope02), 0x8000);
         const int32_t shortEdge = wrapAdd(edgeAt(c1.x, c1.y, c, slope12), 0x8000);
-        flatRows(pixels, c, e, shortEdge, slope12, longEdge, slope02, left1, colour);
+        flatRows(pixels, c, e, shortEdge, slope12, longEdge, slope02, left1, colour, band);
     }
 }
 
 void fillTriangleTextured(const uint32_t* texture, uint32_t* pixels, float x0, float y0, float x1,
                           float y1, float x2, float y2, float u0, float v0, float u1, float v1,
-                          float u2, float v2) {
+                          float u2, float v2, RowBand band) {
     Corner c0{x0, y0, u0, v0}, c1{x1, y1, u1, v1}, c2{x2, y2, u2, v2};
     if (anySameRoundedCorner(c0, c1, c2)) return;
     sortByY(c0, c1, c2);
@@ -266,20 +272,20 @@ void fillTriangleTextured(const uint32_t* texture, uint32_t* pixels, float x0, f
     const int32_t b = truncToInt(static_cast<double>(c1.y) - 0.5);
     if (b >= a) {
         texturedRows(texture, pixels, a, b, TexturedEdge::at(c0, a, steps02),
-                     TexturedEdge::at(c0, a, TexturedEdge::stepsBetween(c0, c1)));
+                     TexturedEdge::at(c0, a, TexturedEdge::stepsBetween(c0, c1)), band);
     }
 
     const int32_t ym = roundToInt(c1.y);
     const SpanEnd corner{roundToInt(c1.x), truncToInt(static_cast<double>(c1.u) * 65536.0),
                          truncToInt(static_cast<double>(c1.v) * 65536.0)};
     const TexturedEdge middle = TexturedEdge::at(c0, ym, steps02);
-    texturedSpan(texture, pixels, ym, corner, middle.end());
+    texturedSpan(texture, pixels, ym, corner, middle.end(), band);
 
     const int32_t c = wrapAdd(ym, 1);
     const int32_t e = wrapSub(roundToInt(c2.y), 1);
     if (e >= c) {
         texturedRows(texture, pixels, c, e, TexturedEdge::at(c0, c, steps02),
-                     TexturedEdge::at(c1, c, TexturedEdge::stepsBetween(c1, c2)));
+                     TexturedEdge::at(c1, c, TexturedEdge::stepsBetween(c1, c2)), band);
     }
 }
 

@@ -58,6 +58,18 @@ void DemoGraph::setMusic(std::unique_ptr<MusicPlayer> music) {
     music_ = music ? std::move(music) : std::make_unique<FixedMusicPosition>();
 }
 
+void DemoGraph::setThreadCount(int count) {
+    if (count == threadCount()) return;
+    for (auto& box : boxes_.objects)
+        if (box) box->workers = nullptr;
+    workers_.reset();
+    if (count > 1) workers_ = std::make_unique<WorkerPool>(count);
+    for (auto& box : boxes_.objects)
+        if (box) box->workers = workers_.get();
+}
+
+int DemoGraph::threadCount() const { return workers_ ? workers_->threadCount() : 1; }
+
 int DemoGraph::load(const char* path) {
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return kScriptNotFound;
@@ -186,6 +198,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
                 continue;
             }
             std::unique_ptr<FxBox> box = type->create();
+            box->workers = workers_.get();
             configure(box);
             boxes_.objects[i] = std::move(box);
             boxes_.names[i] = std::move(name);

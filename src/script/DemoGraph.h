@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "boxes/FxBox.h"
+#include "core/WorkerPool.h"
 #include "functions/Function.h"
 #include "script/FrameTimer.h"
 #include "script/Music.h"
@@ -133,6 +134,11 @@ public:
     // line. An undeclared box or output is a fatal error, as at show time.
     bool resolveWiringLine(std::string_view line, Surface& frame, WiringCall& call) const;
 
+    // The threads every box renders with (1: the calling thread alone). Made
+    // once here and handed to every box, those already made and those to come.
+    void setThreadCount(int count);
+    int threadCount() const;
+
     FrameTimer clock;
 
 private:
@@ -155,6 +161,7 @@ private:
     // load, so every frame after the first replays the same calls.
     std::vector<WiringCall> wiringCache_;
     bool wiringCached_ = false;
+    std::unique_ptr<WorkerPool> workers_;
 };
 
 }  // namespace velmora

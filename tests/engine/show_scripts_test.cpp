@@ -15,6 +15,7 @@
 #include "boxes/CRandom.h"
 #include "boxes/RayCastGrid.h"
 #include "script/DemoGraph.h"
+#include "surface/SimdLevel.h"
 
 using namespace velmora;
 namespace fs = std::filesystem;
@@ -56,10 +57,11 @@ protected:
     }
     static std::string path(const char* name) { return (*dir_ / name).string(); }
 
-    // Runs the script for `frames` frames at 25 frames per second and returns
-    // every frame's pixels.
-    static std::vector<std::vector<uint32_t>> run(const std::string& text, int frames) {
+    // Runs the script for `frames` frames at 25 frames per second on `threads`
+    // threads and returns every frame's pixels.
+    static std::vector<std::vector<uint32_t>> run(const std::string& text, int frames, int threads = 1) {
         DemoGraph graph;
+        graph.setThreadCount(threads);
         EXPECT_EQ(graph.loadText(text), kLoaded);
         Surface frame;
         frame.allocate(512, 256);
@@ -188,3 +190,128 @@ TEST_F(ShowScripts, EveryMeshInEveryMode) {
         for (const auto& frame : frames) EXPECT_TRUE(anyLit(frame)) << meshName;
     }
 }
+
+// Every box type, every order of the default show, on several threads at the
+// plain and the vector level: the frames must be the single-threaded frames
+// byte for byte. (The sanitizer builds run these too, the thread one above all.)
+struct ThreadedCase {
+    int threads;
+    SimdLevel level;
+};
+
+class ThreadedFrames : public ShowScripts, public ::testing::WithParamInterface<ThreadedCase> {
+protected:
+    void SetUp() override {
+        if (GetParam().level > supportedSimdLevel()) GTEST_SKIP() << "the processor lacks this vector level";
+        setSimdLevel(GetParam().level);
+    }
+    void TearDown() override { setSimdLevel(supportedSimdLevel()); }
+
+    // The same script on one thread and on the case's threads, from the same
+    // start (the shared generator and camera records reset before each run).
+    static void expectSameFrames(const std::string& text, int frames) {
+        resetCRandom();
+        resetCameraRecords();
+        const auto single = run(text, frames, 1);
+        resetCRandom();
+        resetCameraRecords();
+        const auto threaded = run(text, frames, GetParam().threads);
+        ASSERT_EQ(single.size(), threaded.size());
+        for (size_t k = 0; k < single.size(); ++k) {
+            EXPECT_TRUE(anyLit(single[k])) << "frame " << k;
+            EXPECT_TRUE(single[k] == threaded[k]) << "frame " << k;
+        }
+    }
+};
+
+TEST_P(ThreadedFrames, EveryBoxTypeGivesTheSingleThreadedFrames) {
+    // The radial blur runs once with its centre on the frame and once off it
+    // (ex, ey swing around 0), the deformation once from another surface and
+    // once onto its own input, the object box in every mode and once with the
+    // frame as its own texture.
+    const std::string text = "[ZYL_FX_Generator]\n"
+                             "ZYL_BoxCopier copie\nZYL_BoxSprite lueur add\nZYL_BoxSprite pose put\n"
+                             "ZYL_BoxAnimator cube add 64\nZYL_BoxXBlur trainee\nZYL_BoxYBlur pluie\n"
+                             "ZYL_BoxRadialBlur rayons\nZYL_BoxDeformation lentille\nZYL_BoxClearSurface efface\n"
+                             "ZYL_BoxInverseVideo inverse\nZYL_BoxFader fondu mul\nZYL_BoxZoomer zoom\n"
+                             "ZYL_BoxFDBoule boule\nZYL_BoxFDVoxel relief\nZYL_BoxFDTunnel couloir\n"
+                             "ZYL_BoxParticules essaim 30\nZYL_BoxVoxelTunnel tunnel " +
+                             path("heightmap.jpg") + "\nZYL_BoxObjet3D fil " + path("knot.lwo") +
+                             " 0\nZYL_BoxObjet3D faces " + path("torus.lwo") + " 1\nZYL_BoxObjet3D reflet " +
+                             path("knot.lwo") + " 2\n"
+                             "[/ZYL_FX_Generator]\n" +
+                             functions() + surfaces() +
+                             "[CABLAGE]\n"
+                             "tunnel OUT couleurs t on on\n"
+                             "boule calque texture t on on\n"
+                             "lueur OUT calque x y half half on\n"
+                             "relief calque texture t on on\n"
+                             "pose OUT calque y x one half on\n"
+                             "lentille OUT fond t b c on on\n"
+                             "cube calque film x y one one on half\n"
+                             "rayons calque x y on on\n"
+                             "rayons OUT ex ey on on\n"
+                             "lueur OUT calque x y one one on\n"
+                             "fil OUT texture ex ey ez zero zero zero on on\n"
+                             "faces OUT texture ey ez ex zero zero zero on on\n"
+                             "reflet OUT texture ez ex ey zero zero zero on on\n"
+                             "reflet OUT OUT ex ez ey zero zero zero on on\n"
+                             "trainee OUT half on beat\n"
+                             "pluie OUT half on beat\n"
+                             "couloir OUT t on on\n"
+                             "essaim OUT balle t half on on\n"
+                             "lentille OUT OUT t b c on on\n"
+                             "fondu OUT half on on\n"
+                             "inverse OUT beat on\n"
+                             "zoom OUT on on\n"
+                             "[/CABLAGE]\n";
+    expectSameFrames(text, 4);
+}
+
+#ifdef VELMORA_SHOW_DIR
+TEST_P(ThreadedFrames, EveryOrderOfTheDefaultShowGivesTheSingleThreadedFrames) {
+    const fs::path showDir = VELMORA_SHOW_DIR;
+    if (!fs::exists(showDir / "script.zyl")) GTEST_SKIP() << "the default show is not built (target demo_show)";
+    // File names in the script are relative to the show's folder.
+    const fs::path before = fs::current_path();
+    fs::current_path(showDir);
+    auto render = [](int threads) {
+        resetCRandom();
+        resetCameraRecords();
+        DemoGraph graph;
+        graph.setThreadCount(threads);
+        EXPECT_EQ(graph.load("script.zyl"), kLoaded);
+        Surface frame;
+        frame.allocate(512, 256);
+        frame.clear();
+        std::vector<std::vector<uint32_t>> frames;
+        for (uint32_t order = 0; order < 7; ++order) {
+            graph.setMusic(std::make_unique<FixedMusicPosition>(makeChannelPosition(order, 17, 99)));
+            graph.readTrackerPosition();
+            for (int k = 0; k < 2; ++k) {
+                graph.evaluateFrame(frame, static_cast<float>(order * 8 + 3) + k / 50.0f);
+                frames.emplace_back(frame.pixels, frame.pixels + frame.pixelCount());
+            }
+        }
+        return frames;
+    };
+    const auto single = render(1);
+    const auto threaded = render(GetParam().threads);
+    fs::current_path(before);
+    ASSERT_EQ(single.size(), threaded.size());
+    for (size_t k = 0; k < single.size(); ++k)
+        EXPECT_TRUE(single[k] == threaded[k]) << "order " << k / 2 << " frame " << k % 2;
+}
+#endif
+
+std::string threadedCaseName(const ::testing::TestParamInfo<ThreadedCase>& info) {
+    const char* level = info.param.level == SimdLevel::Plain ? "Plain" : info.param.level == SimdLevel::Sse2 ? "Sse2" : "Avx2";
+    return std::string(level) + "_" + std::to_string(info.param.threads) + "Threads";
+}
+
+INSTANTIATE_TEST_SUITE_P(ThreadCounts, ThreadedFrames,
+                         ::testing::Values(ThreadedCase{1, SimdLevel::Plain}, ThreadedCase{2, SimdLevel::Plain},
+                                           ThreadedCase{3, SimdLevel::Plain}, ThreadedCase{8, SimdLevel::Plain},
+                                           ThreadedCase{1, SimdLevel::Avx2}, ThreadedCase{2, SimdLevel::Avx2},
+                                           ThreadedCase{3, SimdLevel::Avx2}, ThreadedCase{8, SimdLevel::Avx2}),
+                         threadedCaseName);

@@ -83,6 +83,10 @@ TEST(CommandLine, ValuesAreStoredForTheNamedCommand) {
     EXPECT_EQ(bench.options.bench.fps, 100.0);
     EXPECT_EQ(bench.options.bench.musicPosition, makeChannelPosition(3, 4, 5));
     EXPECT_EQ(bench.options.bench.script, "s.zyl");
+    EXPECT_EQ(bench.options.bench.threads, 0);  // VELMORA_THREADS decides
+    EXPECT_EQ(parse("bench --threads 3").options.bench.threads, 3);
+    EXPECT_EQ(parse("render --out f --threads 2").options.render.threads, 2);
+    EXPECT_EQ(parse("--threads 8").options.show.threads, 8);
 
     Parsed shown = parse("--demo --scale fit --fps-cap 75 --no-cap --position 3:63");
     ASSERT_FALSE(shown.status) << shown.err;
@@ -154,6 +158,10 @@ TEST(CommandLine, EveryRefusalIsOneLineNamingTheFault) {
         {"render --out f --frames 2 --seconds 1", "--seconds"},
         {"render --out f --until-end=no", "--until-end"},
         {"info --script s.zyl", "--script"},
+        {"--threads 0", "--threads"},
+        {"render --out f --threads 65", "--threads"},
+        {"bench --threads two", "--threads"},
+        {"--threads 2 bench", "--threads"},
         {"--scale big", "--scale"},
         {"--fps-cap 0", "--fps-cap"},
         {"--fps-cap 1001", "--fps-cap"},
