@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "host/AtomicFile.h"
+#include "core/AtomicFile.h"
 #include "host/WavWriter.h"
 #include "platform/OfflineModule.h"
 

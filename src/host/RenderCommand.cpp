@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/ThreadCount.h"
-#include "host/AtomicFile.h"
+#include "core/AtomicFile.h"
 #include "host/Interruption.h"
 #include "host/RenderAudio.h"
 #include "host/RenderProgress.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "host/AtomicFile.h"
+#include "core/AtomicFile.h"
 #include "host/RenderCommand.h"
 #include "host/RenderAudio.h"
 #include "video/VideoWriter.h"

@@ -2,15 +2,14 @@
 // object box's limits, and write through a temporary file renamed on success.
 #include "meshconvert/MeshCommand.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
+#include "core/AtomicFile.h"
 #include "meshconvert/MeshAssembly.h"
 #include "meshconvert/SceneReader.h"
 #include "object3d/Lwo2Writer.h"
@@ -97,33 +96,21 @@ SceneLayer keptLayers(const SceneRead& scene, int layer) {
 
 // Writes beside `path` and renames over it: a failure leaves no partial file.
 bool writeReplacing(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
+    AtomicFile file(path);
+    std::FILE* out = std::fopen(file.tempPath().c_str(), "wb");
+    if (!out) {
         error = std::string("cannot be written: ") + std::strerror(errno);
         return false;
     }
-    // mkstemp makes the file private; give it the usual permissions.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
     const int writeErrno = errno;
-    const bool closed = ::close(fd) == 0;
-    if (done != bytes.size() || !closed) {
-        ::unlink(temporary.c_str());
-        error = std::string("cannot be written: ") + std::strerror(done != bytes.size() ? writeErrno : errno);
+    const bool closed = std::fclose(out) == 0;
+    if (!written || !closed) {
+        error = std::string("cannot be written: ") + std::strerror(written ? errno : writeErrno);
         return false;
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = std::string("cannot be written: ") + std::strerror(errno);
-        ::unlink(temporary.c_str());
+    if (!file.commit(error)) {
+        error = "cannot be written: " + error;
         return false;
     }
     return true;

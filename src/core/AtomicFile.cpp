@@ -1,5 +1,5 @@
 // AtomicFile: write under a temporary name, rename on success.
-#include "host/AtomicFile.h"
+#include "core/AtomicFile.h"
 
 #include <unistd.h>
 
