@@ -28,16 +28,18 @@ std::optional<std::string> parseName(std::string_view text) {
     return std::string(text);
 }
 
-std::optional<int> parseFrameCount(std::string_view text) {
-    auto n = parseInteger(text);
-    if (!n || *n < 1 || *n > 1000000) return std::nullopt;
+// A whole number from Low to High.
+template <long long Low, long long High>
+std::optional<int> parseWholeIn(std::string_view text) {
+    const auto n = parseInteger(text);
+    if (!n || *n < Low || *n > High) return std::nullopt;
     return static_cast<int>(*n);
 }
 
-std::optional<double> parseFramesPerSecond(std::string_view text) {
-    auto f = parseReal(text);
-    if (!f || *f <= 0.0) return std::nullopt;
-    return f;
+std::optional<double> parsePositiveReal(std::string_view text) {
+    const auto v = parseReal(text);
+    if (!v || *v <= 0.0) return std::nullopt;
+    return v;
 }
 
 // ORDER:ROW:FRACTION, packed as the music player reports a position.
@@ -56,48 +58,12 @@ std::optional<uint32_t> parseMusicPosition(std::string_view text) {
                                static_cast<uint32_t>(*fraction));
 }
 
-std::optional<double> parseDuration(std::string_view text) {
-    auto s = parseReal(text);
-    if (!s || *s <= 0.0) return std::nullopt;
-    return s;
-}
-
-std::optional<int> parseWholeScale(std::string_view text) {
-    auto n = parseInteger(text);
-    if (!n || *n < 1 || *n > 16) return std::nullopt;
-    return static_cast<int>(*n);
-}
-
-std::optional<int> parseQuality(std::string_view text) {
-    auto n = parseInteger(text);
-    if (!n || *n < 0 || *n > 63) return std::nullopt;
-    return static_cast<int>(*n);
-}
-
-std::optional<double> parseRadius(std::string_view text) {
-    auto r = parseReal(text);
-    if (!r || *r <= 0.0) return std::nullopt;
-    return r;
-}
-
-std::optional<int> parseLayerNumber(std::string_view text) {
-    auto n = parseInteger(text);
-    if (!n || *n < 1 || *n > 1000000) return std::nullopt;
-    return static_cast<int>(*n);
-}
-
 // --scale: true for "integer" (the largest whole factor that fits), false for
 // "fit" (fill the screen at any factor).
 std::optional<bool> parseScaleMode(std::string_view text) {
     if (text == "integer") return true;
     if (text == "fit") return false;
     return std::nullopt;
-}
-
-std::optional<int> parseFrameRateCap(std::string_view text) {
-    const auto n = parseInteger(text);
-    if (!n || *n < 1 || *n > 1000) return std::nullopt;
-    return static_cast<int>(*n);
 }
 
 // The show's ORDER:ROW, order 0-65535 and row 0-255.
@@ -146,7 +112,6 @@ struct ValueKind {
 };
 
 std::string showScaleMode(const bool& integer) { return integer ? "integer" : "fit"; }
-std::string showFrameRateCap(const int& cap) { return cap > 0 ? std::to_string(cap) : ""; }  // 0: the display's
 std::string showOrderRow(const OrderRow& at) { return std::to_string(at.order) + ":" + std::to_string(at.row); }
 
 std::string showFrameRate(const FrameRate& rate) {
@@ -157,32 +122,34 @@ std::string showFrameSize(const FrameSize& size) {
     return size.width > 0 ? std::to_string(size.width) + "x" + std::to_string(size.height) : "";
 }
 std::string showPositiveReal(const double& v) { return v > 0.0 ? showReal(v) : ""; }  // 0: not given
-// 0 (the scale) and -1 (the quality): the video format's own default.
+// 0 or -1 when not given: the value then comes from elsewhere (the video
+// format, the display, the environment), which the description says.
 std::string showChosenNumber(const int& n) { return n > 0 ? std::to_string(n) : ""; }
 
 const ValueKind<std::string> kFile{"FILE", "a file name", parseName, showName};
 const ValueKind<std::string> kDirectory{"DIR", "a directory name", parseName, showName};
-const ValueKind<int> kFrameCount{"N", "a whole number of frames from 1 to 1000000", parseFrameCount, showInteger};
+const ValueKind<int> kFrameCount{"N", "a whole number of frames from 1 to 1000000", parseWholeIn<1, kMaxRenderFrames>,
+                                 showInteger};
 const ValueKind<FrameRate> kFrameRate{"F", "a number of frames per second above 0, such as 50, 29.97 or 60000/1001",
                                       parseFrameRate, showFrameRate};
-const ValueKind<double> kDuration{"S", "a time in seconds above 0", parseDuration, showPositiveReal};
-const ValueKind<int> kWholeScale{"N", "a whole scale from 1 to 16", parseWholeScale, showChosenNumber};
+const ValueKind<double> kDuration{"S", "a time in seconds above 0", parsePositiveReal, showPositiveReal};
+const ValueKind<int> kWholeScale{"N", "a whole scale from 1 to 16", parseWholeIn<1, 16>, showChosenNumber};
 const ValueKind<FrameSize> kFrameSize{"WxH", "WIDTHxHEIGHT, each from 1 to 8192", parseFrameSize, showFrameSize};
-const ValueKind<int> kQuality{"N", "a quality from 0 (best) to 63", parseQuality, showChosenNumber};
+const ValueKind<int> kQuality{"N", "a quality from 0 (best) to 63", parseWholeIn<0, 63>, showChosenNumber};
 const ValueKind<std::string> kPresetName{"NAME", "a preset name", parseName, showName};
 const ValueKind<int> kThreadCount{"N", "a whole number of threads from 1 to 64", parseThreadCount,
                                   showChosenNumber};
-const ValueKind<double> kFramesPerSecond{"F", "a number of frames per second above 0", parseFramesPerSecond,
+const ValueKind<double> kFramesPerSecond{"F", "a number of frames per second above 0", parsePositiveReal,
                                          showReal};
 const ValueKind<double> kSeconds{"T", "a time in seconds", parseReal, showReal};
 const ValueKind<uint32_t> kMusicPosition{"ORDER:ROW:FRACTION",
                                          "ORDER:ROW:FRACTION (order 0-65535, row and fraction 0-255)",
                                          parseMusicPosition, showMusicPosition};
-const ValueKind<double> kRadius{"R", "a radius above 0", parseRadius, showReal};
-const ValueKind<int> kLayerNumber{"N", "a layer number from 1", parseLayerNumber, showInteger};
+const ValueKind<double> kRadius{"R", "a radius above 0", parsePositiveReal, showReal};
+const ValueKind<int> kLayerNumber{"N", "a layer number from 1", parseWholeIn<1, 1000000>, showInteger};
 const ValueKind<bool> kScaleMode{"integer|fit", "integer or fit", parseScaleMode, showScaleMode};
-const ValueKind<int> kFrameRateCap{"N", "a whole number of frames per second from 1 to 1000", parseFrameRateCap,
-                                   showFrameRateCap};
+const ValueKind<int> kFrameRateCap{"N", "a whole number of frames per second from 1 to 1000", parseWholeIn<1, 1000>,
+                                   showChosenNumber};
 const ValueKind<OrderRow> kOrderRow{"ORDER:ROW", "ORDER:ROW (order 0-65535, row 0-255)", parseOrderRow,
                                     showOrderRow};
 const ValueKind<int> kDisplayMode{"512x384|640x480|window", "512x384, 640x480 or window", parseDisplayMode,
