@@ -13,7 +13,7 @@
 
 #include "JpegWriter.h"
 #include "Lwo2Writer.h"
-#include "script/Errors.h"
+#include "core/Errors.h"
 
 namespace velmora::fuzz {
 

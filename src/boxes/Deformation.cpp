@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "boxes/NodeGridBlocks.h"
-#include "surface/PixelMath.h"
-#include "surface/SimdLevel.h"
+#include "core/PixelMath.h"
+#include "core/SimdLevel.h"
 
 namespace velmora {
 

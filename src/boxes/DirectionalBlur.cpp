@@ -3,8 +3,8 @@
 #include "boxes/DirectionalBlur.h"
 
 #include "boxes/Transpose8.h"
-#include "surface/PixelMath.h"
-#include "surface/SimdLevel.h"
+#include "core/PixelMath.h"
+#include "core/SimdLevel.h"
 
 #if VELMORA_X86
 #include <immintrin.h>

@@ -2,7 +2,7 @@
 // one vector; the interpolation, the source lookup and the light are per lane.
 #include "boxes/NodeGridBlocks.h"
 
-#include "surface/SimdLevel.h"
+#include "core/SimdLevel.h"
 
 #if VELMORA_X86
 #include <immintrin.h>

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "boxes/CRandom.h"
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "boxes/Transpose8.h"
-#include "surface/PixelMath.h"
-#include "surface/SimdLevel.h"
+#include "core/PixelMath.h"
+#include "core/SimdLevel.h"
 
 #if VELMORA_X86
 #include <immintrin.h>

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "script/Errors.h"
-#include "surface/PixelMath.h"
+#include "core/Errors.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 

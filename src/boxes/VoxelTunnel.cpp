@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "script/Errors.h"
+#include "core/Errors.h"
 #include "surface/JpegDecode.h"
-#include "surface/PixelMath.h"
-#include "surface/SimdLevel.h"
+#include "core/PixelMath.h"
+#include "core/SimdLevel.h"
 
 #if VELMORA_X86
 #include <immintrin.h>

@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
-#include "script/Errors.h"
-#include "surface/PixelMath.h"
+#include "core/Errors.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 

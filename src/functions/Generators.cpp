@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 

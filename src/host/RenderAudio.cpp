@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "platform/ModuleStream.h"
-#include "script/Errors.h"
+#include "core/Errors.h"
 
 namespace velmora {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "script/DemoGraph.h"
-#include "script/Errors.h"
+#include "core/Errors.h"
 
 namespace velmora {
 

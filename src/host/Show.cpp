@@ -22,7 +22,7 @@
 #include "platform/ModulePlayer.h"
 #include "platform/Platform.h"
 #include "script/DemoGraph.h"
-#include "script/Errors.h"
+#include "core/Errors.h"
 
 namespace velmora {
 

@@ -1,7 +1,7 @@
 // Start-up steps shared by the show and the headless commands.
 #include "host/Startup.h"
 
-#include "script/Errors.h"
+#include "core/Errors.h"
 
 namespace velmora {
 

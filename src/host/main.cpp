@@ -10,7 +10,7 @@
 #include "host/CommandLine.h"
 #include "host/RenderCommand.h"
 #include "host/Show.h"
-#include "surface/SimdLevel.h"
+#include "core/SimdLevel.h"
 
 namespace {
 

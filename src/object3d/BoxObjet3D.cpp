@@ -12,7 +12,7 @@
 #include "object3d/DepthSort.h"
 #include "object3d/Lwo2Loader.h"
 #include "object3d/Rasterisers.h"
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 

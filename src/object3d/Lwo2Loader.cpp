@@ -10,7 +10,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "script/Errors.h"
+#include "core/Errors.h"
 
 namespace velmora {
 

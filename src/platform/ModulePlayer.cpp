@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "script/Errors.h"
+#include "core/Errors.h"
 
 namespace velmora {
 

@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
-#include "boxes/BoxFactory.h"
+#include "script/BoxTypes.h"
 #include "functions/FunctionFactory.h"
-#include "script/Errors.h"
+#include "core/Errors.h"
 
 namespace velmora {
 

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <string>
 
-#include "boxes/BoxFactory.h"
+#include "script/BoxTypes.h"
 #include "script/DemoGraph.h"
-#include "script/Errors.h"
+#include "core/Errors.h"
 
 namespace velmora {
 

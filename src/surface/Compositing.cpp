@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 #include "surface/RowKernels.h"
 #include "surface/Surface.h"
 

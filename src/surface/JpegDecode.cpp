@@ -11,7 +11,7 @@
 
 #include <csetjmp>
 
-#include "script/Errors.h"
+#include "core/Errors.h"
 
 namespace velmora {
 

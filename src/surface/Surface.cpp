@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "script/Errors.h"
+#include "core/Errors.h"
 #include "surface/JpegDecode.h"
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 

@@ -10,7 +10,7 @@
 
 #include "boxes/Deformation.h"
 #include "effects1_test_support.h"
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 namespace {

@@ -16,7 +16,7 @@
 #include "boxes/RayCastGrid.h"
 #include "boxes/VoxelTunnel.h"
 #include "effects2_test_support.h"
-#include "surface/SimdLevel.h"
+#include "core/SimdLevel.h"
 
 namespace velmora {
 namespace {

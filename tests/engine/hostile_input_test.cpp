@@ -15,7 +15,7 @@
 #include "TestFunctions.h"
 #include "JpegWriter.h"
 #include "Lwo2Writer.h"
-#include "boxes/BoxFactory.h"
+#include "script/BoxTypes.h"
 
 using namespace velmora;
 namespace fs = std::filesystem;

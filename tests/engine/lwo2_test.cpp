@@ -11,7 +11,7 @@
 #include "Lwo2Writer.h"
 #include "object3d/Lwo2Loader.h"
 #include "object3d/Mesh.h"
-#include "script/Errors.h"
+#include "core/Errors.h"
 
 namespace velmora {
 namespace {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "TestFunctions.h"
-#include "boxes/BoxFactory.h"
+#include "script/BoxTypes.h"
 #include "boxes/SimpleBoxes.h"
-#include "script/Errors.h"
-#include "surface/PixelMath.h"
+#include "core/Errors.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "TestFunctions.h"
 #include "boxes/SpriteBoxes.h"
-#include "script/Errors.h"
-#include "surface/PixelMath.h"
+#include "core/Errors.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "functions/FnctTracker.h"
-#include "script/Errors.h"
+#include "core/Errors.h"
 
 namespace velmora {
 namespace {

@@ -16,7 +16,7 @@
 #include "host/ScriptReload.h"
 #include "host/ScriptWatcher.h"
 #include "script/DemoGraph.h"
-#include "script/Errors.h"
+#include "core/Errors.h"
 #include "script/Music.h"
 
 namespace fs = std::filesystem;

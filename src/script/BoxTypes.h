@@ -1,4 +1,4 @@
-// The box types the script can declare, what each reads, and the factory.
+// The box types the script can declare, what each reads, and the factory that makes them.
 #pragma once
 
 #include <cstdint>

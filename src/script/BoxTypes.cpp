@@ -1,5 +1,6 @@
-// The box factory: type word to object, with what each type reads.
-#include "boxes/BoxFactory.h"
+// The box type table: type word to object, with what each type reads. It lives
+// above both the boxes and the object box so that it can make either.
+#include "script/BoxTypes.h"
 
 #include "boxes/Deformation.h"
 #include "boxes/DirectionalBlur.h"

@@ -1,5 +1,5 @@
 // Fatal and non-fatal error reporting.
-#include "script/Errors.h"
+#include "core/Errors.h"
 
 #include <cstdio>
 #include <cstdlib>
