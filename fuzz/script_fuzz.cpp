@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
     try {
         DemoGraph graph;
-        if (graph.loadText(text) != kLoaded) return 0;
+        fuzz::SilentReporter reporter;
+        if (graph.loadText(text, reporter) != kLoaded) return 0;
         Surface frame;
         frame.allocate(512, 256);
         frame.clear();
@@ -24,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         graph.readTrackerPosition();
         graph.evaluateFrame(frame, 0.0f);
         graph.evaluateFrame(frame, 1.5f);
-    } catch (const fuzz::Raised&) {
+    } catch (const ShowError&) {
         // A fatal error: the show would have stopped with its message.
     }
     return 0;

@@ -14,7 +14,7 @@ namespace {
 const double kInvRandMax = static_cast<double>(3.0518509e-05f);
 }  // namespace
 
-int BoxParticules::configure(const char* text) {
+int BoxParticules::configure(const char* text, ErrorReporter&) {
     int n = 0;
     if (std::sscanf(text ? text : "", "%d", &n) != 1 || n < 0) n = 0;
     if (n > kMaxCount) n = kMaxCount;

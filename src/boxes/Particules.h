@@ -15,7 +15,8 @@ public:
     static constexpr int32_t kMaxCount = 16384;
 
     // "%d": the particle count; seeds the swarm from the shared generator.
-    int configure(const char* text) override;
+    using FxBox::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
     // One frame of the swarm: repel, steer, keep the speed, move, wrap, draw.
     void step(Surface& output, const Surface& sprite, float a, float b);

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/Errors.h"
 #include "core/PixelMath.h"
 
 namespace velmora {
@@ -29,7 +28,7 @@ constexpr size_t kAnimatorFunctions = 6;
 
 }  // namespace
 
-int BoxSprite::configure(const char* text) {
+int BoxSprite::configure(const char* text, ErrorReporter& reporter) {
     char word[32] = "";
     std::sscanf(text ? text : "", "%31s", word);
     if (std::strcmp(word, "put") == 0) {
@@ -38,7 +37,7 @@ int BoxSprite::configure(const char* text) {
         mode = kAdd;
     } else {
         mode = kNoMode;
-        reportError("ZYL_BoxSprite MODE non valide!!");
+        reporter.report("ZYL_BoxSprite MODE non valide!!");
         return 1;
     }
     return 0;
@@ -73,10 +72,10 @@ void BoxSprite::render(Surface& output, FunctionList functions, SurfaceList inpu
     }
 }
 
-int BoxAnimator::configure(const char* text) {
+int BoxAnimator::configure(const char* text, ErrorReporter& reporter) {
     char word[32] = "";
     std::sscanf(text ? text : "", "%31s %d", word, &frameHeight);
-    return sprite.configure(word);
+    return sprite.configure(word, reporter);
 }
 
 void BoxAnimator::render(Surface& output, FunctionList functions, SurfaceList inputs) {

@@ -18,7 +18,8 @@ public:
     static constexpr int32_t kNoMode = -1;
 
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
-    int configure(const char* text) override;
+    using FxBox::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
 
     int32_t mode = kNoMode;
 };
@@ -28,7 +29,8 @@ public:
 class BoxAnimator : public FxBox {
 public:
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
-    int configure(const char* text) override;
+    using FxBox::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
 
     BoxSprite sprite;
     int32_t frameHeight = 0;

@@ -3,7 +3,6 @@
 
 #include <cstdio>
 
-#include "core/Errors.h"
 #include "core/PixelMath.h"
 
 namespace velmora {
@@ -24,14 +23,14 @@ constexpr double kGlideStep = 0.00392156886f;
 
 }  // namespace
 
-int FnctTracker::configure(const char* text) {
+int FnctTracker::configure(const char* text, ErrorReporter& reporter) {
     char word[256] = "";
     std::sscanf(text ? text : "", "%d %f %f %255s", &mode, &amplitude, &offset, word);
     // A short word stops at its terminating zero, which is no digit.
     for (int i = 0; i < kRows; ++i) {
         const int level = hexLevel(word[i]);
         if (level < 0) {
-            reportError("ZYL_FnctTracker non valide!!");
+            reporter.report("ZYL_FnctTracker non valide!!");
             return 1;
         }
         rowLevels[i] = static_cast<int8_t>(level);

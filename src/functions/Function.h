@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "core/ErrorReporter.h"
+
 namespace velmora {
 
 // Music position of the current frame, written before the functions are updated.
@@ -18,11 +20,14 @@ extern TrackerPosition trackerPosition;
 class Function {
 public:
     virtual ~Function() = default;
-    // 0 accepted, 1 rejected (after an "Erreur!!!!" report).
-    virtual int configure(const char* text) {
+    // 0 accepted, 1 rejected (after an "Erreur!!!!" report to `reporter`).
+    virtual int configure(const char* text, ErrorReporter& reporter) {
         (void)text;
+        (void)reporter;
         return 0;
     }
+    // The same, reporting on standard error.
+    int configure(const char* text) { return configure(text, standardErrorReporter()); }
     // What the last update stored; no side effects.
     virtual float value() const { return 0.0f; }
     virtual void update(float seconds) { (void)seconds; }

@@ -13,7 +13,7 @@ namespace {
 const char* orEmpty(const char* text) { return text ? text : ""; }
 }  // namespace
 
-int FnctTime::configure(const char* text) {
+int FnctTime::configure(const char* text, ErrorReporter&) {
     std::sscanf(orEmpty(text), "%f %f %f", &speed, &start, &offset);
     current = 0.0f;
     return 0;
@@ -23,7 +23,7 @@ void FnctTime::update(float seconds) {
     current = static_cast<float>((static_cast<double>(seconds) - start) * speed + offset);
 }
 
-int FnctSin::configure(const char* text) {
+int FnctSin::configure(const char* text, ErrorReporter&) {
     std::sscanf(orEmpty(text), "%f %f %f %f", &frequency, &phase, &amplitude, &offset);
     return 0;
 }
@@ -33,7 +33,7 @@ void FnctSin::update(float seconds) {
     current = static_cast<float>(std::sin(angle) * amplitude + offset);
 }
 
-int FnctStrobo::configure(const char* text) {
+int FnctStrobo::configure(const char* text, ErrorReporter&) {
     std::sscanf(orEmpty(text), "%d %d %d", &period, &onRows, &offset);
     return 0;
 }
@@ -50,7 +50,7 @@ void FnctStrobo::update(float) {
     current = r < onRows ? 1.0f : 0.0f;
 }
 
-int FnctIntervale::configure(const char* text) {
+int FnctIntervale::configure(const char* text, ErrorReporter&) {
     std::sscanf(orEmpty(text), "%d %d", &firstOrder, &lastOrder);
     return 0;
 }

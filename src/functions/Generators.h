@@ -11,7 +11,8 @@ namespace velmora {
 // current = (t - start) * speed + offset; text "speed start offset".
 class FnctTime : public Function {
 public:
-    int configure(const char* text) override;
+    using Function::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
     float value() const override { return current; }
     void update(float seconds) override;
 
@@ -25,7 +26,8 @@ public:
 // text "frequency phase amplitude offset".
 class FnctSin : public Function {
 public:
-    int configure(const char* text) override;
+    using Function::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
     float value() const override { return current; }
     void update(float seconds) override;
 
@@ -43,7 +45,8 @@ class FnctConstante : public Function {};
 // text "period onRows offset".
 class FnctStrobo : public Function {
 public:
-    int configure(const char* text) override;
+    using Function::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
     float value() const override { return current; }
     void update(float seconds) override;
 
@@ -56,7 +59,8 @@ public:
 // 1.0 while the music order lies in [firstOrder, lastOrder]; text "first last".
 class FnctIntervale : public Function {
 public:
-    int configure(const char* text) override;
+    using Function::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
     float value() const override { return current; }
     void update(float seconds) override;
 

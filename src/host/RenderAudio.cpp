@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "platform/ModuleStream.h"
-#include "core/Errors.h"
+#include "core/Error.h"
 
 namespace velmora {
 

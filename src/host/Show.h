@@ -12,7 +12,8 @@ struct ShowOptions {
     bool watch = false;  // reload the script whenever its file changes
 };
 
-// Runs the whole show and returns the process exit code.
+// Runs the whole show and returns the process exit code; an error that stops
+// the show is presented here (text, message box) and gives its exit status.
 int runShow(const ShowOptions& options);
 
 }  // namespace velmora

@@ -1,12 +1,12 @@
 // Start-up steps shared by the show and the headless commands.
 #include "host/Startup.h"
 
-#include "core/Errors.h"
+#include "core/Error.h"
 
 namespace velmora {
 
-void loadScriptOrDie(DemoGraph& graph, const char* path) {
-    int result = graph.load(path);
+void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter) {
+    int result = graph.load(path, reporter);
     if (result == kScriptNotFound) fatalError("Script non trouvé!!");
     if (result > kScriptNotFound) fatalError("Script non valide!!");
 }

@@ -10,6 +10,7 @@
 #include "host/CommandLine.h"
 #include "host/RenderCommand.h"
 #include "host/Show.h"
+#include "host/ShowErrorExit.h"
 #include "core/SimdLevel.h"
 
 namespace {
@@ -90,6 +91,17 @@ void applySimdLevelFromEnvironment() {
     else if (name == "avx2") velmora::setSimdLevel(velmora::SimdLevel::Avx2);
 }
 
+// The headless commands end on an error that stops the show as the show
+// does, without a message box.
+template <class Command>
+int runHeadless(Command command) {
+    try {
+        return command();
+    } catch (const velmora::ShowError& error) {
+        return velmora::presentShowError(error, false);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -107,7 +119,7 @@ int main(int argc, char** argv) {
         velmora::RenderOptions options;
         std::vector<std::string> rest(args.begin() + 1, args.end());
         if (!velmora::parseRenderOptions(rest, options)) return 2;
-        return velmora::runRender(options);
+        return runHeadless([&] { return velmora::runRender(options); });
     }
     if (!args.empty() && args[0] == "check") {
         std::vector<std::string> rest(args.begin() + 1, args.end());
@@ -119,7 +131,7 @@ int main(int argc, char** argv) {
         velmora::BenchOptions options;
         std::vector<std::string> rest(args.begin() + 1, args.end());
         if (!velmora::parseBenchOptions(rest, options)) return 2;
-        return velmora::runBench(options);
+        return runHeadless([&] { return velmora::runBench(options); });
     }
     if (!args.empty() && args[0].rfind("--", 0) != 0) {
         std::fprintf(stderr, "velmora: unknown command '%s' (see velmora --help)\n", args[0].c_str());

@@ -48,7 +48,7 @@ bool isConsistent(const Mesh& mesh) {
 
 }  // namespace
 
-int BoxObjet3D::configure(const char* text) {
+int BoxObjet3D::configure(const char* text, ErrorReporter&) {
     char name[256] = {};
     int consumed = 0;
     if (text && std::sscanf(text, "%255s%n", name, &consumed) == 1) scanMode(text + consumed, mode);

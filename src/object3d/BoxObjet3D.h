@@ -18,8 +18,9 @@ public:
     // texture (modes other than 0 and 1 only).
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
     // "%255s %d": the LWO2 file and the mode (0 wireframe, 1 flat, other textured).
-    // A damaged or missing file ends the process.
-    int configure(const char* text) override;
+    // A damaged or missing file raises the loader's error.
+    using FxBox::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
 
     // Takes a mesh, computes its face and vertex normals and sizes the per-frame
     // arrays. A mesh whose counts or indices do not hold together is dropped.

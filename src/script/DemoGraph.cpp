@@ -3,9 +3,10 @@
 
 #include <cstdio>
 
-#include "script/BoxTypes.h"
 #include "functions/FunctionFactory.h"
-#include "core/Errors.h"
+#include "script/BoxTypes.h"
+#include "core/Error.h"
+#include "core/Text.h"
 
 namespace velmora {
 
@@ -58,20 +59,23 @@ void DemoGraph::setMusic(std::unique_ptr<MusicPlayer> music) {
     music_ = music ? std::move(music) : std::make_unique<FixedMusicPosition>();
 }
 
-int DemoGraph::load(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return kScriptNotFound;
-    // The buffer takes the file's own size, whatever it is.
+int DemoGraph::load(const char* path, ErrorReporter& reporter) {
     std::string raw;
-    char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) raw.append(chunk, n);
-    std::fclose(file);
-    return loadText(raw);
+    if (!readWholeFile(path, raw)) return kScriptNotFound;
+    return loadText(raw, reporter);
 }
 
-int DemoGraph::loadText(std::string_view text, LoadObserver* observer) {
+int DemoGraph::loadText(std::string_view text, ErrorReporter& reporter, LoadObserver* observer) {
+    // The observer watches this load only: the graph may outlive it.
     observer_ = observer;
+    struct ObserverReset {
+        LoadObserver*& observer;
+        ~ObserverReset() { observer = nullptr; }
+    } reset{observer_};
+    return readScript(text, reporter);
+}
+
+int DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
     // Text mode: a carriage return directly before a line feed is dropped.
     scriptText_.clear();
     scriptText_.reserve(text.size());
@@ -105,11 +109,11 @@ int DemoGraph::loadText(std::string_view text, LoadObserver* observer) {
     }
     if (!complete) return kScriptInvalid;
 
-    bool valid = readDeclarationSection(kBoxSectionOpen, kBoxSectionEnd, kBoxSection);
+    bool valid = readDeclarationSection(kBoxSectionOpen, kBoxSectionEnd, kBoxSection, reporter);
     if (!valid && !observer_) return kScriptInvalid;
-    valid = readDeclarationSection(kFunctionSectionOpen, kFunctionSectionEnd, kFunctionSection) && valid;
+    valid = readDeclarationSection(kFunctionSectionOpen, kFunctionSectionEnd, kFunctionSection, reporter) && valid;
     if (!valid && !observer_) return kScriptInvalid;
-    readDeclarationSection(kSurfaceSectionOpen, kSurfaceSectionEnd, kSurfaceSection);
+    readDeclarationSection(kSurfaceSectionOpen, kSurfaceSectionEnd, kSurfaceSection, reporter);
     return valid ? kLoaded : kScriptInvalid;
 }
 
@@ -117,7 +121,18 @@ void DemoGraph::problem(size_t offset, std::string message) {
     if (observer_) observer_->problem(offset, std::move(message));
 }
 
-bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view end, int kind) {
+void DemoGraph::runAt(size_t offset, const std::function<void()>& call) {
+    try {
+        if (observer_) observer_->configure(offset, call);
+        else call();
+    } catch (ShowError& error) {
+        if (error.scriptLine == 0) error.scriptLine = lineNumberAt(scriptText_, offset);
+        throw;
+    }
+}
+
+bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view end, int kind,
+                                       ErrorReporter& reporter) {
     scriptStream_.seek(0);
     if (!skipPast(scriptStream_, open)) return false;
     const size_t sectionStart = scriptStream_.tell();
@@ -170,12 +185,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
                 if (isTypeWord(w)) problem(offset, "parameter word " + std::string(w) + " begins with ZYL_");
         }
 
-        auto configure = [&](auto& object) {
-            if (observer_)
-                observer_->configure(offset, [&] { object->configure(parameters.c_str()); });
-            else
-                object->configure(parameters.c_str());
-        };
+        auto configure = [&](auto& object) { runAt(offset, [&] { object->configure(parameters.c_str(), reporter); }); };
         if (kind == kBoxSection) {
             const BoxType* type = findBoxType(word);
             if (!type) {
@@ -204,10 +214,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
             functions_.names[i] = std::move(name);
         } else {
             auto surface = std::make_unique<Surface>();
-            if (observer_)
-                observer_->configure(offset, [&] { surface->configure(parameters); });
-            else
-                surface->configure(parameters);
+            runAt(offset, [&] { surface->configure(parameters); });
             surfaces_.objects[i] = std::move(surface);
             surfaces_.names[i] = std::move(name);
         }
@@ -333,7 +340,9 @@ void DemoGraph::evaluateFrame(Surface& output, float seconds) {
         const size_t offset = reader.tell();
         std::string_view line = reader.readLine();
         if (line == kWiringEnd) break;
-        if (resolveWiringLine(line, output, call)) {
+        bool callsBox = false;
+        runAt(offset, [&] { callsBox = resolveWiringLine(line, output, call); });
+        if (callsBox) {
             call.lineOffset = offset;
             renderCall(call, output);
             calls.push_back(call);

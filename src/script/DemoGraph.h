@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "boxes/FxBox.h"
+#include "core/ErrorReporter.h"
 #include "functions/Function.h"
 #include "script/FrameTimer.h"
 #include "script/Music.h"
@@ -86,11 +87,14 @@ public:
     DemoGraph(const DemoGraph&) = delete;
     DemoGraph& operator=(const DemoGraph&) = delete;
 
-    // Reads the script file into the registries: kLoaded, kScriptNotFound or kScriptInvalid.
-    int load(const char* path);
+    // Reads the script file into the registries: kLoaded, kScriptNotFound or
+    // kScriptInvalid. Rejected parameter texts go to `reporter`; what stops the
+    // show raises ShowError, with the script line of the declaration.
+    int load(const char* path, ErrorReporter& reporter = standardErrorReporter());
     // The same from text already in memory. With an observer, every problem is
     // reported and the load goes on where it can (the result still tells).
-    int loadText(std::string_view text, LoadObserver* observer = nullptr);
+    int loadText(std::string_view text, ErrorReporter& reporter = standardErrorReporter(),
+                 LoadObserver* observer = nullptr);
 
     // The music the show polls; a fixed position 0 until the host sets another.
     void setMusic(std::unique_ptr<MusicPlayer> music);
@@ -136,7 +140,11 @@ public:
     FrameTimer clock;
 
 private:
-    bool readDeclarationSection(std::string_view open, std::string_view end, int kind);
+    int readScript(std::string_view text, ErrorReporter& reporter);
+    bool readDeclarationSection(std::string_view open, std::string_view end, int kind, ErrorReporter& reporter);
+    // Runs one configure call of the declaration or wiring line at `offset`;
+    // an error it raises gets that line.
+    void runAt(size_t offset, const std::function<void()>& call);
     void problem(size_t offset, std::string message);
     bool findWiring();
     void stopMusic();

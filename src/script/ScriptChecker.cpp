@@ -8,48 +8,31 @@
 
 #include "script/BoxTypes.h"
 #include "script/DemoGraph.h"
-#include "core/Errors.h"
+#include "core/Error.h"
+#include "core/Text.h"
 
 namespace velmora {
 
 namespace {
 
-// What a fatal error raises while the checker is listening.
-struct RaisedFatalError {
-    std::string message;
-};
-
-class Checker;
-Checker* listening = nullptr;
-
-class Checker : public LoadObserver {
+// Collects every problem of a load: rejected parameter texts and the errors
+// that would stop the show, each at the declaration it comes from.
+class Checker : public LoadObserver, public ErrorReporter {
 public:
     void problem(size_t offset, std::string message) override {
         found.push_back({offset, std::move(message)});
     }
 
+    void report(std::string_view message) override { problem(currentOffset_, std::string(message)); }
+
     void configure(size_t offset, const std::function<void()>& call) override {
-        // Listen for this call only; whatever was installed before comes back.
         currentOffset_ = offset;
-        Checker* previous = listening;
-        const FatalErrorHandler previousFatal = fatalErrorHandler();
-        const ErrorReportHandler previousReport = errorReportHandler();
-        const bool previousRecoverable = loadFailuresRecoverable();
-        listening = this;
-        setFatalErrorHandler([](const char* message) { throw RaisedFatalError{message}; });
-        setErrorReportHandler([](const char* message) { listening->problem(listening->currentOffset_, message); });
-        setLoadFailuresRecoverable(true);
         try {
             call();
-        } catch (const RaisedFatalError& error) {
-            std::string message = error.message;
-            while (!message.empty() && message.back() == '\n') message.pop_back();
-            problem(offset, message);
+        } catch (const ShowError& error) {
+            const std::string& message = error.checkMessage.empty() ? error.message : error.checkMessage;
+            problem(offset, std::string(withoutTrailingNewlines(message)));
         }
-        setLoadFailuresRecoverable(previousRecoverable);
-        setFatalErrorHandler(previousFatal);
-        setErrorReportHandler(previousReport);
-        listening = previous;
     }
 
     struct Found {
@@ -158,18 +141,11 @@ void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offse
                std::to_string(inputs[0]->height));
 }
 
-int lineOf(std::string_view text, size_t offset) {
-    offset = std::min(offset, text.size());
-    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(offset), '\n'));
-}
-
-}  // namespace
-
-CheckReport checkScriptText(std::string_view text) {
+// Loads `text` into `graph` and checks it.
+CheckReport check(std::string_view text, DemoGraph& graph) {
     CheckReport report;
     Checker checker;
-    DemoGraph graph;
-    const int result = graph.loadText(text, &checker);
+    const int result = graph.loadText(text, checker, &checker);
 
     (void)result;  // every problem, the invalid ones included, was reported
     {
@@ -186,7 +162,8 @@ CheckReport checkScriptText(std::string_view text) {
                 if (reader.atEnd()) break;
             }
         }
-        for (const auto& found : checker.found) report.problems.push_back({lineOf(script, found.offset), found.message});
+        for (const auto& found : checker.found)
+            report.problems.push_back({lineNumberAt(script, found.offset), found.message});
     }
     std::stable_sort(report.problems.begin(), report.problems.end(),
                      [](const ScriptProblem& a, const ScriptProblem& b) { return a.line < b.line; });
@@ -196,19 +173,25 @@ CheckReport checkScriptText(std::string_view text) {
     return report;
 }
 
-CheckReport checkScriptFile(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        CheckReport report;
-        report.problems.push_back({0, "Script non trouvé!!"});
-        return report;
-    }
-    std::string text;
-    char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, n);
-    std::fclose(file);
-    return checkScriptText(text);
+}  // namespace
+
+CheckReport checkScriptText(std::string_view text) {
+    DemoGraph graph;
+    return check(text, graph);
 }
+
+CheckedScript loadCheckedScript(const char* path) {
+    CheckedScript checked;
+    std::string text;
+    if (!readWholeFile(path, text)) {
+        checked.report.problems.push_back({0, "Script non trouvé!!"});
+        return checked;
+    }
+    checked.graph = std::make_unique<DemoGraph>();
+    checked.report = check(text, *checked.graph);
+    return checked;
+}
+
+CheckReport checkScriptFile(const char* path) { return loadCheckedScript(path).report; }
 
 }  // namespace velmora

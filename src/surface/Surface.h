@@ -24,7 +24,8 @@ public:
     // Sizes the surface from a script parameter text: `W H` or a quoted JPEG path.
     // Invalid sizes and unreadable pictures are fatal errors.
     void configure(std::string_view text);
-    // Decodes a JPEG file into a new pixel array; 0 on success, 1 on failure.
+    // Decodes a JPEG file into a new pixel array; 0 on success, 1 when the file
+    // is missing, too big or not colour or grey. A damaged file raises libjpeg's error.
     int loadJpeg(const char* path);
     void clear();
 

@@ -1,9 +1,16 @@
 // The function the engine tests hand to boxes: it holds a value, and may note
 // every read in a log so that a test can see the order a box reads them in.
+// Also the reporter that keeps what a configure call reported, and the errors
+// a call raises.
 #pragma once
 
 #include <string>
+#include <string_view>
 
+#include <gtest/gtest.h>
+
+#include "core/Error.h"
+#include "core/ErrorReporter.h"
 #include "functions/Function.h"
 
 namespace velmora::testsupport {
@@ -22,5 +29,36 @@ private:
     char name_;
     std::string* log_;
 };
+
+// Keeps the rejected-parameter reports a configure call makes.
+struct RecordingReporter : ErrorReporter {
+    void report(std::string_view message) override {
+        last = std::string(message);
+        ++count;
+    }
+    std::string last;
+    int count = 0;
+};
+
+// The ShowError `call` raises; a test failure (and status -1) when none is raised.
+template <class Call>
+ShowError errorRaisedBy(Call call) {
+    try {
+        call();
+    } catch (const ShowError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "no ShowError was raised";
+    return ShowError(ErrorPresentation::FatalBox, -1, "");
+}
+
+// The message of the fatal error (status 9999) that `call` raises.
+template <class Call>
+std::string fatalMessageOf(Call call) {
+    const ShowError error = errorRaisedBy(call);
+    EXPECT_EQ(error.presentation, ErrorPresentation::FatalBox);
+    EXPECT_EQ(error.exitStatus, 9999);
+    return error.message;
+}
 
 }  // namespace velmora::testsupport

@@ -388,9 +388,11 @@ TEST(BoxObjet3D, ConfigureReadsTheFileAndTheMode) {
     EXPECT_EQ(textured.drawingMode(), -1);
 }
 
-TEST(BoxObjet3DDeathTest, ConfigureWithAMissingFileEndsTheProcess) {
+TEST(BoxObjet3D, ConfigureWithAMissingFileRaisesTheLoadersStatus2) {
     BoxObjet3D box;
-    EXPECT_EXIT(box.configure("no_such_mesh.lwo 1"), ::testing::ExitedWithCode(2), "");
+    const ShowError error = testsupport::errorRaisedBy([&] { box.configure("no_such_mesh.lwo 1"); });
+    EXPECT_EQ(error.exitStatus, 2);
+    EXPECT_EQ(error.presentation, ErrorPresentation::StandardOutput);
 }
 
 void expectOrthonormal(const CameraMatrix& m, Float3 d) {

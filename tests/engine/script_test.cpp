@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "TestFunctions.h"
+#include "core/Text.h"
 #include "script/DemoGraph.h"
 #include "script/ScriptReader.h"
 
@@ -216,10 +218,13 @@ TEST(ScriptLoading, SurfaceParametersReachTheSurface) {
     EXPECT_TRUE(graph.surfaces().objects[1]->isSize(2048, 2048));
 }
 
-TEST(ScriptLoadingDeathTest, BadSurfaceSizeIsFatal) {
+TEST(ScriptLoading, BadSurfaceSizeIsFatalWithItsLine) {
     DemoGraph graph;
-    EXPECT_EXIT(graph.loadText(script("", "", "ZYL_Surface a 2049 10\n", "")),
-                ::testing::ExitedWithCode(9999 & 255), "TAILLE DE LA SURFACE NON VALIDE");
+    const std::string text = script("", "", "ZYL_Surface a 2049 10\n", "");
+    const ShowError error = testsupport::errorRaisedBy([&] { graph.loadText(text); });
+    EXPECT_EQ(error.message, "TAILLE DE LA SURFACE NON VALIDE");
+    EXPECT_EQ(error.exitStatus, 9999);
+    EXPECT_EQ(error.scriptLine, lineNumberAt(text, text.find("ZYL_Surface a")));
 }
 
 TEST(Wiring, ExampleLinesResolveToTheirLists) {
@@ -304,23 +309,27 @@ TEST(Wiring, AtMostTenEntriesEachAndTheRestIsIgnored) {
     EXPECT_EQ(call.functionCount, 10);
 }
 
-TEST(WiringDeathTest, UndeclaredBoxOrOutputIsFatal) {
+TEST(Wiring, UndeclaredBoxOrOutputIsFatal) {
     Loaded s("");
     WiringCall call;
-    EXPECT_EXIT(s.graph.resolveWiringLine("nobody OUT", s.frame, call), ::testing::ExitedWithCode(15),
-                "FATAL ERROR: variable de type FXBOX non d..finie!!!!!!!");
-    EXPECT_EXIT(s.graph.resolveWiringLine("copie", s.frame, call), ::testing::ExitedWithCode(15),
-                "FATAL ERROR: Surface de sortie non d..finie!!!!!!!");
-    EXPECT_EXIT(s.graph.resolveWiringLine("copie nowhere fond", s.frame, call), ::testing::ExitedWithCode(15),
-                "Surface de sortie non d..finie");
+    using testsupport::fatalMessageOf;
+    EXPECT_EQ(fatalMessageOf([&] { s.graph.resolveWiringLine("nobody OUT", s.frame, call); }),
+              "variable de type FXBOX non définie!!!!!!!");
+    EXPECT_EQ(fatalMessageOf([&] { s.graph.resolveWiringLine("copie", s.frame, call); }),
+              "Surface de sortie non définie!!!!!!!");
+    EXPECT_EQ(fatalMessageOf([&] { s.graph.resolveWiringLine("copie nowhere fond", s.frame, call); }),
+              "Surface de sortie non définie!!!!!!!");
 }
 
-TEST(WiringDeathTest, AnIndentedEndLineIsAWiringLine) {
+TEST(Wiring, AnIndentedEndLineIsAWiringLineAndStopsTheFrameAtItsLine) {
     DemoGraph graph;
     Surface frame;
     frame.allocate(512, 256);
-    ASSERT_EQ(graph.loadText(script("", "", "", " [/CABLAGE]\n")), kLoaded);
-    EXPECT_EXIT(graph.evaluateFrame(frame, 0.0f), ::testing::ExitedWithCode(15), "FXBOX non d..finie");
+    const std::string text = script("", "", "", " [/CABLAGE]\n");
+    ASSERT_EQ(graph.loadText(text), kLoaded);
+    const ShowError error = testsupport::errorRaisedBy([&] { graph.evaluateFrame(frame, 0.0f); });
+    EXPECT_EQ(error.message, "variable de type FXBOX non définie!!!!!!!");
+    EXPECT_EQ(error.scriptLine, lineNumberAt(text, text.find(" [/CABLAGE]")));
 }
 
 TEST(Wiring, CablageWordMayStartTheFirstLine) {

@@ -4,27 +4,19 @@
 #include <cctype>
 #include <string>
 
+#include "TestFunctions.h"
 #include "functions/FnctTracker.h"
-#include "core/Errors.h"
 
 namespace velmora {
 namespace {
 
-std::string lastReport;
-int reportCount = 0;
-void captureReport(const char* message) {
-    lastReport = message;
-    ++reportCount;
-}
+testsupport::RecordingReporter reporter;
 
 class FnctTrackerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        lastReport.clear();
-        reportCount = 0;
-        setErrorReportHandler(captureReport);
+        reporter = {};
     }
-    void TearDown() override { setErrorReportHandler(nullptr); }
 
     static void at(int32_t row, int32_t fraction) {
         trackerPosition.row = row;
@@ -42,7 +34,7 @@ TEST_F(FnctTrackerTest, SteppingAlternatesAndIgnoresFraction) {
     FnctTracker f;
     std::string word;
     for (int i = 0; i < 32; ++i) word += "F0";
-    ASSERT_EQ(f.configure(("0 1.0 0.0 " + word).c_str()), 0);
+    ASSERT_EQ(f.configure(("0 1.0 0.0 " + word).c_str(), reporter), 0);
     for (int row = 0; row < 64; ++row) {
         for (int fraction : {0, 128, 255}) {
             at(row, fraction);
@@ -50,12 +42,12 @@ TEST_F(FnctTrackerTest, SteppingAlternatesAndIgnoresFraction) {
             EXPECT_EQ(f.value(), row % 2 == 0 ? 1.0f : 0.0f) << row << "/" << fraction;
         }
     }
-    EXPECT_EQ(reportCount, 0);
+    EXPECT_EQ(reporter.count, 0);
 }
 
 TEST_F(FnctTrackerTest, SteppingScalesLevelByAmplitude) {
     FnctTracker f;
-    f.configure(("0 2.0 0.7 " + pattern('0', 9, '3')).c_str());
+    f.configure(("0 2.0 0.7 " + pattern('0', 9, '3')).c_str(), reporter);
     at(9, 200);
     f.update(0.0f);
     EXPECT_NEAR(f.value(), 0.4f, 1e-6);
@@ -63,7 +55,7 @@ TEST_F(FnctTrackerTest, SteppingScalesLevelByAmplitude) {
 
 TEST_F(FnctTrackerTest, GlidingMovesTowardNextRow) {
     FnctTracker f;
-    f.configure(("1 1.0 0.0 " + pattern('0', 11, 'F')).c_str());
+    f.configure(("1 1.0 0.0 " + pattern('0', 11, 'F')).c_str(), reporter);
     at(10, 0);
     f.update(0.0f);
     EXPECT_EQ(f.value(), 0.0f);
@@ -78,7 +70,7 @@ TEST_F(FnctTrackerTest, GlidingMovesTowardNextRow) {
 
 TEST_F(FnctTrackerTest, GlidingAddsOffsetExceptOnRow63) {
     FnctTracker f;
-    f.configure("1 1.0 0.5 " "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF");
+    f.configure("1 1.0 0.5 " "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF", reporter);
     at(63, 100);
     f.update(0.0f);
     EXPECT_EQ(f.value(), 1.0f);
@@ -89,7 +81,7 @@ TEST_F(FnctTrackerTest, GlidingAddsOffsetExceptOnRow63) {
 
 TEST_F(FnctTrackerTest, RowsBeyond63WrapAndStillGlide) {
     FnctTracker f;
-    f.configure(("1 1.0 0.25 " + pattern('0', 0, 'F')).c_str());
+    f.configure(("1 1.0 0.25 " + pattern('0', 0, 'F')).c_str(), reporter);
     // Row 127 glides from entry 63 toward entry 0 and keeps the offset.
     at(127, 255);
     f.update(0.0f);
@@ -106,7 +98,7 @@ TEST_F(FnctTrackerTest, RowsBeyond63WrapAndStillGlide) {
 
 TEST_F(FnctTrackerTest, NegativeRowStaysInsideThePattern) {
     FnctTracker f;
-    f.configure(("0 1.0 0.0 " + pattern('0', 63, 'F')).c_str());
+    f.configure(("0 1.0 0.0 " + pattern('0', 63, 'F')).c_str(), reporter);
     at(-1, 0);
     f.update(0.0f);
     EXPECT_EQ(f.value(), 1.0f);
@@ -117,8 +109,8 @@ TEST_F(FnctTrackerTest, LowerAndUpperCaseDigitsGiveSameLevels) {
     const std::string digits = "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF";
     std::string lowered = digits;
     for (char& c : lowered) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    ASSERT_EQ(upper.configure(("0 1 0 " + digits).c_str()), 0);
-    ASSERT_EQ(lower.configure(("0 1 0 " + lowered).c_str()), 0);
+    ASSERT_EQ(upper.configure(("0 1 0 " + digits).c_str(), reporter), 0);
+    ASSERT_EQ(lower.configure(("0 1 0 " + lowered).c_str(), reporter), 0);
     for (int i = 0; i < 64; ++i) {
         EXPECT_EQ(upper.rowLevels[i], i % 16);
         EXPECT_EQ(lower.rowLevels[i], i % 16);
@@ -127,37 +119,37 @@ TEST_F(FnctTrackerTest, LowerAndUpperCaseDigitsGiveSameLevels) {
 
 TEST_F(FnctTrackerTest, LetterGIsRejectedKeepingEarlierLevels) {
     FnctTracker f;
-    EXPECT_EQ(f.configure(("0 1 0 " + pattern('5', 40, 'G')).c_str()), 1);
-    EXPECT_EQ(lastReport, "ZYL_FnctTracker non valide!!");
+    EXPECT_EQ(f.configure(("0 1 0 " + pattern('5', 40, 'G')).c_str(), reporter), 1);
+    EXPECT_EQ(reporter.last, "ZYL_FnctTracker non valide!!");
     EXPECT_EQ(f.rowLevels[39], 5);
     EXPECT_EQ(f.rowLevels[40], 0);
 }
 
 TEST_F(FnctTrackerTest, SixtyThreeCharactersAreRejected) {
     FnctTracker f;
-    EXPECT_EQ(f.configure(("0 1 0 " + std::string(63, 'A')).c_str()), 1);
-    EXPECT_EQ(reportCount, 1);
+    EXPECT_EQ(f.configure(("0 1 0 " + std::string(63, 'A')).c_str(), reporter), 1);
+    EXPECT_EQ(reporter.count, 1);
     EXPECT_EQ(f.rowLevels[62], 10);
 }
 
 TEST_F(FnctTrackerTest, CharactersAfterThe64thAndLongWordsAreIgnored) {
     FnctTracker f;
-    EXPECT_EQ(f.configure(("0 1 0 " + std::string(64, 'C') + "zzz").c_str()), 0);
-    EXPECT_EQ(f.configure(("0 1 0 " + std::string(1000, 'D')).c_str()), 0);
+    EXPECT_EQ(f.configure(("0 1 0 " + std::string(64, 'C') + "zzz").c_str(), reporter), 0);
+    EXPECT_EQ(f.configure(("0 1 0 " + std::string(1000, 'D')).c_str(), reporter), 0);
     EXPECT_EQ(f.rowLevels[63], 13);
-    EXPECT_EQ(reportCount, 0);
+    EXPECT_EQ(reporter.count, 0);
 }
 
 TEST_F(FnctTrackerTest, MissingWordIsRejected) {
     FnctTracker f;
-    EXPECT_EQ(f.configure("0 1.0 0.0"), 1);
-    EXPECT_EQ(f.configure(""), 1);
-    EXPECT_EQ(reportCount, 2);
+    EXPECT_EQ(f.configure("0 1.0 0.0", reporter), 1);
+    EXPECT_EQ(f.configure("", reporter), 1);
+    EXPECT_EQ(reporter.count, 2);
 }
 
 TEST_F(FnctTrackerTest, OtherModeFreezesValue) {
     FnctTracker f;
-    f.configure(("2 1.0 0.0 " + pattern('F')).c_str());
+    f.configure(("2 1.0 0.0 " + pattern('F')).c_str(), reporter);
     EXPECT_EQ(f.value(), 0.0f);
     for (int row = 0; row < 70; ++row) {
         at(row, 64);
