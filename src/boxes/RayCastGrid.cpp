@@ -12,9 +12,6 @@ namespace velmora {
 
 namespace {
 
-CameraRecord bouleRecord;
-CameraRecord voxelRecord;
-
 // 4 atan(1) rounded to float: slightly above pi, which keeps gridU below 2^24.
 const double kPiF = static_cast<double>(static_cast<float>(4.0 * std::atan(1.0)));
 
@@ -66,14 +63,6 @@ double relief(double x, double z) {
 }
 
 }  // namespace
-
-CameraRecord& bouleCameraRecord() { return bouleRecord; }
-CameraRecord& voxelCameraRecord() { return voxelRecord; }
-
-void resetCameraRecords() {
-    bouleRecord = CameraRecord{};
-    voxelRecord = CameraRecord{};
-}
 
 CameraPath bouleCameraPath(float tau) {
     const double t = tau;
@@ -218,7 +207,7 @@ void BoxFDBoule::render(Surface& output, FunctionList functions, SurfaceList inp
     if (!canDraw(output, functions, inputs)) return;
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return;
     const CameraPath path = bouleCameraPath(functions[0]->value());
-    const CameraAxes axes = updateCameraBasis(bouleRecord, path.D, path.roll);
+    const CameraAxes axes = updateCameraBasis(camera.record(), path.D, path.roll);
     fillGrid(grid, axes, path.C, bouleNodeValue);
     drawTextured(grid, *inputs[0], output);
 }
@@ -227,7 +216,7 @@ void BoxFDVoxel::render(Surface& output, FunctionList functions, SurfaceList inp
     if (!canDraw(output, functions, inputs)) return;
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return;
     const CameraPath path = voxelCameraPath(functions[0]->value());
-    const CameraAxes axes = updateCameraBasis(voxelRecord, path.D, path.roll);
+    const CameraAxes axes = updateCameraBasis(camera.record(), path.D, path.roll);
     fillGrid(grid, axes, path.C, voxelNodeValue);
     drawTextured(grid, *inputs[0], output);
 }

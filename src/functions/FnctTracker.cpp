@@ -38,8 +38,8 @@ int FnctTracker::configure(const char* text, ErrorReporter& reporter) {
     return 0;
 }
 
-void FnctTracker::update(float) {
-    const int32_t r = trackerPosition.row;
+void FnctTracker::update(const FrameInput& frame) {
+    const int32_t r = frame.position.row;
     // r mod 64 for the rows the player delivers, and never a negative index.
     const int idx = r & (kRows - 1);
     if (mode == 0) {
@@ -49,7 +49,7 @@ void FnctTracker::update(float) {
             current = static_cast<float>(rowLevels[63] * kLevelStep * amplitude);
             return;
         }
-        const int32_t fraction = trackerPosition.rowFraction;
+        const int32_t fraction = frame.position.rowFraction;
         const double a = rowLevels[idx] * kLevelStep * amplitude;
         const double b = rowLevels[(idx + 1) & (kRows - 1)] * kLevelStep * amplitude;
         current = static_cast<float>(

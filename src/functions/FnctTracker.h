@@ -15,7 +15,7 @@ public:
     using Function::configure;
     int configure(const char* text, ErrorReporter& reporter) override;
     float value() const override { return current; }
-    void update(float seconds) override;
+    void update(const FrameInput& frame) override;
 
     static constexpr int kRows = 64;
 

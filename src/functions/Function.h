@@ -7,15 +7,19 @@
 
 namespace velmora {
 
-// Music position of the current frame, written before the functions are updated.
+// Music position of the current frame: order, row, and progress through the row in 1/256.
 struct TrackerPosition {
     int32_t order = 0;
     int32_t row = 0;
     int32_t rowFraction = 0;
 };
 
-// Process-wide, as the functions read it.
-extern TrackerPosition trackerPosition;
+// What a frame hands every function: the clock and the music position, read
+// once per frame before the functions are updated.
+struct FrameInput {
+    float seconds = 0.0f;
+    TrackerPosition position;
+};
 
 class Function {
 public:
@@ -30,7 +34,7 @@ public:
     int configure(const char* text) { return configure(text, standardErrorReporter()); }
     // What the last update stored; no side effects.
     virtual float value() const { return 0.0f; }
-    virtual void update(float seconds) { (void)seconds; }
+    virtual void update(const FrameInput& frame) { (void)frame; }
 };
 
 // Gate convention: on when strictly above 0.0 (NaN is off).

@@ -19,7 +19,8 @@ int FnctTime::configure(const char* text, ErrorReporter&) {
     return 0;
 }
 
-void FnctTime::update(float seconds) {
+void FnctTime::update(const FrameInput& frame) {
+    const float seconds = frame.seconds;
     current = static_cast<float>((static_cast<double>(seconds) - start) * speed + offset);
 }
 
@@ -28,7 +29,8 @@ int FnctSin::configure(const char* text, ErrorReporter&) {
     return 0;
 }
 
-void FnctSin::update(float seconds) {
+void FnctSin::update(const FrameInput& frame) {
+    const float seconds = frame.seconds;
     const double angle = static_cast<double>(seconds) * frequency + phase;
     current = static_cast<float>(std::sin(angle) * amplitude + offset);
 }
@@ -38,13 +40,13 @@ int FnctStrobo::configure(const char* text, ErrorReporter&) {
     return 0;
 }
 
-void FnctStrobo::update(float) {
+void FnctStrobo::update(const FrameInput& frame) {
     // A period of 0 has no remainder: the strobe stays dark.
     if (period == 0) {
         current = 0.0f;
         return;
     }
-    const int32_t d = wrapSub(trackerPosition.row, offset);
+    const int32_t d = wrapSub(frame.position.row, offset);
     // Any d divided by -1 leaves 0; computing it would trap for INT32_MIN.
     const int32_t r = period == -1 ? 0 : d % period;
     current = r < onRows ? 1.0f : 0.0f;
@@ -55,8 +57,8 @@ int FnctIntervale::configure(const char* text, ErrorReporter&) {
     return 0;
 }
 
-void FnctIntervale::update(float) {
-    const int32_t order = trackerPosition.order;
+void FnctIntervale::update(const FrameInput& frame) {
+    const int32_t order = frame.position.order;
     current = (order >= firstOrder && order <= lastOrder) ? 1.0f : 0.0f;
 }
 

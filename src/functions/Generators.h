@@ -14,7 +14,7 @@ public:
     using Function::configure;
     int configure(const char* text, ErrorReporter& reporter) override;
     float value() const override { return current; }
-    void update(float seconds) override;
+    void update(const FrameInput& frame) override;
 
     float current = 0.0f;
     float speed = 1.0f;
@@ -29,7 +29,7 @@ public:
     using Function::configure;
     int configure(const char* text, ErrorReporter& reporter) override;
     float value() const override { return current; }
-    void update(float seconds) override;
+    void update(const FrameInput& frame) override;
 
     float phase = 0.0f;
     float frequency = 0.0f;
@@ -48,7 +48,7 @@ public:
     using Function::configure;
     int configure(const char* text, ErrorReporter& reporter) override;
     float value() const override { return current; }
-    void update(float seconds) override;
+    void update(const FrameInput& frame) override;
 
     int32_t offset = 0;
     int32_t period = 0;
@@ -62,7 +62,7 @@ public:
     using Function::configure;
     int configure(const char* text, ErrorReporter& reporter) override;
     float value() const override { return current; }
-    void update(float seconds) override;
+    void update(const FrameInput& frame) override;
 
     int32_t firstOrder = 0;
     int32_t lastOrder = 0;

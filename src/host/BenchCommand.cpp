@@ -58,10 +58,10 @@ int runBench(const BenchOptions& options) {
     auto output = makeOutputSurface();
     graph.setMusic(std::make_unique<FixedMusicPosition>(
         makeChannelPosition(options.order, options.row, options.rowFraction)));
-    graph.readTrackerPosition();
+    const TrackerPosition position = graph.readTrackerPosition();
 
     // The first frame reads and resolves the wiring; it is not counted.
-    graph.evaluateFrame(*output, 0.0f);
+    graph.evaluateFrame(*output, FrameInput{0.0f, position});
     std::vector<WiringCall>& calls = graph.resolvedWiring();
     std::vector<double> lineSeconds(calls.size(), 0.0);
 
@@ -70,7 +70,7 @@ int runBench(const BenchOptions& options) {
     for (int k = 1; k <= options.frames; ++k) {
         const float t = static_cast<float>(k / options.fps);
         Clock::time_point before = Clock::now();
-        graph.updateFunctions(t);
+        graph.updateFunctions(FrameInput{t, position});
         functionSeconds += secondsSince(before);
         for (size_t i = 0; i < calls.size(); ++i) {
             before = Clock::now();

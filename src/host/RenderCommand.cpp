@@ -45,9 +45,8 @@ int runRender(const RenderOptions& options) {
     std::vector<uint8_t> packed(static_cast<size_t>(output->width) * output->height * 3);
     for (int k = 0; k < options.frames; ++k) {
         if (withMusic) musicPosition->set(audio.positionForFrame(k));
-        graph.readTrackerPosition();
         const float t = static_cast<float>(options.start + k / options.fps);
-        graph.evaluateFrame(*output, t);
+        graph.evaluateFrame(*output, FrameInput{t, graph.readTrackerPosition()});
 
         char name[32];
         std::snprintf(name, sizeof name, "frame_%05d.bmp", k);

@@ -72,6 +72,7 @@ int playShow(const ShowOptions& options, std::unique_ptr<DemoGraph>& graph) {
     std::optional<ScriptWatcher> watcher;
     if (options.watch) watcher.emplace(options.script);
     FrameRateMeter meter;
+    ScreenshotWriter screenshots;
     bool counterShown = false;
 
     // Escape and the window's close ask to quit; like a posted quit message the
@@ -81,7 +82,7 @@ int playShow(const ShowOptions& options, std::unique_ptr<DemoGraph>& graph) {
         bool reload = false;
         switch (pollHostEvent()) {
         case HostEvent::Enter:
-            saveScreenshot(*outputSurface);
+            screenshots.save(*outputSurface);
             break;
         case HostEvent::Escape:
         case HostEvent::Quit:

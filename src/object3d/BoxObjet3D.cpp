@@ -16,8 +16,6 @@
 
 namespace velmora {
 
-Float3 BoxObjet3D::lastDirection{1.0f, 0.0f, 0.0f};
-
 namespace {
 
 // The single-precision value nearest to one third, used as a double.
@@ -101,13 +99,13 @@ void BoxObjet3D::render(Surface& output, FunctionList functions, SurfaceList inp
     const double dy = double{target.y} - eye.y;
     const double dz = double{target.z} - eye.z;
     const double length = std::sqrt(dx * dx + dy * dy + dz * dz);
-    Float3 d = lastDirection;
+    Float3 d = lastDirection();
     if (length != 0.0) {
         // NaN or infinite eye and target give no direction: nothing to draw,
         // and the last good direction is kept for later frames.
         if (!std::isfinite(length)) return;
         d = toFloat3(dx / length, dy / length, dz / length);
-        lastDirection = d;
+        lastDirection() = d;
     }
     const CameraMatrix matrix = buildCameraMatrix(d, 0.0);
     texture = environment;

@@ -32,8 +32,13 @@ public:
     // Projects, sorts and draws the mesh into 512 * 256 pixels.
     void drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pixels);
 
-    // The last non-zero unit view direction of any object box; (1, 0, 0) at start.
-    static Float3 lastDirection;
+    // A box of its own keeps its own last direction.
+    BoxObjet3D() = default;
+    // A box of a show shares the last direction with every object box of the show.
+    explicit BoxObjet3D(Float3& sharedDirection) : sharedDirection_(&sharedDirection) {}
+
+    // The last non-zero unit view direction of the object boxes sharing it; (1, 0, 0) at start.
+    Float3& lastDirection() { return sharedDirection_ ? *sharedDirection_ : ownDirection_; }
 
 private:
     struct EnvCoord {
@@ -49,6 +54,8 @@ private:
 
     void drawTriangle(int32_t t, Float3 eye, uint32_t* pixels);
 
+    Float3* sharedDirection_ = nullptr;
+    Float3 ownDirection_{1.0f, 0.0f, 0.0f};
     const uint32_t* texture = nullptr;  // input 0's pixels, 256 per row
     int32_t mode = 0;
     Mesh mesh_;

@@ -3,10 +3,10 @@
 
 #include <cstdio>
 
-#include "functions/FunctionFactory.h"
-#include "script/BoxTypes.h"
 #include "core/Error.h"
 #include "core/Text.h"
+#include "functions/FunctionFactory.h"
+#include "script/BoxTypes.h"
 
 namespace velmora {
 
@@ -76,6 +76,7 @@ int DemoGraph::loadText(std::string_view text, ErrorReporter& reporter, LoadObse
 }
 
 int DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
+    showState_ = ShowState{};  // a new script is a new show
     // Text mode: a carriage return directly before a line feed is dropped.
     scriptText_.clear();
     scriptText_.reserve(text.size());
@@ -195,7 +196,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
                 ++i;
                 continue;
             }
-            std::unique_ptr<FxBox> box = type->create();
+            std::unique_ptr<FxBox> box = type->create(showState_);
             configure(box);
             boxes_.objects[i] = std::move(box);
             boxes_.names[i] = std::move(name);
@@ -261,17 +262,20 @@ void DemoGraph::stopMusic() {
     musicStarted_ = false;
 }
 
-void DemoGraph::readTrackerPosition() {
-    uint32_t p = music_->channelPosition();
-    trackerPosition.order = static_cast<int32_t>(p & 0xFFFFu);
-    trackerPosition.row = static_cast<int32_t>(p >> 24);
-    trackerPosition.rowFraction = static_cast<int32_t>((p >> 16) & 0xFFu);
+TrackerPosition DemoGraph::readTrackerPosition() {
+    const uint32_t p = music_->channelPosition();
+    TrackerPosition position;
+    position.order = static_cast<int32_t>(p & 0xFFFFu);
+    position.row = static_cast<int32_t>(p >> 24);
+    position.rowFraction = static_cast<int32_t>((p >> 16) & 0xFFu);
+    return position;
 }
 
 void DemoGraph::runFrame(Surface& output) {
-    readTrackerPosition();
-    const float t = static_cast<float>(clock.seconds());
-    evaluateFrame(output, t);
+    FrameInput frame;
+    frame.position = readTrackerPosition();
+    frame.seconds = static_cast<float>(clock.seconds());
+    evaluateFrame(output, frame);
 }
 
 bool DemoGraph::resolveWiringLine(std::string_view line, Surface& frame, WiringCall& call) const {
@@ -311,9 +315,9 @@ bool DemoGraph::resolveWiringLine(std::string_view line, Surface& frame, WiringC
     return true;
 }
 
-void DemoGraph::updateFunctions(float seconds) {
+void DemoGraph::updateFunctions(const FrameInput& frame) {
     for (auto& function : functions_.objects)
-        if (function) function->update(seconds);
+        if (function) function->update(frame);
 }
 
 void DemoGraph::renderCall(WiringCall& call, Surface& frame) {
@@ -323,8 +327,8 @@ void DemoGraph::renderCall(WiringCall& call, Surface& frame) {
                      SurfaceList(call.inputs, call.inputCount));
 }
 
-void DemoGraph::evaluateFrame(Surface& output, float seconds) {
-    updateFunctions(seconds);
+void DemoGraph::evaluateFrame(Surface& output, const FrameInput& frame) {
+    updateFunctions(frame);
     if (wiringCached_) {
         for (WiringCall& call : wiringCache_) renderCall(call, output);
         return;

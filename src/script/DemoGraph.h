@@ -12,6 +12,7 @@
 #include "boxes/FxBox.h"
 #include "core/ErrorReporter.h"
 #include "functions/Function.h"
+#include "script/BoxTypes.h"
 #include "script/FrameTimer.h"
 #include "script/Music.h"
 #include "script/ScriptReader.h"
@@ -64,7 +65,6 @@ struct WiringCall {
     size_t lineOffset = 0;  // where the line stands in the script text
 };
 
-struct BoxType;
 
 // Watches a load on behalf of `velmora check`: problems come with the offset of
 // the text they concern, and loading goes on past them where it can.
@@ -111,13 +111,13 @@ public:
     bool showStarted() const { return musicStarted_; }
     // One frame: music position, clock, every function, every wiring line.
     void runFrame(Surface& output);
-    // Polls the music into trackerPosition.
-    void readTrackerPosition();
-    // The frame at a given time, with trackerPosition already set.
-    void evaluateFrame(Surface& output, float seconds);
+    // Polls the music for the position of this frame.
+    TrackerPosition readTrackerPosition();
+    // The frame at a given time and music position.
+    void evaluateFrame(Surface& output, const FrameInput& frame);
     // The two halves of a frame, for measuring: every function updated, then
     // each resolved wiring line rendered (resolved by the first evaluateFrame).
-    void updateFunctions(float seconds);
+    void updateFunctions(const FrameInput& frame);
     std::vector<WiringCall>& resolvedWiring() { return wiringCache_; }
     static void renderCall(WiringCall& call, Surface& frame);
 
@@ -155,6 +155,8 @@ private:
     Registry<Function> functions_;
     Registry<Surface> surfaces_;
     std::vector<const BoxType*> boxTypes_;
+    // What the boxes of this show share; fresh for every graph.
+    ShowState showState_;
     LoadObserver* observer_ = nullptr;
     size_t wiringStart_ = 0;
     std::unique_ptr<MusicPlayer> music_;

@@ -103,7 +103,8 @@ Wiring wiring(int functionCount, float fill, int hostileSlot, float hostile) {
 TEST_F(HostileInput, EveryFunctionSlotTakesAnyValue) {
     for (const BoxType& type : boxTypes()) {
         for (const std::string& text : parameterTexts(type.word)) {
-            auto box = type.create();
+            ShowState show;
+            auto box = type.create(show);
             box->configure(text.c_str());
             auto output = fitting(type.output, 512, 256);
             auto input = fitting(type.input0, 64, 64);
@@ -130,7 +131,8 @@ TEST_F(HostileInput, ShortListsDrawNothing) {
     for (const BoxType& type : boxTypes()) {
         if (type.functionsRead == 0) continue;
         for (const std::string& text : parameterTexts(type.word)) {
-            auto box = type.create();
+            ShowState show;
+            auto box = type.create(show);
             box->configure(text.c_str());
             auto output = fitting(type.output, 512, 256);
             auto input = fitting(type.input0, 64, 64);
@@ -153,7 +155,8 @@ TEST_F(HostileInput, SurfacesOfTheWrongSizeInEverySlot) {
     const int32_t sizes[][2] = {{1, 1}, {16, 16}, {255, 256}, {512, 255}, {256, 512}, {600, 300}, {2, 2048}};
     for (const BoxType& type : boxTypes()) {
         for (const std::string& text : parameterTexts(type.word)) {
-            auto box = type.create();
+            ShowState show;
+            auto box = type.create(show);
             box->configure(text.c_str());
             const int slots = std::max(type.functionsRead, 1);
             for (const auto& size : sizes) {
@@ -186,7 +189,8 @@ TEST_F(HostileInput, SurfacesOfTheWrongSizeInEverySlot) {
 TEST_F(HostileInput, APixellessSurfaceIsNeverTouched) {
     for (const BoxType& type : boxTypes()) {
         for (const std::string& text : parameterTexts(type.word)) {
-            auto box = type.create();
+            ShowState show;
+            auto box = type.create(show);
             box->configure(text.c_str());
             Surface empty;  // declared but never sized: no pixels at all
             auto good = fitting(type.output, 512, 256);

@@ -184,7 +184,8 @@ TEST_F(SimpleBoxTest, FaderReadsOnlyTheFirstWord) {
 }
 
 TEST_F(SimpleBoxTest, ZoomerLeavesEverythingUnchanged) {
-    auto box = createBox("ZYL_BoxZoomer");
+    ShowState show;
+    auto box = createBox("ZYL_BoxZoomer", show);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->configure("whatever 1 2 3"), 0);
     Surface in;

@@ -18,9 +18,11 @@ protected:
         reporter = {};
     }
 
-    static void at(int32_t row, int32_t fraction) {
-        trackerPosition.row = row;
-        trackerPosition.rowFraction = fraction;
+    static FrameInput at(int32_t row, int32_t fraction) {
+        FrameInput frame;
+        frame.position.row = row;
+        frame.position.rowFraction = fraction;
+        return frame;
     }
     // A 64-digit word of `fill` with `digit` at `row`.
     static std::string pattern(char fill, int row = -1, char digit = '0') {
@@ -37,8 +39,7 @@ TEST_F(FnctTrackerTest, SteppingAlternatesAndIgnoresFraction) {
     ASSERT_EQ(f.configure(("0 1.0 0.0 " + word).c_str(), reporter), 0);
     for (int row = 0; row < 64; ++row) {
         for (int fraction : {0, 128, 255}) {
-            at(row, fraction);
-            f.update(0.0f);
+            f.update(at(row, fraction));
             EXPECT_EQ(f.value(), row % 2 == 0 ? 1.0f : 0.0f) << row << "/" << fraction;
         }
     }
@@ -48,34 +49,28 @@ TEST_F(FnctTrackerTest, SteppingAlternatesAndIgnoresFraction) {
 TEST_F(FnctTrackerTest, SteppingScalesLevelByAmplitude) {
     FnctTracker f;
     f.configure(("0 2.0 0.7 " + pattern('0', 9, '3')).c_str(), reporter);
-    at(9, 200);
-    f.update(0.0f);
+    f.update(at(9, 200));
     EXPECT_NEAR(f.value(), 0.4f, 1e-6);
 }
 
 TEST_F(FnctTrackerTest, GlidingMovesTowardNextRow) {
     FnctTracker f;
     f.configure(("1 1.0 0.0 " + pattern('0', 11, 'F')).c_str(), reporter);
-    at(10, 0);
-    f.update(0.0f);
+    f.update(at(10, 0));
     EXPECT_EQ(f.value(), 0.0f);
-    at(10, 128);
-    f.update(0.0f);
+    f.update(at(10, 128));
     EXPECT_EQ(f.value(), static_cast<float>(1.0 * 128 * static_cast<double>(0.00392156886f)));
     EXPECT_NEAR(f.value(), 0.502f, 1e-3);
-    at(10, 255);
-    f.update(0.0f);
+    f.update(at(10, 255));
     EXPECT_NEAR(f.value(), 1.0f, 1e-6);
 }
 
 TEST_F(FnctTrackerTest, GlidingAddsOffsetExceptOnRow63) {
     FnctTracker f;
     f.configure("1 1.0 0.5 " "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF", reporter);
-    at(63, 100);
-    f.update(0.0f);
+    f.update(at(63, 100));
     EXPECT_EQ(f.value(), 1.0f);
-    at(62, 100);
-    f.update(0.0f);
+    f.update(at(62, 100));
     EXPECT_NEAR(f.value(), 1.5f, 1e-6);
 }
 
@@ -83,24 +78,20 @@ TEST_F(FnctTrackerTest, RowsBeyond63WrapAndStillGlide) {
     FnctTracker f;
     f.configure(("1 1.0 0.25 " + pattern('0', 0, 'F')).c_str(), reporter);
     // Row 127 glides from entry 63 toward entry 0 and keeps the offset.
-    at(127, 255);
-    f.update(0.0f);
+    f.update(at(127, 255));
     EXPECT_NEAR(f.value(), 1.25f, 1e-6);
     // Row 64 uses entry 0.
-    at(64, 0);
-    f.update(0.0f);
+    f.update(at(64, 0));
     EXPECT_NEAR(f.value(), 1.25f, 1e-6);
     // Row 62 at its end reaches entry 63 (level 0) plus offset.
-    at(62, 255);
-    f.update(0.0f);
+    f.update(at(62, 255));
     EXPECT_NEAR(f.value(), 0.25f, 1e-6);
 }
 
 TEST_F(FnctTrackerTest, NegativeRowStaysInsideThePattern) {
     FnctTracker f;
     f.configure(("0 1.0 0.0 " + pattern('0', 63, 'F')).c_str(), reporter);
-    at(-1, 0);
-    f.update(0.0f);
+    f.update(at(-1, 0));
     EXPECT_EQ(f.value(), 1.0f);
 }
 
@@ -152,8 +143,7 @@ TEST_F(FnctTrackerTest, OtherModeFreezesValue) {
     f.configure(("2 1.0 0.0 " + pattern('F')).c_str(), reporter);
     EXPECT_EQ(f.value(), 0.0f);
     for (int row = 0; row < 70; ++row) {
-        at(row, 64);
-        f.update(0.0f);
+        f.update(at(row, 64));
         EXPECT_EQ(f.value(), 0.0f);
     }
 }

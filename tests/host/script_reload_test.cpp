@@ -120,8 +120,9 @@ TEST_F(ScriptReload, NewWiringTakesOverWhileMusicAndClockPlayOn) {
     EXPECT_LT(graph_->clock.seconds(), 40.0);
 
     EXPECT_EQ(framePixel(), copied_ ^ 0xFFFFFFu);
-    EXPECT_EQ(trackerPosition.order, 2);  // polled from the music carried over
-    EXPECT_EQ(trackerPosition.row, 7);
+    const TrackerPosition position = graph_->readTrackerPosition();  // from the music carried over
+    EXPECT_EQ(position.order, 2);
+    EXPECT_EQ(position.row, 7);
     graph_.reset();
     EXPECT_EQ(music_.stops, 1);
 }
