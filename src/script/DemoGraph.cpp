@@ -7,6 +7,7 @@
 #include "core/Text.h"
 #include "functions/FunctionFactory.h"
 #include "script/BoxTypes.h"
+#include "script/WiringLine.h"
 
 namespace velmora {
 
@@ -16,7 +17,7 @@ enum SectionKind { kBoxSection, kFunctionSection, kSurfaceSection };
 
 bool isTypeWord(std::string_view word) { return word.substr(0, 4) == "ZYL_"; }
 
-// Names and wiring words longer than a name buffer are cut to its length.
+// Names longer than a name buffer are cut to its length.
 std::string_view cutName(std::string_view word) { return word.substr(0, kMaxNameLength); }
 
 // Reads words until `word` is found; false at the end of the text.
@@ -27,22 +28,6 @@ bool skipPast(ScriptReader& reader, std::string_view word) {
         if (w == word) return true;
     }
 }
-
-// Splits a wiring line into words, one at a time; past the end it gives nothing.
-class LineWords {
-public:
-    explicit LineWords(std::string_view line) : line_(line) {}
-    std::string_view next() {
-        while (pos_ < line_.size() && isScriptSpace(line_[pos_])) ++pos_;
-        size_t start = pos_;
-        while (pos_ < line_.size() && !isScriptSpace(line_[pos_])) ++pos_;
-        return cutName(line_.substr(start, pos_ - start));
-    }
-
-private:
-    std::string_view line_;
-    size_t pos_ = 0;
-};
 
 }  // namespace
 
@@ -279,39 +264,22 @@ void DemoGraph::runFrame(Surface& output) {
 }
 
 bool DemoGraph::resolveWiringLine(std::string_view line, Surface& frame, WiringCall& call) const {
-    LineWords words(line);
-    std::string_view word = words.next();
-    if (word.empty() || word[0] == ';') return false;
+    const WiringLine read = readWiringLine(line, *this);
+    if (read.kind == WiringLine::Kind::Blank) return false;
+    if (read.kind == WiringLine::Kind::UndeclaredBox) fatalError("variable de type FXBOX non définie!!!!!!!");
+    if (read.kind == WiringLine::Kind::UndeclaredOutput) fatalError("Surface de sortie non définie!!!!!!!");
 
     call = WiringCall();
-    call.boxIndex = findBox(word);
-    if (call.boxIndex < 0) fatalError("variable de type FXBOX non définie!!!!!!!");
-    call.box = boxes_.objects[call.boxIndex].get();
-
-    word = words.next();
-    if (word == kOutputName) {
-        call.output = &frame;
-        call.outputIsFrame = true;
-    } else {
-        int s = findSurface(word);
-        if (s < 0) fatalError("Surface de sortie non définie!!!!!!!");
-        call.output = surfaces_.objects[s].get();
-    }
-
-    word = words.next();
-    if (word == kOutputName) {
-        call.inputs[call.inputCount++] = &frame;
-        call.firstInputIsFrame = true;
-        word = words.next();
-    }
-    for (int s; (s = findSurface(word)) >= 0; word = words.next()) {
-        if (call.inputCount == kMaxListEntries) return true;  // the rest of the line is ignored
-        call.inputs[call.inputCount++] = surfaces_.objects[s].get();
-    }
-    for (int f; (f = findFunction(word)) >= 0; word = words.next()) {
-        if (call.functionCount == kMaxListEntries) return true;
-        call.functions[call.functionCount++] = functions_.objects[f].get();
-    }
+    call.boxIndex = read.box;
+    call.box = boxes_.objects[read.box].get();
+    call.outputIsFrame = read.outputIsFrame;
+    call.output = read.outputIsFrame ? &frame : surfaces_.objects[read.outputSurface].get();
+    call.firstInputIsFrame = read.firstInputIsFrame;
+    for (int i = 0; i < read.inputCount; ++i)
+        call.inputs[i] = read.inputs[i] < 0 ? &frame : surfaces_.objects[read.inputs[i]].get();
+    for (int f = 0; f < read.functionCount; ++f) call.functions[f] = functions_.objects[read.functions[f]].get();
+    call.inputCount = read.inputCount;
+    call.functionCount = read.functionCount;
     return true;
 }
 
