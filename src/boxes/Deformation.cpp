@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "boxes/NodeGridBlocks.h"
+#include "core/FrameGeometry.h"
 #include "core/PixelMath.h"
 #include "core/SimdLevel.h"
 
@@ -12,8 +13,8 @@ namespace velmora {
 
 namespace {
 
-constexpr int kWidth = 512;
-constexpr int kHeight = 256;
+constexpr int kWidth = kFrameWidth;
+constexpr int kHeight = kFrameHeight;
 constexpr double kNodeStep = 0.038461538461538464;  // 1/26
 
 }  // namespace

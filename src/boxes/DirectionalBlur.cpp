@@ -3,6 +3,7 @@
 #include "boxes/DirectionalBlur.h"
 
 #include "boxes/Transpose8.h"
+#include "core/FrameGeometry.h"
 #include "core/PixelMath.h"
 #include "core/SimdLevel.h"
 
@@ -14,8 +15,8 @@ namespace velmora {
 
 namespace {
 
-constexpr int kWidth = 512;
-constexpr int kHeight = 256;
+constexpr int kWidth = kFrameWidth;
+constexpr int kHeight = kFrameHeight;
 
 // The gates (1, then 2) and then the weight (0); false when the line is too short,
 // the output is not 512 by 256, or a gate is off.

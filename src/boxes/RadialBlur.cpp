@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "boxes/Transpose8.h"
+#include "core/FrameGeometry.h"
 #include "core/PixelMath.h"
 #include "core/SimdLevel.h"
 
@@ -16,8 +17,8 @@ namespace velmora {
 
 namespace {
 
-constexpr int kWidth = 512;
-constexpr int kHeight = 256;
+constexpr int kWidth = kFrameWidth;
+constexpr int kHeight = kFrameHeight;
 constexpr int kRaySteps = 511;
 
 // Rays: the inner neighbour keeps 0.996875 (a float), the pixel adds 0.023 of itself.

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "boxes/NodeGridBlocks.h"
+#include "core/FrameGeometry.h"
 #include "core/PixelMath.h"
 #include "core/SimdLevel.h"
 
@@ -30,7 +31,7 @@ constexpr double kInv330 = 0.0030303030303030303;
 bool canDraw(const Surface& output, FunctionList functions, SurfaceList inputs) {
     if (functions.size() < 3 || inputs.empty()) return false;
     if (!functions[0] || !functions[1] || !functions[2] || !inputs[0]) return false;
-    return output.isSize(512, 256) && inputs[0]->isSize(256, 256);
+    return output.isSize(kFrameWidth, kFrameHeight) && inputs[0]->isSize(256, 256);
 }
 
 void drawTextured(const NodeGrid& grid, const Surface& texture, Surface& output) {

@@ -1,5 +1,6 @@
 // The sprite box draws input 0 centred on the output, zoomed and faded by
-// functions; the animator shows one frame of a vertical strip through a sprite.
+// functions; the animator shows one frame of a vertical strip through a sprite,
+// reading the strip through a view of that frame's rows.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,8 @@ public:
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
     using FxBox::configure;
     int configure(const char* text, ErrorReporter& reporter) override;
+    // Draws `source` as render draws input 0, the line's entries already checked.
+    void drawSprite(Surface& output, FunctionList functions, PixelView source);
 
     int32_t mode = kNoMode;
 };

@@ -8,9 +8,10 @@
 #include <cstring>
 
 #include "core/Error.h"
-#include "surface/JpegDecode.h"
+#include "core/FrameGeometry.h"
 #include "core/PixelMath.h"
 #include "core/SimdLevel.h"
+#include "surface/JpegDecode.h"
 
 #if VELMORA_X86
 #include <immintrin.h>
@@ -102,7 +103,7 @@ void BoxVoxelTunnel::render(Surface& output, FunctionList functions, SurfaceList
     if (functions.size() < 3 || inputs.empty()) return;
     if (!functions[0] || !functions[1] || !functions[2] || !inputs[0]) return;
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return;
-    if (!output.isSize(512, 256) || inputs[0]->pixelCount() < static_cast<size_t>(kMapPixels)) return;
+    if (!output.isSize(kFrameWidth, kFrameHeight) || inputs[0]->pixelCount() < static_cast<size_t>(kMapPixels)) return;
     if (!ready()) return;
     const double t = functions[0]->value();
     const double fa = std::sin(t * 0.53) * 10.0;

@@ -1,7 +1,10 @@
 // Start-up steps shared by the show and the headless commands.
 #include "host/Startup.h"
 
+#include <string>
+
 #include "core/Error.h"
+#include "core/FrameGeometry.h"
 
 namespace velmora {
 
@@ -13,7 +16,7 @@ void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter
 
 std::unique_ptr<Surface> makeOutputSurface() {
     auto output = std::make_unique<Surface>();
-    output->configure("512 256");
+    output->configure(std::to_string(kFrameWidth) + " " + std::to_string(kFrameHeight));  // "512 256"
     output->clear();
     return output;
 }

@@ -10,6 +10,7 @@
 #include "boxes/SimpleBoxes.h"
 #include "boxes/SpriteBoxes.h"
 #include "boxes/VoxelTunnel.h"
+#include "core/FrameGeometry.h"
 #include "object3d/BoxObjet3D.h"
 
 namespace velmora {
@@ -27,7 +28,7 @@ std::unique_ptr<FxBox> makeFDVoxel(ShowState& show) { return std::make_unique<Bo
 std::unique_ptr<FxBox> makeObjet3D(ShowState& show) { return std::make_unique<BoxObjet3D>(show.objectDirection); }
 
 constexpr SurfaceNeed kAny{};
-constexpr SurfaceNeed kFrame{SurfaceNeed::Exact, 512, 256};
+constexpr SurfaceNeed kFrame{SurfaceNeed::Exact, kFrameWidth, kFrameHeight};
 constexpr SurfaceNeed kTexture{SurfaceNeed::Exact, 256, 256};
 constexpr SurfaceNeed kMap{SurfaceNeed::MinPixels, 512, 512};
 constexpr SurfaceNeed kEnvironment{SurfaceNeed::MinPixels, 256, 256};
