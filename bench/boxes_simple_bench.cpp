@@ -6,7 +6,7 @@
 #include "BenchSupport.h"
 #include "boxes/SimpleBoxes.h"
 #include "boxes/SpriteBoxes.h"
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 namespace {

@@ -7,7 +7,6 @@
 
 #include "BenchSupport.h"
 #include "showkit/DemoPictures.h"
-#include "boxes/CRandom.h"
 #include "boxes/Particules.h"
 #include "boxes/RayCastGrid.h"
 #include "boxes/VoxelTunnel.h"
@@ -37,7 +36,6 @@ void runBox(benchmark::State& state, FxBox& box, Surface& input, int functionCou
 }
 
 void BM_FDBoule(benchmark::State& state) {
-    resetCameraRecords();
     Surface texture;
     fillPattern(texture, 256, 256);
     BoxFDBoule box;
@@ -46,7 +44,6 @@ void BM_FDBoule(benchmark::State& state) {
 BENCHMARK(BM_FDBoule);
 
 void BM_FDVoxel(benchmark::State& state) {
-    resetCameraRecords();
     Surface texture;
     fillPattern(texture, 256, 256);
     BoxFDVoxel box;
@@ -57,7 +54,6 @@ BENCHMARK(BM_FDVoxel);
 // Argument: particle count; the sprite is 32 by 32. Function 0 is the phase,
 // function 1 the size factor (held at 1).
 void BM_Particules(benchmark::State& state) {
-    resetCRandom();
     Surface sprite;
     fillPattern(sprite, 32, 32);
     BoxParticules box;

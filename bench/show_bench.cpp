@@ -43,8 +43,7 @@ void BM_ShowFrame(benchmark::State& state) {
     frame.clear();
     int k = 0;
     for (auto _ : state) {
-        graph->readTrackerPosition();
-        graph->evaluateFrame(frame, static_cast<float>(k) / 50.0f);
+        graph->evaluateFrame(frame, FrameInput{static_cast<float>(k) / 50.0f, graph->readTrackerPosition()});
         k = (k + 1) % 500;  // ten seconds of show time, then again
         benchmark::DoNotOptimize(frame.pixels);
         benchmark::ClobberMemory();

@@ -1,5 +1,5 @@
 // Shared set-up of the fuzz targets: a scratch directory holding a few small
-// data files, and error handlers that throw instead of ending the process.
+// data files, and a reporter that drops rejected parameter texts.
 #pragma once
 
 #include <unistd.h>
@@ -9,20 +9,20 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "showkit/JpegWriter.h"
 #include "object3d/Lwo2Writer.h"
-#include "script/Errors.h"
+#include "core/Error.h"
+#include "core/ErrorReporter.h"
 
 namespace velmora::fuzz {
 
-struct Raised {
-    std::string message;
+// Rejected parameter texts are expected input; nothing to print.
+struct SilentReporter : ErrorReporter {
+    void report(std::string_view) override {}
 };
-
-inline void throwFatal(const char* message) { throw Raised{message}; }
-inline void ignoreReport(const char*) {}
 
 // A tetrahedron, enough for the object box to draw in every mode.
 inline std::vector<uint8_t> smallMesh() {
@@ -39,7 +39,7 @@ inline std::vector<uint8_t> gradient(int width, int height, int components) {
 
 // Moves into a fresh scratch directory with data/pic.jpg (512x256), data/tex.jpg
 // (256x256), data/map.jpg (512x512 grey), data/col.jpg (512x512) and
-// data/mesh.lwo, and makes every failure a thrown Raised.
+// data/mesh.lwo.
 inline void prepareScratch() {
     std::string pattern = (std::filesystem::temp_directory_path() / "velmora-fuzz-XXXXXX").string();
     const char* dir = mkdtemp(pattern.data());
@@ -53,9 +53,6 @@ inline void prepareScratch() {
     jpeg("data/map.jpg", 512, 512, 1);
     jpeg("data/col.jpg", 512, 512, 3);
     if (!Lwo2Writer::save("data/mesh.lwo", smallMesh())) std::abort();
-    setFatalErrorHandler(throwFatal);
-    setErrorReportHandler(ignoreReport);
-    setLoadFailuresRecoverable(true);
 }
 
 // Writes the input to a file the loaders can open.

@@ -18,12 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         Surface surface;
         surface.configure(std::string(" \"") + path + "\"");
-    } catch (const fuzz::Raised&) {
+    } catch (const ShowError&) {
     }
     try {
         BoxVoxelTunnel tunnel;
-        tunnel.configure((std::string(" ") + path).c_str());
-    } catch (const fuzz::Raised&) {
+        fuzz::SilentReporter reporter;
+        tunnel.configure((std::string(" ") + path).c_str(), reporter);
+    } catch (const ShowError&) {
     }
     return 0;
 }

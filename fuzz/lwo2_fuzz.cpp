@@ -38,9 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int mode = 0; mode < 3; ++mode) {
         try {
             BoxObjet3D box;
-            box.configure((std::string(path) + " " + std::to_string(mode)).c_str());
+            fuzz::SilentReporter reporter;
+            box.configure((std::string(path) + " " + std::to_string(mode)).c_str(), reporter);
             box.render(frame, functions, inputs);
-        } catch (const fuzz::Raised&) {
+        } catch (const ShowError&) {
             return 0;  // refused, as the loader refuses damaged files
         }
     }

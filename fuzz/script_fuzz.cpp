@@ -16,15 +16,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
     try {
         DemoGraph graph;
-        if (graph.loadText(text) != kLoaded) return 0;
+        fuzz::SilentReporter reporter;
+        if (graph.loadText(text, reporter) != kLoaded) return 0;
         Surface frame;
         frame.allocate(512, 256);
         frame.clear();
         graph.setMusic(std::make_unique<FixedMusicPosition>(makeChannelPosition(1, 5, 128)));
-        graph.readTrackerPosition();
-        graph.evaluateFrame(frame, 0.0f);
-        graph.evaluateFrame(frame, 1.5f);
-    } catch (const fuzz::Raised&) {
+        const TrackerPosition position = graph.readTrackerPosition();
+        graph.evaluateFrame(frame, FrameInput{0.0f, position});
+        graph.evaluateFrame(frame, FrameInput{1.5f, position});
+    } catch (const ShowError&) {
         // A fatal error: the show would have stopped with its message.
     }
     return 0;

@@ -1,14 +1,19 @@
-// The C library's rand() as the show depends on it: one process-wide sequence,
-// never seeded, so every run gives the same particle layout.
+// The C library's rand() as the show depends on it: never seeded, so every
+// show gives the same particle layout. One sequence per show, shared by its
+// particle boxes in the order they draw.
 #pragma once
 
 #include <cstdint>
 
 namespace velmora {
 
-// Next number of the sequence, 0 to 32767.
-int32_t cRandom();
-// Back to the unseeded start (state 1); for a fresh run in tests.
-void resetCRandom();
+class CRandom {
+public:
+    // Next number of the sequence, 0 to 32767.
+    int32_t next();
+
+private:
+    uint32_t state_ = 1;  // the unseeded start
+};
 
 }  // namespace velmora

@@ -5,16 +5,17 @@
 #include <cmath>
 
 #include "boxes/NodeGridBlocks.h"
+#include "core/FrameGeometry.h"
+#include "core/PixelMath.h"
+#include "core/SimdLevel.h"
 #include "core/WorkerPool.h"
-#include "surface/PixelMath.h"
-#include "surface/SimdLevel.h"
 
 namespace velmora {
 
 namespace {
 
-constexpr int kWidth = 512;
-constexpr int kHeight = 256;
+constexpr int kWidth = kFrameWidth;
+constexpr int kHeight = kFrameHeight;
 constexpr double kNodeStep = 0.038461538461538464;  // 1/26
 
 // Node rows [firstRow, endRow): every node depends on its position alone.

@@ -3,9 +3,10 @@
 #include "boxes/DirectionalBlur.h"
 
 #include "boxes/Transpose8.h"
+#include "core/FrameGeometry.h"
+#include "core/PixelMath.h"
+#include "core/SimdLevel.h"
 #include "core/WorkerPool.h"
-#include "surface/PixelMath.h"
-#include "surface/SimdLevel.h"
 
 #if VELMORA_X86
 #include <immintrin.h>
@@ -15,8 +16,8 @@ namespace velmora {
 
 namespace {
 
-constexpr int kWidth = 512;
-constexpr int kHeight = 256;
+constexpr int kWidth = kFrameWidth;
+constexpr int kHeight = kFrameHeight;
 
 // The gates (1, then 2) and then the weight (0); false when the line is too short,
 // the output is not 512 by 256, or a gate is off.

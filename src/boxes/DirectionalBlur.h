@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "boxes/FxBox.h"
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 

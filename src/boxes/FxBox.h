@@ -3,6 +3,7 @@
 
 #include <span>
 
+#include "core/ErrorReporter.h"
 #include "functions/Function.h"
 #include "surface/Surface.h"
 
@@ -23,11 +24,14 @@ public:
         (void)functions;
         (void)inputs;
     }
-    // 0 accepted, 1 rejected (after an "Erreur!!!!" report).
-    virtual int configure(const char* text) {
+    // 0 accepted, 1 rejected (after an "Erreur!!!!" report to `reporter`).
+    virtual int configure(const char* text, ErrorReporter& reporter) {
         (void)text;
+        (void)reporter;
         return 0;
     }
+    // The same, reporting on standard error.
+    int configure(const char* text) { return configure(text, standardErrorReporter()); }
 
     // The show's threads, set by the demo graph after the box is made. Null or
     // a pool of one thread: render runs on the calling thread alone. A box that

@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-#include "surface/PixelMath.h"
+#include "core/FrameGeometry.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 
@@ -73,8 +74,8 @@ void drawNodeGridBlocks(const NodeGrid& grid, uint32_t* out, Fetch fetch, int fi
     for (int bi = firstBlockRow; bi < endBlockRow; ++bi) {
         for (int bj = 0; bj < 64; ++bj) {
             BlockEdges e(grid, bj, bi);
-            uint32_t* row = out + (bi * 8) * 512 + bj * 8;
-            for (int y = 0; y < 8; ++y, row += 512, e.nextRow()) {
+            uint32_t* row = out + (bi * 8) * kFrameWidth + bj * 8;
+            for (int y = 0; y < 8; ++y, row += kFrameWidth, e.nextRow()) {
                 const int32_t uStep = wrapSub(e.uR, e.uL) >> 3;
                 const int32_t vStep = wrapSub(e.vR, e.vL) >> 3;
                 const int32_t lStep = wrapSub(e.lR, e.lL) >> 3;

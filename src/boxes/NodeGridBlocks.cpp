@@ -2,7 +2,7 @@
 // one vector; the interpolation, the source lookup and the light are per lane.
 #include "boxes/NodeGridBlocks.h"
 
-#include "surface/SimdLevel.h"
+#include "core/SimdLevel.h"
 
 #if VELMORA_X86
 #include <immintrin.h>
@@ -44,8 +44,8 @@ namespace {
     for (int bi = firstBlockRow; bi < endBlockRow; ++bi) {
         for (int bj = 0; bj < 64; ++bj) {
             BlockEdges e(grid, bj, bi);
-            uint32_t* row = out + (bi * 8) * 512 + bj * 8;
-            for (int y = 0; y < 8; ++y, row += 512, e.nextRow()) {
+            uint32_t* row = out + (bi * 8) * kFrameWidth + bj * 8;
+            for (int y = 0; y < 8; ++y, row += kFrameWidth, e.nextRow()) {
                 const __m256i u = ramp(e.uL, wrapSub(e.uR, e.uL) >> 3);
                 const __m256i v = ramp(e.vL, wrapSub(e.vR, e.vL) >> 3);
                 const __m256i l = ramp(e.lL, wrapSub(e.lR, e.lL) >> 3);

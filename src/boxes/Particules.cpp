@@ -1,11 +1,10 @@
-// Particles box: seeding from the shared generator and the per-frame particle step.
+// Particles box: seeding from the generator and the per-frame particle step.
 #include "boxes/Particules.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "boxes/CRandom.h"
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 
@@ -14,20 +13,21 @@ namespace {
 const double kInvRandMax = static_cast<double>(3.0518509e-05f);
 }  // namespace
 
-int BoxParticules::configure(const char* text) {
+int BoxParticules::configure(const char* text, ErrorReporter&) {
     int n = 0;
     if (std::sscanf(text ? text : "", "%d", &n) != 1 || n < 0) n = 0;
     if (n > kMaxCount) n = kMaxCount;
     count = n;
+    CRandom& generator = random();
     posX.assign(n, 0.0f);
     posY.assign(n, 0.0f);
     velX.assign(n, 0.0f);
     velY.assign(n, 0.0f);
     for (int i = 0; i < n; ++i) {
-        posX[i] = static_cast<float>(cRandom() % 512);
-        posY[i] = static_cast<float>(cRandom() % 200);
-        const double p = static_cast<float>(cRandom() * kInvRandMax - 0.5);
-        const double q = cRandom() * kInvRandMax - 0.5;
+        posX[i] = static_cast<float>(generator.next() % 512);
+        posY[i] = static_cast<float>(generator.next() % 200);
+        const double p = static_cast<float>(generator.next() * kInvRandMax - 0.5);
+        const double q = generator.next() * kInvRandMax - 0.5;
         const double len = std::sqrt(q * q + p * p);
         velX[i] = static_cast<float>(p / len * 0.4);
         velY[i] = static_cast<float>(q / len * 0.4);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "boxes/CRandom.h"
 #include "boxes/FxBox.h"
 
 namespace velmora {
@@ -14,14 +15,26 @@ public:
     // Larger counts are clamped: the step costs count squared per frame.
     static constexpr int32_t kMaxCount = 16384;
 
-    // "%d": the particle count; seeds the swarm from the shared generator.
-    int configure(const char* text) override;
+    // A box of its own: its generator starts afresh.
+    BoxParticules() = default;
+    // A box of a show: it draws from the generator all particle boxes of the show share.
+    explicit BoxParticules(CRandom& shared) : sharedRandom_(&shared) {}
+
+    // "%d": the particle count; seeds the swarm from the generator.
+    using FxBox::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
     // One frame of the swarm: repel, steer, keep the speed, move, wrap, draw.
     void step(Surface& output, const Surface& sprite, float a, float b);
 
     int32_t count = 0;
     std::vector<float> posX, posY, velX, velY;
+
+private:
+    CRandom& random() { return sharedRandom_ ? *sharedRandom_ : ownRandom_; }
+
+    CRandom* sharedRandom_ = nullptr;
+    CRandom ownRandom_;
 };
 
 }  // namespace velmora

@@ -5,9 +5,10 @@
 #include <algorithm>
 
 #include "boxes/Transpose8.h"
+#include "core/FrameGeometry.h"
+#include "core/PixelMath.h"
+#include "core/SimdLevel.h"
 #include "core/WorkerPool.h"
-#include "surface/PixelMath.h"
-#include "surface/SimdLevel.h"
 
 #if VELMORA_X86
 #include <immintrin.h>
@@ -17,8 +18,8 @@ namespace velmora {
 
 namespace {
 
-constexpr int kWidth = 512;
-constexpr int kHeight = 256;
+constexpr int kWidth = kFrameWidth;
+constexpr int kHeight = kFrameHeight;
 constexpr int kRaySteps = 511;
 
 // Rays: the inner neighbour keeps 0.996875 (a float), the pixel adds 0.023 of itself.

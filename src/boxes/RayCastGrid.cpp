@@ -5,16 +5,14 @@
 #include <cmath>
 
 #include "boxes/NodeGridBlocks.h"
+#include "core/FrameGeometry.h"
+#include "core/PixelMath.h"
+#include "core/SimdLevel.h"
 #include "core/WorkerPool.h"
-#include "surface/PixelMath.h"
-#include "surface/SimdLevel.h"
 
 namespace velmora {
 
 namespace {
-
-CameraRecord bouleRecord;
-CameraRecord voxelRecord;
 
 // 4 atan(1) rounded to float: slightly above pi, which keeps gridU below 2^24.
 const double kPiF = static_cast<double>(static_cast<float>(4.0 * std::atan(1.0)));
@@ -34,7 +32,7 @@ constexpr double kInv330 = 0.0030303030303030303;
 bool canDraw(const Surface& output, FunctionList functions, SurfaceList inputs) {
     if (functions.size() < 3 || inputs.empty()) return false;
     if (!functions[0] || !functions[1] || !functions[2] || !inputs[0]) return false;
-    return output.isSize(512, 256) && inputs[0]->isSize(256, 256);
+    return output.isSize(kFrameWidth, kFrameHeight) && inputs[0]->isSize(256, 256);
 }
 
 // Bands of block rows, one task each: a block reads only the texture.
@@ -87,14 +85,6 @@ double relief(double x, double z) {
 }
 
 }  // namespace
-
-CameraRecord& bouleCameraRecord() { return bouleRecord; }
-CameraRecord& voxelCameraRecord() { return voxelRecord; }
-
-void resetCameraRecords() {
-    bouleRecord = CameraRecord{};
-    voxelRecord = CameraRecord{};
-}
 
 CameraPath bouleCameraPath(float tau) {
     const double t = tau;
@@ -239,7 +229,7 @@ void BoxFDBoule::render(Surface& output, FunctionList functions, SurfaceList inp
     if (!canDraw(output, functions, inputs)) return;
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return;
     const CameraPath path = bouleCameraPath(functions[0]->value());
-    const CameraAxes axes = updateCameraBasis(bouleRecord, path.D, path.roll);
+    const CameraAxes axes = updateCameraBasis(camera.record(), path.D, path.roll);
     fillGrid(grid, axes, path.C, bouleNodeValue, workers);
     drawTextured(grid, *inputs[0], output, workers);
 }
@@ -248,7 +238,7 @@ void BoxFDVoxel::render(Surface& output, FunctionList functions, SurfaceList inp
     if (!canDraw(output, functions, inputs)) return;
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return;
     const CameraPath path = voxelCameraPath(functions[0]->value());
-    const CameraAxes axes = updateCameraBasis(voxelRecord, path.D, path.roll);
+    const CameraAxes axes = updateCameraBasis(camera.record(), path.D, path.roll);
     fillGrid(grid, axes, path.C, voxelNodeValue, workers);
     drawTextured(grid, *inputs[0], output, workers);
 }

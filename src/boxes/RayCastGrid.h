@@ -9,19 +9,15 @@
 
 namespace velmora {
 
-// The camera basis of one drawing type. Lives as long as the program; it carries
-// values from frame to frame only when the view direction leaves the basis undefined.
+// The camera basis of one drawing type, shared by the boxes of that type in a
+// show; it carries values from frame to frame only when the view direction
+// leaves the basis undefined.
 struct CameraRecord {
     float D[3] = {0.0f, 0.0f, 0.0f};
     float P[3] = {0.0f, 0.0f, 0.0f};
     float Q[2] = {0.0f, 0.0f};  // third component always 0
     double angleRef[2] = {0.0, 0.0};
 };
-
-CameraRecord& bouleCameraRecord();
-CameraRecord& voxelCameraRecord();
-// Back to the all-zero start state of both records (a fresh run).
-void resetCameraRecords();
 
 // Where a camera path puts the camera at time tau: position, view direction, roll.
 struct CameraPath {
@@ -63,16 +59,35 @@ public:
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
 };
 
+// The camera record a ray-cast box flies with: the one its show shares among
+// the boxes of its type, or its own for a box made on its own.
+class RayCastCamera {
+public:
+    RayCastCamera() = default;
+    explicit RayCastCamera(CameraRecord& shared) : shared_(&shared) {}
+    CameraRecord& record() { return shared_ ? *shared_ : own_; }
+
+private:
+    CameraRecord* shared_ = nullptr;
+    CameraRecord own_;
+};
+
 class BoxFDBoule : public FxBox {
 public:
+    BoxFDBoule() = default;
+    explicit BoxFDBoule(CameraRecord& shared) : camera(shared) {}
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
     NodeGrid grid;
+    RayCastCamera camera;
 };
 
 class BoxFDVoxel : public FxBox {
 public:
+    BoxFDVoxel() = default;
+    explicit BoxFDVoxel(CameraRecord& shared) : camera(shared) {}
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
     NodeGrid grid;
+    RayCastCamera camera;
 };
 
 }  // namespace velmora

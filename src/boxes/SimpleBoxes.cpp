@@ -5,8 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "script/Errors.h"
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 
@@ -44,7 +43,7 @@ void BoxInverseVideo::render(Surface& output, FunctionList functions, SurfaceLis
     output.invert();
 }
 
-int BoxFader::configure(const char* text) {
+int BoxFader::configure(const char* text, ErrorReporter& reporter) {
     char word[32] = "";
     std::sscanf(text ? text : "", "%31s", word);
     if (std::strcmp(word, "sub") == 0) {
@@ -55,7 +54,7 @@ int BoxFader::configure(const char* text) {
         mode = kMul;
     } else {
         mode = kNoMode;
-        reportError("ZYL_BoxFader MODE non valide!!");
+        reporter.report("ZYL_BoxFader MODE non valide!!");
         return 1;
     }
     return 0;

@@ -37,7 +37,8 @@ public:
     static constexpr int32_t kNoMode = -1;
 
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
-    int configure(const char* text) override;
+    using FxBox::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
 
     int32_t mode = kNoMode;
 };

@@ -1,13 +1,12 @@
 // Sprite and animator boxes: choose the compositing operation from the
-// functions' values; the animator narrows its strip to one frame around it.
+// functions' values; the animator draws a view of one frame of its strip.
 #include "boxes/SpriteBoxes.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "script/Errors.h"
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 
@@ -29,7 +28,7 @@ constexpr size_t kAnimatorFunctions = 6;
 
 }  // namespace
 
-int BoxSprite::configure(const char* text) {
+int BoxSprite::configure(const char* text, ErrorReporter& reporter) {
     char word[32] = "";
     std::sscanf(text ? text : "", "%31s", word);
     if (std::strcmp(word, "put") == 0) {
@@ -38,7 +37,7 @@ int BoxSprite::configure(const char* text) {
         mode = kAdd;
     } else {
         mode = kNoMode;
-        reportError("ZYL_BoxSprite MODE non valide!!");
+        reporter.report("ZYL_BoxSprite MODE non valide!!");
         return 1;
     }
     return 0;
@@ -46,9 +45,12 @@ int BoxSprite::configure(const char* text) {
 
 void BoxSprite::render(Surface& output, FunctionList functions, SurfaceList inputs) {
     if (!hasEntries(functions, kSpriteFunctions, inputs, 1)) return;
+    drawSprite(output, functions, *inputs[0]);
+}
+
+void BoxSprite::drawSprite(Surface& output, FunctionList functions, PixelView source) {
     if (!isOn(*functions[4]) || !isOn(*functions[3])) return;
     if (mode != kPut && mode != kAdd) return;
-    const Surface& source = *inputs[0];
     if (!source.pixels || source.width <= 0 || source.height <= 0 || !output.pixels) return;
 
     const int32_t x = truncToInt(functions[0]->value());
@@ -73,15 +75,15 @@ void BoxSprite::render(Surface& output, FunctionList functions, SurfaceList inpu
     }
 }
 
-int BoxAnimator::configure(const char* text) {
+int BoxAnimator::configure(const char* text, ErrorReporter& reporter) {
     char word[32] = "";
     std::sscanf(text ? text : "", "%31s %d", word, &frameHeight);
-    return sprite.configure(word);
+    return sprite.configure(word, reporter);
 }
 
 void BoxAnimator::render(Surface& output, FunctionList functions, SurfaceList inputs) {
     if (!hasEntries(functions, kAnimatorFunctions, inputs, 1)) return;
-    Surface& strip = *inputs[0];
+    const Surface& strip = *inputs[0];
     if (!strip.pixels || strip.width <= 0 || frameHeight <= 0 || frameHeight > strip.height)
         return;
 
@@ -90,14 +92,7 @@ void BoxAnimator::render(Surface& output, FunctionList functions, SurfaceList in
     const int32_t k =
         std::clamp(truncToInt(static_cast<double>(functions[5]->value()) * 15.0), 0, lastFrame);
 
-    const int32_t fullHeight = strip.height;
-    uint32_t* const fullPixels = strip.pixels;
-    strip.height = frameHeight;
-    strip.pixels = fullPixels + static_cast<size_t>(k) * static_cast<size_t>(strip.width) *
-                                    static_cast<size_t>(frameHeight);
-    sprite.render(output, functions, inputs);
-    strip.height = fullHeight;
-    strip.pixels = fullPixels;
+    sprite.drawSprite(output, functions, PixelView(strip).rows(k * frameHeight, frameHeight));
 }
 
 }  // namespace velmora

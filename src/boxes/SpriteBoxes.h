@@ -1,5 +1,6 @@
 // The sprite box draws input 0 centred on the output, zoomed and faded by
-// functions; the animator shows one frame of a vertical strip through a sprite.
+// functions; the animator shows one frame of a vertical strip through a sprite,
+// reading the strip through a view of that frame's rows.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,10 @@ public:
     static constexpr int32_t kNoMode = -1;
 
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
-    int configure(const char* text) override;
+    using FxBox::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
+    // Draws `source` as render draws input 0, the line's entries already checked.
+    void drawSprite(Surface& output, FunctionList functions, PixelView source);
 
     int32_t mode = kNoMode;
 };
@@ -28,7 +32,8 @@ public:
 class BoxAnimator : public FxBox {
 public:
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
-    int configure(const char* text) override;
+    using FxBox::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
 
     BoxSprite sprite;
     int32_t frameHeight = 0;

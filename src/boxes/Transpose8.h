@@ -2,7 +2,7 @@
 // tiles of pixels between rows and columns.
 #pragma once
 
-#include "surface/SimdLevel.h"
+#include "core/SimdLevel.h"
 
 #if VELMORA_X86
 #include <immintrin.h>

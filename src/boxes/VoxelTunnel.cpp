@@ -7,11 +7,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/Error.h"
+#include "core/FrameGeometry.h"
+#include "core/PixelMath.h"
+#include "core/SimdLevel.h"
 #include "core/WorkerPool.h"
-#include "script/Errors.h"
 #include "surface/JpegDecode.h"
-#include "surface/PixelMath.h"
-#include "surface/SimdLevel.h"
 
 #if VELMORA_X86
 #include <immintrin.h>
@@ -79,13 +80,18 @@ int BoxVoxelTunnel::loadHeightMap(const char* fileName, uint8_t* destination) {
     return 0;
 }
 
-int BoxVoxelTunnel::configure(const char* text) {
+int BoxVoxelTunnel::configure(const char* text, ErrorReporter&) {
+    constexpr const char* kNoMap = "FICHIER NON TROUVE";
     heightMap.assign(kMapPixels, 0);
     char fileName[256] = "";
-    if (std::sscanf(text ? text : "", "%255s", fileName) != 1 ||
-        loadHeightMap(fileName, heightMap.data()) != 0) {
-        fatalError("FICHIER NON TROUVE");
+    int refused = 1;
+    try {
+        refused = std::sscanf(text ? text : "", "%255s", fileName) != 1 || loadHeightMap(fileName, heightMap.data()) != 0;
+    } catch (ShowError& damaged) {
+        damaged.checkMessage = kNoMap;  // the checker names the step, the show prints libjpeg's text
+        throw;
     }
+    if (refused) fatalError(kNoMap);
     buildTables();
     return 0;
 }
@@ -119,7 +125,7 @@ void BoxVoxelTunnel::render(Surface& output, FunctionList functions, SurfaceList
     if (functions.size() < 3 || inputs.empty()) return;
     if (!functions[0] || !functions[1] || !functions[2] || !inputs[0]) return;
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return;
-    if (!output.isSize(512, 256) || inputs[0]->pixelCount() < static_cast<size_t>(kMapPixels)) return;
+    if (!output.isSize(kFrameWidth, kFrameHeight) || inputs[0]->pixelCount() < static_cast<size_t>(kMapPixels)) return;
     if (!ready()) return;
     const double t = functions[0]->value();
     const double fa = std::sin(t * 0.53) * 10.0;

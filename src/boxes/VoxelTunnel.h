@@ -15,7 +15,8 @@ public:
     static constexpr int kMapPixels = 512 * 512;
 
     // "%255s": the height-map file; a file that cannot be used is fatal.
-    int configure(const char* text) override;
+    using FxBox::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
 
     // Reads a 512 by 512 grey-level JPEG into kMapPixels bytes; 0 ok, 1 refused.

@@ -3,8 +3,7 @@
 
 #include <cstdio>
 
-#include "script/Errors.h"
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 
@@ -24,14 +23,14 @@ constexpr double kGlideStep = 0.00392156886f;
 
 }  // namespace
 
-int FnctTracker::configure(const char* text) {
+int FnctTracker::configure(const char* text, ErrorReporter& reporter) {
     char word[256] = "";
     std::sscanf(text ? text : "", "%d %f %f %255s", &mode, &amplitude, &offset, word);
     // A short word stops at its terminating zero, which is no digit.
     for (int i = 0; i < kRows; ++i) {
         const int level = hexLevel(word[i]);
         if (level < 0) {
-            reportError("ZYL_FnctTracker non valide!!");
+            reporter.report("ZYL_FnctTracker non valide!!");
             return 1;
         }
         rowLevels[i] = static_cast<int8_t>(level);
@@ -39,8 +38,8 @@ int FnctTracker::configure(const char* text) {
     return 0;
 }
 
-void FnctTracker::update(float) {
-    const int32_t r = trackerPosition.row;
+void FnctTracker::update(const FrameInput& frame) {
+    const int32_t r = frame.position.row;
     // r mod 64 for the rows the player delivers, and never a negative index.
     const int idx = r & (kRows - 1);
     if (mode == 0) {
@@ -50,7 +49,7 @@ void FnctTracker::update(float) {
             current = static_cast<float>(rowLevels[63] * kLevelStep * amplitude);
             return;
         }
-        const int32_t fraction = trackerPosition.rowFraction;
+        const int32_t fraction = frame.position.rowFraction;
         const double a = rowLevels[idx] * kLevelStep * amplitude;
         const double b = rowLevels[(idx + 1) & (kRows - 1)] * kLevelStep * amplitude;
         current = static_cast<float>(

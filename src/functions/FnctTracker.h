@@ -12,9 +12,10 @@ class FnctTracker : public Function {
 public:
     // Text "mode amplitude offset word": the word's first 64 characters are
     // hexadecimal levels 0..F, one per row.
-    int configure(const char* text) override;
+    using Function::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
     float value() const override { return current; }
-    void update(float seconds) override;
+    void update(const FrameInput& frame) override;
 
     static constexpr int kRows = 64;
 

@@ -6,8 +6,6 @@
 
 namespace velmora {
 
-TrackerPosition trackerPosition;
-
 namespace {
 
 template <class T>

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 
@@ -13,50 +13,52 @@ namespace {
 const char* orEmpty(const char* text) { return text ? text : ""; }
 }  // namespace
 
-int FnctTime::configure(const char* text) {
+int FnctTime::configure(const char* text, ErrorReporter&) {
     std::sscanf(orEmpty(text), "%f %f %f", &speed, &start, &offset);
     current = 0.0f;
     return 0;
 }
 
-void FnctTime::update(float seconds) {
+void FnctTime::update(const FrameInput& frame) {
+    const float seconds = frame.seconds;
     current = static_cast<float>((static_cast<double>(seconds) - start) * speed + offset);
 }
 
-int FnctSin::configure(const char* text) {
+int FnctSin::configure(const char* text, ErrorReporter&) {
     std::sscanf(orEmpty(text), "%f %f %f %f", &frequency, &phase, &amplitude, &offset);
     return 0;
 }
 
-void FnctSin::update(float seconds) {
+void FnctSin::update(const FrameInput& frame) {
+    const float seconds = frame.seconds;
     const double angle = static_cast<double>(seconds) * frequency + phase;
     current = static_cast<float>(std::sin(angle) * amplitude + offset);
 }
 
-int FnctStrobo::configure(const char* text) {
+int FnctStrobo::configure(const char* text, ErrorReporter&) {
     std::sscanf(orEmpty(text), "%d %d %d", &period, &onRows, &offset);
     return 0;
 }
 
-void FnctStrobo::update(float) {
+void FnctStrobo::update(const FrameInput& frame) {
     // A period of 0 has no remainder: the strobe stays dark.
     if (period == 0) {
         current = 0.0f;
         return;
     }
-    const int32_t d = wrapSub(trackerPosition.row, offset);
+    const int32_t d = wrapSub(frame.position.row, offset);
     // Any d divided by -1 leaves 0; computing it would trap for INT32_MIN.
     const int32_t r = period == -1 ? 0 : d % period;
     current = r < onRows ? 1.0f : 0.0f;
 }
 
-int FnctIntervale::configure(const char* text) {
+int FnctIntervale::configure(const char* text, ErrorReporter&) {
     std::sscanf(orEmpty(text), "%d %d", &firstOrder, &lastOrder);
     return 0;
 }
 
-void FnctIntervale::update(float) {
-    const int32_t order = trackerPosition.order;
+void FnctIntervale::update(const FrameInput& frame) {
+    const int32_t order = frame.position.order;
     current = (order >= firstOrder && order <= lastOrder) ? 1.0f : 0.0f;
 }
 

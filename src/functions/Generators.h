@@ -11,9 +11,10 @@ namespace velmora {
 // current = (t - start) * speed + offset; text "speed start offset".
 class FnctTime : public Function {
 public:
-    int configure(const char* text) override;
+    using Function::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
     float value() const override { return current; }
-    void update(float seconds) override;
+    void update(const FrameInput& frame) override;
 
     float current = 0.0f;
     float speed = 1.0f;
@@ -25,9 +26,10 @@ public:
 // text "frequency phase amplitude offset".
 class FnctSin : public Function {
 public:
-    int configure(const char* text) override;
+    using Function::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
     float value() const override { return current; }
-    void update(float seconds) override;
+    void update(const FrameInput& frame) override;
 
     float phase = 0.0f;
     float frequency = 0.0f;
@@ -43,9 +45,10 @@ class FnctConstante : public Function {};
 // text "period onRows offset".
 class FnctStrobo : public Function {
 public:
-    int configure(const char* text) override;
+    using Function::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
     float value() const override { return current; }
-    void update(float seconds) override;
+    void update(const FrameInput& frame) override;
 
     int32_t offset = 0;
     int32_t period = 0;
@@ -56,9 +59,10 @@ public:
 // 1.0 while the music order lies in [firstOrder, lastOrder]; text "first last".
 class FnctIntervale : public Function {
 public:
-    int configure(const char* text) override;
+    using Function::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
     float value() const override { return current; }
-    void update(float seconds) override;
+    void update(const FrameInput& frame) override;
 
     int32_t firstOrder = 0;
     int32_t lastOrder = 0;

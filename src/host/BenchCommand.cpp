@@ -30,10 +30,10 @@ struct LineCost {
 };
 
 // Whole frames k = 1..frames, as the timed loop runs them; seconds per frame.
-double secondsPerFrame(DemoGraph& graph, Surface& output, const BenchOptions& options) {
+double secondsPerFrame(DemoGraph& graph, Surface& output, const BenchOptions& options, TrackerPosition position) {
     const Clock::time_point start = Clock::now();
     for (int k = 1; k <= options.frames; ++k) {
-        graph.updateFunctions(static_cast<float>(k / options.fps));
+        graph.updateFunctions(FrameInput{static_cast<float>(k / options.fps), position});
         for (WiringCall& call : graph.resolvedWiring()) DemoGraph::renderCall(call, output);
     }
     return secondsSince(start) / options.frames;
@@ -64,10 +64,10 @@ int runBench(const BenchOptions& options) {
     loadScriptOrDie(graph, options.script.c_str());
     auto output = makeOutputSurface();
     graph.setMusic(std::make_unique<FixedMusicPosition>(options.musicPosition));
-    graph.readTrackerPosition();
+    const TrackerPosition position = graph.readTrackerPosition();
 
     // The first frame reads and resolves the wiring; it is not counted.
-    graph.evaluateFrame(*output, 0.0f);
+    graph.evaluateFrame(*output, FrameInput{0.0f, position});
     std::vector<WiringCall>& calls = graph.resolvedWiring();
     std::vector<double> lineSeconds(calls.size(), 0.0);
 
@@ -76,7 +76,7 @@ int runBench(const BenchOptions& options) {
     for (int k = 1; k <= options.frames; ++k) {
         const float t = static_cast<float>(k / options.fps);
         Clock::time_point before = Clock::now();
-        graph.updateFunctions(t);
+        graph.updateFunctions(FrameInput{t, position});
         functionSeconds += secondsSince(before);
         for (size_t i = 0; i < calls.size(); ++i) {
             before = Clock::now();
@@ -90,9 +90,9 @@ int runBench(const BenchOptions& options) {
     // then the memcpy anchor. Boxes that keep state between frames start from
     // where the timed loop left them; the times, not the pixels, are compared.
     graph.setThreadCount(1);
-    const double single = secondsPerFrame(graph, *output, options);
+    const double single = secondsPerFrame(graph, *output, options, position);
     graph.setThreadCount(threads);
-    const double threaded = threads > 1 ? secondsPerFrame(graph, *output, options) : single;
+    const double threaded = threads > 1 ? secondsPerFrame(graph, *output, options, position) : single;
     const double anchor = memcpySecondsPerFrame(*output);
 
     std::vector<LineCost> costs;

@@ -5,13 +5,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/FrameGeometry.h"
 #include "host/DialogArt.h"
 
 namespace velmora {
 
 namespace {
-constexpr int kFrameWidth = 512;
-constexpr int kFrameHeight = 256;
 constexpr int kScale = 2;
 }  // namespace
 

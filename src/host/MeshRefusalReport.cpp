@@ -1,25 +1,19 @@
-// Finds the object boxes in the box section the way loading reads declarations
-// (type word, name, rest of the line) and asks the LWO2 describer about each mesh.
+// Reads the refused mesh again and asks the LWO2 describer what is wrong with it.
 #include "host/MeshRefusalReport.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "object3d/Lwo2Refusal.h"
-#include "script/DemoGraph.h"
-#include "script/ScriptReader.h"
 
 namespace velmora {
 
 namespace {
-
-constexpr std::string_view kObjectBoxWord = "ZYL_BoxObjet3D";
-constexpr size_t kMeshNameLength = 255;  // the box scans its file name with "%255s"
 
 std::optional<std::string> meshRefusal(const std::string& path) {
     if (path.empty()) return std::string("the object box names no mesh file");
@@ -31,43 +25,19 @@ std::optional<std::string> meshRefusal(const std::string& path) {
     return explainLwo2Refusal(*refusal, path);
 }
 
-// The first whitespace-free word of the parameter text, cut as the box cuts it.
-std::string meshName(std::string_view parameters) {
-    ScriptReader reader(parameters);
-    return std::string(reader.readWord().substr(0, kMeshNameLength));
-}
-
-int lineAt(std::string_view text, size_t offset) {
-    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(offset), '\n'));
-}
-
 }  // namespace
 
-std::optional<RefusedMesh> findRefusedMesh(std::string_view scriptText) {
-    ScriptReader reader(scriptText);
-    for (std::string_view w = reader.readWord(); w != kBoxSectionOpen; w = reader.readWord())
-        if (w.empty()) return std::nullopt;
-    for (;;) {
-        const std::string_view word = reader.readWord();
-        if (word.empty() || word == kBoxSectionEnd) return std::nullopt;
-        if (word.substr(0, 4) != "ZYL_") continue;
-        const size_t offset = static_cast<size_t>(word.data() - scriptText.data());
-        reader.readWord();  // the box's name
-        const std::string_view parameters = reader.readLine();
-        if (word != kObjectBoxWord) continue;
-        if (std::optional<std::string> reason = meshRefusal(meshName(parameters)))
-            return RefusedMesh{lineAt(scriptText, offset), std::move(*reason)};
+void explainRefusedMesh(ShowError& error, const char* scriptPath) {
+    if (error.presentation != ErrorPresentation::StandardOutput || !error.reason.empty()) return;
+    const std::optional<std::string> reason = meshRefusal(error.file);
+    if (!reason) return;
+    error.reason = scriptPath;
+    if (error.scriptLine > 0) {
+        error.reason += ':';
+        error.reason += std::to_string(error.scriptLine);
     }
-}
-
-void reportRefusedMesh(const char* scriptPath) {
-    std::ifstream in(scriptPath, std::ios::binary);
-    if (!in) return;
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (const std::optional<RefusedMesh> refused = findRefusedMesh(text)) {
-        std::fprintf(stderr, "%s:%d: %s\n", scriptPath, refused->line, refused->reason.c_str());
-        std::fflush(stderr);
-    }
+    error.reason += ": ";
+    error.reason += *reason;
 }
 
 }  // namespace velmora

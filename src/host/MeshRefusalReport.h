@@ -1,24 +1,14 @@
-// Explains, with the script line, why the object box will refuse a mesh: the
-// loader ends the process with a bare status, so the reason goes out first.
+// Explains, with the script line, why the object box refused a mesh: the
+// loader's own text is terse (often empty), so the host adds the reason.
 #pragma once
 
-#include <optional>
-#include <string>
-#include <string_view>
+#include "core/Error.h"
 
 namespace velmora {
 
-struct RefusedMesh {
-    int line = 0;        // of the ZYL_BoxObjet3D declaration, from 1
-    std::string reason;  // "FILE: polygon 12 has 4 corners; ..."
-};
-
-// The first object box of the script text, in loading order, whose mesh file
-// (read relative to the working directory) the loader would refuse.
-std::optional<RefusedMesh> findRefusedMesh(std::string_view scriptText);
-
-// Reads the script and prints that refusal, if any, as "SCRIPT:LINE: reason" on
-// standard error. Changes nothing else: the load that follows ends as before.
-void reportRefusedMesh(const char* scriptPath);
+// For a mesh the loader refused (a StandardOutput error naming its file), sets
+// the error's reason to "SCRIPT:LINE: MESH: polygon 12 has 4 corners; ..." (the
+// line when known). Leaves every other error as it is.
+void explainRefusedMesh(ShowError& error, const char* scriptPath);
 
 }  // namespace velmora

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "platform/ModuleStream.h"
-#include "script/Errors.h"
+#include "core/Error.h"
 
 namespace velmora {
 

@@ -110,9 +110,8 @@ int runRender(const RenderOptions& options) {
         if (k == *frames) break;  // a last look for an interruption before the files are completed
 
         if (withMusic) musicPosition->set(audio.positionForFrame(k));
-        graph.readTrackerPosition();
         const float t = static_cast<float>(options.start + k / options.fps.perSecond);
-        graph.evaluateFrame(*output, t);
+        graph.evaluateFrame(*output, FrameInput{t, graph.readTrackerPosition()});
 
         if (toVideo ? !video.addFrame(output->pixels) : !writeFrameBmp(options, k, *output, packed)) {
             progress.finish();

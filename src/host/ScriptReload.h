@@ -6,22 +6,15 @@
 #include <string>
 
 #include "script/DemoGraph.h"
-#include "script/Errors.h"
 
 namespace velmora {
 
-// The handlers the show runs with, put back after a reload has used its own.
-struct ShowErrorHandlers {
-    FatalErrorHandler fatal = nullptr;
-    ErrorReportHandler report = nullptr;
-};
-
-// Checks `path` as `velmora check` does; on any problem prints each as
-// FILE:LINE: message on standard error and keeps `graph`. Otherwise loads it
-// into a new graph (a fatal error or a damaged file during the load is one more
-// problem, never an exit or a message box), hands it the music and the clock
-// of `graph` and puts it in its place; the music plays on. Returns true when the
-// new show took over.
-bool reloadScript(std::unique_ptr<DemoGraph>& graph, const std::string& path, const ShowErrorHandlers& handlers);
+// Checks and loads `path` in one pass, as `velmora check` does; on any problem
+// prints each as FILE:LINE: message on standard error and keeps `graph`.
+// Otherwise the new graph (its boxes in their start state) takes over the
+// music and the clock of `graph` and its place; the music plays on. An error
+// raised on the way is one more problem, never an exit or a message box.
+// Returns true when the new show took over.
+bool reloadScript(std::unique_ptr<DemoGraph>& graph, const std::string& path);
 
 }  // namespace velmora

@@ -8,11 +8,14 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <thread>
 
+#include "core/Error.h"
+#include "core/ErrorReporter.h"
 #include "core/ThreadCount.h"
 #include "host/FrameCounter.h"
 #include "host/FramePacer.h"
@@ -21,46 +24,34 @@
 #include "host/ScriptReload.h"
 #include "host/ScriptWatcher.h"
 #include "host/ShowControls.h"
+#include "host/ShowErrorExit.h"
 #include "host/Startup.h"
 #include "platform/Display.h"
 #include "platform/MessageBox.h"
 #include "platform/ModulePlayer.h"
 #include "platform/Platform.h"
 #include "script/DemoGraph.h"
-#include "script/Errors.h"
 
 namespace velmora {
 
 namespace {
 
-// Messages that carry their own line feed get no second one.
-void writeErrorLine(const char* prefix, const char* message) {
-    const size_t n = std::strlen(message);
-    std::fprintf(stderr, "%s: %s%s", prefix, message, n > 0 && message[n - 1] == '\n' ? "" : "\n");
-    std::fflush(stderr);
-}
-
-void showFatalError(const char* message) {
-    writeErrorLine("FATAL ERROR", message);
-    hideDisplay();  // a full-screen window would hide the box
-    showErrorBox("FATAL ERROR", message);
-}
-
-void showReportedError(const char* message) {
-    writeErrorLine("Erreur!!!!", message);
-    showErrorBox("Erreur!!!!", message);
-}
+// A rejected parameter text while the show loads: the line on standard error and a box.
+class ShowReporter : public ErrorReporter {
+public:
+    void report(std::string_view message) override {
+        standardErrorReporter().report(message);
+        showErrorBox("Erreur!!!!", std::string(message).c_str());
+    }
+};
 
 double steadySeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-}  // namespace
-
-int runShow(const ShowOptions& options) {
-    setFatalErrorHandler(showFatalError);
-    setErrorReportHandler(showReportedError);
-
+// The show from the launch dialog to the quit; `graph` belongs to the caller so
+// that the music plays on under a fatal error's box, as it always did.
+int playShow(const ShowOptions& options, std::unique_ptr<DemoGraph>& graph) {
     int modeIndex = options.mode;
     if (modeIndex < 0 || modeIndex > 2) modeIndex = runLaunchDialog();
     if (modeIndex < 0) {  // closed: no window was ever opened
@@ -76,21 +67,22 @@ int runShow(const ShowOptions& options) {
     if (mode.fullScreen) hideCursor();
     raisePriority();
 
-    auto graph = std::make_unique<DemoGraph>();
+    graph = std::make_unique<DemoGraph>();
     graph->setThreadCount(chosenThreadCount(options.threads));
     // The player moves from graph to graph on a reload and lives as long as the show.
     auto ownedPlayer = std::make_unique<ModulePlayer>(options.music);
     ModulePlayer& player = *ownedPlayer;
     graph->setMusic(std::move(ownedPlayer));
-    loadScriptOrDie(*graph, options.script.c_str());
+    ShowReporter reporter;
+    loadScriptOrDie(*graph, options.script.c_str(), reporter);
     std::unique_ptr<Surface> outputSurface = makeOutputSurface();
     graph->startShow();
     if (options.startPosition) startAt(*graph, player, options.startPosition->order, options.startPosition->row);
 
-    const ShowErrorHandlers showHandlers{showFatalError, showReportedError};
     std::optional<ScriptWatcher> watcher;
     if (options.watch) watcher.emplace(options.script);
     FrameRateMeter meter;
+    ScreenshotWriter screenshots;
     bool counterShown = false;
     // Without vsync a window would draw as fast as it can; the cap also keeps
     // a display whose vsync does nothing at its refresh rate.
@@ -108,7 +100,7 @@ int runShow(const ShowOptions& options) {
         bool reload = false;
         switch (pollHostEvent()) {
         case HostEvent::Enter:
-            saveScreenshot(*outputSurface);
+            screenshots.save(*outputSurface);
             break;
         case HostEvent::Escape:
         case HostEvent::Quit:
@@ -145,7 +137,7 @@ int runShow(const ShowOptions& options) {
         if (watcher && watcher->changed(now)) reload = true;
         if (reload) {
             if (watcher) watcher->remember();
-            reloadScript(graph, options.script, showHandlers);
+            reloadScript(graph, options.script);
         }
 
         followLoop(*graph, player);
@@ -173,6 +165,17 @@ int runShow(const ShowOptions& options) {
     destroyDisplay();
     platformQuit();
     return 0;
+}
+
+}  // namespace
+
+int runShow(const ShowOptions& options) {
+    std::unique_ptr<DemoGraph> graph;
+    try {
+        return playShow(options, graph);
+    } catch (const ShowError& error) {
+        return presentShowError(error, true);
+    }
 }
 
 }  // namespace velmora

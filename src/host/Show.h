@@ -24,7 +24,8 @@ struct ShowOptions {
     int threads = 0;  // threads per frame; 0: VELMORA_THREADS, else one per core
 };
 
-// Runs the whole show and returns the process exit code.
+// Runs the whole show and returns the process exit code; an error that stops
+// the show is presented here (text, message box) and gives its exit status.
 int runShow(const ShowOptions& options);
 
 }  // namespace velmora

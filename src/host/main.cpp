@@ -7,9 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/SimdLevel.h"
 #include "host/CommandLine.h"
 #include "host/DemoFolder.h"
-#include "surface/SimdLevel.h"
+#include "host/ShowErrorExit.h"
 
 namespace {
 
@@ -24,6 +25,17 @@ void applySimdLevelFromEnvironment() {
     else if (name == "avx2") velmora::setSimdLevel(velmora::SimdLevel::Avx2);
 }
 
+// Every command ends on an error that stops the show as the show does,
+// without a message box (the show catches its own and shows the box).
+template <class Command>
+int runHeadless(Command command) {
+    try {
+        return command();
+    } catch (const velmora::ShowError& error) {
+        return velmora::presentShowError(error, false);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -35,5 +47,5 @@ int main(int argc, char** argv) {
         velmora::keepOutputsIn(std::filesystem::current_path(), options);
         if (!velmora::enterDemoFolder(velmora::programFolder(argv[0]))) return 1;
     }
-    return options.run(options);
+    return runHeadless([&] { return options.run(options); });
 }

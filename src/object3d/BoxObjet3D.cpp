@@ -14,11 +14,9 @@
 #include "object3d/DepthSort.h"
 #include "object3d/Lwo2Loader.h"
 #include "object3d/Rasterisers.h"
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
-
-Float3 BoxObjet3D::lastDirection{1.0f, 0.0f, 0.0f};
 
 namespace {
 
@@ -50,7 +48,7 @@ bool isConsistent(const Mesh& mesh) {
 
 }  // namespace
 
-int BoxObjet3D::configure(const char* text) {
+int BoxObjet3D::configure(const char* text, ErrorReporter&) {
     char name[256] = {};
     int consumed = 0;
     if (text && std::sscanf(text, "%255s%n", name, &consumed) == 1) scanMode(text + consumed, mode);
@@ -103,13 +101,13 @@ void BoxObjet3D::render(Surface& output, FunctionList functions, SurfaceList inp
     const double dy = double{target.y} - eye.y;
     const double dz = double{target.z} - eye.z;
     const double length = std::sqrt(dx * dx + dy * dy + dz * dz);
-    Float3 d = lastDirection;
+    Float3 d = lastDirection();
     if (length != 0.0) {
         // NaN or infinite eye and target give no direction: nothing to draw,
         // and the last good direction is kept for later frames.
         if (!std::isfinite(length)) return;
         d = toFloat3(dx / length, dy / length, dz / length);
-        lastDirection = d;
+        lastDirection() = d;
     }
     const CameraMatrix matrix = buildCameraMatrix(d, 0.0);
     texture = environment;

@@ -19,8 +19,9 @@ public:
     // texture (modes other than 0 and 1 only).
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
     // "%255s %d": the LWO2 file and the mode (0 wireframe, 1 flat, other textured).
-    // A damaged or missing file ends the process.
-    int configure(const char* text) override;
+    // A damaged or missing file raises the loader's error.
+    using FxBox::configure;
+    int configure(const char* text, ErrorReporter& reporter) override;
 
     // Takes a mesh, computes its face and vertex normals and sizes the per-frame
     // arrays. A mesh whose counts or indices do not hold together is dropped.
@@ -32,8 +33,13 @@ public:
     // Projects, sorts and draws the mesh into 512 * 256 pixels.
     void drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pixels);
 
-    // The last non-zero unit view direction of any object box; (1, 0, 0) at start.
-    static Float3 lastDirection;
+    // A box of its own keeps its own last direction.
+    BoxObjet3D() = default;
+    // A box of a show shares the last direction with every object box of the show.
+    explicit BoxObjet3D(Float3& sharedDirection) : sharedDirection_(&sharedDirection) {}
+
+    // The last non-zero unit view direction of the object boxes sharing it; (1, 0, 0) at start.
+    Float3& lastDirection() { return sharedDirection_ ? *sharedDirection_ : ownDirection_; }
 
 private:
     struct EnvCoord {
@@ -50,6 +56,8 @@ private:
     // Draws triangle t into the rows of `band` only.
     void drawTriangle(int32_t t, Float3 eye, uint32_t* pixels, RowBand band);
 
+    Float3* sharedDirection_ = nullptr;
+    Float3 ownDirection_{1.0f, 0.0f, 0.0f};
     const uint32_t* texture = nullptr;  // input 0's pixels, 256 per row
     int32_t mode = 0;
     Mesh mesh_;

@@ -9,18 +9,14 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <string>
+#include <utility>
 
-#include "script/Errors.h"
+#include "core/Error.h"
 
 namespace velmora {
 
 namespace {
-
-#ifdef VELMORA_FUZZ
-constexpr bool kFuzzBuild = true;
-#else
-constexpr bool kFuzzBuild = false;
-#endif
 
 bool traceOn = false;
 
@@ -35,13 +31,33 @@ __attribute__((format(printf, 1, 2))) void trace(const char* format, ...) {
     std::fprintf(stderr, "%s\n", line);
 }
 
-// A file the walk cannot read safely: a message on standard output, status 1.
-[[noreturn]] __attribute__((format(printf, 1, 2))) void refuse(const char* format, ...) {
+// The loader's message, composed as its printf would have printed it.
+std::string formatMessage(const char* format, va_list args) {
+    va_list counting;
+    va_copy(counting, args);
+    const int length = std::vsnprintf(nullptr, 0, format, counting);
+    va_end(counting);
+    if (length <= 0) return {};
+    std::string text(static_cast<size_t>(length), '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, args);
+    return text;
+}
+
+__attribute__((format(printf, 1, 2))) std::string formatMessage(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    std::vprintf(format, args);
+    std::string text = formatMessage(format, args);
     va_end(args);
-    endLwo2Load(1);
+    return text;
+}
+
+// A file the walk cannot read safely: status 1, the message for standard output.
+[[noreturn]] __attribute__((format(printf, 2, 3))) void refuse(const char* path, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::string message = formatMessage(format, args);
+    va_end(args);
+    refuseLwo2(1, std::move(message), path);
 }
 
 uint32_t readU32(const uint8_t* p) {
@@ -68,7 +84,7 @@ public:
     // The next `count` bytes, after which the cursor stands; refused past the end.
     const uint8_t* take(uint64_t count, const char* what) {
         if (count > file_.size() - at_)
-            refuse("LWO2 endommage: %s au-dela de la fin du fichier: %s\n", what, path_);
+            refuse(path_, "LWO2 endommage: %s au-dela de la fin du fichier: %s\n", what, path_);
         const uint8_t* p = file_.data() + at_;
         at_ += static_cast<size_t>(count);
         return p;
@@ -76,7 +92,7 @@ public:
     // True when the four bytes at the cursor are `id` (the cursor does not move).
     bool at(const char* id) {
         if (file_.size() - at_ < 4)
-            refuse("LWO2 endommage: chunk attendu a la fin du fichier: %s\n", path_);
+            refuse(path_, "LWO2 endommage: chunk attendu a la fin du fichier: %s\n", path_);
         return isId(file_.data() + at_, id);
     }
 
@@ -117,13 +133,13 @@ void readPolygons(Cursor& cursor, Mesh& mesh, uint64_t& passed, const char* path
         const uint16_t corners = readU16(p);
         if (corners != 3) {
             trace("nb de points ds ce triangle : %d", corners);
-            endLwo2Load(1);
+            refuseLwo2(1, "", path);
         }
         MeshTriangle& triangle = mesh.triangles[n];
         for (int k = 0; k < 3; ++k) {
             const uint8_t* index = p + 2 + 2 * k;
             // A first byte 0xFF starts the four-byte index form (65280 points or more).
-            if (index[0] == 0xFF) refuse("LWO2: indice de point sur 4 octets non supporte: %s\n", path);
+            if (index[0] == 0xFF) refuse(path, "LWO2: indice de point sur 4 octets non supporte: %s\n", path);
             triangle.corner[k] = readU16(index);
         }
         trace("Triangle n = %d --> [%d][%d][%d]", static_cast<int>(n), triangle.corner[0],
@@ -144,14 +160,10 @@ void skipChunk(Cursor& cursor, uint64_t& passed) {
 
 }  // namespace
 
-void endLwo2Load(int status) {
-    std::fflush(stdout);
-    if (kFuzzBuild || loadFailuresRecoverable()) {
-        char message[64];
-        std::snprintf(message, sizeof message, "fichier LWO2 refuse (code %d)", status);
-        fatalError(message);
-    }
-    std::exit(status);
+void refuseLwo2(int status, std::string message, const char* path) {
+    ShowError error(ErrorPresentation::StandardOutput, status, std::move(message), path ? path : "");
+    error.checkMessage = "fichier LWO2 refuse (code " + std::to_string(status) + ")";
+    throw error;
 }
 
 void setLwo2Trace(bool on) { traceOn = on; }
@@ -159,47 +171,41 @@ void setLwo2Trace(bool on) { traceOn = on; }
 std::vector<uint8_t> loadWholeFile(const char* path) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "rb"), std::fclose);
     if (!file) {
-        std::printf("ca chie! -> impossible d'ouvrir le fichier: %s \n", path);
-        endLwo2Load(2);
+        refuseLwo2(2, formatMessage("ca chie! -> impossible d'ouvrir le fichier: %s \n", path), path);
     }
     const long start = std::ftell(file.get());
     std::fseek(file.get(), 0, SEEK_END);
     const long size = std::ftell(file.get());
     std::fseek(file.get(), start, SEEK_SET);
     if (start < 0 || size < 0) {
-        std::printf("read error: ca chie a la lecture de :%s", path);
-        endLwo2Load(3);
+        refuseLwo2(3, formatMessage("read error: ca chie a la lecture de :%s", path), path);
     }
     // A directory reports an absurd size; no mesh file comes near this.
     constexpr long kMaxMeshFileBytes = 256L << 20;
     if (size > kMaxMeshFileBytes) {
-        std::printf("no enough memory!! for loading: %s", path);
-        endLwo2Load(1);
+        refuseLwo2(1, formatMessage("no enough memory!! for loading: %s", path), path);
     }
     std::vector<uint8_t> bytes;
     try {
         bytes.resize(static_cast<size_t>(size));
     } catch (const std::bad_alloc&) {
-        std::printf("no enough memory!! for loading: %s", path);
-        endLwo2Load(1);
+        refuseLwo2(1, formatMessage("no enough memory!! for loading: %s", path), path);
     } catch (const std::length_error&) {
-        std::printf("no enough memory!! for loading: %s", path);
-        endLwo2Load(1);
+        refuseLwo2(1, formatMessage("no enough memory!! for loading: %s", path), path);
     }
     if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-        std::printf("read error: ca chie a la lecture de :%s", path);
-        endLwo2Load(3);
+        refuseLwo2(3, formatMessage("read error: ca chie a la lecture de :%s", path), path);
     }
     return bytes;
 }
 
 Mesh parseLwo2(std::span<const uint8_t> file, const char* path) {
-    if (file.size() < 12) refuse("LWO2: fichier trop court (%zu octets): %s\n", file.size(), path);
-    if (!isId(file.data(), "FORM")) endLwo2Load(1);
+    if (file.size() < 12) refuse(path, "LWO2: fichier trop court (%zu octets): %s\n", file.size(), path);
+    if (!isId(file.data(), "FORM")) refuseLwo2(1, "", path);
     const uint32_t formSize = readU32(file.data() + 4);
     trace("Taille du chunk FORM = %ld", static_cast<long>(formSize));
-    if (!isId(file.data() + 8, "LWO2")) endLwo2Load(1);
-    if (formSize > file.size() - 8) refuse("LWO2 endommage: FORM plus long que le fichier: %s\n", path);
+    if (!isId(file.data() + 8, "LWO2")) refuseLwo2(1, "", path);
+    if (formSize > file.size() - 8) refuse(path, "LWO2 endommage: FORM plus long que le fichier: %s\n", path);
 
     Mesh mesh;
     Cursor cursor(file, path, 12);
@@ -216,7 +222,7 @@ Mesh parseLwo2(std::span<const uint8_t> file, const char* path) {
     for (const MeshTriangle& triangle : mesh.triangles)
         for (int32_t index : triangle.corner)
             if (index >= mesh.pointCount)
-                refuse("LWO2 endommage: indice de point %d hors de la liste (%d points): %s\n", index,
+                refuse(path, "LWO2 endommage: indice de point %d hors de la liste (%d points): %s\n", index,
                        mesh.pointCount, path);
     return mesh;
 }

@@ -1,23 +1,24 @@
 // Reads LightWave LWO2 object files into a Mesh: the point list and the
-// triangle list, every other chunk skipped. Damaged files end the process.
+// triangle list, every other chunk skipped. A damaged file raises ShowError.
 #pragma once
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "object3d/Mesh.h"
 
 namespace velmora {
 
-// The one way out of the loader on failure: ends the process with `status`
-// (1 damaged content or no memory, 2 cannot open, 3 short read). When load
-// failures are recoverable (`check`, and always in a VELMORA_FUZZ build) it
-// raises a fatal error instead, whose installed handler throws.
-[[noreturn]] void endLwo2Load(int status);
+// The one way out of the loader on failure: raises
+// ShowError{StandardOutput, status, message, path} (1 damaged content or no
+// memory, 2 cannot open, 3 short read). The host prints the message on
+// standard output as it stands and exits with the status; `check` reports
+// "fichier LWO2 refuse (code N)".
+[[noreturn]] void refuseLwo2(int status, std::string message, const char* path);
 
-// All bytes of the file; prints a message on standard output and ends the
-// process when it cannot be opened (2), held (1) or read whole (3).
+// All bytes of the file; refused when it cannot be opened (2), held (1) or read whole (3).
 std::vector<uint8_t> loadWholeFile(const char* path);
 
 // Walks the FORM/LWO2 chunks of an in-memory file; `path` names it in messages.

@@ -12,7 +12,7 @@
 #include <limits>
 #include <utility>
 
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 

@@ -5,10 +5,11 @@
 
 #include <cstdint>
 
+#include "core/FrameGeometry.h"
 namespace velmora {
 
-constexpr int32_t kRasterWidth = 512;
-constexpr int32_t kRasterHeight = 256;
+constexpr int32_t kRasterWidth = kFrameWidth;
+constexpr int32_t kRasterHeight = kFrameHeight;
 constexpr int32_t kEnvTextureSize = 256;  // texture rows are 256 pixels long
 
 // The screen rows [top, end) a drawing call may write; the whole frame unless

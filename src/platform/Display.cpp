@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "script/Errors.h"
+#include "core/Error.h"
 
 namespace velmora {
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/FrameGeometry.h"
 namespace velmora {
 
 struct DisplayMode {
@@ -11,9 +12,6 @@ struct DisplayMode {
     bool lowResolution = false;  // in full screen: 512x384 rather than 640x480
     bool pageFlip = false;
 };
-
-inline constexpr int kFrameWidth = 512;
-inline constexpr int kFrameHeight = 256;
 
 // The picture a mode shows: a canvas of width by height with the frame's
 // top-left corner at (frameX, frameY), black around it.

@@ -6,10 +6,9 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cstdlib>
 #include <utility>
 
-#include "script/Errors.h"
+#include "core/Error.h"
 
 namespace velmora {
 
@@ -17,12 +16,15 @@ namespace {
 // About 23 ms: short enough to keep the picture in step, long enough not to stutter.
 constexpr int kBufferFrames = 1024;
 
-// A fatal error ends the process with the music still playing; the audio thread
-// must not render into a module that exit() is tearing down.
+// Should the process end with the music still playing, the audio thread must
+// not render into a module that static destruction is tearing down: a static
+// object made when the music first starts locks the device as the process ends.
 std::atomic<uint32_t> playingDevice{0};
-void holdAudioAtExit() {
-    if (uint32_t device = playingDevice.load()) SDL_LockAudioDevice(device);
-}
+struct AudioHoldAtProcessEnd {
+    ~AudioHoldAtProcessEnd() {
+        if (uint32_t device = playingDevice.load()) SDL_LockAudioDevice(device);
+    }
+};
 }  // namespace
 
 ModulePlayer::ModulePlayer(std::string path) : path_(std::move(path)) {}
@@ -54,8 +56,8 @@ void ModulePlayer::start() {
     paused_ = false;
     if (!stream_.playable()) fatalError("Can't play music");
 
-    static const bool atExitHeld = std::atexit(holdAudioAtExit) == 0;
-    (void)atExitHeld;
+    static AudioHoldAtProcessEnd holdAtProcessEnd;
+    (void)holdAtProcessEnd;
     playingDevice = device_;
     SDL_PauseAudioDevice(device_, 0);
     if (SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_PLAYING) fatalError("Can't play music");

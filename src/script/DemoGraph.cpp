@@ -3,9 +3,11 @@
 
 #include <cstdio>
 
-#include "boxes/BoxFactory.h"
+#include "core/Error.h"
+#include "core/Text.h"
 #include "functions/FunctionFactory.h"
-#include "script/Errors.h"
+#include "script/BoxTypes.h"
+#include "script/WiringLine.h"
 
 namespace velmora {
 
@@ -15,7 +17,7 @@ enum SectionKind { kBoxSection, kFunctionSection, kSurfaceSection };
 
 bool isTypeWord(std::string_view word) { return word.substr(0, 4) == "ZYL_"; }
 
-// Names and wiring words longer than a name buffer are cut to its length.
+// Names longer than a name buffer are cut to its length.
 std::string_view cutName(std::string_view word) { return word.substr(0, kMaxNameLength); }
 
 // Reads words until `word` is found; false at the end of the text.
@@ -26,22 +28,6 @@ bool skipPast(ScriptReader& reader, std::string_view word) {
         if (w == word) return true;
     }
 }
-
-// Splits a wiring line into words, one at a time; past the end it gives nothing.
-class LineWords {
-public:
-    explicit LineWords(std::string_view line) : line_(line) {}
-    std::string_view next() {
-        while (pos_ < line_.size() && isScriptSpace(line_[pos_])) ++pos_;
-        size_t start = pos_;
-        while (pos_ < line_.size() && !isScriptSpace(line_[pos_])) ++pos_;
-        return cutName(line_.substr(start, pos_ - start));
-    }
-
-private:
-    std::string_view line_;
-    size_t pos_ = 0;
-};
 
 }  // namespace
 
@@ -60,30 +46,36 @@ void DemoGraph::setMusic(std::unique_ptr<MusicPlayer> music) {
 
 void DemoGraph::setThreadCount(int count) {
     if (count == threadCount()) return;
-    for (auto& box : boxes_.objects)
-        if (box) box->workers = nullptr;
-    workers_.reset();
-    if (count > 1) workers_ = std::make_unique<WorkerPool>(count);
+    useWorkers(nullptr);
+    if (count > 1) useWorkers(std::make_unique<WorkerPool>(count));
+}
+
+void DemoGraph::useWorkers(std::unique_ptr<WorkerPool> workers) {
+    workers_ = std::move(workers);
     for (auto& box : boxes_.objects)
         if (box) box->workers = workers_.get();
 }
 
 int DemoGraph::threadCount() const { return workers_ ? workers_->threadCount() : 1; }
 
-int DemoGraph::load(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return kScriptNotFound;
-    // The buffer takes the file's own size, whatever it is.
+int DemoGraph::load(const char* path, ErrorReporter& reporter) {
     std::string raw;
-    char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) raw.append(chunk, n);
-    std::fclose(file);
-    return loadText(raw);
+    if (!readWholeFile(path, raw)) return kScriptNotFound;
+    return loadText(raw, reporter);
 }
 
-int DemoGraph::loadText(std::string_view text, LoadObserver* observer) {
+int DemoGraph::loadText(std::string_view text, ErrorReporter& reporter, LoadObserver* observer) {
+    // The observer watches this load only: the graph may outlive it.
     observer_ = observer;
+    struct ObserverReset {
+        LoadObserver*& observer;
+        ~ObserverReset() { observer = nullptr; }
+    } reset{observer_};
+    return readScript(text, reporter);
+}
+
+int DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
+    showState_ = ShowState{};  // a new script is a new show
     // Text mode: a carriage return directly before a line feed is dropped.
     scriptText_.clear();
     scriptText_.reserve(text.size());
@@ -117,11 +109,11 @@ int DemoGraph::loadText(std::string_view text, LoadObserver* observer) {
     }
     if (!complete) return kScriptInvalid;
 
-    bool valid = readDeclarationSection(kBoxSectionOpen, kBoxSectionEnd, kBoxSection);
+    bool valid = readDeclarationSection(kBoxSectionOpen, kBoxSectionEnd, kBoxSection, reporter);
     if (!valid && !observer_) return kScriptInvalid;
-    valid = readDeclarationSection(kFunctionSectionOpen, kFunctionSectionEnd, kFunctionSection) && valid;
+    valid = readDeclarationSection(kFunctionSectionOpen, kFunctionSectionEnd, kFunctionSection, reporter) && valid;
     if (!valid && !observer_) return kScriptInvalid;
-    readDeclarationSection(kSurfaceSectionOpen, kSurfaceSectionEnd, kSurfaceSection);
+    readDeclarationSection(kSurfaceSectionOpen, kSurfaceSectionEnd, kSurfaceSection, reporter);
     return valid ? kLoaded : kScriptInvalid;
 }
 
@@ -129,7 +121,18 @@ void DemoGraph::problem(size_t offset, std::string message) {
     if (observer_) observer_->problem(offset, std::move(message));
 }
 
-bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view end, int kind) {
+void DemoGraph::runAt(size_t offset, const std::function<void()>& call) {
+    try {
+        if (observer_) observer_->configure(offset, call);
+        else call();
+    } catch (ShowError& error) {
+        if (error.scriptLine == 0) error.scriptLine = lineNumberAt(scriptText_, offset);
+        throw;
+    }
+}
+
+bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view end, int kind,
+                                       ErrorReporter& reporter) {
     scriptStream_.seek(0);
     if (!skipPast(scriptStream_, open)) return false;
     const size_t sectionStart = scriptStream_.tell();
@@ -182,12 +185,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
                 if (isTypeWord(w)) problem(offset, "parameter word " + std::string(w) + " begins with ZYL_");
         }
 
-        auto configure = [&](auto& object) {
-            if (observer_)
-                observer_->configure(offset, [&] { object->configure(parameters.c_str()); });
-            else
-                object->configure(parameters.c_str());
-        };
+        auto configure = [&](auto& object) { runAt(offset, [&] { object->configure(parameters.c_str(), reporter); }); };
         if (kind == kBoxSection) {
             const BoxType* type = findBoxType(word);
             if (!type) {
@@ -197,7 +195,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
                 ++i;
                 continue;
             }
-            std::unique_ptr<FxBox> box = type->create();
+            std::unique_ptr<FxBox> box = type->create(showState_);
             box->workers = workers_.get();
             configure(box);
             boxes_.objects[i] = std::move(box);
@@ -217,10 +215,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
             functions_.names[i] = std::move(name);
         } else {
             auto surface = std::make_unique<Surface>();
-            if (observer_)
-                observer_->configure(offset, [&] { surface->configure(parameters); });
-            else
-                surface->configure(parameters);
+            runAt(offset, [&] { surface->configure(parameters); });
             surfaces_.objects[i] = std::move(surface);
             surfaces_.names[i] = std::move(name);
         }
@@ -253,6 +248,8 @@ void DemoGraph::takeOverShow(DemoGraph& previous) {
     setMusic(previous.releaseMusic());
     musicStarted_ = started;
     clock = previous.clock;
+    useWorkers(std::move(previous.workers_));  // the show's threads stay the same
+    previous.useWorkers(nullptr);
 }
 
 std::unique_ptr<MusicPlayer> DemoGraph::releaseMusic() {
@@ -267,59 +264,45 @@ void DemoGraph::stopMusic() {
     musicStarted_ = false;
 }
 
-void DemoGraph::readTrackerPosition() {
-    uint32_t p = music_->channelPosition();
-    trackerPosition.order = static_cast<int32_t>(p & 0xFFFFu);
-    trackerPosition.row = static_cast<int32_t>(p >> 24);
-    trackerPosition.rowFraction = static_cast<int32_t>((p >> 16) & 0xFFu);
+TrackerPosition DemoGraph::readTrackerPosition() {
+    const uint32_t p = music_->channelPosition();
+    TrackerPosition position;
+    position.order = static_cast<int32_t>(p & 0xFFFFu);
+    position.row = static_cast<int32_t>(p >> 24);
+    position.rowFraction = static_cast<int32_t>((p >> 16) & 0xFFu);
+    return position;
 }
 
 void DemoGraph::runFrame(Surface& output) {
-    readTrackerPosition();
-    const float t = static_cast<float>(clock.seconds());
-    evaluateFrame(output, t);
+    FrameInput frame;
+    frame.position = readTrackerPosition();
+    frame.seconds = static_cast<float>(clock.seconds());
+    evaluateFrame(output, frame);
 }
 
 bool DemoGraph::resolveWiringLine(std::string_view line, Surface& frame, WiringCall& call) const {
-    LineWords words(line);
-    std::string_view word = words.next();
-    if (word.empty() || word[0] == ';') return false;
+    const WiringLine read = readWiringLine(line, *this);
+    if (read.kind == WiringLine::Kind::Blank) return false;
+    if (read.kind == WiringLine::Kind::UndeclaredBox) fatalError("variable de type FXBOX non définie!!!!!!!");
+    if (read.kind == WiringLine::Kind::UndeclaredOutput) fatalError("Surface de sortie non définie!!!!!!!");
 
     call = WiringCall();
-    call.boxIndex = findBox(word);
-    if (call.boxIndex < 0) fatalError("variable de type FXBOX non définie!!!!!!!");
-    call.box = boxes_.objects[call.boxIndex].get();
-
-    word = words.next();
-    if (word == kOutputName) {
-        call.output = &frame;
-        call.outputIsFrame = true;
-    } else {
-        int s = findSurface(word);
-        if (s < 0) fatalError("Surface de sortie non définie!!!!!!!");
-        call.output = surfaces_.objects[s].get();
-    }
-
-    word = words.next();
-    if (word == kOutputName) {
-        call.inputs[call.inputCount++] = &frame;
-        call.firstInputIsFrame = true;
-        word = words.next();
-    }
-    for (int s; (s = findSurface(word)) >= 0; word = words.next()) {
-        if (call.inputCount == kMaxListEntries) return true;  // the rest of the line is ignored
-        call.inputs[call.inputCount++] = surfaces_.objects[s].get();
-    }
-    for (int f; (f = findFunction(word)) >= 0; word = words.next()) {
-        if (call.functionCount == kMaxListEntries) return true;
-        call.functions[call.functionCount++] = functions_.objects[f].get();
-    }
+    call.boxIndex = read.box;
+    call.box = boxes_.objects[read.box].get();
+    call.outputIsFrame = read.outputIsFrame;
+    call.output = read.outputIsFrame ? &frame : surfaces_.objects[read.outputSurface].get();
+    call.firstInputIsFrame = read.firstInputIsFrame;
+    for (int i = 0; i < read.inputCount; ++i)
+        call.inputs[i] = read.inputs[i] < 0 ? &frame : surfaces_.objects[read.inputs[i]].get();
+    for (int f = 0; f < read.functionCount; ++f) call.functions[f] = functions_.objects[read.functions[f]].get();
+    call.inputCount = read.inputCount;
+    call.functionCount = read.functionCount;
     return true;
 }
 
-void DemoGraph::updateFunctions(float seconds) {
+void DemoGraph::updateFunctions(const FrameInput& frame) {
     for (auto& function : functions_.objects)
-        if (function) function->update(seconds);
+        if (function) function->update(frame);
 }
 
 void DemoGraph::renderCall(WiringCall& call, Surface& frame) {
@@ -329,8 +312,8 @@ void DemoGraph::renderCall(WiringCall& call, Surface& frame) {
                      SurfaceList(call.inputs, call.inputCount));
 }
 
-void DemoGraph::evaluateFrame(Surface& output, float seconds) {
-    updateFunctions(seconds);
+void DemoGraph::evaluateFrame(Surface& output, const FrameInput& frame) {
+    updateFunctions(frame);
     if (wiringCached_) {
         for (WiringCall& call : wiringCache_) renderCall(call, output);
         return;
@@ -346,7 +329,9 @@ void DemoGraph::evaluateFrame(Surface& output, float seconds) {
         const size_t offset = reader.tell();
         std::string_view line = reader.readLine();
         if (line == kWiringEnd) break;
-        if (resolveWiringLine(line, output, call)) {
+        bool callsBox = false;
+        runAt(offset, [&] { callsBox = resolveWiringLine(line, output, call); });
+        if (callsBox) {
             call.lineOffset = offset;
             renderCall(call, output);
             calls.push_back(call);

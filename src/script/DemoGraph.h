@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "boxes/FxBox.h"
+#include "core/ErrorReporter.h"
 #include "core/WorkerPool.h"
 #include "functions/Function.h"
+#include "script/BoxTypes.h"
 #include "script/FrameTimer.h"
 #include "script/Music.h"
 #include "script/ScriptReader.h"
@@ -64,7 +66,6 @@ struct WiringCall {
     size_t lineOffset = 0;  // where the line stands in the script text
 };
 
-struct BoxType;
 
 // Watches a load on behalf of `velmora check`: problems come with the offset of
 // the text they concern, and loading goes on past them where it can.
@@ -87,11 +88,14 @@ public:
     DemoGraph(const DemoGraph&) = delete;
     DemoGraph& operator=(const DemoGraph&) = delete;
 
-    // Reads the script file into the registries: kLoaded, kScriptNotFound or kScriptInvalid.
-    int load(const char* path);
+    // Reads the script file into the registries: kLoaded, kScriptNotFound or
+    // kScriptInvalid. Rejected parameter texts go to `reporter`; what stops the
+    // show raises ShowError, with the script line of the declaration.
+    int load(const char* path, ErrorReporter& reporter = standardErrorReporter());
     // The same from text already in memory. With an observer, every problem is
     // reported and the load goes on where it can (the result still tells).
-    int loadText(std::string_view text, LoadObserver* observer = nullptr);
+    int loadText(std::string_view text, ErrorReporter& reporter = standardErrorReporter(),
+                 LoadObserver* observer = nullptr);
 
     // The music the show polls; a fixed position 0 until the host sets another.
     void setMusic(std::unique_ptr<MusicPlayer> music);
@@ -100,21 +104,21 @@ public:
     // Starts the music, then resets the clock.
     void startShow();
     // Live reload: takes over the music and the clock of the show `previous`
-    // runs, so the music plays on; `previous` is left with neither (destroying
-    // it stops nothing).
+    // runs, so the music plays on, and its threads; `previous` is left with
+    // none of them (destroying it stops nothing).
     void takeOverShow(DemoGraph& previous);
     // Hands the music over without stopping it; a fixed position 0 takes its place.
     std::unique_ptr<MusicPlayer> releaseMusic();
     bool showStarted() const { return musicStarted_; }
     // One frame: music position, clock, every function, every wiring line.
     void runFrame(Surface& output);
-    // Polls the music into trackerPosition.
-    void readTrackerPosition();
-    // The frame at a given time, with trackerPosition already set.
-    void evaluateFrame(Surface& output, float seconds);
+    // Polls the music for the position of this frame.
+    TrackerPosition readTrackerPosition();
+    // The frame at a given time and music position.
+    void evaluateFrame(Surface& output, const FrameInput& frame);
     // The two halves of a frame, for measuring: every function updated, then
     // each resolved wiring line rendered (resolved by the first evaluateFrame).
-    void updateFunctions(float seconds);
+    void updateFunctions(const FrameInput& frame);
     std::vector<WiringCall>& resolvedWiring() { return wiringCache_; }
     static void renderCall(WiringCall& call, Surface& frame);
 
@@ -142,10 +146,16 @@ public:
     FrameTimer clock;
 
 private:
-    bool readDeclarationSection(std::string_view open, std::string_view end, int kind);
+    int readScript(std::string_view text, ErrorReporter& reporter);
+    bool readDeclarationSection(std::string_view open, std::string_view end, int kind, ErrorReporter& reporter);
+    // Runs one configure call of the declaration or wiring line at `offset`;
+    // an error it raises gets that line.
+    void runAt(size_t offset, const std::function<void()>& call);
     void problem(size_t offset, std::string message);
     bool findWiring();
     void stopMusic();
+    // Hands every box, made and to come, the pool (none: the calling thread).
+    void useWorkers(std::unique_ptr<WorkerPool> workers);
 
     std::string scriptText_;
     ScriptReader scriptStream_;
@@ -153,6 +163,8 @@ private:
     Registry<Function> functions_;
     Registry<Surface> surfaces_;
     std::vector<const BoxType*> boxTypes_;
+    // What the boxes of this show share; fresh for every graph.
+    ShowState showState_;
     LoadObserver* observer_ = nullptr;
     size_t wiringStart_ = 0;
     std::unique_ptr<MusicPlayer> music_;

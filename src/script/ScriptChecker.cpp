@@ -6,50 +6,35 @@
 #include <cstdio>
 #include <string>
 
-#include "boxes/BoxFactory.h"
+#include "core/Error.h"
+#include "core/FrameGeometry.h"
+#include "core/Text.h"
+#include "script/BoxTypes.h"
 #include "script/DemoGraph.h"
-#include "script/Errors.h"
+#include "script/WiringLine.h"
 
 namespace velmora {
 
 namespace {
 
-// What a fatal error raises while the checker is listening.
-struct RaisedFatalError {
-    std::string message;
-};
-
-class Checker;
-Checker* listening = nullptr;
-
-class Checker : public LoadObserver {
+// Collects every problem of a load: rejected parameter texts and the errors
+// that would stop the show, each at the declaration it comes from.
+class Checker : public LoadObserver, public ErrorReporter {
 public:
     void problem(size_t offset, std::string message) override {
         found.push_back({offset, std::move(message)});
     }
 
+    void report(std::string_view message) override { problem(currentOffset_, std::string(message)); }
+
     void configure(size_t offset, const std::function<void()>& call) override {
-        // Listen for this call only; whatever was installed before comes back.
         currentOffset_ = offset;
-        Checker* previous = listening;
-        const FatalErrorHandler previousFatal = fatalErrorHandler();
-        const ErrorReportHandler previousReport = errorReportHandler();
-        const bool previousRecoverable = loadFailuresRecoverable();
-        listening = this;
-        setFatalErrorHandler([](const char* message) { throw RaisedFatalError{message}; });
-        setErrorReportHandler([](const char* message) { listening->problem(listening->currentOffset_, message); });
-        setLoadFailuresRecoverable(true);
         try {
             call();
-        } catch (const RaisedFatalError& error) {
-            std::string message = error.message;
-            while (!message.empty() && message.back() == '\n') message.pop_back();
-            problem(offset, message);
+        } catch (const ShowError& error) {
+            const std::string& message = error.checkMessage.empty() ? error.message : error.checkMessage;
+            problem(offset, std::string(withoutTrailingNewlines(message)));
         }
-        setLoadFailuresRecoverable(previousRecoverable);
-        setFatalErrorHandler(previousFatal);
-        setErrorReportHandler(previousReport);
-        listening = previous;
     }
 
     struct Found {
@@ -78,98 +63,77 @@ std::string describe(const SurfaceNeed& need) {
 // Looks at one wiring line the way a frame reads it.
 void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offset, Checker& checker,
                      int& callingLines) {
-    std::vector<std::string_view> words;
-    ScriptReader reader(line);
-    for (std::string_view w = reader.readWord(); !w.empty(); w = reader.readWord())
-        words.push_back(w.substr(0, kMaxNameLength));
-    if (words.empty() || words[0][0] == ';') return;
+    const WiringLine read = readWiringLine(line, graph);
+    if (read.kind == WiringLine::Kind::Blank) return;
     auto report = [&](std::string message) { checker.problem(offset, std::move(message)); };
-
-    const int box = graph.findBox(words[0]);
-    if (box < 0) {
-        report("undeclared box " + std::string(words[0]));
+    const std::string boxName(read.boxWord);
+    if (read.kind == WiringLine::Kind::UndeclaredBox) {
+        report("undeclared box " + boxName);
         return;
     }
     ++callingLines;
-    if (words.size() < 2) {
-        report("box " + std::string(words[0]) + " has no output surface");
+    if (read.outputWord.empty()) {
+        report("box " + boxName + " has no output surface");
+        return;
+    }
+    if (read.kind == WiringLine::Kind::UndeclaredOutput) {
+        report("undeclared output surface " + std::string(read.outputWord));
         return;
     }
     Surface frame;  // stands for "OUT": sized, never drawn
-    frame.width = 512;
-    frame.height = 256;
+    frame.width = kFrameWidth;
+    frame.height = kFrameHeight;
     uint32_t framePixel = 0;
     frame.pixels = &framePixel;
-    const Surface* output = &frame;
-    if (words[1] != kOutputName) {
-        int s = graph.findSurface(words[1]);
-        if (s < 0) {
-            report("undeclared output surface " + std::string(words[1]));
-            return;
-        }
-        output = graph.surfaces().objects[s].get();
-    }
-
-    size_t k = 2;
-    std::vector<const Surface*> inputs;
-    if (k < words.size() && words[k] == kOutputName) inputs.push_back(&frame), ++k;
-    for (; k < words.size() && graph.findSurface(words[k]) >= 0 && inputs.size() < kMaxListEntries; ++k)
-        inputs.push_back(graph.surfaces().objects[graph.findSurface(words[k])].get());
-    int functionCount = 0;
-    for (; k < words.size() && graph.findFunction(words[k]) >= 0 && functionCount < kMaxListEntries; ++k)
-        ++functionCount;
+    const Surface* output = read.outputIsFrame ? &frame : graph.surfaces().objects[read.outputSurface].get();
+    const Surface* input0 = nullptr;
+    if (read.inputCount > 0) input0 = read.inputs[0] < 0 ? &frame : graph.surfaces().objects[read.inputs[0]].get();
 
     // Where the line stopped being read: a name nobody declared, followed by a
     // declared one, is most likely a typo that silently cut the line short.
     bool cutShort = false;
-    if (k < words.size()) {
+    if (!read.stopWord.empty()) {
         cutShort = true;
-        const std::string_view stop = words[k];
-        const bool laterName = std::any_of(words.begin() + static_cast<long>(k) + 1, words.end(),
-                                           [&](std::string_view w) { return isDeclaredName(graph, w); });
+        const std::string_view stop = read.stopWord;
+        bool laterName = false;
+        ScriptReader rest(read.rest);
+        for (std::string_view w = rest.readWord(); !w.empty() && !laterName; w = rest.readWord())
+            laterName = isDeclaredName(graph, w.substr(0, kMaxNameLength));
         if (!isDeclaredName(graph, stop) && laterName)
             report(std::string("'").append(stop).append("' is no declared surface or function; the rest of the line is not read"));
-        else if (graph.findSurface(stop) >= 0 && functionCount > 0)
+        else if (graph.findSurface(stop) >= 0 && read.functionCount > 0)
             report("surface " + std::string(stop) + " after the functions is not read (inputs come first)");
-        else if (inputs.size() == kMaxListEntries || functionCount == kMaxListEntries)
+        else if (read.listFull)
             report("more than 10 inputs or functions; the rest of the line is not read");
         else
             cutShort = false;  // a plain trailing comment
     }
 
-    const BoxType* type = graph.boxType(box);
+    const BoxType* type = graph.boxType(read.box);
     if (!type) return;
-    const std::string boxName(words[0]);
     // Too few names after a line that was cut short is the same problem again.
-    if (!cutShort && functionCount < type->functionsRead)
+    if (!cutShort && read.functionCount < type->functionsRead)
         report("box " + boxName + " (" + type->word + ") reads " + std::to_string(type->functionsRead) +
-               " functions, the line names " + std::to_string(functionCount));
-    if (!cutShort && static_cast<int>(inputs.size()) < type->inputsRead)
+               " functions, the line names " + std::to_string(read.functionCount));
+    if (!cutShort && read.inputCount < type->inputsRead)
         report("box " + boxName + " (" + type->word + ") reads " + std::to_string(type->inputsRead) +
                " input surface" + (type->inputsRead > 1 ? "s" : "") + ", the line names " +
-               std::to_string(inputs.size()));
+               std::to_string(read.inputCount));
     if (output->pixels && !type->output.accepts(*output))
         report("box " + boxName + " (" + type->word + ") draws into a " + describe(type->output) +
-               " surface, " + std::string(words[1]) + " is " + std::to_string(output->width) + "x" +
+               " surface, " + std::string(read.outputWord) + " is " + std::to_string(output->width) + "x" +
                std::to_string(output->height));
-    if (type->inputsRead > 0 && !inputs.empty() && inputs[0]->pixels && !type->input0.accepts(*inputs[0]))
+    if (type->inputsRead > 0 && input0 && input0->pixels && !type->input0.accepts(*input0))
         report("box " + boxName + " (" + type->word + ") reads a " + describe(type->input0) + " input, " +
-               std::string(words[2]) + " is " + std::to_string(inputs[0]->width) + "x" +
-               std::to_string(inputs[0]->height));
+               std::string(read.firstInputWord) + " is " + std::to_string(input0->width) + "x" +
+               std::to_string(input0->height));
 }
 
-int lineOf(std::string_view text, size_t offset) {
-    offset = std::min(offset, text.size());
-    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(offset), '\n'));
-}
-
-}  // namespace
-
-CheckReport checkScriptText(std::string_view text) {
+// Loads `text` into `graph` and checks it.
+CheckReport check(std::string_view text, DemoGraph& graph) {
     CheckReport report;
     Checker checker;
-    DemoGraph graph;
-    const int result = graph.loadText(text, &checker);
+    const int result = graph.loadText(text, checker, &checker);
 
     (void)result;  // every problem, the invalid ones included, was reported
     {
@@ -186,7 +150,8 @@ CheckReport checkScriptText(std::string_view text) {
                 if (reader.atEnd()) break;
             }
         }
-        for (const auto& found : checker.found) report.problems.push_back({lineOf(script, found.offset), found.message});
+        for (const auto& found : checker.found)
+            report.problems.push_back({lineNumberAt(script, found.offset), found.message});
     }
     std::stable_sort(report.problems.begin(), report.problems.end(),
                      [](const ScriptProblem& a, const ScriptProblem& b) { return a.line < b.line; });
@@ -196,19 +161,25 @@ CheckReport checkScriptText(std::string_view text) {
     return report;
 }
 
-CheckReport checkScriptFile(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        CheckReport report;
-        report.problems.push_back({0, "Script non trouvé!!"});
-        return report;
-    }
-    std::string text;
-    char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, n);
-    std::fclose(file);
-    return checkScriptText(text);
+}  // namespace
+
+CheckReport checkScriptText(std::string_view text) {
+    DemoGraph graph;
+    return check(text, graph);
 }
+
+CheckedScript loadCheckedScript(const char* path) {
+    CheckedScript checked;
+    std::string text;
+    if (!readWholeFile(path, text)) {
+        checked.report.problems.push_back({0, "Script non trouvé!!"});
+        return checked;
+    }
+    checked.graph = std::make_unique<DemoGraph>();
+    checked.report = check(text, *checked.graph);
+    return checked;
+}
+
+CheckReport checkScriptFile(const char* path) { return loadCheckedScript(path).report; }
 
 }  // namespace velmora

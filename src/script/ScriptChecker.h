@@ -1,9 +1,12 @@
 // `velmora check`: every problem of a script, with its line, without running the show.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "script/DemoGraph.h"
 
 namespace velmora {
 
@@ -25,5 +28,13 @@ struct CheckReport {
 // directory, as at show time.
 CheckReport checkScriptFile(const char* path);
 CheckReport checkScriptText(std::string_view text);
+
+// The report and the graph the check loaded, read and decoded once: live
+// reload takes the graph when the report is clean (no graph when the file is missing).
+struct CheckedScript {
+    CheckReport report;
+    std::unique_ptr<DemoGraph> graph;
+};
+CheckedScript loadCheckedScript(const char* path);
 
 }  // namespace velmora

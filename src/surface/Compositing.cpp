@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 #include "surface/RowKernels.h"
 #include "surface/Surface.h"
 
@@ -41,7 +41,7 @@ uint32_t fixedAt(int32_t start, int64_t n, int32_t step) {
 
 // Memory shared by the two surfaces (one drawn onto itself, or two views of
 // one picture): the stretched kernels must then go pixel by pixel.
-bool overlaps(const Surface& a, const Surface& b) {
+bool overlaps(PixelView a, PixelView b) {
     const auto a0 = reinterpret_cast<uintptr_t>(a.pixels);
     const auto b0 = reinterpret_cast<uintptr_t>(b.pixels);
     return a0 < b0 + b.pixelCount() * sizeof(uint32_t) &&
@@ -54,7 +54,7 @@ bool overlaps(const Surface& a, const Surface& b) {
 // those pixels would have had, gives the same image without billions of idle
 // steps.
 template <typename Run>
-void stretchDraw(Surface& dst, const Surface& src, int32_t sx0, int32_t sy0, int32_t sx1,
+void stretchDraw(Surface& dst, PixelView src, int32_t sx0, int32_t sy0, int32_t sx1,
                  int32_t sy1, int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1, Run run) {
     if (!dst.pixels || !src.pixels || src.width <= 0 || src.height <= 0) return;
     const Range xs = clipRange(dx0, dx1, dst.width);
@@ -87,7 +87,7 @@ void stretchDraw(Surface& dst, const Surface& src, int32_t sx0, int32_t sy0, int
 // Unscaled placement: the visible part of each source row goes through `rule`
 // (a row kernel) onto its destination row, rows in source order.
 template <typename RowRule>
-void blitDraw(Surface& dst, const Surface& src, int32_t x, int32_t y, RowRule rule) {
+void blitDraw(Surface& dst, PixelView src, int32_t x, int32_t y, RowRule rule) {
     if (!dst.pixels || !src.pixels || src.width <= 0 || src.height <= 0) return;
     const Range xs = clipRange(x, int64_t{x} + src.width, dst.width);
     const Range ys = clipRange(y, int64_t{y} + src.height, dst.height);
@@ -119,7 +119,7 @@ struct Placement {
 };
 
 // The source's rectangle zoomed about (cx, cy), in double precision, truncated.
-Placement place(const Surface& dst, const Surface& src, int32_t cx, int32_t cy, double zoom) {
+Placement place(const Surface& dst, PixelView src, int32_t cx, int32_t cy, double zoom) {
     const double hw = static_cast<double>(src.width) * zoom * 0.5;
     const double hh = static_cast<double>(src.height) * zoom * 0.5;
     Placement p;
@@ -136,17 +136,17 @@ Placement place(const Surface& dst, const Surface& src, int32_t cx, int32_t cy, 
 
 // --- Stretched ---------------------------------------------------------------
 
-void Surface::stretchBlit(const Surface& src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
+void Surface::stretchBlit(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
                           int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1) {
     stretchDraw(*this, src, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, rows::stretchPut);
 }
 
-void Surface::stretchBlitAdd(const Surface& src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
+void Surface::stretchBlitAdd(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
                              int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1) {
     stretchDraw(*this, src, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, rows::stretchAdd);
 }
 
-void Surface::stretchBlitScaled(const Surface& src, int32_t sx0, int32_t sy0, int32_t sx1,
+void Surface::stretchBlitScaled(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1,
                                 int32_t sy1, int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1,
                                 int32_t factor) {
     const uint32_t f = static_cast<uint32_t>(factor);
@@ -156,7 +156,7 @@ void Surface::stretchBlitScaled(const Surface& src, int32_t sx0, int32_t sy0, in
                 });
 }
 
-void Surface::stretchBlitAddScaled(const Surface& src, int32_t sx0, int32_t sy0, int32_t sx1,
+void Surface::stretchBlitAddScaled(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1,
                                    int32_t sy1, int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1,
                                    int32_t factor) {
     const uint32_t f = static_cast<uint32_t>(factor);
@@ -168,21 +168,21 @@ void Surface::stretchBlitAddScaled(const Surface& src, int32_t sx0, int32_t sy0,
 
 // --- Zoomed --------------------------------------------------------------------
 
-void Surface::drawZoomed(const Surface& src, int32_t cx, int32_t cy, float zoom) {
+void Surface::drawZoomed(PixelView src, int32_t cx, int32_t cy, float zoom) {
     const Placement p = place(*this, src, cx, cy, zoom);
     if (!p.rejected)
         stretchBlit(src, 0, 0, wrapSub(src.width, 1), wrapSub(src.height, 1), p.x0, p.y0, p.x1,
                     p.y1);
 }
 
-void Surface::drawZoomedAdd(const Surface& src, int32_t cx, int32_t cy, float zoom) {
+void Surface::drawZoomedAdd(PixelView src, int32_t cx, int32_t cy, float zoom) {
     const Placement p = place(*this, src, cx, cy, zoom);
     if (!p.rejected)
         stretchBlitAdd(src, 0, 0, wrapSub(src.width, 1), wrapSub(src.height, 1), p.x0, p.y0, p.x1,
                        p.y1);
 }
 
-void Surface::drawZoomedScaled(const Surface& src, int32_t cx, int32_t cy, float zoom,
+void Surface::drawZoomedScaled(PixelView src, int32_t cx, int32_t cy, float zoom,
                                int32_t factor) {
     const Placement p = place(*this, src, cx, cy, zoom);
     if (!p.rejected)
@@ -190,7 +190,7 @@ void Surface::drawZoomedScaled(const Surface& src, int32_t cx, int32_t cy, float
                           p.x1, p.y1, factor);
 }
 
-void Surface::drawZoomedAddScaled(const Surface& src, int32_t cx, int32_t cy, float zoom,
+void Surface::drawZoomedAddScaled(PixelView src, int32_t cx, int32_t cy, float zoom,
                                   int32_t factor) {
     const Placement p = place(*this, src, cx, cy, zoom);
     if (!p.rejected)
@@ -200,22 +200,22 @@ void Surface::drawZoomedAddScaled(const Surface& src, int32_t cx, int32_t cy, fl
 
 // --- Unscaled ------------------------------------------------------------------
 
-void Surface::blit(const Surface& src, int32_t x, int32_t y) {
+void Surface::blit(PixelView src, int32_t x, int32_t y) {
     blitDraw(*this, src, x, y, rows::put);
 }
 
-void Surface::blitAdd(const Surface& src, int32_t x, int32_t y) {
+void Surface::blitAdd(PixelView src, int32_t x, int32_t y) {
     blitDraw(*this, src, x, y, rows::add);
 }
 
 // The unscaled operations take the factor as the whole integer.
-void Surface::blitScaled(const Surface& src, int32_t x, int32_t y, int32_t factor) {
+void Surface::blitScaled(PixelView src, int32_t x, int32_t y, int32_t factor) {
     const uint32_t f = static_cast<uint32_t>(factor);
     blitDraw(*this, src, x, y,
              [f](uint32_t* out, const uint32_t* in, size_t n) { rows::scaled(out, in, n, f); });
 }
 
-void Surface::blitAddScaled(const Surface& src, int32_t x, int32_t y, int32_t factor) {
+void Surface::blitAddScaled(PixelView src, int32_t x, int32_t y, int32_t factor) {
     const uint32_t f = static_cast<uint32_t>(factor);
     blitDraw(*this, src, x, y,
              [f](uint32_t* out, const uint32_t* in, size_t n) { rows::addScaled(out, in, n, f); });
@@ -223,22 +223,22 @@ void Surface::blitAddScaled(const Surface& src, int32_t x, int32_t y, int32_t fa
 
 // --- Centred -------------------------------------------------------------------
 
-void Surface::drawCentered(const Surface& src, int32_t cx, int32_t cy) {
+void Surface::drawCentered(PixelView src, int32_t cx, int32_t cy) {
     const Placement p = place(*this, src, cx, cy, 1.0);
     if (!p.rejected) blit(src, p.x0, p.y0);
 }
 
-void Surface::drawCenteredAdd(const Surface& src, int32_t cx, int32_t cy) {
+void Surface::drawCenteredAdd(PixelView src, int32_t cx, int32_t cy) {
     const Placement p = place(*this, src, cx, cy, 1.0);
     if (!p.rejected) blitAdd(src, p.x0, p.y0);
 }
 
-void Surface::drawCenteredScaled(const Surface& src, int32_t cx, int32_t cy, int32_t factor) {
+void Surface::drawCenteredScaled(PixelView src, int32_t cx, int32_t cy, int32_t factor) {
     const Placement p = place(*this, src, cx, cy, 1.0);
     if (!p.rejected) blitScaled(src, p.x0, p.y0, factor);
 }
 
-void Surface::drawCenteredAddScaled(const Surface& src, int32_t cx, int32_t cy, int32_t factor) {
+void Surface::drawCenteredAddScaled(PixelView src, int32_t cx, int32_t cy, int32_t factor) {
     const Placement p = place(*this, src, cx, cy, 1.0);
     if (!p.rejected) blitAddScaled(src, p.x0, p.y0, factor);
 }

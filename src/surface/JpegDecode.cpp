@@ -5,13 +5,14 @@
 #include <cstddef>
 #include <cstdio>
 #include <new>
+#include <string>
 
 // After <cstdio>: jpeglib.h uses FILE and size_t without including them.
 #include <jpeglib.h>
 
 #include <csetjmp>
 
-#include "script/Errors.h"
+#include "core/Error.h"
 
 namespace velmora {
 
@@ -25,16 +26,30 @@ struct Decoder {
     std::jmp_buf jump;
     std::FILE* file = nullptr;
     bool created = false;
+    // What libjpeg's standard error manager would have printed on standard
+    // error by the time it gave up: its warnings, one per line, then its error.
+    std::string printed;
 };
 
-// When load failures are recoverable (`check`, fuzzing) a damaged file must not
-// end the process: jump back and report failure. Otherwise libjpeg's standard
-// error manager prints its message and exits, as the show always did.
-void jumpBack(j_common_ptr common) {
+// Returned by decode when the library gave up on the file.
+constexpr int kRefusedByLibrary = 2;
+
+// The library's lines are kept rather than printed: they become the error's
+// text when the file is refused, and nothing is printed when it is read.
+void keepMessage(j_common_ptr common) {
     Decoder* decoder = static_cast<Decoder*>(common->client_data);
-    std::longjmp(decoder->jump, 1);
+    char line[JMSG_LENGTH_MAX];
+    (*common->err->format_message)(common, line);
+    if (!decoder->printed.empty()) decoder->printed += '\n';
+    decoder->printed += line;
 }
-void stayQuiet(j_common_ptr) {}
+
+// libjpeg must not end the process: the decoder jumps back to decode, which
+// returns; the error is raised outside the setjmp frame.
+void jumpBack(j_common_ptr common) {
+    keepMessage(common);
+    std::longjmp(static_cast<Decoder*>(common->client_data)->jump, 1);
+}
 
 bool sizeSamples(std::vector<uint8_t>& samples, size_t bytes) {
     try {
@@ -45,15 +60,13 @@ bool sizeSamples(std::vector<uint8_t>& samples, size_t bytes) {
     return true;
 }
 
-// Returns 0 or 1; on any path the caller releases the decoder.
+// Returns 0, 1 or kRefusedByLibrary; on any path the caller releases the decoder.
 int decode(Decoder& decoder, DecodedJpeg& out) {
     jpeg_decompress_struct& info = decoder.info;
     info.err = jpeg_std_error(&decoder.errors);
-    if (loadFailuresRecoverable()) {
-        decoder.errors.error_exit = jumpBack;
-        decoder.errors.output_message = stayQuiet;
-        if (setjmp(decoder.jump) != 0) return 1;
-    }
+    decoder.errors.error_exit = jumpBack;
+    decoder.errors.output_message = keepMessage;
+    if (setjmp(decoder.jump) != 0) return kRefusedByLibrary;
     info.client_data = &decoder;  // kept by jpeg_create_decompress
     jpeg_create_decompress(&info);
     decoder.created = true;
@@ -93,6 +106,7 @@ int decodeJpegFile(const char* path, DecodedJpeg& out) {
     if (decoder.created) jpeg_destroy_decompress(&decoder.info);
     std::fclose(decoder.file);
     if (result != 0) out = DecodedJpeg{};
+    if (result == kRefusedByLibrary) throw ShowError(ErrorPresentation::StandardError, 1, decoder.printed, path);
     return result;
 }
 

@@ -18,10 +18,9 @@ struct DecodedJpeg {
 inline constexpr uint64_t kMaxJpegSampleBytes = uint64_t{1} << 28;
 
 // 0 on success, 1 when the file cannot be opened or a buffer cannot be had
-// (including pictures larger than kMaxJpegSampleBytes). A damaged file is
-// handled by libjpeg's standard error manager, which prints its message and
-// ends the process, unless load failures are recoverable (`check`, fuzzing:
-// see setLoadFailuresRecoverable), when it returns 1 instead.
+// (including pictures larger than kMaxJpegSampleBytes). A file libjpeg refuses
+// raises ShowError{StandardError, 1} with the library's message, the line its
+// standard error manager would have printed before ending the process.
 int decodeJpegFile(const char* path, DecodedJpeg& out);
 
 }  // namespace velmora

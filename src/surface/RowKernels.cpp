@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "surface/PixelMath.h"
-#include "surface/SimdLevel.h"
+#include "core/PixelMath.h"
+#include "core/SimdLevel.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

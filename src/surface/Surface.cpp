@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "script/Errors.h"
+#include "core/Error.h"
 #include "surface/JpegDecode.h"
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 
@@ -54,7 +54,14 @@ void Surface::configure(std::string_view text) {
         const size_t begin = pos + 1;
         const size_t end = text.size() - 1;
         const std::string path(end > begin ? text.substr(begin, end - begin) : std::string_view{});
-        if (loadJpeg(path.c_str()) != 0) fatalError(kBadPicture);
+        int refused = 1;
+        try {
+            refused = loadJpeg(path.c_str());
+        } catch (ShowError& damaged) {
+            damaged.checkMessage = kBadPicture;  // the checker names the step, the show prints libjpeg's text
+            throw;
+        }
+        if (refused) fatalError(kBadPicture);
         return;
     }
 

@@ -8,6 +8,24 @@
 
 namespace velmora {
 
+// A rectangle of pixels the drawing operations read: `height` rows of `width`
+// pixels back to back. It owns nothing. A Surface is one, and so is a band of
+// rows of one (a frame of the animator's strip), taken without touching the
+// surface.
+struct PixelView {
+    const uint32_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+
+    size_t pixelCount() const {
+        return pixels ? static_cast<size_t>(width) * static_cast<size_t>(height) : 0;
+    }
+    // Rows first to first + count - 1, which the caller keeps inside the view.
+    PixelView rows(int32_t first, int32_t count) const {
+        return PixelView{pixels + static_cast<size_t>(first) * static_cast<size_t>(width), width, count};
+    }
+};
+
 class Surface {
 public:
     Surface() = default;
@@ -17,14 +35,15 @@ public:
 
     int32_t width = 0;
     int32_t height = 0;
-    // Points into storage. The animator narrows width/height/pixels for the length
-    // of one render call; everything else sees the whole image.
-    uint32_t* pixels = nullptr;
+    uint32_t* pixels = nullptr;  // points into storage
+
+    operator PixelView() const { return PixelView{pixels, width, height}; }
 
     // Sizes the surface from a script parameter text: `W H` or a quoted JPEG path.
     // Invalid sizes and unreadable pictures are fatal errors.
     void configure(std::string_view text);
-    // Decodes a JPEG file into a new pixel array; 0 on success, 1 on failure.
+    // Decodes a JPEG file into a new pixel array; 0 on success, 1 when the file
+    // is missing, too big or not colour or grey. A damaged file raises libjpeg's error.
     int loadJpeg(const char* path);
     void clear();
 
@@ -38,26 +57,26 @@ public:
     bool isSize(int32_t w, int32_t h) const { return pixels && width == w && height == h; }
 
     // Drawing family: the source is drawn into this surface; 0 is transparent.
-    void stretchBlit(const Surface& src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
+    void stretchBlit(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
                      int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1);
-    void stretchBlitAdd(const Surface& src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
+    void stretchBlitAdd(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
                         int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1);
-    void stretchBlitScaled(const Surface& src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
+    void stretchBlitScaled(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
                            int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1, int32_t factor);
-    void stretchBlitAddScaled(const Surface& src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
+    void stretchBlitAddScaled(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
                               int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1, int32_t factor);
-    void drawZoomed(const Surface& src, int32_t cx, int32_t cy, float zoom);
-    void drawZoomedAdd(const Surface& src, int32_t cx, int32_t cy, float zoom);
-    void drawZoomedScaled(const Surface& src, int32_t cx, int32_t cy, float zoom, int32_t factor);
-    void drawZoomedAddScaled(const Surface& src, int32_t cx, int32_t cy, float zoom, int32_t factor);
-    void blit(const Surface& src, int32_t x, int32_t y);
-    void blitAdd(const Surface& src, int32_t x, int32_t y);
-    void blitScaled(const Surface& src, int32_t x, int32_t y, int32_t factor);
-    void blitAddScaled(const Surface& src, int32_t x, int32_t y, int32_t factor);
-    void drawCentered(const Surface& src, int32_t cx, int32_t cy);
-    void drawCenteredAdd(const Surface& src, int32_t cx, int32_t cy);
-    void drawCenteredScaled(const Surface& src, int32_t cx, int32_t cy, int32_t factor);
-    void drawCenteredAddScaled(const Surface& src, int32_t cx, int32_t cy, int32_t factor);
+    void drawZoomed(PixelView src, int32_t cx, int32_t cy, float zoom);
+    void drawZoomedAdd(PixelView src, int32_t cx, int32_t cy, float zoom);
+    void drawZoomedScaled(PixelView src, int32_t cx, int32_t cy, float zoom, int32_t factor);
+    void drawZoomedAddScaled(PixelView src, int32_t cx, int32_t cy, float zoom, int32_t factor);
+    void blit(PixelView src, int32_t x, int32_t y);
+    void blitAdd(PixelView src, int32_t x, int32_t y);
+    void blitScaled(PixelView src, int32_t x, int32_t y, int32_t factor);
+    void blitAddScaled(PixelView src, int32_t x, int32_t y, int32_t factor);
+    void drawCentered(PixelView src, int32_t cx, int32_t cy);
+    void drawCenteredAdd(PixelView src, int32_t cx, int32_t cy);
+    void drawCenteredScaled(PixelView src, int32_t cx, int32_t cy, int32_t factor);
+    void drawCenteredAddScaled(PixelView src, int32_t cx, int32_t cy, int32_t factor);
 
     // Whole-surface operations.
     void invert();

@@ -1,13 +1,19 @@
 // The functions the engine tests hand to boxes: a function that holds a value,
 // and may note every read in a log so that a test can see the order a box reads
-// them in; and a wiring line's lists of such functions and input surfaces.
+// them in; a wiring line's lists of such functions and input surfaces; the
+// reporter that keeps what a configure call reported, and the errors a call raises.
 #pragma once
 
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "boxes/FxBox.h"
+#include "core/Error.h"
+#include "core/ErrorReporter.h"
 #include "functions/Function.h"
 
 namespace velmora::testsupport {
@@ -42,5 +48,36 @@ struct Wiring {
     FunctionList fns() const { return FunctionList(functions.data(), functions.size()); }
     SurfaceList ins() const { return SurfaceList(inputs.data(), inputs.size()); }
 };
+
+// Keeps the rejected-parameter reports a configure call makes.
+struct RecordingReporter : ErrorReporter {
+    void report(std::string_view message) override {
+        last = std::string(message);
+        ++count;
+    }
+    std::string last;
+    int count = 0;
+};
+
+// The ShowError `call` raises; a test failure (and status -1) when none is raised.
+template <class Call>
+ShowError errorRaisedBy(Call call) {
+    try {
+        call();
+    } catch (const ShowError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "no ShowError was raised";
+    return ShowError(ErrorPresentation::FatalBox, -1, "");
+}
+
+// The message of the fatal error (status 9999) that `call` raises.
+template <class Call>
+std::string fatalMessageOf(Call call) {
+    const ShowError error = errorRaisedBy(call);
+    EXPECT_EQ(error.presentation, ErrorPresentation::FatalBox);
+    EXPECT_EQ(error.exitStatus, 9999);
+    return error.message;
+}
 
 }  // namespace velmora::testsupport

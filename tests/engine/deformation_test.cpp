@@ -11,7 +11,7 @@
 #include "boxes/Deformation.h"
 #include "TestFunctions.h"
 #include "TestSupport.h"
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 namespace {

@@ -17,7 +17,7 @@
 #include "TestSupport.h"
 #include "showkit/JpegWriter.h"
 #include "object3d/Lwo2Writer.h"
-#include "boxes/BoxFactory.h"
+#include "script/BoxTypes.h"
 
 using namespace velmora;
 namespace fs = std::filesystem;
@@ -104,7 +104,8 @@ Wiring wiring(int functionCount, float fill, int hostileSlot, float hostile) {
 TEST_F(HostileInput, EveryFunctionSlotTakesAnyValue) {
     for (const BoxType& type : boxTypes()) {
         for (const std::string& text : parameterTexts(type.word)) {
-            auto box = type.create();
+            ShowState show;
+            auto box = type.create(show);
             box->configure(text.c_str());
             auto output = fitting(type.output, 512, 256);
             auto input = fitting(type.input0, 64, 64);
@@ -131,7 +132,8 @@ TEST_F(HostileInput, ShortListsDrawNothing) {
     for (const BoxType& type : boxTypes()) {
         if (type.functionsRead == 0) continue;
         for (const std::string& text : parameterTexts(type.word)) {
-            auto box = type.create();
+            ShowState show;
+            auto box = type.create(show);
             box->configure(text.c_str());
             auto output = fitting(type.output, 512, 256);
             auto input = fitting(type.input0, 64, 64);
@@ -154,7 +156,8 @@ TEST_F(HostileInput, SurfacesOfTheWrongSizeInEverySlot) {
     const int32_t sizes[][2] = {{1, 1}, {16, 16}, {255, 256}, {512, 255}, {256, 512}, {600, 300}, {2, 2048}};
     for (const BoxType& type : boxTypes()) {
         for (const std::string& text : parameterTexts(type.word)) {
-            auto box = type.create();
+            ShowState show;
+            auto box = type.create(show);
             box->configure(text.c_str());
             const int slots = std::max(type.functionsRead, 1);
             for (const auto& size : sizes) {
@@ -187,7 +190,8 @@ TEST_F(HostileInput, SurfacesOfTheWrongSizeInEverySlot) {
 TEST_F(HostileInput, APixellessSurfaceIsNeverTouched) {
     for (const BoxType& type : boxTypes()) {
         for (const std::string& text : parameterTexts(type.word)) {
-            auto box = type.create();
+            ShowState show;
+            auto box = type.create(show);
             box->configure(text.c_str());
             Surface empty;  // declared but never sized: no pixels at all
             auto good = fitting(type.output, 512, 256);

@@ -8,7 +8,7 @@
 #include "object3d/Lwo2Loader.h"
 #include "object3d/Lwo2Refusal.h"
 #include "object3d/Lwo2Writer.h"
-#include "script/Errors.h"
+#include "core/Error.h"
 
 namespace velmora {
 namespace {
@@ -18,24 +18,14 @@ using Bytes = std::vector<uint8_t>;
 const Float3 kPoints[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
 const MeshTriangle kTriangles[] = {{{0, 1, 2}}, {{3, 2, 1}}};
 
-struct LoaderRefused {};
-void throwRefused(const char*) { throw LoaderRefused{}; }
-
-// True when the loader refuses `file` (its failures raised, not exited, here).
+// True when the loader refuses `file`.
 bool loaderRefuses(const Bytes& file) {
-    setFatalErrorHandler(throwRefused);
-    setLoadFailuresRecoverable(true);
-    bool refused = false;
-    ::testing::internal::CaptureStdout();
     try {
         parseLwo2(file, "m.lwo");
-    } catch (const LoaderRefused&) {
-        refused = true;
+    } catch (const ShowError&) {
+        return true;
     }
-    ::testing::internal::GetCapturedStdout();
-    setLoadFailuresRecoverable(false);
-    setFatalErrorHandler(nullptr);
-    return refused;
+    return false;
 }
 
 Bytes withPolygons(std::initializer_list<uint8_t> body) {

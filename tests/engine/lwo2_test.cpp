@@ -3,15 +3,13 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/Error.h"
 #include "object3d/Lwo2Loader.h"
 #include "object3d/Lwo2Writer.h"
 #include "object3d/Mesh.h"
-#include "script/Errors.h"
 
 namespace velmora {
 namespace {
@@ -25,24 +23,24 @@ void append(Bytes& bytes, std::initializer_list<uint8_t> more) { bytes.insert(by
 
 std::string tempPath(const std::string& name) { return ::testing::TempDir() + "velmora_lwo2_" + name; }
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+// The error a failing load raises (status -1 when none is raised).
+template <class Load>
+ShowError refusedBy(Load load) {
+    try {
+        load();
+    } catch (const ShowError& error) {
+        EXPECT_EQ(error.presentation, ErrorPresentation::StandardOutput);
+        EXPECT_EQ(error.checkMessage, "fichier LWO2 refuse (code " + std::to_string(error.exitStatus) + ")");
+        return error;
+    }
+    return ShowError(ErrorPresentation::StandardOutput, -1, "returned");
 }
 
-// Runs the walk with standard output going to `out` (inside a death test child).
-void parseTo(const Bytes& bytes, const std::string& out) {
-    if (!std::freopen(out.c_str(), "w", stdout)) std::abort();
-    parseLwo2(bytes, "mesh.lwo");
-}
-
-// The walk on `bytes` ends the process with status 1; returns what it printed.
-std::string refusal(const Bytes& bytes, const std::string& name) {
-    const std::string out = tempPath(name + ".out");
-    EXPECT_EXIT(parseTo(bytes, out), ::testing::ExitedWithCode(1), "");
-    return readText(out);
+// The walk on `bytes` is refused with status 1; returns the text for standard output.
+std::string refusal(const Bytes& bytes) {
+    const ShowError error = refusedBy([&] { parseLwo2(bytes, "mesh.lwo"); });
+    EXPECT_EQ(error.exitStatus, 1);
+    return error.message;
 }
 
 TEST(Lwo2Loader, ReadsTheUsualSingleLayerLayout) {
@@ -161,38 +159,38 @@ TEST(Lwo2Loader, TraceIsOffByDefaultAndCanBeSwitchedOn) {
     EXPECT_NE(trace.find("Chunk non traité : BBOX\n"), std::string::npos);
 }
 
-TEST(Lwo2LoaderDeathTest, NotFormOrNotLwo2EndsSilentlyWithStatus1) {
+TEST(Lwo2LoaderRefusal, NotFormOrNotLwo2EndsSilentlyWithStatus1) {
     Bytes notForm = Lwo2Writer::meshFile(kPoints, kTriangles);
     notForm[0] = 'X';
-    EXPECT_EQ(refusal(notForm, "notform"), "");
+    EXPECT_EQ(refusal(notForm), "");
     Bytes notLwo2 = Lwo2Writer::meshFile(kPoints, kTriangles);
     notLwo2[11] = '3';
-    EXPECT_EQ(refusal(notLwo2, "notlwo2"), "");
+    EXPECT_EQ(refusal(notLwo2), "");
 }
 
-TEST(Lwo2LoaderDeathTest, QuadOrFlaggedCountEndsSilentlyWithStatus1) {
+TEST(Lwo2LoaderRefusal, QuadOrFlaggedCountEndsSilentlyWithStatus1) {
     Lwo2Writer quad;
     const uint8_t quadBody[] = {'F', 'A', 'C', 'E', 0, 4, 0, 0, 0, 1, 0, 2, 0, 3};
     quad.points(kPoints).chunk("POLS", quadBody);
-    EXPECT_EQ(refusal(quad.bytes(), "quad"), "");
+    EXPECT_EQ(refusal(quad.bytes()), "");
     Lwo2Writer flagged;
     const uint8_t flaggedBody[] = {'F', 'A', 'C', 'E', 0x04, 0x03, 0, 0, 0, 1, 0, 2};
     flagged.points(kPoints).chunk("POLS", flaggedBody);
-    EXPECT_EQ(refusal(flagged.bytes(), "flagged"), "");
+    EXPECT_EQ(refusal(flagged.bytes()), "");
 }
 
-TEST(Lwo2LoaderDeathTest, DamagedFilesEndWithStatus1AndAMessage) {
+TEST(Lwo2LoaderRefusal, DamagedFilesEndWithStatus1AndAMessage) {
     const Bytes whole = Lwo2Writer::meshFile(kPoints, kTriangles);
-    EXPECT_NE(refusal(Bytes(whole.begin(), whole.begin() + 11), "short"), "");
+    EXPECT_NE(refusal(Bytes(whole.begin(), whole.begin() + 11)), "");
 
     Lwo2Writer bigForm;
     bigForm.points(kPoints);
-    EXPECT_NE(refusal(bigForm.bytesWithFormSize(1000), "bigform"), "");
+    EXPECT_NE(refusal(bigForm.bytesWithFormSize(1000)), "");
 
     Bytes pointsCut = bigForm.bytes();  // the point list runs past the end
     pointsCut.resize(pointsCut.size() - 1);
     pointsCut[7] -= 1;
-    EXPECT_NE(refusal(pointsCut, "pointscut"), "");
+    EXPECT_NE(refusal(pointsCut), "");
 
     Lwo2Writer polygonsCut;  // claims two triangles, holds one
     const uint8_t cutBody[] = {'F', 'A', 'C', 'E', 0, 3, 0, 0, 0, 1, 0, 2, 0, 3};
@@ -201,69 +199,33 @@ TEST(Lwo2LoaderDeathTest, DamagedFilesEndWithStatus1AndAMessage) {
     append(cut, {'P', 'O', 'L', 'S', 0, 0, 0, 20});
     cut.insert(cut.end(), std::begin(cutBody), std::end(cutBody));
     cut[7] = static_cast<uint8_t>(cut.size() - 8);
-    EXPECT_NE(refusal(cut, "polygonscut"), "");
+    EXPECT_NE(refusal(cut), "");
 
     Lwo2Writer skipCut;  // a skipped chunk longer than the file
     const uint8_t body[] = {0, 0, 0, 0};
     skipCut.chunk("BBOX", body);
     Bytes skip = skipCut.bytes();
     skip[19] = 200;
-    EXPECT_NE(refusal(skip, "skipcut"), "");
+    EXPECT_NE(refusal(skip), "");
 }
 
-TEST(Lwo2LoaderDeathTest, IndexOutsideThePointListEndsWithStatus1) {
+TEST(Lwo2LoaderRefusal, IndexOutsideThePointListEndsWithStatus1) {
     const MeshTriangle outside[] = {{{0, 1, 4}}};
-    const std::string message = refusal(Lwo2Writer::meshFile(kPoints, outside), "outside");
+    const std::string message = refusal(Lwo2Writer::meshFile(kPoints, outside));
     EXPECT_NE(message.find("mesh.lwo"), std::string::npos) << message;
 }
 
-TEST(Lwo2LoaderDeathTest, FourByteIndexFormEndsWithStatus1) {
+TEST(Lwo2LoaderRefusal, FourByteIndexFormEndsWithStatus1) {
     const MeshTriangle far[] = {{{0, 1, 0xFF00}}};
-    EXPECT_NE(refusal(Lwo2Writer::meshFile(kPoints, far), "far"), "");
+    EXPECT_NE(refusal(Lwo2Writer::meshFile(kPoints, far)), "");
 }
 
-// Loads `path` with standard output going to `out`.
-void loadTo(const std::string& path, const std::string& out) {
-    if (!std::freopen(out.c_str(), "w", stdout)) std::abort();
-    loadLwo2(path.c_str());
-}
-
-TEST(Lwo2LoaderDeathTest, MissingFileEndsWithStatus2AndTheMessage) {
+TEST(Lwo2LoaderRefusal, MissingFileIsStatus2WithTheMessage) {
     const std::string path = tempPath("does_not_exist.lwo");
-    const std::string out = tempPath("missing.out");
-    EXPECT_EXIT(loadTo(path, out), ::testing::ExitedWithCode(2), "");
-    EXPECT_EQ(readText(out), "ca chie! -> impossible d'ouvrir le fichier: " + path + " \n");
-}
-
-struct Refused {
-    std::string message;
-};
-void throwRefused(const char* message) { throw Refused{message}; }
-
-// The fatal message a failing load raises when load failures are recoverable.
-template <class Load>
-std::string raisedBy(Load load) {
-    setFatalErrorHandler(throwRefused);
-    setLoadFailuresRecoverable(true);
-    std::string message = "returned";
-    ::testing::internal::CaptureStdout();
-    try {
-        load();
-    } catch (const Refused& refused) {
-        message = refused.message;
-    }
-    ::testing::internal::GetCapturedStdout();
-    setLoadFailuresRecoverable(false);
-    setFatalErrorHandler(nullptr);
-    return message;
-}
-
-TEST(Lwo2Loader, RecoverableFailuresGoThroughTheFatalErrorHandler) {
-    const MeshTriangle outside[] = {{{0, 1, 9}}};
-    const Bytes file = Lwo2Writer::meshFile(kPoints, outside);
-    EXPECT_EQ(raisedBy([&] { parseLwo2(file, "mesh.lwo"); }), "fichier LWO2 refuse (code 1)");
-    const std::string missing = tempPath("not_there.lwo");
-    EXPECT_EQ(raisedBy([&] { loadLwo2(missing.c_str()); }), "fichier LWO2 refuse (code 2)");
+    const ShowError error = refusedBy([&] { loadLwo2(path.c_str()); });
+    EXPECT_EQ(error.exitStatus, 2);
+    EXPECT_EQ(error.message, "ca chie! -> impossible d'ouvrir le fichier: " + path + " \n");
+    EXPECT_EQ(error.file, path);
 }
 
 TEST(Lwo2Loader, LoadsFromAFile) {
@@ -333,8 +295,8 @@ TEST(MeshNormals, VertexNormalIsTheUnitSumAroundThePoint) {
     EXPECT_EQ(side.z, 1.0f);
 }
 
-TEST(Lwo2LoaderDeathTest, ADirectoryIsRefusedWithoutAllocatingItsSize) {
-    EXPECT_EXIT(loadLwo2("."), ::testing::ExitedWithCode(1), "");
+TEST(Lwo2LoaderRefusal, ADirectoryIsRefusedWithoutAllocatingItsSize) {
+    EXPECT_EQ(refusedBy([] { loadLwo2("."); }).exitStatus, 1);
 }
 
 }  // namespace

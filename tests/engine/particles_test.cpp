@@ -34,26 +34,27 @@ double speed(const BoxParticules& box, int i) {
 
 class ParticulesTest : public ::testing::Test {
 protected:
-    void SetUp() override { resetCRandom(); }
+    void resetCRandom() { random = CRandom{}; }
+    CRandom random;  // the generator the boxes of one show share
 };
 
 // --- Generator ------------------------------------------------------------------------
 
 TEST_F(ParticulesTest, GeneratorFollowsTheCLibrarySequence) {
     HandRandom hand;
-    EXPECT_EQ(cRandom(), 41);
-    EXPECT_EQ(cRandom(), 18467);
+    EXPECT_EQ(random.next(), 41);
+    EXPECT_EQ(random.next(), 18467);
     hand.next();
     hand.next();
-    for (int k = 0; k < 1000; ++k) ASSERT_EQ(cRandom(), hand.next()) << k;
+    for (int k = 0; k < 1000; ++k) ASSERT_EQ(random.next(), hand.next()) << k;
     resetCRandom();
-    EXPECT_EQ(cRandom(), 41);
+    EXPECT_EQ(random.next(), 41);
 }
 
 // --- Seeding ------------------------------------------------------------------------
 
 TEST_F(ParticulesTest, SeedingDrawsFourNumbersPerParticle) {
-    BoxParticules box;
+    BoxParticules box(random);
     EXPECT_EQ(box.configure("2"), 0);
     ASSERT_EQ(box.count, 2);
     // Draws 41, 18467, 6334, 26500 for particle 0.
@@ -70,7 +71,7 @@ TEST_F(ParticulesTest, SeedingDrawsFourNumbersPerParticle) {
 }
 
 TEST_F(ParticulesTest, TwoBoxesDrawSuccessiveNumbers) {
-    BoxParticules first, second;
+    BoxParticules first(random), second(random);
     first.configure("1");
     second.configure("1");
     HandRandom hand;
@@ -81,7 +82,7 @@ TEST_F(ParticulesTest, TwoBoxesDrawSuccessiveNumbers) {
 }
 
 TEST_F(ParticulesTest, InitialPositionsAndSpeeds) {
-    BoxParticules box;
+    BoxParticules box(random);
     box.configure("  1000 trailing");
     ASSERT_EQ(box.count, 1000);
     for (int i = 0; i < 1000; ++i) {
@@ -95,18 +96,18 @@ TEST_F(ParticulesTest, InitialPositionsAndSpeeds) {
 
 TEST_F(ParticulesTest, CountTextGivesEmptyOrClampedSwarms) {
     for (const char* text : {"0", "-5", "", "many"}) {
-        BoxParticules box;
+        BoxParticules box(random);
         EXPECT_EQ(box.configure(text), 0);
         EXPECT_EQ(box.count, 0) << text;
         EXPECT_TRUE(box.posX.empty());
     }
-    EXPECT_EQ(cRandom(), 41);  // an empty swarm draws nothing
-    BoxParticules big;
+    EXPECT_EQ(random.next(), 41);  // an empty swarm draws nothing
+    BoxParticules big(random);
     big.configure("2000000000");
     EXPECT_EQ(big.count, BoxParticules::kMaxCount);
     EXPECT_EQ(big.posX.size(), size_t(BoxParticules::kMaxCount));
 
-    BoxParticules empty;
+    BoxParticules empty(random);
     empty.configure("0");
     Surface sprite, out;
     fill(sprite, 4, 4, 0x101010);
@@ -119,7 +120,7 @@ TEST_F(ParticulesTest, CountTextGivesEmptyOrClampedSwarms) {
 // --- Particle step ------------------------------------------------------------------
 
 TEST_F(ParticulesTest, EveryParticleMovesAtTheConstantSpeed) {
-    BoxParticules box;
+    BoxParticules box(random);
     box.configure("60");
     Surface sprite, out;
     fill(sprite, 8, 8, 0x010101);
@@ -137,7 +138,7 @@ TEST_F(ParticulesTest, EveryParticleMovesAtTheConstantSpeed) {
 }
 
 TEST_F(ParticulesTest, RepulsionSteersAwayFromTheNeighbour) {
-    BoxParticules box;
+    BoxParticules box(random);
     box.configure("2");
     box.posX = {100.0f, 104.0f};
     box.posY = {50.0f, 50.0f};
@@ -158,7 +159,7 @@ TEST_F(ParticulesTest, WrapAroundUsesHalfTheSpriteSize) {
     Surface sprite, out;
     fill(sprite, 9, 7, 0x010101);  // hw = 4, hh = 3
     fill(out, 100, 50, 0);
-    BoxParticules box;
+    BoxParticules box(random);
     box.configure("1");
     auto stepFrom = [&](float x, float y, float vx, float vy) {
         box.posX = {x};
@@ -182,7 +183,7 @@ TEST_F(ParticulesTest, WrapAroundUsesHalfTheSpriteSize) {
 }
 
 TEST_F(ParticulesTest, LoneParticleKeepsItsDirection) {
-    BoxParticules box;
+    BoxParticules box(random);
     box.configure("1");
     box.posX = {50.0f};
     box.posY = {40.0f};
@@ -199,7 +200,7 @@ TEST_F(ParticulesTest, LoneParticleKeepsItsDirection) {
 }
 
 TEST_F(ParticulesTest, CoincidentParticlesStayFinite) {
-    BoxParticules box;
+    BoxParticules box(random);
     box.configure("3");
     box.posX = {200.0f, 200.0f, 200.0f};
     box.posY = {100.0f, 100.0f, 100.0f};
@@ -220,7 +221,7 @@ TEST_F(ParticulesTest, CoincidentParticlesStayFinite) {
 }
 
 TEST_F(ParticulesTest, WildPositionsAndZoomsStillFinishTheFrame) {
-    BoxParticules box;
+    BoxParticules box(random);
     box.configure("5");
     const float inf = std::numeric_limits<float>::infinity();
     box.posX = {kNaN, inf, -inf, 3e38f, 10.0f};
@@ -241,7 +242,7 @@ TEST_F(ParticulesTest, WildPositionsAndZoomsStillFinishTheFrame) {
 }
 
 TEST_F(ParticulesTest, DrawsTheSpriteAddedAtTheParticle) {
-    BoxParticules box;
+    BoxParticules box(random);
     box.configure("1");
     box.posX = {100.0f};
     box.posY = {60.0f};
@@ -261,7 +262,7 @@ TEST_F(ParticulesTest, DrawsTheSpriteAddedAtTheParticle) {
 // --- Gates and incomplete lines ------------------------------------------------------
 
 TEST_F(ParticulesTest, GatesOffAndIncompleteLinesChangeNothing) {
-    BoxParticules box;
+    BoxParticules box(random);
     box.configure("20");
     const std::vector<float> x = box.posX, y = box.posY, vx = box.velX, vy = box.velY;
     Surface sprite, out;
@@ -292,7 +293,7 @@ TEST_F(ParticulesTest, TwoRunsGiveIdenticalFrames) {
     fill(sprite, 16, 16, 0x030201);
     auto run = [&]() {
         resetCRandom();
-        BoxParticules box;
+        BoxParticules box(random);
         box.configure("40");
         Surface out;
         fill(out, 512, 256, 0);

@@ -31,8 +31,10 @@ void fillTexture(Surface& t) {
 
 class RayCastTest : public ::testing::Test {
 protected:
-    void SetUp() override { resetCameraRecords(); }
-    void TearDown() override { resetCameraRecords(); }
+    void resetCameraRecords() { sphereRecord = reliefRecord = CameraRecord{}; }
+    // The records the boxes of one show share, one per type.
+    CameraRecord sphereRecord;
+    CameraRecord reliefRecord;
 };
 
 // --- Camera basis ------------------------------------------------------------------
@@ -46,7 +48,7 @@ TEST_F(RayCastTest, SpherePathAtTimeZeroLooksDownMinusX) {
     EXPECT_EQ(path.D[2], 0.0f);
     EXPECT_EQ(path.roll, 0.0);
 
-    CameraRecord& rec = bouleCameraRecord();
+    CameraRecord& rec = sphereRecord;
     const CameraAxes axes = updateCameraBasis(rec, path.D, path.roll);
     EXPECT_EQ(rec.angleRef[0], 0.0);
     EXPECT_EQ(rec.angleRef[1], -1.0);
@@ -92,7 +94,7 @@ TEST_F(RayCastTest, ReliefPathAtTimeZeroKeepsTheStartAngleReference) {
     EXPECT_EQ(path.D[0], 0.0f);
     EXPECT_EQ(path.D[1], 1.0f);
     EXPECT_EQ(path.D[2], 0.0f);
-    CameraRecord& rec = voxelCameraRecord();
+    CameraRecord& rec = reliefRecord;
     const CameraAxes axes = updateCameraBasis(rec, path.D, path.roll);
     // s = 0 keeps the all-zero pair, so alpha = atan2(0, 0) = 0: X = P, W = Q.
     EXPECT_EQ(rec.angleRef[0], 0.0);
@@ -106,7 +108,7 @@ TEST_F(RayCastTest, ReliefPathAtTimeZeroKeepsTheStartAngleReference) {
 }
 
 TEST_F(RayCastTest, ReliefAtTimeZeroUsesTheAngleReferenceOfAnEarlierFrame) {
-    CameraRecord& rec = voxelCameraRecord();
+    CameraRecord& rec = reliefRecord;
     const CameraPath later = voxelCameraPath(5.0f);
     updateCameraBasis(rec, later.D, later.roll);
     const double stored[2] = {rec.angleRef[0], rec.angleRef[1]};
@@ -120,7 +122,7 @@ TEST_F(RayCastTest, ReliefAtTimeZeroUsesTheAngleReferenceOfAnEarlierFrame) {
 }
 
 TEST_F(RayCastTest, VerticalDirectionKeepsTheLastBasis) {
-    CameraRecord& rec = bouleCameraRecord();
+    CameraRecord& rec = sphereRecord;
     const float up[3] = {0.0f, 0.0f, 1.0f};
     CameraAxes axes = updateCameraBasis(rec, up, 0.0);
     // Nothing stored yet: the record stays zero and so does the forward vector.
@@ -136,7 +138,7 @@ TEST_F(RayCastTest, VerticalDirectionKeepsTheLastBasis) {
 }
 
 TEST_F(RayCastTest, NonFiniteDirectionDoesNotEnterTheRecord) {
-    CameraRecord& rec = bouleCameraRecord();
+    CameraRecord& rec = sphereRecord;
     const CameraPath path = bouleCameraPath(2.0f);
     updateCameraBasis(rec, path.D, path.roll);
     const CameraRecord kept = rec;
@@ -152,7 +154,7 @@ TEST_F(RayCastTest, NonFiniteDirectionDoesNotEnterTheRecord) {
 
 TEST_F(RayCastTest, SphereCentreNodeAtTimeZeroHitsTheFarSide) {
     const CameraPath path = bouleCameraPath(0.0f);
-    const CameraAxes axes = updateCameraBasis(bouleCameraRecord(), path.D, path.roll);
+    const CameraAxes axes = updateCameraBasis(sphereRecord, path.D, path.roll);
     const NodeValue n = bouleNodeValue(nodeRay(axes, 32, 16), path.C);
     // pi rounded up to a float keeps a half turn just below 2^24: texel column 255.
     EXPECT_EQ(n.u, 16777215);
@@ -162,7 +164,7 @@ TEST_F(RayCastTest, SphereCentreNodeAtTimeZeroHitsTheFarSide) {
 
 TEST_F(RayCastTest, SphereLeftEdgeNodeHitsNearTheMinusZPole) {
     const CameraPath path = bouleCameraPath(0.0f);
-    const CameraAxes axes = updateCameraBasis(bouleCameraRecord(), path.D, path.roll);
+    const CameraAxes axes = updateCameraBasis(sphereRecord, path.D, path.roll);
     const NodeValue n = bouleNodeValue(nodeRay(axes, 0, 16), path.C);
     EXPECT_EQ(n.u, 16777215);
     EXPECT_EQ((n.v >> 16) & 255, 106);
@@ -239,7 +241,7 @@ TEST_F(RayCastTest, ReliefZeroCrossingUsesThePlaneHit) {
     // tau = 0, node (32, 16): straight up from (1000, 320, 0); the relief is 0 there
     // and the secant correction would be 0/0.
     const CameraPath path = voxelCameraPath(0.0f);
-    const CameraAxes axes = updateCameraBasis(voxelCameraRecord(), path.D, path.roll);
+    const CameraAxes axes = updateCameraBasis(reliefRecord, path.D, path.roll);
     NodeValue n = voxelNodeValue(nodeRay(axes, 32, 16), path.C);
     EXPECT_EQ(n.u, 10240000);
     EXPECT_EQ(n.v, 0);
@@ -284,8 +286,8 @@ TEST_F(RayCastTest, GatesOffWriteNothingAndLeaveTheRecords) {
     for (float gateA : {0.0f, -1.0f, kNaN, 1.0f}) {
         for (float gateB : {0.0f, -0.5f, kNaN}) {
             Wiring w({3.0f, gateA, gateB}, {&texture});
-            BoxFDBoule sphere;
-            BoxFDVoxel relief;
+            BoxFDBoule sphere(sphereRecord);
+            BoxFDVoxel relief(reliefRecord);
             sphere.render(out, w.fns(), w.ins());
             relief.render(out, w.fns(), w.ins());
             Wiring swapped({3.0f, gateB, gateA}, {&texture});
@@ -294,8 +296,8 @@ TEST_F(RayCastTest, GatesOffWriteNothingAndLeaveTheRecords) {
         }
     }
     EXPECT_EQ(snapshot(out), std::vector<uint32_t>(512 * 256, 0x00ABCDEF));
-    EXPECT_TRUE(sameRecord(bouleCameraRecord(), CameraRecord{}));
-    EXPECT_TRUE(sameRecord(voxelCameraRecord(), CameraRecord{}));
+    EXPECT_TRUE(sameRecord(sphereRecord, CameraRecord{}));
+    EXPECT_TRUE(sameRecord(reliefRecord, CameraRecord{}));
 }
 
 TEST_F(RayCastTest, IncompleteLinesAndWrongSizesDrawNothing) {
@@ -304,8 +306,8 @@ TEST_F(RayCastTest, IncompleteLinesAndWrongSizesDrawNothing) {
     fill(smallTexture, 256, 255, 0x111111);
     fill(out, 512, 256, 0x222222);
     fill(narrow, 511, 256, 0x333333);
-    BoxFDBoule sphere;
-    BoxFDVoxel relief;
+    BoxFDBoule sphere(sphereRecord);
+    BoxFDVoxel relief(reliefRecord);
     auto renderBoth = [&](Surface& target, FunctionList f, SurfaceList in) {
         sphere.render(target, f, in);
         relief.render(target, f, in);
@@ -320,8 +322,8 @@ TEST_F(RayCastTest, IncompleteLinesAndWrongSizesDrawNothing) {
     renderBoth(narrow, good.fns(), good.ins());
     EXPECT_EQ(snapshot(out), std::vector<uint32_t>(512 * 256, 0x222222));
     EXPECT_EQ(snapshot(narrow), std::vector<uint32_t>(511 * 256, 0x333333));
-    EXPECT_TRUE(sameRecord(bouleCameraRecord(), CameraRecord{}));
-    EXPECT_TRUE(sameRecord(voxelCameraRecord(), CameraRecord{}));
+    EXPECT_TRUE(sameRecord(sphereRecord, CameraRecord{}));
+    EXPECT_TRUE(sameRecord(reliefRecord, CameraRecord{}));
 }
 
 TEST_F(RayCastTest, TunnelDrawsNothing) {
@@ -352,8 +354,8 @@ TEST_F(RayCastTest, NotANumberTimeDoesNotPoisonLaterFrames) {
         Surface a, b;
         fill(a, 512, 256, 0);
         fill(b, 512, 256, 0);
-        BoxFDBoule sphere;
-        BoxFDVoxel relief;
+        BoxFDBoule sphere(sphereRecord);
+        BoxFDVoxel relief(reliefRecord);
         sphere.render(a, good.fns(), good.ins());
         relief.render(b, good.fns(), good.ins());
         if (withBadFrames) {
@@ -380,8 +382,8 @@ TEST_F(RayCastTest, TwoRunsGiveIdenticalFrames) {
         Surface out;
         fill(out, 512, 256, 0);
         std::vector<uint32_t> frames;
-        BoxFDBoule sphere;
-        BoxFDVoxel relief;
+        BoxFDBoule sphere(sphereRecord);
+        BoxFDVoxel relief(reliefRecord);
         for (float tau : {0.0f, 12.3f, 250.0f}) {
             Wiring w({tau, 1.0f, 1.0f}, {&texture});
             sphere.render(out, w.fns(), w.ins());

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "TestFunctions.h"
+#include "core/Text.h"
 #include "script/DemoGraph.h"
 #include "script/ScriptReader.h"
 
@@ -216,10 +218,13 @@ TEST(ScriptLoading, SurfaceParametersReachTheSurface) {
     EXPECT_TRUE(graph.surfaces().objects[1]->isSize(2048, 2048));
 }
 
-TEST(ScriptLoadingDeathTest, BadSurfaceSizeIsFatal) {
+TEST(ScriptLoading, BadSurfaceSizeIsFatalWithItsLine) {
     DemoGraph graph;
-    EXPECT_EXIT(graph.loadText(script("", "", "ZYL_Surface a 2049 10\n", "")),
-                ::testing::ExitedWithCode(9999 & 255), "TAILLE DE LA SURFACE NON VALIDE");
+    const std::string text = script("", "", "ZYL_Surface a 2049 10\n", "");
+    const ShowError error = testsupport::errorRaisedBy([&] { graph.loadText(text); });
+    EXPECT_EQ(error.message, "TAILLE DE LA SURFACE NON VALIDE");
+    EXPECT_EQ(error.exitStatus, 9999);
+    EXPECT_EQ(error.scriptLine, lineNumberAt(text, text.find("ZYL_Surface a")));
 }
 
 TEST(Wiring, ExampleLinesResolveToTheirLists) {
@@ -304,23 +309,27 @@ TEST(Wiring, AtMostTenEntriesEachAndTheRestIsIgnored) {
     EXPECT_EQ(call.functionCount, 10);
 }
 
-TEST(WiringDeathTest, UndeclaredBoxOrOutputIsFatal) {
+TEST(Wiring, UndeclaredBoxOrOutputIsFatal) {
     Loaded s("");
     WiringCall call;
-    EXPECT_EXIT(s.graph.resolveWiringLine("nobody OUT", s.frame, call), ::testing::ExitedWithCode(15),
-                "FATAL ERROR: variable de type FXBOX non d..finie!!!!!!!");
-    EXPECT_EXIT(s.graph.resolveWiringLine("copie", s.frame, call), ::testing::ExitedWithCode(15),
-                "FATAL ERROR: Surface de sortie non d..finie!!!!!!!");
-    EXPECT_EXIT(s.graph.resolveWiringLine("copie nowhere fond", s.frame, call), ::testing::ExitedWithCode(15),
-                "Surface de sortie non d..finie");
+    using testsupport::fatalMessageOf;
+    EXPECT_EQ(fatalMessageOf([&] { s.graph.resolveWiringLine("nobody OUT", s.frame, call); }),
+              "variable de type FXBOX non définie!!!!!!!");
+    EXPECT_EQ(fatalMessageOf([&] { s.graph.resolveWiringLine("copie", s.frame, call); }),
+              "Surface de sortie non définie!!!!!!!");
+    EXPECT_EQ(fatalMessageOf([&] { s.graph.resolveWiringLine("copie nowhere fond", s.frame, call); }),
+              "Surface de sortie non définie!!!!!!!");
 }
 
-TEST(WiringDeathTest, AnIndentedEndLineIsAWiringLine) {
+TEST(Wiring, AnIndentedEndLineIsAWiringLineAndStopsTheFrameAtItsLine) {
     DemoGraph graph;
     Surface frame;
     frame.allocate(512, 256);
-    ASSERT_EQ(graph.loadText(script("", "", "", " [/CABLAGE]\n")), kLoaded);
-    EXPECT_EXIT(graph.evaluateFrame(frame, 0.0f), ::testing::ExitedWithCode(15), "FXBOX non d..finie");
+    const std::string text = script("", "", "", " [/CABLAGE]\n");
+    ASSERT_EQ(graph.loadText(text), kLoaded);
+    const ShowError error = testsupport::errorRaisedBy([&] { graph.evaluateFrame(frame, FrameInput{0.0f, {}}); });
+    EXPECT_EQ(error.message, "variable de type FXBOX non définie!!!!!!!");
+    EXPECT_EQ(error.scriptLine, lineNumberAt(text, text.find(" [/CABLAGE]")));
 }
 
 TEST(Wiring, CablageWordMayStartTheFirstLine) {
@@ -340,8 +349,7 @@ TEST(Wiring, CablageWordMayStartTheFirstLine) {
 
 TEST(FrameEvaluation, EveryFunctionIsUpdatedEvenWithoutWiring) {
     Loaded s("");
-    trackerPosition = TrackerPosition{};
-    s.graph.evaluateFrame(s.frame, 0.25f);
+    s.graph.evaluateFrame(s.frame, FrameInput{0.25f, {}});
     EXPECT_GT(s.function("onde")->value(), 0.47f);  // sin(2 * 0.25)
     EXPECT_LT(s.function("onde")->value(), 0.48f);
     EXPECT_EQ(s.function("toujours")->value(), 1.0f);
@@ -350,15 +358,15 @@ TEST(FrameEvaluation, EveryFunctionIsUpdatedEvenWithoutWiring) {
 TEST(FrameEvaluation, TrackerPositionComesFromTheChannelPosition) {
     DemoGraph graph;
     graph.setMusic(std::make_unique<FixedMusicPosition>(0x0A800003u));
-    graph.readTrackerPosition();
-    EXPECT_EQ(trackerPosition.order, 3);
-    EXPECT_EQ(trackerPosition.row, 10);
-    EXPECT_EQ(trackerPosition.rowFraction, 128);
+    TrackerPosition position = graph.readTrackerPosition();
+    EXPECT_EQ(position.order, 3);
+    EXPECT_EQ(position.row, 10);
+    EXPECT_EQ(position.rowFraction, 128);
     graph.setMusic(std::make_unique<FixedMusicPosition>(0xFFFF0000u));
-    graph.readTrackerPosition();
-    EXPECT_EQ(trackerPosition.order, 0);
-    EXPECT_EQ(trackerPosition.row, 255);
-    EXPECT_EQ(trackerPosition.rowFraction, 255);
+    position = graph.readTrackerPosition();
+    EXPECT_EQ(position.order, 0);
+    EXPECT_EQ(position.row, 255);
+    EXPECT_EQ(position.rowFraction, 255);
     EXPECT_EQ(makeChannelPosition(3, 10, 128), 0x0A800003u);
 }
 
@@ -371,9 +379,8 @@ TEST(FrameEvaluation, LinesRunInFileOrderEveryFrame) {
              "inverse OUT toujours toujours\n");
     Surface* fond = s.surface("fond");
     for (size_t i = 0; i < fond->pixelCount(); ++i) fond->pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFFu;
-    trackerPosition = TrackerPosition{};
     for (int frame = 0; frame < 2; ++frame) {
-        s.graph.evaluateFrame(s.frame, frame * 0.02f);
+        s.graph.evaluateFrame(s.frame, FrameInput{frame * 0.02f, {}});
         for (size_t i = 0; i < s.frame.pixelCount(); i += 997)
             ASSERT_EQ(s.frame.pixels[i], 0xFFFFFFu - fond->pixels[i]) << "pixel " << i;
         Surface* tampon = s.surface("tampon");
@@ -387,10 +394,9 @@ TEST(FrameEvaluation, AGateOffStopsOnlyItsLine) {
     Loaded s("copie OUT fond toujours toujours\ninverse OUT toujours onde\n");
     Surface* fond = s.surface("fond");
     for (size_t i = 0; i < fond->pixelCount(); ++i) fond->pixels[i] = 0x102030;
-    trackerPosition = TrackerPosition{};
-    s.graph.evaluateFrame(s.frame, 2.0f);
+    s.graph.evaluateFrame(s.frame, FrameInput{2.0f, {}});
     EXPECT_EQ(s.frame.pixels[100], 0x102030u);
-    s.graph.evaluateFrame(s.frame, 0.5f);
+    s.graph.evaluateFrame(s.frame, FrameInput{0.5f, {}});
     EXPECT_EQ(s.frame.pixels[100], 0xFFFFFFu - 0x102030u);
 }
 
@@ -400,7 +406,6 @@ TEST(FrameEvaluation, ShortLinesDrawNothing) {
     Surface* fond = s.surface("fond");
     for (size_t i = 0; i < fond->pixelCount(); ++i) fond->pixels[i] = 0x445566;
     s.frame.clear();
-    trackerPosition = TrackerPosition{};
-    s.graph.evaluateFrame(s.frame, 0.0f);
+    s.graph.evaluateFrame(s.frame, FrameInput{0.0f, {}});
     EXPECT_EQ(s.frame.pixels[0], 0u);
 }

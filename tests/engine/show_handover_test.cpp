@@ -120,11 +120,11 @@ TEST(ShowTakeOver, NewGraphPlaysOnWithTheOldMusicAndNothingIsStopped) {
     Surface frame;
     frame.allocate(512, 256);
     frame.clear();
-    trackerPosition = {};
     next->runFrame(frame);
-    EXPECT_EQ(trackerPosition.order, 3);
-    EXPECT_EQ(trackerPosition.row, 10);
-    EXPECT_EQ(trackerPosition.rowFraction, 128);
+    const TrackerPosition position = next->readTrackerPosition();
+    EXPECT_EQ(position.order, 3);
+    EXPECT_EQ(position.row, 10);
+    EXPECT_EQ(position.rowFraction, 128);
     EXPECT_EQ(frame.pixels[0], 0xFFFFFFu);
 
     next.reset();  // the show's end stops the music, once

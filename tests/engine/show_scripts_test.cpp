@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "showkit/JpegWriter.h"
 #include "TestSupport.h"
-#include "showkit/MeshShapes.h"
 #include "object3d/Lwo2Writer.h"
-#include "boxes/CRandom.h"
-#include "boxes/RayCastGrid.h"
+#include "showkit/JpegWriter.h"
+#include "showkit/MeshShapes.h"
 #include "script/DemoGraph.h"
-#include "surface/SimdLevel.h"
+#include "core/SimdLevel.h"
 
 using namespace velmora;
 namespace fs = std::filesystem;
@@ -57,6 +55,13 @@ protected:
     }
     static std::string path(const char* name) { return (*dir_ / name).string(); }
 
+    // Frame k of a show: the clock at 3 s plus k/25, a music position that moves.
+    static std::vector<uint32_t> renderFrame(DemoGraph& graph, Surface& frame, int k, double start = 3.0) {
+        graph.setMusic(std::make_unique<FixedMusicPosition>(makeChannelPosition(k % 7, k * 9 % 64, k * 37 % 256)));
+        graph.evaluateFrame(frame, FrameInput{static_cast<float>(start + k / 25.0), graph.readTrackerPosition()});
+        return std::vector<uint32_t>(frame.pixels, frame.pixels + frame.pixelCount());
+    }
+
     // Runs the script for `frames` frames at 25 frames per second on `threads`
     // threads and returns every frame's pixels.
     static std::vector<std::vector<uint32_t>> run(const std::string& text, int frames, int threads = 1) {
@@ -67,13 +72,28 @@ protected:
         frame.allocate(512, 256);
         frame.clear();
         std::vector<std::vector<uint32_t>> out;
-        for (int k = 0; k < frames; ++k) {
-            graph.setMusic(std::make_unique<FixedMusicPosition>(makeChannelPosition(k % 7, k * 9 % 64, k * 37 % 256)));
-            graph.readTrackerPosition();
-            graph.evaluateFrame(frame, static_cast<float>(3.0 + k / 25.0));
-            out.emplace_back(frame.pixels, frame.pixels + frame.pixelCount());
-        }
+        for (int k = 0; k < frames; ++k) out.push_back(renderFrame(graph, frame, k));
         return out;
+    }
+
+    // Every box that keeps state between frames: the swarm (the generator), the
+    // sphere and relief flights (their camera records, the relief flown at
+    // `reliefTime`) and the object box seen from `eye` towards `target` (its last
+    // direction when the two meet). The relief draws into calque, drawn over OUT.
+    static std::string statefulScript(const std::string& reliefTime, const std::string& eye,
+                                      const std::string& target) {
+        return "[ZYL_FX_Generator]\n"
+               "ZYL_BoxFDBoule boule\nZYL_BoxFDVoxel relief\nZYL_BoxParticules essaim 30\n"
+               "ZYL_BoxObjet3D objet " + path("torus.lwo") + " 1\nZYL_BoxSprite lueur add\n"
+               "[/ZYL_FX_Generator]\n" +
+               functions() + surfaces() +
+               "[CABLAGE]\n"
+               "boule OUT texture t on on\n"
+               "relief calque texture " + reliefTime + " on on\n"
+               "lueur OUT calque x y half half on\n"
+               "essaim OUT balle t half on on\n"
+               "objet OUT " + eye + " " + target + " on on\n"
+               "[/CABLAGE]\n";
     }
 
     static std::string functions() {
@@ -92,6 +112,7 @@ protected:
                "ZYL_FnctSin ey 0.3 0 1.5 0\n"
                "ZYL_FnctSin ez 0.5 0 4.5 0\n"
                "ZYL_FnctConstante zero\n"
+               "ZYL_FnctSin far 0 0 0 -3\n"
                "[/ZYL_Fonction]\n";
     }
     static std::string surfaces() {
@@ -160,13 +181,8 @@ TEST_F(ShowScripts, FlightsSwarmAndTunnelGiveTheSameFramesOnEveryRun) {
                              "couloir OUT t on on\n"
                              "essaim OUT balle t half on on\n"
                              "[/CABLAGE]\n";
-    // The generator and the camera records live as long as the process: a new
-    // run of the program starts them afresh.
-    resetCRandom();
-    resetCameraRecords();
+    // The generator and the camera records belong to the show: a new one starts them afresh.
     const auto first = run(text, 5);
-    resetCRandom();
-    resetCameraRecords();
     const auto second = run(text, 5);
     ASSERT_EQ(first.size(), second.size());
     for (size_t k = 0; k < first.size(); ++k) {
@@ -191,6 +207,54 @@ TEST_F(ShowScripts, EveryMeshInEveryMode) {
     }
 }
 
+TEST_F(ShowScripts, TwoShowsInOneProcessDrawAsIfEachWereAlone) {
+    // The first show looks from its eye along its last direction and flies the
+    // relief at time 0, which runs on the stored angle reference; the second
+    // moves its own camera, relief and swarm in between.
+    const std::string first = statefulScript("zero", "far zero zero", "far zero zero");
+    const std::string second = statefulScript("t", "ex ey ez", "zero zero zero");
+    const auto firstAlone = run(first, 6);
+    const auto secondAlone = run(second, 6);
+    DemoGraph a, b;
+    ASSERT_EQ(a.loadText(first), kLoaded);
+    ASSERT_EQ(b.loadText(second), kLoaded);
+    Surface frameA, frameB;
+    frameA.allocate(512, 256);
+    frameB.allocate(512, 256);
+    frameA.clear();
+    frameB.clear();
+    for (int k = 0; k < 6; ++k) {
+        EXPECT_TRUE(renderFrame(b, frameB, k) == secondAlone[k]) << "second show, frame " << k;
+        EXPECT_TRUE(renderFrame(a, frameA, k) == firstAlone[k]) << "first show, frame " << k;
+        EXPECT_TRUE(anyLit(firstAlone[k]));
+    }
+}
+
+TEST_F(ShowScripts, AShowTakingOverStartsWhereAFreshStartStarts) {
+    // As on a reload: the new graph takes the running show's music and clock.
+    const std::string text = statefulScript("t", "ex ey ez", "zero zero zero");
+    auto running = std::make_unique<DemoGraph>();
+    ASSERT_EQ(running->loadText(text), kLoaded);
+    Surface frame;
+    frame.allocate(512, 256);
+    frame.clear();
+    for (int k = 0; k < 4; ++k) renderFrame(*running, frame, k);
+
+    auto reloaded = std::make_unique<DemoGraph>();
+    ASSERT_EQ(reloaded->loadText(text), kLoaded);
+    reloaded->takeOverShow(*running);
+    running.reset();
+    DemoGraph fresh;
+    ASSERT_EQ(fresh.loadText(text), kLoaded);
+    Surface freshFrame;
+    freshFrame.allocate(512, 256);
+    freshFrame.clear();
+    frame.clear();
+    // From time 0, where the relief looks straight up and runs on its record.
+    for (int k = 0; k < 3; ++k)
+        EXPECT_TRUE(renderFrame(*reloaded, frame, k, 0.0) == renderFrame(fresh, freshFrame, k, 0.0)) << "frame " << k;
+}
+
 // Every box type, every order of the default show, on several threads at the
 // plain and the vector level: the frames must be the single-threaded frames
 // byte for byte. (The sanitizer builds run these too, the thread one above all.)
@@ -207,14 +271,10 @@ protected:
     }
     void TearDown() override { setSimdLevel(supportedSimdLevel()); }
 
-    // The same script on one thread and on the case's threads, from the same
-    // start (the shared generator and camera records reset before each run).
+    // The same script on one thread and on the case's threads, each a fresh
+    // graph and so a fresh start.
     static void expectSameFrames(const std::string& text, int frames) {
-        resetCRandom();
-        resetCameraRecords();
         const auto single = run(text, frames, 1);
-        resetCRandom();
-        resetCameraRecords();
         const auto threaded = run(text, frames, GetParam().threads);
         ASSERT_EQ(single.size(), threaded.size());
         for (size_t k = 0; k < single.size(); ++k) {
@@ -276,9 +336,7 @@ TEST_P(ThreadedFrames, EveryOrderOfTheDefaultShowGivesTheSingleThreadedFrames) {
     const fs::path before = fs::current_path();
     fs::current_path(showDir);
     auto render = [](int threads) {
-        resetCRandom();
-        resetCameraRecords();
-        DemoGraph graph;
+        DemoGraph graph;  // fresh box state
         graph.setThreadCount(threads);
         EXPECT_EQ(graph.load("script.zyl"), kLoaded);
         Surface frame;
@@ -287,9 +345,9 @@ TEST_P(ThreadedFrames, EveryOrderOfTheDefaultShowGivesTheSingleThreadedFrames) {
         std::vector<std::vector<uint32_t>> frames;
         for (uint32_t order = 0; order < 7; ++order) {
             graph.setMusic(std::make_unique<FixedMusicPosition>(makeChannelPosition(order, 17, 99)));
-            graph.readTrackerPosition();
+            const TrackerPosition position = graph.readTrackerPosition();
             for (int k = 0; k < 2; ++k) {
-                graph.evaluateFrame(frame, static_cast<float>(order * 8 + 3) + k / 50.0f);
+                graph.evaluateFrame(frame, FrameInput{static_cast<float>(order * 8 + 3) + k / 50.0f, position});
                 frames.emplace_back(frame.pixels, frame.pixels + frame.pixelCount());
             }
         }

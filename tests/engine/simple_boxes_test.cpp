@@ -8,10 +8,9 @@
 
 #include "TestFunctions.h"
 #include "TestSupport.h"
-#include "boxes/BoxFactory.h"
+#include "script/BoxTypes.h"
 #include "boxes/SimpleBoxes.h"
-#include "script/Errors.h"
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 namespace {
@@ -30,18 +29,15 @@ uint32_t channelMap(uint32_t p, uint32_t (*f)(uint32_t)) {
     return packRgb(f((p >> 16) & 0xFF), f((p >> 8) & 0xFF), f(p & 0xFF));
 }
 
-std::string lastReport;
-void captureReport(const char* message) { lastReport = message; }
+testsupport::RecordingReporter reporter;
 
 class SimpleBoxTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fillPattern(out, 64, 32);
         before = snapshot(out);
-        lastReport.clear();
-        setErrorReportHandler(captureReport);
+        reporter = {};
     }
-    void TearDown() override { setErrorReportHandler(nullptr); }
 
     void render(FxBox& box, std::vector<Function*> functions, std::vector<Surface*> inputs = {}) {
         box.render(out, functions, inputs);
@@ -71,7 +67,7 @@ TEST_F(SimpleBoxTest, ShortWiringLinesDrawNothing) {
     BoxInverseVideo invert;
     render(invert, {});
     BoxFader fader;
-    fader.configure("mul");
+    fader.configure("mul", reporter);
     render(fader, {&off, &on});
     BoxCopier copier;
     render(copier, {&on, &on});
@@ -117,7 +113,7 @@ TEST_F(SimpleBoxTest, GateExactlyZeroBlocksSmallPositivePasses) {
 
 TEST_F(SimpleBoxTest, FaderSubHalfRemoves127) {
     BoxFader box;
-    ASSERT_EQ(box.configure("sub"), 0);
+    ASSERT_EQ(box.configure("sub", reporter), 0);
     FixedFunction half{0.5f};
     render(box, {&half, &on, &on});
     for (size_t i = 0; i < out.pixelCount(); ++i)
@@ -126,7 +122,7 @@ TEST_F(SimpleBoxTest, FaderSubHalfRemoves127) {
 
 TEST_F(SimpleBoxTest, FaderAddAboveOneGivesWhite) {
     BoxFader box;
-    box.configure("add");
+    box.configure("add", reporter);
     FixedFunction two{2.0f};
     render(box, {&two, &on, &on});
     EXPECT_EQ(snapshot(out), std::vector<uint32_t>(out.pixelCount(), 0xFFFFFFu));
@@ -134,7 +130,7 @@ TEST_F(SimpleBoxTest, FaderAddAboveOneGivesWhite) {
 
 TEST_F(SimpleBoxTest, FaderMulAtOneIsUnchangedAtHalfScales) {
     BoxFader box;
-    box.configure("mul");
+    box.configure("mul", reporter);
     render(box, {&on, &on, &on});
     EXPECT_EQ(snapshot(out), before);
     FixedFunction half{0.5f};
@@ -145,9 +141,9 @@ TEST_F(SimpleBoxTest, FaderMulAtOneIsUnchangedAtHalfScales) {
 
 TEST_F(SimpleBoxTest, FaderNegativeOrNanLevelIsZero) {
     BoxFader sub, add, mul;
-    sub.configure("sub");
-    add.configure("add");
-    mul.configure("mul");
+    sub.configure("sub", reporter);
+    add.configure("add", reporter);
+    mul.configure("mul", reporter);
     render(sub, {&negative, &on, &on});
     render(add, {&nan, &on, &on});
     EXPECT_EQ(snapshot(out), before);
@@ -157,7 +153,7 @@ TEST_F(SimpleBoxTest, FaderNegativeOrNanLevelIsZero) {
 
 TEST_F(SimpleBoxTest, FaderLevelIsNotAGateButFunctionsOneAndTwoAre) {
     BoxFader box;
-    box.configure("add");
+    box.configure("add", reporter);
     FixedFunction level{0.2f};
     render(box, {&level, &on, &off});
     render(box, {&level, &off, &on});
@@ -168,9 +164,9 @@ TEST_F(SimpleBoxTest, FaderRejectsOtherWordsAndThenDrawsNothing) {
     for (const char* text : {"Mul", "", "multiply", "  mulx",
                              "subsubsubsubsubsubsubsubsubsubsubsubsub"}) {
         BoxFader box;
-        lastReport.clear();
-        EXPECT_EQ(box.configure(text), 1) << text;
-        EXPECT_EQ(lastReport, "ZYL_BoxFader MODE non valide!!");
+        reporter.last.clear();
+        EXPECT_EQ(box.configure(text, reporter), 1) << text;
+        EXPECT_EQ(reporter.last, "ZYL_BoxFader MODE non valide!!");
         EXPECT_EQ(box.mode, BoxFader::kNoMode);
         FixedFunction level{0.5f};
         render(box, {&level, &on, &on});
@@ -180,13 +176,14 @@ TEST_F(SimpleBoxTest, FaderRejectsOtherWordsAndThenDrawsNothing) {
 
 TEST_F(SimpleBoxTest, FaderReadsOnlyTheFirstWord) {
     BoxFader box;
-    EXPECT_EQ(box.configure("  sub extra words"), 0);
+    EXPECT_EQ(box.configure("  sub extra words", reporter), 0);
     EXPECT_EQ(box.mode, BoxFader::kSub);
-    EXPECT_TRUE(lastReport.empty());
+    EXPECT_TRUE(reporter.last.empty());
 }
 
 TEST_F(SimpleBoxTest, ZoomerLeavesEverythingUnchanged) {
-    auto box = createBox("ZYL_BoxZoomer");
+    ShowState show;
+    auto box = createBox("ZYL_BoxZoomer", show);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->configure("whatever 1 2 3"), 0);
     Surface in;

@@ -9,8 +9,7 @@
 #include "TestFunctions.h"
 #include "TestSupport.h"
 #include "boxes/SpriteBoxes.h"
-#include "script/Errors.h"
-#include "surface/PixelMath.h"
+#include "core/PixelMath.h"
 
 namespace velmora {
 namespace {
@@ -19,8 +18,7 @@ using testsupport::fill;
 using testsupport::FixedFunction;
 using testsupport::kNaN;
 
-std::string lastReport;
-void captureReport(const char* message) { lastReport = message; }
+testsupport::RecordingReporter reporter;
 
 constexpr uint32_t kBackground = 0x204060u;
 
@@ -29,10 +27,8 @@ protected:
     void SetUp() override {
         out.allocate(512, 256);
         fill(out, kBackground);
-        lastReport.clear();
-        setErrorReportHandler(captureReport);
+        reporter = {};
     }
-    void TearDown() override { setErrorReportHandler(nullptr); }
 
     uint32_t at(int x, int y) const { return out.pixels[y * out.width + x]; }
     // Pixels of the output that differ from the background.
@@ -66,7 +62,7 @@ TEST_F(SpriteBoxTest, PutPlacesUnscaledSpriteTopLeftAt224x96) {
     Surface sprite;
     makeSprite(sprite);
     BoxSprite box;
-    ASSERT_EQ(box.configure("put"), 0);
+    ASSERT_EQ(box.configure("put", reporter), 0);
     draw(box, sprite, 256.0f, 128.0f, 1.0f, 1.0f);
     for (int y = 0; y < 256; ++y) {
         for (int x = 0; x < 512; ++x) {
@@ -82,7 +78,7 @@ TEST_F(SpriteBoxTest, ZoomTwoCoversTheDoubledRectangle) {
     sprite.allocate(64, 64);
     fill(sprite, 0x112233u);
     BoxSprite box;
-    box.configure("put");
+    box.configure("put", reporter);
     draw(box, sprite, 256.0f, 128.0f, 2.0f, 1.0f);
     EXPECT_EQ(changedCount(), 128 * 128);
     EXPECT_EQ(at(192, 64), 0x112233u);
@@ -97,7 +93,7 @@ TEST_F(SpriteBoxTest, AddAtHalfIntensityScalesBy127) {
     sprite.allocate(64, 64);
     fill(sprite, packRgb(255, 100, 2));
     BoxSprite box;
-    box.configure("add");
+    box.configure("add", reporter);
     draw(box, sprite, 256.0f, 128.0f, 1.0f, 0.5f);
     // 255*127>>8 = 126, 100*127>>8 = 49, 2*127>>8 = 0; added to 0x20, 0x40, 0x60.
     EXPECT_EQ(at(256, 128), packRgb(0x20 + 126, 0x40 + 49, 0x60));
@@ -109,7 +105,7 @@ TEST_F(SpriteBoxTest, AddSaturatesAtFullIntensity) {
     sprite.allocate(8, 8);
     fill(sprite, packRgb(250, 10, 0xA0));
     BoxSprite box;
-    box.configure("add");
+    box.configure("add", reporter);
     draw(box, sprite, 100.0f, 100.0f, 1.0f, 1.0f);
     EXPECT_EQ(at(100, 100), packRgb(255, 0x40 + 10, 255));
 }
@@ -119,7 +115,7 @@ TEST_F(SpriteBoxTest, IntensityJustBelowOneUsesFactor254) {
     sprite.allocate(8, 8);
     fill(sprite, packRgb(200, 100, 50));
     BoxSprite box;
-    box.configure("put");
+    box.configure("put", reporter);
     draw(box, sprite, 100.0f, 100.0f, 1.0f, 0.999f);
     EXPECT_EQ(at(100, 100), packRgb(200 * 254 >> 8, 100 * 254 >> 8, 50 * 254 >> 8));
 }
@@ -129,7 +125,7 @@ TEST_F(SpriteBoxTest, IntensityAboveOneIsClampedToFactor255) {
     sprite.allocate(8, 8);
     fill(sprite, packRgb(200, 100, 50));
     BoxSprite box;
-    box.configure("put");
+    box.configure("put", reporter);
     draw(box, sprite, 100.0f, 100.0f, 1.0f, 1.5f);
     EXPECT_EQ(at(100, 100), packRgb(199, 99, 49));
     draw(box, sprite, 300.0f, 100.0f, 1.5f, 3.0f);
@@ -141,7 +137,7 @@ TEST_F(SpriteBoxTest, CentreTruncatesTowardZero) {
     sprite.allocate(32, 4);
     fill(sprite, 0xFFFFFFu);
     BoxSprite box;
-    box.configure("put");
+    box.configure("put", reporter);
     // Centre -10 (not -11): columns -26..5 of which 0..5 land.
     draw(box, sprite, -10.7f, 128.0f, 1.0f, 1.0f);
     EXPECT_EQ(changedCount(), 6 * 4);
@@ -153,7 +149,7 @@ TEST_F(SpriteBoxTest, GatesStopDrawing) {
     Surface sprite;
     makeSprite(sprite);
     BoxSprite box;
-    box.configure("add");
+    box.configure("add", reporter);
     draw(box, sprite, 256.0f, 128.0f, 1.0f, 1.0f, 0.0f);
     draw(box, sprite, 256.0f, 128.0f, 1.0f, 1.0f, kNaN);
     draw(box, sprite, 256.0f, 128.0f, 1.0f, 0.0f);
@@ -168,7 +164,7 @@ TEST_F(SpriteBoxTest, ShortWiringLineDrawsNothing) {
     Surface sprite;
     makeSprite(sprite);
     BoxSprite box;
-    box.configure("put");
+    box.configure("put", reporter);
     FixedFunction centre{128.0f}, one{1.0f};
     std::vector<Function*> four{&centre, &centre, &one, &one};
     std::vector<Function*> five{&centre, &centre, &one, &one, &one};
@@ -185,9 +181,9 @@ TEST_F(SpriteBoxTest, RejectedModeReportsAndDrawsNothing) {
     makeSprite(sprite);
     for (const char* text : {"Put", "ADD", "", "putputputputputputputputputputputput"}) {
         BoxSprite box;
-        lastReport.clear();
-        EXPECT_EQ(box.configure(text), 1) << text;
-        EXPECT_EQ(lastReport, "ZYL_BoxSprite MODE non valide!!");
+        reporter.last.clear();
+        EXPECT_EQ(box.configure(text, reporter), 1) << text;
+        EXPECT_EQ(reporter.last, "ZYL_BoxSprite MODE non valide!!");
         draw(box, sprite, 256.0f, 128.0f, 1.0f, 1.0f);
     }
     EXPECT_EQ(changedCount(), 0);
@@ -197,7 +193,7 @@ TEST_F(SpriteBoxTest, WildPositionsAndZoomsDoNotCrash) {
     Surface sprite;
     makeSprite(sprite);
     BoxSprite box;
-    box.configure("add");
+    box.configure("add", reporter);
     const float inf = std::numeric_limits<float>::infinity();
     for (float pos : {kNaN, inf, -inf, 3e9f, -3e9f, 2147483520.0f, -2147483520.0f})
         for (float zoom : {1.0f, 0.0f, -2.0f, kNaN, inf, 1e20f})
@@ -211,7 +207,7 @@ TEST_F(SpriteBoxTest, HugeZoomFillsTheFrameAndReturns) {
     sprite.allocate(64, 64);
     fill(sprite, 0x0A0B0Cu);
     BoxSprite box;
-    box.configure("put");
+    box.configure("put", reporter);
     draw(box, sprite, 256.0f, 128.0f, 1e6f, 1.0f);
     EXPECT_EQ(changedCount(), 512 * 256);
 }
@@ -228,7 +224,7 @@ TEST_F(SpriteBoxTest, AnimatorStepsThroughFrames) {
     Surface strip;
     makeStrip(strip);
     BoxAnimator box;
-    ASSERT_EQ(box.configure("put 32"), 0);
+    ASSERT_EQ(box.configure("put 32", reporter), 0);
     EXPECT_EQ(box.frameHeight, 32);
     EXPECT_EQ(box.sprite.mode, BoxSprite::kPut);
     const struct { float select; int frame; } cases[] = {
@@ -249,7 +245,7 @@ TEST_F(SpriteBoxTest, AnimatorRestoresItsStrip) {
     makeStrip(strip);
     uint32_t* const pixels = strip.pixels;
     BoxAnimator box;
-    box.configure("add 32");
+    box.configure("add 32", reporter);
     draw(box, strip, 256.0f, 128.0f, 1.0f, 1.0f, 1.0f, 0.5f);
     EXPECT_EQ(strip.height, 512);
     EXPECT_EQ(strip.width, 64);
@@ -264,7 +260,7 @@ TEST_F(SpriteBoxTest, AnimatorClampsFrameToTheStrip) {
     Surface strip;
     makeStrip(strip, 3, 32);  // only frames 0..2
     BoxAnimator box;
-    box.configure("put 32");
+    box.configure("put 32", reporter);
     const struct { float select; int frame; } cases[] = {
         {1.0f, 2}, {50.0f, 2}, {-1.0f, 0}, {kNaN, 0}, {1e30f, 0}, {0.1f, 1}};
     for (const auto& c : cases) {
@@ -279,7 +275,7 @@ TEST_F(SpriteBoxTest, AnimatorWithImpossibleFrameHeightDrawsNothing) {
     makeStrip(strip);
     for (const char* text : {"put 0", "put -32", "put 513", "put"}) {
         BoxAnimator box;
-        EXPECT_EQ(box.configure(text), 0) << text;
+        EXPECT_EQ(box.configure(text, reporter), 0) << text;
         draw(box, strip, 256.0f, 128.0f, 1.0f, 1.0f, 1.0f, 0.5f);
         EXPECT_EQ(strip.height, 512);
     }
@@ -290,7 +286,7 @@ TEST_F(SpriteBoxTest, AnimatorNeedsSixFunctions) {
     Surface strip;
     makeStrip(strip);
     BoxAnimator box;
-    box.configure("put 32");
+    box.configure("put 32", reporter);
     FixedFunction centre{128.0f}, one{1.0f};
     std::vector<Function*> five{&centre, &centre, &one, &one, &one};
     box.render(out, five, std::vector<Surface*>{&strip});
@@ -299,8 +295,8 @@ TEST_F(SpriteBoxTest, AnimatorNeedsSixFunctions) {
 
 TEST_F(SpriteBoxTest, AnimatorPassesWordToSprite) {
     BoxAnimator box;
-    EXPECT_EQ(box.configure("mul 32"), 1);
-    EXPECT_EQ(lastReport, "ZYL_BoxSprite MODE non valide!!");
+    EXPECT_EQ(box.configure("mul 32", reporter), 1);
+    EXPECT_EQ(reporter.last, "ZYL_BoxSprite MODE non valide!!");
     EXPECT_EQ(box.frameHeight, 32);
     Surface strip;
     makeStrip(strip);

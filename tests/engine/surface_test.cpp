@@ -9,13 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "TestFunctions.h"
 #include "showkit/JpegWriter.h"
 #include "surface/JpegDecode.h"
 
 namespace velmora {
 namespace {
-
-const auto kFatalExit = ::testing::ExitedWithCode(9999 & 255);
 
 std::string tempPath(const std::string& name) {
     return ::testing::TempDir() + "surface_test_" + name;
@@ -63,35 +62,34 @@ TEST(SurfaceConfigure, ReconfiguringReplacesTheArray) {
     EXPECT_EQ(s.pixels[64 * 32 - 1], 0u);  // the whole new array is addressable
 }
 
-TEST(SurfaceConfigureDeath, InvalidSizesAreFatal) {
+TEST(SurfaceConfigureFatal, InvalidSizesAreFatal) {
     const char* texts[] = {" 2049 10", " 10 0", " -5 5",  " 10 2049",
                            " 320",     "",      " abc 4", " 99999999999 5"};
     for (const char* text : texts) {
         SCOPED_TRACE(text);
         Surface s;
-        EXPECT_EXIT(s.configure(text), kFatalExit, "FATAL ERROR: TAILLE DE LA SURFACE NON VALIDE");
+        EXPECT_EQ(testsupport::fatalMessageOf([&] { s.configure(text); }), "TAILLE DE LA SURFACE NON VALIDE");
     }
 }
 
-TEST(SurfaceConfigureDeath, TabBeforeQuoteIsReadAsASize) {
+TEST(SurfaceConfigureFatal, TabBeforeQuoteIsReadAsASize) {
     const std::string path = writeFlatJpeg("tab.jpg", 8, 8, 200, 100, 50);
     Surface s;
     const std::string text = "\t\"" + path + "\"";
-    EXPECT_EXIT(s.configure(text), kFatalExit, "TAILLE DE LA SURFACE NON VALIDE");
+    EXPECT_EQ(testsupport::fatalMessageOf([&] { s.configure(text); }), "TAILLE DE LA SURFACE NON VALIDE");
 }
 
-TEST(SurfaceConfigureDeath, BlankAfterClosingQuoteBreaksThePath) {
+TEST(SurfaceConfigureFatal, BlankAfterClosingQuoteBreaksThePath) {
     const std::string path = writeFlatJpeg("trailing.jpg", 8, 8, 200, 100, 50);
     Surface s;
     const std::string text = "  \"" + path + "\" ";
-    EXPECT_EXIT(s.configure(text), kFatalExit, "ERREUR A LA LECTURE D'UNE SURFACE");
+    EXPECT_EQ(testsupport::fatalMessageOf([&] { s.configure(text); }), "ERREUR A LA LECTURE D'UNE SURFACE");
 }
 
-TEST(SurfaceConfigureDeath, MissingPictureIsFatal) {
+TEST(SurfaceConfigureFatal, MissingPictureIsFatal) {
     Surface s;
-    EXPECT_EXIT(s.configure(" \"no/such/picture.jpg\""), kFatalExit,
-                "ERREUR A LA LECTURE D'UNE SURFACE");
-    EXPECT_EXIT(s.configure(" \""), kFatalExit, "ERREUR A LA LECTURE D'UNE SURFACE");
+    EXPECT_EQ(testsupport::fatalMessageOf([&] { s.configure(" \"no/such/picture.jpg\""); }), "ERREUR A LA LECTURE D'UNE SURFACE");
+    EXPECT_EQ(testsupport::fatalMessageOf([&] { s.configure(" \""); }), "ERREUR A LA LECTURE D'UNE SURFACE");
 }
 
 TEST(SurfaceJpeg, QuotedPathLoadsPictureOfAnySize) {
@@ -129,11 +127,16 @@ TEST(SurfaceJpeg, MissingFileReportsFailureAndKeepsSurface) {
     EXPECT_TRUE(s.isSize(5, 6));
 }
 
-TEST(SurfaceJpegDeath, DamagedFileEndsThroughLibjpeg) {
+TEST(SurfaceJpeg, DamagedFileRaisesLibjpegsMessage) {
     const std::string path = tempPath("damaged.jpg");
     std::ofstream(path, std::ios::binary) << "this is not a picture at all";
     Surface s;
-    EXPECT_EXIT(s.loadJpeg(path.c_str()), ::testing::ExitedWithCode(1), "Not a JPEG file");
+    const ShowError error = testsupport::errorRaisedBy([&] { s.configure(" \"" + path + "\""); });
+    EXPECT_EQ(error.presentation, ErrorPresentation::StandardError);
+    EXPECT_EQ(error.exitStatus, 1);
+    EXPECT_EQ(error.message.rfind("Not a JPEG file", 0), 0u) << error.message;
+    EXPECT_EQ(error.checkMessage, "ERREUR A LA LECTURE D'UNE SURFACE");
+    EXPECT_EQ(error.file, path);
 }
 
 TEST(JpegDecode, ReportsLayoutOfColourAndGreyFiles) {

@@ -291,19 +291,29 @@ TEST(VoxelTunnelHeightMap, RefusesColourOtherSizesAndMissingFiles) {
     for (const std::string& p : {colourPath, smallPath, tallPath}) std::remove(p.c_str());
 }
 
-TEST(VoxelTunnelHeightMapDeathTest, UnusableFileIsFatal) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    // Exit code 9999 reaches the parent as its low byte.
-    const auto fatalExit = ::testing::ExitedWithCode(9999 & 0xFF);
+TEST(VoxelTunnelHeightMap, UnusableFileIsFatal) {
+    using testsupport::fatalMessageOf;
     std::vector<uint8_t> rgb(512 * 512 * 3, 50);
     const std::string colourPath = tempPath("fatal_colour.jpg");
     ASSERT_TRUE(writeJpeg(colourPath.c_str(), 512, 512, 3, rgb.data(), 90));
-    EXPECT_EXIT(BoxVoxelTunnel().configure(colourPath.c_str()), fatalExit,
-                "FICHIER NON TROUVE");
-    EXPECT_EXIT(BoxVoxelTunnel().configure(tempPath("absent.jpg").c_str()),
-                fatalExit, "FICHIER NON TROUVE");
-    EXPECT_EXIT(BoxVoxelTunnel().configure(""), fatalExit, "FICHIER NON TROUVE");
+    EXPECT_EQ(fatalMessageOf([&] { BoxVoxelTunnel().configure(colourPath.c_str()); }), "FICHIER NON TROUVE");
+    EXPECT_EQ(fatalMessageOf([&] { BoxVoxelTunnel().configure(tempPath("absent.jpg").c_str()); }),
+              "FICHIER NON TROUVE");
+    EXPECT_EQ(fatalMessageOf([] { BoxVoxelTunnel().configure(""); }), "FICHIER NON TROUVE");
     std::remove(colourPath.c_str());
+
+    // A file libjpeg refuses: its message for the show, the step's for the checker.
+    const std::string damagedPath = tempPath("damaged_map.jpg");
+    std::FILE* damaged = std::fopen(damagedPath.c_str(), "wb");
+    ASSERT_NE(damaged, nullptr);
+    std::fputs("\xff\xd8\xff\xe0 not really a picture", damaged);
+    std::fclose(damaged);
+    const ShowError error = testsupport::errorRaisedBy([&] { BoxVoxelTunnel().configure(damagedPath.c_str()); });
+    EXPECT_EQ(error.presentation, ErrorPresentation::StandardError);
+    EXPECT_EQ(error.exitStatus, 1);
+    EXPECT_FALSE(error.message.empty());
+    EXPECT_EQ(error.checkMessage, "FICHIER NON TROUVE");
+    std::remove(damagedPath.c_str());
 }
 
 }  // namespace

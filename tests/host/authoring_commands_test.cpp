@@ -20,7 +20,7 @@
 #include "host/PngFile.h"
 #include "host/ReferencePage.h"
 #include "script/TypeReference.h"
-#include "surface/SimdLevel.h"
+#include "core/SimdLevel.h"
 #include "object3d/Lwo2Writer.h"
 
 namespace fs = std::filesystem;

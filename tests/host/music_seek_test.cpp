@@ -156,9 +156,9 @@ TEST_F(SeekModule, JumpSetsTheClockToTheOrdersTimeAndPauseHoldsBoth) {
     jumpOrder(graph, player, +1);
     EXPECT_GE(graph.clock.seconds(), kOrderSeconds - 0.01);
     EXPECT_LT(graph.clock.seconds(), kOrderSeconds + 0.5);
-    graph.readTrackerPosition();
-    EXPECT_EQ(trackerPosition.order, 1);
-    EXPECT_EQ(trackerPosition.row, 0);
+    const TrackerPosition afterJump = graph.readTrackerPosition();
+    EXPECT_EQ(afterJump.order, 1);
+    EXPECT_EQ(afterJump.row, 0);
 
     togglePause(graph, player);
     EXPECT_TRUE(graph.clock.paused());

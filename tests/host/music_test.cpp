@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "TestSupport.h"
+#include "engine/TestFunctions.h"
 #include "showkit/ModuleWriter.h"
 #include "platform/ModulePlayer.h"
 #include "platform/OfflineModule.h"
@@ -231,24 +233,24 @@ TEST_F(ModulePlayerTest, PositionFollowsTheClockOfWhatIsHeard) {
 }
 
 TEST_F(ModulePlayerTest, MissingMusicIsFatal) {
-    EXPECT_EXIT(ModulePlayer("/nonexistent/data/zik.mo3").start(), ::testing::ExitedWithCode(9999 & 0xFF),
-                "FATAL ERROR: Can't load music");
+    EXPECT_EQ(testsupport::fatalMessageOf([] { ModulePlayer("/nonexistent/data/zik.mo3").start(); }),
+              "Can't load music");
 }
 
 TEST_F(ModulePlayerTest, FileThatIsNotAModuleIsFatal) {
     TempFile file("notmusic.mo3");
     { std::ofstream(file.path) << "plain text is not a module\n"; }
-    EXPECT_EXIT(ModulePlayer(file.path.string()).start(), ::testing::ExitedWithCode(9999 & 0xFF),
-                "FATAL ERROR: Can't load music");
+    EXPECT_EQ(testsupport::fatalMessageOf([&] { ModulePlayer(file.path.string()).start(); }), "Can't load music");
 }
 
 TEST_F(ModulePlayerTest, NoSoundSystemIsFatal) {
-    EXPECT_EXIT(
-        {
-            ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-            ModulePlayer("/nonexistent/zik.mo3").start();
-        },
-        ::testing::ExitedWithCode(9999 & 0xFF), "FATAL ERROR: Can't initialize digital sound system");
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    const std::string saved = driver ? driver : "";
+    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_EQ(testsupport::fatalMessageOf([] { ModulePlayer("/nonexistent/zik.mo3").start(); }),
+              "Can't initialize digital sound system");
+    if (driver) ::setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+    else ::unsetenv("SDL_AUDIODRIVER");
 }
 
 TEST(DefaultTune, IsARealLoopingTuneOfHalfAMinute) {

@@ -25,11 +25,11 @@ protected:
     void SetUp() override {
         previous_ = fs::current_path();
         fs::current_path(scratch_.path());
-        screenshotCounter = 1;
     }
     void TearDown() override { fs::current_path(previous_); }
     testsupport::ScratchDirectory scratch_{"grab"};
     fs::path previous_;
+    ScreenshotWriter screenshots;  // a new run: grab_1.bmp first
 };
 
 }  // namespace
@@ -41,7 +41,7 @@ TEST_F(Screenshot, FileHoldsTheFrameBottomRowFirst) {
         for (int x = 0; x < 512; ++x) frame.pixels[y * 512 + x] = 0xAB000000u | (x & 0xFF) << 16 | y << 8 | (x >> 8);
     frame.pixels[0] = 0x00123456;
 
-    saveScreenshot(frame);
+    screenshots.save(frame);
     const std::string b = readFile("grab_1.bmp");
     ASSERT_EQ(b.size(), 393274u);
 
@@ -74,10 +74,10 @@ TEST_F(Screenshot, EachPressWritesTheNextNumberAndOverwritesOldFiles) {
     frame.allocate(512, 256);
     frame.clear();
     { std::ofstream old("grab_2.bmp"); old << "an older run's file"; }
-    saveScreenshot(frame);
-    saveScreenshot(frame);
-    saveScreenshot(frame);
-    EXPECT_EQ(screenshotCounter, 4);
+    screenshots.save(frame);
+    screenshots.save(frame);
+    screenshots.save(frame);
+    EXPECT_EQ(screenshots.nextNumber(), 4);
     for (const char* name : {"grab_1.bmp", "grab_2.bmp", "grab_3.bmp"}) EXPECT_EQ(fs::file_size(name), 393274u) << name;
     EXPECT_FALSE(fs::exists("grab_4.bmp"));
 }
@@ -88,12 +88,12 @@ TEST_F(Screenshot, UnwritableFileIsSkippedWithAWarningAndUsesItsNumber) {
     frame.clear();
     fs::create_directory("grab_1.bmp");  // a directory where the file should go
     testing::internal::CaptureStderr();
-    saveScreenshot(frame);
+    screenshots.save(frame);
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("grab_1.bmp"), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-    EXPECT_EQ(screenshotCounter, 2);
-    saveScreenshot(frame);
+    EXPECT_EQ(screenshots.nextNumber(), 2);
+    screenshots.save(frame);
     EXPECT_EQ(fs::file_size("grab_2.bmp"), 393274u);
 }
 
@@ -102,9 +102,9 @@ TEST_F(Screenshot, FrameOfAnotherSizeIsNotRead) {
     small.allocate(16, 16);
     small.clear();
     testing::internal::CaptureStderr();
-    saveScreenshot(small);
+    screenshots.save(small);
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(fs::exists("grab_1.bmp"));
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-    EXPECT_EQ(screenshotCounter, 2);
+    EXPECT_EQ(screenshots.nextNumber(), 2);
 }

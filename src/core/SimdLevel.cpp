@@ -1,5 +1,5 @@
 // Run-time choice of the vector instruction set.
-#include "surface/SimdLevel.h"
+#include "core/SimdLevel.h"
 
 namespace velmora {
 

@@ -1,5 +1,6 @@
-// The box factory: type word to object, with what each type reads.
-#include "boxes/BoxFactory.h"
+// The box type table: type word to object, with what each type reads. It lives
+// above both the boxes and the object box so that it can make either.
+#include "script/BoxTypes.h"
 
 #include "boxes/Deformation.h"
 #include "boxes/DirectionalBlur.h"
@@ -9,6 +10,7 @@
 #include "boxes/SimpleBoxes.h"
 #include "boxes/SpriteBoxes.h"
 #include "boxes/VoxelTunnel.h"
+#include "core/FrameGeometry.h"
 #include "object3d/BoxObjet3D.h"
 
 namespace velmora {
@@ -16,12 +18,17 @@ namespace velmora {
 namespace {
 
 template <class T>
-std::unique_ptr<FxBox> make() {
+std::unique_ptr<FxBox> make(ShowState&) {
     return std::make_unique<T>();
 }
 
+std::unique_ptr<FxBox> makeParticules(ShowState& show) { return std::make_unique<BoxParticules>(show.random); }
+std::unique_ptr<FxBox> makeFDBoule(ShowState& show) { return std::make_unique<BoxFDBoule>(show.sphereCamera); }
+std::unique_ptr<FxBox> makeFDVoxel(ShowState& show) { return std::make_unique<BoxFDVoxel>(show.reliefCamera); }
+std::unique_ptr<FxBox> makeObjet3D(ShowState& show) { return std::make_unique<BoxObjet3D>(show.objectDirection); }
+
 constexpr SurfaceNeed kAny{};
-constexpr SurfaceNeed kFrame{SurfaceNeed::Exact, 512, 256};
+constexpr SurfaceNeed kFrame{SurfaceNeed::Exact, kFrameWidth, kFrameHeight};
 constexpr SurfaceNeed kTexture{SurfaceNeed::Exact, 256, 256};
 constexpr SurfaceNeed kMap{SurfaceNeed::MinPixels, 512, 512};
 constexpr SurfaceNeed kEnvironment{SurfaceNeed::MinPixels, 256, 256};
@@ -39,12 +46,12 @@ const BoxType kBoxTypes[] = {
     {"ZYL_BoxRadialBlur", make<BoxRadialBlur>, 4, 0, kFrame, kAny},
     {"ZYL_BoxDeformation", make<BoxDeformation>, 5, 1, kFrame, kFrame},
     {"ZYL_BoxFDTunnel", make<BoxFDTunnel>, 3, 0, kAny, kAny},
-    {"ZYL_BoxFDBoule", make<BoxFDBoule>, 3, 1, kFrame, kTexture},
-    {"ZYL_BoxFDVoxel", make<BoxFDVoxel>, 3, 1, kFrame, kTexture},
-    {"ZYL_BoxParticules", make<BoxParticules>, 4, 1, kAny, kAny},
+    {"ZYL_BoxFDBoule", makeFDBoule, 3, 1, kFrame, kTexture},
+    {"ZYL_BoxFDVoxel", makeFDVoxel, 3, 1, kFrame, kTexture},
+    {"ZYL_BoxParticules", makeParticules, 4, 1, kAny, kAny},
     {"ZYL_BoxVoxelTunnel", make<BoxVoxelTunnel>, 3, 1, kFrame, kMap},
     // The environment map is read in the textured mode only.
-    {"ZYL_BoxObjet3D", make<BoxObjet3D>, 8, 0, kFrame, kEnvironment},
+    {"ZYL_BoxObjet3D", makeObjet3D, 8, 0, kFrame, kEnvironment},
 };
 
 }  // namespace
@@ -57,9 +64,9 @@ const BoxType* findBoxType(std::string_view word) {
     return nullptr;
 }
 
-std::unique_ptr<FxBox> createBox(std::string_view word) {
+std::unique_ptr<FxBox> createBox(std::string_view word, ShowState& show) {
     const BoxType* type = findBoxType(word);
-    return type ? type->create() : nullptr;
+    return type ? type->create(show) : nullptr;
 }
 
 }  // namespace velmora

@@ -1,4 +1,4 @@
-// The box types the script can declare, what each reads, and the factory.
+// The box types the script can declare, what each reads, and the factory that makes them.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,10 @@
 #include <span>
 #include <string_view>
 
+#include "boxes/CRandom.h"
 #include "boxes/FxBox.h"
+#include "boxes/RayCastGrid.h"
+#include "object3d/Mesh.h"
 
 namespace velmora {
 
@@ -29,9 +32,20 @@ struct SurfaceNeed {
     }
 };
 
+// What the boxes of one show share between them, and nothing else does: every
+// show starts from these values, so a reload starts afresh and two shows in one
+// process never meet.
+struct ShowState {
+    CRandom random;             // the particle boxes draw from it in their call order
+    CameraRecord sphereCamera;  // every ZYL_BoxFDBoule of the show
+    CameraRecord reliefCamera;  // every ZYL_BoxFDVoxel of the show
+    Float3 objectDirection{1.0f, 0.0f, 0.0f};  // every ZYL_BoxObjet3D: the last view direction
+};
+
 struct BoxType {
     const char* word;  // the script's type word, "ZYL_Box..."
-    std::unique_ptr<FxBox> (*create)();
+    // Makes a box that shares exactly the part of `show` its type shares.
+    std::unique_ptr<FxBox> (*create)(ShowState& show);
     int functionsRead;  // a wiring line must name at least this many functions
     int inputsRead;     // ... and this many input surfaces (in every mode of the box)
     SurfaceNeed output;
@@ -41,6 +55,6 @@ struct BoxType {
 std::span<const BoxType> boxTypes();
 // Exact byte comparison with each type word; nullptr when none matches.
 const BoxType* findBoxType(std::string_view word);
-std::unique_ptr<FxBox> createBox(std::string_view word);
+std::unique_ptr<FxBox> createBox(std::string_view word, ShowState& show);
 
 }  // namespace velmora

@@ -1,0 +1,38 @@
+# The engine's folders, lowest first, and for each the folders below it that it
+# may include and link. A folder never reaches up: core includes nothing of ours.
+if(CMAKE_SCRIPT_MODE_FILE)
+  cmake_minimum_required(VERSION 3.20)
+endif()
+set(VELMORA_ENGINE_LAYERS core surface functions boxes object3d script)
+set(VELMORA_LAYERS_BELOW_core "")
+set(VELMORA_LAYERS_BELOW_surface core)
+set(VELMORA_LAYERS_BELOW_functions core)
+set(VELMORA_LAYERS_BELOW_boxes core surface functions)
+set(VELMORA_LAYERS_BELOW_object3d core surface functions boxes)
+set(VELMORA_LAYERS_BELOW_script core surface functions boxes object3d)
+
+# Fails when a source of an engine folder includes a folder it may not see.
+function(velmora_check_engine_layers source_dir)
+  set(problems "")
+  foreach(layer ${VELMORA_ENGINE_LAYERS})
+    file(GLOB files ${source_dir}/src/${layer}/*.h ${source_dir}/src/${layer}/*.cpp)
+    foreach(file ${files})
+      file(STRINGS ${file} lines REGEX "^#include \"[A-Za-z0-9_]+/")
+      foreach(line ${lines})
+        string(REGEX REPLACE "^#include \"([A-Za-z0-9_]+)/.*" "\\1" folder "${line}")
+        if(NOT folder STREQUAL layer AND NOT folder IN_LIST VELMORA_LAYERS_BELOW_${layer})
+          list(APPEND problems "${file}: ${line}")
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+  if(problems)
+    list(JOIN problems "\n  " text)
+    message(FATAL_ERROR "engine includes pointing up or sideways:\n  ${text}")
+  endif()
+endfunction()
+
+# Run as a script (the layering test): cmake -DVELMORA_SOURCE_DIR=... -P EngineLayers.cmake
+if(CMAKE_SCRIPT_MODE_FILE)
+  velmora_check_engine_layers(${VELMORA_SOURCE_DIR})
+endif()
