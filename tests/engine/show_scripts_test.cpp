@@ -231,9 +231,10 @@ TEST_F(ShowScripts, TwoShowsInOneProcessDrawAsIfEachWereAlone) {
 }
 
 TEST_F(ShowScripts, AShowTakingOverStartsWhereAFreshStartStarts) {
-    // As on a reload: the new graph takes the running show's music and clock.
+    // As on a reload: the new graph takes the running show's music, clock and threads.
     const std::string text = statefulScript("t", "ex ey ez", "zero zero zero");
     auto running = std::make_unique<DemoGraph>();
+    running->setThreadCount(3);
     ASSERT_EQ(running->loadText(text), kLoaded);
     Surface frame;
     frame.allocate(512, 256);
@@ -243,6 +244,8 @@ TEST_F(ShowScripts, AShowTakingOverStartsWhereAFreshStartStarts) {
     auto reloaded = std::make_unique<DemoGraph>();
     ASSERT_EQ(reloaded->loadText(text), kLoaded);
     reloaded->takeOverShow(*running);
+    EXPECT_EQ(reloaded->threadCount(), 3);  // the show's threads go with it
+    EXPECT_EQ(running->threadCount(), 1);
     running.reset();
     DemoGraph fresh;
     ASSERT_EQ(fresh.loadText(text), kLoaded);

@@ -169,6 +169,8 @@ TEST_F(RenderVideo, FailuresNameTheFileAndLeaveNoFileBehind) {
     };
     // Writes past the file size limit fail as on a full disk (EFBIG instead of ENOSPC).
     const char* fullDisk = "trap '' XFSZ; ulimit -f 64;";
+    const char* undeclaredBox = "printf '[ZYL_FX_Generator]\\n[/ZYL_FX_Generator]\\n[ZYL_Fonction]\\n[/ZYL_Fonction]\\n"
+                                "[ZYL_Surface]\\n[/ZYL_Surface]\\n[CABLAGE]\\nfantome OUT\\n[/CABLAGE]\\n' >data/bad.zyl;";
     const Case cases[] = {
         {"", "render --video show.avi", 2, "'show.avi'", "unknown video format"},
         {"", "render --video plain/show.mp4 --frames 2", 1, "'plain/show.mp4'", "Not a directory"},
@@ -176,6 +178,8 @@ TEST_F(RenderVideo, FailuresNameTheFileAndLeaveNoFileBehind) {
         {fullDisk, "render --out frames --frames 2 --quiet", 1, "'frames/frame_00000.bmp'", "File too large"},
         {"", "render --video show.mp4 --position 0:0:0", 1, "--position", "give --frames or --seconds"},
         {"", "render --video show.mp4 --start 4", 1, "3.840 s", "before --start"},
+        // A fatal error in the first frame unwinds through the export.
+        {undeclaredBox, "render --video show.mp4 --script data/bad.zyl --frames 2", 15, "FATAL ERROR", "FXBOX"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(run(c.args, c.prefix), c.status) << c.args;
