@@ -14,7 +14,7 @@ namespace velmora {
 namespace jpegwriter_detail {
 
 // libjpeg reports errors by calling error_exit, which must not return; we jump
-// back to writeJpeg so a failure becomes a false result instead of exit().
+// back to writeJpeg so a failure becomes a false result instead of ending the process.
 struct ErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
