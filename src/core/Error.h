@@ -38,5 +38,8 @@ struct ShowError : std::exception {
 // The one routine for an error that stops the show: raises
 // ShowError{FatalBox, 9999, message}.
 [[noreturn]] void fatalError(std::string_view message);
+// The same with the file concerned and an English reason (a limit that was
+// reached): the show reports `message` as ever, and the reason after it.
+[[noreturn]] void fatalError(std::string_view message, std::string file, std::string reason);
 
 }  // namespace velmora

@@ -15,6 +15,7 @@ int presentShowError(const ShowError& error, bool messageBox) {
     case ErrorPresentation::FatalBox: {
         const std::string_view line = withoutTrailingNewlines(error.message);
         std::fprintf(stderr, "FATAL ERROR: %.*s\n", static_cast<int>(line.size()), line.data());
+        if (!error.reason.empty()) std::fprintf(stderr, "velmora: %s\n", error.reason.c_str());
         std::fflush(stderr);
         if (messageBox) {
             hideDisplay();  // a full-screen window would hide the box

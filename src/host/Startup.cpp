@@ -10,8 +10,9 @@ namespace velmora {
 
 void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter) {
     int result = graph.load(path, reporter);
-    if (result == kScriptNotFound) fatalError("Script non trouvé!!");
-    if (result > kScriptNotFound) fatalError("Script non valide!!");
+    const char* message = result == kScriptNotFound ? "Script non trouvé!!" : "Script non valide!!";
+    if (result != kLoaded && !graph.fileRefusal().empty()) fatalError(message, path, graph.fileRefusal());
+    if (result != kLoaded) fatalError(message);
 }
 
 std::unique_ptr<Surface> makeOutputSurface() {
