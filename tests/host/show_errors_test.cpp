@@ -96,6 +96,13 @@ TEST_F(ShowErrors, MissingScriptIsFatalWithoutABoxUnderTheDummyDriver) {
     EXPECT_EQ(err(), "FATAL ERROR: Script non trouvé!!\n");
 }
 
+TEST_F(ShowErrors, AScriptThatIsNoFileIsInvalidWithItsReason) {
+    fs::create_directories(dir_ / "scripts");
+    EXPECT_EQ(run("VELMORA_NO_MESSAGE_BOX=1 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy", "--mode window --script scripts"),
+              9999 & 0xFF);
+    EXPECT_EQ(err(), "FATAL ERROR: Script non valide!!\nvelmora: scripts is a directory, not a file\n");
+}
+
 TEST_F(ShowErrors, RejectedParametersAreReportedAndLoadingGoesOn) {
     std::ofstream(dir_ / "script.zyl") << "[ZYL_FX_Generator]\nZYL_BoxFader fondu MUL\n[/ZYL_FX_Generator]\n"
                                           "[ZYL_Fonction]\n[/ZYL_Fonction]\n[ZYL_Surface]\n[/ZYL_Surface]\n"
