@@ -64,14 +64,16 @@ int DemoGraph::loadText(std::string_view text, ErrorReporter& reporter, LoadObse
         LoadObserver*& observer;
         ~ObserverReset() { observer = nullptr; }
     } reset{observer_};
-    return readScript(text, reporter);
+    const int result = readScript(text, reporter);
+    // What only the check needed.
+    for (auto& names : declaredNames_) names.clear();
+    lineIndex_.reset();
+    return result;
 }
 
 int DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
     showState_ = ShowState{};  // a new script is a new show
     surfaceBudget_ = SurfaceBudget();
-    for (auto& names : declaredNames_) names.clear();
-    lineIndex_.reset();
     // Text mode: a carriage return directly before a line feed is dropped.
     scriptText_.clear();
     scriptText_.reserve(text.size());
