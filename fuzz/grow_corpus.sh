@@ -25,5 +25,5 @@ for target in script check lwo2 jpeg; do
   find "$found" -type f -size -65k -exec cp {} "$offered"/ \;
   "$fuzzer" -merge=1 "$corpus" "$offered" 2>&1 | tail -n 1
   rm -rf "$offered"
-  echo "$target: $(ls "$corpus" | wc -l) files, $(du -sk "$corpus" | cut -f1) KiB"
+  echo "$target: $(ls "$corpus" | wc -l) files, $(( $(du -sb "$corpus" | cut -f1) / 1024 )) KiB"
 done
