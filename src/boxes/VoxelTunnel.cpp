@@ -68,9 +68,9 @@ struct alignas(64) ColumnTile {
 
 }  // namespace
 
-int BoxVoxelTunnel::loadHeightMap(const char* fileName, uint8_t* destination) {
+int BoxVoxelTunnel::loadHeightMap(const char* fileName, uint8_t* destination, std::string* refusal) {
     DecodedJpeg jpeg;
-    if (decodeJpegFile(fileName, jpeg) != 0) return 1;
+    if (decodeJpegFile(fileName, jpeg, nullptr, refusal) != 0) return 1;
     // One byte per pixel, 512 by 512: colour files and other sizes are refused.
     if (jpeg.components != 1 || jpeg.width != 512 || jpeg.height != 512 ||
         jpeg.samples.size() < static_cast<size_t>(kMapPixels)) {
@@ -85,12 +85,15 @@ int BoxVoxelTunnel::configure(const char* text, ErrorReporter&) {
     heightMap.assign(kMapPixels, 0);
     char fileName[256] = "";
     int refused = 1;
+    std::string tooLarge;
     try {
-        refused = std::sscanf(text ? text : "", "%255s", fileName) != 1 || loadHeightMap(fileName, heightMap.data()) != 0;
+        refused = std::sscanf(text ? text : "", "%255s", fileName) != 1 ||
+                  loadHeightMap(fileName, heightMap.data(), &tooLarge) != 0;
     } catch (ShowError& damaged) {
         damaged.checkMessage = kNoMap;  // the checker names the step, the show prints libjpeg's text
         throw;
     }
+    if (!tooLarge.empty()) fatalError(kNoMap, fileName, tooLarge);
     if (refused) fatalError(kNoMap);
     buildTables();
     return 0;

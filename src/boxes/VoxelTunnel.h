@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "boxes/FxBox.h"
@@ -20,7 +21,9 @@ public:
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
 
     // Reads a 512 by 512 grey-level JPEG into kMapPixels bytes; 0 ok, 1 refused.
-    static int loadHeightMap(const char* fileName, uint8_t* destination);
+    // 0 when read; 1 when missing or refused (`refusal` says why when the
+    // picture was over the pixel limit).
+    static int loadHeightMap(const char* fileName, uint8_t* destination, std::string* refusal = nullptr);
     // screenToPolar, depthRow, and polarImage filled with 0xFFFFFFFF.
     void buildTables();
     // True once the map and the tables have their sizes; until then nothing is drawn.

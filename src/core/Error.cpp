@@ -12,4 +12,10 @@ void fatalError(std::string_view message) {
     throw ShowError(ErrorPresentation::FatalBox, 9999, std::string(message));
 }
 
+void fatalError(std::string_view message, std::string file, std::string reason) {
+    ShowError error(ErrorPresentation::FatalBox, 9999, std::string(message), std::move(file));
+    error.reason = std::move(reason);
+    throw error;
+}
+
 }  // namespace velmora

@@ -27,17 +27,9 @@ std::optional<std::string> meshRefusal(const std::string& path) {
 
 }  // namespace
 
-void explainRefusedMesh(ShowError& error, const char* scriptPath) {
+void explainRefusedMesh(ShowError& error) {
     if (error.presentation != ErrorPresentation::StandardOutput || !error.reason.empty()) return;
-    const std::optional<std::string> reason = meshRefusal(error.file);
-    if (!reason) return;
-    error.reason = scriptPath;
-    if (error.scriptLine > 0) {
-        error.reason += ':';
-        error.reason += std::to_string(error.scriptLine);
-    }
-    error.reason += ": ";
-    error.reason += *reason;
+    if (std::optional<std::string> reason = meshRefusal(error.file)) error.reason = std::move(*reason);
 }
 
 }  // namespace velmora

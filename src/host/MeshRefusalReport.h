@@ -7,8 +7,8 @@
 namespace velmora {
 
 // For a mesh the loader refused (a StandardOutput error naming its file), sets
-// the error's reason to "SCRIPT:LINE: MESH: polygon 12 has 4 corners; ..." (the
-// line when known). Leaves every other error as it is.
-void explainRefusedMesh(ShowError& error, const char* scriptPath);
+// the error's reason to "MESH: polygon 12 has 4 corners; ..."; the show prints
+// it after the script line. Leaves every other error as it is.
+void explainRefusedMesh(ShowError& error);
 
 }  // namespace velmora

@@ -7,14 +7,17 @@
 
 namespace velmora {
 
-// The screenshots of one run of the show: grab_1.bmp first.
+// The screenshots of one run of the show: the first free number from 1, so
+// that nothing of an earlier run is overwritten.
 class ScreenshotWriter {
 public:
     // Saves the 512 by 256 frame as "grab_N.bmp" (24 bits) in the working
-    // directory and counts on. A file that cannot be created is skipped with a
+    // directory, N the next number whose file does not exist yet, and counts
+    // on. The file appears complete or not at all (written under a temporary
+    // name and renamed). A file that cannot be written is skipped with a
     // one-line warning on standard error; the number is used up all the same.
     void save(const Surface& frame);
-    // Number of the next screenshot file.
+    // Number the next screenshot tries first.
     int32_t nextNumber() const { return next_; }
 
 private:

@@ -10,11 +10,26 @@
 
 namespace velmora {
 
+namespace {
+
+// The English reason on a line of its own: after the script's place when it is
+// known ("script.zyl:4: data/m.lwo: ..."), else after the program's name.
+void printReason(const ShowError& error) {
+    if (error.reason.empty()) return;
+    if (!error.scriptFile.empty() && error.scriptLine > 0)
+        std::fprintf(stderr, "%s:%d: %s\n", error.scriptFile.c_str(), error.scriptLine, error.reason.c_str());
+    else
+        std::fprintf(stderr, "velmora: %s\n", error.reason.c_str());
+}
+
+}  // namespace
+
 int presentShowError(const ShowError& error, bool messageBox) {
     switch (error.presentation) {
     case ErrorPresentation::FatalBox: {
         const std::string_view line = withoutTrailingNewlines(error.message);
         std::fprintf(stderr, "FATAL ERROR: %.*s\n", static_cast<int>(line.size()), line.data());
+        printReason(error);
         std::fflush(stderr);
         if (messageBox) {
             hideDisplay();  // a full-screen window would hide the box
@@ -25,10 +40,8 @@ int presentShowError(const ShowError& error, bool messageBox) {
     case ErrorPresentation::StandardOutput:
         std::fputs(error.message.c_str(), stdout);
         std::fflush(stdout);
-        if (!error.reason.empty()) {
-            std::fprintf(stderr, "%s\n", error.reason.c_str());
-            std::fflush(stderr);
-        }
+        printReason(error);
+        std::fflush(stderr);
         break;
     case ErrorPresentation::StandardError:
         std::fprintf(stderr, "%s\n", error.message.c_str());

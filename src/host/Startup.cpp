@@ -14,11 +14,13 @@ void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter
     try {
         result = graph.load(path, reporter);
     } catch (ShowError& error) {
-        explainRefusedMesh(error, path);  // the loader's own words rarely say why
+        if (error.scriptLine > 0) error.scriptFile = path;
+        explainRefusedMesh(error);  // the loader's own words rarely say why
         throw;
     }
-    if (result == kScriptNotFound) fatalError("Script non trouvé!!");
-    if (result > kScriptNotFound) fatalError("Script non valide!!");
+    const char* message = result == kScriptNotFound ? "Script non trouvé!!" : "Script non valide!!";
+    if (result != kLoaded && !graph.fileRefusal().empty()) fatalError(message, path, graph.fileRefusal());
+    if (result != kLoaded) fatalError(message);
 }
 
 std::unique_ptr<Surface> makeOutputSurface() {

@@ -60,7 +60,14 @@ int DemoGraph::threadCount() const { return workers_ ? workers_->threadCount() :
 
 int DemoGraph::load(const char* path, ErrorReporter& reporter) {
     std::string raw;
-    if (!readWholeFile(path, raw)) return kScriptNotFound;
+    const FileReadOutcome outcome = readRegularFile(path, kMaxScriptBytes, raw);
+    fileRefusal_.clear();
+    if (outcome == FileReadOutcome::CannotOpen) return kScriptNotFound;
+    if (outcome != FileReadOutcome::Read) {
+        // Found, but no script: refused as an invalid one, with the reason.
+        fileRefusal_ = scriptFileRefusal(path, outcome);
+        return kScriptInvalid;
+    }
     return loadText(raw, reporter);
 }
 
@@ -71,11 +78,16 @@ int DemoGraph::loadText(std::string_view text, ErrorReporter& reporter, LoadObse
         LoadObserver*& observer;
         ~ObserverReset() { observer = nullptr; }
     } reset{observer_};
-    return readScript(text, reporter);
+    const int result = readScript(text, reporter);
+    // What only the check needed.
+    for (auto& names : declaredNames_) names.clear();
+    lineIndex_.reset();
+    return result;
 }
 
 int DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
     showState_ = ShowState{};  // a new script is a new show
+    surfaceBudget_ = SurfaceBudget();
     // Text mode: a carriage return directly before a line feed is dropped.
     scriptText_.clear();
     scriptText_.reserve(text.size());
@@ -145,14 +157,9 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
         if (w == end) break;
         if (isTypeWord(w)) ++count;
     }
-    auto sizeRegistry = [count](auto& registry) {
-        registry.objects.clear();
-        registry.objects.resize(count);
-        registry.names.assign(count, std::string());
-    };
-    if (kind == kBoxSection) sizeRegistry(boxes_), boxTypes_.assign(count, nullptr);
-    if (kind == kFunctionSection) sizeRegistry(functions_);
-    if (kind == kSurfaceSection) sizeRegistry(surfaces_);
+    if (kind == kBoxSection) boxes_.reset(count), boxTypes_.assign(count, nullptr);
+    if (kind == kFunctionSection) functions_.reset(count);
+    if (kind == kSurfaceSection) surfaces_.reset(count);
 
     bool valid = true;
     scriptStream_.seek(sectionStart);
@@ -169,6 +176,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
         std::string_view nameWord = scriptStream_.readWord();
         std::string name(cutName(nameWord));
         std::string parameters(scriptStream_.readLine());
+        const bool parametersCut = scriptStream_.lineWasCut();
         // A name that swallowed the end word can make more declarations than
         // the count pass saw; such a script is invalid.
         if (i >= count) {
@@ -183,6 +191,8 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
             ScriptReader params(parameters);
             for (std::string_view w = params.readWord(); !w.empty(); w = params.readWord())
                 if (isTypeWord(w)) problem(offset, "parameter word " + std::string(w) + " begins with ZYL_");
+            if (parametersCut) problem(offset, longParameterTextWarning());
+            warnAboutCutName(kind, nameWord, offset);
         }
 
         auto configure = [&](auto& object) { runAt(offset, [&] { object->configure(parameters.c_str(), reporter); }); };
@@ -198,8 +208,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
             std::unique_ptr<FxBox> box = type->create(showState_);
             box->workers = workers_.get();
             configure(box);
-            boxes_.objects[i] = std::move(box);
-            boxes_.names[i] = std::move(name);
+            boxes_.set(i, std::move(box), std::move(name));
             boxTypes_[i] = type;
         } else if (kind == kFunctionSection) {
             std::unique_ptr<Function> function = createFunction(word);
@@ -211,15 +220,26 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
                 continue;
             }
             configure(function);
-            functions_.objects[i] = std::move(function);
-            functions_.names[i] = std::move(name);
+            functions_.set(i, std::move(function), std::move(name));
         } else {
             auto surface = std::make_unique<Surface>();
-            runAt(offset, [&] { surface->configure(parameters); });
-            surfaces_.objects[i] = std::move(surface);
-            surfaces_.names[i] = std::move(name);
+            runAt(offset, [&] { surface->configure(parameters, &surfaceBudget_); });
+            surfaces_.set(i, std::move(surface), std::move(name));
         }
         ++i;
+    }
+}
+
+void DemoGraph::warnAboutCutName(int kind, std::string_view nameWord, size_t offset) {
+    static constexpr const char* kKindNames[] = {"box", "function", "surface"};
+    const char* kindName = kKindNames[kind];
+    const std::string_view cut = cutName(nameWord);
+    if (cut.size() < nameWord.size()) problem(offset, cutNameWarning(kindName, nameWord));
+    // Names of one section that differ only after the cut become one name.
+    const auto [first, added] = declaredNames_[kind].emplace(cut, DeclaredName{nameWord, offset});
+    if (!added && first->second.fullName != nameWord) {
+        if (!lineIndex_) lineIndex_ = std::make_unique<LineIndex>(scriptText_);
+        problem(offset, nameCollisionWarning(kindName, nameWord, lineIndex_->lineAt(first->second.offset)));
     }
 }
 

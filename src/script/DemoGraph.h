@@ -7,10 +7,13 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "boxes/FxBox.h"
 #include "core/ErrorReporter.h"
+#include "core/Limits.h"
+#include "core/Text.h"
 #include "core/WorkerPool.h"
 #include "functions/Function.h"
 #include "script/BoxTypes.h"
@@ -34,11 +37,18 @@ inline constexpr std::string_view kWiringOpen = "[CABLAGE]";
 inline constexpr std::string_view kWiringEnd = "[/CABLAGE]";
 inline constexpr std::string_view kOutputName = "OUT";
 
-inline constexpr size_t kMaxNameLength = 255;  // instance names and wiring words
-inline constexpr int kMaxListEntries = 10;     // inputs or functions on one wiring line
+inline constexpr size_t kMaxNameLength = kMaxNameCharacters;  // instance names and wiring words
+
+// Hashing for names looked up by string_view without making a string.
+struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+};
 
 // One registry: objects in declaration order with their names. An entry without
-// an object (counted but never declared) matches no name.
+// an object (counted but never declared) matches no name; of two entries with
+// the same name the first declared is found. Lookups are hashed: every word of
+// every wiring line is one.
 template <class T>
 struct Registry {
     std::vector<std::unique_ptr<T>> objects;
@@ -46,10 +56,25 @@ struct Registry {
 
     int count() const { return static_cast<int>(objects.size()); }
     int find(std::string_view word) const {
-        for (int i = 0; i < count(); ++i)
-            if (objects[i] && names[i] == word) return i;
-        return -1;
+        const auto found = firstIndex_.find(word);
+        return found == firstIndex_.end() ? -1 : found->second;
     }
+    // `count` entries, none holding an object yet.
+    void reset(int count) {
+        objects.clear();
+        objects.resize(count);
+        names.assign(count, std::string());
+        firstIndex_.clear();
+    }
+    // Fills entry i; entries are filled in declaration order.
+    void set(int i, std::unique_ptr<T> object, std::string name) {
+        objects[i] = std::move(object);
+        names[i] = std::move(name);
+        if (objects[i]) firstIndex_.emplace(names[i], i);  // kept when the name is already there
+    }
+
+private:
+    std::unordered_map<std::string, int, NameHash, std::equal_to<>> firstIndex_;
 };
 
 // One wiring line, resolved: the box, where it draws, what it reads.
@@ -92,6 +117,9 @@ public:
     // kScriptInvalid. Rejected parameter texts go to `reporter`; what stops the
     // show raises ShowError, with the script line of the declaration.
     int load(const char* path, ErrorReporter& reporter = standardErrorReporter());
+    // Why the last load refused the file itself (a directory, a file over the
+    // script limit); empty otherwise. The result stays 1 or 2 as it was.
+    const std::string& fileRefusal() const { return fileRefusal_; }
     // The same from text already in memory. With an observer, every problem is
     // reported and the load goes on where it can (the result still tells).
     int loadText(std::string_view text, ErrorReporter& reporter = standardErrorReporter(),
@@ -153,6 +181,9 @@ private:
     void runAt(size_t offset, const std::function<void()>& call);
     void problem(size_t offset, std::string message);
     bool findWiring();
+    // For `check`: a name cut to kMaxNameLength, and two names of a section
+    // that the cut makes one.
+    void warnAboutCutName(int kind, std::string_view nameWord, size_t offset);
     void stopMusic();
     // Hands every box, made and to come, the pool (none: the calling thread).
     void useWorkers(std::unique_ptr<WorkerPool> workers);
@@ -165,6 +196,17 @@ private:
     std::vector<const BoxType*> boxTypes_;
     // What the boxes of this show share; fresh for every graph.
     ShowState showState_;
+    // The bytes this show's surfaces may still take.
+    SurfaceBudget surfaceBudget_;
+    std::string fileRefusal_;
+    // While `check` loads: each section's names as cut, with the whole word and
+    // where it was first declared; and the script's lines, once needed.
+    struct DeclaredName {
+        std::string_view fullName;
+        size_t offset;
+    };
+    std::unordered_map<std::string_view, DeclaredName> declaredNames_[3];
+    std::unique_ptr<LineIndex> lineIndex_;
     LoadObserver* observer_ = nullptr;
     size_t wiringStart_ = 0;
     std::unique_ptr<MusicPlayer> music_;

@@ -8,6 +8,7 @@
 
 #include "core/Error.h"
 #include "core/FrameGeometry.h"
+#include "core/Limits.h"
 #include "core/Text.h"
 #include "script/BoxTypes.h"
 #include "script/DemoGraph.h"
@@ -33,7 +34,9 @@ public:
             call();
         } catch (const ShowError& error) {
             const std::string& message = error.checkMessage.empty() ? error.message : error.checkMessage;
-            problem(offset, std::string(withoutTrailingNewlines(message)));
+            std::string text(withoutTrailingNewlines(message));
+            if (!error.reason.empty()) text += ": " + error.reason;
+            problem(offset, std::move(text));
         }
     }
 
@@ -60,11 +63,24 @@ std::string describe(const SurfaceNeed& need) {
     return text;
 }
 
+// The words of the line that a frame reads (up to the one where it stopped)
+// that are longer than a name and so are read cut.
+void checkWordLengths(std::string_view line, const WiringLine& read, Checker& checker, size_t offset) {
+    std::string_view last = read.kind == WiringLine::Kind::UndeclaredBox ? read.boxWord : read.outputWord;
+    if (read.kind == WiringLine::Kind::Call) last = read.stopWord.empty() ? line.substr(line.size()) : read.stopWord;
+    size_t end = static_cast<size_t>(last.data() - line.data()) + last.size();
+    while (end < line.size() && !isScriptSpace(line[end])) ++end;
+    ScriptReader words(line.substr(0, end));
+    for (std::string_view w = words.readWord(); !w.empty(); w = words.readWord())
+        if (w.size() > kMaxNameLength) checker.problem(offset, longWiringWordWarning(w));
+}
+
 // Looks at one wiring line the way a frame reads it.
 void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offset, Checker& checker,
                      int& callingLines) {
     const WiringLine read = readWiringLine(line, graph);
     if (read.kind == WiringLine::Kind::Blank) return;
+    checkWordLengths(line, read, checker, offset);
     auto report = [&](std::string message) { checker.problem(offset, std::move(message)); };
     const std::string boxName(read.boxWord);
     if (read.kind == WiringLine::Kind::UndeclaredBox) {
@@ -104,7 +120,7 @@ void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offse
         else if (graph.findSurface(stop) >= 0 && read.functionCount > 0)
             report("surface " + std::string(stop) + " after the functions is not read (inputs come first)");
         else if (read.listFull)
-            report("more than 10 inputs or functions; the rest of the line is not read");
+            report(longListWarning());
         else
             cutShort = false;  // a plain trailing comment
     }
@@ -146,12 +162,15 @@ CheckReport check(std::string_view text, DemoGraph& graph) {
                 const size_t offset = reader.tell();
                 std::string_view line = reader.readLine();
                 if (line == kWiringEnd) break;
+                if (reader.lineWasCut()) checker.problem(offset, longWiringLineWarning());
                 checkWiringLine(graph, line, offset, checker, report.wiringLines);
                 if (reader.atEnd()) break;
             }
         }
-        for (const auto& found : checker.found)
-            report.problems.push_back({lineNumberAt(script, found.offset), found.message});
+        // Line numbers from one index: a script with a problem on every line
+        // is checked in time that grows with its size, not with its square.
+        const LineIndex lines(script);
+        for (const auto& found : checker.found) report.problems.push_back({lines.lineAt(found.offset), found.message});
     }
     std::stable_sort(report.problems.begin(), report.problems.end(),
                      [](const ScriptProblem& a, const ScriptProblem& b) { return a.line < b.line; });
@@ -171,8 +190,13 @@ CheckReport checkScriptText(std::string_view text) {
 CheckedScript loadCheckedScript(const char* path) {
     CheckedScript checked;
     std::string text;
-    if (!readWholeFile(path, text)) {
+    const FileReadOutcome outcome = readRegularFile(path, kMaxScriptBytes, text);
+    if (outcome == FileReadOutcome::CannotOpen) {
         checked.report.problems.push_back({0, "Script non trouvé!!"});
+        return checked;
+    }
+    if (outcome != FileReadOutcome::Read) {
+        checked.report.problems.push_back({0, "Script non valide!!: " + scriptFileRefusal(path, outcome)});
         return checked;
     }
     checked.graph = std::make_unique<DemoGraph>();

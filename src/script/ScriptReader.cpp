@@ -14,6 +14,7 @@ std::string_view ScriptReader::readLine() {
     size_t start = pos_;
     while (pos_ < text_.size() && text_[pos_] != '\n' && pos_ - start < kLineLimit) ++pos_;
     std::string_view line = text_.substr(start, pos_ - start);
+    lineCut_ = pos_ < text_.size() && text_[pos_] != '\n';
     if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
     return line;
 }

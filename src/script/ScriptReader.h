@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "core/Limits.h"
+
 namespace velmora {
 
 // White space as the C library's isspace sees it in the "C" locale.
@@ -13,7 +15,7 @@ inline bool isScriptSpace(char c) {
 
 class ScriptReader {
 public:
-    static constexpr size_t kLineLimit = 2559;  // longest line (or parameter text) read at once
+    static constexpr size_t kLineLimit = kMaxLineCharacters;  // longest line (or parameter text) read at once
 
     explicit ScriptReader(std::string_view text = {}) : text_(text) {}
 
@@ -24,6 +26,8 @@ public:
     // kLineLimit characters; the rest of a longer line is left for the next read.
     // At the end of the text: an empty line, and atEnd() is true.
     std::string_view readLine();
+    // True when the last readLine stopped at kLineLimit before the line's end.
+    bool lineWasCut() const { return lineCut_; }
 
     size_t tell() const { return pos_; }
     void seek(size_t pos) { pos_ = pos < text_.size() ? pos : text_.size(); }
@@ -33,6 +37,7 @@ public:
 private:
     std::string_view text_;
     size_t pos_ = 0;
+    bool lineCut_ = false;
 };
 
 }  // namespace velmora

@@ -61,7 +61,7 @@ bool sizeSamples(std::vector<uint8_t>& samples, size_t bytes) {
 }
 
 // Returns 0, 1 or kRefusedByLibrary; on any path the caller releases the decoder.
-int decode(Decoder& decoder, DecodedJpeg& out) {
+int decode(Decoder& decoder, DecodedJpeg& out, const char* path, const SurfaceBudget* budget, std::string* refusal) {
     jpeg_decompress_struct& info = decoder.info;
     info.err = jpeg_std_error(&decoder.errors);
     decoder.errors.error_exit = jumpBack;
@@ -74,9 +74,14 @@ int decode(Decoder& decoder, DecodedJpeg& out) {
     jpeg_read_header(&info, TRUE);
     jpeg_calc_output_dimensions(&info);
 
+    const std::string tooLarge = pictureRefusal(path, info.output_width, info.output_height, budget);
+    if (!tooLarge.empty()) {
+        if (refusal) *refusal = tooLarge;
+        return 1;
+    }
     const uint64_t bytes = uint64_t{info.output_width} * info.output_height *
                            static_cast<uint64_t>(info.output_components);
-    if (bytes == 0 || bytes > kMaxJpegSampleBytes) return 1;
+    if (bytes == 0) return 1;
     if (!sizeSamples(out.samples, static_cast<size_t>(bytes))) return 1;
 
     jpeg_start_decompress(&info);
@@ -95,14 +100,14 @@ int decode(Decoder& decoder, DecodedJpeg& out) {
 
 }  // namespace
 
-int decodeJpegFile(const char* path, DecodedJpeg& out) {
+int decodeJpegFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budget, std::string* refusal) {
     out = DecodedJpeg{};
     if (path == nullptr) return 1;
     Decoder decoder;
     decoder.file = std::fopen(path, "rb");
     if (decoder.file == nullptr) return 1;
 
-    const int result = decode(decoder, out);
+    const int result = decode(decoder, out, path, budget, refusal);
     if (decoder.created) jpeg_destroy_decompress(&decoder.info);
     std::fclose(decoder.file);
     if (result != 0) out = DecodedJpeg{};

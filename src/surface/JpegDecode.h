@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
+
+#include "core/Limits.h"
 
 namespace velmora {
 
@@ -13,14 +16,13 @@ struct DecodedJpeg {
     std::vector<uint8_t> samples;
 };
 
-// Largest decoded sample block accepted, so that a hostile header cannot make
-// us allocate gigabytes.
-inline constexpr uint64_t kMaxJpegSampleBytes = uint64_t{1} << 28;
-
-// 0 on success, 1 when the file cannot be opened or a buffer cannot be had
-// (including pictures larger than kMaxJpegSampleBytes). A file libjpeg refuses
+// 0 on success, 1 when the file cannot be opened, a buffer cannot be had, or
+// the picture is larger than the limits allow (kMaxPicturePixels, and with a
+// budget what the show's surfaces have left): that is seen from the header,
+// before any pixel is decoded, and `refusal` says why. A file libjpeg refuses
 // raises ShowError{StandardError, 1} with the library's message, the line its
 // standard error manager would have printed before ending the process.
-int decodeJpegFile(const char* path, DecodedJpeg& out);
+int decodeJpegFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budget = nullptr,
+                   std::string* refusal = nullptr);
 
 }  // namespace velmora

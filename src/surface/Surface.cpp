@@ -44,7 +44,7 @@ bool scanInt(std::string_view text, size_t& pos, int32_t& value) {
 
 }  // namespace
 
-void Surface::configure(std::string_view text) {
+void Surface::configure(std::string_view text, SurfaceBudget* budget) {
     size_t pos = 0;
     while (pos < text.size() && text[pos] == ' ') ++pos;  // spaces only, not tabs
 
@@ -55,13 +55,16 @@ void Surface::configure(std::string_view text) {
         const size_t end = text.size() - 1;
         const std::string path(end > begin ? text.substr(begin, end - begin) : std::string_view{});
         int refused = 1;
+        std::string tooLarge;
         try {
-            refused = loadJpeg(path.c_str());
+            refused = loadJpeg(path.c_str(), budget, &tooLarge);
         } catch (ShowError& damaged) {
             damaged.checkMessage = kBadPicture;  // the checker names the step, the show prints libjpeg's text
             throw;
         }
+        if (!tooLarge.empty()) fatalError(kBadPicture, path, tooLarge);
         if (refused) fatalError(kBadPicture);
+        if (budget) budget->take(static_cast<uint64_t>(width), static_cast<uint64_t>(height));
         return;
     }
 
@@ -69,12 +72,18 @@ void Surface::configure(std::string_view text) {
     const bool scanned = scanInt(text, pos, w) && scanInt(text, pos, h);
     if (!scanned || w > kMaxConfiguredSide || h > kMaxConfiguredSide || h <= 0 || w <= 0)
         fatalError(kBadSize);
+    if (budget) {
+        const uint64_t width64 = static_cast<uint64_t>(w), height64 = static_cast<uint64_t>(h);
+        const std::string overBudget = budget->refusal({}, width64, height64);
+        if (!overBudget.empty()) fatalError(kBadSize, {}, overBudget);
+        budget->take(width64, height64);
+    }
     allocate(w, h);
 }
 
-int Surface::loadJpeg(const char* path) {
+int Surface::loadJpeg(const char* path, const SurfaceBudget* budget, std::string* refusal) {
     DecodedJpeg picture;
-    if (decodeJpegFile(path, picture) != 0) return 1;
+    if (decodeJpegFile(path, picture, budget, refusal) != 0) return 1;
     // Colour pictures come as R, G, B; grey-level ones repeat the grey in all
     // three channels. Other layouts (CMYK) are not pictures we can show.
     if (picture.components != 3 && picture.components != 1) return 1;

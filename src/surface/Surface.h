@@ -3,8 +3,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/Limits.h"
 
 namespace velmora {
 
@@ -40,11 +43,14 @@ public:
     operator PixelView() const { return PixelView{pixels, width, height}; }
 
     // Sizes the surface from a script parameter text: `W H` or a quoted JPEG path.
-    // Invalid sizes and unreadable pictures are fatal errors.
-    void configure(std::string_view text);
+    // Invalid sizes and unreadable pictures are fatal errors. With a budget the
+    // surface takes its bytes from it, and one that does not fit is refused
+    // (the same fatal error, with the reason).
+    void configure(std::string_view text, SurfaceBudget* budget = nullptr);
     // Decodes a JPEG file into a new pixel array; 0 on success, 1 when the file
-    // is missing, too big or not colour or grey. A damaged file raises libjpeg's error.
-    int loadJpeg(const char* path);
+    // is missing, too big or not colour or grey (`refusal` says why when it was
+    // too big). A damaged file raises libjpeg's error.
+    int loadJpeg(const char* path, const SurfaceBudget* budget = nullptr, std::string* refusal = nullptr);
     void clear();
 
     // Gives the surface width*height pixels (not cleared). Used by the loader and tests.

@@ -1,8 +1,11 @@
 // The script checker: each kind of problem with its line, and many at once.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
+#include "core/Limits.h"
+#include "core/Text.h"
 #include "script/ScriptChecker.h"
 
 using namespace velmora;
@@ -122,4 +125,57 @@ TEST(ScriptChecker, DamagedPicturesAndMeshesAreProblemsNotExits) {
     EXPECT_EQ(report.problems[0].line, 4);
     EXPECT_EQ(report.problems[1].line, 14);
     EXPECT_NE(report.problems[1].message.find("ERREUR A LA LECTURE D'UNE SURFACE"), std::string::npos);
+}
+
+// What the reader cuts, and names the cut makes one, each with its line.
+TEST(ScriptChecker, CutsAndNameCollisionsAreReported) {
+    const std::string longName(300, 'n');
+    const std::string otherLongName = longName.substr(0, 255) + "-other";
+    const std::string manyInputs = "copie OUT fond fond fond fond fond fond fond fond fond fond fond toujours\n";
+    struct Case {
+        std::string text;
+        int line;
+        std::string fragment;
+    } cases[] = {
+        {script("", "ZYL_BoxCopier " + longName + "\n"), 4, "is cut to its first 255"},
+        {script("", "ZYL_BoxCopier " + longName + "\nZYL_BoxCopier " + otherLongName + "\n"), 5,
+         "is the same as the box declared on line 4 once both are cut to 255 characters"},
+        {script("", "", "ZYL_Surface grand 64 64" + std::string(3000, ' ') + "x\n"), 13,
+         "parameter text longer than 2559 characters"},
+        {script("copie OUT fond toujours toujours" + std::string(3000, ' ') + "; far away\n"), 15,
+         "wiring line longer than 2559 characters"},
+        {script("copie OUT fond toujours " + std::string(256, 'w') + " toujours\n"), 15,
+         "is longer than 255 characters and is read as its first 255"},
+        {script(manyInputs), 15, "more than 10 inputs or functions"},
+    };
+    for (const Case& c : cases) {
+        const CheckReport report = checkScriptText(c.text);
+        bool found = false;
+        for (const ScriptProblem& p : report.problems) found |= p.line == c.line && p.message.find(c.fragment) != std::string::npos;
+        EXPECT_TRUE(found) << c.fragment << "\n" << (report.problems.empty() ? "no problem" : report.problems[0].message);
+    }
+    // The same long name twice is a plain duplicate: cut, but no collision.
+    const CheckReport twice = checkScriptText(script("", "ZYL_BoxCopier " + longName + "\nZYL_BoxCopier " + longName + "\n"));
+    ASSERT_EQ(twice.problems.size(), 2u);
+    EXPECT_EQ(twice.problems[1].message.find("same as"), std::string::npos) << twice.problems[1].message;
+}
+
+// The show's surface budget, and the picture limit, are problems of their line.
+TEST(ScriptChecker, SurfaceLimitsAreReportedWithTheirLines) {
+    ::setenv(kSurfaceBudgetVariable, "2", 1);
+    const CheckReport overBudget = checkScriptText(script("", "", "ZYL_Surface a 512 512\nZYL_Surface b 512 512\n"));
+    ::unsetenv(kSurfaceBudgetVariable);
+    ASSERT_EQ(overBudget.problems.size(), 1u);
+    EXPECT_EQ(overBudget.problems[0].line, 14);
+    EXPECT_EQ(overBudget.problems[0].message.rfind("TAILLE DE LA SURFACE NON VALIDE: a 512x512 surface takes 1 MiB", 0), 0u)
+        << overBudget.problems[0].message;
+    EXPECT_EQ(checkScriptText(script("", "", "ZYL_Surface a 512 512\nZYL_Surface b 512 512\n")).problems.size(), 0u);
+}
+
+// Line numbers from the index agree with counting line feeds, at every offset.
+TEST(ScriptChecker, LineIndexAgreesWithCounting) {
+    const std::string text = "a\n\nbc\r\nd\n";
+    const LineIndex lines(text);
+    for (size_t offset = 0; offset <= text.size() + 2; ++offset)
+        EXPECT_EQ(lines.lineAt(offset), lineNumberAt(text, offset)) << offset;
 }

@@ -1,12 +1,17 @@
 // The script reader, loading the demo graph, and the wiring evaluation.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "TestFunctions.h"
 #include "core/Text.h"
 #include "script/DemoGraph.h"
+#include "script/ScriptChecker.h"
 #include "script/ScriptReader.h"
 
 using namespace velmora;
@@ -87,6 +92,47 @@ TEST(ScriptReader, TellAndSeekComeBack) {
 TEST(ScriptLoading, MissingFileIsResultOne) {
     DemoGraph graph;
     EXPECT_EQ(graph.load("no/such/script.zyl"), kScriptNotFound);
+}
+
+// What is not a script file is refused by name, with the reason; the load
+// results stay those of the show (1 not found, 2 invalid), and `check` says
+// the same on line 0.
+TEST(ScriptLoading, FilesThatAreNoScriptAreRefusedWithTheirReason) {
+    const std::string dir = ::testing::TempDir() + "velmora_script_refusals";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string fifo = dir + "/pipe.zyl", huge = dir + "/huge.zyl", limit = dir + "/limit.zyl";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // opening it must not wait for a writer
+    // Sparse files: the size alone decides, nothing is read.
+    { std::ofstream create(huge); }
+    std::filesystem::resize_file(huge, kMaxScriptBytes + 1);
+    std::ofstream(limit) << script("", "", "", "");
+    std::filesystem::resize_file(limit, kMaxScriptBytes);  // at the limit: padding after the wiring
+    struct Case {
+        std::string path;
+        int result;
+        std::string reason;
+    } cases[] = {
+        {dir + "/missing.zyl", kScriptNotFound, ""},
+        {dir, kScriptInvalid, dir + " is a directory, not a file"},
+        {"/dev/null", kScriptInvalid, "/dev/null is a device, not a file"},
+        {fifo, kScriptInvalid, fifo + " is a pipe, not a file"},
+        {huge, kScriptInvalid, huge + " is larger than the 64 MiB a script may have"},
+        {limit, kLoaded, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        DemoGraph graph;
+        EXPECT_EQ(graph.load(c.path.c_str()), c.result);
+        EXPECT_EQ(graph.fileRefusal(), c.reason);
+        if (c.result == kLoaded) continue;
+        const CheckReport report = checkScriptFile(c.path.c_str());
+        ASSERT_EQ(report.problems.size(), 1u);
+        EXPECT_EQ(report.problems[0].line, 0);
+        EXPECT_EQ(report.problems[0].message,
+                  c.reason.empty() ? "Script non trouvé!!" : "Script non valide!!: " + c.reason);
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(ScriptLoading, ReadsAFileLargerThanTheOldBufferWhole) {

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "TestFunctions.h"
+#include "boxes/VoxelTunnel.h"
+#include "core/Limits.h"
 #include "showkit/JpegWriter.h"
 #include "surface/JpegDecode.h"
 
@@ -156,34 +158,103 @@ TEST(JpegDecode, ReportsLayoutOfColourAndGreyFiles) {
     EXPECT_EQ(out.samples.size(), 12u * 7u);
 }
 
-// A header that announces 60000 by 60000 colour pixels (10 GB of samples) is
-// refused before anything that size is allocated.
-TEST(JpegDecode, RefusesAbsurdSizes) {
-    const std::string path = writeFlatJpeg("huge.jpg", 16, 16, 9, 9, 9);
+// A small picture whose header announces width x height pixels; only the
+// header is ever read when that is too large.
+std::string writeJpegDeclaring(const std::string& name, int components, int width, int height) {
+    std::vector<uint8_t> samples(16 * 16 * components, 9);
+    const std::string path = tempPath(name);
+    EXPECT_TRUE(writeJpeg(path.c_str(), 16, 16, components, samples.data(), 90));
     std::vector<char> bytes;
     {
         std::ifstream in(path, std::ios::binary);
         bytes.assign(std::istreambuf_iterator<char>(in), {});
     }
     bool patched = false;
-    for (size_t i = 0; i + 9 < bytes.size(); ++i) {
+    for (size_t i = 0; i + 9 < bytes.size() && !patched; ++i) {
         if (static_cast<uint8_t>(bytes[i]) == 0xFF && static_cast<uint8_t>(bytes[i + 1]) == 0xC0) {
             // SOF0: length(2) precision(1) height(2) width(2)
-            bytes[i + 5] = bytes[i + 7] = static_cast<char>(60000 >> 8);
-            bytes[i + 6] = bytes[i + 8] = static_cast<char>(60000 & 0xFF);
+            bytes[i + 5] = static_cast<char>(height >> 8);
+            bytes[i + 6] = static_cast<char>(height & 0xFF);
+            bytes[i + 7] = static_cast<char>(width >> 8);
+            bytes[i + 8] = static_cast<char>(width & 0xFF);
             patched = true;
-            break;
         }
     }
-    ASSERT_TRUE(patched);
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    EXPECT_TRUE(patched);
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
 
-    DecodedJpeg out;
-    EXPECT_EQ(decodeJpegFile(path.c_str(), out), 1);
-    EXPECT_TRUE(out.samples.empty());
-    Surface s;
-    EXPECT_EQ(s.loadJpeg(path.c_str()), 1);
+// Pictures over the pixel limit, or over what the show's surfaces have left,
+// are refused from their header, before anything of their size is allocated:
+// the show's own failure (a surface, or a height map) with the reason.
+TEST(PictureLimits, RefusedFromTheHeaderWithTheirReason) {
+    struct Case {
+        const char* name;
+        int components, width, height;
+        uint64_t budgetMiB;  // 0: no budget
+        bool heightMap;
+        std::string reason;  // after the path
+    } cases[] = {
+        {"bomb.jpg", 1, 16384, 16384, 0, false,
+         " declares 16384x16384 pixels, more than the 67108864 (8192x8192) a picture may have"},
+        {"absurd.jpg", 3, 60000, 60000, 0, false,
+         " declares 60000x60000 pixels, more than the 67108864 (8192x8192) a picture may have"},
+        {"bomb_map.jpg", 1, 16384, 16384, 0, true,
+         " declares 16384x16384 pixels, more than the 67108864 (8192x8192) a picture may have"},
+        {"budget.jpg", 3, 8192, 4096, 64, false,
+         " declares 8192x4096 pixels, 128 MiB as a surface, more than the 64 MiB left of the 64 MiB that all "
+         "surfaces of a show may hold (VELMORA_SURFACE_BUDGET sets another budget, in MiB)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = writeJpegDeclaring(c.name, c.components, c.width, c.height);
+        SurfaceBudget budget(c.budgetMiB * kMiB);
+        SurfaceBudget* budgetUsed = c.budgetMiB ? &budget : nullptr;
+        ShowError error = testsupport::errorRaisedBy([&] {
+            if (c.heightMap) {
+                BoxVoxelTunnel tunnel;
+                tunnel.configure((" " + path).c_str());
+            } else {
+                Surface s;
+                s.configure(" \"" + path + "\"", budgetUsed);
+            }
+        });
+        EXPECT_EQ(error.exitStatus, 9999);
+        EXPECT_EQ(error.message, c.heightMap ? "FICHIER NON TROUVE" : "ERREUR A LA LECTURE D'UNE SURFACE");
+        EXPECT_EQ(error.file, path);
+        EXPECT_EQ(error.reason, path + c.reason);
+        EXPECT_EQ(budget.used(), 0u);
+        // The plain decoder refuses the same way and says why.
+        DecodedJpeg out;
+        std::string refusal;
+        EXPECT_EQ(decodeJpegFile(path.c_str(), out, budgetUsed, &refusal), 1);
+        EXPECT_TRUE(out.samples.empty());
+        EXPECT_EQ(refusal, path + c.reason);
+    }
+}
+
+// The budget counts every surface of a show: blank ones too, and what is
+// taken stays taken.
+TEST(PictureLimits, TheBudgetCountsEverySurface) {
+    const std::string picture = writeFlatJpeg("budget_fits.jpg", 512, 512, 1, 2, 3);
+    SurfaceBudget budget(2 * kMiB);
+    Surface blank, fits, over;
+    blank.configure(" 512 256", &budget);     // 0.5 MiB
+    fits.configure(" \"" + picture + "\"", &budget);  // 1 MiB
+    EXPECT_EQ(budget.used(), 3 * kMiB / 2);
+    const ShowError error = testsupport::errorRaisedBy([&] { over.configure(" 512 512", &budget); });
+    EXPECT_EQ(error.message, "TAILLE DE LA SURFACE NON VALIDE");
+    EXPECT_EQ(error.reason, "a 512x512 surface takes 1 MiB, more than the 0.5 MiB left of the 2 MiB that all "
+                            "surfaces of a show may hold (VELMORA_SURFACE_BUDGET sets another budget, in MiB)");
+    EXPECT_EQ(over.pixels, nullptr);
+    EXPECT_EQ(budget.used(), 3 * kMiB / 2);
+
+    uint64_t bytes = 0;
+    EXPECT_TRUE(parseSurfaceBudgetMiB("512", bytes));
+    EXPECT_EQ(bytes, 512 * kMiB);
+    for (const char* bad : {"", "0", "-4", "12MB", "1.5", "99999999999"})
+        EXPECT_FALSE(parseSurfaceBudgetMiB(bad, bytes)) << bad;
 }
 
 TEST(SurfaceClear, ZeroesEveryPixel) {
