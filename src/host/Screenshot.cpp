@@ -1,13 +1,24 @@
-// The screenshot action: pack the frame to 3-byte pixels and write the BMP.
+// The screenshot action: pack the frame to 3-byte pixels and write the BMP
+// under the next free number, complete or not at all.
 #include "host/Screenshot.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
 #include <vector>
 
+#include "core/AtomicFile.h"
 #include "core/FrameGeometry.h"
 #include "surface/Bmp.h"
 
 namespace velmora {
+
+namespace {
+
+std::string grabName(int32_t number) { return "grab_" + std::to_string(number) + ".bmp"; }
+
+}  // namespace
 
 void ScreenshotWriter::save(const Surface& frame) {
     std::vector<uint8_t> buffer(0x80000);
@@ -16,15 +27,24 @@ void ScreenshotWriter::save(const Surface& frame) {
     const bool whole = frame.isSize(kFrameWidth, kFrameHeight);
     if (whole) packPixels24(frame.pixels, buffer.data(), kFramePixels);
 
-    char name[256];
-    std::snprintf(name, sizeof name, "grab_%d.bmp", static_cast<int>(next_));
+    // Never over an earlier screenshot: numbers that exist by now are skipped
+    // (the first save of a run starts from 1, so it finds the first free one).
+    // A name that cannot be looked at counts as free: the write reports it.
+    std::error_code error;
+    while (std::filesystem::exists(grabName(next_), error)) ++next_;
+    const std::string name = grabName(next_);
     ++next_;
     if (!whole) {
-        std::fprintf(stderr, "velmora: %s not saved: the frame is not 512x256\n", name);
+        std::fprintf(stderr, "velmora: %s not saved: the frame is not 512x256\n", name.c_str());
         return;
     }
-    if (writeBmp(name, buffer.data(), kFrameWidth, kFrameHeight, 24, nullptr) != 0)
-        std::fprintf(stderr, "velmora: cannot write %s, screenshot skipped\n", name);
+    // Written under a temporary name and renamed: a failed write never leaves
+    // a partial file under the screenshot's name.
+    AtomicFile file(name);
+    std::string failure;
+    if (writeBmp(file.tempPath().c_str(), buffer.data(), kFrameWidth, kFrameHeight, 24, nullptr) != 0 ||
+        !file.commit(failure))
+        std::fprintf(stderr, "velmora: cannot write %s, screenshot skipped\n", name.c_str());
 }
 
 }  // namespace velmora

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "core/AtomicFile.h"
 #include "host/Screenshot.h"
 #include "surface/Surface.h"
 #include "HostTestSupport.h"
@@ -69,29 +70,35 @@ TEST_F(Screenshot, FileHoldsTheFrameBottomRowFirst) {
     EXPECT_EQ(static_cast<uint8_t>(b[last + 2]), 0x12);
 }
 
-TEST_F(Screenshot, EachPressWritesTheNextNumberAndOverwritesOldFiles) {
+TEST_F(Screenshot, EachPressWritesTheNextFreeNumberAndNeverOverwrites) {
     Surface frame;
     frame.allocate(512, 256);
     frame.clear();
-    { std::ofstream old("grab_2.bmp"); old << "an older run's file"; }
-    screenshots.save(frame);
-    screenshots.save(frame);
-    screenshots.save(frame);
-    EXPECT_EQ(screenshots.nextNumber(), 4);
-    for (const char* name : {"grab_1.bmp", "grab_2.bmp", "grab_3.bmp"}) EXPECT_EQ(fs::file_size(name), 393274u) << name;
-    EXPECT_FALSE(fs::exists("grab_4.bmp"));
+    // An earlier run left grab_1 and grab_3; grab_4 appears between two presses.
+    for (const char* name : {"grab_1.bmp", "grab_3.bmp"}) std::ofstream(name) << "an older run's file";
+    screenshots.save(frame);  // grab_2
+    std::ofstream("grab_4.bmp") << "written meanwhile";
+    screenshots.save(frame);  // grab_5
+    EXPECT_EQ(screenshots.nextNumber(), 6);
+    for (const char* name : {"grab_1.bmp", "grab_3.bmp"}) EXPECT_EQ(readFile(name), "an older run's file") << name;
+    EXPECT_EQ(readFile("grab_4.bmp"), "written meanwhile");
+    for (const char* name : {"grab_2.bmp", "grab_5.bmp"}) EXPECT_EQ(fs::file_size(name), 393274u) << name;
+    // Nothing but the screenshots is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 5);
 }
 
 TEST_F(Screenshot, UnwritableFileIsSkippedWithAWarningAndUsesItsNumber) {
     Surface frame;
     frame.allocate(512, 256);
     frame.clear();
-    fs::create_directory("grab_1.bmp");  // a directory where the file should go
+    const std::string temporary = AtomicFile("grab_1.bmp").tempPath();
+    fs::create_directory(temporary);  // the temporary name cannot be written
     testing::internal::CaptureStderr();
     screenshots.save(frame);
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("grab_1.bmp"), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_FALSE(fs::exists("grab_1.bmp"));  // no partial file under the final name
     EXPECT_EQ(screenshots.nextNumber(), 2);
     screenshots.save(frame);
     EXPECT_EQ(fs::file_size("grab_2.bmp"), 393274u);
