@@ -5,12 +5,14 @@
 
 #include <CLI/CLI.hpp>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <ostream>
 #include <sstream>
 #include <string_view>
 #include <utility>
 
+#include "core/Limits.h"
 #include "core/ThreadCount.h"
 #include "host/ManPage.h"
 #include "host/NumberText.h"
@@ -34,6 +36,13 @@ std::optional<int> parseWholeIn(std::string_view text) {
     const auto n = parseInteger(text);
     if (!n || *n < Low || *n > High) return std::nullopt;
     return static_cast<int>(*n);
+}
+
+// A surface budget in MiB, as VELMORA_SURFACE_BUDGET takes it.
+std::optional<uint64_t> parseBudgetMiB(std::string_view text) {
+    uint64_t bytes = 0;
+    if (!parseSurfaceBudgetMiB(text, bytes)) return std::nullopt;
+    return bytes / kMiB;
 }
 
 std::optional<double> parsePositiveReal(std::string_view text) {
@@ -125,6 +134,7 @@ std::string showPositiveReal(const double& v) { return v > 0.0 ? showReal(v) : "
 // 0 or -1 when not given: the value then comes from elsewhere (the video
 // format, the display, the environment), which the description says.
 std::string showChosenNumber(const int& n) { return n > 0 ? std::to_string(n) : ""; }
+std::string showChosenMiB(const uint64_t& n) { return n > 0 ? std::to_string(n) : ""; }
 
 const ValueKind<std::string> kFile{"FILE", "a file name", parseName, showName};
 const ValueKind<std::string> kDirectory{"DIR", "a directory name", parseName, showName};
@@ -139,6 +149,8 @@ const ValueKind<int> kQuality{"N", "a quality from 0 (best) to 63", parseWholeIn
 const ValueKind<std::string> kPresetName{"NAME", "a preset name", parseName, showName};
 const ValueKind<int> kThreadCount{"N", "a whole number of threads from 1 to 64", parseThreadCount,
                                   showChosenNumber};
+const ValueKind<uint64_t> kSurfaceBudget{"MIB", "a whole number of MiB from 1 to 1048576", parseBudgetMiB,
+                                         showChosenMiB};
 const ValueKind<double> kFramesPerSecond{"F", "a number of frames per second above 0", parsePositiveReal,
                                          showReal};
 const ValueKind<double> kSeconds{"T", "a time in seconds", parseReal, showReal};
@@ -194,6 +206,10 @@ CLI::Option* addSwitch(CLI::App& command, const std::string& name, bool& target,
 }
 
 const char kShowOptions[] = "Show options";
+
+const char kSurfaceBudgetHelp[] =
+    "MiB that all the show's surfaces may take together (without it:\n"
+    "VELMORA_SURFACE_BUDGET, else 1024)";
 
 const char kExitStatus[] =
     "Exit status: 0 done; 1 when check finds problems or a file cannot be read or written; 2 bad\n"
@@ -314,6 +330,8 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     addValue(app, "--threads", options.show.threads, kThreadCount,
              "threads that draw each frame (without it: VELMORA_THREADS,\nelse one per processor core)")
         ->group(kShowOptions);
+    addValue(app, "--surface-budget", options.surfaceBudgetMiB, kSurfaceBudget, kSurfaceBudgetHelp)
+        ->group(kShowOptions);
 
     CLI::App& render = addCommand(
         app, options, "render",
@@ -354,6 +372,7 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     addSwitch(render, "--quiet", options.render.quiet, "no progress line on standard error");
     addValue(render, "--threads", options.render.threads, kThreadCount,
              "threads that draw each frame (without it: VELMORA_THREADS,\nelse one per processor core)");
+    addValue(render, "--surface-budget", options.surfaceBudgetMiB, kSurfaceBudget, kSurfaceBudgetHelp);
 
     CLI::App& info = addCommand(app, options, "info",
                                 "Prints the music's title, format, length, channels, and each order's\n"
@@ -366,6 +385,7 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
                                  "as FILE:LINE: message; exits 1 when there is any, 0 when the script is clean.",
                                  [](const CommandLineOptions& o) { return runCheck(o.check); });
     addValue(check, "--script", options.check.script, kFile, "the show script");
+    addValue(check, "--surface-budget", options.surfaceBudgetMiB, kSurfaceBudget, kSurfaceBudgetHelp);
 
     CLI::App& bench = addCommand(app, options, "bench",
                                  "Runs N frames headless at a fixed music position and a clock stepped by\n"
@@ -380,6 +400,7 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     addValue(bench, "--threads", options.bench.threads, kThreadCount,
              "threads that draw each frame, timed beside one thread (without\n"
              "it: VELMORA_THREADS, else one per processor core)");
+    addValue(bench, "--surface-budget", options.surfaceBudgetMiB, kSurfaceBudget, kSurfaceBudgetHelp);
 
     CLI::App& newShow = addCommand(app, options, "new",
                                    "Makes DIR (missing or empty) a show that plays at once: a commented\n"
@@ -491,6 +512,13 @@ std::optional<int> parseCommandLine(const std::vector<std::string>& args, Comman
 }  // namespace velmora
 
 namespace velmora {
+
+void applySurfaceBudget(const CommandLineOptions& options) {
+    // Through the environment, so that every load of the show (F5, --watch)
+    // sees it as the first one does.
+    if (options.surfaceBudgetMiB > 0)
+        setenv(kSurfaceBudgetVariable, std::to_string(options.surfaceBudgetMiB).c_str(), 1);
+}
 
 void keepOutputsIn(const std::filesystem::path& folder, CommandLineOptions& options) {
     for (std::string* path : {&options.render.outDir, &options.render.video})

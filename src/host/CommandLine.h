@@ -2,6 +2,7 @@
 // The same definitions parse the arguments and write each command's --help.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
@@ -41,6 +42,7 @@ struct CommandLineOptions {
     HelpOptions help;
     bool demo = false;     // --demo: the command runs in the default show's folder
     bool manPage = false;  // --man-page
+    uint64_t surfaceBudgetMiB = 0;  // --surface-budget of the show, render, check or bench; 0: not given
     int (*run)(const CommandLineOptions&) = nullptr;
 };
 
@@ -57,6 +59,9 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options);
 // error naming the faulty option or argument on `err`.
 std::optional<int> parseCommandLine(const std::vector<std::string>& args, CommandLineOptions& options,
                                     std::ostream& out, std::ostream& err);
+
+// Sets VELMORA_SURFACE_BUDGET from --surface-budget, when given.
+void applySurfaceBudget(const CommandLineOptions& options);
 
 // Makes the output files and folders named on the command line relative to
 // `folder`: --demo moves into the default show's folder, and what the caller

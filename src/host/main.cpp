@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
     velmora::CommandLineOptions options;
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (const auto status = velmora::parseCommandLine(args, options, std::cout, std::cerr)) return *status;
+    velmora::applySurfaceBudget(options);
     if (options.demo) {
         velmora::keepOutputsIn(std::filesystem::current_path(), options);
         if (!velmora::enterDemoFolder(velmora::programFolder(argv[0]))) return 1;

@@ -87,6 +87,10 @@ TEST(CommandLine, ValuesAreStoredForTheNamedCommand) {
     EXPECT_EQ(parse("bench --threads 3").options.bench.threads, 3);
     EXPECT_EQ(parse("render --out f --threads 2").options.render.threads, 2);
     EXPECT_EQ(parse("--threads 8").options.show.threads, 8);
+    EXPECT_EQ(bench.options.surfaceBudgetMiB, 0u);  // VELMORA_SURFACE_BUDGET decides
+    for (const char* line : {"--surface-budget 64", "render --out f --surface-budget 64", "check --surface-budget 64",
+                             "bench --surface-budget 64"})
+        EXPECT_EQ(parse(line).options.surfaceBudgetMiB, 64u) << line;
 
     Parsed shown = parse("--demo --scale fit --fps-cap 75 --no-cap --position 3:63");
     ASSERT_FALSE(shown.status) << shown.err;
@@ -162,6 +166,10 @@ TEST(CommandLine, EveryRefusalIsOneLineNamingTheFault) {
         {"render --out f --threads 65", "--threads"},
         {"bench --threads two", "--threads"},
         {"--threads 2 bench", "--threads"},
+        {"--surface-budget 0", "--surface-budget"},
+        {"check --surface-budget 1048577", "--surface-budget"},
+        {"bench --surface-budget 1.5", "--surface-budget"},
+        {"info --surface-budget 64", "--surface-budget"},
         {"--scale big", "--scale"},
         {"--fps-cap 0", "--fps-cap"},
         {"--fps-cap 1001", "--fps-cap"},

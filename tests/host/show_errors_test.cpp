@@ -89,6 +89,25 @@ TEST_F(ShowErrors, MissingScriptIsFatalWithoutABoxUnderTheDummyDriver) {
     EXPECT_EQ(err(), "FATAL ERROR: Script non trouvé!!\n");
 }
 
+TEST_F(ShowErrors, AScriptThatIsNoFileIsInvalidWithItsReason) {
+    fs::create_directories(dir_ / "scripts");
+    EXPECT_EQ(run("VELMORA_NO_MESSAGE_BOX=1 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy", "--mode window --script scripts"),
+              9999 & 0xFF);
+    EXPECT_EQ(err(), "FATAL ERROR: Script non valide!!\nvelmora: scripts is a directory, not a file\n");
+}
+
+// --surface-budget reaches the load, and a reason from a script line follows
+// that line's place.
+TEST_F(ShowErrors, ASurfaceOverTheBudgetGivesItsReasonAtItsScriptLine) {
+    std::ofstream(dir_ / "script.zyl") << "[ZYL_FX_Generator]\n[/ZYL_FX_Generator]\n[ZYL_Fonction]\n[/ZYL_Fonction]\n"
+                                          "[ZYL_Surface]\nZYL_Surface grand 1024 512\n[/ZYL_Surface]\n"
+                                          "[CABLAGE]\n[/CABLAGE]\n";
+    EXPECT_EQ(run("-u VELMORA_SURFACE_BUDGET", "render --out f --surface-budget 1"), 9999 & 0xFF);
+    EXPECT_EQ(err(), "FATAL ERROR: TAILLE DE LA SURFACE NON VALIDE\nscript.zyl:6: a 1024x512 surface takes 2 MiB, "
+                     "more than the 1 MiB left of the 1 MiB that all surfaces of a show may hold "
+                     "(VELMORA_SURFACE_BUDGET sets another budget, in MiB)\n");
+}
+
 TEST_F(ShowErrors, RejectedParametersAreReportedAndLoadingGoesOn) {
     std::ofstream(dir_ / "script.zyl") << "[ZYL_FX_Generator]\nZYL_BoxFader fondu MUL\n[/ZYL_FX_Generator]\n"
                                           "[ZYL_Fonction]\n[/ZYL_Fonction]\n[ZYL_Surface]\n[/ZYL_Surface]\n"
