@@ -72,6 +72,7 @@ int DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
     scriptStream_ = ScriptReader(scriptText_);
     wiringCache_.clear();
     wiringCached_ = false;
+    readsChannelLevels_ = false;
 
     // A section without its opening or end word makes the script invalid, before
     // anything is created.
@@ -196,6 +197,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
                 continue;
             }
             configure(function);
+            readsChannelLevels_ = readsChannelLevels_ || function->readsChannelLevels();
             functions_.objects[i] = std::move(function);
             functions_.names[i] = std::move(name);
         } else {
@@ -256,9 +258,16 @@ TrackerPosition DemoGraph::readTrackerPosition() {
     return position;
 }
 
-void DemoGraph::runFrame(Surface& output) {
+FrameInput DemoGraph::readMusicInput() {
     FrameInput frame;
     frame.position = readTrackerPosition();
+    // After the position: the levels belong to the place it reported.
+    if (readsChannelLevels_) frame.channelLevels = music_->channelLevels();
+    return frame;
+}
+
+void DemoGraph::runFrame(Surface& output) {
+    FrameInput frame = readMusicInput();
     frame.seconds = static_cast<float>(clock.seconds());
     evaluateFrame(output, frame);
 }
