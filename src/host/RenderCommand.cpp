@@ -42,11 +42,17 @@ int runRender(const RenderOptions& options) {
             return 1;
     }
 
+    // Channel levels come from the same decode, for a script that reads them.
+    const bool withLevels = withMusic && graph.readsChannelLevels();
+    if (withLevels) audio.recordChannelLevels();
+
     std::vector<uint8_t> packed(static_cast<size_t>(output->width) * output->height * 3);
     for (int k = 0; k < options.frames; ++k) {
         if (withMusic) musicPosition->set(audio.positionForFrame(k));
-        const float t = static_cast<float>(options.start + k / options.fps);
-        graph.evaluateFrame(*output, FrameInput{t, graph.readTrackerPosition()});
+        if (withLevels) musicPosition->setChannelLevels(audio.channelLevelsForFrame(k));
+        FrameInput frame = graph.readMusicInput();
+        frame.seconds = static_cast<float>(options.start + k / options.fps);
+        graph.evaluateFrame(*output, frame);
 
         char name[32];
         std::snprintf(name, sizeof name, "frame_%05d.bmp", k);
