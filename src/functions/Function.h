@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "core/ErrorReporter.h"
 
@@ -15,10 +16,14 @@ struct TrackerPosition {
 };
 
 // What a frame hands every function: the clock and the music position, read
-// once per frame before the functions are updated.
+// once per frame before the functions are updated. channelLevels holds the
+// level (0..1) of each channel of the music heard now, first channel first;
+// it is filled only for a show with a function that reads it, and is empty
+// without music.
 struct FrameInput {
     float seconds = 0.0f;
     TrackerPosition position;
+    std::span<const float> channelLevels = {};
 };
 
 class Function {
@@ -35,6 +40,9 @@ public:
     // What the last update stored; no side effects.
     virtual float value() const { return 0.0f; }
     virtual void update(const FrameInput& frame) { (void)frame; }
+    // True for a type that reads FrameInput::channelLevels: only then does the
+    // show ask the music for them.
+    virtual bool readsChannelLevels() const { return false; }
 };
 
 // Gate convention: on when strictly above 0.0 (NaN is off).

@@ -1,6 +1,7 @@
 // The function factory: type word to object.
 #include "functions/FunctionFactory.h"
 
+#include "functions/FnctCanal.h"
 #include "functions/FnctTracker.h"
 #include "functions/Generators.h"
 
@@ -20,6 +21,7 @@ const FunctionType kFunctionTypes[] = {
     {"ZYL_FnctStrobo", make<FnctStrobo>},
     {"ZYL_FnctIntervale", make<FnctIntervale>},
     {"ZYL_FnctTracker", make<FnctTracker>},
+    {"ZYL_FnctCanal", make<FnctCanal>},
 };
 
 }  // namespace

@@ -91,6 +91,13 @@ uint32_t RenderAudio::positionForFrame(int k) {
     return module_.positionAt(frame);
 }
 
+std::span<const float> RenderAudio::channelLevelsForFrame(int k) {
+    const int64_t frame = moduleFrameAt(start_ + k / fps_);
+    if (frame < 0) return {};
+    advanceTo(frame + 1);
+    return module_.channelLevelsAt(frame);
+}
+
 bool RenderAudio::finish() {
     if (!writing_) return true;
     advanceTo(soundEnd_);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "core/AtomicFile.h"
@@ -35,6 +36,11 @@ public:
     bool streamSound(SoundOutput output, double start, double fps, int frames);
     // The module's channel position at frame k's time.
     uint32_t positionForFrame(int k);
+    // Keeps the module's channel levels from now on; call before the first frame.
+    void recordChannelLevels() { module_.recordChannelLevels(); }
+    // Each channel's level (0..1) at frame k's time: the levels of the
+    // offline decode once it has rendered that time. Empty before the music starts.
+    std::span<const float> channelLevelsForFrame(int k);
     // Renders the sound to the end of the last frame and closes the WAV,
     // giving it its name; false when writing it failed.
     bool finish();

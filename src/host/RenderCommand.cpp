@@ -85,6 +85,10 @@ int runRender(const RenderOptions& options) {
         return 1;
     }
 
+    // Channel levels come from the same decode, for a script that reads them.
+    const bool withLevels = withMusic && graph.readsChannelLevels();
+    if (withLevels) audio.recordChannelLevels();
+
     VideoExport video;
     if (toVideo) {
         if (!video.open(options, output->width, output->height, withMusic)) return 1;
@@ -110,8 +114,10 @@ int runRender(const RenderOptions& options) {
         if (k == *frames) break;  // a last look for an interruption before the files are completed
 
         if (withMusic) musicPosition->set(audio.positionForFrame(k));
-        const float t = static_cast<float>(options.start + k / options.fps.perSecond);
-        graph.evaluateFrame(*output, FrameInput{t, graph.readTrackerPosition()});
+        if (withLevels) musicPosition->setChannelLevels(audio.channelLevelsForFrame(k));
+        FrameInput frame = graph.readMusicInput();
+        frame.seconds = static_cast<float>(options.start + k / options.fps.perSecond);
+        graph.evaluateFrame(*output, frame);
 
         if (toVideo ? !video.addFrame(output->pixels) : !writeFrameBmp(options, k, *output, packed)) {
             progress.finish();

@@ -98,6 +98,7 @@ void ModulePlayer::fillBuffer(int16_t* out, size_t frames) {
         loopReturnSeconds_ = stream_.lastLoopReturnSeconds();
     }
     for (size_t i = 0; i < rowCount; ++i) timeline_.add(rows[i]);
+    publishLevels();
     bufferStart_ = first;
     bufferTicks_ = now;
     anyBuffer_ = true;
@@ -121,6 +122,35 @@ uint32_t ModulePlayer::channelPosition() {
         loopReturnFrame_ = -1;
     }
     return timeline_.positionAt(heard);
+}
+
+std::span<const float> ModulePlayer::channelLevels() {
+    if (device_ == 0 || !stream_.loaded()) return {};
+    if (!keepingLevels_) startKeepingLevels();
+    std::lock_guard<std::mutex> lock(mutex_);
+    const std::span<const float> levels = levels_.levelsAt(lastHeard_);
+    heardLevels_.assign(levels.begin(), levels.end());
+    return heardLevels_;
+}
+
+void ModulePlayer::startKeepingLevels() {
+    // The callback is not running while the device is locked.
+    SDL_LockAudioDevice(device_);
+    stream_.recordChannelLevels(&renderedLevels_);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        levels_.setChannels(renderedLevels_.channels());
+    }
+    SDL_UnlockAudioDevice(device_);
+    heardLevels_.reserve(static_cast<size_t>(renderedLevels_.channels()));
+    keepingLevels_ = true;
+}
+
+// Audio thread, with mutex_ held: the readings of the buffer just rendered.
+void ModulePlayer::publishLevels() {
+    if (renderedLevels_.size() == 0) return;
+    levels_.append(renderedLevels_);
+    renderedLevels_.clear();
 }
 
 double ModulePlayer::jumpOrder(int direction) {
@@ -176,6 +206,7 @@ double ModulePlayer::seekTo(int32_t order, int32_t row) {
     std::lock_guard<std::mutex> lock(mutex_);
     timeline_.clear();
     timeline_.add(start);
+    levels_.clear();  // the levels before the jump are not those of the new place
     bufferStart_ = start.frame + bufferFrames_;
     bufferTicks_ = SDL_GetPerformanceCounter();
     anyBuffer_ = true;

@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <mutex>
+#include <span>
 #include <string>
+#include <vector>
 
+#include "platform/ChannelLevelTimeline.h"
 #include "platform/ModuleStream.h"
 #include "platform/RowTimeline.h"
 #include "script/Music.h"
@@ -24,6 +27,9 @@ public:
     void stop() override;
     // What is audible now, allowing for the device buffer still to be played.
     uint32_t channelPosition() override;
+    // Each channel's level at the place channelPosition reported last. The
+    // levels are kept from the first call on: before it nothing is read.
+    std::span<const float> channelLevels() override;
 
     // For authoring: jumps `direction` orders from the one heard now (-1 back,
     // +1 on) to row 0; the first order stays itself going back, the last going
@@ -52,6 +58,8 @@ private:
     void fillBuffer(int16_t* out, size_t frames);
     // Moves playback to (order, row) and the reported position with it.
     double seekTo(int32_t order, int32_t row);
+    void startKeepingLevels();
+    void publishLevels();
 
     std::string path_;
     ModuleStream stream_;
@@ -74,6 +82,13 @@ private:
     bool looping_ = false;
     bool paused_ = false;
     uint32_t pausedPosition_ = 0;  // what channelPosition gives while paused
+
+    // Channel levels: the stream notes them in the audio thread as it renders,
+    // and each buffer's readings join the shared timeline with its rows.
+    ChannelLevelTimeline renderedLevels_;  // audio thread, once kept
+    ChannelLevelTimeline levels_;          // under mutex_
+    std::vector<float> heardLevels_;       // main thread: what channelLevels gave
+    bool keepingLevels_ = false;           // main thread
 };
 
 }  // namespace velmora

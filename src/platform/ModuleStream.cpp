@@ -3,6 +3,7 @@
 
 #include <libopenmpt/libopenmpt.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -103,6 +104,7 @@ bool ModuleStream::renderSlice(int16_t* out, size_t frames, RowStart& start) {
             newRow = true;
         }
     }
+    if (levelSink_ && got > 0) noteChannelLevels(framesRendered_);
     framesRendered_ += static_cast<int64_t>(frames);
     return newRow;
 }
@@ -203,6 +205,33 @@ ModuleInfo ModuleStream::describe() {
     }
     openmpt_module_set_position_order_row(module_, 0, 0);
     return info;
+}
+
+int ModuleStream::channelCount() const { return module_ ? openmpt_module_get_num_channels(module_) : 0; }
+
+void ModuleStream::readChannelLevels(std::span<float> levels) const {
+    const int channels = channelCount();
+    for (size_t c = 0; c < levels.size(); ++c) {
+        float level = 0.0f;
+        if (static_cast<int64_t>(c) < channels) {
+            const int32_t channel = static_cast<int32_t>(c);
+            level = std::max(openmpt_module_get_current_channel_vu_left(module_, channel),
+                             openmpt_module_get_current_channel_vu_right(module_, channel));
+        }
+        levels[c] = std::clamp(level, 0.0f, 1.0f);
+    }
+}
+
+void ModuleStream::recordChannelLevels(ChannelLevelTimeline* levels) {
+    levelSink_ = levels;
+    if (!levels) return;
+    levels->setChannels(channelCount());
+    levelReading_.assign(static_cast<size_t>(channelCount()), 0.0f);
+}
+
+void ModuleStream::noteChannelLevels(int64_t sliceStart) {
+    readChannelLevels(levelReading_);
+    levelSink_->add(sliceStart, levelReading_);
 }
 
 }  // namespace velmora

@@ -4,8 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <vector>
 
 #include "platform/ModuleInfo.h"
+#include "platform/ChannelLevelTimeline.h"
 #include "platform/RowTimeline.h"
 
 struct openmpt_module;
@@ -74,6 +77,17 @@ public:
     int64_t lastLoopReturnFrame() const { return lastLoopReturnFrame_; }
     double lastLoopReturnSeconds() const { return lastLoopReturnSeconds_; }
 
+    // The channels of the module loaded (0 without one).
+    int channelCount() const;
+    // Each channel's level now, the larger of its left and right VU meters in
+    // 0..1; the meters move once a tick, so this is the level of the tick the
+    // last frame rendered belongs to. Entries past the module's channels get 0.
+    void readChannelLevels(std::span<float> levels) const;
+    // From now on, after each slice rendered, the levels go to `levels`
+    // (sized here for the loaded module's channels) as holding from the
+    // slice's first frame; nullptr stops it. Nothing is read while it is off.
+    void recordChannelLevels(ChannelLevelTimeline* levels);
+
 private:
     // A row starts on a tick, and the module works out a tick as soon as it is
     // due, so a row seen after a slice began within that slice. Slices are 8
@@ -89,6 +103,7 @@ private:
     int64_t rowFrames() const;
     // Renders one slice; true (and `start` filled) when a new row began in it.
     bool renderSlice(int16_t* out, size_t frames, RowStart& start);
+    void noteChannelLevels(int64_t sliceStart);
 
     openmpt_module* module_ = nullptr;
     int64_t framesRendered_ = 0;
@@ -101,6 +116,8 @@ private:
     int64_t loopReturns_ = 0;
     int64_t lastLoopReturnFrame_ = -1;
     double lastLoopReturnSeconds_ = 0.0;
+    ChannelLevelTimeline* levelSink_ = nullptr;
+    std::vector<float> levelReading_;  // one reading's levels, sized with the sink
 };
 
 }  // namespace velmora

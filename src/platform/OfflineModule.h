@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
+#include "platform/ChannelLevelTimeline.h"
 #include "platform/ModuleStream.h"
 #include "platform/RowTimeline.h"
 
@@ -25,9 +27,17 @@ public:
 
     double durationSeconds() const { return stream_.durationSeconds(); }
 
+    // Keeps each channel's level from now on, as it renders (call after load,
+    // before rendering the frames that will be asked about).
+    void recordChannelLevels() { stream_.recordChannelLevels(&levels_); }
+    // Each channel's level (0..1) at a frame rendered since: the levels after
+    // rendering the stretch that frame was rendered in. Empty when not known.
+    std::span<const float> channelLevelsAt(int64_t frame) const { return levels_.levelsAt(frame); }
+
 private:
     ModuleStream stream_;
     RowTimeline timeline_;
+    ChannelLevelTimeline levels_;
 };
 
 }  // namespace velmora

@@ -98,6 +98,7 @@ int DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
     scriptStream_ = ScriptReader(scriptText_);
     wiringCache_.clear();
     wiringCached_ = false;
+    readsChannelLevels_ = false;
 
     // A section without its opening or end word makes the script invalid, before
     // anything is created.
@@ -220,6 +221,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
                 continue;
             }
             configure(function);
+            readsChannelLevels_ = readsChannelLevels_ || function->readsChannelLevels();
             functions_.set(i, std::move(function), std::move(name));
         } else {
             auto surface = std::make_unique<Surface>();
@@ -293,9 +295,16 @@ TrackerPosition DemoGraph::readTrackerPosition() {
     return position;
 }
 
-void DemoGraph::runFrame(Surface& output) {
+FrameInput DemoGraph::readMusicInput() {
     FrameInput frame;
     frame.position = readTrackerPosition();
+    // After the position: the levels belong to the place it reported.
+    if (readsChannelLevels_) frame.channelLevels = music_->channelLevels();
+    return frame;
+}
+
+void DemoGraph::runFrame(Surface& output) {
+    FrameInput frame = readMusicInput();
     frame.seconds = static_cast<float>(clock.seconds());
     evaluateFrame(output, frame);
 }

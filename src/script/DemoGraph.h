@@ -142,6 +142,11 @@ public:
     void runFrame(Surface& output);
     // Polls the music for the position of this frame.
     TrackerPosition readTrackerPosition();
+    // What the music gives a frame: its position, and its channel levels when
+    // a declared function reads them (otherwise the music is not asked for
+    // them). The caller sets the time.
+    FrameInput readMusicInput();
+    bool readsChannelLevels() const { return readsChannelLevels_; }
     // The frame at a given time and music position.
     void evaluateFrame(Surface& output, const FrameInput& frame);
     // The two halves of a frame, for measuring: every function updated, then
@@ -211,6 +216,7 @@ private:
     size_t wiringStart_ = 0;
     std::unique_ptr<MusicPlayer> music_;
     bool musicStarted_ = false;
+    bool readsChannelLevels_ = false;  // a declared function reads the channel levels
     // The wiring resolved once: the text and the registries never change after
     // load, so every frame after the first replays the same calls.
     std::vector<WiringCall> wiringCache_;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <vector>
 
 namespace velmora {
 
@@ -16,6 +18,11 @@ public:
     // The channel position of what is audible now: order in bits 0..15, progress
     // through the row (0..255) in bits 16..23, row in bits 24..31.
     virtual uint32_t channelPosition() = 0;
+    // The level (0..1) of each channel at the place the last channelPosition
+    // reported, first channel first; empty when none is known. Valid until the
+    // next call. Asked only by shows that use the levels, so a player may start
+    // keeping them at the first call.
+    virtual std::span<const float> channelLevels() { return {}; }
 };
 
 // A position that never moves (headless rendering and tests).
@@ -24,9 +31,13 @@ public:
     explicit FixedMusicPosition(uint32_t position = 0) : position_(position) {}
     void set(uint32_t position) { position_ = position; }
     uint32_t channelPosition() override { return position_; }
+    // Levels to report from now on (copied); none until set.
+    void setChannelLevels(std::span<const float> levels) { levels_.assign(levels.begin(), levels.end()); }
+    std::span<const float> channelLevels() override { return levels_; }
 
 private:
     uint32_t position_;
+    std::vector<float> levels_;
 };
 
 // Packs order, row and row fraction the way channelPosition reports them.

@@ -261,6 +261,19 @@ const TypeReference kReferences[] = {
      "the row of the music and the progress through the row", nullptr,
      "ZYL_FnctTracker niveau 1 -150 200 0123456789ABCDEFFEDCBA98765432100123456789ABCDEFFEDCBA9876543210",
      "point OUT etoile avance niveau un un un"},
+    {TypeKind::Function, "ZYL_FnctCanal",
+     "follows the level of one channel of the playing music, so boxes can pulse with a drum channel",
+     "CHANNEL AMPLITUDE OFFSET",
+     "CHANNEL counted from 1 as trackers show it; AMPLITUDE the value at full level; OFFSET added to the value. "
+     "Rejected (\"ZYL_FnctCanal non valide!!\") unless all three numbers are given and CHANNEL is at least 1.",
+     {}, {},
+     "level x AMPLITUDE + OFFSET, level 0.0 (silent) to 1.0 (full): the larger of the channel's left and right VU "
+     "meters in the music heard at this frame; it rises at each note and falls back tick by tick",
+     nullptr, "the level of one channel of the music",
+     "A channel the module does not have, a show without music, or `render --position` reads level 0 (the value "
+     "is OFFSET). `velmora render` takes the level from the same offline decode as the frame's music position. With "
+     "`ZYL_BoxFader niveau add`, the wiring below brightens the frame by 25% to 75% with channel 1's level.",
+     "ZYL_FnctCanal batterie 1 0.5 0.25", "niveau OUT batterie toujours toujours"},
 };
 
 }  // namespace

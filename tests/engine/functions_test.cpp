@@ -1,11 +1,14 @@
-// The simple animation functions: parameter order, defaults, and the
-// row/order arithmetic of the strobe and interval.
+// The simple animation functions: parameter order, defaults, the row/order
+// arithmetic of the strobe and interval, and the channel level function.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <vector>
 
+#include "TestFunctions.h"
+#include "functions/FnctCanal.h"
 #include "functions/Generators.h"
 
 namespace velmora {
@@ -147,6 +150,55 @@ TEST(FnctIntervale, ReversedRangeIsNeverOn) {
     for (int order = 0; order < 8; ++order) {
         f.update(at(order, 0));
         EXPECT_EQ(f.value(), 0.0f) << "order " << order;
+    }
+}
+
+TEST(FnctCanal, LevelOfItsChannelTimesAmplitudePlusOffset) {
+    // Channels count from 1; a channel the music lacks, or no music, reads level 0;
+    // levels outside 0..1 are kept to it.
+    const float nan = std::nanf("");
+    const struct {
+        const char* text;
+        std::vector<float> levels;
+        float expected;
+    } cases[] = {
+        {"1 2 0.5", {0.25f, 1.0f}, 1.0f},
+        {"2 2 0.5", {0.25f, 1.0f}, 2.5f},
+        {"3 2 0.5", {0.25f, 1.0f}, 0.5f},
+        {"1 2 0.5", {}, 0.5f},
+        {"1 -4 1", {0.5f}, -1.0f},
+        {"1 1 0", {1.5f}, 1.0f},
+        {"1 1 0", {-0.5f}, 0.0f},
+        {"1 1 0", {nan}, 0.0f},
+        {"1 0.1 0.7", {0.3f}, static_cast<float>(static_cast<double>(0.3f) * 0.1f + 0.7f)},
+    };
+    for (const auto& c : cases) {
+        FnctCanal f;
+        ASSERT_EQ(f.configure(c.text), 0) << c.text;
+        FrameInput frame;
+        frame.channelLevels = c.levels;
+        f.update(frame);
+        EXPECT_EQ(f.value(), c.expected) << c.text;
+        EXPECT_TRUE(f.readsChannelLevels());
+    }
+}
+
+TEST(FnctCanal, TextWithoutAChannelFromOneAmplitudeAndOffsetIsRejected) {
+    // A rejected function keeps what was scanned and never reads outside the levels.
+    const struct {
+        const char* text;
+        float valueAtFullLevel;
+    } cases[] = {{"", 0.0f}, {"1 2", 2.0f}, {"0 1 0.5", 0.5f}, {"-3 1 0.5", 0.5f}, {"x 1 0", 0.0f}, {"1 y 0", 0.0f}};
+    for (const auto& c : cases) {
+        FnctCanal f;
+        testsupport::RecordingReporter reporter;
+        EXPECT_EQ(f.configure(c.text, reporter), 1) << c.text;
+        EXPECT_EQ(reporter.last, "ZYL_FnctCanal non valide!!") << c.text;
+        FrameInput frame;
+        const float levels[] = {1.0f};
+        frame.channelLevels = levels;
+        f.update(frame);
+        EXPECT_EQ(f.value(), c.valueAtFullLevel) << c.text;
     }
 }
 

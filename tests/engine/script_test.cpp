@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <string>
 
 #include "TestFunctions.h"
@@ -414,6 +415,36 @@ TEST(FrameEvaluation, TrackerPositionComesFromTheChannelPosition) {
     EXPECT_EQ(position.row, 255);
     EXPECT_EQ(position.rowFraction, 255);
     EXPECT_EQ(makeChannelPosition(3, 10, 128), 0x0A800003u);
+}
+
+TEST(FrameEvaluation, ChannelLevelsAreAskedForOnlyWhenAFunctionReadsThem) {
+    // Music that counts how often it is asked for its levels.
+    struct CountingMusic : FixedMusicPosition {
+        std::span<const float> channelLevels() override {
+            ++asked;
+            return levels;
+        }
+        float levels[2] = {0.5f, 0.25f};
+        int asked = 0;
+    };
+    const std::string canal = "ZYL_FnctCanal grosse 2 4 1\n";
+    for (const std::string& functions : {std::string("ZYL_FnctSin onde 1 0 1 0\n"), canal}) {
+        DemoGraph graph;
+        ASSERT_EQ(graph.loadText(script("", functions, "", "")), kLoaded);
+        auto music = std::make_unique<CountingMusic>();
+        CountingMusic* counter = music.get();
+        graph.setMusic(std::move(music));
+        Surface frame;
+        frame.allocate(512, 256);
+        graph.runFrame(frame);
+        graph.runFrame(frame);
+        const bool reads = functions == canal;
+        EXPECT_EQ(graph.readsChannelLevels(), reads);
+        EXPECT_EQ(counter->asked, reads ? 2 : 0);
+        if (reads) {
+            EXPECT_EQ(graph.functions().objects[0]->value(), 2.0f);  // 0.25 * 4 + 1
+        }
+    }
 }
 
 TEST(FrameEvaluation, LinesRunInFileOrderEveryFrame) {

@@ -1,13 +1,16 @@
-// The music: row timeline look-ups, the module's position in step with its
-// sound, live playback through SDL audio, its fatal errors, and the default tune.
+// The music: row and channel level timeline look-ups, the module's position in
+// step with its sound, live playback through SDL audio, its fatal errors, and
+// the default tune.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +18,7 @@
 #include "TestSupport.h"
 #include "engine/TestFunctions.h"
 #include "showkit/ModuleWriter.h"
+#include "platform/ChannelLevelTimeline.h"
 #include "platform/ModulePlayer.h"
 #include "platform/OfflineModule.h"
 #include "platform/RowTimeline.h"
@@ -79,6 +83,39 @@ TEST(RowTimeline, OldestRowsAreForgottenWhenFull) {
     const int last = static_cast<int>(RowTimeline::kCapacity) + 9;
     EXPECT_EQ(rowOf(t.positionAt(last * 100 + 50)), static_cast<uint32_t>(last & 0xFF));
     EXPECT_EQ(fractionOf(t.positionAt(last * 100 + 50)), 128u);
+}
+
+TEST(ChannelLevelTimeline, LevelsAreTheNewestReadingAtOrBeforeTheFrame) {
+    ChannelLevelTimeline t;
+    t.setChannels(2);
+    EXPECT_TRUE(t.levelsAt(0).empty());
+    const float a[] = {0.5f, 0.0f}, b[] = {0.25f}, c[] = {0.25f, 0.0f, 0.75f};
+    t.add(100, a);
+    t.add(108, a);  // unchanged: no reading
+    t.add(200, b);  // a channel missing reads 0
+    t.add(208, c);  // channels beyond the ones set are dropped: unchanged again
+    EXPECT_EQ(t.size(), 2u);
+    const struct {
+        int64_t frame;
+        std::vector<float> levels;
+    } cases[] = {{99, {}}, {100, {0.5f, 0.0f}}, {199, {0.5f, 0.0f}}, {200, {0.25f, 0.0f}}, {5000, {0.25f, 0.0f}}};
+    for (const auto& k : cases) {
+        const std::span<const float> got = t.levelsAt(k.frame);
+        EXPECT_EQ(std::vector<float>(got.begin(), got.end()), k.levels) << k.frame;
+    }
+    // A copy reading by reading, and the oldest forgotten when full.
+    ChannelLevelTimeline full;
+    full.setChannels(2);
+    full.append(t);
+    EXPECT_EQ(full.levelsAt(150)[0], 0.5f);
+    EXPECT_EQ(full.levelsAt(250)[0], 0.25f);
+    for (int i = 0; i < static_cast<int>(ChannelLevelTimeline::kCapacity); ++i) {
+        const float level[] = {static_cast<float>(i), 1.0f};
+        full.add(300 + i * 10, level);
+    }
+    EXPECT_EQ(full.size(), ChannelLevelTimeline::kCapacity);
+    EXPECT_TRUE(full.levelsAt(299).empty());  // forgotten
+    EXPECT_EQ(full.levelsAt(315)[0], 1.0f);
 }
 
 TEST(OfflineModule, PositionFollowsOrdersRowsAndFractions) {
@@ -230,6 +267,53 @@ TEST_F(ModulePlayerTest, PositionFollowsTheClockOfWhatIsHeard) {
     EXPECT_GT(fractions.size(), 4u);  // the fraction moves within rows
     player.stop();
     player.stop();  // twice is harmless
+}
+
+TEST_F(ModulePlayerTest, ChannelLevelsAreThoseOfThePlaceHeard) {
+    // A blip on the first channel every 4 rows; the second channel is silent.
+    TempFile file("levels.xm");
+    ASSERT_TRUE(xm::saveXm(testing_modules::timingModule({64}, {0}, {0, 4, 8, 12, 16, 20, 24, 28}),
+                           file.path.c_str()));
+    // An offline decode, rendered on to each place heard, gives the levels there.
+    OfflineModule offline;
+    ASSERT_TRUE(offline.load(file.path.c_str()));
+    offline.recordChannelLevels();
+
+    ModulePlayer player(file.path.string());
+    EXPECT_TRUE(player.channelLevels().empty());  // not started
+    player.start();
+    player.channelPosition();
+    player.channelLevels();  // from now on the player keeps them
+    std::set<float> seen;
+    int unknown = 0;
+    for (int i = 0; i < 12; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        const uint32_t p = player.channelPosition();
+        const std::span<const float> levels = player.channelLevels();
+        // What is heard first may have been rendered before the levels were kept.
+        if (levels.empty()) {
+            ++unknown;
+            continue;
+        }
+        ASSERT_EQ(levels.size(), 2u) << i;
+        EXPECT_EQ(levels[1], 0.0f) << i;
+        // The position tells the frame heard to within its fraction's 1/256 of
+        // a row; one of the offline levels there is the one heard.
+        const int64_t row = rowOf(p), fraction = fractionOf(p);
+        const int64_t from = row * kRowFrames + fraction * kRowFrames / 256 - 8;
+        const int64_t to = row * kRowFrames + (fraction + 1) * kRowFrames / 256 + 8;
+        if (offline.framesRendered() <= to) renderFrames(offline, to + 1 - offline.framesRendered());
+        bool found = false;
+        for (int64_t f = std::max<int64_t>(from, 0); f <= to && !found; ++f) {
+            const std::span<const float> there = offline.channelLevelsAt(f);
+            found = !there.empty() && there[0] == levels[0];
+        }
+        EXPECT_TRUE(found) << "level " << levels[0] << " at row " << row << " fraction " << fraction;
+        seen.insert(levels[0]);
+    }
+    EXPECT_LE(unknown, 3);
+    EXPECT_GT(seen.size(), 3u);  // the blips fade and come again
+    player.stop();
 }
 
 TEST_F(ModulePlayerTest, MissingMusicIsFatal) {

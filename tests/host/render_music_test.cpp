@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 
 #include "showkit/ModuleWriter.h"
 #include "host/WavWriter.h"
+#include "platform/ModuleStream.h"
 #include "platform/OfflineModule.h"
 #include "test_modules.h"
 #include "HostTestSupport.h"
@@ -47,6 +49,22 @@ const char kOrderScript[] =
     "[ZYL_Fonction]\nZYL_FnctIntervale toujours 0 255\nZYL_FnctIntervale second 1 1\n[/ZYL_Fonction]\n"
     "[ZYL_Surface]\n[/ZYL_Surface]\n"
     "[CABLAGE]\nefface OUT toujours toujours\ninverse OUT second second\n[/CABLAGE]\n";
+
+// The frame is grey by the level of one channel: the fader adds the value of
+// ZYL_FnctCanal (level * 0.5 + 0.25) times 255 to black.
+std::string channelLevelScript(int channel) {
+    return "[ZYL_FX_Generator]\nZYL_BoxClearSurface efface\nZYL_BoxFader niveau add\n[/ZYL_FX_Generator]\n"
+           "[ZYL_Fonction]\nZYL_FnctIntervale toujours 0 255\nZYL_FnctCanal canal " +
+           std::to_string(channel) +
+           " 0.5 0.25\n[/ZYL_Fonction]\n[ZYL_Surface]\n[/ZYL_Surface]\n"
+           "[CABLAGE]\nefface OUT toujours toujours\nniveau OUT canal toujours toujours\n[/CABLAGE]\n";
+}
+
+// The grey the fader makes of a function value.
+uint32_t faderGrey(float value) {
+    const int32_t level = std::clamp(static_cast<int32_t>(static_cast<double>(value) * 255.0), 0, 255);
+    return static_cast<uint32_t>(level) * 0x010101u;
+}
 
 class RenderMusic : public ::testing::Test {
 protected:
@@ -174,6 +192,48 @@ TEST_F(RenderMusic, DamagedMusicIsFatal) {
     std::ofstream(dir_ / "data/zik.mo3", std::ios::trunc) << "damaged";
     EXPECT_EQ(run("--out d --frames 3"), 9999 & 0xFF);
     EXPECT_NE(readFile(dir_ / "err.txt").find("FATAL ERROR: Can't load music"), std::string::npos);
+}
+
+TEST_F(RenderMusic, ChannelLevelFunctionReadsTheOfflineDecodeAtTheFramesTime) {
+    // The module plays a blip on its first channel every 4 rows; the second is silent.
+    const double start = 0.3, fps = 20.0;
+    const int frames = 8;
+    std::vector<float> loud, silent;  // by a decode of the module's own, at each frame's time
+    ModuleStream decode;
+    ASSERT_EQ(decode.load((dir_ / "data/zik.mo3").c_str()), ModuleStream::kLoaded);
+    std::vector<int16_t> pcm;
+    for (int k = 0; k < frames; ++k) {
+        const int64_t frame = std::llround((start + k / fps) * 44100);
+        pcm.resize(static_cast<size_t>(frame + 1 - decode.framesRendered()) * 2);
+        decode.render(pcm.data(), pcm.size() / 2, [](const RowStart&) {});
+        float levels[2];
+        decode.readChannelLevels(levels);
+        loud.push_back(levels[0]);
+        silent.push_back(levels[1]);
+    }
+    const std::string args = "--frames " + std::to_string(frames) + " --fps 20 --start 0.3 --out ";
+    for (int channel : {1, 2}) {
+        std::ofstream(dir_ / "script.zyl", std::ios::trunc) << channelLevelScript(channel);
+        const std::string out = "c" + std::to_string(channel);
+        ASSERT_EQ(run(args + out), 0) << readFile(dir_ / "err.txt");
+        for (int k = 0; k < frames; ++k) {
+            const float level = (channel == 1 ? loud : silent)[k];
+            EXPECT_EQ(firstPixel(out, k), faderGrey(static_cast<float>(level * 0.5 + 0.25)))
+                << "channel " << channel << " frame " << k;
+            if (channel == 1) {
+                EXPECT_GT(level, 0.0f) << k;
+            } else {
+                EXPECT_EQ(level, 0.0f) << k;
+            }
+        }
+    }
+    // Loud: the levels differ along the frames (the blips fade and come again).
+    EXPECT_NE(*std::min_element(loud.begin(), loud.end()), *std::max_element(loud.begin(), loud.end()));
+    // Silent, or without music: the offset alone.
+    EXPECT_EQ(firstPixel("c2", 0), faderGrey(0.25f));
+    std::ofstream(dir_ / "script.zyl", std::ios::trunc) << channelLevelScript(1);
+    ASSERT_EQ(run("--out fixed --frames 1 --position 0:0:0"), 0);
+    EXPECT_EQ(firstPixel("fixed", 0), faderGrey(0.25f));
 }
 
 TEST(RenderDefaultShow, HundredFramesAndTwoSecondsOfSoundTwiceTheSame) {

@@ -35,14 +35,17 @@ using namespace velmora;
 
 namespace {
 
-// A picture copied, inverted while a fast sine is up, and inverted again while
-// the music plays order 1: every frame differs, and follows the music.
+// A picture copied, brightened by the level of the music's first channel,
+// inverted while a fast sine is up, and inverted again while the music plays
+// order 1: every frame differs, and follows the music.
 const char kVideoScript[] =
-    "[ZYL_FX_Generator]\nZYL_BoxCopier copie\nZYL_BoxInverseVideo inverse\n[/ZYL_FX_Generator]\n"
+    "[ZYL_FX_Generator]\nZYL_BoxCopier copie\nZYL_BoxFader niveau add\nZYL_BoxInverseVideo inverse\n"
+    "[/ZYL_FX_Generator]\n"
     "[ZYL_Fonction]\nZYL_FnctIntervale toujours 0 255\nZYL_FnctSin onde 9.0 0.0 1.0 0.0\n"
-    "ZYL_FnctIntervale second 1 1\n[/ZYL_Fonction]\n"
+    "ZYL_FnctIntervale second 1 1\nZYL_FnctCanal batterie 1 0.5 0.0\n[/ZYL_Fonction]\n"
     "[ZYL_Surface]\nZYL_Surface fond \"data/fond.jpg\"\n[/ZYL_Surface]\n"
-    "[CABLAGE]\ncopie OUT fond toujours toujours\ninverse OUT toujours onde\ninverse OUT second second\n[/CABLAGE]\n";
+    "[CABLAGE]\ncopie OUT fond toujours toujours\nniveau OUT batterie toujours toujours\n"
+    "inverse OUT toujours onde\ninverse OUT second second\n[/CABLAGE]\n";
 
 class RenderVideo : public ::testing::Test {
 protected:
