@@ -8,6 +8,7 @@
 #include "host/BenchCommand.h"
 #include "host/CheckCommand.h"
 #include "host/CommandLine.h"
+#include "host/ReferenceCommands.h"
 #include "host/RenderCommand.h"
 #include "host/Show.h"
 #include "host/ShowErrorExit.h"
@@ -21,6 +22,7 @@ const char kUsage[] =
     "                      [--position ORDER:ROW:FRACTION] [--music FILE]\n"
     "       velmora check [--script FILE]\n"
     "       velmora bench [--script FILE] [--frames N] [--fps F] [--position ORDER:ROW:FRACTION]\n"
+    "       velmora list | help TYPE\n"
     "       velmora --help | --version\n"
     "\n"
     "Without a command, plays the show in the working directory: script.zyl and the\n"
@@ -49,6 +51,9 @@ const char kUsage[] =
     "bench: runs N frames (default 500) headless at a fixed music position and a\n"
     "  clock stepped by 1/F, then prints frames per second and each wiring line's\n"
     "  mean render time, most costly first\n"
+    "\n"
+    "list: every box and function type, one line each; help TYPE: one type in full\n"
+    "  (parameters, the functions and inputs it reads in order, sizes, an example)\n"
     "\n"
     "Exit status: 0 done; 2 bad command line; 15 after a fatal error (9999 mod 256).\n";
 
@@ -107,6 +112,8 @@ int runHeadless(Command command) {
 int main(int argc, char** argv) {
     applySimdLevelFromEnvironment();
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() > 1 && args[0] == "help") return velmora::runHelp({args.begin() + 1, args.end()});
+    if (!args.empty() && args[0] == "list") return velmora::runList({args.begin() + 1, args.end()});
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
         std::fputs(kUsage, stdout);
         return 0;

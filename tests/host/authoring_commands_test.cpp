@@ -1,6 +1,7 @@
 // The built program on the default show, as a show's author uses it: `check` is
-// clean, `bench` prints its table, the show's --watch switch is known, and every
-// level of vector code draws the same frames.
+// clean, `bench` prints its table, the show's --watch switch is known, every
+// level of vector code draws the same frames, `list` and `help` describe every
+// type, and the reference page with its pictures is what the program writes today.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,9 @@
 #include <sstream>
 #include <string>
 #include "HostTestSupport.h"
+#include "host/PngFile.h"
+#include "host/ReferencePage.h"
+#include "script/TypeReference.h"
 
 namespace fs = std::filesystem;
 using velmora::hosttest::readFile;
@@ -112,3 +116,88 @@ TEST(DefaultShowCommands, EveryVectorLevelRendersTheSameFrames) {
     }
     fs::remove_all(out);
 }
+
+// a + b + c built by appending: GCC 12 misreads `"text" + std::string` as an
+// overlapping copy.
+std::string joined(std::string_view a, std::string_view b, std::string_view c) {
+    return std::string(a).append(b).append(c);
+}
+
+TEST(TypeCommands, ListNamesEveryTypeOnItsOwnLine) {
+    const Outcome run = runIn(fs::temp_directory_path(), "list");
+    EXPECT_EQ(run.status, 0) << run.err;
+    for (const velmora::TypeReference& type : velmora::typeReferences())
+        EXPECT_NE(run.out.find(joined("\n  ", type.word, " ")), std::string::npos) << type.word;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 79u) << line;
+    EXPECT_EQ(runIn(fs::temp_directory_path(), "list extra").status, 2);
+}
+
+TEST(TypeCommands, HelpShowsTheWholeEntryOfEveryType) {
+    for (const velmora::TypeReference& type : velmora::typeReferences()) {
+        const Outcome run = runIn(fs::temp_directory_path(), std::string("help ") + type.word);
+        EXPECT_EQ(run.status, 0) << type.word << run.err;
+        EXPECT_NE(run.out.find(type.exampleDeclaration), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find(type.exampleWiring), std::string::npos) << run.out;
+        // Every slot in order, each with its number.
+        size_t at = 0;
+        for (size_t i = 0; i < type.functions.size(); ++i) {
+            at = run.out.find(joined("F", std::to_string(i), "  "), at);
+            ASSERT_NE(at, std::string::npos) << type.word << " F" << i << "\n" << run.out;
+        }
+        for (size_t i = 0; i < type.inputs.size(); ++i)
+            EXPECT_NE(run.out.find(joined("IN", std::to_string(i), "  ")), std::string::npos) << type.word;
+    }
+}
+
+TEST(TypeCommands, HelpOfAnUnknownTypeSuggestsTheNearest) {
+    const Outcome run = runIn(fs::temp_directory_path(), "help ZYL_BoxXBlr");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("unknown type 'ZYL_BoxXBlr'; did you mean ZYL_BoxXBlur?"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("ZYL_FnctTracker"), std::string::npos) << "the list of types follows";
+    EXPECT_EQ(runIn(fs::temp_directory_path(), "help ZYL_BoxFader extra").status, 2);
+}
+
+TEST(ReferencePage, TypeSectionIsWhatTheProgramWritesToday) {
+    const Outcome run = runIn(fs::temp_directory_path(), "help --markdown");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto committed = velmora::generatedPart(readFile(fs::path(VELMORA_SOURCE_DIR) / "docs/script.md"));
+    ASSERT_TRUE(committed.has_value()) << "docs/script.md lacks its markers";
+    EXPECT_TRUE(*committed == run.out) << "docs/script.md is stale: run the build's docs target";
+}
+
+// Each type's example renders, and the committed picture is its last frame.
+class ReferencePicture : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ReferencePicture, ExampleRendersToTheCommittedPicture) {
+    if (!defaultShowBuilt()) GTEST_SKIP() << "the default show is not built (target demo_show)";
+    const std::string word = GetParam();
+    const velmora::TypeReference* type = velmora::findTypeReference(word);
+    ASSERT_NE(type, nullptr);
+    const fs::path examples = fs::path(VELMORA_SOURCE_DIR) / "docs/examples";
+    const std::string script = readFile(examples / joined(word, ".zyl", ""));
+    // The example of `help` is part of the script that makes the picture.
+    EXPECT_NE(script.find(joined("\n", type->exampleDeclaration, "\n")), std::string::npos);
+    EXPECT_NE(script.find(joined("\n", type->exampleWiring, "\n")), std::string::npos);
+
+    std::string error;
+    const auto rendered = velmora::renderExample(
+        VELMORA_BINARY, defaultShow(), examples / joined(word, ".zyl", ""),
+        fs::temp_directory_path() / joined("velmora_reference_", std::to_string(::getpid()), ""), error);
+    ASSERT_TRUE(rendered.has_value()) << error;
+    const auto committed = velmora::readPng((examples / joined(word, ".png", "")).string());
+    ASSERT_TRUE(committed.has_value()) << "no picture " << word << ".png";
+    EXPECT_EQ(committed->width, rendered->width);
+    EXPECT_EQ(committed->height, rendered->height);
+    EXPECT_TRUE(committed->pixels == rendered->pixels) << word << ".png is stale: run the build's docs target";
+}
+
+std::vector<const char*> typeWords() {
+    std::vector<const char*> words;
+    for (const velmora::TypeReference& type : velmora::typeReferences()) words.push_back(type.word);
+    return words;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryType, ReferencePicture, ::testing::ValuesIn(typeWords()),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });

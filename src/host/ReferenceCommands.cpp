@@ -1,0 +1,209 @@
+// The type reference as text for the terminal and as Markdown for the page, both
+// written from the one table of script/TypeReference.
+#include "host/ReferenceCommands.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+
+#include "script/NearestWord.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr size_t kTextWidth = 79;
+
+// `text` wrapped at word boundaries; every line starts with `indent`, the first
+// one with `firstIndent` instead.
+std::string wrap(std::string_view text, std::string_view firstIndent, std::string_view indent) {
+    std::string out;
+    std::string line(firstIndent);
+    bool lineEmpty = true;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t end = text.find(' ', at);
+        const std::string_view word = text.substr(at, end == std::string_view::npos ? text.size() - at : end - at);
+        at = end == std::string_view::npos ? text.size() : end + 1;
+        if (word.empty()) continue;
+        if (!lineEmpty && line.size() + 1 + word.size() > kTextWidth) {
+            out += line + "\n";
+            line = indent;
+            lineEmpty = true;
+        }
+        if (!lineEmpty) line += ' ';
+        line += word;
+        lineEmpty = false;
+    }
+    out += line + "\n";
+    return out;
+}
+
+const char* sectionOf(TypeKind kind) { return kind == TypeKind::Box ? "[ZYL_FX_Generator]" : "[ZYL_Fonction]"; }
+
+std::string declarationSyntax(const TypeReference& type) {
+    std::string syntax = std::string(type.word) + " NAME";
+    if (*type.parameters) syntax += std::string(" ") + type.parameters;
+    return syntax;
+}
+
+// NAME OUTPUT IN0 ... F0 F1 ...: the order of the words on a box's wiring line.
+std::string wiringSyntax(const TypeReference& type) {
+    std::string syntax = "NAME OUTPUT";
+    for (size_t i = 0; i < type.inputs.size(); ++i) syntax += " IN" + std::to_string(i);
+    for (size_t i = 0; i < type.functions.size(); ++i) syntax += " F" + std::to_string(i);
+    return syntax;
+}
+
+std::string slotLines(std::span<const SlotReference> slots, std::string_view prefix) {
+    std::string out;
+    for (size_t i = 0; i < slots.size(); ++i) {
+        const std::string head = "  " + std::string(prefix) + std::to_string(i) + "  ";
+        out += wrap(std::string(slots[i].role) + ": " + slots[i].range, head, std::string(head.size(), ' '));
+    }
+    return out;
+}
+
+// Markdown table cells may not hold a bar.
+std::string cell(std::string_view text) {
+    std::string out;
+    for (char c : text) out += c == '|' ? std::string("\\|") : std::string(1, c);
+    return out;
+}
+
+std::string slotTable(std::span<const SlotReference> slots, std::string_view heading, std::string_view prefix) {
+    std::string out = "| " + std::string(heading) + " | role | values |\n| --- | --- | --- |\n";
+    for (size_t i = 0; i < slots.size(); ++i)
+        out += "| " + std::string(prefix) + std::to_string(i) + " | " + cell(slots[i].role) + " | " +
+               cell(slots[i].range) + " |\n";
+    return out + "\n";
+}
+
+std::string anchorOf(std::string_view word) {
+    std::string anchor;
+    for (char c : word)
+        if (c != '_') anchor += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return anchor;
+}
+
+}  // namespace
+
+std::string typeListText() {
+    std::string out;
+    for (TypeKind kind : {TypeKind::Box, TypeKind::Function}) {
+        out += kind == TypeKind::Box ? "Boxes, declared in [ZYL_FX_Generator]:\n"
+                                     : "Functions, declared in [ZYL_Fonction]:\n";
+        for (const TypeReference& type : typeReferences()) {
+            if (type.kind != kind) continue;
+            std::string head = "  " + std::string(type.word);
+            head.resize(24, ' ');
+            out += head + type.summary + "\n";
+        }
+    }
+    out += "Surfaces, declared in [ZYL_Surface]:\n"
+           "  ZYL_Surface NAME WIDTH HEIGHT    a blank surface, 1 to 2048 each way\n"
+           "  ZYL_Surface NAME \"FILE.jpg\"      a JPEG picture, at its own size\n"
+           "velmora help TYPE shows one type in full; docs/script.md describes the script.\n";
+    return out;
+}
+
+std::string typeHelpText(const TypeReference& type) {
+    std::string out = wrap(std::string(type.word) + ": " + type.summary, "", "  ") + "\n";
+    out += "Declared in " + std::string(sectionOf(type.kind)) + " as:\n  " + declarationSyntax(type) + "\n";
+    if (*type.parameterMeaning) out += wrap(type.parameterMeaning, "  ", "  ");
+    else out += "  It takes no parameters: any text after the name is ignored.\n";
+    if (type.kind == TypeKind::Box) {
+        out += "Wiring line:\n  " + wiringSyntax(type) + "\n";
+        out += "  OUTPUT is OUT (the shown frame) or a declared surface; IN are declared surfaces,\n"
+               "  F declared functions, in this order.\n";
+        if (!type.functions.empty()) out += "Functions, in wiring order:\n" + slotLines(type.functions, "F");
+        else out += "Functions: none read.\n";
+        if (!type.inputs.empty()) out += "Input surfaces, in wiring order:\n" + slotLines(type.inputs, "IN");
+        else out += "Input surfaces: none read.\n";
+        out += wrap(std::string("Output surface: ") + type.output, "", "  ");
+    } else {
+        out += wrap(std::string("Follows: ") + type.reads, "", "  ");
+        out += wrap(std::string("Value: ") + type.output, "", "  ");
+    }
+    if (type.modes) out += wrap(std::string("Modes: ") + type.modes, "", "  ");
+    if (type.details) out += wrap(type.details, "", "");
+    std::string declaredIn = "  in " + std::string(sectionOf(type.kind)) + ": ";
+    std::string wiredIn = "  in [CABLAGE]: ";
+    wiredIn.resize(std::max(declaredIn.size(), wiredIn.size()), ' ');
+    declaredIn.resize(wiredIn.size(), ' ');
+    out += "Example:\n" + declaredIn + type.exampleDeclaration + "\n" + wiredIn + type.exampleWiring + "\n";
+    out += "The whole example script is docs/examples/" + std::string(type.word) + ".zyl.\n";
+    return out;
+}
+
+std::string referenceMarkdown() {
+    std::string out = "## The types\n\n| type | what it does |\n| --- | --- |\n";
+    for (const TypeReference& type : typeReferences())
+        out += "| [" + std::string(type.word) + "](#" + anchorOf(type.word) + ") | " + cell(type.summary) + " |\n";
+    out += "\n";
+    for (TypeKind kind : {TypeKind::Box, TypeKind::Function}) {
+        out += kind == TypeKind::Box ? "## Boxes\n\n" : "## Functions\n\n";
+        for (const TypeReference& type : typeReferences()) {
+            if (type.kind != kind) continue;
+            const std::string word = type.word;
+            out += "### " + word + "\n\n";
+            std::string summary = type.summary;
+            summary[0] = static_cast<char>(summary[0] >= 'a' && summary[0] <= 'z' ? summary[0] - 'a' + 'A' : summary[0]);
+            out += summary + ".\n\n";
+            out += "![" + word + ": the example rendered](examples/" + word + ".png)\n\n";
+            out += "Declaration, in `" + std::string(sectionOf(kind)) + "`: `" + declarationSyntax(type) + "`. ";
+            out += *type.parameterMeaning ? std::string(type.parameterMeaning)
+                                          : std::string("It takes no parameters: any text after the name is ignored.");
+            out += "\n\n";
+            if (kind == TypeKind::Box) {
+                out += "Wiring line: `" + wiringSyntax(type) + "`.\n\n";
+                if (!type.functions.empty()) out += slotTable(type.functions, "function", "F");
+                else out += "Functions: none read.\n\n";
+                if (!type.inputs.empty()) out += slotTable(type.inputs, "input", "IN");
+                else out += "Input surfaces: none read.\n\n";
+                out += "Output surface: " + std::string(type.output) + ".\n\n";
+            } else {
+                out += "Follows: " + std::string(type.reads) + ". Value: " + type.output + ".\n\n";
+            }
+            if (type.modes) out += "Modes: " + std::string(type.modes) + ".\n\n";
+            if (type.details) out += std::string(type.details) + "\n\n";
+            out += "Example ([whole script](examples/" + word + ".zyl)):\n\n    " + type.exampleDeclaration +
+                   "\n    " + type.exampleWiring + "\n\n";
+        }
+    }
+    return out;
+}
+
+int runList(const std::vector<std::string>& args) {
+    if (!args.empty()) {
+        std::fprintf(stderr, "velmora list: unexpected argument '%s'\n", args[0].c_str());
+        return 2;
+    }
+    std::fputs(typeListText().c_str(), stdout);
+    return 0;
+}
+
+int runHelp(const std::vector<std::string>& args) {
+    if (args.size() != 1) {
+        std::fprintf(stderr, "velmora help: expects one type word (see velmora list) or --markdown\n");
+        return 2;
+    }
+    if (args[0] == "--markdown") {
+        std::fputs(referenceMarkdown().c_str(), stdout);
+        return 0;
+    }
+    if (const TypeReference* type = findTypeReference(args[0])) {
+        std::fputs(typeHelpText(*type).c_str(), stdout);
+        return 0;
+    }
+    std::vector<std::string_view> words;
+    for (const TypeReference& type : typeReferences()) words.push_back(type.word);
+    const std::string_view nearest = nearestWord(args[0], words, 4);
+    std::fprintf(stderr, "velmora help: unknown type '%s'", args[0].c_str());
+    if (!nearest.empty())
+        std::fprintf(stderr, "; did you mean %.*s?", static_cast<int>(nearest.size()), nearest.data());
+    std::fprintf(stderr, "\n%s", typeListText().c_str());
+    return 2;
+}
+
+}  // namespace velmora
