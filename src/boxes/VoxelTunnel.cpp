@@ -12,6 +12,7 @@
 #include "core/PixelMath.h"
 #include "core/SimdLevel.h"
 #include "surface/JpegDecode.h"
+#include "surface/PictureDiagnosis.h"
 
 #if VELMORA_X86
 #include <immintrin.h>
@@ -46,12 +47,19 @@ inline uint32_t shadeStep(uint32_t p, int i) {
 
 }  // namespace
 
-int BoxVoxelTunnel::loadHeightMap(const char* fileName, uint8_t* destination) {
+int BoxVoxelTunnel::loadHeightMap(const char* fileName, uint8_t* destination, std::string* reason) {
     DecodedJpeg jpeg;
-    if (decodeJpegFile(fileName, jpeg) != 0) return 1;
+    if (decodeJpegFile(fileName, jpeg) != 0) {
+        if (reason) *reason = diagnosePicture(fileName);
+        return 1;
+    }
     // One byte per pixel, 512 by 512: colour files and other sizes are refused.
     if (jpeg.components != 1 || jpeg.width != 512 || jpeg.height != 512 ||
         jpeg.samples.size() < static_cast<size_t>(kMapPixels)) {
+        if (reason)
+            *reason = "the height map must be a 512x512 grey-level JPEG; it is " + std::to_string(jpeg.width) +
+                      "x" + std::to_string(jpeg.height) +
+                      (jpeg.components == 1 ? " grey-level" : jpeg.components == 3 ? " colour" : " CMYK");
         return 1;
     }
     std::memcpy(destination, jpeg.samples.data(), kMapPixels);
@@ -63,13 +71,16 @@ int BoxVoxelTunnel::configure(const char* text, ErrorReporter&) {
     heightMap.assign(kMapPixels, 0);
     char fileName[256] = "";
     int refused = 1;
+    std::string reason = "the parameter text names no height map file";
     try {
-        refused = std::sscanf(text ? text : "", "%255s", fileName) != 1 || loadHeightMap(fileName, heightMap.data()) != 0;
+        refused = std::sscanf(text ? text : "", "%255s", fileName) != 1 ||
+                  loadHeightMap(fileName, heightMap.data(), &reason) != 0;
     } catch (ShowError& damaged) {
         damaged.checkMessage = kNoMap;  // the checker names the step, the show prints libjpeg's text
+        damaged.reason = diagnosePicture(fileName);
         throw;
     }
-    if (refused) fatalError(kNoMap);
+    if (refused) fatalError(kNoMap, reason, fileName);
     buildTables();
     return 0;
 }

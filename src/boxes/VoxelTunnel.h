@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "boxes/FxBox.h"
@@ -20,7 +21,7 @@ public:
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
 
     // Reads a 512 by 512 grey-level JPEG into kMapPixels bytes; 0 ok, 1 refused.
-    static int loadHeightMap(const char* fileName, uint8_t* destination);
+    static int loadHeightMap(const char* fileName, uint8_t* destination, std::string* reason = nullptr);
     // screenToPolar, depthRow, and polarImage filled with 0xFFFFFFFF.
     void buildTables();
     // True once the map and the tables have their sizes; until then nothing is drawn.

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "script/NearestWord.h"
+#include "core/NearestWord.h"
 
 namespace velmora {
 

@@ -5,13 +5,20 @@
 
 #include "core/Error.h"
 #include "core/FrameGeometry.h"
+#include "core/MissingFile.h"
 
 namespace velmora {
 
 void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter) {
     int result = graph.load(path, reporter);
-    if (result == kScriptNotFound) fatalError("Script non trouvé!!");
-    if (result > kScriptNotFound) fatalError("Script non valide!!");
+    if (result == kScriptNotFound) fatalError("Script non trouvé!!", describeMissingFile(), path);
+    if (result > kScriptNotFound) {
+        ShowError error(ErrorPresentation::FatalBox, 9999, "Script non valide!!");
+        error.script = path;
+        error.scriptLine = graph.firstProblem().line;
+        error.reason = graph.firstProblem().message;
+        throw error;
+    }
 }
 
 std::unique_ptr<Surface> makeOutputSurface() {

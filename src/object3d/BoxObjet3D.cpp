@@ -7,8 +7,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
 #include <utility>
 
+#include "core/Error.h"
+#include "core/MissingFile.h"
 #include "object3d/DepthSort.h"
 #include "object3d/Lwo2Loader.h"
 #include "object3d/Rasterisers.h"
@@ -32,6 +38,17 @@ void scanMode(const char* rest, int32_t& mode) {
     else mode = static_cast<int32_t>(value);
 }
 
+// Why the mesh file could not be opened; the loader's own text stays as it is.
+std::string describeMeshRefusal(const char* name, int status) {
+    if (name[0] == '"')
+        return "the mesh file name is written without quotes: write " + std::string(name + 1, std::strcspn(name + 1, "\""));
+    if (status != 2) return {};
+    std::error_code ec;
+    if (name[0] == '\0') return "the parameter text names no mesh file";
+    if (!std::filesystem::exists(name, ec)) return describeMissingFile();
+    return "cannot be opened";
+}
+
 // Counts match the arrays and every corner names a point (the loader
 // guarantees it; meshes built in code are checked here).
 bool isConsistent(const Mesh& mesh) {
@@ -50,7 +67,12 @@ int BoxObjet3D::configure(const char* text, ErrorReporter&) {
     char name[256] = {};
     int consumed = 0;
     if (text && std::sscanf(text, "%255s%n", name, &consumed) == 1) scanMode(text + consumed, mode);
-    useMesh(loadLwo2(name));
+    try {
+        useMesh(loadLwo2(name));
+    } catch (ShowError& refused) {
+        if (refused.reason.empty()) refused.reason = describeMeshRefusal(name, refused.exitStatus);
+        throw;
+    }
     return 0;
 }
 

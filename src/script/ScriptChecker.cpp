@@ -4,13 +4,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 
 #include "core/Error.h"
 #include "core/FrameGeometry.h"
 #include "core/Text.h"
 #include "script/BoxTypes.h"
+#include "object3d/BoxObjet3D.h"
 #include "script/DemoGraph.h"
+#include "script/ParameterCheck.h"
 #include "script/WiringLine.h"
 
 namespace velmora {
@@ -25,7 +28,11 @@ public:
         found.push_back({offset, std::move(message)});
     }
 
-    void report(std::string_view message) override { problem(currentOffset_, std::string(message)); }
+    void report(std::string_view message, std::string_view reason) override {
+        std::string text(message);
+        if (!reason.empty()) text.append(": ").append(reason);
+        problem(currentOffset_, std::move(text));
+    }
 
     void configure(size_t offset, const std::function<void()>& call) override {
         currentOffset_ = offset;
@@ -33,8 +40,29 @@ public:
             call();
         } catch (const ShowError& error) {
             const std::string& message = error.checkMessage.empty() ? error.message : error.checkMessage;
-            problem(offset, std::string(withoutTrailingNewlines(message)));
+            std::string text(withoutTrailingNewlines(message));
+            if (!error.reason.empty()) {
+                text += ": ";
+                if (!error.file.empty() && error.reason.find(error.file) == std::string::npos)
+                    text += error.file + ": ";
+                text += error.reason;
+            }
+            problem(offset, std::move(text));
         }
+    }
+
+    void declared(size_t offset, std::string_view typeWord, std::string_view name,
+                  std::string_view parameters) override {
+        std::string wrong = checkParameterText(typeWord, name, parameters);
+        if (!wrong.empty()) problem(offset, std::move(wrong));
+        // The wiring finds the first of equal names: a later one is never reached.
+        const bool isBox = typeWord.substr(0, 7) == "ZYL_Box";
+        const std::string key = (isBox ? "box " : typeWord.substr(0, 8) == "ZYL_Fnct" ? "function " : "surface ") +
+                                std::string(name.substr(0, kMaxNameLength));
+        if (name.empty()) return;
+        const auto [first, inserted] = firstDeclaration_.emplace(key, offset);
+        if (!inserted)
+            duplicates.push_back({offset, first->second, key});
     }
 
     struct Found {
@@ -42,9 +70,16 @@ public:
         std::string message;
     };
     std::vector<Found> found;
+    struct Duplicate {
+        size_t offset;
+        size_t firstOffset;
+        std::string what;  // "box NAME", "function NAME", "surface NAME"
+    };
+    std::vector<Duplicate> duplicates;
 
 private:
     size_t currentOffset_ = 0;
+    std::map<std::string, size_t> firstDeclaration_;
 };
 
 bool isDeclaredName(const DemoGraph& graph, std::string_view word) {
@@ -123,7 +158,13 @@ void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offse
         report("box " + boxName + " (" + type->word + ") draws into a " + describe(type->output) +
                " surface, " + std::string(read.outputWord) + " is " + std::to_string(output->width) + "x" +
                std::to_string(output->height));
-    if (type->inputsRead > 0 && input0 && input0->pixels && !type->input0.accepts(*input0))
+    // The object box reads its environment map only when it textures its faces.
+    const auto* object = dynamic_cast<const BoxObjet3D*>(graph.boxes().objects[read.box].get());
+    const bool texturedObject = object && object->drawingMode() != 0 && object->drawingMode() != 1;
+    if (texturedObject && read.inputCount == 0 && !cutShort)
+        report("box " + boxName + " (" + type->word + ") in mode " + std::to_string(object->drawingMode()) +
+               " reads an environment map (" + describe(type->input0) + "), the line names none");
+    if ((type->inputsRead > 0 || texturedObject) && input0 && input0->pixels && !type->input0.accepts(*input0))
         report("box " + boxName + " (" + type->word + ") reads a " + describe(type->input0) + " input, " +
                std::string(read.firstInputWord) + " is " + std::to_string(input0->width) + "x" +
                std::to_string(input0->height));
@@ -138,10 +179,11 @@ CheckReport check(std::string_view text, DemoGraph& graph) {
     (void)result;  // every problem, the invalid ones included, was reported
     {
         const std::string_view script = graph.scriptText();
-        // The wiring is only looked at when the script has one.
+        // The wiring is only looked at when the script has every section: without
+        // one, every name of the wiring would be reported again as undeclared.
         ScriptReader reader(script);
         reader.seek(graph.wiringStart());
-        if (graph.wiringStart() > 0) {
+        if (graph.wiringStart() > 0 && graph.sectionsComplete()) {
             for (;;) {
                 const size_t offset = reader.tell();
                 std::string_view line = reader.readLine();
@@ -152,6 +194,11 @@ CheckReport check(std::string_view text, DemoGraph& graph) {
         }
         for (const auto& found : checker.found)
             report.problems.push_back({lineNumberAt(script, found.offset), found.message});
+        for (const auto& twice : checker.duplicates)
+            report.problems.push_back({lineNumberAt(script, twice.offset),
+                                       twice.what + " is declared again (first on line " +
+                                           std::to_string(lineNumberAt(script, twice.firstOffset)) +
+                                           "); the wiring never reaches this one"});
     }
     std::stable_sort(report.problems.begin(), report.problems.end(),
                      [](const ScriptProblem& a, const ScriptProblem& b) { return a.line < b.line; });
@@ -176,6 +223,7 @@ CheckedScript loadCheckedScript(const char* path) {
         return checked;
     }
     checked.graph = std::make_unique<DemoGraph>();
+    checked.graph->setScriptPath(path);
     checked.report = check(text, *checked.graph);
     return checked;
 }

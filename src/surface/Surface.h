@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -44,7 +45,8 @@ public:
     void configure(std::string_view text);
     // Decodes a JPEG file into a new pixel array; 0 on success, 1 when the file
     // is missing, too big or not colour or grey. A damaged file raises libjpeg's error.
-    int loadJpeg(const char* path);
+    // 0 when read, 1 when refused; `reason` (when given) then says why.
+    int loadJpeg(const char* path, std::string* reason = nullptr);
     void clear();
 
     // Gives the surface width*height pixels (not cleared). Used by the loader and tests.

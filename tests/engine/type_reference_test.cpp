@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "boxes/BoxFactory.h"
+#include "script/BoxTypes.h"
 #include "functions/FunctionFactory.h"
-#include "script/NearestWord.h"
+#include "core/NearestWord.h"
 #include "script/TypeReference.h"
 
 using namespace velmora;
