@@ -1,16 +1,19 @@
 // Start-up steps shared by the show and the headless commands.
 #include "host/Startup.h"
 
+#include <cstdio>
 #include <string>
 
 #include "core/Error.h"
 #include "core/FrameGeometry.h"
 #include "core/MissingFile.h"
+#include "script/ScriptChecker.h"
 
 namespace velmora {
 
 void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter) {
-    int result = graph.load(path, reporter);
+    const WarnedLoad load = loadWithWarnings(graph, path, reporter);
+    const int result = load.result;
     if (result == kScriptNotFound) fatalError("Script non trouvé!!", describeMissingFile(), path);
     if (result > kScriptNotFound) {
         ShowError error(ErrorPresentation::FatalBox, 9999, "Script non valide!!");
@@ -19,6 +22,12 @@ void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter
         error.reason = graph.firstProblem().message;
         throw error;
     }
+    // What `check` would say, once, on standard error; the show goes on as it is.
+    for (const ScriptProblem& warning : load.warnings) {
+        if (warning.line > 0) std::fprintf(stderr, "%s:%d: warning: %s\n", path, warning.line, warning.message.c_str());
+        else std::fprintf(stderr, "%s: warning: %s\n", path, warning.message.c_str());
+    }
+    std::fflush(stderr);
 }
 
 std::unique_ptr<Surface> makeOutputSurface() {

@@ -87,7 +87,7 @@ int DemoGraph::loadText(std::string_view text, ErrorReporter& reporter, LoadObse
             outer.report(message, where + std::string(reason));
         }
     } lines(reporter, *this);
-    return readScript(text, observer ? reporter : lines);
+    return readScript(text, goesOnPastErrors() ? reporter : lines);
 }
 
 int DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
@@ -137,9 +137,9 @@ int DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
     sectionsComplete_ = true;
 
     bool valid = readDeclarationSection(kBoxSectionOpen, kBoxSectionEnd, kBoxSection, reporter);
-    if (!valid && !observer_) return kScriptInvalid;
+    if (!valid && !goesOnPastErrors()) return kScriptInvalid;
     valid = readDeclarationSection(kFunctionSectionOpen, kFunctionSectionEnd, kFunctionSection, reporter) && valid;
-    if (!valid && !observer_) return kScriptInvalid;
+    if (!valid && !goesOnPastErrors()) return kScriptInvalid;
     readDeclarationSection(kSurfaceSectionOpen, kSurfaceSectionEnd, kSurfaceSection, reporter);
     return valid ? kLoaded : kScriptInvalid;
 }
@@ -255,7 +255,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
             const BoxType* type = findBoxType(word);
             if (!type) {
                 problem(offset, describeUnknownType("box", word));
-                if (!observer_) return false;
+                if (!goesOnPastErrors()) return false;
                 valid = false;
                 ++i;
                 continue;
@@ -269,7 +269,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
             std::unique_ptr<Function> function = createFunction(word);
             if (!function) {
                 problem(offset, describeUnknownType("function", word));
-                if (!observer_) return false;
+                if (!goesOnPastErrors()) return false;
                 valid = false;
                 ++i;
                 continue;

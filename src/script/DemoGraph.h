@@ -79,6 +79,9 @@ public:
         (void)offset;
         call();
     }
+    // True for `velmora check`: the load goes on past what would stop the show.
+    // False for an observer that only watches a show's own load.
+    virtual bool goesOnPastErrors() const { return true; }
     // One declaration as read: its type word, name and parameter text, at `offset`.
     virtual void declared(size_t offset, std::string_view typeWord, std::string_view name,
                           std::string_view parameters) {
@@ -104,7 +107,8 @@ public:
     // show raises ShowError, with the script line of the declaration.
     int load(const char* path, ErrorReporter& reporter = standardErrorReporter());
     // The same from text already in memory. With an observer, every problem is
-    // reported and the load goes on where it can (the result still tells).
+    // reported and the load goes on where it can (the result still tells),
+    // unless the observer only watches.
     int loadText(std::string_view text, ErrorReporter& reporter = standardErrorReporter(),
                  LoadObserver* observer = nullptr);
     // The script file the text came from (set by load): errors name it, and a
@@ -166,6 +170,7 @@ private:
     // an error it raises gets that line.
     void runAt(size_t offset, const std::function<void()>& call);
     void problem(size_t offset, std::string message);
+    bool goesOnPastErrors() const { return observer_ && observer_->goesOnPastErrors(); }
     // Gives an error raised for the text at `offset` its script, line and hint.
     void annotate(ShowError& error, size_t offset) const;
     // Lines that begin with '[' but hold no section word; returns the section

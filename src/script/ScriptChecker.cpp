@@ -170,13 +170,20 @@ void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offse
                std::to_string(input0->height));
 }
 
-// Loads `text` into `graph` and checks it.
-CheckReport check(std::string_view text, DemoGraph& graph) {
-    CheckReport report;
-    Checker checker;
-    const int result = graph.loadText(text, checker, &checker);
+// Watches a show's own load: what stops the show still stops it, and the
+// rejected texts go to the show's reporter; the rest is collected as warnings.
+class LoadWatcher : public Checker {
+public:
+    bool goesOnPastErrors() const override { return false; }
+    void configure(size_t offset, const std::function<void()>& call) override {
+        (void)offset;
+        call();
+    }
+};
 
-    (void)result;  // every problem, the invalid ones included, was reported
+// The wiring pass and the problems the load collected, in line order.
+CheckReport collect(const DemoGraph& graph, Checker& checker) {
+    CheckReport report;
     {
         const std::string_view script = graph.scriptText();
         // The wiring is only looked at when the script has every section: without
@@ -208,7 +215,28 @@ CheckReport check(std::string_view text, DemoGraph& graph) {
     return report;
 }
 
+// Loads `text` into `graph` and checks it.
+CheckReport check(std::string_view text, DemoGraph& graph) {
+    Checker checker;
+    graph.loadText(text, checker, &checker);  // every problem, the invalid ones included, is reported
+    return collect(graph, checker);
+}
+
 }  // namespace
+
+WarnedLoad loadWithWarnings(DemoGraph& graph, const char* path, ErrorReporter& reporter) {
+    WarnedLoad load;
+    std::string text;
+    if (!readWholeFile(path, text)) {
+        load.result = kScriptNotFound;
+        return load;
+    }
+    graph.setScriptPath(path);
+    LoadWatcher watcher;
+    load.result = graph.loadText(text, reporter, &watcher);
+    if (load.result == kLoaded) load.warnings = collect(graph, watcher).problems;
+    return load;
+}
 
 CheckReport checkScriptText(std::string_view text) {
     DemoGraph graph;
