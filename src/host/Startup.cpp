@@ -2,6 +2,8 @@
 #include "host/Startup.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <string>
 
 #include "core/Error.h"
@@ -28,6 +30,14 @@ void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter
         else std::fprintf(stderr, "%s: warning: %s\n", path, warning.message.c_str());
     }
     std::fflush(stderr);
+}
+
+bool enterDirectory(const std::string& dir) {
+    std::error_code ec;
+    std::filesystem::current_path(dir, ec);
+    if (!ec) return true;
+    std::fprintf(stderr, "velmora: cannot change to the directory '%s': %s\n", dir.c_str(), ec.message().c_str());
+    return false;
 }
 
 std::unique_ptr<Surface> makeOutputSurface() {

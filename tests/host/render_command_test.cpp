@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "JpegWriter.h"
+#include "host/Startup.h"
 #include "surface/Bmp.h"
 #include "surface/Surface.h"
 #include "HostTestSupport.h"
@@ -185,6 +186,20 @@ TEST_F(RenderCommand, UndeclaredBoxOnAWiringLineIsFatal) {
                          "begins with 'nobody'"),
               std::string::npos)
         << r.err;
+}
+
+// What `-C DIR` does before anything is read.
+TEST_F(RenderCommand, EnterDirectoryMovesTheWorkingDirectoryOrSaysWhy) {
+    const fs::path before = fs::current_path();
+    EXPECT_TRUE(enterDirectory(dir_.string()));
+    EXPECT_EQ(fs::current_path(), fs::canonical(dir_));
+    fs::current_path(before);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(enterDirectory((dir_ / "absent").string()));
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("cannot change to the directory '" + (dir_ / "absent").string() + "'"), std::string::npos)
+        << said;
+    EXPECT_EQ(fs::current_path(), before);
 }
 
 TEST_F(RenderCommand, BadOptionsAreRefusedBeforeLoading) {
