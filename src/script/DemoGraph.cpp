@@ -74,8 +74,8 @@ int DemoGraph::loadText(std::string_view text, ErrorReporter& reporter, LoadObse
         LoadObserver*& observer;
         ~ObserverReset() { observer = nullptr; }
     } reset{observer_};
-    // Without an observer the reasons go to the reporter's reader: each names
-    // its script line.
+    // For the show's own load the reasons go to a reader of standard error or a
+    // message box: each names its script and line. The checker adds the line itself.
     struct LineReporter : ErrorReporter {
         ErrorReporter& outer;
         const DemoGraph& graph;
@@ -162,13 +162,17 @@ std::vector<std::string_view> DemoGraph::reportUnknownSectionWords() {
         if (word.empty() || word[0] != '[') continue;
         if (std::find(std::begin(kSectionWords), std::end(kSectionWords), word) != std::end(kSectionWords)) continue;
         const std::string_view nearest = nearestWord(word, kSectionWords, std::max<int>(3, word.size() / 3));
+        const size_t offset = lineStart + static_cast<size_t>(word.data() - line.text().data());
         std::string message = "'";
         message.append(word).append("' is no section word");
-        if (!nearest.empty()) {
-            message += "; did you mean " + std::string(nearest) + "?";
-            meant.push_back(nearest);
+        if (nearest.empty()) {
+            // Most likely a note: it changes nothing, and is not why a load fails.
+            if (observer_) observer_->problem(offset, std::move(message));
+            continue;
         }
-        problem(lineStart + static_cast<size_t>(word.data() - line.text().data()), std::move(message));
+        message += "; did you mean " + std::string(nearest) + "?";
+        meant.push_back(nearest);
+        problem(offset, std::move(message));
     }
     return meant;
 }
