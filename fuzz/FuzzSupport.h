@@ -21,7 +21,7 @@ namespace velmora::fuzz {
 
 // Rejected parameter texts are expected input; nothing to print.
 struct SilentReporter : ErrorReporter {
-    void report(std::string_view) override {}
+    void report(std::string_view, std::string_view) override {}
 };
 
 // A tetrahedron, enough for the object box to draw in every mode.

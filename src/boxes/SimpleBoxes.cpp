@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/NearestWord.h"
 #include "core/PixelMath.h"
 
 namespace velmora {
@@ -54,7 +55,8 @@ int BoxFader::configure(const char* text, ErrorReporter& reporter) {
         mode = kMul;
     } else {
         mode = kNoMode;
-        reporter.report("ZYL_BoxFader MODE non valide!!");
+        constexpr std::string_view kModes[] = {"sub", "add", "mul"};
+        reporter.report("ZYL_BoxFader MODE non valide!!", describeWordChoice(word, "a mode of ZYL_BoxFader", kModes));
         return 1;
     }
     return 0;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/NearestWord.h"
 #include "core/PixelMath.h"
 
 namespace velmora {
@@ -37,7 +38,8 @@ int BoxSprite::configure(const char* text, ErrorReporter& reporter) {
         mode = kAdd;
     } else {
         mode = kNoMode;
-        reporter.report("ZYL_BoxSprite MODE non valide!!");
+        constexpr std::string_view kModes[] = {"put", "add"};
+        reporter.report("ZYL_BoxSprite MODE non valide!!", describeWordChoice(word, "a sprite mode", kModes));
         return 1;
     }
     return 0;

@@ -13,6 +13,7 @@
 #include "core/SimdLevel.h"
 #include "core/WorkerPool.h"
 #include "surface/JpegDecode.h"
+#include "surface/PictureDiagnosis.h"
 
 #if VELMORA_X86
 #include <immintrin.h>
@@ -68,12 +69,20 @@ struct alignas(64) ColumnTile {
 
 }  // namespace
 
-int BoxVoxelTunnel::loadHeightMap(const char* fileName, uint8_t* destination, std::string* refusal) {
+int BoxVoxelTunnel::loadHeightMap(const char* fileName, uint8_t* destination, std::string* reason) {
     DecodedJpeg jpeg;
-    if (decodeJpegFile(fileName, jpeg, nullptr, refusal) != 0) return 1;
+    if (decodeJpegFile(fileName, jpeg, nullptr, reason) != 0) {
+        // A limit that refused the picture has said why; otherwise find out.
+        if (reason && reason->empty()) *reason = diagnosePicture(fileName);
+        return 1;
+    }
     // One byte per pixel, 512 by 512: colour files and other sizes are refused.
     if (jpeg.components != 1 || jpeg.width != 512 || jpeg.height != 512 ||
         jpeg.samples.size() < static_cast<size_t>(kMapPixels)) {
+        if (reason)
+            *reason = "the height map must be a 512x512 grey-level JPEG; it is " + std::to_string(jpeg.width) +
+                      "x" + std::to_string(jpeg.height) +
+                      (jpeg.components == 1 ? " grey-level" : jpeg.components == 3 ? " colour" : " CMYK");
         return 1;
     }
     std::memcpy(destination, jpeg.samples.data(), kMapPixels);
@@ -85,16 +94,17 @@ int BoxVoxelTunnel::configure(const char* text, ErrorReporter&) {
     heightMap.assign(kMapPixels, 0);
     char fileName[256] = "";
     int refused = 1;
-    std::string tooLarge;
+    std::string reason;
     try {
         refused = std::sscanf(text ? text : "", "%255s", fileName) != 1 ||
-                  loadHeightMap(fileName, heightMap.data(), &tooLarge) != 0;
+                  loadHeightMap(fileName, heightMap.data(), &reason) != 0;
     } catch (ShowError& damaged) {
         damaged.checkMessage = kNoMap;  // the checker names the step, the show prints libjpeg's text
+        if (damaged.reason.empty()) damaged.reason = diagnosePicture(fileName);
         throw;
     }
-    if (!tooLarge.empty()) fatalError(kNoMap, fileName, tooLarge);
-    if (refused) fatalError(kNoMap);
+    if (refused && fileName[0] == '\0') reason = "the parameter text names no height map file";
+    if (refused) fatalError(kNoMap, reason, fileName);
     buildTables();
     return 0;
 }

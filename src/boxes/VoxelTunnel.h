@@ -21,9 +21,8 @@ public:
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
 
     // Reads a 512 by 512 grey-level JPEG into kMapPixels bytes; 0 ok, 1 refused.
-    // 0 when read; 1 when missing or refused (`refusal` says why when the
-    // picture was over the pixel limit).
-    static int loadHeightMap(const char* fileName, uint8_t* destination, std::string* refusal = nullptr);
+    // 0 when read; 1 when missing or refused (`reason`, when given, says why).
+    static int loadHeightMap(const char* fileName, uint8_t* destination, std::string* reason = nullptr);
     // screenToPolar, depthRow, and polarImage filled with 0xFFFFFFFF.
     void buildTables();
     // True once the map and the tables have their sizes; until then nothing is drawn.

@@ -28,8 +28,8 @@ struct ShowError : std::exception {
     ErrorPresentation presentation = ErrorPresentation::FatalBox;
     std::string file;     // the file being read, when any
     int scriptLine = 0;   // 1-based line of the script declaration or wiring line, when known
-    std::string scriptFile;  // the script that scriptLine counts in, once the host knows it
-    std::string reason;   // optional English detail
+    std::string reason;   // English: why, in words a show's author can act on; empty when none
+    std::string script;   // the script that scriptLine counts in, once known
     // What `check` and live reload report instead of `message` when the two
     // differ: a library's text is shown by the show, the step's own message by
     // the checker (a damaged picture: "ERREUR A LA LECTURE D'UNE SURFACE").
@@ -39,8 +39,12 @@ struct ShowError : std::exception {
 // The one routine for an error that stops the show: raises
 // ShowError{FatalBox, 9999, message}.
 [[noreturn]] void fatalError(std::string_view message);
-// The same with the file concerned and an English reason (a limit that was
-// reached): the show reports `message` as ever, and the reason after it.
-[[noreturn]] void fatalError(std::string_view message, std::string file, std::string reason);
+// The same with the English reason and the file it concerns.
+[[noreturn]] void fatalError(std::string_view message, std::string reason, std::string file = {});
+
+// The English line that follows the original text: "SCRIPT:LINE: FILE: reason",
+// each part left out when unknown ("velmora: reason" when none is known);
+// empty when the error has no reason.
+std::string explainShowError(const ShowError& error);
 
 }  // namespace velmora

@@ -11,9 +11,10 @@ namespace {
 
 class StandardErrorReporter : public ErrorReporter {
 public:
-    void report(std::string_view message) override {
+    void report(std::string_view message, std::string_view reason) override {
         const std::string_view line = withoutTrailingNewlines(message);
         std::fprintf(stderr, "Erreur!!!!: %.*s\n", static_cast<int>(line.size()), line.data());
+        if (!reason.empty()) std::fprintf(stderr, "%.*s\n", static_cast<int>(reason.size()), reason.data());
         std::fflush(stderr);
     }
 };

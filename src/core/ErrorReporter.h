@@ -10,10 +10,13 @@ namespace velmora {
 class ErrorReporter {
 public:
     virtual ~ErrorReporter() = default;
-    virtual void report(std::string_view message) = 0;
+    // `message` is the show's own text; `reason` the English detail that says
+    // why and what would be accepted (empty when there is none).
+    virtual void report(std::string_view message, std::string_view reason = {}) = 0;
 };
 
-// Writes "Erreur!!!!: <message>" and one line feed on standard error.
+// Writes "Erreur!!!!: <message>" and one line feed on standard error, then the
+// reason, when there is one, on a line of its own.
 ErrorReporter& standardErrorReporter();
 
 }  // namespace velmora

@@ -2,6 +2,8 @@
 #include "functions/FnctTracker.h"
 
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "core/PixelMath.h"
 
@@ -17,6 +19,16 @@ int hexLevel(char c) {
     return -1;
 }
 
+// Why the levels word was refused: too short, or a character that is no digit.
+std::string describeBadLevels(const char* word, int at) {
+    const size_t length = std::strlen(word);
+    if (static_cast<size_t>(at) >= length)
+        return "LEVELS has " + std::to_string(length) + " hexadecimal digits, the type reads " +
+               std::to_string(64) + " (one per row of a pattern) after MODE AMPLITUDE OFFSET";
+    return "LEVELS character " + std::to_string(at + 1) + " '" + std::string(1, word[at]) +
+           "' is not a hexadecimal digit (0-9, A-F)";
+}
+
 constexpr double kLevelStep = 1.0 / 15.0;
 // The glide weight is the single-precision 1/255, widened.
 constexpr double kGlideStep = 0.00392156886f;
@@ -30,7 +42,7 @@ int FnctTracker::configure(const char* text, ErrorReporter& reporter) {
     for (int i = 0; i < kRows; ++i) {
         const int level = hexLevel(word[i]);
         if (level < 0) {
-            reporter.report("ZYL_FnctTracker non valide!!");
+            reporter.report("ZYL_FnctTracker non valide!!", describeBadLevels(word, i));
             return 1;
         }
         rowLevels[i] = static_cast<int8_t>(level);

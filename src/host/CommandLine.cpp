@@ -18,7 +18,7 @@
 #include "host/NumberText.h"
 #include "host/ReferenceCommands.h"
 #include "script/Music.h"
-#include "script/NearestWord.h"
+#include "core/NearestWord.h"
 #include "script/TypeReference.h"
 
 namespace velmora {

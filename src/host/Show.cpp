@@ -39,9 +39,11 @@ namespace {
 // A rejected parameter text while the show loads: the line on standard error and a box.
 class ShowReporter : public ErrorReporter {
 public:
-    void report(std::string_view message) override {
-        standardErrorReporter().report(message);
-        showErrorBox("Erreur!!!!", std::string(message).c_str());
+    void report(std::string_view message, std::string_view reason) override {
+        standardErrorReporter().report(message, reason);
+        std::string text(message);
+        if (!reason.empty()) text.append("\n\n").append(reason);
+        showErrorBox("Erreur!!!!", text.c_str());
     }
 };
 

@@ -2,6 +2,7 @@
 #include "host/ShowErrorExit.h"
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "core/Text.h"
@@ -12,40 +13,39 @@ namespace velmora {
 
 namespace {
 
-// The English reason on a line of its own: after the script's place when it is
-// known ("script.zyl:4: data/m.lwo: ..."), else after the program's name.
-void printReason(const ShowError& error) {
-    if (error.reason.empty()) return;
-    if (!error.scriptFile.empty() && error.scriptLine > 0)
-        std::fprintf(stderr, "%s:%d: %s\n", error.scriptFile.c_str(), error.scriptLine, error.reason.c_str());
-    else
-        std::fprintf(stderr, "velmora: %s\n", error.reason.c_str());
+// The English line after the original text, on standard error.
+void printExplanation(const std::string& explanation) {
+    if (explanation.empty()) return;
+    std::fprintf(stderr, "%s\n", explanation.c_str());
+    std::fflush(stderr);
 }
 
 }  // namespace
 
 int presentShowError(const ShowError& error, bool messageBox) {
+    const std::string explanation = explainShowError(error);
     switch (error.presentation) {
     case ErrorPresentation::FatalBox: {
         const std::string_view line = withoutTrailingNewlines(error.message);
         std::fprintf(stderr, "FATAL ERROR: %.*s\n", static_cast<int>(line.size()), line.data());
-        printReason(error);
         std::fflush(stderr);
+        printExplanation(explanation);
         if (messageBox) {
             hideDisplay();  // a full-screen window would hide the box
-            showErrorBox("FATAL ERROR", error.message.c_str());
+            const std::string text = explanation.empty() ? error.message : error.message + "\n\n" + explanation;
+            showErrorBox("FATAL ERROR", text.c_str());
         }
         break;
     }
     case ErrorPresentation::StandardOutput:
         std::fputs(error.message.c_str(), stdout);
         std::fflush(stdout);
-        printReason(error);
-        std::fflush(stderr);
+        printExplanation(explanation);
         break;
     case ErrorPresentation::StandardError:
         std::fprintf(stderr, "%s\n", error.message.c_str());
         std::fflush(stderr);
+        printExplanation(explanation);
         break;
     }
     return error.exitStatus;

@@ -1,26 +1,47 @@
 // Start-up steps shared by the show and the headless commands.
 #include "host/Startup.h"
 
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <string>
 
 #include "core/Error.h"
 #include "core/FrameGeometry.h"
-#include "host/MeshRefusalReport.h"
+#include "core/MissingFile.h"
+#include "script/ScriptChecker.h"
 
 namespace velmora {
 
 void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter) {
-    int result = kScriptInvalid;
-    try {
-        result = graph.load(path, reporter);
-    } catch (ShowError& error) {
-        if (error.scriptLine > 0) error.scriptFile = path;
-        explainRefusedMesh(error);  // the loader's own words rarely say why
-        throw;
+    const WarnedLoad load = loadWithWarnings(graph, path, reporter);
+    const int result = load.result;
+    if (result == kScriptNotFound) fatalError("Script non trouvé!!", describeMissingFile(), path);
+    if (result > kScriptNotFound) {
+        ShowError error(ErrorPresentation::FatalBox, 9999, "Script non valide!!");
+        if (!load.fileRefusal.empty()) {
+            error.reason = load.fileRefusal;  // names the file itself
+        } else {
+            error.script = path;
+            error.scriptLine = graph.firstProblem().line;
+            error.reason = graph.firstProblem().message;
+        }
+        throw error;
     }
-    const char* message = result == kScriptNotFound ? "Script non trouvé!!" : "Script non valide!!";
-    if (result != kLoaded && !graph.fileRefusal().empty()) fatalError(message, path, graph.fileRefusal());
-    if (result != kLoaded) fatalError(message);
+    // What `check` would say, once, on standard error; the show goes on as it is.
+    for (const ScriptProblem& warning : load.warnings) {
+        if (warning.line > 0) std::fprintf(stderr, "%s:%d: warning: %s\n", path, warning.line, warning.message.c_str());
+        else std::fprintf(stderr, "%s: warning: %s\n", path, warning.message.c_str());
+    }
+    std::fflush(stderr);
+}
+
+bool enterDirectory(const std::string& dir) {
+    std::error_code ec;
+    std::filesystem::current_path(dir, ec);
+    if (!ec) return true;
+    std::fprintf(stderr, "velmora: cannot change to the directory '%s': %s\n", dir.c_str(), ec.message().c_str());
+    return false;
 }
 
 std::unique_ptr<Surface> makeOutputSurface() {

@@ -5,14 +5,26 @@
 #include "object3d/BoxObjet3D.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <system_error>
 #include <utility>
+#include <vector>
 
+#include "core/Error.h"
+#include "core/MissingFile.h"
 #include "core/WorkerPool.h"
 #include "object3d/DepthSort.h"
 #include "object3d/Lwo2Loader.h"
+#include "object3d/Lwo2Refusal.h"
 #include "object3d/Rasterisers.h"
 #include "core/PixelMath.h"
 
@@ -34,6 +46,23 @@ void scanMode(const char* rest, int32_t& mode) {
     else mode = static_cast<int32_t>(value);
 }
 
+// Why the loader refused the mesh file, in words the show's author can act
+// on; the loader's own text stays as it is.
+std::string describeMeshRefusal(const char* name, int status) {
+    if (name[0] == '"')
+        return "the mesh file name is written without quotes: write " + std::string(name + 1, std::strcspn(name + 1, "\""));
+    std::error_code ec;
+    if (name[0] == '\0') return "the parameter text names no mesh file";
+    if (status == 2 && !std::filesystem::exists(name, ec)) return describeMissingFile();
+    // Read the file again and name the first thing the loader does not take.
+    std::ifstream in(name, std::ios::binary);
+    if (!in) return std::string("cannot be opened: ") + std::strerror(errno);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (const std::optional<Lwo2Refusal> refusal = describeLwo2Refusal(bytes))
+        return explainLwo2Refusal(*refusal, name);
+    return {};
+}
+
 // Counts match the arrays and every corner names a point (the loader
 // guarantees it; meshes built in code are checked here).
 bool isConsistent(const Mesh& mesh) {
@@ -52,7 +81,12 @@ int BoxObjet3D::configure(const char* text, ErrorReporter&) {
     char name[256] = {};
     int consumed = 0;
     if (text && std::sscanf(text, "%255s%n", name, &consumed) == 1) scanMode(text + consumed, mode);
-    useMesh(loadLwo2(name));
+    try {
+        useMesh(loadLwo2(name));
+    } catch (ShowError& refused) {
+        if (refused.reason.empty()) refused.reason = describeMeshRefusal(name, refused.exitStatus);
+        throw;
+    }
     return 0;
 }
 

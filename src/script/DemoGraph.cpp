@@ -1,9 +1,12 @@
 // Loading the script into the demo graph, and evaluating the wiring every frame.
 #include "script/DemoGraph.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/Error.h"
+#include "core/MissingFile.h"
+#include "core/NearestWord.h"
 #include "core/Text.h"
 #include "functions/FunctionFactory.h"
 #include "script/BoxTypes.h"
@@ -27,6 +30,19 @@ bool skipPast(ScriptReader& reader, std::string_view word) {
         if (w.empty()) return false;
         if (w == word) return true;
     }
+}
+
+// "unknown box type ZYL_BoxBlur; did you mean ZYL_BoxXBlur? (velmora list shows every type)"
+std::string describeUnknownType(std::string_view kind, std::string_view word) {
+    std::vector<std::string_view> words;
+    if (kind == "box")
+        for (const BoxType& type : boxTypes()) words.push_back(type.word);
+    else
+        for (const FunctionType& type : functionTypes()) words.push_back(type.word);
+    std::string text = "unknown " + std::string(kind) + " type " + std::string(word);
+    const std::string_view nearest = nearestWord(word, words, std::max<int>(3, word.size() / 3));
+    if (!nearest.empty()) text += "; did you mean " + std::string(nearest) + "?";
+    return text + " (velmora list shows every type)";
 }
 
 }  // namespace
@@ -62,6 +78,7 @@ int DemoGraph::load(const char* path, ErrorReporter& reporter) {
     std::string raw;
     const FileReadOutcome outcome = readRegularFile(path, kMaxScriptBytes, raw);
     fileRefusal_.clear();
+    scriptPath_ = path;
     if (outcome == FileReadOutcome::CannotOpen) return kScriptNotFound;
     if (outcome != FileReadOutcome::Read) {
         // Found, but no script: refused as an invalid one, with the reason.
@@ -78,7 +95,20 @@ int DemoGraph::loadText(std::string_view text, ErrorReporter& reporter, LoadObse
         LoadObserver*& observer;
         ~ObserverReset() { observer = nullptr; }
     } reset{observer_};
-    const int result = readScript(text, reporter);
+    // For the show's own load the reasons go to a reader of standard error or a
+    // message box: each names its script and line. The checker adds the line itself.
+    struct LineReporter : ErrorReporter {
+        ErrorReporter& outer;
+        const DemoGraph& graph;
+        LineReporter(ErrorReporter& o, const DemoGraph& g) : outer(o), graph(g) {}
+        void report(std::string_view message, std::string_view reason) override {
+            if (reason.empty()) return outer.report(message);
+            const std::string where = (graph.scriptPath_.empty() ? std::string("line ") : graph.scriptPath_ + ":") +
+                                      std::to_string(lineNumberAt(graph.scriptText_, graph.currentOffset_)) + ": ";
+            outer.report(message, where + std::string(reason));
+        }
+    } lines(reporter, *this);
+    const int result = readScript(text, goesOnPastErrors() ? reporter : lines);
     // What only the check needed.
     for (auto& names : declaredNames_) names.clear();
     lineIndex_.reset();
@@ -105,43 +135,94 @@ int DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
     const std::string_view sections[][2] = {{kBoxSectionOpen, kBoxSectionEnd},
                                             {kFunctionSectionOpen, kFunctionSectionEnd},
                                             {kSurfaceSectionOpen, kSurfaceSectionEnd}};
+    firstProblem_ = LoadProblem{};
+    sectionsComplete_ = false;
+    // A misspelt section word is reported where it stands; the missing section
+    // it leaves behind is the same problem and is not reported again.
+    const std::vector<std::string_view> meant = reportUnknownSectionWords();
+    auto reportedAlready = [&](std::string_view word) {
+        return std::find(meant.begin(), meant.end(), word) != meant.end();
+    };
     bool complete = true;
     for (const auto& section : sections) {
         scriptStream_.seek(0);
         if (!skipPast(scriptStream_, section[0])) {
-            problem(scriptText_.size(), "no section " + std::string(section[0]));
+            if (!reportedAlready(section[0])) problem(scriptText_.size(), "no section " + std::string(section[0]));
             complete = false;
         } else if (size_t open = scriptStream_.tell(); !skipPast(scriptStream_, section[1])) {
-            problem(open, "section " + std::string(section[0]) + " has no end word " + std::string(section[1]));
+            if (!reportedAlready(section[1]))
+                problem(open, "section " + std::string(section[0]) + " has no end word " + std::string(section[1]));
             complete = false;
         }
     }
     if (!findWiring()) {
-        problem(scriptText_.size(), "no wiring section [CABLAGE] ending with a line [/CABLAGE]");
+        if (!reportedAlready(kWiringOpen) && !reportedAlready(kWiringEnd))
+            problem(scriptText_.size(), "no wiring section [CABLAGE] ending with a line [/CABLAGE]");
         complete = false;
     }
     if (!complete) return kScriptInvalid;
+    sectionsComplete_ = true;
 
     bool valid = readDeclarationSection(kBoxSectionOpen, kBoxSectionEnd, kBoxSection, reporter);
-    if (!valid && !observer_) return kScriptInvalid;
+    if (!valid && !goesOnPastErrors()) return kScriptInvalid;
     valid = readDeclarationSection(kFunctionSectionOpen, kFunctionSectionEnd, kFunctionSection, reporter) && valid;
-    if (!valid && !observer_) return kScriptInvalid;
+    if (!valid && !goesOnPastErrors()) return kScriptInvalid;
     readDeclarationSection(kSurfaceSectionOpen, kSurfaceSectionEnd, kSurfaceSection, reporter);
     return valid ? kLoaded : kScriptInvalid;
 }
 
 void DemoGraph::problem(size_t offset, std::string message) {
+    if (firstProblem_.message.empty()) firstProblem_ = {lineNumberAt(scriptText_, offset), message};
     if (observer_) observer_->problem(offset, std::move(message));
 }
 
-void DemoGraph::runAt(size_t offset, const std::function<void()>& call) {
-    try {
-        if (observer_) observer_->configure(offset, call);
-        else call();
-    } catch (ShowError& error) {
-        if (error.scriptLine == 0) error.scriptLine = lineNumberAt(scriptText_, offset);
-        throw;
+std::vector<std::string_view> DemoGraph::reportUnknownSectionWords() {
+    static constexpr std::string_view kSectionWords[] = {kBoxSectionOpen,     kBoxSectionEnd, kFunctionSectionOpen,
+                                                         kFunctionSectionEnd, kSurfaceSectionOpen,
+                                                         kSurfaceSectionEnd,  kWiringOpen,    kWiringEnd};
+    std::vector<std::string_view> meant;
+    ScriptReader reader(scriptText_);
+    while (!reader.atEnd()) {
+        const size_t lineStart = reader.tell();
+        ScriptReader line(reader.readLine());
+        const std::string_view word = line.readWord();
+        if (word.empty() || word[0] != '[') continue;
+        if (std::find(std::begin(kSectionWords), std::end(kSectionWords), word) != std::end(kSectionWords)) continue;
+        const std::string_view nearest = nearestWord(word, kSectionWords, std::max<int>(3, word.size() / 3));
+        const size_t offset = lineStart + static_cast<size_t>(word.data() - line.text().data());
+        std::string message = "'";
+        message.append(word).append("' is no section word");
+        if (nearest.empty()) {
+            // Most likely a note: it changes nothing, and is not why a load fails.
+            if (observer_) observer_->problem(offset, std::move(message));
+            continue;
+        }
+        message += "; did you mean " + std::string(nearest) + "?";
+        meant.push_back(nearest);
+        problem(offset, std::move(message));
     }
+    return meant;
+}
+
+void DemoGraph::annotate(ShowError& error, size_t offset) const {
+    if (error.scriptLine == 0) error.scriptLine = lineNumberAt(scriptText_, offset);
+    if (error.script.empty()) error.script = scriptPath_;
+    if (!scriptPath_.empty() && error.reason.rfind("not found", 0) == 0)
+        error.reason += scriptFolderHint(error.file, scriptPath_);
+}
+
+void DemoGraph::runAt(size_t offset, const std::function<void()>& call) {
+    currentOffset_ = offset;
+    auto annotated = [&] {
+        try {
+            call();
+        } catch (ShowError& error) {
+            annotate(error, offset);
+            throw;
+        }
+    };
+    if (observer_) observer_->configure(offset, annotated);
+    else annotated();
 }
 
 bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view end, int kind,
@@ -196,12 +277,14 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
             warnAboutCutName(kind, nameWord, offset);
         }
 
+        if (observer_) observer_->declared(offset, word, nameWord, parameters);
+
         auto configure = [&](auto& object) { runAt(offset, [&] { object->configure(parameters.c_str(), reporter); }); };
         if (kind == kBoxSection) {
             const BoxType* type = findBoxType(word);
             if (!type) {
-                problem(offset, "unknown box type " + std::string(word));
-                if (!observer_) return false;
+                problem(offset, describeUnknownType("box", word));
+                if (!goesOnPastErrors()) return false;
                 valid = false;
                 ++i;
                 continue;
@@ -214,8 +297,8 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
         } else if (kind == kFunctionSection) {
             std::unique_ptr<Function> function = createFunction(word);
             if (!function) {
-                problem(offset, "unknown function type " + std::string(word));
-                if (!observer_) return false;
+                problem(offset, describeUnknownType("function", word));
+                if (!goesOnPastErrors()) return false;
                 valid = false;
                 ++i;
                 continue;
@@ -312,8 +395,13 @@ void DemoGraph::runFrame(Surface& output) {
 bool DemoGraph::resolveWiringLine(std::string_view line, Surface& frame, WiringCall& call) const {
     const WiringLine read = readWiringLine(line, *this);
     if (read.kind == WiringLine::Kind::Blank) return false;
-    if (read.kind == WiringLine::Kind::UndeclaredBox) fatalError("variable de type FXBOX non définie!!!!!!!");
-    if (read.kind == WiringLine::Kind::UndeclaredOutput) fatalError("Surface de sortie non définie!!!!!!!");
+    if (read.kind == WiringLine::Kind::UndeclaredBox)
+        fatalError("variable de type FXBOX non définie!!!!!!!",
+                   "the wiring line begins with '" + std::string(read.boxWord) + "', which no box declaration names");
+    if (read.kind == WiringLine::Kind::UndeclaredOutput)
+        fatalError("Surface de sortie non définie!!!!!!!",
+                   "the output '" + std::string(read.outputWord) + "' of box " + std::string(read.boxWord) +
+                       " is neither OUT nor a declared surface");
 
     call = WiringCall();
     call.boxIndex = read.box;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "boxes/FxBox.h"
+#include "core/Error.h"
 #include "core/ErrorReporter.h"
 #include "core/Limits.h"
 #include "core/Text.h"
@@ -104,6 +105,21 @@ public:
         (void)offset;
         call();
     }
+    // True for `velmora check`: the load goes on past what would stop the show.
+    // False for an observer that only watches a show's own load.
+    virtual bool goesOnPastErrors() const { return true; }
+    // One declaration as read: its type word, name (whole, before the cut) and
+    // parameter text, at `offset`.
+    virtual void declared(size_t offset, std::string_view typeWord, std::string_view name,
+                          std::string_view parameters) {
+        (void)offset, (void)typeWord, (void)name, (void)parameters;
+    }
+};
+
+// The first problem a load met, for the words after "Script non valide!!".
+struct LoadProblem {
+    int line = 0;  // 1-based; 0 when none
+    std::string message;
 };
 
 class DemoGraph {
@@ -121,9 +137,18 @@ public:
     // script limit); empty otherwise. The result stays 1 or 2 as it was.
     const std::string& fileRefusal() const { return fileRefusal_; }
     // The same from text already in memory. With an observer, every problem is
-    // reported and the load goes on where it can (the result still tells).
+    // reported and the load goes on where it can (the result still tells),
+    // unless the observer only watches.
     int loadText(std::string_view text, ErrorReporter& reporter = standardErrorReporter(),
                  LoadObserver* observer = nullptr);
+    // The script file the text came from (set by load): errors name it, and a
+    // missing data file is looked for beside it to say so.
+    void setScriptPath(std::string path) { scriptPath_ = std::move(path); }
+    const std::string& scriptPath() const { return scriptPath_; }
+    // Why the last load was invalid: its first problem.
+    const LoadProblem& firstProblem() const { return firstProblem_; }
+    // False when a section or the wiring was missing: nothing was declared.
+    bool sectionsComplete() const { return sectionsComplete_; }
 
     // The music the show polls; a fixed position 0 until the host sets another.
     void setMusic(std::unique_ptr<MusicPlayer> music);
@@ -185,6 +210,12 @@ private:
     // an error it raises gets that line.
     void runAt(size_t offset, const std::function<void()>& call);
     void problem(size_t offset, std::string message);
+    bool goesOnPastErrors() const { return observer_ && observer_->goesOnPastErrors(); }
+    // Gives an error raised for the text at `offset` its script, line and hint.
+    void annotate(ShowError& error, size_t offset) const;
+    // Lines that begin with '[' but hold no section word; returns the section
+    // words they most likely meant.
+    std::vector<std::string_view> reportUnknownSectionWords();
     bool findWiring();
     // For `check`: a name cut to kMaxNameLength, and two names of a section
     // that the cut makes one.
@@ -194,6 +225,10 @@ private:
     void useWorkers(std::unique_ptr<WorkerPool> workers);
 
     std::string scriptText_;
+    std::string scriptPath_;
+    LoadProblem firstProblem_;
+    bool sectionsComplete_ = false;
+    size_t currentOffset_ = 0;  // the declaration being configured
     ScriptReader scriptStream_;
     Registry<FxBox> boxes_;
     Registry<Function> functions_;

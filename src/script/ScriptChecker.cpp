@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <optional>
 #include <string>
 
 #include "core/Error.h"
@@ -11,7 +13,9 @@
 #include "core/Limits.h"
 #include "core/Text.h"
 #include "script/BoxTypes.h"
+#include "object3d/BoxObjet3D.h"
 #include "script/DemoGraph.h"
+#include "script/ParameterCheck.h"
 #include "script/WiringLine.h"
 
 namespace velmora {
@@ -26,7 +30,13 @@ public:
         found.push_back({offset, std::move(message)});
     }
 
-    void report(std::string_view message) override { problem(currentOffset_, std::string(message)); }
+    void report(std::string_view message, std::string_view reason) override {
+        // The type refusing a text the parameter check has already explained.
+        if (parameterProblemAt_ && *parameterProblemAt_ == currentOffset_) return;
+        std::string text(message);
+        if (!reason.empty()) text.append(": ").append(reason);
+        problem(currentOffset_, std::move(text));
+    }
 
     void configure(size_t offset, const std::function<void()>& call) override {
         currentOffset_ = offset;
@@ -35,9 +45,31 @@ public:
         } catch (const ShowError& error) {
             const std::string& message = error.checkMessage.empty() ? error.message : error.checkMessage;
             std::string text(withoutTrailingNewlines(message));
-            if (!error.reason.empty()) text += ": " + error.reason;
+            if (!error.reason.empty()) {
+                text += ": ";
+                if (!error.file.empty() && error.reason.find(error.file) == std::string::npos)
+                    text += error.file + ": ";
+                text += error.reason;
+            }
             problem(offset, std::move(text));
         }
+    }
+
+    void declared(size_t offset, std::string_view typeWord, std::string_view name,
+                  std::string_view parameters) override {
+        const std::string_view cut = name.substr(0, kMaxNameLength);
+        std::string wrong = checkParameterText(typeWord, cut, parameters);
+        if (!wrong.empty()) {
+            problem(offset, std::move(wrong));
+            parameterProblemAt_ = offset;
+        }
+        // The wiring finds the first of equal names: a later one is never reached.
+        // Names equal only once cut are the loader's own warning.
+        const bool isBox = typeWord.substr(0, 7) == "ZYL_Box";
+        const std::string kind = isBox ? "box " : typeWord.substr(0, 8) == "ZYL_Fnct" ? "function " : "surface ";
+        if (name.empty()) return;
+        const auto [first, inserted] = firstDeclaration_.emplace(kind + std::string(name), offset);
+        if (!inserted) duplicates.push_back({offset, first->second, kind + std::string(cut)});
     }
 
     struct Found {
@@ -45,9 +77,17 @@ public:
         std::string message;
     };
     std::vector<Found> found;
+    struct Duplicate {
+        size_t offset;
+        size_t firstOffset;
+        std::string what;  // "box NAME", "function NAME", "surface NAME"
+    };
+    std::vector<Duplicate> duplicates;
 
 private:
     size_t currentOffset_ = 0;
+    std::optional<size_t> parameterProblemAt_;  // the last declaration whose text was found wrong
+    std::map<std::string, size_t> firstDeclaration_;
 };
 
 bool isDeclaredName(const DemoGraph& graph, std::string_view word) {
@@ -139,25 +179,39 @@ void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offse
         report("box " + boxName + " (" + type->word + ") draws into a " + describe(type->output) +
                " surface, " + std::string(read.outputWord) + " is " + std::to_string(output->width) + "x" +
                std::to_string(output->height));
-    if (type->inputsRead > 0 && input0 && input0->pixels && !type->input0.accepts(*input0))
+    // The object box reads its environment map only when it textures its faces.
+    const auto* object = dynamic_cast<const BoxObjet3D*>(graph.boxes().objects[read.box].get());
+    const bool texturedObject = object && object->drawingMode() != 0 && object->drawingMode() != 1;
+    if (texturedObject && read.inputCount == 0 && !cutShort)
+        report("box " + boxName + " (" + type->word + ") in mode " + std::to_string(object->drawingMode()) +
+               " reads an environment map (" + describe(type->input0) + "), the line names none");
+    if ((type->inputsRead > 0 || texturedObject) && input0 && input0->pixels && !type->input0.accepts(*input0))
         report("box " + boxName + " (" + type->word + ") reads a " + describe(type->input0) + " input, " +
                std::string(read.firstInputWord) + " is " + std::to_string(input0->width) + "x" +
                std::to_string(input0->height));
 }
 
-// Loads `text` into `graph` and checks it.
-CheckReport check(std::string_view text, DemoGraph& graph) {
-    CheckReport report;
-    Checker checker;
-    const int result = graph.loadText(text, checker, &checker);
+// Watches a show's own load: what stops the show still stops it, and the
+// rejected texts go to the show's reporter; the rest is collected as warnings.
+class LoadWatcher : public Checker {
+public:
+    bool goesOnPastErrors() const override { return false; }
+    void configure(size_t offset, const std::function<void()>& call) override {
+        (void)offset;
+        call();
+    }
+};
 
-    (void)result;  // every problem, the invalid ones included, was reported
+// The wiring pass and the problems the load collected, in line order.
+CheckReport collect(const DemoGraph& graph, Checker& checker) {
+    CheckReport report;
     {
         const std::string_view script = graph.scriptText();
-        // The wiring is only looked at when the script has one.
+        // The wiring is only looked at when the script has every section: without
+        // one, every name of the wiring would be reported again as undeclared.
         ScriptReader reader(script);
         reader.seek(graph.wiringStart());
-        if (graph.wiringStart() > 0) {
+        if (graph.wiringStart() > 0 && graph.sectionsComplete()) {
             for (;;) {
                 const size_t offset = reader.tell();
                 std::string_view line = reader.readLine();
@@ -171,6 +225,10 @@ CheckReport check(std::string_view text, DemoGraph& graph) {
         // is checked in time that grows with its size, not with its square.
         const LineIndex lines(script);
         for (const auto& found : checker.found) report.problems.push_back({lines.lineAt(found.offset), found.message});
+        for (const auto& twice : checker.duplicates)
+            report.problems.push_back({lines.lineAt(twice.offset), twice.what + " is declared again (first on line " +
+                                                                      std::to_string(lines.lineAt(twice.firstOffset)) +
+                                                                      "); the wiring never reaches this one"});
     }
     std::stable_sort(report.problems.begin(), report.problems.end(),
                      [](const ScriptProblem& a, const ScriptProblem& b) { return a.line < b.line; });
@@ -180,7 +238,30 @@ CheckReport check(std::string_view text, DemoGraph& graph) {
     return report;
 }
 
+// Loads `text` into `graph` and checks it.
+CheckReport check(std::string_view text, DemoGraph& graph) {
+    Checker checker;
+    graph.loadText(text, checker, &checker);  // every problem, the invalid ones included, is reported
+    return collect(graph, checker);
+}
+
 }  // namespace
+
+WarnedLoad loadWithWarnings(DemoGraph& graph, const char* path, ErrorReporter& reporter) {
+    WarnedLoad load;
+    std::string text;
+    const FileReadOutcome outcome = readRegularFile(path, kMaxScriptBytes, text);
+    if (outcome != FileReadOutcome::Read) {
+        load.result = outcome == FileReadOutcome::CannotOpen ? kScriptNotFound : kScriptInvalid;
+        if (outcome != FileReadOutcome::CannotOpen) load.fileRefusal = scriptFileRefusal(path, outcome);
+        return load;
+    }
+    graph.setScriptPath(path);
+    LoadWatcher watcher;
+    load.result = graph.loadText(text, reporter, &watcher);
+    if (load.result == kLoaded) load.warnings = collect(graph, watcher).problems;
+    return load;
+}
 
 CheckReport checkScriptText(std::string_view text) {
     DemoGraph graph;
@@ -200,6 +281,7 @@ CheckedScript loadCheckedScript(const char* path) {
         return checked;
     }
     checked.graph = std::make_unique<DemoGraph>();
+    checked.graph->setScriptPath(path);
     checked.report = check(text, *checked.graph);
     return checked;
 }

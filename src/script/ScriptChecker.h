@@ -37,4 +37,14 @@ struct CheckedScript {
 };
 CheckedScript loadCheckedScript(const char* path);
 
+// The show's own load, as DemoGraph::load does it (rejected texts to
+// `reporter`; what stops the show raises ShowError), with what `check` finds
+// beyond that, read in the same pass: warnings that change nothing.
+struct WarnedLoad {
+    int result = kScriptNotFound;
+    std::vector<ScriptProblem> warnings;  // only when the script loaded
+    std::string fileRefusal;              // why a file that is there is no script, when so
+};
+WarnedLoad loadWithWarnings(DemoGraph& graph, const char* path, ErrorReporter& reporter);
+
 }  // namespace velmora

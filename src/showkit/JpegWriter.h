@@ -51,7 +51,7 @@ inline bool encode(Encoder& encoder, int width, int height, int components,
     info.image_width = static_cast<JDIMENSION>(width);
     info.image_height = static_cast<JDIMENSION>(height);
     info.input_components = components;
-    info.in_color_space = components == 3 ? JCS_RGB : JCS_GRAYSCALE;
+    info.in_color_space = components == 4 ? JCS_CMYK : components == 3 ? JCS_RGB : JCS_GRAYSCALE;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
     // Full-resolution chroma: colour edges stay crisp, and ringing around a
@@ -78,12 +78,12 @@ inline bool encode(Encoder& encoder, int width, int height, int components,
 } // namespace jpegwriter_detail
 
 // Writes width*height*components samples (rows top to bottom, RGB interleaved
-// or grey) as a JPEG file. Returns false on bad arguments or any I/O or
+// or grey, or CMYK) as a JPEG file. Returns false on bad arguments or any I/O or
 // encoder failure; a partly written file is removed.
 inline bool writeJpeg(const char* path, int width, int height, int components,
                       const uint8_t* samples, int quality) {
     if (path == nullptr || samples == nullptr) return false;
-    if (components != 1 && components != 3) return false;
+    if (components != 1 && components != 3 && components != 4) return false;  // 4: CMYK, for tests
     // Baseline JPEG limits each side to 65500 pixels.
     if (width <= 0 || height <= 0 || width > 65500 || height > 65500) return false;
     if (quality < 1) quality = 1;

@@ -8,6 +8,7 @@
 
 #include "core/Error.h"
 #include "surface/JpegDecode.h"
+#include "surface/PictureDiagnosis.h"
 #include "core/PixelMath.h"
 
 namespace velmora {
@@ -42,11 +43,24 @@ bool scanInt(std::string_view text, size_t& pos, int32_t& value) {
     return true;
 }
 
+// Why a surface's text is no size: most often a file name without its quotes.
+std::string describeBadSize(std::string_view text) {
+    const std::string shown(text.substr(0, text.find_last_not_of(" \t\r\n") + 1));
+    const bool looksLikeFile = shown.find('.') != std::string::npos || shown.find('/') != std::string::npos;
+    const bool startsNumeric = !shown.empty() && (std::isdigit(static_cast<unsigned char>(shown[0])) ||
+                                                  shown[0] == '-' || shown[0] == '+');
+    if (looksLikeFile && !startsNumeric)
+        return "'" + shown + "' is neither W H nor a quoted file name: write \"" + shown + "\"";
+    return "'" + shown + "' is not W H, two whole numbers from 1 to " + std::to_string(kMaxConfiguredSide) +
+           ", nor a quoted JPEG file name";
+}
+
 }  // namespace
 
 void Surface::configure(std::string_view text, SurfaceBudget* budget) {
     size_t pos = 0;
     while (pos < text.size() && text[pos] == ' ') ++pos;  // spaces only, not tabs
+    const size_t pos0 = pos;
 
     if (pos < text.size() && text[pos] == '"') {
         // The last character of the whole text is taken for the closing quote,
@@ -55,15 +69,15 @@ void Surface::configure(std::string_view text, SurfaceBudget* budget) {
         const size_t end = text.size() - 1;
         const std::string path(end > begin ? text.substr(begin, end - begin) : std::string_view{});
         int refused = 1;
-        std::string tooLarge;
+        std::string reason;
         try {
-            refused = loadJpeg(path.c_str(), budget, &tooLarge);
+            refused = loadJpeg(path.c_str(), budget, &reason);
         } catch (ShowError& damaged) {
             damaged.checkMessage = kBadPicture;  // the checker names the step, the show prints libjpeg's text
+            if (damaged.reason.empty()) damaged.reason = diagnosePicture(path.c_str());
             throw;
         }
-        if (!tooLarge.empty()) fatalError(kBadPicture, path, tooLarge);
-        if (refused) fatalError(kBadPicture);
+        if (refused) fatalError(kBadPicture, reason, path);
         if (budget) budget->take(static_cast<uint64_t>(width), static_cast<uint64_t>(height));
         return;
     }
@@ -71,22 +85,29 @@ void Surface::configure(std::string_view text, SurfaceBudget* budget) {
     int32_t w = 0, h = 0;
     const bool scanned = scanInt(text, pos, w) && scanInt(text, pos, h);
     if (!scanned || w > kMaxConfiguredSide || h > kMaxConfiguredSide || h <= 0 || w <= 0)
-        fatalError(kBadSize);
+        fatalError(kBadSize, describeBadSize(text.substr(pos0)));
     if (budget) {
         const uint64_t width64 = static_cast<uint64_t>(w), height64 = static_cast<uint64_t>(h);
         const std::string overBudget = budget->refusal({}, width64, height64);
-        if (!overBudget.empty()) fatalError(kBadSize, {}, overBudget);
+        if (!overBudget.empty()) fatalError(kBadSize, overBudget);
         budget->take(width64, height64);
     }
     allocate(w, h);
 }
 
-int Surface::loadJpeg(const char* path, const SurfaceBudget* budget, std::string* refusal) {
+int Surface::loadJpeg(const char* path, const SurfaceBudget* budget, std::string* reason) {
     DecodedJpeg picture;
-    if (decodeJpegFile(path, picture, budget, refusal) != 0) return 1;
+    if (decodeJpegFile(path, picture, budget, reason) != 0) {
+        // A limit that refused the picture has said why; otherwise find out.
+        if (reason && reason->empty()) *reason = diagnosePicture(path);
+        return 1;
+    }
     // Colour pictures come as R, G, B; grey-level ones repeat the grey in all
     // three channels. Other layouts (CMYK) are not pictures we can show.
-    if (picture.components != 3 && picture.components != 1) return 1;
+    if (picture.components != 3 && picture.components != 1) {
+        if (reason) *reason = describeJpegChannels(picture.components);
+        return 1;
+    }
 
     allocate(picture.width, picture.height);
     const size_t count = pixelCount();

@@ -48,9 +48,9 @@ public:
     // (the same fatal error, with the reason).
     void configure(std::string_view text, SurfaceBudget* budget = nullptr);
     // Decodes a JPEG file into a new pixel array; 0 on success, 1 when the file
-    // is missing, too big or not colour or grey (`refusal` says why when it was
-    // too big). A damaged file raises libjpeg's error.
-    int loadJpeg(const char* path, const SurfaceBudget* budget = nullptr, std::string* refusal = nullptr);
+    // is missing, too big or not colour or grey. A damaged file raises libjpeg's error.
+    // 0 when read, 1 when refused; `reason` (when given) then says why.
+    int loadJpeg(const char* path, const SurfaceBudget* budget = nullptr, std::string* reason = nullptr);
     void clear();
 
     // Gives the surface width*height pixels (not cleared). Used by the loader and tests.

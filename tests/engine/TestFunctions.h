@@ -51,11 +51,13 @@ struct Wiring {
 
 // Keeps the rejected-parameter reports a configure call makes.
 struct RecordingReporter : ErrorReporter {
-    void report(std::string_view message) override {
+    void report(std::string_view message, std::string_view reason) override {
         last = std::string(message);
+        lastReason = std::string(reason);
         ++count;
     }
     std::string last;
+    std::string lastReason;
     int count = 0;
 };
 

@@ -6,7 +6,12 @@
 
 #include "core/Limits.h"
 #include "core/Text.h"
+#include "showkit/JpegWriter.h"
+#include "object3d/Lwo2Writer.h"
+#include "showkit/MeshShapes.h"
+#include "script/ParameterCheck.h"
 #include "script/ScriptChecker.h"
+#include "script/TypeReference.h"
 
 using namespace velmora;
 
@@ -154,10 +159,16 @@ TEST(ScriptChecker, CutsAndNameCollisionsAreReported) {
         for (const ScriptProblem& p : report.problems) found |= p.line == c.line && p.message.find(c.fragment) != std::string::npos;
         EXPECT_TRUE(found) << c.fragment << "\n" << (report.problems.empty() ? "no problem" : report.problems[0].message);
     }
-    // The same long name twice is a plain duplicate: cut, but no collision.
+    // The same long name twice is a plain duplicate: cut, declared again, but no collision.
     const CheckReport twice = checkScriptText(script("", "ZYL_BoxCopier " + longName + "\nZYL_BoxCopier " + longName + "\n"));
-    ASSERT_EQ(twice.problems.size(), 2u);
-    EXPECT_EQ(twice.problems[1].message.find("same as"), std::string::npos) << twice.problems[1].message;
+    ASSERT_EQ(twice.problems.size(), 3u);
+    for (const ScriptProblem& p : twice.problems) EXPECT_EQ(p.message.find("same as"), std::string::npos) << p.message;
+    EXPECT_NE(twice.problems[2].message.find("is declared again (first on line 4)"), std::string::npos);
+    // Two names that only the cut makes one: the collision alone, not also a duplicate.
+    const CheckReport cutTwice =
+        checkScriptText(script("", "ZYL_BoxCopier " + longName + "\nZYL_BoxCopier " + otherLongName + "\n"));
+    for (const ScriptProblem& p : cutTwice.problems)
+        EXPECT_EQ(p.message.find("declared again"), std::string::npos) << p.message;
 }
 
 // The show's surface budget, and the picture limit, are problems of their line.
@@ -178,4 +189,81 @@ TEST(ScriptChecker, LineIndexAgreesWithCounting) {
     const LineIndex lines(text);
     for (size_t offset = 0; offset <= text.size() + 2; ++offset)
         EXPECT_EQ(lines.lineAt(offset), lineNumberAt(text, offset)) << offset;
+}
+
+// Each problem names what was expected: the fields of a parameter text, the
+// valid words with the nearest one, the first of two equal names, the section
+// word meant, the size a box reads. One problem each: no cascade after it.
+TEST(ScriptChecker, ProblemsSayWhatIsExpected) {
+    const std::string object = ::testing::TempDir() + "velmora_check_cube.lwo";
+    const std::string envmap = ::testing::TempDir() + "velmora_check_env.jpg";
+    const ShapeMesh cube = makeCube(1.0f);
+    ASSERT_TRUE(Lwo2Writer::save(object, Lwo2Writer::meshFile(cube.points, cube.triangles)));
+    const std::vector<uint8_t> grey(100 * 50, 128);
+    ASSERT_TRUE(writeJpeg(envmap.c_str(), 100, 50, 1, grey.data(), 90));
+    auto withFunction = [](const std::string& declaration) {  // on line 9
+        std::string text = script("");
+        return text.insert(text.find("[/ZYL_Fonction]"), declaration + "\n");
+    };
+    auto misspelt = [](const std::string& word, const std::string& typo) {
+        std::string text = script("copie OUT fond toujours toujours\n");
+        return text.replace(text.find(word), word.size(), typo);
+    };
+    const struct {
+        std::string text;
+        int line;
+        const char* fragment;
+    } cases[] = {
+        {withFunction("ZYL_FnctSin x 1 0 100"), 9,
+         "ZYL_FnctSin x: the parameter text '1 0 100' has 3 numbers, the type reads 4: FREQUENCY PHASE AMPLITUDE "
+         "OFFSET"},
+        {withFunction("ZYL_FnctSin x abc 0 100 3"), 9, "FREQUENCY 'abc' is not a number"},
+        {withFunction("ZYL_FnctTime t"), 9, "has 0 numbers, the type reads 3: SPEED START OFFSET"},
+        {withFunction("ZYL_FnctStrobo s 4.5 1 0"), 9, "PERIOD '4.5' is not a whole number"},
+        {withFunction("ZYL_FnctTracker n 3 1 0 " + std::string(64, 'F')), 9, "MODE 3 is out of its range: 0 to 1"},
+        {withFunction("ZYL_FnctTracker n 0 1 0 0123"), 9, "LEVELS has 4 hexadecimal digits, the type reads 64"},
+        {withFunction("ZYL_FnctTracker n 0 1 0 " + std::string(63, 'F') + "G"), 9, "character 64 'G'"},
+        {withFunction("ZYL_FnctCanal c 0 1 0"), 9, "CHANNEL 0 is out of its range: at least 1"},
+        {withFunction("ZYL_FnctSinus s 1 2 3 4"), 9, "unknown function type ZYL_FnctSinus; did you mean ZYL_FnctSin?"},
+        {withFunction("ZYL_FnctSin onde 1 2 3 4"), 9, "function onde is declared again (first on line 7)"},
+        {script("", "ZYL_BoxParticules p 20000\n"), 4, "COUNT 20000 is out of its range: 0 to 16384"},
+        {script("", "ZYL_BoxAnimator a add\n"), 4, "has 1 word, the type reads 2: MODE HEIGHT"},
+        {script("", "ZYL_BoxSprite s adx\n"), 4, "'adx' is not a sprite mode: put or add; did you mean add?"},
+        {script("", "ZYL_BoxFader f lighten\n"), 4, "'lighten' is not a mode of ZYL_BoxFader: sub, add or mul"},
+        {script("", "ZYL_BoxBlur b\n"), 4,
+         "unknown box type ZYL_BoxBlur; did you mean ZYL_BoxXBlur? (velmora list shows every type)"},
+        {script("", "ZYL_BoxCopier copie\n"), 4, "box copie is declared again (first on line 2)"},
+        {misspelt("[ZYL_Surface]", "[ZYL_Surfaces]"), 10, "'[ZYL_Surfaces]' is no section word; did you mean [ZYL_Surface]?"},
+        {misspelt("[/ZYL_Fonction]", "[/ZYL_Fonctoin]"), 9, "did you mean [/ZYL_Fonction]?"},
+        {script("", "", "ZYL_Surface image data/x.jpg\n"), 13,
+         "'data/x.jpg' is neither W H nor a quoted file name: write \"data/x.jpg\""},
+        {script("objet OUT env zero zero onde zero zero onde toujours toujours\n",
+                "ZYL_BoxObjet3D objet " + object + " 2\n", "ZYL_Surface env \"" + envmap + "\"\n"),
+         17, "reads a at least 256x256 pixels input, env is 100x50"},
+        {script("objet OUT zero zero onde zero zero onde toujours toujours\n", "ZYL_BoxObjet3D objet " + object + " 2\n"),
+         16, "in mode 2 reads an environment map"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fragment);
+        expectOneProblem(c.text, c.line, c.fragment);
+    }
+    // The same environment map is not read by the flat mode: nothing to say.
+    EXPECT_TRUE(checkScriptText(script("objet OUT env zero zero onde zero zero onde toujours toujours\n",
+                                       "ZYL_BoxObjet3D objet " + object + " 1\n",
+                                       "ZYL_Surface env \"" + envmap + "\"\n"))
+                    .problems.empty());
+    std::remove(object.c_str());
+    std::remove(envmap.c_str());
+}
+
+// The parameter formats cover every type of the reference, with its field names.
+TEST(ParameterCheck, EveryTypeHasTheFieldsOfItsReference) {
+    for (const TypeReference& reference : typeReferences()) {
+        const ParameterFormat* format = findParameterFormat(reference.word);
+        ASSERT_NE(format, nullptr) << reference.word;
+        std::string names;
+        for (const ParameterField& field : format->fields) names.append(names.empty() ? "" : " ").append(field.name);
+        EXPECT_EQ(names, reference.parameters) << reference.word;
+    }
+    EXPECT_EQ(parameterFormats().size(), typeReferences().size());
 }

@@ -125,7 +125,7 @@ TEST(JpegWriter, RefusesBadArgumentsAndLeavesNoFile) {
     EXPECT_FALSE(writeJpeg(nullptr, 16, 16, 3, samples.data(), 90));
     EXPECT_FALSE(writeJpeg(path.c_str(), 16, 16, 3, nullptr, 90));
     EXPECT_FALSE(writeJpeg(path.c_str(), 16, 16, 2, samples.data(), 90));
-    EXPECT_FALSE(writeJpeg(path.c_str(), 16, 16, 4, samples.data(), 90));
+    EXPECT_FALSE(writeJpeg(path.c_str(), 16, 16, 5, samples.data(), 90));
     EXPECT_FALSE(writeJpeg(path.c_str(), 0, 16, 3, samples.data(), 90));
     EXPECT_FALSE(writeJpeg(path.c_str(), 16, -1, 3, samples.data(), 90));
     EXPECT_FALSE(writeJpeg(path.c_str(), 70000, 1, 1, samples.data(), 90));

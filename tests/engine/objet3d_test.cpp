@@ -392,6 +392,27 @@ TEST(BoxObjet3D, ConfigureWithAMissingFileRaisesTheLoadersStatus2) {
     EXPECT_EQ(error.presentation, ErrorPresentation::StandardOutput);
 }
 
+// The loader's text and status stay; the reason says what is wrong with the name.
+TEST(BoxObjet3D, MeshNameRefusalsSayWhy) {
+    const struct {
+        const char* text;
+        const char* file;
+        const char* reason;
+    } cases[] = {
+        {"\"data/cube.lwo\" 2", "\"data/cube.lwo\"", "the mesh file name is written without quotes: write data/cube.lwo"},
+        {"no_such_mesh.lwo 1", "no_such_mesh.lwo", "not found (the working directory is "},
+        {"", "", "names no mesh file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const ShowError error = testsupport::errorRaisedBy([&] { BoxObjet3D().configure(c.text); });
+        EXPECT_EQ(error.exitStatus, 2);
+        EXPECT_EQ(error.presentation, ErrorPresentation::StandardOutput);
+        EXPECT_EQ(error.file, c.file);
+        EXPECT_NE(error.reason.find(c.reason), std::string::npos) << error.reason;
+    }
+}
+
 void expectOrthonormal(const CameraMatrix& m, Float3 d) {
     for (int r = 0; r < 3; ++r)
         for (int s = 0; s < 3; ++s) EXPECT_NEAR(dot(m.row[r], m.row[s]), r == s ? 1.0f : 0.0f, 1e-6f);

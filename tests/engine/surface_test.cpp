@@ -12,6 +12,7 @@
 #include "TestFunctions.h"
 #include "boxes/VoxelTunnel.h"
 #include "core/Limits.h"
+#include "core/Text.h"
 #include "showkit/JpegWriter.h"
 #include "surface/JpegDecode.h"
 
@@ -139,6 +140,55 @@ TEST(SurfaceJpeg, DamagedFileRaisesLibjpegsMessage) {
     EXPECT_EQ(error.message.rfind("Not a JPEG file", 0), 0u) << error.message;
     EXPECT_EQ(error.checkMessage, "ERREUR A LA LECTURE D'UNE SURFACE");
     EXPECT_EQ(error.file, path);
+}
+
+// Every refusal keeps its text and status and says why, in English, with the file.
+TEST(SurfaceConfigureFatal, RefusalsSayWhy) {
+    const std::string whole = writeFlatJpeg("whole.jpg", 64, 64, 10, 20, 30);
+    std::string jpegStart;
+    ASSERT_TRUE(readWholeFile(whole.c_str(), jpegStart));
+    const std::vector<uint8_t> cmyk(8 * 8 * 4, 60);
+    ASSERT_TRUE(writeJpeg(tempPath("cmyk.jpg").c_str(), 8, 8, 4, cmyk.data(), 90));
+    auto file = [](const std::string& name, const std::string& bytes) {
+        const std::string path = tempPath(name);
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    };
+    auto quoted = [](const std::string& path) { return std::string(1, '"').append(path).append(1, '"'); };
+    constexpr const char* kPicture = "ERREUR A LA LECTURE D'UNE SURFACE";
+    const struct {
+        std::string text;     // the surface's parameter text
+        std::string file;     // the file the error names ("" when none)
+        int status;           // 9999: the fatal box; 1: libjpeg's own line
+        const char* message;  // nullptr: libjpeg's text, whatever it is
+        const char* reason;
+    } cases[] = {
+        {quoted(tempPath("absent.jpg")), tempPath("absent.jpg"), 9999, kPicture,
+         "not found (the working directory is "},
+        {quoted(file("p.png", "\x89PNG\r\n\x1a\n....")), tempPath("p.png"), 1, nullptr,
+         "not a JPEG: it is a PNG picture"},
+        {quoted(file("g.gif", "GIF89a....")), tempPath("g.gif"), 1, nullptr, "it is a GIF picture"},
+        {quoted(file("e.jpg", "")), tempPath("e.jpg"), 1, nullptr, "the file is empty"},
+        {quoted(file("cut.jpg", jpegStart.substr(0, 40))), tempPath("cut.jpg"), 1, nullptr,
+         "the JPEG is truncated"},
+        {quoted(tempPath("cmyk.jpg")), tempPath("cmyk.jpg"), 9999, kPicture, "CMYK colour space"},
+        {"data/x.jpg", "", 9999, "TAILLE DE LA SURFACE NON VALIDE",
+         "'data/x.jpg' is neither W H nor a quoted file name: write \"data/x.jpg\""},
+        {"512 wide", "", 9999, "TAILLE DE LA SURFACE NON VALIDE", "'512 wide' is not W H"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        Surface s;
+        const ShowError error = testsupport::errorRaisedBy([&] { s.configure(c.text); });
+        EXPECT_EQ(error.exitStatus, c.status);
+        if (c.message) {
+            EXPECT_EQ(error.message, c.message);
+        }
+        EXPECT_EQ(error.file, c.file);
+        EXPECT_NE(error.reason.find(c.reason), std::string::npos) << error.reason;
+    }
+    for (const char* name : {"whole.jpg", "cmyk.jpg", "p.png", "g.gif", "e.jpg", "cut.jpg"})
+        std::remove(tempPath(name).c_str());
 }
 
 TEST(JpegDecode, ReportsLayoutOfColourAndGreyFiles) {

@@ -9,7 +9,7 @@
 
 #include "script/BoxTypes.h"
 #include "functions/FunctionFactory.h"
-#include "script/NearestWord.h"
+#include "core/NearestWord.h"
 #include "script/TypeReference.h"
 
 using namespace velmora;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <limits>
 #include <string>
 #include <vector>
@@ -289,6 +290,35 @@ TEST(VoxelTunnelHeightMap, RefusesColourOtherSizesAndMissingFiles) {
     EXPECT_EQ(BoxVoxelTunnel::loadHeightMap(tempPath("absent.jpg").c_str(), map.data()), 1);
     EXPECT_EQ(map, std::vector<uint8_t>(BoxVoxelTunnel::kMapPixels, 7));
     for (const std::string& p : {colourPath, smallPath, tallPath}) std::remove(p.c_str());
+}
+
+// The height map's refusals keep "FICHIER NON TROUVE" and say what the file is.
+TEST(VoxelTunnelHeightMap, RefusalsNameTheFileAndWhy) {
+    std::vector<uint8_t> samples(512 * 512 * 3, 100);
+    const std::string colour = tempPath("why_colour.jpg");
+    const std::string small = tempPath("why_small.jpg");
+    const std::string png = tempPath("why.png");
+    ASSERT_TRUE(writeJpeg(colour.c_str(), 512, 512, 3, samples.data(), 90));
+    ASSERT_TRUE(writeJpeg(small.c_str(), 256, 128, 1, samples.data(), 90));
+    std::ofstream(png, std::ios::binary) << "\x89PNG\r\n\x1a\n....";
+    const struct {
+        std::string text;
+        std::string file;
+        const char* reason;
+    } cases[] = {
+        {tempPath("why_absent.jpg"), tempPath("why_absent.jpg"), "not found (the working directory is "},
+        {colour, colour, "must be a 512x512 grey-level JPEG; it is 512x512 colour"},
+        {small, small, "must be a 512x512 grey-level JPEG; it is 256x128 grey-level"},
+        {png, png, "it is a PNG picture"},
+        {"", "", "names no height map file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const ShowError error = testsupport::errorRaisedBy([&] { BoxVoxelTunnel().configure(c.text.c_str()); });
+        EXPECT_EQ(error.file, c.file);
+        EXPECT_NE(error.reason.find(c.reason), std::string::npos) << error.reason;
+    }
+    for (const std::string& p : {colour, small, png}) std::remove(p.c_str());
 }
 
 TEST(VoxelTunnelHeightMap, UnusableFileIsFatal) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "showkit/JpegWriter.h"
+#include "host/Startup.h"
 #include "surface/Bmp.h"
 #include "surface/Surface.h"
 #include "HostTestSupport.h"
@@ -140,7 +141,29 @@ TEST_F(RenderCommand, UnknownBoxTypeIsFatal) {
               "[ZYL_Surface] [/ZYL_Surface]\n[CABLAGE]\n[/CABLAGE]\n");
     RunResult r = run("render --out frames");
     EXPECT_EQ(r.status, 15);
-    EXPECT_NE(r.err.find("FATAL ERROR: Script non valide!!"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("FATAL ERROR: Script non valide!!\nscript.zyl:1: unknown box type ZYL_BoxUnknown"),
+              std::string::npos)
+        << r.err;
+}
+
+// Run from another folder: the refusal names the script line and the file, and
+// says that the file lies beside the script; the same text as `check`'s.
+TEST_F(RenderCommand, AFileBesideTheScriptIsPointedOut) {
+    fs::create_directories(dir_ / "myshow/data");
+    writeFile(dir_ / "myshow/data/backdrop.jpg", "any bytes");
+    writeFile(dir_ / "myshow/script.zyl",
+              "[ZYL_FX_Generator] [/ZYL_FX_Generator]\n[ZYL_Fonction] [/ZYL_Fonction]\n"
+              "[ZYL_Surface]\nZYL_Surface fond \"data/backdrop.jpg\"\n[/ZYL_Surface]\n[CABLAGE]\n[/CABLAGE]\n");
+    const std::string why = "myshow/script.zyl:4: data/backdrop.jpg: not found (the working directory is " +
+                            fs::canonical(dir_).string() +
+                            "); it exists relative to the script's folder (myshow): run from there or use "
+                            "velmora -C myshow\n";
+    RunResult r = run("render --script myshow/script.zyl --out frames");
+    EXPECT_EQ(r.status, 15);
+    EXPECT_EQ(r.err, "FATAL ERROR: ERREUR A LA LECTURE D'UNE SURFACE\n" + why);
+    RunResult check = run("check --script myshow/script.zyl");
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.err, "myshow/script.zyl:4: ERREUR A LA LECTURE D'UNE SURFACE: " + why.substr(why.find("data/")));
 }
 
 TEST_F(RenderCommand, UndeclaredBoxOnAWiringLineIsFatal) {
@@ -149,7 +172,24 @@ TEST_F(RenderCommand, UndeclaredBoxOnAWiringLineIsFatal) {
               "[ZYL_Surface] [/ZYL_Surface]\n[CABLAGE]\nnobody OUT\n[/CABLAGE]\n");
     RunResult r = run("render --out frames");
     EXPECT_EQ(r.status, 15);
-    EXPECT_NE(r.err.find("FATAL ERROR: variable de type FXBOX non définie!!!!!!!"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("FATAL ERROR: variable de type FXBOX non définie!!!!!!!\nscript.zyl:5: the wiring line "
+                         "begins with 'nobody'"),
+              std::string::npos)
+        << r.err;
+}
+
+// What `-C DIR` does before anything is read.
+TEST_F(RenderCommand, EnterDirectoryMovesTheWorkingDirectoryOrSaysWhy) {
+    const fs::path before = fs::current_path();
+    EXPECT_TRUE(enterDirectory(dir_.string()));
+    EXPECT_EQ(fs::current_path(), fs::canonical(dir_));
+    fs::current_path(before);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(enterDirectory((dir_ / "absent").string()));
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("cannot change to the directory '" + (dir_ / "absent").string() + "'"), std::string::npos)
+        << said;
+    EXPECT_EQ(fs::current_path(), before);
 }
 
 TEST_F(RenderCommand, BadOptionsAreRefusedBeforeLoading) {

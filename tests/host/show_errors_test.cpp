@@ -86,7 +86,9 @@ TEST_F(ShowErrors, NoVideoSystemIsTheFirstDisplayError) {
 TEST_F(ShowErrors, MissingScriptIsFatalWithoutABoxUnderTheDummyDriver) {
     EXPECT_EQ(run("-u VELMORA_NO_MESSAGE_BOX SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy", "--mode window"),
               9999 & 0xFF);
-    EXPECT_EQ(err(), "FATAL ERROR: Script non trouvé!!\n");
+    // The original line, then the file and why, with the working directory.
+    EXPECT_EQ(err(), "FATAL ERROR: Script non trouvé!!\nscript.zyl: not found (the working directory is " +
+                         fs::canonical(dir_).string() + ")\n");
 }
 
 TEST_F(ShowErrors, AScriptThatIsNoFileIsInvalidWithItsReason) {
@@ -115,8 +117,12 @@ TEST_F(ShowErrors, RejectedParametersAreReportedAndLoadingGoesOn) {
     fs::create_directories(dir_ / "data");
     EXPECT_EQ(run("-u VELMORA_NO_MESSAGE_BOX SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy", "--mode 640x480"),
               9999 & 0xFF);
-    // The report, then (the music missing) the first fatal error after loading.
-    EXPECT_EQ(err(), "Erreur!!!!: ZYL_BoxFader MODE non valide!!\nFATAL ERROR: Can't load music\n");
+    // The report and its reason, the checker's warning once at load, then (the
+    // music missing) the first fatal error after loading.
+    EXPECT_EQ(err(), "Erreur!!!!: ZYL_BoxFader MODE non valide!!\n"
+                     "script.zyl:2: 'MUL' is not a mode of ZYL_BoxFader: sub, add or mul; did you mean mul?\n"
+                     "script.zyl:9: warning: undeclared box personne\n"
+                     "FATAL ERROR: Can't load music\n");
 }
 
 TEST_F(ShowErrors, WiringErrorOfTheFirstFrameEndsAShowThatPlaysMusic) {
@@ -126,5 +132,7 @@ TEST_F(ShowErrors, WiringErrorOfTheFirstFrameEndsAShowThatPlaysMusic) {
     const std::string make = std::string(VELMORA_TOOLS_DIR) + "/make_module '" + (dir_ / "data/zik.mo3").string() + "'";
     ASSERT_EQ(std::system(make.c_str()), 0);
     EXPECT_EQ(run("VELMORA_NO_MESSAGE_BOX=1 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy", "--mode 512x384"), 9999 & 0xFF);
-    EXPECT_EQ(err(), "FATAL ERROR: variable de type FXBOX non définie!!!!!!!\n");
+    EXPECT_EQ(err(), "script.zyl:8: warning: undeclared box personne\n"
+                     "FATAL ERROR: variable de type FXBOX non définie!!!!!!!\n"
+                     "script.zyl:8: the wiring line begins with 'personne', which no box declaration names\n");
 }

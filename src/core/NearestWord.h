@@ -2,6 +2,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace velmora {
@@ -15,5 +16,10 @@ int editDistance(std::string_view a, std::string_view b);
 // so a word typed in the wrong case still finds its match.
 std::string_view nearestWord(std::string_view word, std::span<const std::string_view> candidates,
                              int maxDistance);
+
+// "'WORD' is not WHAT: a, b or c; did you mean b?" (the question only when a
+// word lies within a third of the length of WORD, at least 2 edits).
+std::string describeWordChoice(std::string_view word, std::string_view what,
+                               std::span<const std::string_view> candidates);
 
 }  // namespace velmora

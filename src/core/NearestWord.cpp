@@ -1,5 +1,5 @@
 // Levenshtein distance over two rows, and the nearest of a list of words.
-#include "script/NearestWord.h"
+#include "core/NearestWord.h"
 
 #include <algorithm>
 #include <cctype>
@@ -47,6 +47,20 @@ std::string_view nearestWord(std::string_view word, std::span<const std::string_
         }
     }
     return best;
+}
+
+std::string describeWordChoice(std::string_view word, std::string_view what,
+                               std::span<const std::string_view> candidates) {
+    std::string text = "'";
+    text.append(word).append("' is not ").append(what).append(": ");
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        if (i > 0) text += i + 1 == candidates.size() ? " or " : ", ";
+        text += candidates[i];
+    }
+    const int reach = std::max(2, static_cast<int>(word.size()) / 3);
+    const std::string_view nearest = word.empty() ? std::string_view{} : nearestWord(word, candidates, reach);
+    if (!nearest.empty()) text += "; did you mean " + std::string(nearest) + "?";
+    return text;
 }
 
 }  // namespace velmora
