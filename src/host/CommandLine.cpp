@@ -305,6 +305,9 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
               "use the installed default show (PREFIX/share/velmora/demo, else the\n"
               "build tree's show/): play it, or run render, check or bench on it;\n"
               "output names stay relative to the folder velmora was called from");
+    addValue(app, "-C", options.directory, kDirectory,
+             "run in DIR, as make, git and tar do: the script, the files it names\n"
+             "and every output name (--out, --video, mesh's files) are relative to DIR");
     addSwitch(app, "--man-page", options.manPage, "print the manual page (roff), written from this help, and exit");
 
     // No command: the show on screen.
@@ -482,6 +485,10 @@ std::optional<int> parseCommandLine(const std::vector<std::string>& args, Comman
     if (options.manPage) {
         out << manPage(app, VELMORA_VERSION);
         return 0;
+    }
+    if (options.demo && !options.directory.empty()) {
+        err << "velmora: -C and --demo do not go together: --demo runs in the default show's folder\n";
+        return 2;
     }
     if (options.demo && command && findCommand(app, "render") != command && findCommand(app, "check") != command &&
         findCommand(app, "bench") != command) {

@@ -41,6 +41,7 @@ struct CommandLineOptions {
     NewOptions newShow;
     HelpOptions help;
     bool demo = false;     // --demo: the command runs in the default show's folder
+    std::string directory;  // -C DIR: everything is read and written relative to DIR
     bool manPage = false;  // --man-page
     uint64_t surfaceBudgetMiB = 0;  // --surface-budget of the show, render, check or bench; 0: not given
     int (*run)(const CommandLineOptions&) = nullptr;

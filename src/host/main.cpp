@@ -11,6 +11,7 @@
 #include "host/CommandLine.h"
 #include "host/DemoFolder.h"
 #include "host/ShowErrorExit.h"
+#include "host/Startup.h"
 
 namespace {
 
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (const auto status = velmora::parseCommandLine(args, options, std::cout, std::cerr)) return *status;
     velmora::applySurfaceBudget(options);
+    // Before anything is read, so that every relative name means DIR's file.
+    if (!options.directory.empty() && !velmora::enterDirectory(options.directory)) return 2;
     if (options.demo) {
         velmora::keepOutputsIn(std::filesystem::current_path(), options);
         if (!velmora::enterDemoFolder(velmora::programFolder(argv[0]))) return 1;

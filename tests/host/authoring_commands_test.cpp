@@ -288,6 +288,16 @@ TEST(NewShow, AnEmptyFolderBecomesAShowThatChecksCleanAndRendersWithItsMusic) {
     const Outcome check = runIn(dir / "show", "check");
     EXPECT_EQ(check.status, 0) << check.err;
     EXPECT_EQ(check.out.rfind("script.zyl: ok: 4 boxes", 0), 0u) << check.out;
+    // The same from the parent folder with -C, outputs landing in the show's folder.
+    const Outcome fromParent = runIn(dir, "-C show check");
+    EXPECT_EQ(fromParent.status, 0) << fromParent.err;
+    EXPECT_EQ(fromParent.out, check.out);
+    EXPECT_EQ(fromParent.err, "");
+    EXPECT_EQ(runIn(dir, "-C show render --out parent --frames 1").status, 0);
+    EXPECT_TRUE(fs::is_regular_file(dir / "show/parent/frame_00000.bmp"));
+    const Outcome nowhere = runIn(dir, "-C missing check");
+    EXPECT_EQ(nowhere.status, 2);
+    EXPECT_NE(nowhere.err.find("cannot change to the directory 'missing'"), std::string::npos) << nowhere.err;
 
     // Order 0 (the first second) and order 1 (the sprite's) differ, and the sound is there.
     const Outcome early = runIn(dir / "show", "render --out early --frames 2");

@@ -111,6 +111,9 @@ TEST(CommandLine, ValuesAreStoredForTheNamedCommand) {
     keepOutputsIn("/caller/folder", demo.options);
     EXPECT_EQ(demo.options.render.outDir, "/caller/folder/frames");
     EXPECT_EQ(parse("new there").options.newShow.dir, "there");
+    // -C goes before any command (or none) and is only recorded here.
+    for (const char* line : {"-C myshow check", "-C myshow", "-C myshow render --out f", "-C myshow mesh a.lwo -o b.lwo"})
+        EXPECT_EQ(parse(line).options.directory, "myshow") << line;
 
     Parsed check = parse("check --script c.zyl");
     ASSERT_FALSE(check.status) << check.err;
@@ -127,6 +130,8 @@ TEST(CommandLine, EveryRefusalIsOneLineNamingTheFault) {
         {"--script", "--script"},
         {"--watch=yes", "--watch"},
         {"--bogus", "--bogus"},
+        {"-C", "-C"},
+        {"-C myshow --demo check", "--demo"},
         {"nonsense", "nonsense"},
         {"--watch render --out f", "--watch"},
         {"render", "--out"},
