@@ -262,7 +262,7 @@ const TypeReference kReferences[] = {
      "ZYL_FnctTracker niveau 1 -150 200 0123456789ABCDEFFEDCBA98765432100123456789ABCDEFFEDCBA9876543210",
      "point OUT etoile avance niveau un un un"},
     {TypeKind::Function, "ZYL_FnctCanal",
-     "follows the level of one channel of the playing music, so boxes can pulse with a drum channel",
+     "follows one music channel's level, to pulse with a drum",
      "CHANNEL AMPLITUDE OFFSET",
      "CHANNEL counted from 1 as trackers show it; AMPLITUDE the value at full level; OFFSET added to the value. "
      "Rejected (\"ZYL_FnctCanal non valide!!\") unless all three numbers are given and CHANNEL is at least 1.",
