@@ -4,9 +4,14 @@
 #include "host/CommandLine.h"
 
 #include <CLI/CLI.hpp>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <ostream>
 #include <sstream>
 #include <string_view>
@@ -206,6 +211,30 @@ CLI::Option* addSwitch(CLI::App& command, const std::string& name, bool& target,
 }
 
 const char kShowOptions[] = "Show options";
+
+// Why a file named on the command line cannot be read ("No such file or
+// directory"); empty when it can. A directory, device or pipe is no file to
+// read, and is not opened (a pipe would wait).
+std::string unreadableFileReason(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::strerror(errno);
+    if (S_ISDIR(status.st_mode)) return std::strerror(EISDIR);
+    if (!S_ISREG(status.st_mode)) return "not a regular file";
+    if (::access(path.c_str(), R_OK) != 0) return std::strerror(errno);
+    return {};
+}
+
+// The --music given to the show or to the command named, when it cannot be
+// read: the command line is wrong, not the show. Without --music the default
+// module is looked for as the command always did.
+std::string unreadableMusic(const CLI::App& app, const CLI::App* command) {
+    const CLI::App& scope = command ? *command : app;
+    const CLI::Option* music = scope.get_option_no_throw("--music");
+    if (!music || music->count() == 0) return {};
+    const std::string& path = music->results().back();
+    const std::string reason = unreadableFileReason(path);
+    return reason.empty() ? reason : "--music: '" + path + "' cannot be read: " + reason;
+}
 
 const char kSurfaceBudgetHelp[] =
     "MiB that all the show's surfaces may take together (without it:\n"
@@ -502,6 +531,12 @@ std::optional<int> parseCommandLine(const std::vector<std::string>& args, Comman
             err << "velmora render: " << error << "\n";
             return 2;
         }
+    }
+    // Under --demo the file is looked for in the default show's folder, which
+    // the program enters later; the command reports it there.
+    if (const std::string music = options.demo ? std::string() : unreadableMusic(app, command); !music.empty()) {
+        err << "velmora" << (command ? " " + command->get_name() : std::string()) << ": " << music << "\n";
+        return 2;
     }
     // The show's options before a command's name would be silently ignored.
     if (command) {

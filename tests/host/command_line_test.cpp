@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "TestSupport.h"
 #include "host/CommandLine.h"
 #include "script/Music.h"
 
@@ -37,11 +39,15 @@ Parsed parse(const std::string& line) {
 }  // namespace
 
 TEST(CommandLine, ValuesAreStoredForTheNamedCommand) {
-    Parsed show = parse("--mode window --script=a.zyl --music m.mo3 --watch --script b.zyl");
+    // A --music file must be there to be read.
+    testsupport::ScratchDirectory scratch("command_line");
+    const std::string music = (scratch.path() / "m.mo3").string();
+    std::ofstream(music) << "module";
+    Parsed show = parse("--mode window --script=a.zyl --music " + music + " --watch --script b.zyl");
     ASSERT_FALSE(show.status) << show.err;
     EXPECT_EQ(show.options.show.mode, 2);
     EXPECT_EQ(show.options.show.script, "b.zyl");  // the last one given
-    EXPECT_EQ(show.options.show.music, "m.mo3");
+    EXPECT_EQ(show.options.show.music, music);
     EXPECT_TRUE(show.options.show.watch);
     EXPECT_NE(show.options.run, nullptr);
 
@@ -75,7 +81,8 @@ TEST(CommandLine, ValuesAreStoredForTheNamedCommand) {
     EXPECT_EQ(r.crf, 30);
     EXPECT_EQ(r.preset, "good");
     EXPECT_FALSE(r.frames);
-    EXPECT_EQ(parse("info --music m.it").options.info.music, "m.it");
+    EXPECT_EQ(parse("info --music " + music).options.info.music, music);
+    EXPECT_EQ(parse("render --out f --music " + music).options.render.music, music);
 
     Parsed bench = parse("bench --frames +20 --fps 1e2 --position 3:4:5 --script s.zyl");
     ASSERT_FALSE(bench.status) << bench.err;
@@ -186,6 +193,9 @@ TEST(CommandLine, EveryRefusalIsOneLineNamingTheFault) {
         {"new a b", "b"},
         {"--demo new d", "--demo"},
         {"--demo mesh in.obj -o out.lwo", "--demo"},
+        {"--music nowhere.mo3", "velmora: --music: 'nowhere.mo3' cannot be read: No such file or directory"},
+        {"render --out f --music /", "velmora render: --music: '/' cannot be read: Is a directory"},
+        {"info --music /dev/null", "velmora info: --music: '/dev/null' cannot be read: not a regular file"},
     };
     for (const auto& c : cases) {
         const Parsed parsed = parse(c.args);

@@ -244,8 +244,11 @@ TEST_F(RenderVideo, InfoListsTheModuleAndWhereEachOrderStarts) {
                              "channels: 2", "    0        0    16  0:00.000 (0.000 s)",
                              "    1        0    16  0:01.920 (1.920 s)"})
         EXPECT_NE(out.find(line), std::string::npos) << line << " in\n" << out;
-    EXPECT_EQ(run("info --music data/none.xm"), 1);
-    EXPECT_NE(err().find("'data/none.xm'"), std::string::npos) << err();
+    EXPECT_EQ(run("info --music data/none.xm"), 2);  // a bad command line
+    EXPECT_NE(err().find("'data/none.xm' cannot be read"), std::string::npos) << err();
+    std::ofstream(dir_ / "data/text.xm") << "no module";
+    EXPECT_EQ(run("info --music data/text.xm"), 1);
+    EXPECT_NE(err().find("'data/text.xm'"), std::string::npos) << err();
     EXPECT_EQ(run("info --bogus"), 2);
 }
 
