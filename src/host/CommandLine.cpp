@@ -565,6 +565,8 @@ void applySurfaceBudget(const CommandLineOptions& options) {
 void keepOutputsIn(const std::filesystem::path& folder, CommandLineOptions& options) {
     for (std::string* path : {&options.render.outDir, &options.render.video})
         if (!path->empty()) *path = (folder / *path).lexically_normal().string();
+    // Screenshots too: an installed demo folder is not the viewer's to write in.
+    options.show.screenshotFolder = folder;
 }
 
 }  // namespace velmora

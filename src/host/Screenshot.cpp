@@ -16,7 +16,9 @@ namespace velmora {
 
 namespace {
 
-std::string grabName(int32_t number) { return "grab_" + std::to_string(number) + ".bmp"; }
+std::string grabName(const std::filesystem::path& folder, int32_t number) {
+    return (folder / ("grab_" + std::to_string(number) + ".bmp")).string();
+}
 
 }  // namespace
 
@@ -31,8 +33,8 @@ void ScreenshotWriter::save(const Surface& frame) {
     // (the first save of a run starts from 1, so it finds the first free one).
     // A name that cannot be looked at counts as free: the write reports it.
     std::error_code error;
-    while (std::filesystem::exists(grabName(next_), error)) ++next_;
-    const std::string name = grabName(next_);
+    while (std::filesystem::exists(grabName(folder_, next_), error)) ++next_;
+    const std::string name = grabName(folder_, next_);
     ++next_;
     if (!whole) {
         std::fprintf(stderr, "velmora: %s not saved: the frame is not 512x256\n", name.c_str());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 
 #include "surface/Surface.h"
 
@@ -11,8 +12,10 @@ namespace velmora {
 // that nothing of an earlier run is overwritten.
 class ScreenshotWriter {
 public:
-    // Saves the 512 by 256 frame as "grab_N.bmp" (24 bits) in the working
-    // directory, N the next number whose file does not exist yet, and counts
+    ScreenshotWriter() = default;
+    // Screenshots go into `folder` (empty: the working directory).
+    explicit ScreenshotWriter(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    // Saves the 512 by 256 frame as "grab_N.bmp" (24 bits) in the folder, N the next number whose file does not exist yet, and counts
     // on. The file appears complete or not at all (written under a temporary
     // name and renamed). A file that cannot be written is skipped with a
     // one-line warning on standard error; the number is used up all the same.
@@ -21,6 +24,7 @@ public:
     int32_t nextNumber() const { return next_; }
 
 private:
+    std::filesystem::path folder_;
     int32_t next_ = 1;
 };
 

@@ -84,7 +84,7 @@ int playShow(const ShowOptions& options, std::unique_ptr<DemoGraph>& graph) {
     std::optional<ScriptWatcher> watcher;
     if (options.watch) watcher.emplace(options.script);
     FrameRateMeter meter;
-    ScreenshotWriter screenshots;
+    ScreenshotWriter screenshots(options.screenshotFolder);
     bool counterShown = false;
     // Without vsync a window would draw as fast as it can; the cap also keeps
     // a display whose vsync does nothing at its refresh rate.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,7 @@ struct ShowOptions {
     bool uncapped = false;     // in a window: neither vsync nor a cap
     std::optional<OrderRow> startPosition;  // start the music (and the clock) there
     int threads = 0;  // threads per frame; 0: VELMORA_THREADS, else one per core
+    std::filesystem::path screenshotFolder;  // where grab_N.bmp goes; empty: the working directory
 };
 
 // Runs the whole show and returns the process exit code; an error that stops

@@ -87,6 +87,20 @@ TEST_F(Screenshot, EachPressWritesTheNextFreeNumberAndNeverOverwrites) {
     EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 5);
 }
 
+TEST_F(Screenshot, AGivenFolderTakesTheScreenshotsAndIsNumberedOnItsOwn) {
+    // A show played from an installed folder saves where the viewer called it from.
+    Surface frame;
+    frame.allocate(512, 256);
+    frame.clear();
+    fs::create_directory("caller");
+    std::ofstream("caller/grab_1.bmp") << "an older run's file";
+    ScreenshotWriter elsewhere("caller");
+    elsewhere.save(frame);
+    EXPECT_EQ(fs::file_size("caller/grab_2.bmp"), 393274u);
+    EXPECT_FALSE(fs::exists("grab_1.bmp"));
+    EXPECT_FALSE(fs::exists("grab_2.bmp"));
+}
+
 TEST_F(Screenshot, UnwritableFileIsSkippedWithAWarningAndUsesItsNumber) {
     Surface frame;
     frame.allocate(512, 256);
