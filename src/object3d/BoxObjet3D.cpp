@@ -11,8 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -21,6 +19,7 @@
 
 #include "core/Error.h"
 #include "core/MissingFile.h"
+#include "core/Text.h"
 #include "core/WorkerPool.h"
 #include "object3d/DepthSort.h"
 #include "object3d/Lwo2Loader.h"
@@ -55,9 +54,20 @@ std::string describeMeshRefusal(const char* name, int status) {
     if (name[0] == '\0') return "the parameter text names no mesh file";
     if (status == 2 && !std::filesystem::exists(name, ec)) return describeMissingFile();
     // Read the file again and name the first thing the loader does not take.
-    std::ifstream in(name, std::ios::binary);
-    if (!in) return std::string("cannot be opened: ") + std::strerror(errno);
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // Only a regular file is read again: a directory or a pipe named as a mesh
+    // is said to be one, never read.
+    constexpr uint64_t kMaxMeshBytes = uint64_t{256} << 20;
+    std::string text;
+    switch (readRegularFile(name, kMaxMeshBytes, text)) {
+        case FileReadOutcome::Read: break;
+        case FileReadOutcome::CannotOpen: return std::string("cannot be opened: ") + std::strerror(errno);
+        case FileReadOutcome::Directory: return "is a directory, not a mesh file";
+        case FileReadOutcome::Device:
+        case FileReadOutcome::Pipe:
+        case FileReadOutcome::Socket: return "is not a regular file";
+        case FileReadOutcome::TooLarge: return "is larger than the 256 MiB a mesh file may have";
+    }
+    const std::vector<uint8_t> bytes(text.begin(), text.end());
     if (const std::optional<Lwo2Refusal> refusal = describeLwo2Refusal(bytes))
         return explainLwo2Refusal(*refusal, name);
     return {};

@@ -398,15 +398,18 @@ TEST(BoxObjet3D, MeshNameRefusalsSayWhy) {
         const char* text;
         const char* file;
         const char* reason;
+        int status;
     } cases[] = {
-        {"\"data/cube.lwo\" 2", "\"data/cube.lwo\"", "the mesh file name is written without quotes: write data/cube.lwo"},
-        {"no_such_mesh.lwo 1", "no_such_mesh.lwo", "not found (the working directory is "},
-        {"", "", "names no mesh file"},
+        {"\"data/cube.lwo\" 2", "\"data/cube.lwo\"", "the mesh file name is written without quotes: write data/cube.lwo", 2},
+        {"no_such_mesh.lwo 1", "no_such_mesh.lwo", "not found (the working directory is ", 2},
+        {"", "", "names no mesh file", 2},
+        // A folder is never read as a file, not even to explain the refusal.
+        {". 1", ".", "is a directory, not a mesh file", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         const ShowError error = testsupport::errorRaisedBy([&] { BoxObjet3D().configure(c.text); });
-        EXPECT_EQ(error.exitStatus, 2);
+        EXPECT_EQ(error.exitStatus, c.status);
         EXPECT_EQ(error.presentation, ErrorPresentation::StandardOutput);
         EXPECT_EQ(error.file, c.file);
         EXPECT_NE(error.reason.find(c.reason), std::string::npos) << error.reason;
