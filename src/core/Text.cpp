@@ -16,17 +16,6 @@ std::string_view withoutTrailingNewlines(std::string_view text) {
     return text;
 }
 
-bool readWholeFile(const char* path, std::string& bytes) {
-    bytes.clear();
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return false;
-    char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
-    std::fclose(file);
-    return true;
-}
-
 FileReadOutcome readRegularFile(const char* path, uint64_t maxBytes, std::string& bytes) {
     bytes.clear();
     // Non-blocking, so that opening a pipe does not wait for a writer.

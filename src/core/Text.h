@@ -12,10 +12,6 @@ namespace velmora {
 // line feed get exactly one when printed as a line.
 std::string_view withoutTrailingNewlines(std::string_view text);
 
-// Reads every byte of a file, whatever its size, into `bytes`. False when the
-// file cannot be opened; a read error keeps what was read before it.
-bool readWholeFile(const char* path, std::string& bytes);
-
 // What reading a file within a size limit found.
 enum class FileReadOutcome { Read, CannotOpen, Directory, Device, Pipe, Socket, TooLarge };
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "TestFunctions.h"
+#include "TestSupport.h"
 #include "boxes/VoxelTunnel.h"
 #include "core/Limits.h"
-#include "core/Text.h"
 #include "showkit/JpegWriter.h"
 #include "surface/JpegDecode.h"
 
@@ -145,8 +145,8 @@ TEST(SurfaceJpeg, DamagedFileRaisesLibjpegsMessage) {
 // Every refusal keeps its text and status and says why, in English, with the file.
 TEST(SurfaceConfigureFatal, RefusalsSayWhy) {
     const std::string whole = writeFlatJpeg("whole.jpg", 64, 64, 10, 20, 30);
-    std::string jpegStart;
-    ASSERT_TRUE(readWholeFile(whole.c_str(), jpegStart));
+    const std::string jpegStart = testsupport::readFile(whole);
+    ASSERT_FALSE(jpegStart.empty());
     const std::vector<uint8_t> cmyk(8 * 8 * 4, 60);
     ASSERT_TRUE(writeJpeg(tempPath("cmyk.jpg").c_str(), 8, 8, 4, cmyk.data(), 90));
     auto file = [](const std::string& name, const std::string& bytes) {
