@@ -1,72 +1,122 @@
-// WorkerPool: fork-join over a fixed set of threads. Tasks are handed out by
-// an atomic counter; the caller waits under the pool's lock for the last one.
+// WorkerPool: fork-join over a fixed set of threads. Indices are claimed from
+// one packed ticket; waiting threads spin for a short while, since the next
+// step of a frame follows within microseconds, and then sleep on the word
+// they wait for.
 #include "core/WorkerPool.h"
+
+#include <chrono>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace velmora {
 
+namespace {
+
+constexpr uint64_t kIndexMask = 0xFFFF;
+
+uint64_t packTicket(uint64_t batch, uint64_t next, uint64_t count) { return batch << 32 | next << 16 | count; }
+uint64_t nextOf(uint64_t ticket) { return ticket >> 16 & kIndexMask; }
+uint64_t countOf(uint64_t ticket) { return ticket & kIndexMask; }
+
+// Long enough to span the gap between two steps of one frame, short enough
+// that idle workers cost nothing between frames of a show.
+constexpr auto kSpinTime = std::chrono::microseconds(300);
+
+void cpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    _mm_pause();
+#endif
+}
+
+}  // namespace
+
 WorkerPool::WorkerPool(int threadCount) : threadCount_(threadCount < 1 ? 1 : threadCount) {
+    const unsigned cores = std::thread::hardware_concurrency();
+    spin_ = cores == 0 || static_cast<unsigned>(threadCount_) <= cores;
     threads_.reserve(static_cast<size_t>(threadCount_ - 1));
     for (int i = 1; i < threadCount_; ++i) threads_.emplace_back([this] { workerLoop(); });
 }
 
 WorkerPool::~WorkerPool() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
-    }
-    wake_.notify_all();
+    stopping_.store(true);
+    batches_.fetch_add(1);
+    wakeSleepers();
     for (std::thread& thread : threads_) thread.join();
 }
 
-int WorkerPool::drainTasks(const Batch& batch) {
+void WorkerPool::wakeSleepers() {
+    if (sleepers_.load() == 0) return;
+    // Taking the lock makes sure a sleeper that has counted itself is already
+    // waiting, so the notification cannot pass it by.
+    { std::lock_guard<std::mutex> lock(sleepMutex_); }
+    sleepWake_.notify_all();
+}
+
+void WorkerPool::awaitChange(const std::atomic<uint32_t>& word, uint32_t value) {
+    if (spin_) {
+        const auto giveUp = std::chrono::steady_clock::now() + kSpinTime;
+        for (int round = 0;; ++round) {
+            for (int i = 0; i < 64; ++i) {
+                if (word.load(std::memory_order_acquire) != value) return;
+                cpuRelax();
+            }
+            if (std::chrono::steady_clock::now() > giveUp) break;
+        }
+    }
+    std::unique_lock<std::mutex> lock(sleepMutex_);
+    sleepers_.fetch_add(1);
+    sleepWake_.wait(lock, [&] { return word.load() != value; });
+    sleepers_.fetch_sub(1);
+}
+
+int WorkerPool::drainTasks() {
     int ran = 0;
-    for (int i = nextTask_.fetch_add(1, std::memory_order_relaxed); i < batch.taskCount;
-         i = nextTask_.fetch_add(1, std::memory_order_relaxed)) {
-        batch.call(batch.context, i);
+    uint64_t ticket = ticket_.load(std::memory_order_acquire);
+    while (nextOf(ticket) < countOf(ticket)) {
+        if (!ticket_.compare_exchange_weak(ticket, ticket + (uint64_t{1} << 16), std::memory_order_acq_rel,
+                                           std::memory_order_acquire))
+            continue;
+        // The index is ours and unfinished, so the batch's task stays put.
+        call_(context_, static_cast<int>(nextOf(ticket)));
         ++ran;
+        if (unfinished_.fetch_sub(1) == 1) wakeSleepers();
+        ticket = ticket_.load(std::memory_order_acquire);
     }
     return ran;
 }
 
 void WorkerPool::runErased(int taskCount, void* context, TaskCall call) {
     if (taskCount <= 0) return;
-    if (threads_.empty() || taskCount == 1) {
+    if (threads_.empty() || taskCount == 1 || taskCount > kMaxTasks) {
         for (int i = 0; i < taskCount; ++i) call(context, i);
         return;
     }
-    const Batch batch{context, call, taskCount};
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        finished_.wait(lock, [this] { return active_ == 0; });
-        batch_ = batch;
-        unfinished_ = taskCount;
-        nextTask_.store(0, std::memory_order_relaxed);
-        ++generation_;
-    }
-    wake_.notify_all();
-    const int ran = drainTasks(batch);
-    std::unique_lock<std::mutex> lock(mutex_);
-    unfinished_ -= ran;
-    finished_.wait(lock, [this] { return unfinished_ == 0; });
+    // The previous batch has finished (run returns only then), so no thread
+    // holds an index of it and the task may change.
+    context_ = context;
+    call_ = call;
+    unfinished_.store(static_cast<uint32_t>(taskCount), std::memory_order_relaxed);
+    const uint64_t batch = (ticket_.load(std::memory_order_relaxed) >> 32) + 1;
+    ticket_.store(packTicket(batch, 0, static_cast<uint64_t>(taskCount)), std::memory_order_release);
+    batches_.fetch_add(1);
+    wakeSleepers();
+    drainTasks();
+    for (uint32_t left = unfinished_.load(std::memory_order_acquire); left != 0;
+         left = unfinished_.load(std::memory_order_acquire))
+        awaitChange(unfinished_, left);
 }
 
 void WorkerPool::workerLoop() {
-    uint64_t seen = 0;
+    // From the pool's first count, not today's: a thread that starts late
+    // must still see the end if it came first.
+    uint32_t seen = 0;
     for (;;) {
-        Batch batch;
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [&] { return stopping_ || generation_ != seen; });
-            if (stopping_) return;
-            seen = generation_;
-            batch = batch_;
-            ++active_;
-        }
-        const int ran = drainTasks(batch);
-        std::lock_guard<std::mutex> lock(mutex_);
-        unfinished_ -= ran;
-        --active_;
-        if (unfinished_ == 0 || active_ == 0) finished_.notify_all();
+        awaitChange(batches_, seen);
+        seen = batches_.load(std::memory_order_acquire);
+        if (stopping_.load()) return;
+        drainTasks();
     }
 }
 

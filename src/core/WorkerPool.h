@@ -26,7 +26,7 @@ public:
     // Calls task(i) once for every i in [0, taskCount) and returns when all
     // have finished. Which thread runs which index is not fixed, so a task
     // must write only what its index owns. Nothing is allocated; a task must
-    // not call run itself.
+    // not call run itself. At most kMaxTasks tasks a batch.
     template <class Task>
     void run(int taskCount, Task&& task) {
         using Plain = std::remove_reference_t<Task>;
@@ -34,35 +34,46 @@ public:
                   [](void* context, int index) { (*static_cast<Plain*>(context))(index); });
     }
 
+    static constexpr int kMaxTasks = 0xFFFF;
+
 private:
     using TaskCall = void (*)(void* context, int index);
-    struct Batch {
-        void* context = nullptr;
-        TaskCall call = nullptr;
-        int taskCount = 0;
-    };
 
     void runErased(int taskCount, void* context, TaskCall call);
     void workerLoop();
-    // Takes indices of `batch` until none is left; returns how many it ran.
-    int drainTasks(const Batch& batch);
+    // Claims indices of the batch in the ticket until none is left; returns
+    // how many it ran.
+    int drainTasks();
+    // Waits, spinning first, until `word` no longer holds `value`.
+    void awaitChange(const std::atomic<uint32_t>& word, uint32_t value);
+    // Wakes every thread asleep in awaitChange; called after changing a word.
+    void wakeSleepers();
 
     int threadCount_ = 1;
+    // Spinning only pays when every thread has a core of its own; with more
+    // threads than cores a waiting thread sleeps at once.
+    bool spin_ = false;
     std::vector<std::thread> threads_;
 
-    // Everything below but nextTask_ is guarded by mutex_. A worker copies
-    // the batch under the lock and counts itself active until it has stopped
-    // taking indices, and a new batch starts only when no worker is active,
-    // so no late worker can take an index of the next batch for the last one.
-    std::mutex mutex_;
-    std::condition_variable wake_;      // workers: a new batch or the end
-    std::condition_variable finished_;  // caller: tasks done, or workers idle
-    uint64_t generation_ = 0;           // batches started
-    bool stopping_ = false;
-    Batch batch_;
-    int unfinished_ = 0;  // tasks of the batch not yet finished
-    int active_ = 0;      // workers between copying the batch and reporting back
-    std::atomic<int> nextTask_{0};
+    // The batch being run: batch number (upper 32 bits), next index (16) and
+    // task count (16) in one word, so a thread claims an index of one
+    // particular batch with one compare-and-swap and can never take an index
+    // of the next batch with the last one's task. context_ and call_ are
+    // written before the ticket is published and read only by a thread that
+    // holds an unfinished index, so they cannot change under it.
+    std::atomic<uint64_t> ticket_{0};
+    void* context_ = nullptr;
+    TaskCall call_ = nullptr;
+    std::atomic<uint32_t> unfinished_{0};  // tasks of the batch not yet finished
+    std::atomic<uint32_t> batches_{0};     // bumped with every batch and at the end: wakes workers
+    std::atomic<bool> stopping_{false};
+
+    // Sleeping after the spin. A sleeper counts itself before it looks at its
+    // word and a waker changes the word before it looks at the count, so one
+    // of the two always sees the other.
+    std::mutex sleepMutex_;
+    std::condition_variable sleepWake_;
+    std::atomic<int> sleepers_{0};
 };
 
 // task(i) for i in [0, taskCount): on the pool when there is one with more
@@ -78,6 +89,15 @@ void runTasks(WorkerPool* pool, int taskCount, Task&& task) {
 
 // The threads a pool runs on; 1 without a pool.
 inline int threadsOf(const WorkerPool* pool) { return pool ? pool->threadCount() : 1; }
+
+// How many tasks to cut one step of a frame into: a few per thread, so that a
+// thread that starts late or runs on a busier core takes fewer of them; 1
+// without a pool. Steps cut into contiguous, in-order parts (splitRange) give
+// the same pixels for any count.
+inline int taskCountOf(const WorkerPool* pool) {
+    const int threads = threadsOf(pool);
+    return threads < 2 ? 1 : 4 * threads;
+}
 
 // Part `part` of `parts` of [0, count): contiguous, in order, sizes within one.
 struct IndexRange {
