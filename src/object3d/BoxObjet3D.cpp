@@ -5,6 +5,7 @@
 #include "object3d/BoxObjet3D.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -160,42 +161,50 @@ void BoxObjet3D::render(Surface& output, FunctionList functions, SurfaceList inp
 
 void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pixels) {
     const Float3* row = matrix.row;
-    const size_t points = static_cast<size_t>(mesh_.pointCount);
-    for (size_t i = 0; i < points; ++i) {
-        const Float3& p = mesh_.points[i];
-        const double rx = double{p.x} - eye.x;
-        const double ry = double{p.y} - eye.y;
-        const double rz = double{p.z} - eye.z;
-        const Float3 c = toFloat3(dot(row[0], rx, ry, rz), dot(row[1], rx, ry, rz), dot(row[2], rx, ry, rz));
-        cameraPoints[i] = c;
-        float sx = 256.0f;
-        float sy = 128.0f;
-        if (c.z != 0.0f) {
-            sx = static_cast<float>(double{c.x} * 256.0 / c.z + 256.0);
-            sy = static_cast<float>(double{c.y} * 256.0 / c.z + 128.0);
+    // Every corner on its own: a large mesh's corners are cut into parts
+    // side by side (a small one costs less than waking a thread).
+    const int pointTasks = mesh_.pointCount < 1024 ? 1 : taskCountOf(workers);
+    runTasks(workers, pointTasks, [&](int task) {
+        const IndexRange range = splitRange(mesh_.pointCount, task, pointTasks);
+        for (size_t i = static_cast<size_t>(range.begin); i < static_cast<size_t>(range.end); ++i) {
+            const Float3& p = mesh_.points[i];
+            const double rx = double{p.x} - eye.x;
+            const double ry = double{p.y} - eye.y;
+            const double rz = double{p.z} - eye.z;
+            const Float3 c =
+                toFloat3(dot(row[0], rx, ry, rz), dot(row[1], rx, ry, rz), dot(row[2], rx, ry, rz));
+            cameraPoints[i] = c;
+            float sx = 256.0f;
+            float sy = 128.0f;
+            if (c.z != 0.0f) {
+                sx = static_cast<float>(double{c.x} * 256.0 / c.z + 256.0);
+                sy = static_cast<float>(double{c.y} * 256.0 / c.z + 128.0);
+            }
+            screenX[i] = sx;
+            screenY[i] = sy;
+            // NaN fails every comparison, so it is never usable.
+            cornerUsable[i] = c.z > 0.0f && sx > -150.0f && sx < 662.0f && sy > -150.0f && sy < 406.0f;
+            const Float3& n = mesh_.vertexNormals[i];
+            const Float3 cn = toFloat3(dot(row[0], n), dot(row[1], n), dot(row[2], n));
+            cameraNormals[i] = cn;
+            envUV[i] = EnvCoord{static_cast<float>(double{cn.x} * 120.0 + 127.0),
+                                static_cast<float>(double{cn.y} * 120.0 + 127.0)};
         }
-        screenX[i] = sx;
-        screenY[i] = sy;
-        // NaN fails every comparison, so it is never usable.
-        cornerUsable[i] = c.z > 0.0f && sx > -150.0f && sx < 662.0f && sy > -150.0f && sy < 406.0f;
-        const Float3& n = mesh_.vertexNormals[i];
-        cameraNormals[i] = toFloat3(dot(row[0], n), dot(row[1], n), dot(row[2], n));
-    }
-    for (size_t i = 0; i < points; ++i) {
-        const Float3& n = cameraNormals[i];
-        envUV[i] = EnvCoord{static_cast<float>(double{n.x} * 120.0 + 127.0),
-                            static_cast<float>(double{n.y} * 120.0 + 127.0)};
-    }
+    });
     const int32_t triangles = mesh_.triangleCount;
-    for (int32_t t = 0; t < triangles; ++t) {
-        const MeshTriangle& tri = mesh_.triangles[static_cast<size_t>(t)];
-        const double z0 = cameraPoints[static_cast<size_t>(tri.corner[0])].z;
-        const double z1 = cameraPoints[static_cast<size_t>(tri.corner[1])].z;
-        const double z2 = cameraPoints[static_cast<size_t>(tri.corner[2])].z;
-        triangleDepth[static_cast<size_t>(t)] = static_cast<float>((z2 + z1 + z0) * kOneThird);
-        drawOrder[static_cast<size_t>(t)] = t;
-    }
-    sortByDepth(triangleDepth, drawOrder);
+    const int triangleTasks = triangles < 2048 ? 1 : taskCountOf(workers);
+    runTasks(workers, triangleTasks, [&](int task) {
+        const IndexRange range = splitRange(triangles, task, triangleTasks);
+        for (int32_t t = range.begin; t < range.end; ++t) {
+            const MeshTriangle& tri = mesh_.triangles[static_cast<size_t>(t)];
+            const double z0 = cameraPoints[static_cast<size_t>(tri.corner[0])].z;
+            const double z1 = cameraPoints[static_cast<size_t>(tri.corner[1])].z;
+            const double z2 = cameraPoints[static_cast<size_t>(tri.corner[2])].z;
+            triangleDepth[static_cast<size_t>(t)] = static_cast<float>((z2 + z1 + z0) * kOneThird);
+            drawOrder[static_cast<size_t>(t)] = t;
+        }
+    });
+    sortByDepth(triangleDepth, drawOrder, workers);
     // Bands of screen rows side by side: each band draws every triangle in
     // the same far-to-near order, clipped to its rows, so every pixel sees the
     // same writes in the same order. A texture that is the frame itself would
@@ -204,13 +213,46 @@ void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pi
     const bool textureIsFrame =
         texture && address(texture) < address(pixels + kRasterWidth * kRasterHeight) &&
         address(pixels) < address(texture + kEnvTextureSize * kEnvTextureSize);
-    const int bands = textureIsFrame ? 1 : threadsOf(workers);
+    const int bands = textureIsFrame ? 1 : std::min<int>(threadsOf(workers), kRasterHeight);
+    std::array<int32_t, kRasterHeight + 1> bandTop{};
+    balanceBands(bands, bandTop);
     runTasks(workers, bands, [&](int b) {
-        const IndexRange rows = splitRange(kRasterHeight, b, bands);
-        const RowBand band{rows.begin, rows.end};
+        const RowBand band{bandTop[static_cast<size_t>(b)], bandTop[static_cast<size_t>(b) + 1]};
         for (int32_t k = triangles - 1; k >= 0; --k)
             drawTriangle(drawOrder[static_cast<size_t>(k)], eye, pixels, band);
     });
+}
+
+void BoxObjet3D::balanceBands(int bands, std::array<int32_t, kRasterHeight + 1>& bandTop) const {
+    // A mesh seldom fills the screen evenly: bands of equal height would leave
+    // one thread most of the drawing. The corners on screen, counted by row,
+    // stand in for the work on each row, and each band takes an equal share.
+    bandTop[0] = 0;
+    bandTop[static_cast<size_t>(bands)] = kRasterHeight;
+    if (bands == 1) return;
+    std::array<int32_t, kRasterHeight> cornersOnRow{};
+    int64_t total = 0;
+    for (size_t i = 0; i < static_cast<size_t>(mesh_.pointCount); ++i) {
+        const float y = screenY[i];
+        if (!cornerUsable[i] || !(y >= 0.0f && y < static_cast<float>(kRasterHeight))) continue;
+        ++cornersOnRow[static_cast<size_t>(y)];
+        ++total;
+    }
+    int64_t seen = 0;
+    int32_t row = 0;
+    for (int b = 1; b < bands; ++b) {
+        // Even shares when nothing is on screen; never an empty band.
+        if (total == 0) {
+            bandTop[static_cast<size_t>(b)] = static_cast<int32_t>(int64_t{kRasterHeight} * b / bands);
+            continue;
+        }
+        const int64_t share = total * b / bands;
+        while (row < kRasterHeight && seen + cornersOnRow[static_cast<size_t>(row)] <= share)
+            seen += cornersOnRow[static_cast<size_t>(row++)];
+        const int32_t lowest = bandTop[static_cast<size_t>(b) - 1] + 1;
+        const int32_t highest = kRasterHeight - (bands - b);
+        bandTop[static_cast<size_t>(b)] = std::clamp(row, lowest, highest);
+    }
 }
 
 void BoxObjet3D::drawTriangle(int32_t t, Float3 eye, uint32_t* pixels, RowBand band) {

@@ -3,6 +3,7 @@
 // faces into the 512 by 256 output.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -55,6 +56,9 @@ private:
 
     // Draws triangle t into the rows of `band` only.
     void drawTriangle(int32_t t, Float3 eye, uint32_t* pixels, RowBand band);
+    // Splits the screen's rows into `bands` bands holding about as many
+    // corners each: band b is rows bandTop[b] to bandTop[b + 1] - 1.
+    void balanceBands(int bands, std::array<int32_t, kRasterHeight + 1>& bandTop) const;
 
     Float3* sharedDirection_ = nullptr;
     Float3 ownDirection_{1.0f, 0.0f, 0.0f};

@@ -19,6 +19,7 @@
 #include "object3d/BoxObjet3D.h"
 #include "object3d/Camera.h"
 #include "object3d/DepthSort.h"
+#include "core/WorkerPool.h"
 
 namespace velmora {
 namespace {
@@ -241,6 +242,26 @@ TEST(DepthSort, SortsLargeAndAdversarialInputs) {
     size_t ascending = 0;
     for (size_t i = 1; i < keys.size(); ++i) ascending += keys[i - 1] <= keys[i];
     EXPECT_GE(ascending, keys.size() - 3);
+}
+
+TEST(DepthSort, SortedSideBySideLeavesTheSameOrderAsOnOneThread) {
+    // Many equal keys and a NaN: any difference in the partitions would show
+    // in the order of equal keys.
+    std::vector<float> keys;
+    for (int i = 0; i < 20000; ++i) keys.push_back(static_cast<float>((i * 7919) % 300));
+    keys[777] = testsupport::kNaN;
+    std::vector<int32_t> order(keys.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
+    std::vector<float> alone = keys;
+    std::vector<int32_t> aloneOrder = order;
+    sortByDepth(alone, aloneOrder);
+    for (int threads : {2, 3, 8}) {
+        WorkerPool pool(threads);
+        std::vector<float> split = keys;
+        std::vector<int32_t> splitOrder = order;
+        sortByDepth(split, splitOrder, &pool);
+        EXPECT_EQ(splitOrder, aloneOrder) << threads << " threads";
+    }
 }
 
 TEST(BoxObjet3D, TrianglesReachingTheWindowEdgeAreNotDrawn) {
