@@ -85,6 +85,11 @@ void printThreadTable(const std::map<std::string, double, std::less<>>& byName) 
     const auto memcpyTime = byName.find("BM_Memcpy");
     if (header && memcpyTime != byName.end())
         std::printf("memcpy of one frame (anchor): %.1f us\n", memcpyTime->second);
+    const auto copyOne = byName.find("BM_MemcpyOnThreads/threads:1/real_time");
+    const auto copyTwo = byName.find("BM_MemcpyOnThreads/threads:2/real_time");
+    if (header && copyOne != byName.end() && copyTwo != byName.end())
+        std::printf("the same copy in two halves on 2 threads: %.1f us (%.2fx): what a second thread gives at best\n",
+                    copyTwo->second, copyOne->second / copyTwo->second);
 }
 
 }  // namespace

@@ -5,15 +5,37 @@
 // the CPU time of the calling thread leaves out the other threads' share.
 #include <benchmark/benchmark.h>
 
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <vector>
 
+#include "core/WorkerPool.h"
 #include "script/DemoGraph.h"
 #include "script/Music.h"
 
 namespace velmora {
 namespace {
+
+// What a second thread can give on this machine at best: one frame copied as
+// two halves, one per thread, next to the same copy on one thread.
+void BM_MemcpyOnThreads(benchmark::State& state) {
+    const auto threads = static_cast<int>(state.range(0));
+    constexpr size_t kBytes = 512 * 256 * 4;
+    std::vector<unsigned char> from(kBytes, 1), to(kBytes);
+    WorkerPool pool(threads);
+    for (auto _ : state) {
+        runTasks(&pool, threads, [&](int task) {
+            const IndexRange part = splitRange(static_cast<int>(kBytes / 64), task, threads);
+            std::memcpy(to.data() + size_t(part.begin) * 64, from.data() + size_t(part.begin) * 64,
+                        size_t(part.end - part.begin) * 64);
+        });
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_MemcpyOnThreads)->Arg(1)->Arg(2)->ArgName("threads")->UseRealTime();
 
 #ifdef VELMORA_SHOW_DIR
 

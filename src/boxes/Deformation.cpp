@@ -62,7 +62,7 @@ void BoxDeformation::render(Surface& output, FunctionList functions, SurfaceList
     const float c = functions[2]->value();
     const float b = functions[1]->value();
     const double a = functions[0]->value();
-    const int tasks = taskCountOf(workers);
+    const int tasks = threadsOf(workers);
     runTasks(workers, tasks, [&](int task) {
         const IndexRange rows = splitRange(NodeGrid::kRows, task, tasks);
         computeDeformationRows(grid_, a, b, c, rows.begin, rows.end);

@@ -150,7 +150,7 @@ constexpr int kRowsPerBlock = 16;  // the rows xBlurAvx2 takes side by side
 void BoxXBlur::render(Surface& output, FunctionList functions, SurfaceList) {
     BlurWeights w;
     if (!readWeights(output, functions, w)) return;
-    const int tasks = taskCountOf(workers);
+    const int tasks = threadsOf(workers);
     const bool vector = useAvx2();
     runTasks(workers, tasks, [&](int task) {
         constexpr int kBlocks = kHeight / 16;
@@ -167,7 +167,7 @@ void BoxXBlur::render(Surface& output, FunctionList functions, SurfaceList) {
 void BoxYBlur::render(Surface& output, FunctionList functions, SurfaceList) {
     BlurWeights w;
     if (!readWeights(output, functions, w)) return;
-    const int tasks = taskCountOf(workers);
+    const int tasks = threadsOf(workers);
     const bool vector = useAvx2();
     runTasks(workers, tasks, [&](int task) {
         constexpr int kVectors = kWidth / 8;

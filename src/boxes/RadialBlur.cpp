@@ -278,7 +278,7 @@ struct MixRun {
 [[gnu::target("avx2")]] void sweepAvx2(uint32_t* px, uint32_t* turned, int cx, int cy, WorkerPool* workers) {
     sweepRays(px, cx, cy);
     runTasks(workers, 4, [&](int q) { steepOctant(px, cx, cy, kQuadrants[q][0], kQuadrants[q][1]); });
-    const int tasks = taskCountOf(workers);
+    const int tasks = threadsOf(workers);
     runTasks(workers, tasks, [&](int task) {
         const IndexRange strips = splitRange(kWidth / 8, task, tasks);
         turn(px, kWidth, turned, kTurnedStride, kHeight, strips.begin * 8, strips.end * 8);

@@ -38,7 +38,7 @@ bool canDraw(const Surface& output, FunctionList functions, SurfaceList inputs) 
 // Bands of block rows, one task each: a block reads only the texture.
 void drawTextured(const NodeGrid& grid, const Surface& texture, Surface& output, WorkerPool* workers) {
     const uint32_t* texels = texture.pixels;
-    const int tasks = taskCountOf(workers);
+    const int tasks = threadsOf(workers);
     const bool vector = useAvx2();
     runTasks(workers, tasks, [&](int task) {
         const IndexRange band = splitRange(kBlockRows, task, tasks);
@@ -73,7 +73,7 @@ void fillGridRows(NodeGrid& grid, const CameraAxes& axes, const double C[3], Nod
 // between the tasks.
 template <class NodeFn>
 void fillGrid(NodeGrid& grid, const CameraAxes& axes, const double C[3], NodeFn nodeValue, WorkerPool* workers) {
-    const int tasks = taskCountOf(workers);
+    const int tasks = threadsOf(workers);
     runTasks(workers, tasks, [&](int task) {
         const IndexRange rows = splitRange(NodeGrid::kRows, task, tasks);
         fillGridRows(grid, axes, C, nodeValue, rows.begin, rows.end);

@@ -212,7 +212,7 @@ constexpr int kScreenRows = 256;
 void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa) {
     if (!ready()) return;
     const int32_t scroll = startMarch(*this, t, fb, fa);
-    const int tasks = taskCountOf(workers);
+    const int tasks = threadsOf(workers);
     runTasks(workers, tasks, [&](int task) {
         const IndexRange groups = splitRange(512 / ColumnTile::kColumns, task, tasks);
         marchPlainColumns(*this, polarImage.data(), colour, scroll, groups.begin, groups.end);
@@ -223,7 +223,7 @@ void BoxVoxelTunnel::remapToScreenPlain(uint32_t* out) const {
     if (!ready()) return;
     const uint32_t* polar = polarImage.data();
     const int32_t* table = screenToPolar.data();
-    const int tasks = taskCountOf(workers);
+    const int tasks = threadsOf(workers);
     runTasks(workers, tasks, [&](int task) {
         const IndexRange rows = splitRange(kScreenRows, task, tasks);
         for (int k = rows.begin * 512; k < rows.end * 512; ++k) out[k] = polar[table[k]];
@@ -359,7 +359,7 @@ void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, do
         int32_t stepOffset[256] = {};
         for (int i = kFirstStep; i <= kLastStep; ++i) stepOffset[i] = bend[i] + depthRow[i];
         // Whole groups of sixteen columns per task.
-        const int tasks = taskCountOf(workers);
+        const int tasks = threadsOf(workers);
         runTasks(workers, tasks, [&](int task) {
             const IndexRange groups = splitRange(512 / 16, task, tasks);
             marchAvx2(polarImage.data(), heightMap.data(), colour, stepOffset, scroll, groups.begin * 16,
@@ -374,7 +374,7 @@ void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, do
 void BoxVoxelTunnel::remapToScreen(uint32_t* out) const {
 #if VELMORA_X86
     if (useAvx2() && ready()) {
-        const int tasks = taskCountOf(workers);
+        const int tasks = threadsOf(workers);
         runTasks(workers, tasks, [&](int task) {
             const IndexRange rows = splitRange(kScreenRows, task, tasks);
             remapAvx2(out, polarImage.data(), screenToPolar.data(), rows.begin * 512, rows.end * 512);

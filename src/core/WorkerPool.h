@@ -87,17 +87,11 @@ void runTasks(WorkerPool* pool, int taskCount, Task&& task) {
     for (int i = 0; i < taskCount; ++i) task(i);
 }
 
-// The threads a pool runs on; 1 without a pool.
+// The threads a pool runs on; 1 without a pool. A step of a frame is cut into
+// this many tasks: one each keeps every thread on the same part of a surface
+// from one step and one frame to the next, and so in its own core's cache,
+// which pays more than finer tasks that balance the load.
 inline int threadsOf(const WorkerPool* pool) { return pool ? pool->threadCount() : 1; }
-
-// How many tasks to cut one step of a frame into: a few per thread, so that a
-// thread that starts late or runs on a busier core takes fewer of them; 1
-// without a pool. Steps cut into contiguous, in-order parts (splitRange) give
-// the same pixels for any count.
-inline int taskCountOf(const WorkerPool* pool) {
-    const int threads = threadsOf(pool);
-    return threads < 2 ? 1 : 4 * threads;
-}
 
 // Part `part` of `parts` of [0, count): contiguous, in order, sizes within one.
 struct IndexRange {

@@ -163,7 +163,7 @@ void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pi
     const Float3* row = matrix.row;
     // Every corner on its own: a large mesh's corners are cut into parts
     // side by side (a small one costs less than waking a thread).
-    const int pointTasks = mesh_.pointCount < 1024 ? 1 : taskCountOf(workers);
+    const int pointTasks = mesh_.pointCount < 1024 ? 1 : threadsOf(workers);
     runTasks(workers, pointTasks, [&](int task) {
         const IndexRange range = splitRange(mesh_.pointCount, task, pointTasks);
         for (size_t i = static_cast<size_t>(range.begin); i < static_cast<size_t>(range.end); ++i) {
@@ -192,7 +192,7 @@ void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pi
         }
     });
     const int32_t triangles = mesh_.triangleCount;
-    const int triangleTasks = triangles < 2048 ? 1 : taskCountOf(workers);
+    const int triangleTasks = triangles < 2048 ? 1 : threadsOf(workers);
     runTasks(workers, triangleTasks, [&](int task) {
         const IndexRange range = splitRange(triangles, task, triangleTasks);
         for (int32_t t = range.begin; t < range.end; ++t) {
