@@ -26,10 +26,8 @@ void BM_MemcpyOnThreads(benchmark::State& state) {
     std::vector<unsigned char> from(kBytes, 1), to(kBytes);
     WorkerPool pool(threads);
     for (auto _ : state) {
-        runTasks(&pool, threads, [&](int task) {
-            const IndexRange part = splitRange(static_cast<int>(kBytes / 64), task, threads);
-            std::memcpy(to.data() + size_t(part.begin) * 64, from.data() + size_t(part.begin) * 64,
-                        size_t(part.end - part.begin) * 64);
+        runInParts(&pool, static_cast<int>(kBytes / 64), [&](int first, int end) {
+            std::memcpy(to.data() + size_t(first) * 64, from.data() + size_t(first) * 64, size_t(end - first) * 64);
         });
         benchmark::DoNotOptimize(to.data());
         benchmark::ClobberMemory();

@@ -62,10 +62,8 @@ void BoxDeformation::render(Surface& output, FunctionList functions, SurfaceList
     const float c = functions[2]->value();
     const float b = functions[1]->value();
     const double a = functions[0]->value();
-    const int tasks = threadsOf(workers);
-    runTasks(workers, tasks, [&](int task) {
-        const IndexRange rows = splitRange(NodeGrid::kRows, task, tasks);
-        computeDeformationRows(grid_, a, b, c, rows.begin, rows.end);
+    runInParts(workers, NodeGrid::kRows, [&](int firstRow, int endRow) {
+        computeDeformationRows(grid_, a, b, c, firstRow, endRow);
     });
     // The input may be the output: blocks then read what earlier blocks wrote,
     // pixel by pixel, which only the plain drawing in order keeps. Otherwise
@@ -77,14 +75,13 @@ void BoxDeformation::render(Surface& output, FunctionList functions, SurfaceList
         return;
     }
     const bool vector = useAvx2();
-    runTasks(workers, tasks, [&](int task) {
-        const IndexRange band = splitRange(kBlockRows, task, tasks);
+    runInParts(workers, kBlockRows, [&](int firstBlockRow, int endBlockRow) {
         if (vector) {
-            drawNodeGridBlocksFast(grid_, output.pixels, BlockSource{source, 15, 511, 9, 255}, band.begin,
-                                   band.end);
+            drawNodeGridBlocksFast(grid_, output.pixels, BlockSource{source, 15, 511, 9, 255}, firstBlockRow,
+                                   endBlockRow);
             return;
         }
-        drawNodeGridBlocks(grid_, output.pixels, fetch, band.begin, band.end);
+        drawNodeGridBlocks(grid_, output.pixels, fetch, firstBlockRow, endBlockRow);
     });
 }
 

@@ -150,12 +150,9 @@ constexpr int kRowsPerBlock = 16;  // the rows xBlurAvx2 takes side by side
 void BoxXBlur::render(Surface& output, FunctionList functions, SurfaceList) {
     BlurWeights w;
     if (!readWeights(output, functions, w)) return;
-    const int tasks = threadsOf(workers);
     const bool vector = useAvx2();
-    runTasks(workers, tasks, [&](int task) {
-        constexpr int kBlocks = kHeight / 16;
-        const IndexRange blocks = splitRange(kBlocks, task, tasks);
-        const int first = blocks.begin * 16, end = blocks.end * 16;
+    runInParts(workers, kHeight / 16, [&](int firstBlock, int endBlock) {
+        const int first = firstBlock * 16, end = endBlock * 16;
 #if VELMORA_X86
         if (vector) return xBlurAvx2(output.pixels, w, first, end);
 #endif
@@ -167,12 +164,9 @@ void BoxXBlur::render(Surface& output, FunctionList functions, SurfaceList) {
 void BoxYBlur::render(Surface& output, FunctionList functions, SurfaceList) {
     BlurWeights w;
     if (!readWeights(output, functions, w)) return;
-    const int tasks = threadsOf(workers);
     const bool vector = useAvx2();
-    runTasks(workers, tasks, [&](int task) {
-        constexpr int kVectors = kWidth / 8;
-        const IndexRange vectors = splitRange(kVectors, task, tasks);
-        const int first = vectors.begin * 8, end = vectors.end * 8;
+    runInParts(workers, kWidth / 8, [&](int firstVector, int endVector) {
+        const int first = firstVector * 8, end = endVector * 8;
 #if VELMORA_X86
         if (vector) return yBlurAvx2(output.pixels, w, first, end);
 #endif

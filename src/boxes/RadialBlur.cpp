@@ -278,15 +278,12 @@ struct MixRun {
 [[gnu::target("avx2")]] void sweepAvx2(uint32_t* px, uint32_t* turned, int cx, int cy, WorkerPool* workers) {
     sweepRays(px, cx, cy);
     runTasks(workers, 4, [&](int q) { steepOctant(px, cx, cy, kQuadrants[q][0], kQuadrants[q][1]); });
-    const int tasks = threadsOf(workers);
-    runTasks(workers, tasks, [&](int task) {
-        const IndexRange strips = splitRange(kWidth / 8, task, tasks);
-        turn(px, kWidth, turned, kTurnedStride, kHeight, strips.begin * 8, strips.end * 8);
+    runInParts(workers, kWidth / 8, [&](int firstStrip, int endStrip) {
+        turn(px, kWidth, turned, kTurnedStride, kHeight, firstStrip * 8, endStrip * 8);
     });
     runTasks(workers, 4, [&](int q) { shallowOctant(turned, cx, cy, kQuadrants[q][0], kQuadrants[q][1]); });
-    runTasks(workers, tasks, [&](int task) {
-        const IndexRange strips = splitRange(kHeight / 8, task, tasks);
-        turn(turned, kTurnedStride, px, kWidth, kWidth, strips.begin * 8, strips.end * 8);
+    runInParts(workers, kHeight / 8, [&](int firstStrip, int endStrip) {
+        turn(turned, kTurnedStride, px, kWidth, kWidth, firstStrip * 8, endStrip * 8);
     });
 }
 

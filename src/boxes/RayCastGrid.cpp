@@ -38,20 +38,18 @@ bool canDraw(const Surface& output, FunctionList functions, SurfaceList inputs) 
 // Bands of block rows, one task each: a block reads only the texture.
 void drawTextured(const NodeGrid& grid, const Surface& texture, Surface& output, WorkerPool* workers) {
     const uint32_t* texels = texture.pixels;
-    const int tasks = threadsOf(workers);
     const bool vector = useAvx2();
-    runTasks(workers, tasks, [&](int task) {
-        const IndexRange band = splitRange(kBlockRows, task, tasks);
+    runInParts(workers, kBlockRows, [&](int firstBlockRow, int endBlockRow) {
         // A 256 by 256 texture is never the 512 by 256 output.
         if (vector) {
-            drawNodeGridBlocksFast(grid, output.pixels, BlockSource{texels, 16, 255, 8, 255}, band.begin,
-                                   band.end);
+            drawNodeGridBlocksFast(grid, output.pixels, BlockSource{texels, 16, 255, 8, 255}, firstBlockRow,
+                                   endBlockRow);
             return;
         }
         drawNodeGridBlocks(
             grid, output.pixels,
             [texels](int32_t u, int32_t v) { return texels[((v >> 16) & 255) * 256 + ((u >> 16) & 255)]; },
-            band.begin, band.end);
+            firstBlockRow, endBlockRow);
     });
 }
 
@@ -73,10 +71,8 @@ void fillGridRows(NodeGrid& grid, const CameraAxes& axes, const double C[3], Nod
 // between the tasks.
 template <class NodeFn>
 void fillGrid(NodeGrid& grid, const CameraAxes& axes, const double C[3], NodeFn nodeValue, WorkerPool* workers) {
-    const int tasks = threadsOf(workers);
-    runTasks(workers, tasks, [&](int task) {
-        const IndexRange rows = splitRange(NodeGrid::kRows, task, tasks);
-        fillGridRows(grid, axes, C, nodeValue, rows.begin, rows.end);
+    runInParts(workers, NodeGrid::kRows, [&](int firstRow, int endRow) {
+        fillGridRows(grid, axes, C, nodeValue, firstRow, endRow);
     });
 }
 

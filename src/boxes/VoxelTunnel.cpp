@@ -212,10 +212,8 @@ constexpr int kScreenRows = 256;
 void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa) {
     if (!ready()) return;
     const int32_t scroll = startMarch(*this, t, fb, fa);
-    const int tasks = threadsOf(workers);
-    runTasks(workers, tasks, [&](int task) {
-        const IndexRange groups = splitRange(512 / ColumnTile::kColumns, task, tasks);
-        marchPlainColumns(*this, polarImage.data(), colour, scroll, groups.begin, groups.end);
+    runInParts(workers, 512 / ColumnTile::kColumns, [&](int firstGroup, int endGroup) {
+        marchPlainColumns(*this, polarImage.data(), colour, scroll, firstGroup, endGroup);
     });
 }
 
@@ -223,10 +221,8 @@ void BoxVoxelTunnel::remapToScreenPlain(uint32_t* out) const {
     if (!ready()) return;
     const uint32_t* polar = polarImage.data();
     const int32_t* table = screenToPolar.data();
-    const int tasks = threadsOf(workers);
-    runTasks(workers, tasks, [&](int task) {
-        const IndexRange rows = splitRange(kScreenRows, task, tasks);
-        for (int k = rows.begin * 512; k < rows.end * 512; ++k) out[k] = polar[table[k]];
+    runInParts(workers, kScreenRows, [&](int firstRow, int endRow) {
+        for (int k = firstRow * 512; k < endRow * 512; ++k) out[k] = polar[table[k]];
     });
 }
 
@@ -359,11 +355,9 @@ void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, do
         int32_t stepOffset[256] = {};
         for (int i = kFirstStep; i <= kLastStep; ++i) stepOffset[i] = bend[i] + depthRow[i];
         // Whole groups of sixteen columns per task.
-        const int tasks = threadsOf(workers);
-        runTasks(workers, tasks, [&](int task) {
-            const IndexRange groups = splitRange(512 / 16, task, tasks);
-            marchAvx2(polarImage.data(), heightMap.data(), colour, stepOffset, scroll, groups.begin * 16,
-                      groups.end * 16);
+        runInParts(workers, 512 / 16, [&](int firstGroup, int endGroup) {
+            marchAvx2(polarImage.data(), heightMap.data(), colour, stepOffset, scroll, firstGroup * 16,
+                      endGroup * 16);
         });
         return;
     }
@@ -374,10 +368,8 @@ void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, do
 void BoxVoxelTunnel::remapToScreen(uint32_t* out) const {
 #if VELMORA_X86
     if (useAvx2() && ready()) {
-        const int tasks = threadsOf(workers);
-        runTasks(workers, tasks, [&](int task) {
-            const IndexRange rows = splitRange(kScreenRows, task, tasks);
-            remapAvx2(out, polarImage.data(), screenToPolar.data(), rows.begin * 512, rows.end * 512);
+        runInParts(workers, kScreenRows, [&](int firstRow, int endRow) {
+            remapAvx2(out, polarImage.data(), screenToPolar.data(), firstRow * 512, endRow * 512);
         });
         return;
     }

@@ -57,7 +57,7 @@ void WorkerPool::wakeSleepers() {
 void WorkerPool::awaitChange(const std::atomic<uint32_t>& word, uint32_t value) {
     if (spin_) {
         const auto giveUp = std::chrono::steady_clock::now() + kSpinTime;
-        for (int round = 0;; ++round) {
+        for (;;) {
             for (int i = 0; i < 64; ++i) {
                 if (word.load(std::memory_order_acquire) != value) return;
                 cpuRelax();
@@ -71,8 +71,7 @@ void WorkerPool::awaitChange(const std::atomic<uint32_t>& word, uint32_t value) 
     sleepers_.fetch_sub(1);
 }
 
-int WorkerPool::drainTasks() {
-    int ran = 0;
+void WorkerPool::drainTasks() {
     uint64_t ticket = ticket_.load(std::memory_order_acquire);
     while (nextOf(ticket) < countOf(ticket)) {
         if (!ticket_.compare_exchange_weak(ticket, ticket + (uint64_t{1} << 16), std::memory_order_acq_rel,
@@ -80,11 +79,9 @@ int WorkerPool::drainTasks() {
             continue;
         // The index is ours and unfinished, so the batch's task stays put.
         call_(context_, static_cast<int>(nextOf(ticket)));
-        ++ran;
         if (unfinished_.fetch_sub(1) == 1) wakeSleepers();
         ticket = ticket_.load(std::memory_order_acquire);
     }
-    return ran;
 }
 
 void WorkerPool::runErased(int taskCount, void* context, TaskCall call) {

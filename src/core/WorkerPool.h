@@ -41,9 +41,8 @@ private:
 
     void runErased(int taskCount, void* context, TaskCall call);
     void workerLoop();
-    // Claims indices of the batch in the ticket until none is left; returns
-    // how many it ran.
-    int drainTasks();
+    // Claims indices of the batch in the ticket until none is left.
+    void drainTasks();
     // Waits, spinning first, until `word` no longer holds `value`.
     void awaitChange(const std::atomic<uint32_t>& word, uint32_t value);
     // Wakes every thread asleep in awaitChange; called after changing a word.
@@ -101,6 +100,17 @@ struct IndexRange {
 inline IndexRange splitRange(int count, int part, int parts) {
     const int64_t c = count;
     return IndexRange{static_cast<int>(c * part / parts), static_cast<int>(c * (part + 1) / parts)};
+}
+
+// part(begin, end) over [0, count) cut into one contiguous part a thread of the
+// pool, side by side; part(0, count) on the calling thread without a pool.
+template <class Part>
+void runInParts(WorkerPool* pool, int count, Part&& part) {
+    const int parts = threadsOf(pool);
+    runTasks(pool, parts, [&](int index) {
+        const IndexRange range = splitRange(count, index, parts);
+        part(range.begin, range.end);
+    });
 }
 
 }  // namespace velmora

@@ -163,10 +163,8 @@ void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pi
     const Float3* row = matrix.row;
     // Every corner on its own: a large mesh's corners are cut into parts
     // side by side (a small one costs less than waking a thread).
-    const int pointTasks = mesh_.pointCount < 1024 ? 1 : threadsOf(workers);
-    runTasks(workers, pointTasks, [&](int task) {
-        const IndexRange range = splitRange(mesh_.pointCount, task, pointTasks);
-        for (size_t i = static_cast<size_t>(range.begin); i < static_cast<size_t>(range.end); ++i) {
+    runInParts(mesh_.pointCount < 1024 ? nullptr : workers, mesh_.pointCount, [&](int first, int end) {
+        for (size_t i = static_cast<size_t>(first); i < static_cast<size_t>(end); ++i) {
             const Float3& p = mesh_.points[i];
             const double rx = double{p.x} - eye.x;
             const double ry = double{p.y} - eye.y;
@@ -192,10 +190,8 @@ void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pi
         }
     });
     const int32_t triangles = mesh_.triangleCount;
-    const int triangleTasks = triangles < 2048 ? 1 : threadsOf(workers);
-    runTasks(workers, triangleTasks, [&](int task) {
-        const IndexRange range = splitRange(triangles, task, triangleTasks);
-        for (int32_t t = range.begin; t < range.end; ++t) {
+    runInParts(triangles < 2048 ? nullptr : workers, triangles, [&](int first, int end) {
+        for (int32_t t = first; t < end; ++t) {
             const MeshTriangle& tri = mesh_.triangles[static_cast<size_t>(t)];
             const double z0 = cameraPoints[static_cast<size_t>(tri.corner[0])].z;
             const double z1 = cameraPoints[static_cast<size_t>(tri.corner[1])].z;
