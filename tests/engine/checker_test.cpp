@@ -108,8 +108,8 @@ TEST(ScriptChecker, MissingFileAndHostileTextNeverStop) {
     EXPECT_EQ(missing.problems[0].line, 0);
 
     const char* hostile[] = {"", "[CABLAGE]", "[ZYL_FX_Generator] ZYL_BoxCopier", "ZYL_ ZYL_ ZYL_",
-                             "[ZYL_FX_Generator]\nZYL_BoxCopier [/ZYL_FX_Generator]\n[ZYL_Fonction] [/ZYL_Fonction] "
-                             "[ZYL_Surface] [/ZYL_Surface] [CABLAGE]\n[/CABLAGE]\n"};
+                             ("[ZYL_FX_Generator]\nZYL_BoxCopier [/ZYL_FX_Generator]\n[ZYL_Fonction] [/ZYL_Fonction] "
+                              "[ZYL_Surface] [/ZYL_Surface] [CABLAGE]\n[/CABLAGE]\n")};
     for (const char* text : hostile) EXPECT_FALSE(checkScriptText(text).problems.empty()) << text;
 }
 
