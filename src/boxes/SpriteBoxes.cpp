@@ -1,5 +1,6 @@
 // Sprite and animator boxes: choose the compositing operation from the
-// functions' values; the animator draws a view of one frame of its strip.
+// functions' values; the animator draws a view of one frame of its strip, and
+// drawn onto that strip, draws within the frame.
 #include "boxes/SpriteBoxes.h"
 
 #include <algorithm>
@@ -85,7 +86,7 @@ int BoxAnimator::configure(const char* text, ErrorReporter& reporter) {
 
 void BoxAnimator::render(Surface& output, FunctionList functions, SurfaceList inputs) {
     if (!hasEntries(functions, kAnimatorFunctions, inputs, 1)) return;
-    const Surface& strip = *inputs[0];
+    Surface& strip = *inputs[0];
     if (!strip.pixels || strip.width <= 0 || frameHeight <= 0 || frameHeight > strip.height)
         return;
 
@@ -93,8 +94,23 @@ void BoxAnimator::render(Surface& output, FunctionList functions, SurfaceList in
     const int32_t lastFrame = strip.height / frameHeight - 1;
     const int32_t k =
         std::clamp(truncToInt(static_cast<double>(functions[5]->value()) * 15.0), 0, lastFrame);
+    const PixelView frame = PixelView(strip).rows(k * frameHeight, frameHeight);
+    if (&output != &strip) {
+        sprite.drawSprite(output, functions, frame);
+        return;
+    }
 
-    sprite.drawSprite(output, functions, PixelView(strip).rows(k * frameHeight, frameHeight));
+    // Drawn onto its own strip, the box narrows the one surface to the frame:
+    // the sprite is placed within that frame's rows, not on the whole strip.
+    // The strip gets its full height and pixels back before the next line.
+    const int32_t fullHeight = strip.height;
+    uint32_t* const fullPixels = strip.pixels;
+    strip.height = frameHeight;
+    strip.pixels = fullPixels + static_cast<size_t>(k) * static_cast<size_t>(strip.width) *
+                                    static_cast<size_t>(frameHeight);
+    sprite.drawSprite(strip, functions, frame);
+    strip.height = fullHeight;
+    strip.pixels = fullPixels;
 }
 
 }  // namespace velmora

@@ -1,5 +1,5 @@
 // Sprite and animator boxes: placement, zoom, intensity, gates, and the
-// animator's frame choice and restoring of its strip.
+// animator's frame choice, restoring of its strip and drawing onto it.
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -254,6 +254,24 @@ TEST_F(SpriteBoxTest, AnimatorRestoresItsStrip) {
     draw(box, strip, 256.0f, 128.0f, 1.0f, 1.0f, 0.0f, 0.5f);
     EXPECT_EQ(strip.height, 512);
     EXPECT_EQ(strip.pixels, pixels);
+}
+
+TEST_F(SpriteBoxTest, AnimatorDrawnOntoItsOwnStripDrawsWithinTheFrame) {
+    // Output and input are one surface, narrowed together: frame 7 centred on
+    // its own centre adds onto itself, and no other row of the strip changes.
+    Surface strip;
+    makeStrip(strip);
+    BoxAnimator box;
+    box.configure("add 32", reporter);
+    FixedFunction x{32.0f}, y{16.0f}, one{1.0f}, select{0.5f};
+    std::vector<Function*> functions{&x, &y, &one, &one, &one, &select};
+    box.render(strip, functions, std::vector<Surface*>{&strip});
+    ASSERT_EQ(strip.height, 512);
+    for (int row = 0; row < 512; ++row) {
+        const int k = row / 32;
+        const uint32_t expected = k == 7 ? packRgb(2 * (10 + k), 2 * (20 + k), 2 * (30 + k)) : frameColor(k);
+        for (int col = 0; col < 64; ++col) ASSERT_EQ(strip.pixels[row * 64 + col], expected) << col << "," << row;
+    }
 }
 
 TEST_F(SpriteBoxTest, AnimatorClampsFrameToTheStrip) {
