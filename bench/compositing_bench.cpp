@@ -85,16 +85,16 @@ BENCHMARK(BM_Multiply);
 
 // --- Unscaled, a whole frame ------------------------------------------------------
 
-void BM_Blit(benchmark::State& state) { run(state, [](Surface& d) { d.blit(frames().src, 0, 0); }); }
+void BM_Blit(benchmark::State& state) { run(state, [](Surface& d) { d.blit(frames().src, 0, 0, Blend::Put); }); }
 BENCHMARK(BM_Blit);
-void BM_BlitAdd(benchmark::State& state) { run(state, [](Surface& d) { d.blitAdd(frames().src, 0, 0); }); }
+void BM_BlitAdd(benchmark::State& state) { run(state, [](Surface& d) { d.blit(frames().src, 0, 0, Blend::Add); }); }
 BENCHMARK(BM_BlitAdd);
 void BM_BlitScaled(benchmark::State& state) {
-    run(state, [](Surface& d) { d.blitScaled(frames().src, 0, 0, 200); });
+    run(state, [](Surface& d) { d.blit(frames().src, 0, 0, Blend::Scaled, 200); });
 }
 BENCHMARK(BM_BlitScaled);
 void BM_BlitAddScaled(benchmark::State& state) {
-    run(state, [](Surface& d) { d.blitAddScaled(frames().src, 0, 0, 200); });
+    run(state, [](Surface& d) { d.blit(frames().src, 0, 0, Blend::AddScaled, 200); });
 }
 BENCHMARK(BM_BlitAddScaled);
 
@@ -111,21 +111,21 @@ StretchRect centredRect(float scale) {
 
 void BM_StretchBlit(benchmark::State& state) {
     const StretchRect r = centredRect(scaleOf(state));
-    run(state, [r](Surface& d) { d.stretchBlit(frames().src, 0, 0, kWidth - 1, kHeight - 1, r.x0, r.y0, r.x1, r.y1); });
+    run(state, [r](Surface& d) { d.stretch(frames().src, 0, 0, kWidth - 1, kHeight - 1, r.x0, r.y0, r.x1, r.y1, Blend::Put); });
 }
 BENCHMARK(BM_StretchBlit)->Arg(11)->Arg(5)->Arg(20);
 
 void BM_StretchBlitAdd(benchmark::State& state) {
     const StretchRect r = centredRect(scaleOf(state));
     run(state,
-        [r](Surface& d) { d.stretchBlitAdd(frames().src, 0, 0, kWidth - 1, kHeight - 1, r.x0, r.y0, r.x1, r.y1); });
+        [r](Surface& d) { d.stretch(frames().src, 0, 0, kWidth - 1, kHeight - 1, r.x0, r.y0, r.x1, r.y1, Blend::Add); });
 }
 BENCHMARK(BM_StretchBlitAdd)->Arg(11)->Arg(5)->Arg(20);
 
 void BM_StretchBlitScaled(benchmark::State& state) {
     const StretchRect r = centredRect(scaleOf(state));
     run(state, [r](Surface& d) {
-        d.stretchBlitScaled(frames().src, 0, 0, kWidth - 1, kHeight - 1, r.x0, r.y0, r.x1, r.y1, 200);
+        d.stretch(frames().src, 0, 0, kWidth - 1, kHeight - 1, r.x0, r.y0, r.x1, r.y1, Blend::Scaled, 200);
     });
 }
 BENCHMARK(BM_StretchBlitScaled)->Arg(11)->Arg(5)->Arg(20);
@@ -133,7 +133,7 @@ BENCHMARK(BM_StretchBlitScaled)->Arg(11)->Arg(5)->Arg(20);
 void BM_StretchBlitAddScaled(benchmark::State& state) {
     const StretchRect r = centredRect(scaleOf(state));
     run(state, [r](Surface& d) {
-        d.stretchBlitAddScaled(frames().src, 0, 0, kWidth - 1, kHeight - 1, r.x0, r.y0, r.x1, r.y1, 200);
+        d.stretch(frames().src, 0, 0, kWidth - 1, kHeight - 1, r.x0, r.y0, r.x1, r.y1, Blend::AddScaled, 200);
     });
 }
 BENCHMARK(BM_StretchBlitAddScaled)->Arg(11)->Arg(5)->Arg(20);
@@ -142,25 +142,25 @@ BENCHMARK(BM_StretchBlitAddScaled)->Arg(11)->Arg(5)->Arg(20);
 
 void BM_DrawZoomed(benchmark::State& state) {
     const float z = scaleOf(state);
-    run(state, [z](Surface& d) { d.drawZoomed(frames().src, kWidth / 2, kHeight / 2, z); });
+    run(state, [z](Surface& d) { d.drawZoomed(frames().src, kWidth / 2, kHeight / 2, z, Blend::Put); });
 }
 BENCHMARK(BM_DrawZoomed)->Arg(11)->Arg(5)->Arg(20);
 
 void BM_DrawZoomedAdd(benchmark::State& state) {
     const float z = scaleOf(state);
-    run(state, [z](Surface& d) { d.drawZoomedAdd(frames().src, kWidth / 2, kHeight / 2, z); });
+    run(state, [z](Surface& d) { d.drawZoomed(frames().src, kWidth / 2, kHeight / 2, z, Blend::Add); });
 }
 BENCHMARK(BM_DrawZoomedAdd)->Arg(11)->Arg(5)->Arg(20);
 
 void BM_DrawZoomedScaled(benchmark::State& state) {
     const float z = scaleOf(state);
-    run(state, [z](Surface& d) { d.drawZoomedScaled(frames().src, kWidth / 2, kHeight / 2, z, 200); });
+    run(state, [z](Surface& d) { d.drawZoomed(frames().src, kWidth / 2, kHeight / 2, z, Blend::Scaled, 200); });
 }
 BENCHMARK(BM_DrawZoomedScaled)->Arg(11)->Arg(5)->Arg(20);
 
 void BM_DrawZoomedAddScaled(benchmark::State& state) {
     const float z = scaleOf(state);
-    run(state, [z](Surface& d) { d.drawZoomedAddScaled(frames().src, kWidth / 2, kHeight / 2, z, 200); });
+    run(state, [z](Surface& d) { d.drawZoomed(frames().src, kWidth / 2, kHeight / 2, z, Blend::AddScaled, 200); });
 }
 BENCHMARK(BM_DrawZoomedAddScaled)->Arg(11)->Arg(5)->Arg(20);
 
@@ -168,49 +168,49 @@ BENCHMARK(BM_DrawZoomedAddScaled)->Arg(11)->Arg(5)->Arg(20);
 
 void BM_SpriteCentered(benchmark::State& state) {
     const Surface& s = sprite(state.range(0));
-    run(state, [&s](Surface& d) { d.drawCentered(s, 200, 120); });
+    run(state, [&s](Surface& d) { d.drawCentered(s, 200, 120, 1.0f, Blend::Put); });
 }
 BENCHMARK(BM_SpriteCentered)->Arg(64)->Arg(256);
 
 void BM_SpriteCenteredAdd(benchmark::State& state) {
     const Surface& s = sprite(state.range(0));
-    run(state, [&s](Surface& d) { d.drawCenteredAdd(s, 200, 120); });
+    run(state, [&s](Surface& d) { d.drawCentered(s, 200, 120, 1.0f, Blend::Add); });
 }
 BENCHMARK(BM_SpriteCenteredAdd)->Arg(64)->Arg(256);
 
 void BM_SpriteCenteredScaled(benchmark::State& state) {
     const Surface& s = sprite(state.range(0));
-    run(state, [&s](Surface& d) { d.drawCenteredScaled(s, 200, 120, 127); });
+    run(state, [&s](Surface& d) { d.drawCentered(s, 200, 120, 1.0f, Blend::Scaled, 127); });
 }
 BENCHMARK(BM_SpriteCenteredScaled)->Arg(64)->Arg(256);
 
 void BM_SpriteCenteredAddScaled(benchmark::State& state) {
     const Surface& s = sprite(state.range(0));
-    run(state, [&s](Surface& d) { d.drawCenteredAddScaled(s, 200, 120, 127); });
+    run(state, [&s](Surface& d) { d.drawCentered(s, 200, 120, 1.0f, Blend::AddScaled, 127); });
 }
 BENCHMARK(BM_SpriteCenteredAddScaled)->Arg(64)->Arg(256);
 
 void BM_SpriteZoomed(benchmark::State& state) {
     const Surface& s = sprite(state.range(0));
-    run(state, [&s](Surface& d) { d.drawZoomed(s, 200, 120, 1.1f); });
+    run(state, [&s](Surface& d) { d.drawZoomed(s, 200, 120, 1.1f, Blend::Put); });
 }
 BENCHMARK(BM_SpriteZoomed)->Arg(64)->Arg(256);
 
 void BM_SpriteZoomedAdd(benchmark::State& state) {
     const Surface& s = sprite(state.range(0));
-    run(state, [&s](Surface& d) { d.drawZoomedAdd(s, 200, 120, 1.1f); });
+    run(state, [&s](Surface& d) { d.drawZoomed(s, 200, 120, 1.1f, Blend::Add); });
 }
 BENCHMARK(BM_SpriteZoomedAdd)->Arg(64)->Arg(256);
 
 void BM_SpriteZoomedScaled(benchmark::State& state) {
     const Surface& s = sprite(state.range(0));
-    run(state, [&s](Surface& d) { d.drawZoomedScaled(s, 200, 120, 1.1f, 127); });
+    run(state, [&s](Surface& d) { d.drawZoomed(s, 200, 120, 1.1f, Blend::Scaled, 127); });
 }
 BENCHMARK(BM_SpriteZoomedScaled)->Arg(64)->Arg(256);
 
 void BM_SpriteZoomedAddScaled(benchmark::State& state) {
     const Surface& s = sprite(state.range(0));
-    run(state, [&s](Surface& d) { d.drawZoomedAddScaled(s, 200, 120, 1.1f, 127); });
+    run(state, [&s](Surface& d) { d.drawZoomed(s, 200, 120, 1.1f, Blend::AddScaled, 127); });
 }
 BENCHMARK(BM_SpriteZoomedAddScaled)->Arg(64)->Arg(256);
 

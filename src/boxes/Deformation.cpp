@@ -7,7 +7,6 @@
 #include "boxes/NodeGridBlocks.h"
 #include "core/FrameGeometry.h"
 #include "core/PixelMath.h"
-#include "core/SimdLevel.h"
 #include "core/WorkerPool.h"
 
 namespace velmora {
@@ -74,14 +73,9 @@ void BoxDeformation::render(Surface& output, FunctionList functions, SurfaceList
         drawNodeGridBlocks(grid_, output.pixels, fetch);
         return;
     }
-    const bool vector = useAvx2();
     runInParts(workers, kBlockRows, [&](int firstBlockRow, int endBlockRow) {
-        if (vector) {
-            drawNodeGridBlocksFast(grid_, output.pixels, BlockSource{source, 15, 511, 9, 255}, firstBlockRow,
-                                   endBlockRow);
-            return;
-        }
-        drawNodeGridBlocks(grid_, output.pixels, fetch, firstBlockRow, endBlockRow);
+        drawNodeGridBlocksFast(grid_, output.pixels, BlockSource{source, 15, 511, 9, 255}, firstBlockRow,
+                               endBlockRow);
     });
 }
 

@@ -2,10 +2,11 @@
 // with the already filtered pixel before it, in increasing order.
 #include "boxes/DirectionalBlur.h"
 
+#include "boxes/Kernels.h"
 #include "boxes/Transpose8.h"
+#include "core/Cpu.h"
 #include "core/FrameGeometry.h"
 #include "core/PixelMath.h"
-#include "core/SimdLevel.h"
 #include "core/WorkerPool.h"
 
 #if VELMORA_X86
@@ -145,33 +146,32 @@ constexpr int kRowsPerBlock = 16;  // the rows xBlurAvx2 takes side by side
 
 }  // namespace
 
+namespace kernels {
+void blurRowsPlain(uint32_t* px, BlurWeights w, int first, int end) { xBlurPlain(px, w, first, end); }
+void blurColumnsPlain(uint32_t* px, BlurWeights w, int first, int end) { yBlurPlain(px, w, first, end); }
+#if VELMORA_X86
+void blurRowsAvx2(uint32_t* px, BlurWeights w, int first, int end) { xBlurAvx2(px, w, first, end); }
+void blurColumnsAvx2(uint32_t* px, BlurWeights w, int first, int end) { yBlurAvx2(px, w, first, end); }
+#endif
+}  // namespace kernels
+
 // Each task takes a band of whole row blocks (columns of the column blur: whole
 // vectors of eight), so the vector and the plain filters split alike.
 void BoxXBlur::render(Surface& output, FunctionList functions, SurfaceList) {
     BlurWeights w;
     if (!readWeights(output, functions, w)) return;
-    const bool vector = useAvx2();
+    const auto blurRows = boxKernels->blurRows;
     runInParts(workers, kHeight / 16, [&](int firstBlock, int endBlock) {
-        const int first = firstBlock * 16, end = endBlock * 16;
-#if VELMORA_X86
-        if (vector) return xBlurAvx2(output.pixels, w, first, end);
-#endif
-        (void)vector;
-        xBlurPlain(output.pixels, w, first, end);
+        blurRows(output.pixels, w, firstBlock * 16, endBlock * 16);
     });
 }
 
 void BoxYBlur::render(Surface& output, FunctionList functions, SurfaceList) {
     BlurWeights w;
     if (!readWeights(output, functions, w)) return;
-    const bool vector = useAvx2();
+    const auto blurColumns = boxKernels->blurColumns;
     runInParts(workers, kWidth / 8, [&](int firstVector, int endVector) {
-        const int first = firstVector * 8, end = endVector * 8;
-#if VELMORA_X86
-        if (vector) return yBlurAvx2(output.pixels, w, first, end);
-#endif
-        (void)vector;
-        yBlurPlain(output.pixels, w, first, end);
+        blurColumns(output.pixels, w, firstVector * 8, endVector * 8);
     });
 }
 

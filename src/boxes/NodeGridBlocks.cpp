@@ -2,7 +2,7 @@
 // one vector; the interpolation, the source lookup and the light are per lane.
 #include "boxes/NodeGridBlocks.h"
 
-#include "core/SimdLevel.h"
+#include "boxes/Kernels.h"
 
 #if VELMORA_X86
 #include <immintrin.h>
@@ -65,9 +65,20 @@ namespace {
 
 void drawNodeGridBlocksFast(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow,
                             int endBlockRow) {
+    boxKernels->gridBlocks(grid, out, source, firstBlockRow, endBlockRow);
+}
+
+namespace kernels {
+
 #if VELMORA_X86
-    if (useAvx2()) return drawAvx2(grid, out, source, firstBlockRow, endBlockRow);
+void gridBlocksAvx2(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow,
+                    int endBlockRow) {
+    drawAvx2(grid, out, source, firstBlockRow, endBlockRow);
+}
 #endif
+
+void gridBlocksPlain(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow,
+                     int endBlockRow) {
     drawNodeGridBlocks(
         grid, out,
         [&source](int32_t u, int32_t v) {
@@ -77,5 +88,7 @@ void drawNodeGridBlocksFast(const NodeGrid& grid, uint32_t* out, const BlockSour
         },
         firstBlockRow, endBlockRow);
 }
+
+}  // namespace kernels
 
 }  // namespace velmora

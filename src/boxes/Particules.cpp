@@ -93,7 +93,7 @@ void BoxParticules::step(Surface& output, const Surface& sprite, float a, float 
 
         const float zoom = static_cast<float>(
             b * (std::sin(static_cast<double>(static_cast<float>(i)) + a) + 1.1));
-        output.drawZoomedAdd(sprite, truncToInt(posX[i]), truncToInt(posY[i]), zoom);
+        output.drawZoomed(sprite, truncToInt(posX[i]), truncToInt(posY[i]), zoom, Blend::Add);
     }
 }
 

@@ -4,10 +4,11 @@
 
 #include <algorithm>
 
+#include "boxes/Kernels.h"
 #include "boxes/Transpose8.h"
+#include "core/Cpu.h"
 #include "core/FrameGeometry.h"
 #include "core/PixelMath.h"
-#include "core/SimdLevel.h"
 #include "core/WorkerPool.h"
 
 #if VELMORA_X86
@@ -291,6 +292,12 @@ struct MixRun {
 
 }  // namespace
 
+#if VELMORA_X86
+void kernels::radialSweepAvx2(uint32_t* px, uint32_t* turned, int cx, int cy, WorkerPool* workers) {
+    sweepAvx2(px, turned, cx, cy, workers);
+}
+#endif
+
 void BoxRadialBlur::render(Surface& output, FunctionList functions, SurfaceList) {
     if (functions.size() < 4) return;
     for (size_t i = 0; i < 4; ++i)
@@ -299,14 +306,12 @@ void BoxRadialBlur::render(Surface& output, FunctionList functions, SurfaceList)
     if (!isOn(*functions[2]) || !isOn(*functions[3])) return;
     const int32_t cy = truncToInt(functions[1]->value());
     const int32_t cx = truncToInt(functions[0]->value());
-#if VELMORA_X86
     // The vector sweep covers centres on the surface; the plain one clips the rest.
-    if (useAvx2() && onSurface(cx, cy)) {
+    if (const auto vectorSweep = boxKernels->radialSweep; vectorSweep && onSurface(cx, cy)) {
         if (turned_.size() != static_cast<size_t>(kWidth) * kHeight) turned_.assign(size_t{kWidth} * kHeight, 0);
-        sweepAvx2(output.pixels, turned_.data(), cx, cy, workers);
+        vectorSweep(output.pixels, turned_.data(), cx, cy, workers);
         return;
     }
-#endif
     sweep(output.pixels, cx, cy, workers);
 }
 

@@ -7,7 +7,6 @@
 #include "boxes/NodeGridBlocks.h"
 #include "core/FrameGeometry.h"
 #include "core/PixelMath.h"
-#include "core/SimdLevel.h"
 #include "core/WorkerPool.h"
 
 namespace velmora {
@@ -38,18 +37,10 @@ bool canDraw(const Surface& output, FunctionList functions, SurfaceList inputs) 
 // Bands of block rows, one task each: a block reads only the texture.
 void drawTextured(const NodeGrid& grid, const Surface& texture, Surface& output, WorkerPool* workers) {
     const uint32_t* texels = texture.pixels;
-    const bool vector = useAvx2();
     runInParts(workers, kBlockRows, [&](int firstBlockRow, int endBlockRow) {
         // A 256 by 256 texture is never the 512 by 256 output.
-        if (vector) {
-            drawNodeGridBlocksFast(grid, output.pixels, BlockSource{texels, 16, 255, 8, 255}, firstBlockRow,
-                                   endBlockRow);
-            return;
-        }
-        drawNodeGridBlocks(
-            grid, output.pixels,
-            [texels](int32_t u, int32_t v) { return texels[((v >> 16) & 255) * 256 + ((u >> 16) & 255)]; },
-            firstBlockRow, endBlockRow);
+        drawNodeGridBlocksFast(grid, output.pixels, BlockSource{texels, 16, 255, 8, 255}, firstBlockRow,
+                               endBlockRow);
     });
 }
 

@@ -63,19 +63,12 @@ void BoxSprite::drawSprite(Surface& output, FunctionList functions, PixelView so
     // Above 1.0 the factor would leave the 0..255 range the operations expect.
     const int32_t factor = std::clamp(truncToInt(static_cast<double>(intensity) * 255.0), 0, 255);
 
+    // Exactly 1.0 draws the colours unchanged; any other intensity scales them
+    // by factor/256 (0.999 gives 254/256).
     const bool fullIntensity = intensity == 1.0f;
-    const bool unzoomed = zoom == 1.0f;
-    if (mode == kPut) {
-        if (fullIntensity && unzoomed) output.drawCentered(source, x, y);
-        else if (fullIntensity) output.drawZoomed(source, x, y, zoom);
-        else if (unzoomed) output.drawCenteredScaled(source, x, y, factor);
-        else output.drawZoomedScaled(source, x, y, zoom, factor);
-    } else {
-        if (fullIntensity && unzoomed) output.drawCenteredAdd(source, x, y);
-        else if (fullIntensity) output.drawZoomedAdd(source, x, y, zoom);
-        else if (unzoomed) output.drawCenteredAddScaled(source, x, y, factor);
-        else output.drawZoomedAddScaled(source, x, y, zoom, factor);
-    }
+    const Blend blend = mode == kPut ? (fullIntensity ? Blend::Put : Blend::Scaled)
+                                     : (fullIntensity ? Blend::Add : Blend::AddScaled);
+    output.drawCentered(source, x, y, zoom, blend, factor);
 }
 
 int BoxAnimator::configure(const char* text, ErrorReporter& reporter) {

@@ -2,7 +2,7 @@
 // tiles of pixels between rows and columns.
 #pragma once
 
-#include "core/SimdLevel.h"
+#include "core/Cpu.h"
 
 #if VELMORA_X86
 #include <immintrin.h>

@@ -7,10 +7,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "boxes/Kernels.h"
+#include "core/Cpu.h"
 #include "core/Error.h"
 #include "core/FrameGeometry.h"
 #include "core/PixelMath.h"
-#include "core/SimdLevel.h"
 #include "core/WorkerPool.h"
 #include "surface/JpegDecode.h"
 #include "surface/PictureDiagnosis.h"
@@ -346,34 +347,38 @@ namespace {
 
 }  // namespace
 
+void kernels::voxelMarchAvx2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, const int32_t* stepOffset,
+                             int32_t scroll, int first, int end) {
+    marchAvx2(polar, map, colour, stepOffset, scroll, first, end);
+}
+
+void kernels::voxelRemapAvx2(uint32_t* out, const uint32_t* polar, const int32_t* table, int first, int end) {
+    remapAvx2(out, polar, table, first, end);
+}
+
 #endif
 
 void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, double fa) {
-#if VELMORA_X86
-    if (useAvx2() && ready()) {
+    if (const auto march = boxKernels->voxelMarch; march && ready()) {
         const int32_t scroll = startMarch(*this, t, fb, fa);
         int32_t stepOffset[256] = {};
         for (int i = kFirstStep; i <= kLastStep; ++i) stepOffset[i] = bend[i] + depthRow[i];
         // Whole groups of sixteen columns per task.
         runInParts(workers, 512 / 16, [&](int firstGroup, int endGroup) {
-            marchAvx2(polarImage.data(), heightMap.data(), colour, stepOffset, scroll, firstGroup * 16,
-                      endGroup * 16);
+            march(polarImage.data(), heightMap.data(), colour, stepOffset, scroll, firstGroup * 16, endGroup * 16);
         });
         return;
     }
-#endif
     marchColumnsPlain(t, colour, fb, fa);
 }
 
 void BoxVoxelTunnel::remapToScreen(uint32_t* out) const {
-#if VELMORA_X86
-    if (useAvx2() && ready()) {
+    if (const auto remap = boxKernels->voxelRemap; remap && ready()) {
         runInParts(workers, kScreenRows, [&](int firstRow, int endRow) {
-            remapAvx2(out, polarImage.data(), screenToPolar.data(), firstRow * 512, endRow * 512);
+            remap(out, polarImage.data(), screenToPolar.data(), firstRow * 512, endRow * 512);
         });
         return;
     }
-#endif
     remapToScreenPlain(out);
 }
 

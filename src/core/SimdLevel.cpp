@@ -1,4 +1,4 @@
-// Run-time choice of the vector instruction set.
+// Run-time detection of the vector instruction set.
 #include "core/SimdLevel.h"
 
 namespace velmora {
@@ -6,7 +6,7 @@ namespace velmora {
 namespace {
 
 SimdLevel detect() {
-#if defined(__x86_64__) || defined(__i386__)
+#if VELMORA_X86
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2")) return SimdLevel::Avx2;
 #endif
@@ -17,23 +17,11 @@ SimdLevel detect() {
 #endif
 }
 
-SimdLevel& current() {
-    static SimdLevel level = supportedSimdLevel();
-    return level;
-}
-
 }  // namespace
 
 SimdLevel supportedSimdLevel() {
     static const SimdLevel supported = detect();
     return supported;
-}
-
-SimdLevel simdLevel() { return current(); }
-
-SimdLevel setSimdLevel(SimdLevel level) {
-    current() = level > supportedSimdLevel() ? supportedSimdLevel() : level;
-    return current();
 }
 
 }  // namespace velmora

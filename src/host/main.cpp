@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/SimdLevel.h"
+#include "boxes/Kernels.h"
 #include "host/CommandLine.h"
 #include "host/DemoFolder.h"
 #include "host/ShowErrorExit.h"
@@ -21,9 +21,9 @@ void applySimdLevelFromEnvironment() {
     const char* level = std::getenv("VELMORA_SIMD");
     if (!level) return;
     const std::string_view name(level);
-    if (name == "plain") velmora::setSimdLevel(velmora::SimdLevel::Plain);
-    else if (name == "sse2") velmora::setSimdLevel(velmora::SimdLevel::Sse2);
-    else if (name == "avx2") velmora::setSimdLevel(velmora::SimdLevel::Avx2);
+    if (name == "plain") velmora::chooseKernels(velmora::SimdLevel::Plain);
+    else if (name == "sse2") velmora::chooseKernels(velmora::SimdLevel::Sse2);
+    else if (name == "avx2") velmora::chooseKernels(velmora::SimdLevel::Avx2);
 }
 
 // Every command ends on an error that stops the show as the show does,

@@ -49,13 +49,13 @@ bool overlaps(PixelView a, PixelView b) {
 }
 
 // Stretched placement: `run` (a stretched row kernel) draws the visible part of
-// each destination row. The rule walks the whole destination rectangle and
-// drops pixels one by one; walking only the visible part, with the positions
-// those pixels would have had, gives the same image without billions of idle
-// steps.
-template <typename Run>
-void stretchDraw(Surface& dst, PixelView src, int32_t sx0, int32_t sy0, int32_t sx1,
-                 int32_t sy1, int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1, Run run) {
+// each destination row with `factor`. The rule walks the whole destination
+// rectangle and drops pixels one by one; walking only the visible part, with
+// the positions those pixels would have had, gives the same image without
+// billions of idle steps.
+void stretchDraw(Surface& dst, PixelView src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
+                 int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1, rows::StretchRun run,
+                 uint32_t factor) {
     if (!dst.pixels || !src.pixels || src.width <= 0 || src.height <= 0) return;
     const Range xs = clipRange(dx0, dx1, dst.width);
     const Range ys = clipRange(dy0, dy1, dst.height);
@@ -80,14 +80,13 @@ void stretchDraw(Surface& dst, PixelView src, int32_t sx0, int32_t sy0, int32_t 
         source.in = src.pixels + size_t{row} * source.width;
         uint32_t* out = dst.pixels + static_cast<size_t>(y) * static_cast<size_t>(dst.width) +
                         static_cast<size_t>(xs.first);
-        run(out, count, source);
+        run(out, count, source, factor);
     }
 }
 
 // Unscaled placement: the visible part of each source row goes through `rule`
-// (a row kernel) onto its destination row, rows in source order.
-template <typename RowRule>
-void blitDraw(Surface& dst, PixelView src, int32_t x, int32_t y, RowRule rule) {
+// (a row kernel, with `factor`) onto its destination row, rows in source order.
+void blitDraw(Surface& dst, PixelView src, int32_t x, int32_t y, rows::DrawRun rule, uint32_t factor) {
     if (!dst.pixels || !src.pixels || src.width <= 0 || src.height <= 0) return;
     const Range xs = clipRange(x, int64_t{x} + src.width, dst.width);
     const Range ys = clipRange(y, int64_t{y} + src.height, dst.height);
@@ -98,7 +97,7 @@ void blitDraw(Surface& dst, PixelView src, int32_t x, int32_t y, RowRule rule) {
         // the same pixel order as row after row.
         const size_t rows = static_cast<size_t>(ys.last - ys.first);
         rule(dst.pixels + static_cast<size_t>(ys.first) * count,
-             src.pixels + static_cast<size_t>(ys.first - y) * count, count * rows);
+             src.pixels + static_cast<size_t>(ys.first - y) * count, count * rows, factor);
         return;
     }
     for (int64_t row = ys.first; row < ys.last; ++row) {
@@ -107,7 +106,7 @@ void blitDraw(Surface& dst, PixelView src, int32_t x, int32_t y, RowRule rule) {
                              static_cast<size_t>(xs.first - x);
         uint32_t* out = dst.pixels + static_cast<size_t>(row) * static_cast<size_t>(dst.width) +
                         static_cast<size_t>(xs.first);
-        rule(out, in, count);
+        rule(out, in, count, factor);
     }
 }
 
@@ -134,121 +133,41 @@ Placement place(const Surface& dst, PixelView src, int32_t cx, int32_t cy, doubl
 
 }  // namespace
 
-// --- Stretched ---------------------------------------------------------------
+// --- Drawing -------------------------------------------------------------------
 
-void Surface::stretchBlit(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
-                          int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1) {
-    stretchDraw(*this, src, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, rows::stretchPut);
-}
-
-void Surface::stretchBlitAdd(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
-                             int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1) {
-    stretchDraw(*this, src, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, rows::stretchAdd);
-}
-
-void Surface::stretchBlitScaled(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1,
-                                int32_t sy1, int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1,
-                                int32_t factor) {
-    const uint32_t f = static_cast<uint32_t>(factor);
+void Surface::stretch(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
+                      int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1, Blend blend,
+                      int32_t factor) {
     stretchDraw(*this, src, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1,
-                [f](uint32_t* out, size_t n, const rows::StretchSource& s) {
-                    rows::stretchScaled(out, n, s, f);
-                });
+                rows::active->stretch[static_cast<int>(blend)], static_cast<uint32_t>(factor));
 }
 
-void Surface::stretchBlitAddScaled(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1,
-                                   int32_t sy1, int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1,
-                                   int32_t factor) {
-    const uint32_t f = static_cast<uint32_t>(factor);
-    stretchDraw(*this, src, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1,
-                [f](uint32_t* out, size_t n, const rows::StretchSource& s) {
-                    rows::stretchAddScaled(out, n, s, f);
-                });
-}
-
-// --- Zoomed --------------------------------------------------------------------
-
-void Surface::drawZoomed(PixelView src, int32_t cx, int32_t cy, float zoom) {
+void Surface::drawZoomed(PixelView src, int32_t cx, int32_t cy, float zoom, Blend blend,
+                         int32_t factor) {
     const Placement p = place(*this, src, cx, cy, zoom);
     if (!p.rejected)
-        stretchBlit(src, 0, 0, wrapSub(src.width, 1), wrapSub(src.height, 1), p.x0, p.y0, p.x1,
-                    p.y1);
+        stretch(src, 0, 0, wrapSub(src.width, 1), wrapSub(src.height, 1), p.x0, p.y0, p.x1, p.y1,
+                blend, factor);
 }
 
-void Surface::drawZoomedAdd(PixelView src, int32_t cx, int32_t cy, float zoom) {
-    const Placement p = place(*this, src, cx, cy, zoom);
-    if (!p.rejected)
-        stretchBlitAdd(src, 0, 0, wrapSub(src.width, 1), wrapSub(src.height, 1), p.x0, p.y0, p.x1,
-                       p.y1);
+void Surface::blit(PixelView src, int32_t x, int32_t y, Blend blend, int32_t factor) {
+    blitDraw(*this, src, x, y, rows::active->draw[static_cast<int>(blend)],
+             static_cast<uint32_t>(factor));
 }
 
-void Surface::drawZoomedScaled(PixelView src, int32_t cx, int32_t cy, float zoom,
-                               int32_t factor) {
-    const Placement p = place(*this, src, cx, cy, zoom);
-    if (!p.rejected)
-        stretchBlitScaled(src, 0, 0, wrapSub(src.width, 1), wrapSub(src.height, 1), p.x0, p.y0,
-                          p.x1, p.y1, factor);
-}
-
-void Surface::drawZoomedAddScaled(PixelView src, int32_t cx, int32_t cy, float zoom,
-                                  int32_t factor) {
-    const Placement p = place(*this, src, cx, cy, zoom);
-    if (!p.rejected)
-        stretchBlitAddScaled(src, 0, 0, wrapSub(src.width, 1), wrapSub(src.height, 1), p.x0, p.y0,
-                             p.x1, p.y1, factor);
-}
-
-// --- Unscaled ------------------------------------------------------------------
-
-void Surface::blit(PixelView src, int32_t x, int32_t y) {
-    blitDraw(*this, src, x, y, rows::put);
-}
-
-void Surface::blitAdd(PixelView src, int32_t x, int32_t y) {
-    blitDraw(*this, src, x, y, rows::add);
-}
-
-// The unscaled operations take the factor as the whole integer.
-void Surface::blitScaled(PixelView src, int32_t x, int32_t y, int32_t factor) {
-    const uint32_t f = static_cast<uint32_t>(factor);
-    blitDraw(*this, src, x, y,
-             [f](uint32_t* out, const uint32_t* in, size_t n) { rows::scaled(out, in, n, f); });
-}
-
-void Surface::blitAddScaled(PixelView src, int32_t x, int32_t y, int32_t factor) {
-    const uint32_t f = static_cast<uint32_t>(factor);
-    blitDraw(*this, src, x, y,
-             [f](uint32_t* out, const uint32_t* in, size_t n) { rows::addScaled(out, in, n, f); });
-}
-
-// --- Centred -------------------------------------------------------------------
-
-void Surface::drawCentered(PixelView src, int32_t cx, int32_t cy) {
+void Surface::drawCentered(PixelView src, int32_t cx, int32_t cy, float zoom, Blend blend,
+                           int32_t factor) {
+    if (zoom != 1.0f) return drawZoomed(src, cx, cy, zoom, blend, factor);
     const Placement p = place(*this, src, cx, cy, 1.0);
-    if (!p.rejected) blit(src, p.x0, p.y0);
-}
-
-void Surface::drawCenteredAdd(PixelView src, int32_t cx, int32_t cy) {
-    const Placement p = place(*this, src, cx, cy, 1.0);
-    if (!p.rejected) blitAdd(src, p.x0, p.y0);
-}
-
-void Surface::drawCenteredScaled(PixelView src, int32_t cx, int32_t cy, int32_t factor) {
-    const Placement p = place(*this, src, cx, cy, 1.0);
-    if (!p.rejected) blitScaled(src, p.x0, p.y0, factor);
-}
-
-void Surface::drawCenteredAddScaled(PixelView src, int32_t cx, int32_t cy, int32_t factor) {
-    const Placement p = place(*this, src, cx, cy, 1.0);
-    if (!p.rejected) blitAddScaled(src, p.x0, p.y0, factor);
+    if (!p.rejected) blit(src, p.x0, p.y0, blend, factor);
 }
 
 // --- Whole surface -------------------------------------------------------------
 
-void Surface::invert() { rows::invert(pixels, pixelCount()); }
-void Surface::darken(int32_t amount) { rows::darken(pixels, pixelCount(), amount); }
-void Surface::brighten(int32_t amount) { rows::brighten(pixels, pixelCount(), amount); }
-void Surface::multiply(int32_t factor) { rows::multiply(pixels, pixelCount(), factor); }
+void Surface::invert() { rows::active->invert(pixels, pixelCount()); }
+void Surface::darken(int32_t amount) { rows::active->darken(pixels, pixelCount(), amount); }
+void Surface::brighten(int32_t amount) { rows::active->brighten(pixels, pixelCount(), amount); }
+void Surface::multiply(int32_t factor) { rows::active->multiply(pixels, pixelCount(), factor); }
 
 void Surface::copyFrom(const Surface& src) {
     // A smaller source fills only as many pixels as it holds.

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "core/PixelMath.h"
-#include "core/SimdLevel.h"
+#include "core/Cpu.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -335,46 +335,48 @@ struct AddScaled8 {
 
 // --- Runs -----------------------------------------------------------------
 
-// Pixels go eight at a time (AVX2), then four (SSE2), then one by one, each
-// wider body only at a level that allows it and only where it gives the same
-// bits (`vectorOk`, and no source pixel read after the run overwrote it).
-template <typename Rule, typename Rule8>
+// How many pixels the widest body of a kernel set takes at a time: 1 (the
+// per-pixel rules alone), 4 (SSE2) or 8 (AVX2, then SSE2 for the rest).
+// Each wider body runs only where it gives the same bits (`vectorOk`, and no
+// source pixel read after the run overwrote it); the per-pixel rules finish.
+template <int kWidest, typename Rule, typename Rule8>
 void drawRun(uint32_t* out, const uint32_t* in, size_t n, const Rule& rule, const Rule8& rule8,
              bool vectorOk) {
     size_t i = 0;
     const bool vector = vectorOk && !readsBehindWrites(out, in, n);
 #if VELMORA_X86
-    if (vector && useAvx2()) i = drawRunAvx2(out, in, n, rule8, rule);
-#else
+    if constexpr (kWidest >= 8)
+        if (vector) i = drawRunAvx2(out, in, n, rule8, rule);
+#endif
     (void)rule8;
-#endif
 #if defined(__SSE2__)
-    if (vector && useSse2()) {
-        // Four blocks per step: with fewer, the loop's own bookkeeping costs
-        // about as much as the work.
-        for (; i + 16 <= n; i += 16) {
-            const __m128i s0 = load(in + i);
-            const __m128i s1 = load(in + i + 4);
-            const __m128i s2 = load(in + i + 8);
-            const __m128i s3 = load(in + i + 12);
-            const __m128i d0 = load(out + i);
-            const __m128i d1 = load(out + i + 4);
-            const __m128i d2 = load(out + i + 8);
-            const __m128i d3 = load(out + i + 12);
-            store(out + i, rule.four(d0, s0));
-            store(out + i + 4, rule.four(d1, s1));
-            store(out + i + 8, rule.four(d2, s2));
-            store(out + i + 12, rule.four(d3, s3));
+    if constexpr (kWidest >= 4) {
+        if (vector) {
+            // Four blocks per step: with fewer, the loop's own bookkeeping costs
+            // about as much as the work.
+            for (; i + 16 <= n; i += 16) {
+                const __m128i s0 = load(in + i);
+                const __m128i s1 = load(in + i + 4);
+                const __m128i s2 = load(in + i + 8);
+                const __m128i s3 = load(in + i + 12);
+                const __m128i d0 = load(out + i);
+                const __m128i d1 = load(out + i + 4);
+                const __m128i d2 = load(out + i + 8);
+                const __m128i d3 = load(out + i + 12);
+                store(out + i, rule.four(d0, s0));
+                store(out + i + 4, rule.four(d1, s1));
+                store(out + i + 8, rule.four(d2, s2));
+                store(out + i + 12, rule.four(d3, s3));
+            }
+            for (; i + 4 <= n; i += 4) store(out + i, rule.four(load(out + i), load(in + i)));
         }
-        for (; i + 4 <= n; i += 4) store(out + i, rule.four(load(out + i), load(in + i)));
     }
-#else
-    (void)vector;
 #endif
+    (void)vector;
     for (; i < n; ++i) out[i] = rule.one(out[i], in[i]);
 }
 
-template <typename Rule, typename Rule8>
+template <int kWidest, typename Rule, typename Rule8>
 void stretchRun(uint32_t* out, size_t n, const StretchSource& src, const Rule& rule, const Rule8& rule8) {
     const uint32_t* in = src.in;
     const uint32_t width = src.width;
@@ -385,25 +387,27 @@ void stretchRun(uint32_t* out, size_t n, const StretchSource& src, const Rule& r
     };
     size_t i = 0;
 #if VELMORA_X86
-    if (!src.ordered && useAvx2()) i = stretchRunAvx2(out, n, src, sx, rule8, rule);
-#else
-    (void)rule8;
+    if constexpr (kWidest >= 8)
+        if (!src.ordered) i = stretchRunAvx2(out, n, src, sx, rule8, rule);
 #endif
+    (void)rule8;
 #if defined(__SSE2__)
-    if (!src.ordered && useSse2()) {
-        for (; i + 4 <= n; i += 4) {
-            const uint32_t c0 = column(sx += step);
-            const uint32_t c1 = column(sx += step);
-            const uint32_t c2 = column(sx += step);
-            const uint32_t c3 = column(sx += step);
-            if ((c0 < width) & (c1 < width) & (c2 < width) & (c3 < width)) {
-                const __m128i s = _mm_set_epi32(static_cast<int>(in[c3]), static_cast<int>(in[c2]),
-                                                static_cast<int>(in[c1]), static_cast<int>(in[c0]));
-                store(out + i, rule.four(load(out + i), s));
-            } else {
-                const uint32_t c[4] = {c0, c1, c2, c3};
-                for (size_t k = 0; k < 4; ++k)
-                    if (c[k] < width) out[i + k] = rule.one(out[i + k], in[c[k]]);
+    if constexpr (kWidest >= 4) {
+        if (!src.ordered) {
+            for (; i + 4 <= n; i += 4) {
+                const uint32_t c0 = column(sx += step);
+                const uint32_t c1 = column(sx += step);
+                const uint32_t c2 = column(sx += step);
+                const uint32_t c3 = column(sx += step);
+                if ((c0 < width) & (c1 < width) & (c2 < width) & (c3 < width)) {
+                    const __m128i s = _mm_set_epi32(static_cast<int>(in[c3]), static_cast<int>(in[c2]),
+                                                    static_cast<int>(in[c1]), static_cast<int>(in[c0]));
+                    store(out + i, rule.four(load(out + i), s));
+                } else {
+                    const uint32_t c[4] = {c0, c1, c2, c3};
+                    for (size_t k = 0; k < 4; ++k)
+                        if (c[k] < width) out[i + k] = rule.one(out[i + k], in[c[k]]);
+                }
             }
         }
     }
@@ -414,66 +418,72 @@ void stretchRun(uint32_t* out, size_t n, const StretchSource& src, const Rule& r
     }
 }
 
-}  // namespace
-
 // --- Unscaled drawing ---------------------------------------------------------
 
-void put(uint32_t* out, const uint32_t* in, size_t n) {
-    drawRun(out, in, n, PutNonZero{}, PutNonZero8{}, true);
+template <int kWidest>
+void put(uint32_t* out, const uint32_t* in, size_t n, uint32_t) {
+    drawRun<kWidest>(out, in, n, PutNonZero{}, PutNonZero8{}, true);
 }
-void add(uint32_t* out, const uint32_t* in, size_t n) {
-    drawRun(out, in, n, AddNonZero{}, AddNonZero8{}, true);
+template <int kWidest>
+void add(uint32_t* out, const uint32_t* in, size_t n, uint32_t) {
+    drawRun<kWidest>(out, in, n, AddNonZero{}, AddNonZero8{}, true);
 }
-
+template <int kWidest>
 void scaled(uint32_t* out, const uint32_t* in, size_t n, uint32_t factor) {
-    drawRun(out, in, n, Scaled{factor}, Scaled8{factor}, isByte(factor));
+    drawRun<kWidest>(out, in, n, Scaled{factor}, Scaled8{factor}, isByte(factor));
 }
-
+template <int kWidest>
 void addScaled(uint32_t* out, const uint32_t* in, size_t n, uint32_t factor) {
-    drawRun(out, in, n, AddScaled{factor}, AddScaled8{factor}, isByte(factor));
+    drawRun<kWidest>(out, in, n, AddScaled{factor}, AddScaled8{factor}, isByte(factor));
 }
 
 // --- Stretched drawing ------------------------------------------------------------
 
-void stretchPut(uint32_t* out, size_t n, const StretchSource& src) {
-    stretchRun(out, n, src, PutPositive{}, PutPositive8{});
+template <int kWidest>
+void stretchPut(uint32_t* out, size_t n, const StretchSource& src, uint32_t) {
+    stretchRun<kWidest>(out, n, src, PutPositive{}, PutPositive8{});
 }
-
-void stretchAdd(uint32_t* out, size_t n, const StretchSource& src) {
-    stretchRun(out, n, src, AddPositive{}, AddPositive8{});
+template <int kWidest>
+void stretchAdd(uint32_t* out, size_t n, const StretchSource& src, uint32_t) {
+    stretchRun<kWidest>(out, n, src, AddPositive{}, AddPositive8{});
 }
-
+template <int kWidest>
 void stretchScaled(uint32_t* out, size_t n, const StretchSource& src, uint32_t factor) {
-    stretchRun(out, n, src, Scaled{factor & 0xFFu}, Scaled8{factor & 0xFFu});
+    stretchRun<kWidest>(out, n, src, Scaled{factor & 0xFFu}, Scaled8{factor & 0xFFu});
 }
-
+template <int kWidest>
 void stretchAddScaled(uint32_t* out, size_t n, const StretchSource& src, uint32_t factor) {
-    stretchRun(out, n, src, AddScaled{factor & 0xFFu}, AddScaled8{factor & 0xFFu});
+    stretchRun<kWidest>(out, n, src, AddScaled{factor & 0xFFu}, AddScaled8{factor & 0xFFu});
 }
 
 // --- Colour operations --------------------------------------------------------
 // Channel arithmetic is signed 32-bit on the masked channel, wrapping, so that
 // amounts outside 0..255 behave as fixed-width code would, without overflow.
 
+template <int kWidest>
 void invert(uint32_t* p, size_t n) {
     size_t i = 0;
 #if VELMORA_X86
-    if (useAvx2()) i = invertAvx2(p, n);
+    if constexpr (kWidest >= 8) i = invertAvx2(p, n);
 #endif
     for (; i < n; ++i) p[i] = kColour - p[i];
 }
 
+template <int kWidest>
 void darken(uint32_t* p, size_t n, int32_t amount) {
     const uint32_t a = static_cast<uint32_t>(amount);
     size_t i = 0;
 #if VELMORA_X86
-    if (isByte(amount) && useAvx2()) i = darkenAvx2(p, n, a);
+    if constexpr (kWidest >= 8)
+        if (isByte(amount)) i = darkenAvx2(p, n, a);
 #endif
 #if defined(__SSE2__)
-    if (isByte(amount) && useSse2()) {
-        // Saturating byte subtract; 255 from the top byte clears it.
-        const __m128i sub = _mm_set1_epi32(static_cast<int>(0xFF000000u | (a * 0x010101u)));
-        for (; i + 4 <= n; i += 4) store(p + i, _mm_subs_epu8(load(p + i), sub));
+    if constexpr (kWidest >= 4) {
+        if (isByte(amount)) {
+            // Saturating byte subtract; 255 from the top byte clears it.
+            const __m128i sub = _mm_set1_epi32(static_cast<int>(0xFF000000u | (a * 0x010101u)));
+            for (; i + 4 <= n; i += 4) store(p + i, _mm_subs_epu8(load(p + i), sub));
+        }
     }
 #endif
     for (; i < n; ++i) {
@@ -485,18 +495,22 @@ void darken(uint32_t* p, size_t n, int32_t amount) {
     }
 }
 
+template <int kWidest>
 void brighten(uint32_t* p, size_t n, int32_t amount) {
     const uint32_t a = static_cast<uint32_t>(amount);
     size_t i = 0;
 #if VELMORA_X86
-    if (isByte(amount) && useAvx2()) i = brightenAvx2(p, n, a);
+    if constexpr (kWidest >= 8)
+        if (isByte(amount)) i = brightenAvx2(p, n, a);
 #endif
 #if defined(__SSE2__)
-    if (isByte(amount) && useSse2()) {
-        const __m128i add = _mm_set1_epi32(static_cast<int>(a * 0x010101u));
-        const __m128i colour = colourMask();
-        for (; i + 4 <= n; i += 4)
-            store(p + i, _mm_and_si128(_mm_adds_epu8(load(p + i), add), colour));
+    if constexpr (kWidest >= 4) {
+        if (isByte(amount)) {
+            const __m128i add = _mm_set1_epi32(static_cast<int>(a * 0x010101u));
+            const __m128i colour = colourMask();
+            for (; i + 4 <= n; i += 4)
+                store(p + i, _mm_and_si128(_mm_adds_epu8(load(p + i), add), colour));
+        }
     }
 #endif
     for (; i < n; ++i) {
@@ -508,17 +522,21 @@ void brighten(uint32_t* p, size_t n, int32_t amount) {
     }
 }
 
+template <int kWidest>
 void multiply(uint32_t* p, size_t n, int32_t factor) {
     const uint32_t f = static_cast<uint32_t>(factor);
     size_t i = 0;
 #if VELMORA_X86
-    if (isByte(factor) && useAvx2()) i = multiplyAvx2(p, n, f);
+    if constexpr (kWidest >= 8)
+        if (isByte(factor)) i = multiplyAvx2(p, n, f);
 #endif
 #if defined(__SSE2__)
-    if (isByte(factor) && useSse2()) {
-        // With factors up to 255 no channel exceeds 254: the clamp never acts.
-        const __m128i factors = channelFactors(f);
-        for (; i + 4 <= n; i += 4) store(p + i, scaleBytes(load(p + i), factors));
+    if constexpr (kWidest >= 4) {
+        if (isByte(factor)) {
+            // With factors up to 255 no channel exceeds 254: the clamp never acts.
+            const __m128i factors = channelFactors(f);
+            for (; i + 4 <= n; i += 4) store(p + i, scaleBytes(load(p + i), factors));
+        }
     }
 #endif
     auto channel = [f](uint32_t c) {
@@ -529,5 +547,33 @@ void multiply(uint32_t* p, size_t n, int32_t factor) {
         p[i] = packRgb(channel((v >> 16) & 0xFFu), channel((v >> 8) & 0xFFu), channel(v & 0xFFu));
     }
 }
+
+// The set whose widest bodies take kWidest pixels, in Blend order.
+template <int kWidest>
+constexpr Kernels kernelsOf() {
+    return Kernels{
+        {put<kWidest>, add<kWidest>, scaled<kWidest>, addScaled<kWidest>},
+        {stretchPut<kWidest>, stretchAdd<kWidest>, stretchScaled<kWidest>, stretchAddScaled<kWidest>},
+        invert<kWidest>,
+        darken<kWidest>,
+        brighten<kWidest>,
+        multiply<kWidest>,
+    };
+}
+
+static_assert(static_cast<int>(Blend::Put) == 0 && static_cast<int>(Blend::Add) == 1 &&
+              static_cast<int>(Blend::Scaled) == 2 && static_cast<int>(Blend::AddScaled) == 3);
+
+}  // namespace
+
+const Kernels kPlainKernels = kernelsOf<1>();
+const Kernels kSse2Kernels = kernelsOf<4>();
+const Kernels kAvx2Kernels = kernelsOf<8>();
+
+#if defined(__SSE2__)
+const Kernels* active = &kSse2Kernels;
+#else
+const Kernels* active = &kPlainKernels;
+#endif
 
 }  // namespace velmora::rows

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Limits.h"
+#include "surface/Blend.h"
 
 namespace velmora {
 
@@ -32,7 +33,7 @@ struct PixelView {
 class Surface {
 public:
     Surface() = default;
-    virtual ~Surface() = default;
+    ~Surface() = default;
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
 
@@ -47,13 +48,14 @@ public:
     // surface takes its bytes from it, and one that does not fit is refused
     // (the same fatal error, with the reason).
     void configure(std::string_view text, SurfaceBudget* budget = nullptr);
-    // Decodes a JPEG file into a new pixel array; 0 on success, 1 when the file
-    // is missing, too big or not colour or grey. A damaged file raises libjpeg's error.
-    // 0 when read, 1 when refused; `reason` (when given) then says why.
+    // Decodes a JPEG file into a new pixel array: 0 when read, 1 when refused
+    // (missing, too big, neither colour nor grey), `reason` (when given) then
+    // saying why. A damaged file throws a ShowError with libjpeg's message.
     int loadJpeg(const char* path, const SurfaceBudget* budget = nullptr, std::string* reason = nullptr);
     void clear();
 
-    // Gives the surface width*height pixels (not cleared). Used by the loader and tests.
+    // Gives the surface a new array of w*h pixels, all 0 (none for a side of 0
+    // or below). Used by the loader and tests.
     void allocate(int32_t w, int32_t h);
     // Pixels addressable from `pixels` as width*height; 0 without pixels.
     size_t pixelCount() const {
@@ -62,27 +64,26 @@ public:
     // True when the surface is exactly w by h.
     bool isSize(int32_t w, int32_t h) const { return pixels && width == w && height == h; }
 
-    // Drawing family: the source is drawn into this surface; 0 is transparent.
-    void stretchBlit(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
-                     int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1);
-    void stretchBlitAdd(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
-                        int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1);
-    void stretchBlitScaled(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
-                           int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1, int32_t factor);
-    void stretchBlitAddScaled(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1,
-                              int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1, int32_t factor);
-    void drawZoomed(PixelView src, int32_t cx, int32_t cy, float zoom);
-    void drawZoomedAdd(PixelView src, int32_t cx, int32_t cy, float zoom);
-    void drawZoomedScaled(PixelView src, int32_t cx, int32_t cy, float zoom, int32_t factor);
-    void drawZoomedAddScaled(PixelView src, int32_t cx, int32_t cy, float zoom, int32_t factor);
-    void blit(PixelView src, int32_t x, int32_t y);
-    void blitAdd(PixelView src, int32_t x, int32_t y);
-    void blitScaled(PixelView src, int32_t x, int32_t y, int32_t factor);
-    void blitAddScaled(PixelView src, int32_t x, int32_t y, int32_t factor);
-    void drawCentered(PixelView src, int32_t cx, int32_t cy);
-    void drawCenteredAdd(PixelView src, int32_t cx, int32_t cy);
-    void drawCenteredScaled(PixelView src, int32_t cx, int32_t cy, int32_t factor);
-    void drawCenteredAddScaled(PixelView src, int32_t cx, int32_t cy, int32_t factor);
+    // Drawing: the source is drawn into this surface through `blend`; the
+    // scaled blends use `factor`, the others ignore it. Source pixels of value 0
+    // are transparent, and for put and add when stretched, negative ones too.
+
+    // The source rectangle (sx0, sy0)-(sx1, sy1) stretched onto the destination
+    // rectangle from (dx0, dy0) to (dx1, dy1) exclusive, in 16.16 steps that
+    // advance before they read; the scaled blends use the factor's low byte.
+    void stretch(PixelView src, int32_t sx0, int32_t sy0, int32_t sx1, int32_t sy1, int32_t dx0,
+                 int32_t dy0, int32_t dx1, int32_t dy1, Blend blend, int32_t factor = 0);
+    // The whole source stretched to zoom times its size, centred at (cx, cy).
+    // Stretched whatever the zoom: at 1.0 it spreads width - 1 source columns
+    // over width pixels, which is how the particles draw.
+    void drawZoomed(PixelView src, int32_t cx, int32_t cy, float zoom, Blend blend, int32_t factor = 0);
+    // The whole source pixel for pixel with its top-left corner at (x, y); the
+    // scaled blends use the whole factor.
+    void blit(PixelView src, int32_t x, int32_t y, Blend blend, int32_t factor = 0);
+    // The whole source centred at (cx, cy), zoom times its size: a zoom of
+    // exactly 1.0 places it pixel for pixel (as blit), any other as drawZoomed.
+    void drawCentered(PixelView src, int32_t cx, int32_t cy, float zoom, Blend blend,
+                      int32_t factor = 0);
 
     // Whole-surface operations.
     void invert();

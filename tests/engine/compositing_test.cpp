@@ -9,6 +9,7 @@
 #include <limits>
 #include <algorithm>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "surface/Surface.h"
@@ -61,7 +62,7 @@ TEST(CompositingStretch, TenColumnsSampleZeroToEightThenEightAgain) {
     makeIndexed(src, 10, 1);
     dst.allocate(10, 1);
     dst.clear();
-    dst.stretchBlit(src, 0, 0, 9, 0, 0, 0, 10, 1);
+    dst.stretch(src, 0, 0, 9, 0, 0, 0, 10, 1, Blend::Put);
     const uint32_t expected[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 9};
     for (int i = 0; i < 10; ++i) EXPECT_EQ(dst.pixels[i], expected[i]) << "column " << i;
 }
@@ -71,7 +72,7 @@ TEST(CompositingStretch, EightColumnsOntoFourSampleOddColumns) {
     makeIndexed(src, 8, 1);
     dst.allocate(4, 1);
     dst.clear();
-    dst.stretchBlit(src, 0, 0, 7, 0, 0, 0, 4, 1);
+    dst.stretch(src, 0, 0, 7, 0, 0, 0, 4, 1, Blend::Put);
     const uint32_t expected[] = {2, 4, 6, 8};  // columns 1, 3, 5, 7
     for (int i = 0; i < 4; ++i) EXPECT_EQ(dst.pixels[i], expected[i]) << "column " << i;
 }
@@ -81,12 +82,29 @@ TEST(CompositingStretch, RowsAdvanceBeforeReadingToo) {
     makeIndexed(src, 1, 8);
     dst.allocate(1, 4);
     dst.clear();
-    dst.stretchBlitAdd(src, 0, 0, 0, 7, 0, 0, 1, 4);
+    dst.stretch(src, 0, 0, 0, 7, 0, 0, 1, 4, Blend::Add);
     for (int y = 0; y < 4; ++y) EXPECT_EQ(dst.pixels[y], 1u + 100u * (2 * y + 1)) << "row " << y;
 }
 
+// The blends, each a parameter of the tests below; the factor is the one the
+// fixed cases use.
+struct BlendCase {
+    Blend blend;
+    int32_t factor;
+    const char* name;
+};
+const BlendCase kBlends[] = {
+    {Blend::Put, 0, "Put"}, {Blend::Add, 0, "Add"}, {Blend::Scaled, 200, "Scaled"}, {Blend::AddScaled, 200, "AddScaled"}};
+
+std::string blendName(const ::testing::TestParamInfo<BlendCase>& info) { return info.param.name; }
+
+class CompositingBlend : public ::testing::TestWithParam<BlendCase> {
+protected:
+    Blend blend() const { return GetParam().blend; }
+    int32_t factor() const { return GetParam().factor; }
+};
+
 // The four stretched rules, one pixel at a time, as plainly as they are stated.
-enum class Rule { Put, Add, Scaled, AddScaled };
 
 uint32_t channelSum(uint32_t d, uint32_t s) {
     uint32_t out = 0;
@@ -101,19 +119,19 @@ uint32_t channelScale(uint32_t s, uint32_t f) {
     return out;
 }
 
-void applyRule(Rule rule, uint32_t& d, uint32_t s, int32_t factor) {
+void applyRule(Blend rule, uint32_t& d, uint32_t s, int32_t factor) {
     const uint32_t f = static_cast<uint32_t>(factor) & 0xFF;
     switch (rule) {
-        case Rule::Put:
+        case Blend::Put:
             if (static_cast<int32_t>(s) > 0) d = s;
             break;
-        case Rule::Add:
+        case Blend::Add:
             if (static_cast<int32_t>(s) > 0) d = channelSum(d, s);
             break;
-        case Rule::Scaled:
+        case Blend::Scaled:
             if (s != 0) d = channelScale(s, f);
             break;
-        case Rule::AddScaled:
+        case Blend::AddScaled:
             if (s != 0) d = channelSum(d, channelScale(s, f));
             break;
     }
@@ -121,7 +139,7 @@ void applyRule(Rule rule, uint32_t& d, uint32_t s, int32_t factor) {
 
 // The literal algorithm: walk the whole destination rectangle, clip per pixel.
 // Used to check that clipping the loop ranges changes nothing.
-void literalStretch(Rule rule, Surface& dst, const Surface& src, int32_t sx0, int32_t sy0,
+void literalStretch(Blend rule, Surface& dst, const Surface& src, int32_t sx0, int32_t sy0,
                     int32_t sx1, int32_t sy1, int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1,
                     int32_t factor) {
     const int32_t xstep = dx1 != dx0 ? ((sx1 - sx0) * 65536) / (dx1 - dx0) : 0;
@@ -140,21 +158,6 @@ void literalStretch(Rule rule, Surface& dst, const Surface& src, int32_t sx0, in
     }
 }
 
-void stretchWith(Rule rule, Surface& dst, const Surface& src, int32_t sx0, int32_t sy0,
-                 int32_t sx1, int32_t sy1, int32_t dx0, int32_t dy0, int32_t dx1, int32_t dy1,
-                 int32_t factor) {
-    switch (rule) {
-        case Rule::Put: dst.stretchBlit(src, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1); break;
-        case Rule::Add: dst.stretchBlitAdd(src, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1); break;
-        case Rule::Scaled:
-            dst.stretchBlitScaled(src, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, factor);
-            break;
-        case Rule::AddScaled:
-            dst.stretchBlitAddScaled(src, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, factor);
-            break;
-    }
-}
-
 // Random pixels: some transparent, some with bit 31 or other top-byte bits set.
 void fillMixed(Surface& s, std::mt19937& rng) {
     for (size_t i = 0; i < s.pixelCount(); ++i) {
@@ -163,13 +166,16 @@ void fillMixed(Surface& s, std::mt19937& rng) {
     }
 }
 
-TEST(CompositingStretch, ClippedLoopsMatchTheWholeRectangleWalk) {
+using CompositingStretchBlend = CompositingBlend;
+
+TEST_P(CompositingStretchBlend, ClippedLoopsMatchTheWholeRectangleWalk) {
     std::mt19937 rng(7);
     Surface src;
     src.allocate(13, 9);
     fillMixed(src, rng);
     std::uniform_int_distribution<int32_t> coord(-40, 60);
-    for (Rule rule : {Rule::Put, Rule::Add, Rule::Scaled, Rule::AddScaled}) {
+    const Blend rule = blend();
+    {
         for (int trial = 0; trial < 1000; ++trial) {
             const int32_t sx0 = rng() % 13, sx1 = rng() % 13, sy0 = rng() % 9, sy1 = rng() % 9;
             const int32_t dx0 = coord(rng), dx1 = coord(rng), dy0 = coord(rng), dy1 = coord(rng);
@@ -179,10 +185,10 @@ TEST(CompositingStretch, ClippedLoopsMatchTheWholeRectangleWalk) {
             want.allocate(23, 17);
             fillMixed(got, rng);
             std::copy(got.pixels, got.pixels + got.pixelCount(), want.pixels);
-            stretchWith(rule, got, src, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, factor);
+            got.stretch(src, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, rule, factor);
             literalStretch(rule, want, src, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, factor);
             ASSERT_EQ(snapshot(got), snapshot(want))
-                << "rule " << static_cast<int>(rule) << " source " << sx0 << "," << sy0 << "-"
+                << "source " << sx0 << "," << sy0 << "-"
                 << sx1 << "," << sy1 << " dest " << dx0 << "," << dy0 << "-" << dx1 << "," << dy1;
         }
     }
@@ -190,17 +196,18 @@ TEST(CompositingStretch, ClippedLoopsMatchTheWholeRectangleWalk) {
 
 // Stretching a surface onto itself reads pixels that this very draw has
 // already written, in the literal order.
-TEST(CompositingStretch, SelfDrawKeepsPixelOrder) {
+TEST_P(CompositingStretchBlend, SelfDrawKeepsPixelOrder) {
     std::mt19937 rng(9);
-    for (Rule rule : {Rule::Put, Rule::Add, Rule::Scaled, Rule::AddScaled}) {
+    const Blend rule = blend();
+    {
         Surface got, want;
         got.allocate(40, 20);
         want.allocate(40, 20);
         fillMixed(got, rng);
         std::copy(got.pixels, got.pixels + got.pixelCount(), want.pixels);
-        stretchWith(rule, got, got, 0, 0, 19, 9, 1, 1, 39, 19, 200);
+        got.stretch(got, 0, 0, 19, 9, 1, 1, 39, 19, rule, 200);
         literalStretch(rule, want, want, 0, 0, 19, 9, 1, 1, 39, 19, 200);
-        EXPECT_EQ(snapshot(got), snapshot(want)) << "rule " << static_cast<int>(rule);
+        EXPECT_EQ(snapshot(got), snapshot(want));
     }
 }
 
@@ -211,22 +218,22 @@ TEST(CompositingStretch, ExtremeRectanglesWalkOnlyTheVisiblePart) {
     dst.clear();
     // Extent 2^32 - 1 wraps to -1: the step is -3.0, every visible sample lies
     // left of the source and is skipped.
-    dst.stretchBlit(src, 0, 0, 3, 3, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+    dst.stretch(src, 0, 0, 3, 3, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, Blend::Put);
     EXPECT_EQ(countNonZero(dst), 0u);
     // Extent 2^31 + 10 wraps negative and the step truncates to 0: all samples
     // read source pixel (0, 0).
-    dst.stretchBlitAdd(src, 0, 0, 3, 3, INT32_MIN, INT32_MIN, 10, 10);
+    dst.stretch(src, 0, 0, 3, 3, INT32_MIN, INT32_MIN, 10, 10, Blend::Add);
     EXPECT_EQ(countNonZero(dst), 100u);
     EXPECT_EQ(dst.pixels[9 * 64 + 9], 1u);
     EXPECT_EQ(dst.pixels[10 * 64 + 10], 0u);
     // Source rectangles reaching far outside the source: out-of-source samples
     // are skipped (the sanitizer build checks that nothing beyond it is read).
     dst.clear();
-    dst.stretchBlitScaled(src, INT32_MIN, 0, INT32_MAX, 3, 0, 0, 64, 32, 128);
+    dst.stretch(src, INT32_MIN, 0, INT32_MAX, 3, 0, 0, 64, 32, Blend::Scaled, 128);
     EXPECT_EQ(countNonZero(dst), 0u);
     // Source -50..50 over 73 columns and 43 rows: only source columns 0..3 and
     // rows 0..3 exist, met at destination columns 33..35 and rows 18..19.
-    dst.stretchBlitAddScaled(src, -50, -50, 50, 50, -3, -3, 70, 40, 255);
+    dst.stretch(src, -50, -50, 50, 50, -3, -3, 70, 40, Blend::AddScaled, 255);
     const Box b = nonZeroBox(dst);
     EXPECT_EQ(b.x0, 33);
     EXPECT_EQ(b.x1, 36);
@@ -243,7 +250,7 @@ TEST(CompositingZoomed, PlacesZoomedRectangle) {
     dst.allocate(512, 256);
 
     dst.clear();
-    dst.drawZoomed(src, 256, 128, 1.0f);
+    dst.drawZoomed(src, 256, 128, 1.0f, Blend::Put);
     Box b = nonZeroBox(dst);
     EXPECT_EQ(b.x0, 206);
     EXPECT_EQ(b.y0, 103);
@@ -252,7 +259,7 @@ TEST(CompositingZoomed, PlacesZoomedRectangle) {
     EXPECT_EQ(countNonZero(dst), 100u * 50u);
 
     dst.clear();
-    dst.drawZoomedAdd(src, 256, 128, 2.0f);
+    dst.drawZoomed(src, 256, 128, 2.0f, Blend::Add);
     b = nonZeroBox(dst);
     EXPECT_EQ(b.x0, 156);
     EXPECT_EQ(b.y0, 78);
@@ -261,7 +268,9 @@ TEST(CompositingZoomed, PlacesZoomedRectangle) {
     EXPECT_EQ(countNonZero(dst), 200u * 100u);
 }
 
-TEST(CompositingZoomed, ZeroNegativeAndNotANumberDrawNothing) {
+using CompositingZoomedBlend = CompositingBlend;
+
+TEST_P(CompositingZoomedBlend, ZeroNegativeAndNotANumberDrawNothing) {
     Surface src, dst;
     src.allocate(10, 10);
     fill(src, rgb(9, 9, 9));
@@ -274,10 +283,8 @@ TEST(CompositingZoomed, ZeroNegativeAndNotANumberDrawNothing) {
                            1e9f};
     for (float zoom : zooms) {
         dst.clear();
-        dst.drawZoomed(src, 32, 32, zoom);
-        dst.drawZoomedAdd(src, 32, 32, zoom);
-        dst.drawZoomedScaled(src, 32, 32, zoom, 200);
-        dst.drawZoomedAddScaled(src, 32, 32, zoom, 200);
+        dst.drawZoomed(src, 32, 32, zoom, blend(), factor());
+        dst.drawCentered(src, 32, 32, zoom, blend(), factor());
         EXPECT_EQ(countNonZero(dst), 0u) << "zoom " << zoom;
     }
 }
@@ -289,7 +296,7 @@ TEST(CompositingZoomed, HugeZoomCoversDestinationQuickly) {
     makeIndexed(src, 100, 100);
     dst.allocate(512, 256);
     dst.clear();
-    dst.drawZoomedAdd(src, 256, 128, 1e7f);
+    dst.drawZoomed(src, 256, 128, 1e7f, Blend::Add);
     for (size_t i = 0; i < dst.pixelCount(); ++i) ASSERT_EQ(dst.pixels[i], 1u) << i;
 }
 
@@ -299,10 +306,10 @@ TEST(CompositingZoomed, WhollyOutsideDrawsNothing) {
     fill(src, rgb(9, 9, 9));
     dst.allocate(64, 64);
     dst.clear();
-    dst.drawZoomed(src, -20, 32, 1.5f);
-    dst.drawZoomed(src, 32, 200, 1.5f);
-    dst.drawCentered(src, 100, 32);
-    dst.drawCenteredAdd(src, 32, -6);
+    dst.drawZoomed(src, -20, 32, 1.5f, Blend::Put);
+    dst.drawZoomed(src, 32, 200, 1.5f, Blend::Put);
+    dst.drawCentered(src, 100, 32, 1.0f, Blend::Put);
+    dst.drawCentered(src, 32, -6, 1.0f, Blend::Add);
     EXPECT_EQ(countNonZero(dst), 0u);
 }
 
@@ -311,7 +318,7 @@ TEST(CompositingCentered, OddWidthAtColumnOneStartsAtMinusOne) {
     makeIndexed(src, 5, 1);
     dst.allocate(8, 3);
     dst.clear();
-    dst.drawCentered(src, 1, 1);   // 1 - 2.5 = -1.5 -> -1; row 1 - 0.5 -> 0
+    dst.drawCentered(src, 1, 1, 1.0f, Blend::Put);  // 1 - 2.5 = -1.5 -> -1; row 1 - 0.5 -> 0
     EXPECT_EQ(dst.pixels[0], 2u);  // source column 1
     EXPECT_EQ(dst.pixels[3], 5u);  // source column 4
     EXPECT_EQ(dst.pixels[4], 0u);
@@ -323,12 +330,12 @@ TEST(CompositingCentered, PartlyOutsideIsClippedPixelByPixel) {
     makeIndexed(src, 6, 6);
     dst.allocate(10, 10);
     dst.clear();
-    dst.blit(src, 7, -2);
+    dst.blit(src, 7, -2, Blend::Put);
     EXPECT_EQ(countNonZero(dst), 3u * 4u);
     EXPECT_EQ(dst.pixels[0 * 10 + 7], 1u + 0 + 100 * 2);
     EXPECT_EQ(dst.pixels[3 * 10 + 9], 1u + 2 + 100 * 5);
-    dst.blit(src, INT32_MAX - 2, INT32_MIN);
-    dst.blit(src, INT32_MIN, 3);
+    dst.blit(src, INT32_MAX - 2, INT32_MIN, Blend::Put);
+    dst.blit(src, INT32_MIN, 3, Blend::Put);
     EXPECT_EQ(countNonZero(dst), 12u);
 }
 
@@ -340,12 +347,12 @@ TEST(CompositingRules, AddSaturatesEachChannel) {
     dst.allocate(1, 1);
     src.pixels[0] = rgb(144, 144, 144);
     dst.pixels[0] = rgb(128, 128, 128);
-    dst.blitAdd(src, 0, 0);
+    dst.blit(src, 0, 0, Blend::Add);
     EXPECT_EQ(dst.pixels[0], rgb(255, 255, 255));
 
     src.pixels[0] = rgb(1, 255, 0);
     dst.pixels[0] = rgb(254, 1, 7);
-    dst.stretchBlitAdd(src, 0, 0, 0, 0, 0, 0, 1, 1);
+    dst.stretch(src, 0, 0, 0, 0, 0, 0, 1, 1, Blend::Add);
     EXPECT_EQ(dst.pixels[0], rgb(255, 255, 7));  // no carry into the next channel
 }
 
@@ -355,13 +362,13 @@ TEST(CompositingRules, ScaledMultipliesByFactorOver256) {
     dst.allocate(1, 1);
     src.pixels[0] = rgb(255, 128, 64);
     dst.pixels[0] = rgb(1, 1, 1);
-    dst.blitScaled(src, 0, 0, 128);
+    dst.blit(src, 0, 0, Blend::Scaled, 128);
     EXPECT_EQ(dst.pixels[0], rgb(127, 64, 32));
     dst.pixels[0] = 0;
-    dst.stretchBlitScaled(src, 0, 0, 0, 0, 0, 0, 1, 1, 128);
+    dst.stretch(src, 0, 0, 0, 0, 0, 0, 1, 1, Blend::Scaled, 128);
     EXPECT_EQ(dst.pixels[0], rgb(127, 64, 32));
     dst.pixels[0] = 0;
-    dst.drawCenteredScaled(src, 0, 0, 255);
+    dst.drawCentered(src, 0, 0, 1.0f, Blend::Scaled, 255);
     EXPECT_EQ(dst.pixels[0], rgb(254, 127, 63));  // 255 means 255/256
 }
 
@@ -371,17 +378,17 @@ TEST(CompositingRules, StretchedUseLowByteOfFactorUnscaledTheWholeValue) {
     dst.allocate(1, 1);
     src.pixels[0] = rgb(0, 0, 64);
     dst.pixels[0] = 0;
-    dst.stretchBlitScaled(src, 0, 0, 0, 0, 0, 0, 1, 1, 384);  // 384 & 255 = 128
+    dst.stretch(src, 0, 0, 0, 0, 0, 0, 1, 1, Blend::Scaled, 384);  // 384 & 255 = 128
     EXPECT_EQ(dst.pixels[0], 32u);
     dst.pixels[0] = 0;
-    dst.blitScaled(src, 0, 0, 384);  // 64 * 384 / 256
+    dst.blit(src, 0, 0, Blend::Scaled, 384);  // 64 * 384 / 256
     EXPECT_EQ(dst.pixels[0], 96u);
     dst.pixels[0] = rgb(0, 0, 200);
-    dst.blitAddScaled(src, 0, 0, 384);
+    dst.blit(src, 0, 0, Blend::AddScaled, 384);
     EXPECT_EQ(dst.pixels[0], 255u);
     dst.pixels[0] = rgb(5, 5, 5);
-    dst.blitScaled(src, 0, 0, -1);  // wraps in unsigned arithmetic, no trap
-    dst.blitAddScaled(src, 0, 0, INT32_MIN);
+    dst.blit(src, 0, 0, Blend::Scaled, -1);  // wraps in unsigned arithmetic, no trap
+    dst.blit(src, 0, 0, Blend::AddScaled, INT32_MIN);
 }
 
 TEST(CompositingRules, AddScaledAddsScaledSourceAndCaps) {
@@ -396,29 +403,25 @@ TEST(CompositingRules, AddScaledAddsScaledSourceAndCaps) {
     dst2.allocate(2, 1);
     dst2.pixels[0] = dst.pixels[0];
     dst2.pixels[1] = dst.pixels[1];
-    dst.blitAddScaled(src, 0, 0, 128);
+    dst.blit(src, 0, 0, Blend::AddScaled, 128);
     EXPECT_EQ(dst.pixels[0], rgb(200, 200, 200));
     EXPECT_EQ(dst.pixels[1], rgb(255, 137, 127));
-    dst2.stretchBlitAddScaled(src, 0, 0, 1, 0, -1, 0, 1, 1, 128 + 512);
+    dst2.stretch(src, 0, 0, 1, 0, -1, 0, 1, 1, Blend::AddScaled, 128 + 512);
     EXPECT_EQ(dst2.pixels[0], rgb(227, 227, 227));  // source column 1, factor 128
 }
 
-TEST(CompositingRules, BlackIsTransparentEverywhere) {
+using CompositingRulesBlend = CompositingBlend;
+
+TEST_P(CompositingRulesBlend, BlackIsTransparentEverywhere) {
     Surface src, dst;
     src.allocate(3, 3);
     fill(src, 0);
     dst.allocate(3, 3);
     fill(dst, rgb(10, 20, 30));
-    dst.blit(src, 0, 0);
-    dst.blitAdd(src, 0, 0);
-    dst.blitScaled(src, 0, 0, 100);
-    dst.blitAddScaled(src, 0, 0, 100);
-    dst.stretchBlit(src, 0, 0, 2, 2, 0, 0, 3, 3);
-    dst.stretchBlitAdd(src, 0, 0, 2, 2, 0, 0, 3, 3);
-    dst.stretchBlitScaled(src, 0, 0, 2, 2, 0, 0, 3, 3, 100);
-    dst.stretchBlitAddScaled(src, 0, 0, 2, 2, 0, 0, 3, 3, 100);
-    dst.drawZoomed(src, 1, 1, 1.5f);
-    dst.drawCenteredAddScaled(src, 1, 1, 50);
+    dst.blit(src, 0, 0, blend(), factor());
+    dst.stretch(src, 0, 0, 2, 2, 0, 0, 3, 3, blend(), factor());
+    dst.drawZoomed(src, 1, 1, 1.5f, blend(), factor());
+    dst.drawCentered(src, 1, 1, 1.0f, blend(), factor());
     for (size_t i = 0; i < 9; ++i) EXPECT_EQ(dst.pixels[i], rgb(10, 20, 30));
 }
 
@@ -428,13 +431,13 @@ TEST(CompositingRules, UnscaledStretchSkipsNegativePixelsScaledDoesNot) {
     dst.allocate(1, 1);
     src.pixels[0] = 0x80000001u;
     dst.pixels[0] = 7;
-    dst.stretchBlit(src, 0, 0, 0, 0, 0, 0, 1, 1);
-    dst.stretchBlitAdd(src, 0, 0, 0, 0, 0, 0, 1, 1);
+    dst.stretch(src, 0, 0, 0, 0, 0, 0, 1, 1, Blend::Put);
+    dst.stretch(src, 0, 0, 0, 0, 0, 0, 1, 1, Blend::Add);
     EXPECT_EQ(dst.pixels[0], 7u);
-    dst.stretchBlitScaled(src, 0, 0, 0, 0, 0, 0, 1, 1, 255);
+    dst.stretch(src, 0, 0, 0, 0, 0, 0, 1, 1, Blend::Scaled, 255);
     EXPECT_EQ(dst.pixels[0], 0u);  // drawn: blue 1 scaled to 0
     dst.pixels[0] = 7;
-    dst.blit(src, 0, 0);  // unscaled blit tests == 0 only
+    dst.blit(src, 0, 0, Blend::Put);  // unscaled blit tests == 0 only
     EXPECT_EQ(dst.pixels[0], 0x80000001u);
 }
 
@@ -444,7 +447,7 @@ TEST(CompositingRules, SelfBlitKeepsPixelOrder) {
     Surface s;
     s.allocate(40, 2);
     for (uint32_t i = 0; i < 80; ++i) s.pixels[i] = i + 1;
-    s.blit(s, 1, 0);
+    s.blit(s, 1, 0, Blend::Put);
     for (int x = 0; x < 40; ++x) EXPECT_EQ(s.pixels[x], 1u) << x;
     for (int x = 0; x < 40; ++x) EXPECT_EQ(s.pixels[40 + x], 41u) << x;
 }
@@ -459,7 +462,7 @@ TEST(CompositingRules, WideRowsMatchPerPixelRule) {
         src.pixels[i] = (rng() % 4 == 0) ? 0 : rng() & 0xFFFFFF;
     for (size_t i = 0; i < dst.pixelCount(); ++i) dst.pixels[i] = rng() & 0xFFFFFF;
     std::vector<uint32_t> before(dst.pixels, dst.pixels + dst.pixelCount());
-    dst.blitAdd(src, 2, 1);
+    dst.blit(src, 2, 1, Blend::Add);
     for (int32_t y = 0; y < 6; ++y)
         for (int32_t x = 0; x < 70; ++x) {
             const uint32_t d = before[y * 70 + x];
@@ -480,7 +483,7 @@ TEST(CompositingRules, WideRowsMatchPerPixelRule) {
 // Runs of four and more pixels take the vectorised kernels; a 1 by 1 surface
 // always takes the plain per-pixel rule. Both must give the same bits, also
 // for pixels with a non-zero top byte.
-class CompositingKernels : public ::testing::Test {
+class CompositingColourKernels : public ::testing::Test {
 protected:
     static constexpr int32_t kW = 37, kH = 3;
     Surface src, dst;
@@ -527,35 +530,33 @@ protected:
     }
 };
 
-TEST_F(CompositingKernels, Put) {
-    expectSameAsOnePixelAtATime([](Surface& d, const Surface& s) { d.blit(s, 0, 0); });
+class CompositingKernels : public CompositingColourKernels, public ::testing::WithParamInterface<BlendCase> {};
+
+TEST_P(CompositingKernels, Blit) {
+    const BlendCase c = GetParam();
+    expectSameAsOnePixelAtATime([c](Surface& d, const Surface& s) { d.blit(s, 0, 0, c.blend, c.factor); });
 }
-TEST_F(CompositingKernels, Add) {
-    expectSameAsOnePixelAtATime([](Surface& d, const Surface& s) { d.blitAdd(s, 0, 0); });
-}
-TEST_F(CompositingKernels, Scaled) {
-    expectSameAsOnePixelAtATime([](Surface& d, const Surface& s) { d.blitScaled(s, 0, 0, 201); });
-}
-TEST_F(CompositingKernels, AddScaled) {
-    expectSameAsOnePixelAtATime([](Surface& d, const Surface& s) { d.blitAddScaled(s, 0, 0, 77); });
-}
-TEST_F(CompositingKernels, AddScaledFullFactor) {
-    expectSameAsOnePixelAtATime(
-        [](Surface& d, const Surface& s) { d.blitAddScaled(s, 0, 0, 255); });
-}
-TEST_F(CompositingKernels, Invert) {
+
+const BlendCase kKernelBlends[] = {{Blend::Put, 0, "Put"},
+                                   {Blend::Add, 0, "Add"},
+                                   {Blend::Scaled, 201, "Scaled"},
+                                   {Blend::AddScaled, 77, "AddScaled"},
+                                   {Blend::AddScaled, 255, "AddScaledFullFactor"}};
+INSTANTIATE_TEST_SUITE_P(Blends, CompositingKernels, ::testing::ValuesIn(kKernelBlends), blendName);
+
+TEST_F(CompositingColourKernels, Invert) {
     expectSameAsOnePixelAtATime([](Surface& d, const Surface&) { d.invert(); });
 }
-TEST_F(CompositingKernels, Darken) {
+TEST_F(CompositingColourKernels, Darken) {
     expectSameAsOnePixelAtATime([](Surface& d, const Surface&) { d.darken(99); });
 }
-TEST_F(CompositingKernels, Brighten) {
+TEST_F(CompositingColourKernels, Brighten) {
     expectSameAsOnePixelAtATime([](Surface& d, const Surface&) { d.brighten(201); });
 }
-TEST_F(CompositingKernels, Multiply) {
+TEST_F(CompositingColourKernels, Multiply) {
     expectSameAsOnePixelAtATime([](Surface& d, const Surface&) { d.multiply(173); });
 }
-TEST_F(CompositingKernels, MultiplyFullFactor) {
+TEST_F(CompositingColourKernels, MultiplyFullFactor) {
     expectSameAsOnePixelAtATime([](Surface& d, const Surface&) { d.multiply(255); });
 }
 
@@ -665,14 +666,18 @@ TEST(CompositingWhole, SurfacesWithoutPixelsAreLeftAlone) {
     empty.brighten(3);
     empty.multiply(3);
     empty.copyFrom(s);
-    empty.blitAdd(s, 0, 0);
-    empty.drawZoomedAdd(s, 0, 0, 2.0f);
-    s.blit(empty, 0, 0);
-    s.drawZoomed(empty, 2, 2, 3.0f);
+    empty.blit(s, 0, 0, Blend::Add);
+    empty.drawZoomed(s, 0, 0, 2.0f, Blend::Add);
+    s.blit(empty, 0, 0, Blend::Put);
+    s.drawZoomed(empty, 2, 2, 3.0f, Blend::Put);
     s.copyFrom(empty);
     EXPECT_EQ(countNonZero(s), 16u);
     EXPECT_EQ(s.pixels[5], rgb(3, 3, 3));
 }
+
+INSTANTIATE_TEST_SUITE_P(Blends, CompositingStretchBlend, ::testing::ValuesIn(kBlends), blendName);
+INSTANTIATE_TEST_SUITE_P(Blends, CompositingZoomedBlend, ::testing::ValuesIn(kBlends), blendName);
+INSTANTIATE_TEST_SUITE_P(Blends, CompositingRulesBlend, ::testing::ValuesIn(kBlends), blendName);
 
 }  // namespace
 }  // namespace velmora

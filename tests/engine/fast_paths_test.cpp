@@ -12,13 +12,14 @@
 
 #include "boxes/Deformation.h"
 #include "boxes/DirectionalBlur.h"
+#include "boxes/Kernels.h"
 #include "boxes/NodeGridBlocks.h"
 #include "boxes/RadialBlur.h"
 #include "boxes/RayCastGrid.h"
 #include "boxes/VoxelTunnel.h"
+#include "surface/RowKernels.h"
 #include "TestFunctions.h"
 #include "TestSupport.h"
-#include "core/SimdLevel.h"
 
 namespace velmora {
 namespace {
@@ -33,7 +34,7 @@ protected:
     void SetUp() override {
         if (fastLevel() > supportedSimdLevel()) GTEST_SKIP() << "the processor lacks this level";
     }
-    void TearDown() override { setSimdLevel(supportedSimdLevel()); }
+    void TearDown() override { chooseKernels(supportedSimdLevel()); }
     SimdLevel fastLevel() const { return GetParam(); }
     std::mt19937 rng{20240607};
 
@@ -52,6 +53,17 @@ protected:
     float uniform(float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); }
 };
 
+// The comparisons below mean something only if choosing a level really swaps
+// the kernels every drawing call goes through.
+TEST_P(FastPaths, ChoosingALevelSwitchesTheKernelsInUse) {
+    EXPECT_EQ(chooseKernels(SimdLevel::Plain), SimdLevel::Plain);
+    EXPECT_EQ(rows::active, &rows::kPlainKernels);
+    EXPECT_EQ(boxKernels->radialSweep, nullptr);
+    EXPECT_EQ(chooseKernels(fastLevel()), fastLevel());
+    EXPECT_EQ(rows::active, fastLevel() == SimdLevel::Avx2 ? &rows::kAvx2Kernels : &rows::kSse2Kernels);
+    EXPECT_EQ(boxKernels->radialSweep != nullptr, fastLevel() == SimdLevel::Avx2);
+}
+
 // --- Directional blurs ------------------------------------------------------
 
 // Weights inside 0..1, at its ends and outside it (where sums wrap).
@@ -65,9 +77,9 @@ void expectBlurMatchesPlain(SimdLevel level, float weight, const Surface& start)
     fast.allocate(512, 256);
     std::copy(start.pixels, start.pixels + start.pixelCount(), plain.pixels);
     std::copy(start.pixels, start.pixels + start.pixelCount(), fast.pixels);
-    setSimdLevel(SimdLevel::Plain);
+    chooseKernels(SimdLevel::Plain);
     Box().render(plain, wiring.fns(), wiring.ins());
-    setSimdLevel(level);
+    chooseKernels(level);
     Box().render(fast, wiring.fns(), wiring.ins());
     ASSERT_EQ(snapshot(fast), snapshot(plain)) << "weight " << weight;
 }
@@ -124,9 +136,9 @@ TEST_P(FastPaths, VoxelTunnelMatchesPlainOverSeveralFrames) {
         // Times that scroll both ways and reach the wrap of the maps.
         for (float t : {0.0f, 0.5f, -3.25f, 1.37f, 26.2f, 1310.7f, -0.004f}) {
             Wiring wiring({t, 1.0f, 1.0f}, {&colours});
-            setSimdLevel(SimdLevel::Plain);
+            chooseKernels(SimdLevel::Plain);
             plain->render(plainOut, wiring.fns(), wiring.ins());
-            setSimdLevel(fastLevel());
+            chooseKernels(fastLevel());
             fast->render(fastOut, wiring.fns(), wiring.ins());
             ASSERT_EQ(fast->polarImage, plain->polarImage) << "t " << t;
             ASSERT_EQ(snapshot(fastOut), snapshot(plainOut)) << "t " << t;
@@ -147,9 +159,9 @@ TEST_P(FastPaths, VoxelTunnelMarchShadesAndWrapsLikePlain) {
     for (int trial = 0; trial < 6; ++trial) {
         const float t = uniform(-40.0f, 40.0f);
         const double fb = uniform(-1.0f, 1.0f), fa = uniform(-200.0f, 200.0f);
-        setSimdLevel(SimdLevel::Plain);
+        chooseKernels(SimdLevel::Plain);
         plain->marchColumns(t, colours.pixels, fb, fa);
-        setSimdLevel(fastLevel());
+        chooseKernels(fastLevel());
         fast->marchColumns(t, colours.pixels, fb, fa);
         ASSERT_EQ(fast->polarImage, plain->polarImage) << "t " << t << " fb " << fb << " fa " << fa;
     }
@@ -174,17 +186,17 @@ TEST_P(FastPaths, RadialBlurMatchesPlainForEveryKindOfCentre) {
         plain.allocate(512, 256);
         std::copy(start.pixels, start.pixels + start.pixelCount(), plain.pixels);
         Wiring wiring({cx, cy, 1.0f, 1.0f}, {});
-        setSimdLevel(SimdLevel::Plain);
+        chooseKernels(SimdLevel::Plain);
         BoxRadialBlur().render(plain, wiring.fns(), wiring.ins());
         fast.allocate(512, 256);
         std::copy(start.pixels, start.pixels + start.pixelCount(), fast.pixels);
-        setSimdLevel(fastLevel());
+        chooseKernels(fastLevel());
         BoxRadialBlur box;
         box.render(fast, wiring.fns(), wiring.ins());
         ASSERT_EQ(snapshot(fast), snapshot(plain)) << "centre " << cx << "," << cy;
         // A second frame on the same box reuses its scratch surface.
         box.render(fast, wiring.fns(), wiring.ins());
-        setSimdLevel(SimdLevel::Plain);
+        chooseKernels(SimdLevel::Plain);
         BoxRadialBlur().render(plain, wiring.fns(), wiring.ins());
         ASSERT_EQ(snapshot(fast), snapshot(plain)) << "second frame, centre " << cx << "," << cy;
     }
@@ -205,7 +217,7 @@ TEST_P(FastPaths, NodeGridBlocksMatchPlainDrawing) {
             grid->gridV[n] = trial % 2 ? static_cast<int32_t>(rng()) : static_cast<int32_t>(rng() % (256 << 16));
             grid->gridLight[n] = trial < 3 ? static_cast<int32_t>(rng() % 65536) : static_cast<int32_t>(rng());
         }
-        setSimdLevel(fastLevel());
+        chooseKernels(fastLevel());
         std::vector<uint32_t> fast(512 * 256), plain(512 * 256);
         drawNodeGridBlocksFast(*grid, fast.data(), BlockSource{picture.pixels, 15, 511, 9, 255});
         const uint32_t* p = picture.pixels;
@@ -232,17 +244,17 @@ TEST_P(FastPaths, DeformationMatchesPlain) {
         fast.allocate(512, 256);
         std::copy(plain.pixels, plain.pixels + plain.pixelCount(), fast.pixels);
         Wiring plainLine({a, b, c, 1.0f, 1.0f}, {&input});
-        setSimdLevel(SimdLevel::Plain);
+        chooseKernels(SimdLevel::Plain);
         auto box = std::make_unique<BoxDeformation>();
         box->render(plain, plainLine.fns(), plainLine.ins());
-        setSimdLevel(fastLevel());
+        chooseKernels(fastLevel());
         box->render(fast, plainLine.fns(), plainLine.ins());
         ASSERT_EQ(snapshot(fast), snapshot(plain)) << a << " " << b << " " << c;
         // Drawn onto itself: blocks read what earlier blocks wrote.
         Wiring selfPlain({a, b, c, 1.0f, 1.0f}, {&plain}), selfFast({a, b, c, 1.0f, 1.0f}, {&fast});
-        setSimdLevel(SimdLevel::Plain);
+        chooseKernels(SimdLevel::Plain);
         box->render(plain, selfPlain.fns(), selfPlain.ins());
-        setSimdLevel(fastLevel());
+        chooseKernels(fastLevel());
         box->render(fast, selfFast.fns(), selfFast.ins());
         ASSERT_EQ(snapshot(fast), snapshot(plain)) << "in place " << a << " " << b << " " << c;
     }
@@ -254,7 +266,7 @@ template <class Box>
 void expectRayCastMatchesPlain(SimdLevel level, const std::vector<float>& times, const Surface& texture) {
     std::vector<std::vector<uint32_t>> frames[2];
     for (int pass = 0; pass < 2; ++pass) {
-        setSimdLevel(pass == 0 ? SimdLevel::Plain : level);
+        chooseKernels(pass == 0 ? SimdLevel::Plain : level);
         auto box = std::make_unique<Box>();  // with a camera record of its own
         Surface out;
         out.allocate(512, 256);
@@ -287,9 +299,9 @@ void expectSameAsPlain(SimdLevel level, const Surface& start, Op op, const char*
     std::copy(start.pixels, start.pixels + start.pixelCount(), plain.pixels);
     fast.allocate(start.width, start.height);
     std::copy(start.pixels, start.pixels + start.pixelCount(), fast.pixels);
-    setSimdLevel(SimdLevel::Plain);
+    chooseKernels(SimdLevel::Plain);
     op(plain);
-    setSimdLevel(level);
+    chooseKernels(level);
     op(fast);
     ASSERT_EQ(snapshot(fast), snapshot(plain)) << what;
 }
@@ -317,11 +329,11 @@ TEST_P(FastPaths, UnscaledDrawingMatchesPlain) {
         const int32_t x = static_cast<int32_t>(rng() % 700) - 350, y = static_cast<int32_t>(rng() % 400) - 200;
         const int32_t factor = trial % 5 == 4 ? static_cast<int32_t>(rng() % 1000) : static_cast<int32_t>(rng() % 256);
         const Surface& src = source;
-        expectSameAsPlain(level, start, [&](Surface& d) { d.blit(src, x, y); }, "blit");
-        expectSameAsPlain(level, start, [&](Surface& d) { d.blitAdd(src, x, y); }, "blitAdd");
-        expectSameAsPlain(level, start, [&](Surface& d) { d.blitScaled(src, x, y, factor); }, "blitScaled");
-        expectSameAsPlain(level, start, [&](Surface& d) { d.blitAddScaled(src, x, y, factor); }, "blitAddScaled");
-        expectSameAsPlain(level, start, [&](Surface& d) { d.drawCenteredAdd(src, x + 256, y + 128); }, "centred");
+        expectSameAsPlain(level, start, [&](Surface& d) { d.blit(src, x, y, Blend::Put); }, "blit");
+        expectSameAsPlain(level, start, [&](Surface& d) { d.blit(src, x, y, Blend::Add); }, "blitAdd");
+        expectSameAsPlain(level, start, [&](Surface& d) { d.blit(src, x, y, Blend::Scaled, factor); }, "blitScaled");
+        expectSameAsPlain(level, start, [&](Surface& d) { d.blit(src, x, y, Blend::AddScaled, factor); }, "blitAddScaled");
+        expectSameAsPlain(level, start, [&](Surface& d) { d.drawCentered(src, x + 256, y + 128, 1.0f, Blend::Add); }, "centred");
     }
 }
 
@@ -342,19 +354,19 @@ TEST_P(FastPaths, StretchedAndZoomedDrawingMatchesPlain) {
         const float zoom = uniform(0.05f, 3.0f);
         const int32_t cx = coordinate(512), cy = coordinate(256);
         const Surface& s = source;
-        expectSameAsPlain(level, start, [&](Surface& d) { d.stretchBlit(s, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1); },
+        expectSameAsPlain(level, start, [&](Surface& d) { d.stretch(s, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, Blend::Put); },
                           "stretchBlit");
         expectSameAsPlain(
-            level, start, [&](Surface& d) { d.stretchBlitAdd(s, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1); },
+            level, start, [&](Surface& d) { d.stretch(s, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, Blend::Add); },
             "stretchBlitAdd");
         expectSameAsPlain(
-            level, start, [&](Surface& d) { d.stretchBlitScaled(s, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, factor); },
+            level, start, [&](Surface& d) { d.stretch(s, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, Blend::Scaled, factor); },
             "stretchBlitScaled");
-        auto addScaled = [&](Surface& d) { d.stretchBlitAddScaled(s, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, factor); };
+        auto addScaled = [&](Surface& d) { d.stretch(s, sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, Blend::AddScaled, factor); };
         expectSameAsPlain(level, start, addScaled, "stretchBlitAddScaled");
-        expectSameAsPlain(level, start, [&](Surface& d) { d.drawZoomed(s, cx, cy, zoom); }, "drawZoomed");
-        expectSameAsPlain(level, start, [&](Surface& d) { d.drawZoomedAdd(s, cx, cy, zoom); }, "drawZoomedAdd");
-        expectSameAsPlain(level, start, [&](Surface& d) { d.drawZoomedAddScaled(s, cx, cy, zoom, factor); },
+        expectSameAsPlain(level, start, [&](Surface& d) { d.drawZoomed(s, cx, cy, zoom, Blend::Put); }, "drawZoomed");
+        expectSameAsPlain(level, start, [&](Surface& d) { d.drawZoomed(s, cx, cy, zoom, Blend::Add); }, "drawZoomedAdd");
+        expectSameAsPlain(level, start, [&](Surface& d) { d.drawZoomed(s, cx, cy, zoom, Blend::AddScaled, factor); },
                           "drawZoomedAddScaled");
     }
 }
@@ -369,10 +381,10 @@ TEST_P(FastPaths, StretchingAcrossTheSourceEdgesMatchesPlain) {
     for (const auto& r : rects) {
         randomSurface(start, 512, 256);
         expectSameAsPlain(
-            level, start, [&](Surface& d) { d.stretchBlitAdd(source, r[0], r[1], r[2], r[3], 0, 0, 300, 200); },
+            level, start, [&](Surface& d) { d.stretch(source, r[0], r[1], r[2], r[3], 0, 0, 300, 200, Blend::Add); },
             "stretchBlitAdd");
         expectSameAsPlain(
-            level, start, [&](Surface& d) { d.stretchBlit(source, r[0], r[1], r[2], r[3], 5, 7, 511, 250); },
+            level, start, [&](Surface& d) { d.stretch(source, r[0], r[1], r[2], r[3], 5, 7, 511, 250, Blend::Put); },
             "stretchBlit");
     }
 }
@@ -384,9 +396,9 @@ TEST_P(FastPaths, DrawingOntoItselfMatchesPlain) {
     for (int trial = 0; trial < 10; ++trial) {
         randomSurface(start, 512, 256);
         const int32_t x = static_cast<int32_t>(rng() % 40) - 20, y = static_cast<int32_t>(rng() % 6) - 3;
-        expectSameAsPlain(level, start, [&](Surface& d) { d.blitAdd(d, x, y); }, "self blitAdd");
-        expectSameAsPlain(level, start, [&](Surface& d) { d.blit(d, x, y); }, "self blit");
-        expectSameAsPlain(level, start, [&](Surface& d) { d.drawZoomedAdd(d, 250 + x, 130 + y, 1.1f); },
+        expectSameAsPlain(level, start, [&](Surface& d) { d.blit(d, x, y, Blend::Add); }, "self blitAdd");
+        expectSameAsPlain(level, start, [&](Surface& d) { d.blit(d, x, y, Blend::Put); }, "self blit");
+        expectSameAsPlain(level, start, [&](Surface& d) { d.drawZoomed(d, 250 + x, 130 + y, 1.1f, Blend::Add); },
                                "self drawZoomedAdd");
     }
 }

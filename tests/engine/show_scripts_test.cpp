@@ -14,7 +14,7 @@
 #include "showkit/JpegWriter.h"
 #include "showkit/MeshShapes.h"
 #include "script/DemoGraph.h"
-#include "core/SimdLevel.h"
+#include "boxes/Kernels.h"
 
 using namespace velmora;
 namespace fs = std::filesystem;
@@ -271,9 +271,9 @@ class ThreadedFrames : public ShowScripts, public ::testing::WithParamInterface<
 protected:
     void SetUp() override {
         if (GetParam().level > supportedSimdLevel()) GTEST_SKIP() << "the processor lacks this vector level";
-        setSimdLevel(GetParam().level);
+        chooseKernels(GetParam().level);
     }
-    void TearDown() override { setSimdLevel(supportedSimdLevel()); }
+    void TearDown() override { chooseKernels(supportedSimdLevel()); }
 
     // The same script on one thread and on the case's threads, each a fresh
     // graph and so a fresh start.

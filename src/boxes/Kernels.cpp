@@ -1,0 +1,51 @@
+// The one place that turns a vector level into kernels: every other file calls
+// through the tables, so no drawing call asks for the level again.
+#include "boxes/Kernels.h"
+
+#include "surface/RowKernels.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr BoxKernels kPlain{kernels::blurRowsPlain, kernels::blurColumnsPlain, kernels::gridBlocksPlain,
+                            nullptr, nullptr, nullptr};
+#if VELMORA_X86
+constexpr BoxKernels kAvx2{kernels::blurRowsAvx2,    kernels::blurColumnsAvx2, kernels::gridBlocksAvx2,
+                           kernels::radialSweepAvx2, kernels::voxelMarchAvx2,  kernels::voxelRemapAvx2};
+#endif
+
+}  // namespace
+
+const BoxKernels* boxKernels = &kPlain;
+
+SimdLevel chooseKernels(SimdLevel level) {
+    if (level > supportedSimdLevel()) level = supportedSimdLevel();
+    switch (level) {
+        case SimdLevel::Plain:
+            rows::active = &rows::kPlainKernels;
+            boxKernels = &kPlain;
+            break;
+        case SimdLevel::Sse2:
+            // The boxes' vector bodies need AVX2: below it they run plain.
+            rows::active = &rows::kSse2Kernels;
+            boxKernels = &kPlain;
+            break;
+        case SimdLevel::Avx2:
+            rows::active = &rows::kAvx2Kernels;
+#if VELMORA_X86
+            boxKernels = &kAvx2;
+#endif
+            break;
+    }
+    return level;
+}
+
+namespace {
+
+// The best kernels from the start: before main, as the program loads.
+const SimdLevel kChosenAtStart = chooseKernels(supportedSimdLevel());
+
+}  // namespace
+
+}  // namespace velmora
