@@ -292,9 +292,6 @@ struct MixRun {
 }  // namespace
 
 void BoxRadialBlur::render(Surface& output, FunctionList functions, SurfaceList) {
-    if (functions.size() < 4) return;
-    for (size_t i = 0; i < 4; ++i)
-        if (!functions[i]) return;
     if (!output.isSize(kWidth, kHeight)) return;
     if (!isOn(*functions[2]) || !isOn(*functions[3])) return;
     const int32_t cy = truncToInt(functions[1]->value());
