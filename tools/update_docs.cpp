@@ -10,7 +10,7 @@
 
 #include "host/ReferenceCommands.h"
 #include "host/ReferencePage.h"
-#include "script/TypeReference.h"
+#include "script/TypeTable.h"
 
 namespace fs = std::filesystem;
 
@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     const fs::path scratch = fs::temp_directory_path() / "velmora_update_docs";
 
     int failures = 0;
-    for (const velmora::TypeReference& type : velmora::typeReferences()) {
+    for (const velmora::ScriptType& type : velmora::scriptTypes()) {
         const fs::path example = docs / "examples" / (std::string(type.word) + ".zyl");
         std::string error;
         const auto picture = velmora::renderExample(program, showDir, example, scratch, error);

@@ -52,9 +52,6 @@ void computeDeformationGrid(NodeGrid& grid, double a, float b, float c) {
 }
 
 void BoxDeformation::render(Surface& output, FunctionList functions, SurfaceList inputs) {
-    if (functions.size() < 5 || inputs.empty() || !inputs[0]) return;
-    for (size_t i = 0; i < 5; ++i)
-        if (!functions[i]) return;
     const Surface& input = *inputs[0];
     if (!output.isSize(kWidth, kHeight) || !input.isSize(kWidth, kHeight)) return;
     if (!isOn(*functions[3]) || !isOn(*functions[4])) return;

@@ -20,10 +20,9 @@ namespace {
 constexpr int kWidth = kFrameWidth;
 constexpr int kHeight = kFrameHeight;
 
-// The gates (1, then 2) and then the weight (0); false when the line is too short,
-// the output is not 512 by 256, or a gate is off.
+// The gates (1, then 2) and then the weight (0); false when the output is not
+// 512 by 256 or a gate is off.
 bool readWeights(const Surface& output, FunctionList functions, BlurWeights& weights) {
-    if (functions.size() < 3 || !functions[0] || !functions[1] || !functions[2]) return false;
     if (!output.isSize(kWidth, kHeight)) return false;
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return false;
     weights = blurWeights(functions[0]->value());

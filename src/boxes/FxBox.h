@@ -17,8 +17,9 @@ using SurfaceList = std::span<Surface* const>;
 class FxBox {
 public:
     virtual ~FxBox() = default;
-    // The lists hold exactly the entries the wiring line named, in order. A box
-    // whose line names fewer entries than it reads draws nothing.
+    // The lists hold exactly the entries the wiring line named, in order, and
+    // at least as many of each as the box's type reads: the wiring checks the
+    // counts once and draws nothing for a line that names fewer.
     virtual void render(Surface& output, FunctionList functions, SurfaceList inputs) {
         (void)output;
         (void)functions;

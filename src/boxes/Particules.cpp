@@ -36,8 +36,6 @@ int BoxParticules::configure(const char* text, ErrorReporter&) {
 }
 
 void BoxParticules::render(Surface& output, FunctionList functions, SurfaceList inputs) {
-    if (functions.size() < 4 || inputs.empty()) return;
-    if (!functions[0] || !functions[1] || !functions[2] || !functions[3] || !inputs[0]) return;
     if (!isOn(*functions[2]) || !isOn(*functions[3])) return;
     const Surface& sprite = *inputs[0];
     if (sprite.pixelCount() == 0 || output.pixelCount() == 0) return;

@@ -299,9 +299,6 @@ void kernels::radialSweepAvx2(uint32_t* px, uint32_t* turned, int cx, int cy, Wo
 #endif
 
 void BoxRadialBlur::render(Surface& output, FunctionList functions, SurfaceList) {
-    if (functions.size() < 4) return;
-    for (size_t i = 0; i < 4; ++i)
-        if (!functions[i]) return;
     if (!output.isSize(kWidth, kHeight)) return;
     if (!isOn(*functions[2]) || !isOn(*functions[3])) return;
     const int32_t cy = truncToInt(functions[1]->value());

@@ -26,11 +26,8 @@ constexpr double kInv330 = 0.0030303030303030303;
 // neighbouring fields rounded alike) and keeps the double instead.
 [[gnu::noinline]] double asFloat(double x) { return static_cast<float>(x); }
 
-// A line that names fewer entries than the box reads, or surfaces of the wrong
-// geometry, draw nothing.
-bool canDraw(const Surface& output, FunctionList functions, SurfaceList inputs) {
-    if (functions.size() < 3 || inputs.empty()) return false;
-    if (!functions[0] || !functions[1] || !functions[2] || !inputs[0]) return false;
+// Surfaces of the wrong geometry draw nothing.
+bool canDraw(const Surface& output, SurfaceList inputs) {
     return output.isSize(kFrameWidth, kFrameHeight) && inputs[0]->isSize(256, 256);
 }
 
@@ -213,7 +210,7 @@ void BoxFDTunnel::render(Surface&, FunctionList, SurfaceList) {
 }
 
 void BoxFDBoule::render(Surface& output, FunctionList functions, SurfaceList inputs) {
-    if (!canDraw(output, functions, inputs)) return;
+    if (!canDraw(output, inputs)) return;
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return;
     const CameraPath path = bouleCameraPath(functions[0]->value());
     const CameraAxes axes = updateCameraBasis(camera.record(), path.D, path.roll);
@@ -222,7 +219,7 @@ void BoxFDBoule::render(Surface& output, FunctionList functions, SurfaceList inp
 }
 
 void BoxFDVoxel::render(Surface& output, FunctionList functions, SurfaceList inputs) {
-    if (!canDraw(output, functions, inputs)) return;
+    if (!canDraw(output, inputs)) return;
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return;
     const CameraPath path = voxelCameraPath(functions[0]->value());
     const CameraAxes axes = updateCameraBasis(camera.record(), path.D, path.roll);

@@ -12,14 +12,6 @@ namespace velmora {
 
 namespace {
 
-// True when the line named at least `count` functions and none is missing.
-bool hasFunctions(FunctionList functions, size_t count) {
-    if (functions.size() < count) return false;
-    for (size_t i = 0; i < count; ++i)
-        if (!functions[i]) return false;
-    return true;
-}
-
 // The two gates every simple box reads, in order, first off one wins.
 bool gatesOn(const Function& first, const Function& second) {
     return isOn(first) && isOn(second);
@@ -28,19 +20,18 @@ bool gatesOn(const Function& first, const Function& second) {
 }  // namespace
 
 void BoxClearSurface::render(Surface& output, FunctionList functions, SurfaceList) {
-    if (!hasFunctions(functions, 2) || !gatesOn(*functions[0], *functions[1])) return;
+    if (!gatesOn(*functions[0], *functions[1])) return;
     output.clear();
 }
 
 void BoxCopier::render(Surface& output, FunctionList functions, SurfaceList inputs) {
-    if (!hasFunctions(functions, 2) || inputs.empty() || !inputs[0]) return;
     if (!gatesOn(*functions[0], *functions[1])) return;
     // copyFrom copies only as many pixels as both surfaces hold.
     output.copyFrom(*inputs[0]);
 }
 
 void BoxInverseVideo::render(Surface& output, FunctionList functions, SurfaceList) {
-    if (!hasFunctions(functions, 2) || !gatesOn(*functions[0], *functions[1])) return;
+    if (!gatesOn(*functions[0], *functions[1])) return;
     output.invert();
 }
 
@@ -63,7 +54,7 @@ int BoxFader::configure(const char* text, ErrorReporter& reporter) {
 }
 
 void BoxFader::render(Surface& output, FunctionList functions, SurfaceList) {
-    if (!hasFunctions(functions, 3) || !gatesOn(*functions[1], *functions[2])) return;
+    if (!gatesOn(*functions[1], *functions[2])) return;
     const int32_t level =
         std::clamp(truncToInt(static_cast<double>(functions[0]->value()) * 255.0), 0, 255);
     switch (mode) {

@@ -12,24 +12,6 @@
 
 namespace velmora {
 
-namespace {
-
-// True when the line named enough functions and inputs and none is missing.
-bool hasEntries(FunctionList functions, size_t functionCount, SurfaceList inputs,
-                size_t inputCount) {
-    if (functions.size() < functionCount || inputs.size() < inputCount) return false;
-    for (size_t i = 0; i < functionCount; ++i)
-        if (!functions[i]) return false;
-    for (size_t i = 0; i < inputCount; ++i)
-        if (!inputs[i]) return false;
-    return true;
-}
-
-constexpr size_t kSpriteFunctions = 5;
-constexpr size_t kAnimatorFunctions = 6;
-
-}  // namespace
-
 int BoxSprite::configure(const char* text, ErrorReporter& reporter) {
     char word[32] = "";
     std::sscanf(text ? text : "", "%31s", word);
@@ -47,7 +29,6 @@ int BoxSprite::configure(const char* text, ErrorReporter& reporter) {
 }
 
 void BoxSprite::render(Surface& output, FunctionList functions, SurfaceList inputs) {
-    if (!hasEntries(functions, kSpriteFunctions, inputs, 1)) return;
     drawSprite(output, functions, *inputs[0]);
 }
 
@@ -78,7 +59,6 @@ int BoxAnimator::configure(const char* text, ErrorReporter& reporter) {
 }
 
 void BoxAnimator::render(Surface& output, FunctionList functions, SurfaceList inputs) {
-    if (!hasEntries(functions, kAnimatorFunctions, inputs, 1)) return;
     Surface& strip = *inputs[0];
     if (!strip.pixels || strip.width <= 0 || frameHeight <= 0 || frameHeight > strip.height)
         return;

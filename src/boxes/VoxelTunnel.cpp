@@ -136,8 +136,6 @@ void BoxVoxelTunnel::buildTables() {
 }
 
 void BoxVoxelTunnel::render(Surface& output, FunctionList functions, SurfaceList inputs) {
-    if (functions.size() < 3 || inputs.empty()) return;
-    if (!functions[0] || !functions[1] || !functions[2] || !inputs[0]) return;
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return;
     if (!output.isSize(kFrameWidth, kFrameHeight) || inputs[0]->pixelCount() < static_cast<size_t>(kMapPixels)) return;
     if (!ready()) return;

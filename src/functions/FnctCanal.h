@@ -15,7 +15,6 @@ public:
     // is at least 1.
     using Function::configure;
     int configure(const char* text, ErrorReporter& reporter) override;
-    float value() const override { return current; }
     // current = level * amplitude + offset, the level (0..1) being the
     // channel's in the frame; a channel the music does not have, or no music,
     // reads level 0.
@@ -25,7 +24,6 @@ public:
     int32_t channel = 0;
     float amplitude = 0.0f;
     float offset = 0.0f;
-    float current = 0.0f;
 };
 
 }  // namespace velmora

@@ -14,13 +14,11 @@ public:
     // hexadecimal levels 0..F, one per row.
     using Function::configure;
     int configure(const char* text, ErrorReporter& reporter) override;
-    float value() const override { return current; }
     void update(const FrameInput& frame) override;
 
     static constexpr int kRows = 64;
 
     float amplitude = 0.0f;  // value of level F
-    float current = 0.0f;
     float offset = 0.0f;  // added while gliding, rows 0..62 only
     int8_t rowLevels[kRows] = {};
     int32_t mode = 0;  // 0 stepping, 1 gliding, anything else: frozen

@@ -37,12 +37,16 @@ public:
     }
     // The same, reporting on standard error.
     int configure(const char* text) { return configure(text, standardErrorReporter()); }
-    // What the last update stored; no side effects.
-    virtual float value() const { return 0.0f; }
+    // What the last update stored; no side effects, so every reader of one
+    // frame sees the same number.
+    virtual float value() const { return current; }
     virtual void update(const FrameInput& frame) { (void)frame; }
     // True for a type that reads FrameInput::channelLevels: only then does the
     // show ask the music for them.
     virtual bool readsChannelLevels() const { return false; }
+
+protected:
+    float current = 0.0f;  // a type that never updates it stays at 0.0
 };
 
 // Gate convention: on when strictly above 0.0 (NaN is off).

@@ -13,10 +13,8 @@ class FnctTime : public Function {
 public:
     using Function::configure;
     int configure(const char* text, ErrorReporter& reporter) override;
-    float value() const override { return current; }
     void update(const FrameInput& frame) override;
 
-    float current = 0.0f;
     float speed = 1.0f;
     float start = 0.0f;
     float offset = 0.0f;
@@ -28,14 +26,12 @@ class FnctSin : public Function {
 public:
     using Function::configure;
     int configure(const char* text, ErrorReporter& reporter) override;
-    float value() const override { return current; }
     void update(const FrameInput& frame) override;
 
     float phase = 0.0f;
     float frequency = 0.0f;
     float amplitude = 0.0f;
     float offset = 0.0f;
-    float current = 0.0f;
 };
 
 // Constantly zero whatever its text: the base behaviour is all it needs.
@@ -47,13 +43,11 @@ class FnctStrobo : public Function {
 public:
     using Function::configure;
     int configure(const char* text, ErrorReporter& reporter) override;
-    float value() const override { return current; }
     void update(const FrameInput& frame) override;
 
     int32_t offset = 0;
     int32_t period = 0;
     int32_t onRows = 0;
-    float current = 0.0f;
 };
 
 // 1.0 while the music order lies in [firstOrder, lastOrder]; text "first last".
@@ -61,12 +55,10 @@ class FnctIntervale : public Function {
 public:
     using Function::configure;
     int configure(const char* text, ErrorReporter& reporter) override;
-    float value() const override { return current; }
     void update(const FrameInput& frame) override;
 
     int32_t firstOrder = 0;
     int32_t lastOrder = 0;
-    float current = 0.0f;
 };
 
 }  // namespace velmora

@@ -24,7 +24,7 @@
 #include "host/ReferenceCommands.h"
 #include "script/Music.h"
 #include "core/NearestWord.h"
-#include "script/TypeReference.h"
+#include "script/TypeTable.h"
 
 namespace velmora {
 
@@ -300,14 +300,14 @@ int answerHelp(const CLI::App& app, const HelpOptions& help, std::ostream& out, 
         out << helpText(app, command);
         return 0;
     }
-    if (const TypeReference* type = findTypeReference(help.topic)) {
+    if (const ScriptType* type = findScriptType(help.topic)) {
         out << typeHelpText(*type);
         return 0;
     }
     std::vector<std::string_view> words;
     for (const CLI::App* command : app.get_subcommands({}))
         if (command->get_name() != "help") words.push_back(command->get_name());
-    for (const TypeReference& type : typeReferences()) words.push_back(type.word);
+    for (const ScriptType& type : scriptTypes()) words.push_back(type.word);
     const std::string_view nearest = nearestWord(help.topic, words, 4);
     err << "velmora help: unknown command or type '" << help.topic << "'";
     if (!nearest.empty()) err << "; did you mean " << nearest << "?";

@@ -1,5 +1,5 @@
 // The type reference as text for the terminal and as Markdown for the page, both
-// written from the one table of script/TypeReference.
+// written from the one type table (script/TypeTable).
 #include "host/ReferenceCommands.h"
 
 #include <algorithm>
@@ -41,14 +41,14 @@ std::string wrap(std::string_view text, std::string_view firstIndent, std::strin
 
 const char* sectionOf(TypeKind kind) { return kind == TypeKind::Box ? "[ZYL_FX_Generator]" : "[ZYL_Fonction]"; }
 
-std::string declarationSyntax(const TypeReference& type) {
+std::string declarationSyntax(const ScriptType& type) {
     std::string syntax = std::string(type.word) + " NAME";
     if (*type.parameters) syntax += std::string(" ") + type.parameters;
     return syntax;
 }
 
 // NAME OUTPUT IN0 ... F0 F1 ...: the order of the words on a box's wiring line.
-std::string wiringSyntax(const TypeReference& type) {
+std::string wiringSyntax(const ScriptType& type) {
     std::string syntax = "NAME OUTPUT";
     for (size_t i = 0; i < type.inputs.size(); ++i) syntax += " IN" + std::to_string(i);
     for (size_t i = 0; i < type.functions.size(); ++i) syntax += " F" + std::to_string(i);
@@ -93,7 +93,7 @@ std::string typeListText() {
     for (TypeKind kind : {TypeKind::Box, TypeKind::Function}) {
         out += kind == TypeKind::Box ? "Boxes, declared in [ZYL_FX_Generator]:\n"
                                      : "Functions, declared in [ZYL_Fonction]:\n";
-        for (const TypeReference& type : typeReferences()) {
+        for (const ScriptType& type : scriptTypes()) {
             if (type.kind != kind) continue;
             std::string head = "  " + std::string(type.word);
             head.resize(24, ' ');
@@ -107,7 +107,7 @@ std::string typeListText() {
     return out;
 }
 
-std::string typeHelpText(const TypeReference& type) {
+std::string typeHelpText(const ScriptType& type) {
     std::string out = wrap(std::string(type.word) + ": " + type.summary, "", "  ") + "\n";
     out += "Declared in " + std::string(sectionOf(type.kind)) + " as:\n  " + declarationSyntax(type) + "\n";
     if (*type.parameterMeaning) out += wrap(type.parameterMeaning, "  ", "  ");
@@ -120,10 +120,10 @@ std::string typeHelpText(const TypeReference& type) {
         else out += "Functions: none read.\n";
         if (!type.inputs.empty()) out += "Input surfaces, in wiring order:\n" + slotLines(type.inputs, "IN");
         else out += "Input surfaces: none read.\n";
-        out += wrap(std::string("Output surface: ") + type.output, "", "  ");
+        out += wrap(std::string("Output surface: ") + type.outputText, "", "  ");
     } else {
         out += wrap(std::string("Follows: ") + type.reads, "", "  ");
-        out += wrap(std::string("Value: ") + type.output, "", "  ");
+        out += wrap(std::string("Value: ") + type.outputText, "", "  ");
     }
     if (type.modes) out += wrap(std::string("Modes: ") + type.modes, "", "  ");
     if (type.details) out += wrap(type.details, "", "");
@@ -138,12 +138,12 @@ std::string typeHelpText(const TypeReference& type) {
 
 std::string referenceMarkdown() {
     std::string out = "## The types\n\n| type | what it does |\n| --- | --- |\n";
-    for (const TypeReference& type : typeReferences())
+    for (const ScriptType& type : scriptTypes())
         out += "| [" + std::string(type.word) + "](#" + anchorOf(type.word) + ") | " + cell(type.summary) + " |\n";
     out += "\n";
     for (TypeKind kind : {TypeKind::Box, TypeKind::Function}) {
         out += kind == TypeKind::Box ? "## Boxes\n\n" : "## Functions\n\n";
-        for (const TypeReference& type : typeReferences()) {
+        for (const ScriptType& type : scriptTypes()) {
             if (type.kind != kind) continue;
             const std::string word = type.word;
             out += "### " + word + "\n\n";
@@ -161,9 +161,9 @@ std::string referenceMarkdown() {
                 else out += "Functions: none read.\n\n";
                 if (!type.inputs.empty()) out += slotTable(type.inputs, "input", "IN");
                 else out += "Input surfaces: none read.\n\n";
-                out += "Output surface: " + std::string(type.output) + ".\n\n";
+                out += "Output surface: " + std::string(type.outputText) + ".\n\n";
             } else {
-                out += "Follows: " + std::string(type.reads) + ". Value: " + type.output + ".\n\n";
+                out += "Follows: " + std::string(type.reads) + ". Value: " + type.outputText + ".\n\n";
             }
             if (type.modes) out += "Modes: " + std::string(type.modes) + ".\n\n";
             if (type.details) out += std::string(type.details) + "\n\n";

@@ -4,14 +4,14 @@
 
 #include <string>
 
-#include "script/TypeReference.h"
+#include "script/TypeTable.h"
 
 namespace velmora {
 
 // Every type, one line each, grouped by the section that declares it.
 std::string typeListText();
 // The full entry of one type: parameters, slots in order, sizes, modes, example.
-std::string typeHelpText(const TypeReference& type);
+std::string typeHelpText(const ScriptType& type);
 // The type section of docs/script.md: an index and every entry with its picture.
 std::string referenceMarkdown();
 

@@ -129,9 +129,6 @@ void BoxObjet3D::useMesh(Mesh mesh) {
 }
 
 void BoxObjet3D::render(Surface& output, FunctionList functions, SurfaceList inputs) {
-    if (functions.size() < 8) return;
-    for (size_t k = 0; k < 8; ++k)
-        if (!functions[k]) return;
     if (!isOn(*functions[6]) || !isOn(*functions[7])) return;
     if (!output.isSize(kRasterWidth, kRasterHeight)) return;
     const uint32_t* environment = nullptr;

@@ -8,8 +8,7 @@
 #include "core/MissingFile.h"
 #include "core/NearestWord.h"
 #include "core/Text.h"
-#include "functions/FunctionFactory.h"
-#include "script/BoxTypes.h"
+#include "script/TypeTable.h"
 #include "script/WiringLine.h"
 
 namespace velmora {
@@ -35,10 +34,7 @@ bool skipPast(ScriptReader& reader, std::string_view word) {
 // "unknown box type ZYL_BoxBlur; did you mean ZYL_BoxXBlur? (velmora list shows every type)"
 std::string describeUnknownType(std::string_view kind, std::string_view word) {
     std::vector<std::string_view> words;
-    if (kind == "box")
-        for (const BoxType& type : boxTypes()) words.push_back(type.word);
-    else
-        for (const FunctionType& type : functionTypes()) words.push_back(type.word);
+    for (const ScriptType& type : kind == "box" ? boxTypes() : functionTypes()) words.push_back(type.word);
     std::string text = "unknown " + std::string(kind) + " type " + std::string(word);
     const std::string_view nearest = nearestWord(word, words, std::max<int>(3, word.size() / 3));
     if (!nearest.empty()) text += "; did you mean " + std::string(nearest) + "?";
@@ -281,7 +277,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
 
         auto configure = [&](auto& object) { runAt(offset, [&] { object->configure(parameters.c_str(), reporter); }); };
         if (kind == kBoxSection) {
-            const BoxType* type = findBoxType(word);
+            const ScriptType* type = findBoxType(word);
             if (!type) {
                 problem(offset, describeUnknownType("box", word));
                 if (!goesOnPastErrors()) return false;
@@ -289,20 +285,21 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
                 ++i;
                 continue;
             }
-            std::unique_ptr<FxBox> box = type->create(showState_);
+            std::unique_ptr<FxBox> box = type->makeBox(showState_);
             box->workers = workers_.get();
             configure(box);
             boxes_.set(i, std::move(box), std::move(name));
             boxTypes_[i] = type;
         } else if (kind == kFunctionSection) {
-            std::unique_ptr<Function> function = createFunction(word);
-            if (!function) {
+            const ScriptType* type = findFunctionType(word);
+            if (!type) {
                 problem(offset, describeUnknownType("function", word));
                 if (!goesOnPastErrors()) return false;
                 valid = false;
                 ++i;
                 continue;
             }
+            std::unique_ptr<Function> function = type->makeFunction();
             configure(function);
             readsChannelLevels_ = readsChannelLevels_ || function->readsChannelLevels();
             functions_.set(i, std::move(function), std::move(name));
@@ -414,6 +411,10 @@ bool DemoGraph::resolveWiringLine(std::string_view line, Surface& frame, WiringC
     for (int f = 0; f < read.functionCount; ++f) call.functions[f] = functions_.objects[read.functions[f]].get();
     call.inputCount = read.inputCount;
     call.functionCount = read.functionCount;
+    // The one place the slot counts are checked: a box renders only with the
+    // entries its type reads.
+    const ScriptType& type = *boxTypes_[read.box];
+    call.drawsNothing = read.functionCount < type.functionsRead() || read.inputCount < type.inputsRead();
     return true;
 }
 
@@ -448,7 +449,7 @@ void DemoGraph::evaluateFrame(Surface& output, const FrameInput& frame) {
         if (line == kWiringEnd) break;
         bool callsBox = false;
         runAt(offset, [&] { callsBox = resolveWiringLine(line, output, call); });
-        if (callsBox) {
+        if (callsBox && !call.drawsNothing) {
             call.lineOffset = offset;
             renderCall(call, output);
             calls.push_back(call);

@@ -17,10 +17,10 @@
 #include "core/Text.h"
 #include "core/WorkerPool.h"
 #include "functions/Function.h"
-#include "script/BoxTypes.h"
 #include "script/FrameTimer.h"
 #include "script/Music.h"
 #include "script/ScriptReader.h"
+#include "script/TypeTable.h"
 #include "surface/Surface.h"
 
 namespace velmora {
@@ -88,6 +88,8 @@ struct WiringCall {
     Function* functions[kMaxListEntries] = {};
     int inputCount = 0;
     int functionCount = 0;
+    // The line names fewer functions or inputs than its box reads: it draws nothing.
+    bool drawsNothing = false;
     bool firstInputIsFrame = false;
     size_t lineOffset = 0;  // where the line stands in the script text
 };
@@ -188,12 +190,13 @@ public:
     const Registry<Function>& functions() const { return functions_; }
     const Registry<Surface>& surfaces() const { return surfaces_; }
     // The type of box entry i (nullptr for an entry without a box).
-    const BoxType* boxType(int i) const { return boxTypes_[i]; }
+    const ScriptType* boxType(int i) const { return boxTypes_[i]; }
     std::string_view scriptText() const { return scriptText_; }
     size_t wiringStart() const { return wiringStart_; }
 
     // Splits one wiring line into a call. Returns false for a blank or comment
-    // line. An undeclared box or output is a fatal error, as at show time.
+    // line. An undeclared box or output is a fatal error, as at show time; a
+    // line too short for its box's type makes a call that draws nothing.
     bool resolveWiringLine(std::string_view line, Surface& frame, WiringCall& call) const;
 
     // The threads every box renders with (1: the calling thread alone). Made
@@ -233,7 +236,7 @@ private:
     Registry<FxBox> boxes_;
     Registry<Function> functions_;
     Registry<Surface> surfaces_;
-    std::vector<const BoxType*> boxTypes_;
+    std::vector<const ScriptType*> boxTypes_;
     // What the boxes of this show share; fresh for every graph.
     ShowState showState_;
     // The bytes this show's surfaces may still take.

@@ -1,4 +1,4 @@
-// The parameter formats of every type, and the check of one parameter text.
+// The check of one parameter text against the fields its type scans.
 #include "script/ParameterCheck.h"
 
 #include <cerrno>
@@ -9,56 +9,11 @@
 #include <vector>
 
 #include "script/ScriptReader.h"
+#include "script/TypeTable.h"
 
 namespace velmora {
 
 namespace {
-
-using F = ParameterField;
-
-constexpr F kMode{"MODE", F::Word};
-constexpr F kFile{"FILE", F::Word};
-constexpr F kFaderFields[] = {kMode};
-constexpr F kAnimatorFields[] = {kMode, {"HEIGHT", F::Int, false, 1}};
-constexpr F kParticleFields[] = {{"COUNT", F::Int, false, 0, 16384}};
-constexpr F kTunnelFields[] = {kFile};
-constexpr F kObjectFields[] = {kFile, {"MODE", F::Int, true}};
-constexpr F kTimeFields[] = {{"SPEED", F::Float}, {"START", F::Float}, {"OFFSET", F::Float}};
-constexpr F kSinFields[] = {{"FREQUENCY", F::Float}, {"PHASE", F::Float}, {"AMPLITUDE", F::Float},
-                            {"OFFSET", F::Float}};
-constexpr F kStroboFields[] = {{"PERIOD", F::Int}, {"ON", F::Int}, {"OFFSET", F::Int}};
-constexpr F kIntervalFields[] = {{"FIRST", F::Int}, {"LAST", F::Int}};
-constexpr F kTrackerFields[] = {{"MODE", F::Int, false, 0, 1}, {"AMPLITUDE", F::Float}, {"OFFSET", F::Float},
-                                {"LEVELS", F::Word}};
-constexpr F kChannelFields[] = {{"CHANNEL", F::Int, false, 1}, {"AMPLITUDE", F::Float}, {"OFFSET", F::Float}};
-
-// As the types scan them ("%31s", "%31s %d", "%f %f %f %f", ...).
-const ParameterFormat kFormats[] = {
-    {"ZYL_BoxClearSurface", {}},
-    {"ZYL_BoxCopier", {}},
-    {"ZYL_BoxInverseVideo", {}},
-    {"ZYL_BoxFader", kFaderFields},
-    {"ZYL_BoxZoomer", {}},
-    {"ZYL_BoxSprite", kFaderFields},
-    {"ZYL_BoxAnimator", kAnimatorFields},
-    {"ZYL_BoxXBlur", {}},
-    {"ZYL_BoxYBlur", {}},
-    {"ZYL_BoxRadialBlur", {}},
-    {"ZYL_BoxDeformation", {}},
-    {"ZYL_BoxFDTunnel", {}},
-    {"ZYL_BoxFDBoule", {}},
-    {"ZYL_BoxFDVoxel", {}},
-    {"ZYL_BoxParticules", kParticleFields},
-    {"ZYL_BoxVoxelTunnel", kTunnelFields},
-    {"ZYL_BoxObjet3D", kObjectFields},
-    {"ZYL_FnctTime", kTimeFields},
-    {"ZYL_FnctSin", kSinFields},
-    {"ZYL_FnctConstante", {}},
-    {"ZYL_FnctStrobo", kStroboFields},
-    {"ZYL_FnctIntervale", kIntervalFields},
-    {"ZYL_FnctTracker", kTrackerFields},
-    {"ZYL_FnctCanal", kChannelFields},
-};
 
 // Reads the whole word as a number of the field's kind.
 bool readNumber(std::string_view word, ParameterField::Kind kind, double& value) {
@@ -91,27 +46,20 @@ std::string formatNumber(double value) {
 
 }  // namespace
 
-std::span<const ParameterFormat> parameterFormats() { return kFormats; }
-
-const ParameterFormat* findParameterFormat(std::string_view word) {
-    for (const ParameterFormat& format : kFormats)
-        if (word == format.word) return &format;
-    return nullptr;
-}
-
 std::string checkParameterText(std::string_view typeWord, std::string_view name, std::string_view parameters) {
-    const ParameterFormat* format = findParameterFormat(typeWord);
-    if (!format || format->fields.empty()) return {};
+    const ScriptType* type = findScriptType(typeWord);
+    if (!type || type->parameterFields.empty()) return {};
+    const std::span<const ParameterField> fields = type->parameterFields;
     const std::string declared = std::string(typeWord) + " " + std::string(name) + ": ";
     std::vector<std::string_view> words;
     ScriptReader reader(parameters);
-    for (std::string_view w = reader.readWord(); !w.empty() && words.size() < format->fields.size(); w = reader.readWord())
+    for (std::string_view w = reader.readWord(); !w.empty() && words.size() < fields.size(); w = reader.readWord())
         words.push_back(w);
 
     size_t required = 0;
-    for (const ParameterField& field : format->fields) required += field.optional ? 0 : 1;
+    for (const ParameterField& field : fields) required += field.optional ? 0 : 1;
     bool allNumbers = true;
-    for (const ParameterField& field : format->fields) allNumbers = allNumbers && field.kind != ParameterField::Word;
+    for (const ParameterField& field : fields) allNumbers = allNumbers && field.kind != ParameterField::Word;
     const char* unit = allNumbers ? " number" : " word";
     if (words.size() < required) {
         std::string shown(parameters.substr(0, parameters.find_last_not_of(" \t\r\n") + 1));
@@ -119,16 +67,16 @@ std::string checkParameterText(std::string_view typeWord, std::string_view name,
                                                                                   : shown.find_first_not_of(" \t"));
         return declared + "the parameter text '" + shown + "' has " + std::to_string(words.size()) + unit +
                (words.size() == 1 ? "" : "s") + ", the type reads " + std::to_string(required) + ": " +
-               fieldNames(format->fields);
+               fieldNames(fields);
     }
     for (size_t i = 0; i < words.size(); ++i) {
-        const ParameterField& field = format->fields[i];
+        const ParameterField& field = fields[i];
         if (field.kind == ParameterField::Word) continue;  // the type refuses its own words
         double value = 0;
         if (!readNumber(words[i], field.kind, value))
             return declared + field.name + " '" + std::string(words[i]) + "' is not a " +
                    (field.kind == ParameterField::Int ? "whole number" : "number") + "; the type reads " +
-                   fieldNames(format->fields);
+                   fieldNames(fields);
         if (value < field.minimum || value > field.maximum || std::isnan(value)) {
             std::string range = field.maximum < 1e300 ? formatNumber(field.minimum) + " to " + formatNumber(field.maximum)
                                                       : "at least " + formatNumber(field.minimum);

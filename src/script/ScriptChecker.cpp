@@ -12,10 +12,10 @@
 #include "core/FrameGeometry.h"
 #include "core/Limits.h"
 #include "core/Text.h"
-#include "script/BoxTypes.h"
 #include "object3d/BoxObjet3D.h"
 #include "script/DemoGraph.h"
 #include "script/ParameterCheck.h"
+#include "script/TypeTable.h"
 #include "script/WiringLine.h"
 
 namespace velmora {
@@ -165,15 +165,15 @@ void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offse
             cutShort = false;  // a plain trailing comment
     }
 
-    const BoxType* type = graph.boxType(read.box);
+    const ScriptType* type = graph.boxType(read.box);
     if (!type) return;
     // Too few names after a line that was cut short is the same problem again.
-    if (!cutShort && read.functionCount < type->functionsRead)
-        report("box " + boxName + " (" + type->word + ") reads " + std::to_string(type->functionsRead) +
+    if (!cutShort && read.functionCount < type->functionsRead())
+        report("box " + boxName + " (" + type->word + ") reads " + std::to_string(type->functionsRead()) +
                " functions, the line names " + std::to_string(read.functionCount));
-    if (!cutShort && read.inputCount < type->inputsRead)
-        report("box " + boxName + " (" + type->word + ") reads " + std::to_string(type->inputsRead) +
-               " input surface" + (type->inputsRead > 1 ? "s" : "") + ", the line names " +
+    if (!cutShort && read.inputCount < type->inputsRead())
+        report("box " + boxName + " (" + type->word + ") reads " + std::to_string(type->inputsRead()) +
+               " input surface" + (type->inputsRead() > 1 ? "s" : "") + ", the line names " +
                std::to_string(read.inputCount));
     if (output->pixels && !type->output.accepts(*output))
         report("box " + boxName + " (" + type->word + ") draws into a " + describe(type->output) +
@@ -185,7 +185,7 @@ void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offse
     if (texturedObject && read.inputCount == 0 && !cutShort)
         report("box " + boxName + " (" + type->word + ") in mode " + std::to_string(object->drawingMode()) +
                " reads an environment map (" + describe(type->input0) + "), the line names none");
-    if ((type->inputsRead > 0 || texturedObject) && input0 && input0->pixels && !type->input0.accepts(*input0))
+    if ((type->inputsRead() > 0 || texturedObject) && input0 && input0->pixels && !type->input0.accepts(*input0))
         report("box " + boxName + " (" + type->word + ") reads a " + describe(type->input0) + " input, " +
                std::string(read.firstInputWord) + " is " + std::to_string(input0->width) + "x" +
                std::to_string(input0->height));

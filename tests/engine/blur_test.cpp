@@ -144,17 +144,14 @@ TEST_F(XBlurTest, ReadsGatesBeforeWeight) {
     EXPECT_EQ(log, "12");
 }
 
-TEST_F(XBlurTest, OtherSizesAndShortLinesDrawNothing) {
+TEST_F(XBlurTest, OtherSizesDrawNothing) {
     FixedFunction weight(0.5f), on(1.0f);
-    std::vector<Function*> two{&weight, &on}, three{&weight, &on, &on};
+    std::vector<Function*> three{&weight, &on, &on};
     for (auto [w, h] : {std::pair{256, 256}, std::pair{512, 255}, std::pair{1024, 256}}) {
         testsupport::fill(out, w, h, grey(100));
         box.render(out, three, {});
         for (size_t i = 0; i < out.pixelCount(); ++i) ASSERT_EQ(out.pixels[i], grey(100));
     }
-    testsupport::fill(out, 512, 256, grey(100));
-    box.render(out, two, {});
-    EXPECT_EQ(at(out, 0, 0), grey(100));
     Surface empty;
     box.render(empty, three, {});  // no pixels at all
     EXPECT_EQ(empty.pixels, nullptr);
@@ -208,12 +205,10 @@ TEST_F(YBlurTest, ZeroWeightTurnsEverythingBlack) {
 
 TEST_F(YBlurTest, GatesAndSizesLeaveSurfaceUntouched) {
     FixedFunction weight(0.5f), on(1.0f), off(0.0f);
-    std::vector<Function*> firstOff{&weight, &off, &on}, secondOff{&weight, &on, &off},
-        two{&weight, &on}, three{&weight, &on, &on};
+    std::vector<Function*> firstOff{&weight, &off, &on}, secondOff{&weight, &on, &off}, three{&weight, &on, &on};
     testsupport::fill(out, 512, 256, grey(100));
     box.render(out, firstOff, {});
     box.render(out, secondOff, {});
-    box.render(out, two, {});
     EXPECT_EQ(at(out, 0, 0), grey(100));
     EXPECT_EQ(at(out, 0, 1), grey(100));
     testsupport::fill(out, 256, 512, grey(100));  // same pixel count, wrong shape

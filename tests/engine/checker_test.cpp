@@ -11,7 +11,7 @@
 #include "showkit/MeshShapes.h"
 #include "script/ParameterCheck.h"
 #include "script/ScriptChecker.h"
-#include "script/TypeReference.h"
+#include "script/TypeTable.h"
 
 using namespace velmora;
 
@@ -256,14 +256,11 @@ TEST(ScriptChecker, ProblemsSayWhatIsExpected) {
     std::remove(envmap.c_str());
 }
 
-// The parameter formats cover every type of the reference, with its field names.
+// The fields the check reads are the ones the reference names, in order.
 TEST(ParameterCheck, EveryTypeHasTheFieldsOfItsReference) {
-    for (const TypeReference& reference : typeReferences()) {
-        const ParameterFormat* format = findParameterFormat(reference.word);
-        ASSERT_NE(format, nullptr) << reference.word;
+    for (const ScriptType& type : scriptTypes()) {
         std::string names;
-        for (const ParameterField& field : format->fields) names.append(names.empty() ? "" : " ").append(field.name);
-        EXPECT_EQ(names, reference.parameters) << reference.word;
+        for (const ParameterField& field : type.parameterFields) names.append(names.empty() ? "" : " ").append(field.name);
+        EXPECT_EQ(names, type.parameters) << type.word;
     }
-    EXPECT_EQ(parameterFormats().size(), typeReferences().size());
 }

@@ -261,7 +261,7 @@ TEST_F(ParticulesTest, DrawsTheSpriteAddedAtTheParticle) {
 
 // --- Gates and incomplete lines ------------------------------------------------------
 
-TEST_F(ParticulesTest, GatesOffAndIncompleteLinesChangeNothing) {
+TEST_F(ParticulesTest, GatesOffAndAnEmptySpriteChangeNothing) {
     BoxParticules box(random);
     box.configure("20");
     const std::vector<float> x = box.posX, y = box.posY, vx = box.velX, vy = box.velY;
@@ -274,10 +274,6 @@ TEST_F(ParticulesTest, GatesOffAndIncompleteLinesChangeNothing) {
         Wiring b({0.0f, 1.0f, 1.0f, off}, {&sprite});
         box.render(out, b.fns(), b.ins());
     }
-    Wiring three({0.0f, 1.0f, 1.0f}, {&sprite});
-    box.render(out, three.fns(), three.ins());
-    Wiring noSprite({0.0f, 1.0f, 1.0f, 1.0f}, {});
-    box.render(out, noSprite.fns(), noSprite.ins());
     Surface unsized;
     Wiring emptySprite({0.0f, 1.0f, 1.0f, 1.0f}, {&unsized});
     box.render(out, emptySprite.fns(), emptySprite.ins());

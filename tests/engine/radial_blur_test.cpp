@@ -180,12 +180,9 @@ TEST_F(RadialBlurTest, GatesAreReadFirstAndOffLeavesSurfaceUntouched) {
     EXPECT_NE(snapshot(out), before);
 }
 
-TEST_F(RadialBlurTest, OtherSizesAndShortLinesDrawNothing) {
+TEST_F(RadialBlurTest, OtherSizesDrawNothing) {
     FixedFunction x(10.0f), y(10.0f), on(1.0f);
-    std::vector<Function*> three{&x, &y, &on}, four{&x, &y, &on, &on};
-    testsupport::fill(out, 512, 256, grey(100));
-    box.render(out, three, {});
-    EXPECT_EQ(at(out, 11, 10), grey(100));
+    std::vector<Function*> four{&x, &y, &on, &on};
     for (auto [w, h] : {std::pair{256, 512}, std::pair{512, 128}, std::pair{640, 480}}) {
         testsupport::fill(out, w, h, grey(100));
         box.render(out, four, {});

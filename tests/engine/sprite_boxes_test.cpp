@@ -160,22 +160,6 @@ TEST_F(SpriteBoxTest, GatesStopDrawing) {
     EXPECT_GT(changedCount(), 0);
 }
 
-TEST_F(SpriteBoxTest, ShortWiringLineDrawsNothing) {
-    Surface sprite;
-    makeSprite(sprite);
-    BoxSprite box;
-    box.configure("put", reporter);
-    FixedFunction centre{128.0f}, one{1.0f};
-    std::vector<Function*> four{&centre, &centre, &one, &one};
-    std::vector<Function*> five{&centre, &centre, &one, &one, &one};
-    std::vector<Surface*> none;
-    std::vector<Surface*> missing{nullptr};
-    box.render(out, four, std::vector<Surface*>{&sprite});
-    box.render(out, five, none);
-    box.render(out, five, missing);
-    EXPECT_EQ(changedCount(), 0);
-}
-
 TEST_F(SpriteBoxTest, RejectedModeReportsAndDrawsNothing) {
     Surface sprite;
     makeSprite(sprite);
@@ -297,17 +281,6 @@ TEST_F(SpriteBoxTest, AnimatorWithImpossibleFrameHeightDrawsNothing) {
         draw(box, strip, 256.0f, 128.0f, 1.0f, 1.0f, 1.0f, 0.5f);
         EXPECT_EQ(strip.height, 512);
     }
-    EXPECT_EQ(changedCount(), 0);
-}
-
-TEST_F(SpriteBoxTest, AnimatorNeedsSixFunctions) {
-    Surface strip;
-    makeStrip(strip);
-    BoxAnimator box;
-    box.configure("put 32", reporter);
-    FixedFunction centre{128.0f}, one{1.0f};
-    std::vector<Function*> five{&centre, &centre, &one, &one, &one};
-    box.render(out, five, std::vector<Surface*>{&strip});
     EXPECT_EQ(changedCount(), 0);
 }
 

@@ -1,5 +1,5 @@
-// The type reference against the type tables it describes, and the nearest-word
-// search behind "did you mean".
+// The type table's rows against each other, and the nearest-word search behind
+// "did you mean".
 #include <gtest/gtest.h>
 
 #include <set>
@@ -7,42 +7,40 @@
 #include <string_view>
 #include <vector>
 
-#include "script/BoxTypes.h"
-#include "functions/FunctionFactory.h"
 #include "core/NearestWord.h"
-#include "script/TypeReference.h"
+#include "script/TypeTable.h"
 
 using namespace velmora;
 
-TEST(TypeReference, DescribesEveryTypeTheScriptAcceptsAndNoOther) {
-    std::set<std::string> declared, described;
-    for (const BoxType& type : boxTypes()) declared.insert(std::string("box ") + type.word);
-    for (const FunctionType& type : functionTypes()) declared.insert(std::string("function ") + type.word);
-    for (const TypeReference& type : typeReferences()) {
-        const std::string key = (type.kind == TypeKind::Box ? "box " : "function ") + std::string(type.word);
-        EXPECT_TRUE(described.insert(key).second) << "described twice: " << key;
-        EXPECT_EQ(findTypeReference(type.word), &type);
+TEST(TypeTable, EveryWordOnceWithTheMakerOfItsKind) {
+    std::set<std::string> words;
+    for (const ScriptType& type : scriptTypes()) {
+        EXPECT_TRUE(words.insert(type.word).second) << "listed twice: " << type.word;
+        EXPECT_EQ(findScriptType(type.word), &type);
+        const bool box = type.kind == TypeKind::Box;
+        EXPECT_EQ(std::string_view(type.word).rfind(box ? "ZYL_Box" : "ZYL_Fnct", 0), 0u) << type.word;
+        EXPECT_EQ(type.makeBox != nullptr, box) << type.word;
+        EXPECT_EQ(type.makeFunction != nullptr, !box) << type.word;
+        EXPECT_EQ(findBoxType(type.word), box ? &type : nullptr);
+        EXPECT_EQ(findFunctionType(type.word), box ? nullptr : &type);
     }
-    EXPECT_EQ(described, declared);
-    EXPECT_EQ(findTypeReference("ZYL_Surface"), nullptr);
+    EXPECT_EQ(boxTypes().size() + functionTypes().size(), scriptTypes().size());
+    EXPECT_EQ(findScriptType("ZYL_Surface"), nullptr);
 }
 
-TEST(TypeReference, BoxEntriesListTheSlotsAndSizesTheBoxesRead) {
-    for (const BoxType& box : boxTypes()) {
-        const TypeReference* type = findTypeReference(box.word);
-        ASSERT_NE(type, nullptr) << box.word;
-        EXPECT_EQ(type->functions.size(), static_cast<size_t>(box.functionsRead)) << box.word;
-        EXPECT_GE(type->inputs.size(), static_cast<size_t>(box.inputsRead)) << box.word;
+TEST(TypeTable, BoxEntriesDescribeTheSlotsAndSizesTheBoxesRead) {
+    for (const ScriptType& box : boxTypes()) {
+        EXPECT_EQ(box.kind, TypeKind::Box) << box.word;
         const bool wholeFrame = box.output.kind == SurfaceNeed::Exact && box.output.width == 512 &&
                                 box.output.height == 256;
-        EXPECT_EQ(std::string(type->output).find("512x256") != std::string::npos, wholeFrame) << box.word;
-        for (const SlotReference& slot : type->functions) EXPECT_TRUE(*slot.role && *slot.range) << box.word;
-        for (const SlotReference& slot : type->inputs) EXPECT_TRUE(*slot.role && *slot.range) << box.word;
+        EXPECT_EQ(std::string(box.outputText).find("512x256") != std::string::npos, wholeFrame) << box.word;
+        for (const SlotReference& slot : box.functions) EXPECT_TRUE(*slot.role && *slot.range) << box.word;
+        for (const SlotReference& slot : box.inputs) EXPECT_TRUE(*slot.role && *slot.range) << box.word;
     }
 }
 
-TEST(TypeReference, ExamplesDeclareTheTypeAndWireTheDeclaredName) {
-    for (const TypeReference& type : typeReferences()) {
+TEST(TypeTable, ExamplesDeclareTheTypeAndWireTheDeclaredName) {
+    for (const ScriptType& type : scriptTypes()) {
         const std::string declaration = type.exampleDeclaration;
         ASSERT_EQ(declaration.rfind(std::string(type.word) + " ", 0), 0u) << declaration;
         const size_t nameStart = std::string_view(type.word).size() + 1;

@@ -19,7 +19,7 @@
 #include "HostTestSupport.h"
 #include "host/PngFile.h"
 #include "host/ReferencePage.h"
-#include "script/TypeReference.h"
+#include "script/TypeTable.h"
 #include "core/SimdLevel.h"
 #include "object3d/Lwo2Writer.h"
 
@@ -166,7 +166,7 @@ std::string joined(std::string_view a, std::string_view b, std::string_view c) {
 TEST(TypeCommands, ListNamesEveryTypeOnItsOwnLine) {
     const Outcome run = runIn(fs::temp_directory_path(), "list");
     EXPECT_EQ(run.status, 0) << run.err;
-    for (const velmora::TypeReference& type : velmora::typeReferences())
+    for (const velmora::ScriptType& type : velmora::scriptTypes())
         EXPECT_NE(run.out.find(joined("\n  ", type.word, " ")), std::string::npos) << type.word;
     std::istringstream lines(run.out);
     for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 79u) << line;
@@ -174,7 +174,7 @@ TEST(TypeCommands, ListNamesEveryTypeOnItsOwnLine) {
 }
 
 TEST(TypeCommands, HelpShowsTheWholeEntryOfEveryType) {
-    for (const velmora::TypeReference& type : velmora::typeReferences()) {
+    for (const velmora::ScriptType& type : velmora::scriptTypes()) {
         const Outcome run = runIn(fs::temp_directory_path(), std::string("help ") + type.word);
         EXPECT_EQ(run.status, 0) << type.word << run.err;
         EXPECT_NE(run.out.find(type.exampleDeclaration), std::string::npos) << run.out;
@@ -214,7 +214,7 @@ class ReferencePicture : public ::testing::TestWithParam<const char*> {};
 TEST_P(ReferencePicture, ExampleRendersToTheCommittedPicture) {
     if (!defaultShowBuilt()) GTEST_SKIP() << "the default show is not built (target demo_show)";
     const std::string word = GetParam();
-    const velmora::TypeReference* type = velmora::findTypeReference(word);
+    const velmora::ScriptType* type = velmora::findScriptType(word);
     ASSERT_NE(type, nullptr);
     const fs::path examples = fs::path(VELMORA_SOURCE_DIR) / "docs/examples";
     const std::string script = readFile(examples / joined(word, ".zyl", ""));
@@ -236,7 +236,7 @@ TEST_P(ReferencePicture, ExampleRendersToTheCommittedPicture) {
 
 std::vector<const char*> typeWords() {
     std::vector<const char*> words;
-    for (const velmora::TypeReference& type : velmora::typeReferences()) words.push_back(type.word);
+    for (const velmora::ScriptType& type : velmora::scriptTypes()) words.push_back(type.word);
     return words;
 }
 
