@@ -7,7 +7,6 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
-#include "core/ThreadCount.h"
 #include "script/ScriptChecker.h"
 
 namespace velmora {
@@ -21,7 +20,7 @@ void keepRunningShow(const std::string& path) {
 
 }  // namespace
 
-bool reloadScript(std::unique_ptr<DemoGraph>& graph, const std::string& path) {
+bool reloadScript(ShowSession& session, const std::string& path) {
     CheckedScript checked;
     try {
         checked = loadCheckedScript(path.c_str());
@@ -32,19 +31,12 @@ bool reloadScript(std::unique_ptr<DemoGraph>& graph, const std::string& path) {
         return false;
     }
     if (!checked.report.problems.empty() || !checked.graph) {
-        for (const ScriptProblem& p : checked.report.problems) {
-            if (p.line > 0)
-                std::fprintf(stderr, "%s:%d: %s\n", path.c_str(), p.line, p.message.c_str());
-            else
-                std::fprintf(stderr, "%s: %s\n", path.c_str(), p.message.c_str());
-        }
+        printProblems(stderr, path, checked.report.problems);
         keepRunningShow(path);
         return false;
     }
 
-    if (graph) checked.graph->takeOverShow(*graph);
-    else checked.graph->setThreadCount(threadCountFromEnvironment());
-    graph = std::move(checked.graph);  // the old graph goes without stopping the music
+    session.setGraph(std::move(checked.graph));  // the music and the clock play on
     std::printf("%s: reloaded\n", path.c_str());
     std::fflush(stdout);
     return true;

@@ -15,9 +15,8 @@ namespace velmora {
 
 void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter) {
     const WarnedLoad load = loadWithWarnings(graph, path, reporter);
-    const int result = load.result;
-    if (result == kScriptNotFound) fatalError("Script non trouvé!!", describeMissingFile(), path);
-    if (result > kScriptNotFound) {
+    if (load.result == LoadResult::ScriptNotFound) fatalError("Script non trouvé!!", describeMissingFile(), path);
+    if (load.result == LoadResult::ScriptInvalid) {
         ShowError error(ErrorPresentation::FatalBox, 9999, "Script non valide!!");
         if (!load.fileRefusal.empty()) {
             error.reason = load.fileRefusal;  // names the file itself
@@ -29,10 +28,7 @@ void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter
         throw error;
     }
     // What `check` would say, once, on standard error; the show goes on as it is.
-    for (const ScriptProblem& warning : load.warnings) {
-        if (warning.line > 0) std::fprintf(stderr, "%s:%d: warning: %s\n", path, warning.line, warning.message.c_str());
-        else std::fprintf(stderr, "%s: warning: %s\n", path, warning.message.c_str());
-    }
+    printProblems(stderr, path, load.warnings, "warning");
     std::fflush(stderr);
 }
 

@@ -1,6 +1,7 @@
 // `velmora check`: every problem of a script, with its line, without running the show.
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -9,11 +10,6 @@
 #include "script/DemoGraph.h"
 
 namespace velmora {
-
-struct ScriptProblem {
-    int line = 0;  // 1-based; 0 when the problem is the file itself
-    std::string message;
-};
 
 struct CheckReport {
     std::vector<ScriptProblem> problems;  // in line order
@@ -41,10 +37,15 @@ CheckedScript loadCheckedScript(const char* path);
 // `reporter`; what stops the show raises ShowError), with what `check` finds
 // beyond that, read in the same pass: warnings that change nothing.
 struct WarnedLoad {
-    int result = kScriptNotFound;
+    LoadResult result = LoadResult::ScriptNotFound;
     std::vector<ScriptProblem> warnings;  // only when the script loaded
     std::string fileRefusal;              // why a file that is there is no script, when so
 };
 WarnedLoad loadWithWarnings(DemoGraph& graph, const char* path, ErrorReporter& reporter);
+
+// Prints each problem as "FILE:LINE: KIND: message" (without KIND when empty,
+// without LINE when 0) to `stream`.
+void printProblems(std::FILE* stream, std::string_view file, const std::vector<ScriptProblem>& problems,
+                   std::string_view kind = {});
 
 }  // namespace velmora
