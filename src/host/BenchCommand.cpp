@@ -63,6 +63,7 @@ int runBench(const BenchOptions& options) {
     ShowSession session(threads);
     {
         auto loaded = std::make_unique<DemoGraph>();
+        loaded->setSurfaceBudget(options.surfaceBudgetBytes);
         loadScriptOrDie(*loaded, options.script.c_str());
         session.setGraph(std::move(loaded));
     }

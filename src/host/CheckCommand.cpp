@@ -9,7 +9,7 @@ namespace velmora {
 
 int runCheck(const CheckOptions& options) {
     const std::string& script = options.script;
-    CheckReport report = checkScriptFile(script.c_str());
+    CheckReport report = checkScriptFile(script.c_str(), options.surfaceBudgetBytes);
     printProblems(stderr, script, report.problems);
     if (!report.problems.empty()) return 1;
     std::printf("%s: ok: %d boxes, %d functions, %d surfaces, %d wiring lines\n", script.c_str(), report.boxes,

@@ -62,6 +62,7 @@ int runRender(const RenderOptions& options) {
     ShowSession session(chosenThreadCount(options.threads));
     {
         auto loaded = std::make_unique<DemoGraph>();
+        loaded->setSurfaceBudget(options.surfaceBudgetBytes);
         loadScriptOrDie(*loaded, options.script.c_str());
         session.setGraph(std::move(loaded));
     }

@@ -20,10 +20,10 @@ void keepRunningShow(const std::string& path) {
 
 }  // namespace
 
-bool reloadScript(ShowSession& session, const std::string& path) {
+bool reloadScript(ShowSession& session, const std::string& path, uint64_t surfaceBudgetBytes) {
     CheckedScript checked;
     try {
-        checked = loadCheckedScript(path.c_str());
+        checked = loadCheckedScript(path.c_str(), surfaceBudgetBytes);
     } catch (const ShowError& error) {
         const std::string_view message = withoutTrailingNewlines(error.checkMessage.empty() ? error.message : error.checkMessage);
         std::fprintf(stderr, "%s: %.*s\n", path.c_str(), static_cast<int>(message.size()), message.data());

@@ -2,8 +2,10 @@
 // takes the running graph's place in the session, or the old show kept on any problem.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
+#include "core/Limits.h"
 #include "host/ShowSession.h"
 
 namespace velmora {
@@ -14,6 +16,6 @@ namespace velmora {
 // place; the session's music, clock and threads go on. An error
 // raised on the way is one more problem, never an exit or a message box.
 // Returns true when the new show took over.
-bool reloadScript(ShowSession& session, const std::string& path);
+bool reloadScript(ShowSession& session, const std::string& path, uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes);
 
 }  // namespace velmora

@@ -74,6 +74,7 @@ int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) 
     session = std::make_unique<ShowSession>(chosenThreadCount(options.threads),
                                             std::make_unique<ModulePlayer>(options.music));
     auto graph = std::make_unique<DemoGraph>();
+    graph->setSurfaceBudget(options.surfaceBudgetBytes);
     ShowReporter reporter;
     loadScriptOrDie(*graph, options.script.c_str(), reporter);
     session->setGraph(std::move(graph));
@@ -139,7 +140,7 @@ int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) 
         if (watcher && watcher->changed(now)) reload = true;
         if (reload) {
             if (watcher) watcher->remember();
-            reloadScript(*session, options.script);
+            reloadScript(*session, options.script, options.surfaceBudgetBytes);
         }
 
         session->followLoop();

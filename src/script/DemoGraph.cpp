@@ -102,7 +102,7 @@ LoadResult DemoGraph::loadText(std::string_view text, ErrorReporter& reporter, L
 
 LoadResult DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
     showState_ = ShowState{};  // a new script is a new show
-    surfaceBudget_ = SurfaceBudget();
+    surfaceBudget_ = SurfaceBudget(surfaceBudgetBytes_);
     // Text mode: a carriage return directly before a line feed is dropped.
     scriptText_.clear();
     scriptText_.reserve(text.size());

@@ -149,6 +149,8 @@ public:
     const std::string& scriptPath() const { return scriptPath_; }
     // Why the last load was invalid: its first problem.
     const ScriptProblem& firstProblem() const { return firstProblem_; }
+    // What all surfaces of the next load may hold together, in bytes.
+    void setSurfaceBudget(uint64_t bytes) { surfaceBudgetBytes_ = bytes; }
     // False when a section or the wiring was missing: nothing was declared.
     bool sectionsComplete() const { return sectionsComplete_; }
 
@@ -217,6 +219,7 @@ private:
     ShowState showState_;
     // The bytes this show's surfaces may still take.
     SurfaceBudget surfaceBudget_;
+    uint64_t surfaceBudgetBytes_ = kDefaultSurfaceBudgetBytes;
     std::string fileRefusal_;
     // While `check` loads: each section's names as cut, with the whole word and
     // where it was first declared; and the script's lines, once needed.

@@ -263,12 +263,13 @@ WarnedLoad loadWithWarnings(DemoGraph& graph, const char* path, ErrorReporter& r
     return load;
 }
 
-CheckReport checkScriptText(std::string_view text) {
+CheckReport checkScriptText(std::string_view text, uint64_t surfaceBudgetBytes) {
     DemoGraph graph;
+    graph.setSurfaceBudget(surfaceBudgetBytes);
     return check(text, graph);
 }
 
-CheckedScript loadCheckedScript(const char* path) {
+CheckedScript loadCheckedScript(const char* path, uint64_t surfaceBudgetBytes) {
     CheckedScript checked;
     std::string text;
     const FileReadOutcome outcome = readRegularFile(path, kMaxScriptBytes, text);
@@ -282,11 +283,14 @@ CheckedScript loadCheckedScript(const char* path) {
     }
     checked.graph = std::make_unique<DemoGraph>();
     checked.graph->setScriptPath(path);
+    checked.graph->setSurfaceBudget(surfaceBudgetBytes);
     checked.report = check(text, *checked.graph);
     return checked;
 }
 
-CheckReport checkScriptFile(const char* path) { return loadCheckedScript(path).report; }
+CheckReport checkScriptFile(const char* path, uint64_t surfaceBudgetBytes) {
+    return loadCheckedScript(path, surfaceBudgetBytes).report;
+}
 
 void printProblems(std::FILE* stream, std::string_view file, const std::vector<ScriptProblem>& problems,
                    std::string_view kind) {

@@ -21,9 +21,9 @@ struct CheckReport {
 
 // Reads the script as loading does and the wiring as a frame does, reporting
 // instead of stopping. Files the script names are read relative to the working
-// directory, as at show time.
-CheckReport checkScriptFile(const char* path);
-CheckReport checkScriptText(std::string_view text);
+// directory, as at show time. `surfaceBudgetBytes`: what the show's surfaces may hold.
+CheckReport checkScriptFile(const char* path, uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes);
+CheckReport checkScriptText(std::string_view text, uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes);
 
 // The report and the graph the check loaded, read and decoded once: live
 // reload takes the graph when the report is clean (no graph when the file is missing).
@@ -31,9 +31,9 @@ struct CheckedScript {
     CheckReport report;
     std::unique_ptr<DemoGraph> graph;
 };
-CheckedScript loadCheckedScript(const char* path);
+CheckedScript loadCheckedScript(const char* path, uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes);
 
-// The show's own load, as DemoGraph::load does it (rejected texts to
+// The show's own load, as DemoGraph::load does it (with the graph's budget; rejected texts to
 // `reporter`; what stops the show raises ShowError), with what `check` finds
 // beyond that, read in the same pass: warnings that change nothing.
 struct WarnedLoad {
