@@ -1,7 +1,7 @@
 // One frame of the default show, headless and without music: the tracker held
 // at the start of one order, the clock stepping by 1/50 s from frame to frame,
-// every function updated and every wiring line rendered (runFrame with a
-// clock the benchmark controls), on one thread and on two. Wall-clock time:
+// every function updated and every wiring line rendered (the graph evaluated
+// from an input the benchmark builds), on one thread and on two. Wall-clock time:
 // the CPU time of the calling thread leaves out the other threads' share.
 #include <benchmark/benchmark.h>
 

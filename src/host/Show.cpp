@@ -18,10 +18,8 @@
 #include "core/ErrorReporter.h"
 #include "core/ThreadCount.h"
 #include "host/FrameCounter.h"
-#include "host/FramePacer.h"
 #include "host/ModeDialog.h"
 #include "host/Screenshot.h"
-#include "host/ScriptReload.h"
 #include "host/ScriptWatcher.h"
 #include "host/ShowSession.h"
 #include "host/ShowErrorExit.h"
@@ -140,7 +138,7 @@ int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) 
         if (watcher && watcher->changed(now)) reload = true;
         if (reload) {
             if (watcher) watcher->remember();
-            reloadScript(*session, options.script, options.surfaceBudgetBytes);
+            session->reload(options.script, options.surfaceBudgetBytes);
         }
 
         session->followLoop();

@@ -1,9 +1,25 @@
-// The show session: music, clock and threads around the graph of the moment.
+// The show session: music, clock and threads around the graph of the moment,
+// and the live reload that swaps it.
 #include "host/ShowSession.h"
 
+#include <cstdio>
+#include <string_view>
+
+#include "core/Error.h"
+#include "core/Text.h"
 #include "platform/ModulePlayer.h"
+#include "script/ScriptChecker.h"
 
 namespace velmora {
+
+namespace {
+
+void keepRunningShow(const std::string& path) {
+    std::fprintf(stderr, "%s: not reloaded; the running show goes on\n", path.c_str());
+    std::fflush(stderr);
+}
+
+}  // namespace
 
 ShowSession::ShowSession(int threadCount, std::unique_ptr<MusicPlayer> music)
     : music_(music ? std::move(music) : std::make_unique<FixedMusicPosition>()) {
@@ -24,6 +40,28 @@ ShowSession::~ShowSession() {
 void ShowSession::setGraph(std::unique_ptr<DemoGraph> graph) {
     graph_ = std::move(graph);
     if (graph_) graph_->useWorkers(workers_.get());
+}
+
+bool ShowSession::reload(const std::string& path, uint64_t surfaceBudgetBytes) {
+    CheckedScript checked;
+    try {
+        checked = loadCheckedScript(path.c_str(), surfaceBudgetBytes);
+    } catch (const ShowError& error) {
+        const std::string_view message = withoutTrailingNewlines(error.checkMessage.empty() ? error.message : error.checkMessage);
+        std::fprintf(stderr, "%s: %.*s\n", path.c_str(), static_cast<int>(message.size()), message.data());
+        keepRunningShow(path);
+        return false;
+    }
+    if (!checked.report.problems.empty() || !checked.graph) {
+        printProblems(stderr, path, checked.report.problems);
+        keepRunningShow(path);
+        return false;
+    }
+
+    setGraph(std::move(checked.graph));  // the music and the clock play on
+    std::printf("%s: reloaded\n", path.c_str());
+    std::fflush(stdout);
+    return true;
 }
 
 void ShowSession::setThreadCount(int count) {

@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
+#include "core/Limits.h"
 #include "core/WorkerPool.h"
 #include "functions/Function.h"
 #include "script/DemoGraph.h"
@@ -32,6 +34,13 @@ public:
     // The graph frames are evaluated with; it gets the session's threads. The
     // one it replaces goes without touching the music or the clock.
     void setGraph(std::unique_ptr<DemoGraph> graph);
+    // Live reload: checks and loads `path` in one pass, as `velmora check` does;
+    // on any problem prints each as FILE:LINE: message on standard error and
+    // keeps the graph. Otherwise the new graph (its boxes in their start state)
+    // takes its place; the music, the clock and the threads go on. An error
+    // raised on the way is one more problem, never an exit or a message box.
+    // Returns true when the new show took over.
+    bool reload(const std::string& path, uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes);
     bool hasGraph() const { return graph_ != nullptr; }
     DemoGraph& graph() { return *graph_; }
 

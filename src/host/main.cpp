@@ -9,7 +9,6 @@
 
 #include "core/SimdLevel.h"
 #include "host/CommandLine.h"
-#include "host/DemoFolder.h"
 #include "host/ShowErrorExit.h"
 #include "host/Startup.h"
 

@@ -13,7 +13,6 @@
 
 #include "TestSupport.h"
 #include "showkit/JpegWriter.h"
-#include "host/ScriptReload.h"
 #include "host/ScriptWatcher.h"
 #include "host/ShowSession.h"
 #include "script/DemoGraph.h"
@@ -70,7 +69,7 @@ protected:
     void write(const std::string& text) { std::ofstream(script_, std::ios::binary | std::ios::trunc) << text; }
     bool reload(std::string* err = nullptr) {
         ::testing::internal::CaptureStderr();
-        const bool taken = reloadScript(*session_, script_);
+        const bool taken = session_->reload(script_);
         const std::string text = ::testing::internal::GetCapturedStderr();
         if (err) *err = text;
         return taken;
