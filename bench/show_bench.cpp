@@ -49,9 +49,10 @@ void BM_ShowFrame(benchmark::State& state) {
     // Every file name in the script is relative to the show's folder.
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(showDir);
-    WorkerPool workers(threads);
+    // As the show's session: no pool for one thread.
+    std::unique_ptr<WorkerPool> workers = threads > 1 ? std::make_unique<WorkerPool>(threads) : nullptr;
     auto graph = std::make_unique<DemoGraph>();
-    graph->useWorkers(&workers);
+    graph->useWorkers(workers.get());
     const LoadResult loaded = graph->load("script.zyl");
     std::filesystem::current_path(before);
     if (loaded != LoadResult::Loaded) {
