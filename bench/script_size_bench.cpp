@@ -62,7 +62,7 @@ void BM_ScriptFirstFrameManyDeclarations(benchmark::State& state) {
         DemoGraph graph;
         graph.loadText(text);
         state.ResumeTiming();
-        graph.evaluateFrame(frame, FrameInput{});  // resolves every wiring line
+        graph.evaluate(FrameInput{}, frame);  // resolves every wiring line
         benchmark::DoNotOptimize(graph.resolvedWiring().size());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));

@@ -1,7 +1,7 @@
 // One frame of the default show, headless and without music: the tracker held
 // at the start of one order, the clock stepping by 1/50 s from frame to frame,
-// every function updated and every wiring line rendered (runFrame with a
-// clock the benchmark controls), on one thread and on two. Wall-clock time:
+// every function updated and every wiring line rendered (the graph evaluated
+// from an input the benchmark builds), on one thread and on two. Wall-clock time:
 // the CPU time of the calling thread leaves out the other threads' share.
 #include <benchmark/benchmark.h>
 
@@ -49,21 +49,23 @@ void BM_ShowFrame(benchmark::State& state) {
     // Every file name in the script is relative to the show's folder.
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(showDir);
+    // As the show's session: no pool for one thread.
+    std::unique_ptr<WorkerPool> workers = threads > 1 ? std::make_unique<WorkerPool>(threads) : nullptr;
     auto graph = std::make_unique<DemoGraph>();
-    graph->setThreadCount(threads);
-    const int loaded = graph->load("script.zyl");
+    graph->useWorkers(workers.get());
+    const LoadResult loaded = graph->load("script.zyl");
     std::filesystem::current_path(before);
-    if (loaded != kLoaded) {
+    if (loaded != LoadResult::Loaded) {
         state.SkipWithError("the default show does not load");
         return;
     }
-    graph->setMusic(std::make_unique<FixedMusicPosition>(makeChannelPosition(order, 0, 0)));
+    const TrackerPosition position = trackerPositionOf(makeChannelPosition(order, 0, 0));
     Surface frame;
     frame.allocate(512, 256);
     frame.clear();
     int k = 0;
     for (auto _ : state) {
-        graph->evaluateFrame(frame, FrameInput{static_cast<float>(k) / 50.0f, graph->readTrackerPosition()});
+        graph->evaluate(FrameInput{static_cast<float>(k) / 50.0f, position}, frame);
         k = (k + 1) % 500;  // ten seconds of show time, then again
         benchmark::DoNotOptimize(frame.pixels);
         benchmark::ClobberMemory();

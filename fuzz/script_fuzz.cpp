@@ -4,6 +4,7 @@
 
 #include "FuzzSupport.h"
 #include "script/DemoGraph.h"
+#include "script/Music.h"
 
 using namespace velmora;
 
@@ -17,14 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         DemoGraph graph;
         fuzz::SilentReporter reporter;
-        if (graph.loadText(text, reporter) != kLoaded) return 0;
+        if (graph.loadText(text, reporter) != LoadResult::Loaded) return 0;
         Surface frame;
         frame.allocate(512, 256);
         frame.clear();
-        graph.setMusic(std::make_unique<FixedMusicPosition>(makeChannelPosition(1, 5, 128)));
-        const TrackerPosition position = graph.readTrackerPosition();
-        graph.evaluateFrame(frame, FrameInput{0.0f, position});
-        graph.evaluateFrame(frame, FrameInput{1.5f, position});
+        const TrackerPosition position = trackerPositionOf(makeChannelPosition(1, 5, 128));
+        graph.evaluate(FrameInput{0.0f, position}, frame);
+        graph.evaluate(FrameInput{1.5f, position}, frame);
     } catch (const ShowError&) {
         // A fatal error: the show would have stopped with its message.
     }

@@ -30,14 +30,13 @@ long residentKiB() {
     return read == 2 ? resident * (sysconf(_SC_PAGESIZE) / 1024) : -1;
 }
 
-// A new graph checked and loaded as F5 loads it, taking over the running show.
-std::unique_ptr<DemoGraph> reload(std::unique_ptr<DemoGraph> running) {
+// A new graph checked and loaded as F5 loads it, to take the running one's place.
+std::unique_ptr<DemoGraph> reload() {
     CheckedScript checked = loadCheckedScript("script.zyl");
     if (!checked.graph || !checked.report.problems.empty()) {
         std::fprintf(stderr, "soak: script.zyl does not load cleanly\n");
         std::exit(2);
     }
-    if (running) checked.graph->takeOverShow(*running);
     return std::move(checked.graph);
 }
 
@@ -54,11 +53,7 @@ int main(int argc, char** argv) {
     const long reportEvery = frames / 20 > 0 ? frames / 20 : 1;
 
     try {
-        std::unique_ptr<DemoGraph> graph = reload(nullptr);
-        auto music = std::make_unique<FixedMusicPosition>();
-        FixedMusicPosition* position = music.get();
-        graph->setMusic(std::move(music));
-        graph->startShow();
+        std::unique_ptr<DemoGraph> graph = reload();
         Surface frame;
         frame.allocate(512, 256);
         frame.clear();
@@ -70,11 +65,12 @@ int main(int argc, char** argv) {
         std::printf("%10s %8s %14s\n", "frame", "reloads", "resident KiB");
         for (long k = 0; k < frames; ++k) {
             // 50 frames a second; the music walks every order of the show, 8 frames a row.
-            position->set(makeChannelPosition(static_cast<uint32_t>(k / 512 % 7), static_cast<uint32_t>(k / 8 % 64),
-                                              static_cast<uint32_t>(k % 8 * 32)));
-            graph->evaluateFrame(frame, FrameInput{static_cast<float>(k % 30000) / 50.0f, graph->readTrackerPosition()});
+            const uint32_t position = makeChannelPosition(static_cast<uint32_t>(k / 512 % 7),
+                                                          static_cast<uint32_t>(k / 8 % 64),
+                                                          static_cast<uint32_t>(k % 8 * 32));
+            graph->evaluate(FrameInput{static_cast<float>(k % 30000) / 50.0f, trackerPositionOf(position)}, frame);
             if (reloaded < reloads && (k + 1) % framesPerReload == 0) {
-                graph = reload(std::move(graph));  // the music goes with the show
+                graph = reload();  // the old graph goes as a reload drops it
                 ++reloaded;
             }
             if ((k + 1) % reportEvery == 0) {

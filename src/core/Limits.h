@@ -35,13 +35,13 @@ inline constexpr int kMaxListEntries = 10;  // inputs, or functions, on one wiri
 // Reads a budget in MiB ("512"); false for anything but a whole number in range.
 bool parseSurfaceBudgetMiB(std::string_view text, uint64_t& bytes);
 // The budget from VELMORA_SURFACE_BUDGET, or the default when it is unset or
-// not a valid number.
+// not a valid number. Read by the host, once; the engine takes the budget as a value.
 uint64_t surfaceBudgetFromEnvironment();
 
 // The bytes that the surfaces of one show hold, against its budget.
 class SurfaceBudget {
 public:
-    explicit SurfaceBudget(uint64_t limitBytes = surfaceBudgetFromEnvironment()) : limit_(limitBytes) {}
+    explicit SurfaceBudget(uint64_t limitBytes = kDefaultSurfaceBudgetBytes) : limit_(limitBytes) {}
     // Empty when a width x height surface fits in what is left; otherwise why
     // not, naming the picture's file (empty for a blank surface).
     std::string refusal(std::string_view file, uint64_t width, uint64_t height) const;

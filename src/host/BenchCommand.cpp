@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/ThreadCount.h"
+#include "host/ShowSession.h"
 #include "host/Startup.h"
 #include "script/DemoGraph.h"
 
@@ -59,15 +60,19 @@ double memcpySecondsPerFrame(const Surface& frame) {
 
 int runBench(const BenchOptions& options) {
     const int threads = chosenThreadCount(options.threads);
-    DemoGraph graph;
-    graph.setThreadCount(threads);
-    loadScriptOrDie(graph, options.script.c_str());
+    ShowSession session(threads);
+    {
+        auto loaded = std::make_unique<DemoGraph>();
+        loaded->setSurfaceBudget(options.surfaceBudgetBytes);
+        loadScriptOrDie(*loaded, options.script.c_str());
+        session.setGraph(std::move(loaded));
+    }
+    DemoGraph& graph = session.graph();
     auto output = makeOutputSurface();
-    graph.setMusic(std::make_unique<FixedMusicPosition>(options.musicPosition));
-    const TrackerPosition position = graph.readTrackerPosition();
+    const TrackerPosition position = trackerPositionOf(options.musicPosition);
 
     // The first frame reads and resolves the wiring; it is not counted.
-    graph.evaluateFrame(*output, FrameInput{0.0f, position});
+    graph.evaluate(FrameInput{0.0f, position}, *output);
     std::vector<WiringCall>& calls = graph.resolvedWiring();
     std::vector<double> lineSeconds(calls.size(), 0.0);
 
@@ -89,9 +94,9 @@ int runBench(const BenchOptions& options) {
     // The same frames again on one thread and on `threads`, whole frames only,
     // then the memcpy anchor. Boxes that keep state between frames start from
     // where the timed loop left them; the times, not the pixels, are compared.
-    graph.setThreadCount(1);
+    session.setThreadCount(1);
     const double single = secondsPerFrame(graph, *output, options, position);
-    graph.setThreadCount(threads);
+    session.setThreadCount(threads);
     const double threaded = threads > 1 ? secondsPerFrame(graph, *output, options, position) : single;
     const double anchor = memcpySecondsPerFrame(*output);
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Limits.h"
+
 namespace velmora {
 
 struct BenchOptions {
@@ -12,6 +14,7 @@ struct BenchOptions {
     double fps = 50.0;
     uint32_t musicPosition = 0;  // a channel position (see MusicPlayer)
     int threads = 0;             // 0: VELMORA_THREADS, else one per core
+    uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes;
 };
 
 // Runs the frames and prints the table; returns the exit code.

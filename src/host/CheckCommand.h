@@ -3,10 +3,13 @@
 
 #include <string>
 
+#include "core/Limits.h"
+
 namespace velmora {
 
 struct CheckOptions {
     std::string script = "script.zyl";
+    uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes;
 };
 
 // Prints every problem as FILE:LINE: message on standard error and returns 1, or

@@ -555,11 +555,12 @@ std::optional<int> parseCommandLine(const std::vector<std::string>& args, Comman
 
 namespace velmora {
 
-void applySurfaceBudget(const CommandLineOptions& options) {
-    // Through the environment, so that every load of the show (F5, --watch)
-    // sees it as the first one does.
-    if (options.surfaceBudgetMiB > 0)
-        setenv(kSurfaceBudgetVariable, std::to_string(options.surfaceBudgetMiB).c_str(), 1);
+void applySurfaceBudget(CommandLineOptions& options) {
+    const uint64_t bytes = options.surfaceBudgetMiB > 0 ? options.surfaceBudgetMiB * kMiB : surfaceBudgetFromEnvironment();
+    options.show.surfaceBudgetBytes = bytes;
+    options.render.surfaceBudgetBytes = bytes;
+    options.check.surfaceBudgetBytes = bytes;
+    options.bench.surfaceBudgetBytes = bytes;
 }
 
 void keepOutputsIn(const std::filesystem::path& folder, CommandLineOptions& options) {

@@ -61,8 +61,9 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options);
 std::optional<int> parseCommandLine(const std::vector<std::string>& args, CommandLineOptions& options,
                                     std::ostream& out, std::ostream& err);
 
-// Sets VELMORA_SURFACE_BUDGET from --surface-budget, when given.
-void applySurfaceBudget(const CommandLineOptions& options);
+// Gives every command that loads a script its surface budget: --surface-budget
+// when given, else VELMORA_SURFACE_BUDGET, else the default.
+void applySurfaceBudget(CommandLineOptions& options);
 
 // Makes the output files and folders named on the command line relative to
 // `folder`: --demo moves into the default show's folder, and what the caller

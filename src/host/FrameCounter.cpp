@@ -1,4 +1,4 @@
-// Measuring and drawing the frame counter.
+// Measuring and drawing the frame counter; the frame-rate cap's arithmetic.
 #include "host/FrameCounter.h"
 
 #include <algorithm>
@@ -66,6 +66,18 @@ void drawMusicPosition(uint32_t* pixels, int pitch, uint32_t order, uint32_t row
     std::snprintf(text, sizeof text, "order %u row %u %s", order & 0xFFFFu, row & 0xFFu,
                   formatShowTime(seconds).c_str());
     drawBoxedText(pixels, pitch, kPositionY, text);
+}
+
+double FramePacer::delayAfterFrame(double now) {
+    if (!started_) {
+        started_ = true;
+        frameStart_ = now;
+        return 0.0;
+    }
+    // A clock that went back would ask for more than one period: never wait longer.
+    const double wait = std::clamp(frameStart_ + period_ - now, 0.0, period_);
+    frameStart_ = now + wait;
+    return wait;
 }
 
 }  // namespace velmora

@@ -1,6 +1,6 @@
-// The optional frame counter of the show: frames per second over the last
-// second and where the music is, drawn over the on-screen copy of the frame
-// (screenshots never see it).
+// The show's frame timing: the optional frame counter (frames per second over
+// the last second and where the music is, drawn over the on-screen copy of the
+// frame, which screenshots never see) and the window's frame-rate cap.
 #pragma once
 
 #include <cstdint>
@@ -38,5 +38,22 @@ inline constexpr int kPositionY = kCounterY + kCounterHeight + 2;
 void drawMusicPosition(uint32_t* pixels, int pitch, uint32_t order, uint32_t row, double seconds);
 // The clock as mm:ss.cc, cut (not rounded) to hundredths; before 0 it is 00:00.00.
 std::string formatShowTime(double seconds);
+
+// The window's frame-rate cap: frames start at least 1/perSecond apart. A frame
+// measures from its own start, so a display that already waits for its refresh
+// is never made to miss one, and a late frame is not made up for with a burst.
+class FramePacer {
+public:
+    explicit FramePacer(double perSecond) : period_(perSecond > 0.0 ? 1.0 / perSecond : 0.0) {}
+    // Seconds to wait after a frame that ended at `now` (any monotonic clock)
+    // before the next one starts; 0 when it is already due.
+    double delayAfterFrame(double now);
+    double period() const { return period_; }
+
+private:
+    double period_;
+    bool started_ = false;
+    double frameStart_ = 0.0;
+};
 
 }  // namespace velmora

@@ -15,6 +15,7 @@
 #include "host/RenderAudio.h"
 #include "host/RenderProgress.h"
 #include "host/RenderSettings.h"
+#include "host/ShowSession.h"
 #include "host/Startup.h"
 #include "host/VideoExport.h"
 #include "script/DemoGraph.h"
@@ -57,14 +58,16 @@ int runRender(const RenderOptions& options) {
         }
     }
 
-    DemoGraph graph;
-    graph.setThreadCount(chosenThreadCount(options.threads));
-    loadScriptOrDie(graph, options.script.c_str());
+    // The session brings the threads; each frame's input is built here.
+    ShowSession session(chosenThreadCount(options.threads));
+    {
+        auto loaded = std::make_unique<DemoGraph>();
+        loaded->setSurfaceBudget(options.surfaceBudgetBytes);
+        loadScriptOrDie(*loaded, options.script.c_str());
+        session.setGraph(std::move(loaded));
+    }
+    DemoGraph& graph = session.graph();
     auto output = makeOutputSurface();
-
-    auto position = std::make_unique<FixedMusicPosition>(options.musicPosition.value_or(0));
-    FixedMusicPosition* musicPosition = position.get();
-    graph.setMusic(std::move(position));
 
     // Without a fixed position the frames follow the music file, when there is
     // one, and its sound for the rendered frames goes to DIR/audio.wav or into
@@ -113,11 +116,11 @@ int runRender(const RenderOptions& options) {
         }
         if (k == *frames) break;  // a last look for an interruption before the files are completed
 
-        if (withMusic) musicPosition->set(audio.positionForFrame(k));
-        if (withLevels) musicPosition->setChannelLevels(audio.channelLevelsForFrame(k));
-        FrameInput frame = graph.readMusicInput();
+        FrameInput frame;
         frame.seconds = static_cast<float>(options.start + k / options.fps.perSecond);
-        graph.evaluateFrame(*output, frame);
+        frame.position = trackerPositionOf(withMusic ? audio.positionForFrame(k) : options.musicPosition.value_or(0));
+        if (withLevels) frame.channelLevels = audio.channelLevelsForFrame(k);
+        graph.evaluate(frame, *output);
 
         if (toVideo ? !video.addFrame(output->pixels) : !writeFrameBmp(options, k, *output, packed)) {
             progress.finish();

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "core/Limits.h"
 #include "host/RenderSettings.h"
 
 namespace velmora {
@@ -33,6 +34,7 @@ struct RenderOptions {
     std::string preset;   // --preset NAME; empty: the format's default
     bool quiet = false;   // --quiet: no progress line
     int threads = 0;      // threads per frame; 0: VELMORA_THREADS, else one per core
+    uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes;
 };
 
 // Renders the frames or the video and returns the exit code.

@@ -18,12 +18,10 @@
 #include "core/ErrorReporter.h"
 #include "core/ThreadCount.h"
 #include "host/FrameCounter.h"
-#include "host/FramePacer.h"
 #include "host/ModeDialog.h"
 #include "host/Screenshot.h"
-#include "host/ScriptReload.h"
 #include "host/ScriptWatcher.h"
-#include "host/ShowControls.h"
+#include "host/ShowSession.h"
 #include "host/ShowErrorExit.h"
 #include "host/Startup.h"
 #include "platform/Display.h"
@@ -51,9 +49,9 @@ double steadySeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-// The show from the launch dialog to the quit; `graph` belongs to the caller so
-// that the music plays on under a fatal error's box, as it always did.
-int playShow(const ShowOptions& options, std::unique_ptr<DemoGraph>& graph) {
+// The show from the launch dialog to the quit; `session` belongs to the caller
+// so that the music plays on under a fatal error's box, as it always did.
+int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) {
     int modeIndex = options.mode;
     if (modeIndex < 0 || modeIndex > 2) modeIndex = runLaunchDialog();
     if (modeIndex < 0) {  // closed: no window was ever opened
@@ -69,17 +67,18 @@ int playShow(const ShowOptions& options, std::unique_ptr<DemoGraph>& graph) {
     if (mode.fullScreen) hideCursor();
     raisePriority();
 
-    graph = std::make_unique<DemoGraph>();
-    graph->setThreadCount(chosenThreadCount(options.threads));
-    // The player moves from graph to graph on a reload and lives as long as the show.
-    auto ownedPlayer = std::make_unique<ModulePlayer>(options.music);
-    ModulePlayer& player = *ownedPlayer;
-    graph->setMusic(std::move(ownedPlayer));
+    // The music, the clock and the threads live as long as the show; a reload
+    // swaps only the graph.
+    session = std::make_unique<ShowSession>(chosenThreadCount(options.threads),
+                                            std::make_unique<ModulePlayer>(options.music));
+    auto graph = std::make_unique<DemoGraph>();
+    graph->setSurfaceBudget(options.surfaceBudgetBytes);
     ShowReporter reporter;
     loadScriptOrDie(*graph, options.script.c_str(), reporter);
+    session->setGraph(std::move(graph));
     std::unique_ptr<Surface> outputSurface = makeOutputSurface();
-    graph->startShow();
-    if (options.startPosition) startAt(*graph, player, options.startPosition->order, options.startPosition->row);
+    session->start();
+    if (options.startPosition) session->startAt(options.startPosition->order, options.startPosition->row);
 
     std::optional<ScriptWatcher> watcher;
     if (options.watch) watcher.emplace(options.script);
@@ -112,22 +111,22 @@ int playShow(const ShowOptions& options, std::unique_ptr<DemoGraph>& graph) {
             reload = true;
             break;
         case HostEvent::Left:
-            jumpOrder(*graph, player, -1);
+            session->jumpOrder(-1);
             break;
         case HostEvent::Right:
-            jumpOrder(*graph, player, +1);
+            session->jumpOrder(+1);
             break;
         case HostEvent::Up:
-            stepRow(*graph, player, -1);
+            session->stepRow(-1);
             break;
         case HostEvent::Down:
-            stepRow(*graph, player, +1);
+            session->stepRow(+1);
             break;
         case HostEvent::L:
-            toggleLoop(player);
+            session->toggleLoop();
             break;
         case HostEvent::Space:
-            togglePause(*graph, player);
+            session->togglePause();
             break;
         case HostEvent::F1:
             counterShown = !counterShown;
@@ -139,18 +138,18 @@ int playShow(const ShowOptions& options, std::unique_ptr<DemoGraph>& graph) {
         if (watcher && watcher->changed(now)) reload = true;
         if (reload) {
             if (watcher) watcher->remember();
-            reloadScript(graph, options.script);
+            session->reload(options.script, options.surfaceBudgetBytes);
         }
 
-        followLoop(*graph, player);
+        session->followLoop();
 
-        graph->runFrame(*outputSurface);
+        session->runFrame(*outputSurface);
         meter.frame(now);
         if (counterShown) {
-            const uint32_t position = player.channelPosition();
+            const uint32_t position = session->channelPosition();
             const FrameCopy copy = copyFrame(outputSurface->pixels);
             drawFrameCounter(copy.pixels, copy.pitch, meter.perSecond());
-            drawMusicPosition(copy.pixels, copy.pitch, position & 0xFFFFu, position >> 24, graph->clock.seconds());
+            drawMusicPosition(copy.pixels, copy.pitch, position & 0xFFFFu, position >> 24, session->clock().seconds());
             showFrameCopy();
         } else {
             presentFrame(outputSurface->pixels);
@@ -161,7 +160,7 @@ int playShow(const ShowOptions& options, std::unique_ptr<DemoGraph>& graph) {
         }
     }
 
-    graph.reset();  // stops the music first
+    session.reset();  // stops the music first
     outputSurface.reset();
     restoreDisplay();
     destroyDisplay();
@@ -172,9 +171,9 @@ int playShow(const ShowOptions& options, std::unique_ptr<DemoGraph>& graph) {
 }  // namespace
 
 int runShow(const ShowOptions& options) {
-    std::unique_ptr<DemoGraph> graph;
+    std::unique_ptr<ShowSession> session;
     try {
-        return playShow(options, graph);
+        return playShow(options, session);
     } catch (const ShowError& error) {
         return presentShowError(error, true);
     }

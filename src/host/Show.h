@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "core/Limits.h"
+
 namespace velmora {
 
 // A place in the music: an order and a row of its pattern.
@@ -24,6 +26,7 @@ struct ShowOptions {
     std::optional<OrderRow> startPosition;  // start the music (and the clock) there
     int threads = 0;  // threads per frame; 0: VELMORA_THREADS, else one per core
     std::filesystem::path screenshotFolder;  // where grab_N.bmp goes; empty: the working directory
+    uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes;  // for every load, reloads too
 };
 
 // Runs the whole show and returns the process exit code; an error that stops

@@ -15,9 +15,8 @@ namespace velmora {
 
 void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter) {
     const WarnedLoad load = loadWithWarnings(graph, path, reporter);
-    const int result = load.result;
-    if (result == kScriptNotFound) fatalError("Script non trouvé!!", describeMissingFile(), path);
-    if (result > kScriptNotFound) {
+    if (load.result == LoadResult::ScriptNotFound) fatalError("Script non trouvé!!", describeMissingFile(), path);
+    if (load.result == LoadResult::ScriptInvalid) {
         ShowError error(ErrorPresentation::FatalBox, 9999, "Script non valide!!");
         if (!load.fileRefusal.empty()) {
             error.reason = load.fileRefusal;  // names the file itself
@@ -29,10 +28,7 @@ void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter
         throw error;
     }
     // What `check` would say, once, on standard error; the show goes on as it is.
-    for (const ScriptProblem& warning : load.warnings) {
-        if (warning.line > 0) std::fprintf(stderr, "%s:%d: warning: %s\n", path, warning.line, warning.message.c_str());
-        else std::fprintf(stderr, "%s: warning: %s\n", path, warning.message.c_str());
-    }
+    printProblems(stderr, path, load.warnings, "warning");
     std::fflush(stderr);
 }
 
@@ -49,6 +45,32 @@ std::unique_ptr<Surface> makeOutputSurface() {
     output->configure(std::to_string(kFrameWidth) + " " + std::to_string(kFrameHeight));  // "512 256"
     output->clear();
     return output;
+}
+
+std::vector<std::filesystem::path> demoFolderCandidates(const std::filesystem::path& programFolder) {
+    return {(programFolder / ".." / "share" / "velmora" / "demo").lexically_normal(),
+            (programFolder / "show").lexically_normal()};
+}
+
+std::filesystem::path programFolder(const char* argv0) {
+    std::error_code ec;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec || self.empty()) self = std::filesystem::absolute(argv0 ? argv0 : "", ec);
+    return self.parent_path();
+}
+
+bool enterDemoFolder(const std::filesystem::path& folder) {
+    std::string looked;
+    for (const std::filesystem::path& candidate : demoFolderCandidates(folder)) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(candidate / "script.zyl", ec)) {
+            std::filesystem::current_path(candidate, ec);
+            if (!ec) return true;
+        }
+        looked += (looked.empty() ? "" : " and ") + candidate.string();
+    }
+    std::fprintf(stderr, "velmora: the default show is not installed (looked in %s)\n", looked.c_str());
+    return false;
 }
 
 }  // namespace velmora

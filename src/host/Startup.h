@@ -1,8 +1,10 @@
 // The start-up steps shared by the show and the headless commands.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "script/DemoGraph.h"
 #include "surface/Surface.h"
@@ -19,5 +21,16 @@ void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter
 bool enterDirectory(const std::string& dir);
 // The 512 by 256 frame, made from the text "512 256" and cleared.
 std::unique_ptr<Surface> makeOutputSurface();
+
+// Where `velmora --demo` finds the default show: installed beside the program
+// (PREFIX/bin/velmora and PREFIX/share/velmora/demo), or in the build tree
+// (build/velmora and build/show): the folders looked at, in order, for a
+// program in `programFolder`.
+std::vector<std::filesystem::path> demoFolderCandidates(const std::filesystem::path& programFolder);
+// The running program's own folder (from /proc/self/exe, else from argv0).
+std::filesystem::path programFolder(const char* argv0);
+// Makes the first candidate that holds a script.zyl the working directory.
+// False, after a one-line error naming the places looked at, when there is none.
+bool enterDemoFolder(const std::filesystem::path& programFolder);
 
 }  // namespace velmora

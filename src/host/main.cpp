@@ -9,7 +9,6 @@
 
 #include "boxes/Kernels.h"
 #include "host/CommandLine.h"
-#include "host/DemoFolder.h"
 #include "host/ShowErrorExit.h"
 #include "host/Startup.h"
 

@@ -43,48 +43,33 @@ std::string describeUnknownType(std::string_view kind, std::string_view word) {
 
 }  // namespace
 
-DemoGraph::DemoGraph() : music_(std::make_unique<FixedMusicPosition>()) {}
-
 DemoGraph::~DemoGraph() {
-    stopMusic();
     functions_ = {};
     surfaces_ = {};
     boxes_ = {};
 }
 
-void DemoGraph::setMusic(std::unique_ptr<MusicPlayer> music) {
-    music_ = music ? std::move(music) : std::make_unique<FixedMusicPosition>();
-}
-
-void DemoGraph::setThreadCount(int count) {
-    if (count == threadCount()) return;
-    useWorkers(nullptr);
-    if (count > 1) useWorkers(std::make_unique<WorkerPool>(count));
-}
-
-void DemoGraph::useWorkers(std::unique_ptr<WorkerPool> workers) {
-    workers_ = std::move(workers);
+void DemoGraph::useWorkers(WorkerPool* workers) {
+    workers_ = workers;
     for (auto& box : boxes_.objects)
-        if (box) box->workers = workers_.get();
+        if (box) box->workers = workers_;
 }
 
-int DemoGraph::threadCount() const { return workers_ ? workers_->threadCount() : 1; }
-
-int DemoGraph::load(const char* path, ErrorReporter& reporter) {
+LoadResult DemoGraph::load(const char* path, ErrorReporter& reporter) {
     std::string raw;
     const FileReadOutcome outcome = readRegularFile(path, kMaxScriptBytes, raw);
     fileRefusal_.clear();
     scriptPath_ = path;
-    if (outcome == FileReadOutcome::CannotOpen) return kScriptNotFound;
+    if (outcome == FileReadOutcome::CannotOpen) return LoadResult::ScriptNotFound;
     if (outcome != FileReadOutcome::Read) {
         // Found, but no script: refused as an invalid one, with the reason.
         fileRefusal_ = scriptFileRefusal(path, outcome);
-        return kScriptInvalid;
+        return LoadResult::ScriptInvalid;
     }
     return loadText(raw, reporter);
 }
 
-int DemoGraph::loadText(std::string_view text, ErrorReporter& reporter, LoadObserver* observer) {
+LoadResult DemoGraph::loadText(std::string_view text, ErrorReporter& reporter, LoadObserver* observer) {
     // The observer watches this load only: the graph may outlive it.
     observer_ = observer;
     struct ObserverReset {
@@ -104,16 +89,16 @@ int DemoGraph::loadText(std::string_view text, ErrorReporter& reporter, LoadObse
             outer.report(message, where + std::string(reason));
         }
     } lines(reporter, *this);
-    const int result = readScript(text, goesOnPastErrors() ? reporter : lines);
+    const LoadResult result = readScript(text, goesOnPastErrors() ? reporter : lines);
     // What only the check needed.
     for (auto& names : declaredNames_) names.clear();
     lineIndex_.reset();
     return result;
 }
 
-int DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
+LoadResult DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
     showState_ = ShowState{};  // a new script is a new show
-    surfaceBudget_ = SurfaceBudget();
+    surfaceBudget_ = SurfaceBudget(surfaceBudgetBytes_);
     // Text mode: a carriage return directly before a line feed is dropped.
     scriptText_.clear();
     scriptText_.reserve(text.size());
@@ -131,7 +116,7 @@ int DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
     const std::string_view sections[][2] = {{kBoxSectionOpen, kBoxSectionEnd},
                                             {kFunctionSectionOpen, kFunctionSectionEnd},
                                             {kSurfaceSectionOpen, kSurfaceSectionEnd}};
-    firstProblem_ = LoadProblem{};
+    firstProblem_ = ScriptProblem{};
     sectionsComplete_ = false;
     // A misspelt section word is reported where it stands; the missing section
     // it leaves behind is the same problem and is not reported again.
@@ -156,15 +141,15 @@ int DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
             problem(scriptText_.size(), "no wiring section [CABLAGE] ending with a line [/CABLAGE]");
         complete = false;
     }
-    if (!complete) return kScriptInvalid;
+    if (!complete) return LoadResult::ScriptInvalid;
     sectionsComplete_ = true;
 
     bool valid = readDeclarationSection(kBoxSectionOpen, kBoxSectionEnd, kBoxSection, reporter);
-    if (!valid && !goesOnPastErrors()) return kScriptInvalid;
+    if (!valid && !goesOnPastErrors()) return LoadResult::ScriptInvalid;
     valid = readDeclarationSection(kFunctionSectionOpen, kFunctionSectionEnd, kFunctionSection, reporter) && valid;
-    if (!valid && !goesOnPastErrors()) return kScriptInvalid;
+    if (!valid && !goesOnPastErrors()) return LoadResult::ScriptInvalid;
     readDeclarationSection(kSurfaceSectionOpen, kSurfaceSectionEnd, kSurfaceSection, reporter);
-    return valid ? kLoaded : kScriptInvalid;
+    return valid ? LoadResult::Loaded : LoadResult::ScriptInvalid;
 }
 
 void DemoGraph::problem(size_t offset, std::string message) {
@@ -286,7 +271,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
                 continue;
             }
             std::unique_ptr<FxBox> box = type->makeBox(showState_);
-            box->workers = workers_.get();
+            box->workers = workers_;
             configure(box);
             boxes_.set(i, std::move(box), std::move(name));
             boxTypes_[i] = type;
@@ -337,58 +322,6 @@ bool DemoGraph::findWiring() {
     return false;
 }
 
-void DemoGraph::startShow() {
-    music_->start();
-    musicStarted_ = true;
-    clock.reset();
-}
-
-void DemoGraph::takeOverShow(DemoGraph& previous) {
-    if (&previous == this) return;
-    stopMusic();  // this graph's own music, if it ever started
-    const bool started = previous.musicStarted_;
-    setMusic(previous.releaseMusic());
-    musicStarted_ = started;
-    clock = previous.clock;
-    useWorkers(std::move(previous.workers_));  // the show's threads stay the same
-    previous.useWorkers(nullptr);
-}
-
-std::unique_ptr<MusicPlayer> DemoGraph::releaseMusic() {
-    std::unique_ptr<MusicPlayer> music = std::move(music_);
-    music_ = std::make_unique<FixedMusicPosition>();
-    musicStarted_ = false;
-    return music;
-}
-
-void DemoGraph::stopMusic() {
-    if (musicStarted_ && music_) music_->stop();
-    musicStarted_ = false;
-}
-
-TrackerPosition DemoGraph::readTrackerPosition() {
-    const uint32_t p = music_->channelPosition();
-    TrackerPosition position;
-    position.order = static_cast<int32_t>(p & 0xFFFFu);
-    position.row = static_cast<int32_t>(p >> 24);
-    position.rowFraction = static_cast<int32_t>((p >> 16) & 0xFFu);
-    return position;
-}
-
-FrameInput DemoGraph::readMusicInput() {
-    FrameInput frame;
-    frame.position = readTrackerPosition();
-    // After the position: the levels belong to the place it reported.
-    if (readsChannelLevels_) frame.channelLevels = music_->channelLevels();
-    return frame;
-}
-
-void DemoGraph::runFrame(Surface& output) {
-    FrameInput frame = readMusicInput();
-    frame.seconds = static_cast<float>(clock.seconds());
-    evaluateFrame(output, frame);
-}
-
 bool DemoGraph::resolveWiringLine(std::string_view line, Surface& frame, WiringCall& call) const {
     const WiringLine read = readWiringLine(line, *this);
     if (read.kind == WiringLine::Kind::Blank) return false;
@@ -430,7 +363,7 @@ void DemoGraph::renderCall(WiringCall& call, Surface& frame) {
                      SurfaceList(call.inputs, call.inputCount));
 }
 
-void DemoGraph::evaluateFrame(Surface& output, const FrameInput& frame) {
+void DemoGraph::evaluate(const FrameInput& frame, Surface& output) {
     updateFunctions(frame);
     if (wiringCached_) {
         for (WiringCall& call : wiringCache_) renderCall(call, output);

@@ -1,5 +1,8 @@
 // DemoGraph: everything the script declares (boxes, functions, surfaces and their
-// names), the script text the wiring is read from every frame, and the clock.
+// names) and the script text the wiring is read from. A host loads it from a
+// path or from text, then evaluates one frame at a time from the input it builds
+// (time, music position, channel levels); the music, the clock and the threads
+// stay with the host, so a reload swaps the graph and nothing else.
 #pragma once
 
 #include <cstdint>
@@ -17,15 +20,13 @@
 #include "core/Text.h"
 #include "core/WorkerPool.h"
 #include "functions/Function.h"
-#include "script/FrameTimer.h"
-#include "script/Music.h"
 #include "script/ScriptReader.h"
 #include "script/TypeTable.h"
 #include "surface/Surface.h"
 
 namespace velmora {
 
-enum LoadResult : int { kLoaded = 0, kScriptNotFound = 1, kScriptInvalid = 2 };
+enum class LoadResult { Loaded, ScriptNotFound, ScriptInvalid };
 
 // The section keywords of the script.
 inline constexpr std::string_view kBoxSectionOpen = "[ZYL_FX_Generator]";
@@ -118,66 +119,51 @@ public:
     }
 };
 
-// The first problem a load met, for the words after "Script non valide!!".
-struct LoadProblem {
-    int line = 0;  // 1-based; 0 when none
+// A problem of a script: the first one a load met (for the words after
+// "Script non valide!!"), or one of those `check` finds.
+struct ScriptProblem {
+    int line = 0;  // 1-based; 0 when none, or when the problem is the file itself
     std::string message;
 };
 
 class DemoGraph {
 public:
-    DemoGraph();
-    virtual ~DemoGraph();
+    DemoGraph() = default;
+    ~DemoGraph();
     DemoGraph(const DemoGraph&) = delete;
     DemoGraph& operator=(const DemoGraph&) = delete;
 
-    // Reads the script file into the registries: kLoaded, kScriptNotFound or
-    // kScriptInvalid. Rejected parameter texts go to `reporter`; what stops the
+    // Reads the script file into the registries: Loaded, ScriptNotFound or
+    // ScriptInvalid. Rejected parameter texts go to `reporter`; what stops the
     // show raises ShowError, with the script line of the declaration.
-    int load(const char* path, ErrorReporter& reporter = standardErrorReporter());
+    LoadResult load(const char* path, ErrorReporter& reporter = standardErrorReporter());
     // Why the last load refused the file itself (a directory, a file over the
     // script limit); empty otherwise. The result stays 1 or 2 as it was.
     const std::string& fileRefusal() const { return fileRefusal_; }
     // The same from text already in memory. With an observer, every problem is
     // reported and the load goes on where it can (the result still tells),
     // unless the observer only watches.
-    int loadText(std::string_view text, ErrorReporter& reporter = standardErrorReporter(),
-                 LoadObserver* observer = nullptr);
+    LoadResult loadText(std::string_view text, ErrorReporter& reporter = standardErrorReporter(),
+                        LoadObserver* observer = nullptr);
     // The script file the text came from (set by load): errors name it, and a
     // missing data file is looked for beside it to say so.
     void setScriptPath(std::string path) { scriptPath_ = std::move(path); }
     const std::string& scriptPath() const { return scriptPath_; }
     // Why the last load was invalid: its first problem.
-    const LoadProblem& firstProblem() const { return firstProblem_; }
+    const ScriptProblem& firstProblem() const { return firstProblem_; }
+    // What all surfaces of the next load may hold together, in bytes.
+    void setSurfaceBudget(uint64_t bytes) { surfaceBudgetBytes_ = bytes; }
     // False when a section or the wiring was missing: nothing was declared.
     bool sectionsComplete() const { return sectionsComplete_; }
 
-    // The music the show polls; a fixed position 0 until the host sets another.
-    void setMusic(std::unique_ptr<MusicPlayer> music);
-    MusicPlayer& music() { return *music_; }
-
-    // Starts the music, then resets the clock.
-    void startShow();
-    // Live reload: takes over the music and the clock of the show `previous`
-    // runs, so the music plays on, and its threads; `previous` is left with
-    // none of them (destroying it stops nothing).
-    void takeOverShow(DemoGraph& previous);
-    // Hands the music over without stopping it; a fixed position 0 takes its place.
-    std::unique_ptr<MusicPlayer> releaseMusic();
-    bool showStarted() const { return musicStarted_; }
-    // One frame: music position, clock, every function, every wiring line.
-    void runFrame(Surface& output);
-    // Polls the music for the position of this frame.
-    TrackerPosition readTrackerPosition();
-    // What the music gives a frame: its position, and its channel levels when
-    // a declared function reads them (otherwise the music is not asked for
-    // them). The caller sets the time.
-    FrameInput readMusicInput();
+    // True when a declared function reads the channel levels: only then need a
+    // host fill FrameInput::channelLevels (and ask its music for them).
     bool readsChannelLevels() const { return readsChannelLevels_; }
-    // The frame at a given time and music position.
-    void evaluateFrame(Surface& output, const FrameInput& frame);
+    // One frame at the input's time and music position: every function, then
+    // every wiring line, drawing into `output`.
+    void evaluate(const FrameInput& frame, Surface& output);
     // The two halves of a frame, for measuring: every function updated, then
-    // each resolved wiring line rendered (resolved by the first evaluateFrame).
+    // each resolved wiring line rendered (resolved by the first evaluate).
     void updateFunctions(const FrameInput& frame);
     std::vector<WiringCall>& resolvedWiring() { return wiringCache_; }
     static void renderCall(WiringCall& call, Surface& frame);
@@ -199,15 +185,13 @@ public:
     // line too short for its box's type makes a call that draws nothing.
     bool resolveWiringLine(std::string_view line, Surface& frame, WiringCall& call) const;
 
-    // The threads every box renders with (1: the calling thread alone). Made
-    // once here and handed to every box, those already made and those to come.
-    void setThreadCount(int count);
-    int threadCount() const;
-
-    FrameTimer clock;
+    // The threads every box renders with (none: the calling thread alone),
+    // handed to every box, those already made and those to come. The pool
+    // belongs to the host and outlives the graph's use of it.
+    void useWorkers(WorkerPool* workers);
 
 private:
-    int readScript(std::string_view text, ErrorReporter& reporter);
+    LoadResult readScript(std::string_view text, ErrorReporter& reporter);
     bool readDeclarationSection(std::string_view open, std::string_view end, int kind, ErrorReporter& reporter);
     // Runs one configure call of the declaration or wiring line at `offset`;
     // an error it raises gets that line.
@@ -223,13 +207,10 @@ private:
     // For `check`: a name cut to kMaxNameLength, and two names of a section
     // that the cut makes one.
     void warnAboutCutName(int kind, std::string_view nameWord, size_t offset);
-    void stopMusic();
-    // Hands every box, made and to come, the pool (none: the calling thread).
-    void useWorkers(std::unique_ptr<WorkerPool> workers);
 
     std::string scriptText_;
     std::string scriptPath_;
-    LoadProblem firstProblem_;
+    ScriptProblem firstProblem_;
     bool sectionsComplete_ = false;
     size_t currentOffset_ = 0;  // the declaration being configured
     ScriptReader scriptStream_;
@@ -241,6 +222,7 @@ private:
     ShowState showState_;
     // The bytes this show's surfaces may still take.
     SurfaceBudget surfaceBudget_;
+    uint64_t surfaceBudgetBytes_ = kDefaultSurfaceBudgetBytes;
     std::string fileRefusal_;
     // While `check` loads: each section's names as cut, with the whole word and
     // where it was first declared; and the script's lines, once needed.
@@ -252,14 +234,12 @@ private:
     std::unique_ptr<LineIndex> lineIndex_;
     LoadObserver* observer_ = nullptr;
     size_t wiringStart_ = 0;
-    std::unique_ptr<MusicPlayer> music_;
-    bool musicStarted_ = false;
     bool readsChannelLevels_ = false;  // a declared function reads the channel levels
     // The wiring resolved once: the text and the registries never change after
     // load, so every frame after the first replays the same calls.
     std::vector<WiringCall> wiringCache_;
     bool wiringCached_ = false;
-    std::unique_ptr<WorkerPool> workers_;
+    WorkerPool* workers_ = nullptr;
 };
 
 }  // namespace velmora

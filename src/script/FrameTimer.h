@@ -8,7 +8,6 @@ namespace velmora {
 class FrameTimer {
 public:
     FrameTimer();
-    virtual ~FrameTimer() = default;
     void reset();
     double seconds();
 

@@ -1,10 +1,13 @@
-// Where the show's music position comes from. The demo graph polls it once per
-// frame; the host plugs in the module player, headless runs a fixed position.
+// Where the show's music position comes from. The host's show session polls it
+// once per frame into the frame's input; the native show plugs in the module
+// player, tests a fixed position.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <vector>
+
+#include "functions/Function.h"
 
 namespace velmora {
 
@@ -43,6 +46,26 @@ private:
 // Packs order, row and row fraction the way channelPosition reports them.
 inline uint32_t makeChannelPosition(uint32_t order, uint32_t row, uint32_t rowFraction) {
     return (order & 0xFFFFu) | ((rowFraction & 0xFFu) << 16) | ((row & 0xFFu) << 24);
+}
+
+// Unpacks a channel position into the order, row and row fraction a frame reads.
+inline TrackerPosition trackerPositionOf(uint32_t channelPosition) {
+    TrackerPosition position;
+    position.order = static_cast<int32_t>(channelPosition & 0xFFFFu);
+    position.row = static_cast<int32_t>(channelPosition >> 24);
+    position.rowFraction = static_cast<int32_t>((channelPosition >> 16) & 0xFFu);
+    return position;
+}
+
+// What the music gives a frame: its position, and its channel levels when
+// `withLevels` (a show whose functions read them; otherwise the music is not
+// asked for them). The caller sets the time.
+inline FrameInput readMusicInput(MusicPlayer& music, bool withLevels) {
+    FrameInput frame;
+    frame.position = trackerPositionOf(music.channelPosition());
+    // After the position: the levels belong to the place it reported.
+    if (withLevels) frame.channelLevels = music.channelLevels();
+    return frame;
 }
 
 }  // namespace velmora

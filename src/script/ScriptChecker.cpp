@@ -252,23 +252,24 @@ WarnedLoad loadWithWarnings(DemoGraph& graph, const char* path, ErrorReporter& r
     std::string text;
     const FileReadOutcome outcome = readRegularFile(path, kMaxScriptBytes, text);
     if (outcome != FileReadOutcome::Read) {
-        load.result = outcome == FileReadOutcome::CannotOpen ? kScriptNotFound : kScriptInvalid;
+        load.result = outcome == FileReadOutcome::CannotOpen ? LoadResult::ScriptNotFound : LoadResult::ScriptInvalid;
         if (outcome != FileReadOutcome::CannotOpen) load.fileRefusal = scriptFileRefusal(path, outcome);
         return load;
     }
     graph.setScriptPath(path);
     LoadWatcher watcher;
     load.result = graph.loadText(text, reporter, &watcher);
-    if (load.result == kLoaded) load.warnings = collect(graph, watcher).problems;
+    if (load.result == LoadResult::Loaded) load.warnings = collect(graph, watcher).problems;
     return load;
 }
 
-CheckReport checkScriptText(std::string_view text) {
+CheckReport checkScriptText(std::string_view text, uint64_t surfaceBudgetBytes) {
     DemoGraph graph;
+    graph.setSurfaceBudget(surfaceBudgetBytes);
     return check(text, graph);
 }
 
-CheckedScript loadCheckedScript(const char* path) {
+CheckedScript loadCheckedScript(const char* path, uint64_t surfaceBudgetBytes) {
     CheckedScript checked;
     std::string text;
     const FileReadOutcome outcome = readRegularFile(path, kMaxScriptBytes, text);
@@ -282,10 +283,25 @@ CheckedScript loadCheckedScript(const char* path) {
     }
     checked.graph = std::make_unique<DemoGraph>();
     checked.graph->setScriptPath(path);
+    checked.graph->setSurfaceBudget(surfaceBudgetBytes);
     checked.report = check(text, *checked.graph);
     return checked;
 }
 
-CheckReport checkScriptFile(const char* path) { return loadCheckedScript(path).report; }
+CheckReport checkScriptFile(const char* path, uint64_t surfaceBudgetBytes) {
+    return loadCheckedScript(path, surfaceBudgetBytes).report;
+}
+
+void printProblems(std::FILE* stream, std::string_view file, const std::vector<ScriptProblem>& problems,
+                   std::string_view kind) {
+    const std::string prefix = kind.empty() ? std::string() : std::string(kind) + ": ";
+    const int fileLength = static_cast<int>(file.size());
+    for (const ScriptProblem& p : problems) {
+        if (p.line > 0)
+            std::fprintf(stream, "%.*s:%d: %s%s\n", fileLength, file.data(), p.line, prefix.c_str(), p.message.c_str());
+        else
+            std::fprintf(stream, "%.*s: %s%s\n", fileLength, file.data(), prefix.c_str(), p.message.c_str());
+    }
+}
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 // `velmora check`: every problem of a script, with its line, without running the show.
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -9,11 +10,6 @@
 #include "script/DemoGraph.h"
 
 namespace velmora {
-
-struct ScriptProblem {
-    int line = 0;  // 1-based; 0 when the problem is the file itself
-    std::string message;
-};
 
 struct CheckReport {
     std::vector<ScriptProblem> problems;  // in line order
@@ -25,9 +21,9 @@ struct CheckReport {
 
 // Reads the script as loading does and the wiring as a frame does, reporting
 // instead of stopping. Files the script names are read relative to the working
-// directory, as at show time.
-CheckReport checkScriptFile(const char* path);
-CheckReport checkScriptText(std::string_view text);
+// directory, as at show time. `surfaceBudgetBytes`: what the show's surfaces may hold.
+CheckReport checkScriptFile(const char* path, uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes);
+CheckReport checkScriptText(std::string_view text, uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes);
 
 // The report and the graph the check loaded, read and decoded once: live
 // reload takes the graph when the report is clean (no graph when the file is missing).
@@ -35,16 +31,21 @@ struct CheckedScript {
     CheckReport report;
     std::unique_ptr<DemoGraph> graph;
 };
-CheckedScript loadCheckedScript(const char* path);
+CheckedScript loadCheckedScript(const char* path, uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes);
 
-// The show's own load, as DemoGraph::load does it (rejected texts to
+// The show's own load, as DemoGraph::load does it (with the graph's budget; rejected texts to
 // `reporter`; what stops the show raises ShowError), with what `check` finds
 // beyond that, read in the same pass: warnings that change nothing.
 struct WarnedLoad {
-    int result = kScriptNotFound;
+    LoadResult result = LoadResult::ScriptNotFound;
     std::vector<ScriptProblem> warnings;  // only when the script loaded
     std::string fileRefusal;              // why a file that is there is no script, when so
 };
 WarnedLoad loadWithWarnings(DemoGraph& graph, const char* path, ErrorReporter& reporter);
+
+// Prints each problem as "FILE:LINE: KIND: message" (without KIND when empty,
+// without LINE when 0) to `stream`.
+void printProblems(std::FILE* stream, std::string_view file, const std::vector<ScriptProblem>& problems,
+                   std::string_view kind = {});
 
 }  // namespace velmora

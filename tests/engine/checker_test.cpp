@@ -173,9 +173,8 @@ TEST(ScriptChecker, CutsAndNameCollisionsAreReported) {
 
 // The show's surface budget, and the picture limit, are problems of their line.
 TEST(ScriptChecker, SurfaceLimitsAreReportedWithTheirLines) {
-    ::setenv(kSurfaceBudgetVariable, "2", 1);
-    const CheckReport overBudget = checkScriptText(script("", "", "ZYL_Surface a 512 512\nZYL_Surface b 512 512\n"));
-    ::unsetenv(kSurfaceBudgetVariable);
+    const CheckReport overBudget =
+        checkScriptText(script("", "", "ZYL_Surface a 512 512\nZYL_Surface b 512 512\n"), 2 * kMiB);
     ASSERT_EQ(overBudget.problems.size(), 1u);
     EXPECT_EQ(overBudget.problems[0].line, 14);
     EXPECT_EQ(overBudget.problems[0].message.rfind("TAILLE DE LA SURFACE NON VALIDE: a 512x512 surface takes 1 MiB", 0), 0u)

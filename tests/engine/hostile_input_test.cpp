@@ -97,11 +97,11 @@ protected:
                                  "[ZYL_Fonction]\nZYL_FnctTime on 0 0 1\n[/ZYL_Fonction]\n"
                                  "[ZYL_Surface]\nZYL_Surface pic \"" + picture + "\"\n[/ZYL_Surface]\n"
                                  "[CABLAGE]\n" + wiring + "[/CABLAGE]\n";
-        EXPECT_EQ(graph.loadText(text), kLoaded) << text;
+        EXPECT_EQ(graph.loadText(text), LoadResult::Loaded) << text;
         auto frame = surface(512, 256);
         std::vector<uint32_t> pixels;
         for (int i = 0; i < 2; ++i) {
-            graph.evaluateFrame(*frame, FrameInput{1.0f, {}});
+            graph.evaluate(FrameInput{1.0f, {}}, *frame);
             pixels.insert(pixels.end(), frame->pixels, frame->pixels + frame->pixelCount());
         }
         return pixels;

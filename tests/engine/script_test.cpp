@@ -12,6 +12,7 @@
 #include "TestFunctions.h"
 #include "core/Text.h"
 #include "script/DemoGraph.h"
+#include "script/Music.h"
 #include "script/ScriptChecker.h"
 #include "script/ScriptReader.h"
 
@@ -49,7 +50,7 @@ struct Loaded {
     Surface frame;
     explicit Loaded(const std::string& wiring) {
         EXPECT_EQ(graph.loadText(std::string(kExampleDeclarations) + "[CABLAGE]\n" + wiring + "[/CABLAGE]\n"),
-                  kLoaded);
+                  LoadResult::Loaded);
         frame.allocate(512, 256);
     }
     Surface* surface(const char* name) { return graph.surfaces().objects[graph.findSurface(name)].get(); }
@@ -92,7 +93,7 @@ TEST(ScriptReader, TellAndSeekComeBack) {
 
 TEST(ScriptLoading, MissingFileIsResultOne) {
     DemoGraph graph;
-    EXPECT_EQ(graph.load("no/such/script.zyl"), kScriptNotFound);
+    EXPECT_EQ(graph.load("no/such/script.zyl"), LoadResult::ScriptNotFound);
 }
 
 // What is not a script file is refused by name, with the reason; the load
@@ -111,22 +112,22 @@ TEST(ScriptLoading, FilesThatAreNoScriptAreRefusedWithTheirReason) {
     std::filesystem::resize_file(limit, kMaxScriptBytes);  // at the limit: padding after the wiring
     struct Case {
         std::string path;
-        int result;
+        LoadResult result;
         std::string reason;
     } cases[] = {
-        {dir + "/missing.zyl", kScriptNotFound, ""},
-        {dir, kScriptInvalid, dir + " is a directory, not a file"},
-        {"/dev/null", kScriptInvalid, "/dev/null is a device, not a file"},
-        {fifo, kScriptInvalid, fifo + " is a pipe, not a file"},
-        {huge, kScriptInvalid, huge + " is larger than the 64 MiB a script may have"},
-        {limit, kLoaded, ""},
+        {dir + "/missing.zyl", LoadResult::ScriptNotFound, ""},
+        {dir, LoadResult::ScriptInvalid, dir + " is a directory, not a file"},
+        {"/dev/null", LoadResult::ScriptInvalid, "/dev/null is a device, not a file"},
+        {fifo, LoadResult::ScriptInvalid, fifo + " is a pipe, not a file"},
+        {huge, LoadResult::ScriptInvalid, huge + " is larger than the 64 MiB a script may have"},
+        {limit, LoadResult::Loaded, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         DemoGraph graph;
         EXPECT_EQ(graph.load(c.path.c_str()), c.result);
         EXPECT_EQ(graph.fileRefusal(), c.reason);
-        if (c.result == kLoaded) continue;
+        if (c.result == LoadResult::Loaded) continue;
         const CheckReport report = checkScriptFile(c.path.c_str());
         ASSERT_EQ(report.problems.size(), 1u);
         EXPECT_EQ(report.problems[0].line, 0);
@@ -146,7 +147,7 @@ TEST(ScriptLoading, ReadsAFileLargerThanTheOldBufferWhole) {
     std::fwrite(text.data(), 1, text.size(), f);
     std::fclose(f);
     DemoGraph graph;
-    EXPECT_EQ(graph.load(path), kLoaded);
+    EXPECT_EQ(graph.load(path), LoadResult::Loaded);
     EXPECT_EQ(graph.boxes().count(), 1);
     std::remove(path);
 }
@@ -155,7 +156,7 @@ TEST(ScriptLoading, SectionsMayStandInAnyOrderAndBeEmpty) {
     DemoGraph graph;
     EXPECT_EQ(graph.loadText("[CABLAGE]\n[/CABLAGE]\n[ZYL_Surface] [/ZYL_Surface]\n"
                              "[ZYL_Fonction] [/ZYL_Fonction] [ZYL_FX_Generator] [/ZYL_FX_Generator]\n"),
-              kLoaded);
+              LoadResult::Loaded);
     EXPECT_EQ(graph.boxes().count(), 0);
     EXPECT_EQ(graph.findBox("x"), -1);
     EXPECT_EQ(graph.findSurface("x"), -1);
@@ -170,7 +171,7 @@ TEST(ScriptLoading, MissingOpeningOrEndWordsMakeTheScriptInvalid) {
         std::string broken = complete;
         broken.replace(broken.find(word), std::string(word).size(), "[nothing]");
         DemoGraph graph;
-        EXPECT_EQ(graph.loadText(broken), kScriptInvalid) << "without " << word;
+        EXPECT_EQ(graph.loadText(broken), LoadResult::ScriptInvalid) << "without " << word;
     }
 }
 
@@ -178,16 +179,16 @@ TEST(ScriptLoading, WiringEndMustBeTheWholeLine) {
     DemoGraph indented;
     EXPECT_EQ(indented.loadText(script("", "", "", "").replace(
                   script("", "", "", "").find("[/CABLAGE]"), 10, " [/CABLAGE]")),
-              kScriptInvalid);
+              LoadResult::ScriptInvalid);
     DemoGraph trailing;
-    EXPECT_EQ(trailing.loadText(script("", "", "", "") + "x"), kLoaded);
+    EXPECT_EQ(trailing.loadText(script("", "", "", "") + "x"), LoadResult::Loaded);
 }
 
 TEST(ScriptLoading, UnknownTypeWordStopsTheLoadAtOnce) {
     DemoGraph graph;
     EXPECT_EQ(graph.loadText(script("ZYL_BoxCopier a\nZYL_BoxNothing b\nZYL_BoxCopier c\n",
                                     "ZYL_FnctSin s 1 0 1 0\n", "ZYL_Surface t 8 8\n", "")),
-              kScriptInvalid);
+              LoadResult::ScriptInvalid);
     EXPECT_EQ(graph.boxes().count(), 3);
     EXPECT_EQ(graph.findBox("a"), 0);
     EXPECT_EQ(graph.findBox("c"), -1);
@@ -197,9 +198,9 @@ TEST(ScriptLoading, UnknownTypeWordStopsTheLoadAtOnce) {
 
 TEST(ScriptLoading, TypeWordsBelongToTheirOwnSection) {
     DemoGraph boxInFunctions;
-    EXPECT_EQ(boxInFunctions.loadText(script("", "ZYL_BoxCopier c\n", "", "")), kScriptInvalid);
+    EXPECT_EQ(boxInFunctions.loadText(script("", "ZYL_BoxCopier c\n", "", "")), LoadResult::ScriptInvalid);
     DemoGraph functionInBoxes;
-    EXPECT_EQ(functionInBoxes.loadText(script("ZYL_FnctSin s\n", "", "", "")), kScriptInvalid);
+    EXPECT_EQ(functionInBoxes.loadText(script("ZYL_FnctSin s\n", "", "", "")), LoadResult::ScriptInvalid);
 }
 
 TEST(ScriptLoading, DeclarationsCountFreeWordsSkipAndNamesMayComeOnTheNextLine) {
@@ -207,7 +208,7 @@ TEST(ScriptLoading, DeclarationsCountFreeWordsSkipAndNamesMayComeOnTheNextLine) 
     ASSERT_EQ(graph.loadText(script("free words here\nZYL_BoxCopier\ncopie\nzyl_BoxCopier skipped\n"
                                     "Zyl_BoxCopier alsoSkipped\nZYL_BoxInverseVideo inverse\n",
                                     "", "", "")),
-              kLoaded);
+              LoadResult::Loaded);
     EXPECT_EQ(graph.boxes().count(), 2);
     EXPECT_EQ(graph.findBox("copie"), 0);
     EXPECT_EQ(graph.findBox("inverse"), 1);
@@ -219,7 +220,7 @@ TEST(ScriptLoading, CrLfLineEndsReadLikeLineFeeds) {
     std::string crlf;
     for (char c : text) crlf += (c == '\n') ? std::string("\r\n") : std::string(1, c);
     DemoGraph graph;
-    ASSERT_EQ(graph.loadText(crlf), kLoaded);
+    ASSERT_EQ(graph.loadText(crlf), LoadResult::Loaded);
     ASSERT_EQ(graph.findSurface("tampon"), 0);
     EXPECT_EQ(graph.surfaces().objects[0]->width, 16);
     EXPECT_EQ(graph.surfaces().objects[0]->height, 8);
@@ -227,7 +228,7 @@ TEST(ScriptLoading, CrLfLineEndsReadLikeLineFeeds) {
 
 TEST(ScriptLoading, ZylWordsInsideDeclarationsMakeEntriesThatMatchNothing) {
     DemoGraph graph;
-    ASSERT_EQ(graph.loadText(script("ZYL_BoxCopier ZYL_odd\nZYL_BoxCopier copie\n", "", "", "")), kLoaded);
+    ASSERT_EQ(graph.loadText(script("ZYL_BoxCopier ZYL_odd\nZYL_BoxCopier copie\n", "", "", "")), LoadResult::Loaded);
     EXPECT_EQ(graph.boxes().count(), 3);  // the count pass saw three ZYL_ words
     EXPECT_EQ(graph.findBox("copie"), 1);
     EXPECT_EQ(graph.findBox(""), -1);
@@ -239,14 +240,14 @@ TEST(ScriptLoading, AnEndWordSwallowedAsANameNeverLoops) {
     DemoGraph graph;
     EXPECT_EQ(graph.loadText("[ZYL_FX_Generator]\nZYL_BoxCopier [/ZYL_FX_Generator]\n[ZYL_Fonction] "
                              "[/ZYL_Fonction] [ZYL_Surface] [/ZYL_Surface] [CABLAGE]\n[/CABLAGE]\n"),
-              kScriptInvalid);
+              LoadResult::ScriptInvalid);
 }
 
 TEST(ScriptLoading, DuplicateNamesFindTheFirst) {
     DemoGraph graph;
     ASSERT_EQ(graph.loadText(script("ZYL_BoxCopier a\nZYL_BoxCopier a\n", "",
                                     "ZYL_Surface s 4 4\nZYL_Surface s 8 8\n", "")),
-              kLoaded);
+              LoadResult::Loaded);
     EXPECT_EQ(graph.findBox("a"), 0);
     EXPECT_EQ(graph.findSurface("s"), 0);
 }
@@ -254,13 +255,13 @@ TEST(ScriptLoading, DuplicateNamesFindTheFirst) {
 TEST(ScriptLoading, LongNamesAreCutToTheirBuffer) {
     std::string longName(400, 'n');
     DemoGraph graph;
-    ASSERT_EQ(graph.loadText(script("ZYL_BoxCopier " + longName + "\n", "", "", "")), kLoaded);
+    ASSERT_EQ(graph.loadText(script("ZYL_BoxCopier " + longName + "\n", "", "", "")), LoadResult::Loaded);
     EXPECT_EQ(graph.findBox(longName.substr(0, 255)), 0);
 }
 
 TEST(ScriptLoading, SurfaceParametersReachTheSurface) {
     DemoGraph graph;
-    ASSERT_EQ(graph.loadText(script("", "", "ZYL_Surface a 320 200\nZYL_Anything b 2048 2048\n", "")), kLoaded);
+    ASSERT_EQ(graph.loadText(script("", "", "ZYL_Surface a 320 200\nZYL_Anything b 2048 2048\n", "")), LoadResult::Loaded);
     EXPECT_TRUE(graph.surfaces().objects[0]->isSize(320, 200));
     EXPECT_TRUE(graph.surfaces().objects[1]->isSize(2048, 2048));
 }
@@ -373,8 +374,8 @@ TEST(Wiring, AnIndentedEndLineIsAWiringLineAndStopsTheFrameAtItsLine) {
     Surface frame;
     frame.allocate(512, 256);
     const std::string text = script("", "", "", " [/CABLAGE]\n");
-    ASSERT_EQ(graph.loadText(text), kLoaded);
-    const ShowError error = testsupport::errorRaisedBy([&] { graph.evaluateFrame(frame, FrameInput{0.0f, {}}); });
+    ASSERT_EQ(graph.loadText(text), LoadResult::Loaded);
+    const ShowError error = testsupport::errorRaisedBy([&] { graph.evaluate(FrameInput{0.0f, {}}, frame); });
     EXPECT_EQ(error.message, "variable de type FXBOX non définie!!!!!!!");
     EXPECT_EQ(error.scriptLine, lineNumberAt(text, text.find(" [/CABLAGE]")));
 }
@@ -384,7 +385,7 @@ TEST(Wiring, CablageWordMayStartTheFirstLine) {
     ASSERT_EQ(graph.loadText("[ZYL_FX_Generator] ZYL_BoxCopier copie\n[/ZYL_FX_Generator] [ZYL_Fonction] "
                              "[/ZYL_Fonction] [ZYL_Surface] ZYL_Surface s 4 4\n[/ZYL_Surface]\n"
                              "[CABLAGE] copie s s\n[/CABLAGE]\n"),
-              kLoaded);
+              LoadResult::Loaded);
     Surface frame;
     frame.allocate(512, 256);
     ScriptReader reader(graph.scriptText());
@@ -396,21 +397,18 @@ TEST(Wiring, CablageWordMayStartTheFirstLine) {
 
 TEST(FrameEvaluation, EveryFunctionIsUpdatedEvenWithoutWiring) {
     Loaded s("");
-    s.graph.evaluateFrame(s.frame, FrameInput{0.25f, {}});
+    s.graph.evaluate(FrameInput{0.25f, {}}, s.frame);
     EXPECT_GT(s.function("onde")->value(), 0.47f);  // sin(2 * 0.25)
     EXPECT_LT(s.function("onde")->value(), 0.48f);
     EXPECT_EQ(s.function("toujours")->value(), 1.0f);
 }
 
 TEST(FrameEvaluation, TrackerPositionComesFromTheChannelPosition) {
-    DemoGraph graph;
-    graph.setMusic(std::make_unique<FixedMusicPosition>(0x0A800003u));
-    TrackerPosition position = graph.readTrackerPosition();
+    TrackerPosition position = trackerPositionOf(0x0A800003u);
     EXPECT_EQ(position.order, 3);
     EXPECT_EQ(position.row, 10);
     EXPECT_EQ(position.rowFraction, 128);
-    graph.setMusic(std::make_unique<FixedMusicPosition>(0xFFFF0000u));
-    position = graph.readTrackerPosition();
+    position = trackerPositionOf(0xFFFF0000u);
     EXPECT_EQ(position.order, 0);
     EXPECT_EQ(position.row, 255);
     EXPECT_EQ(position.rowFraction, 255);
@@ -430,14 +428,12 @@ TEST(FrameEvaluation, ChannelLevelsAreAskedForOnlyWhenAFunctionReadsThem) {
     const std::string canal = "ZYL_FnctCanal grosse 2 4 1\n";
     for (const std::string& functions : {std::string("ZYL_FnctSin onde 1 0 1 0\n"), canal}) {
         DemoGraph graph;
-        ASSERT_EQ(graph.loadText(script("", functions, "", "")), kLoaded);
-        auto music = std::make_unique<CountingMusic>();
-        CountingMusic* counter = music.get();
-        graph.setMusic(std::move(music));
+        ASSERT_EQ(graph.loadText(script("", functions, "", "")), LoadResult::Loaded);
+        CountingMusic music;
+        CountingMusic* counter = &music;
         Surface frame;
         frame.allocate(512, 256);
-        graph.runFrame(frame);
-        graph.runFrame(frame);
+        for (int k = 0; k < 2; ++k) graph.evaluate(readMusicInput(music, graph.readsChannelLevels()), frame);
         const bool reads = functions == canal;
         EXPECT_EQ(graph.readsChannelLevels(), reads);
         EXPECT_EQ(counter->asked, reads ? 2 : 0);
@@ -457,7 +453,7 @@ TEST(FrameEvaluation, LinesRunInFileOrderEveryFrame) {
     Surface* fond = s.surface("fond");
     for (size_t i = 0; i < fond->pixelCount(); ++i) fond->pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFFu;
     for (int frame = 0; frame < 2; ++frame) {
-        s.graph.evaluateFrame(s.frame, FrameInput{frame * 0.02f, {}});
+        s.graph.evaluate(FrameInput{frame * 0.02f, {}}, s.frame);
         for (size_t i = 0; i < s.frame.pixelCount(); i += 997)
             ASSERT_EQ(s.frame.pixels[i], 0xFFFFFFu - fond->pixels[i]) << "pixel " << i;
         Surface* tampon = s.surface("tampon");
@@ -471,9 +467,9 @@ TEST(FrameEvaluation, AGateOffStopsOnlyItsLine) {
     Loaded s("copie OUT fond toujours toujours\ninverse OUT toujours onde\n");
     Surface* fond = s.surface("fond");
     for (size_t i = 0; i < fond->pixelCount(); ++i) fond->pixels[i] = 0x102030;
-    s.graph.evaluateFrame(s.frame, FrameInput{2.0f, {}});
+    s.graph.evaluate(FrameInput{2.0f, {}}, s.frame);
     EXPECT_EQ(s.frame.pixels[100], 0x102030u);
-    s.graph.evaluateFrame(s.frame, FrameInput{0.5f, {}});
+    s.graph.evaluate(FrameInput{0.5f, {}}, s.frame);
     EXPECT_EQ(s.frame.pixels[100], 0xFFFFFFu - 0x102030u);
 }
 
@@ -483,6 +479,6 @@ TEST(FrameEvaluation, ShortLinesDrawNothing) {
     Surface* fond = s.surface("fond");
     for (size_t i = 0; i < fond->pixelCount(); ++i) fond->pixels[i] = 0x445566;
     s.frame.clear();
-    s.graph.evaluateFrame(s.frame, FrameInput{0.0f, {}});
+    s.graph.evaluate(FrameInput{0.0f, {}}, s.frame);
     EXPECT_EQ(s.frame.pixels[0], 0u);
 }

@@ -15,6 +15,7 @@
 #include "showkit/MeshShapes.h"
 #include "script/DemoGraph.h"
 #include "boxes/Kernels.h"
+#include "script/Music.h"
 
 using namespace velmora;
 namespace fs = std::filesystem;
@@ -58,17 +59,18 @@ protected:
 
     // Frame k of a show: the clock at 3 s plus k/25, a music position that moves.
     static std::vector<uint32_t> renderFrame(DemoGraph& graph, Surface& frame, int k, double start = 3.0) {
-        graph.setMusic(std::make_unique<FixedMusicPosition>(makeChannelPosition(k % 7, k * 9 % 64, k * 37 % 256)));
-        graph.evaluateFrame(frame, FrameInput{static_cast<float>(start + k / 25.0), graph.readTrackerPosition()});
+        const TrackerPosition position = trackerPositionOf(makeChannelPosition(k % 7, k * 9 % 64, k * 37 % 256));
+        graph.evaluate(FrameInput{static_cast<float>(start + k / 25.0), position}, frame);
         return std::vector<uint32_t>(frame.pixels, frame.pixels + frame.pixelCount());
     }
 
     // Runs the script for `frames` frames at 25 frames per second on `threads`
     // threads and returns every frame's pixels.
     static std::vector<std::vector<uint32_t>> run(const std::string& text, int frames, int threads = 1) {
+        WorkerPool workers(threads);
         DemoGraph graph;
-        graph.setThreadCount(threads);
-        EXPECT_EQ(graph.loadText(text), kLoaded);
+        graph.useWorkers(&workers);
+        EXPECT_EQ(graph.loadText(text), LoadResult::Loaded);
         Surface frame;
         frame.allocate(512, 256);
         frame.clear();
@@ -217,8 +219,8 @@ TEST_F(ShowScripts, TwoShowsInOneProcessDrawAsIfEachWereAlone) {
     const auto firstAlone = run(first, 6);
     const auto secondAlone = run(second, 6);
     DemoGraph a, b;
-    ASSERT_EQ(a.loadText(first), kLoaded);
-    ASSERT_EQ(b.loadText(second), kLoaded);
+    ASSERT_EQ(a.loadText(first), LoadResult::Loaded);
+    ASSERT_EQ(b.loadText(second), LoadResult::Loaded);
     Surface frameA, frameB;
     frameA.allocate(512, 256);
     frameB.allocate(512, 256);
@@ -232,24 +234,23 @@ TEST_F(ShowScripts, TwoShowsInOneProcessDrawAsIfEachWereAlone) {
 }
 
 TEST_F(ShowScripts, AShowTakingOverStartsWhereAFreshStartStarts) {
-    // As on a reload: the new graph takes the running show's music, clock and threads.
+    // As on a reload: the new graph takes the running show's threads.
     const std::string text = statefulScript("t", "ex ey ez", "zero zero zero");
+    WorkerPool workers(3);
     auto running = std::make_unique<DemoGraph>();
-    running->setThreadCount(3);
-    ASSERT_EQ(running->loadText(text), kLoaded);
+    running->useWorkers(&workers);
+    ASSERT_EQ(running->loadText(text), LoadResult::Loaded);
     Surface frame;
     frame.allocate(512, 256);
     frame.clear();
     for (int k = 0; k < 4; ++k) renderFrame(*running, frame, k);
 
     auto reloaded = std::make_unique<DemoGraph>();
-    ASSERT_EQ(reloaded->loadText(text), kLoaded);
-    reloaded->takeOverShow(*running);
-    EXPECT_EQ(reloaded->threadCount(), 3);  // the show's threads go with it
-    EXPECT_EQ(running->threadCount(), 1);
+    ASSERT_EQ(reloaded->loadText(text), LoadResult::Loaded);
+    reloaded->useWorkers(&workers);
     running.reset();
     DemoGraph fresh;
-    ASSERT_EQ(fresh.loadText(text), kLoaded);
+    ASSERT_EQ(fresh.loadText(text), LoadResult::Loaded);
     Surface freshFrame;
     freshFrame.allocate(512, 256);
     freshFrame.clear();
@@ -390,15 +391,16 @@ TEST_P(ThreadedFrames, BoxesDrawnOntoTheirOwnInputKeepTheirFrames) {
         const std::string text = "[ZYL_FX_Generator]\nZYL_BoxCopier copie\n" + c.boxes +
                                  "\n[/ZYL_FX_Generator]\n" + functions + surfaces() + "[CABLAGE]\n" + c.wiring +
                                  "\n[/CABLAGE]\n";
+        WorkerPool workers(GetParam().threads);
         DemoGraph graph;
-        graph.setThreadCount(GetParam().threads);
-        ASSERT_EQ(graph.loadText(text), kLoaded) << c.wiring;
+        graph.useWorkers(&workers);
+        ASSERT_EQ(graph.loadText(text), LoadResult::Loaded) << c.wiring;
         Surface frame;
         frame.allocate(512, 256);
         frame.clear();
         for (int k = 0; k < 3; ++k) {
-            graph.setMusic(std::make_unique<FixedMusicPosition>(makeChannelPosition(4, 46, 64)));
-            graph.evaluateFrame(frame, FrameInput{static_cast<float>(40.0 + k / 2.5), graph.readTrackerPosition()});
+            const TrackerPosition position = trackerPositionOf(makeChannelPosition(4, 46, 64));
+            graph.evaluate(FrameInput{static_cast<float>(40.0 + k / 2.5), position}, frame);
             EXPECT_EQ(frameHash(testsupport::snapshot(frame)), c.hashes[k]) << c.wiring << "\nframe " << k;
         }
     }
@@ -412,18 +414,18 @@ TEST_P(ThreadedFrames, EveryOrderOfTheDefaultShowGivesTheSingleThreadedFrames) {
     const fs::path before = fs::current_path();
     fs::current_path(showDir);
     auto render = [](int threads) {
+        WorkerPool workers(threads);
         DemoGraph graph;  // fresh box state
-        graph.setThreadCount(threads);
-        EXPECT_EQ(graph.load("script.zyl"), kLoaded);
+        graph.useWorkers(&workers);
+        EXPECT_EQ(graph.load("script.zyl"), LoadResult::Loaded);
         Surface frame;
         frame.allocate(512, 256);
         frame.clear();
         std::vector<std::vector<uint32_t>> frames;
         for (uint32_t order = 0; order < 7; ++order) {
-            graph.setMusic(std::make_unique<FixedMusicPosition>(makeChannelPosition(order, 17, 99)));
-            const TrackerPosition position = graph.readTrackerPosition();
+            const TrackerPosition position = trackerPositionOf(makeChannelPosition(order, 17, 99));
             for (int k = 0; k < 2; ++k) {
-                graph.evaluateFrame(frame, FrameInput{static_cast<float>(order * 8 + 3) + k / 50.0f, position});
+                graph.evaluate(FrameInput{static_cast<float>(order * 8 + 3) + k / 50.0f, position}, frame);
                 frames.emplace_back(frame.pixels, frame.pixels + frame.pixelCount());
             }
         }

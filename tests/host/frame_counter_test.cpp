@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "host/FrameCounter.h"
-#include "host/FramePacer.h"
 
 using namespace velmora;
 

@@ -13,7 +13,7 @@
 #include "TestSupport.h"
 #include "showkit/ModuleWriter.h"
 #include "functions/Function.h"
-#include "host/ShowControls.h"
+#include "host/ShowSession.h"
 #include "platform/ModulePlayer.h"
 #include "platform/ModuleStream.h"
 #include "script/DemoGraph.h"
@@ -144,40 +144,39 @@ TEST_F(SeekModule, PlayerReportsTheNewOrderAtOnceAndMovesOnFromRowZero) {
 
 // The show's keys act on the music and the clock together.
 TEST_F(SeekModule, JumpSetsTheClockToTheOrdersTimeAndPauseHoldsBoth) {
-    DemoGraph graph;
     auto owned = std::make_unique<ModulePlayer>(path_.string());
     ModulePlayer& player = *owned;
-    graph.setMusic(std::move(owned));
+    ShowSession session(1, std::move(owned));
     player.setPaused(true);  // not started: nothing to pause
     EXPECT_FALSE(player.paused());
-    graph.startShow();
+    session.start();
     pause(100);
 
-    jumpOrder(graph, player, +1);
-    EXPECT_GE(graph.clock.seconds(), kOrderSeconds - 0.01);
-    EXPECT_LT(graph.clock.seconds(), kOrderSeconds + 0.5);
-    const TrackerPosition afterJump = graph.readTrackerPosition();
+    session.jumpOrder(+1);
+    EXPECT_GE(session.clock().seconds(), kOrderSeconds - 0.01);
+    EXPECT_LT(session.clock().seconds(), kOrderSeconds + 0.5);
+    const TrackerPosition afterJump = session.frameInput().position;
     EXPECT_EQ(afterJump.order, 1);
     EXPECT_EQ(afterJump.row, 0);
 
-    togglePause(graph, player);
-    EXPECT_TRUE(graph.clock.paused());
+    session.togglePause();
+    EXPECT_TRUE(session.clock().paused());
     EXPECT_TRUE(player.paused());
-    const double held = graph.clock.seconds();
+    const double held = session.clock().seconds();
     const uint32_t position = player.channelPosition();
     pause(150);
-    EXPECT_EQ(graph.clock.seconds(), held);
+    EXPECT_EQ(session.clock().seconds(), held);
     EXPECT_EQ(player.channelPosition(), position);
 
-    jumpOrder(graph, player, -1);  // paused, at the first order's start: time 0
-    EXPECT_NEAR(graph.clock.seconds(), 0.0, 0.01);
+    session.jumpOrder(-1);  // paused, at the first order's start: time 0
+    EXPECT_NEAR(session.clock().seconds(), 0.0, 0.01);
     EXPECT_EQ(player.channelPosition(), makeChannelPosition(0, 0, 0));
 
-    togglePause(graph, player);
-    EXPECT_FALSE(graph.clock.paused());
+    session.togglePause();
+    EXPECT_FALSE(session.clock().paused());
     EXPECT_FALSE(player.paused());
     pause(150);
-    EXPECT_GT(graph.clock.seconds(), 0.1);
+    EXPECT_GT(session.clock().seconds(), 0.1);
     EXPECT_GT(player.channelPosition(), 0u);
 }
 
@@ -232,38 +231,37 @@ TEST_F(SeekModule, LoopedOrderStartsAgainAtItsRowZeroUntilTheLoopEnds) {
 // Up and Down, and the show's --position, move the music and the clock together.
 TEST_F(SeekModule, RowStepsAndTheStartPositionSetTheClockToTheModulesTime) {
     constexpr double kRowSeconds = kRowFrames / 44100.0;
-    DemoGraph graph;
     auto owned = std::make_unique<ModulePlayer>(path_.string());
     ModulePlayer& player = *owned;
-    graph.setMusic(std::move(owned));
+    ShowSession session(1, std::move(owned));
     EXPECT_LT(player.stepRow(+1), 0.0);  // not started
-    graph.startShow();
+    session.start();
 
-    startAt(graph, player, 1, 62);
-    EXPECT_NEAR(graph.clock.seconds(), kOrderSeconds + 62 * kRowSeconds, 0.05);
+    session.startAt(1, 62);
+    EXPECT_NEAR(session.clock().seconds(), kOrderSeconds + 62 * kRowSeconds, 0.05);
     EXPECT_EQ(orderOf(player.channelPosition()), 1u);
     EXPECT_EQ(rowOf(player.channelPosition()), 62u);
-    stepRow(graph, player, +1);
-    stepRow(graph, player, +1);  // past the order's last row: the next order's first
+    session.stepRow(+1);
+    session.stepRow(+1);  // past the order's last row: the next order's first
     EXPECT_EQ(orderOf(player.channelPosition()), 2u);
     EXPECT_EQ(rowOf(player.channelPosition()), 0u);
-    EXPECT_NEAR(graph.clock.seconds(), 2 * kOrderSeconds, 0.05);
-    stepRow(graph, player, -1);
+    EXPECT_NEAR(session.clock().seconds(), 2 * kOrderSeconds, 0.05);
+    session.stepRow(-1);
     EXPECT_EQ(orderOf(player.channelPosition()), 1u);
     EXPECT_EQ(rowOf(player.channelPosition()), 63u);
-    EXPECT_NEAR(graph.clock.seconds(), kOrderSeconds + 63 * kRowSeconds, 0.05);
+    EXPECT_NEAR(session.clock().seconds(), kOrderSeconds + 63 * kRowSeconds, 0.05);
 
     // Looping order 1 from its last row: the music comes back to row 0 and the clock with it.
-    EXPECT_TRUE(toggleLoop(player));
+    EXPECT_TRUE(session.toggleLoop());
     bool returned = false;
     for (int i = 0; i < 40 && !returned; ++i) {
         pause(25);
-        followLoop(graph, player);
-        returned = rowOf(player.channelPosition()) < 8 && graph.clock.seconds() < kOrderSeconds + 1.0;
+        session.followLoop();
+        returned = rowOf(player.channelPosition()) < 8 && session.clock().seconds() < kOrderSeconds + 1.0;
     }
     EXPECT_TRUE(returned);
     EXPECT_EQ(orderOf(player.channelPosition()), 1u);
-    EXPECT_GE(graph.clock.seconds(), kOrderSeconds - 0.01);
-    EXPECT_FALSE(toggleLoop(player));
+    EXPECT_GE(session.clock().seconds(), kOrderSeconds - 0.01);
+    EXPECT_FALSE(session.toggleLoop());
     player.stop();
 }

@@ -13,8 +13,8 @@
 
 #include "TestSupport.h"
 #include "showkit/JpegWriter.h"
-#include "host/ScriptReload.h"
 #include "host/ScriptWatcher.h"
+#include "host/ShowSession.h"
 #include "script/DemoGraph.h"
 #include "script/Music.h"
 
@@ -47,14 +47,15 @@ protected:
         script_ = (dir_ / "script.zyl").string();
 
         write(wiring("copie OUT image toujours toujours\n"));
-        graph_ = std::make_unique<DemoGraph>();
-        graph_->setMusic(std::make_unique<CountingMusic>(music_));
-        ASSERT_EQ(graph_->load(script_.c_str()), kLoaded);
-        graph_->startShow();
+        session_ = std::make_unique<ShowSession>(1, std::make_unique<CountingMusic>(music_));
+        auto graph = std::make_unique<DemoGraph>();
+        ASSERT_EQ(graph->load(script_.c_str()), LoadResult::Loaded);
+        session_->setGraph(std::move(graph));
+        session_->start();
         frame_.allocate(512, 256);
     }
     void TearDown() override {
-        graph_.reset();
+        session_.reset();
     }
 
     std::string wiring(const std::string& lines, const std::string& moreBoxes = "",
@@ -68,19 +69,19 @@ protected:
     void write(const std::string& text) { std::ofstream(script_, std::ios::binary | std::ios::trunc) << text; }
     bool reload(std::string* err = nullptr) {
         ::testing::internal::CaptureStderr();
-        const bool taken = reloadScript(graph_, script_);
+        const bool taken = session_->reload(script_);
         const std::string text = ::testing::internal::GetCapturedStderr();
         if (err) *err = text;
         return taken;
     }
     uint32_t framePixel() {
         frame_.clear();
-        graph_->runFrame(frame_);
+        session_->runFrame(frame_);
         return frame_.pixels[0];
     }
     // The old show is still the one running: same graph, same wiring, music untouched.
     void expectOldShow(const DemoGraph* old) {
-        EXPECT_EQ(graph_.get(), old);
+        EXPECT_EQ(&session_->graph(), old);
         EXPECT_EQ(framePixel(), copied_);
         EXPECT_EQ(music_.stops, 0);
     }
@@ -89,7 +90,7 @@ protected:
     const fs::path& dir_ = scratch_.path();
     std::string script_;
     MusicCounts music_;
-    std::unique_ptr<DemoGraph> graph_;
+    std::unique_ptr<ShowSession> session_;
     Surface frame_;
     uint32_t copied_ = 0;
 };
@@ -99,8 +100,8 @@ protected:
 TEST_F(ScriptReload, NewWiringTakesOverWhileMusicAndClockPlayOn) {
     copied_ = framePixel();
     EXPECT_NE(copied_, 0u);
-    graph_->clock.setSeconds(33.0);
-    const DemoGraph* old = graph_.get();
+    session_->clock().setSeconds(33.0);
+    const DemoGraph* old = &session_->graph();
 
     write(wiring("copie OUT image toujours toujours\ninverse OUT toujours toujours\n"));
     ::testing::internal::CaptureStdout();
@@ -108,24 +109,24 @@ TEST_F(ScriptReload, NewWiringTakesOverWhileMusicAndClockPlayOn) {
     EXPECT_TRUE(reload(&err));
     EXPECT_NE(::testing::internal::GetCapturedStdout().find("reloaded"), std::string::npos);
     EXPECT_EQ(err, "");
-    EXPECT_NE(graph_.get(), old);
+    EXPECT_NE(&session_->graph(), old);
     EXPECT_EQ(music_.starts, 1);
     EXPECT_EQ(music_.stops, 0);  // the old graph went without stopping the music
-    EXPECT_TRUE(graph_->showStarted());
-    EXPECT_GE(graph_->clock.seconds(), 33.0);
-    EXPECT_LT(graph_->clock.seconds(), 40.0);
+    EXPECT_TRUE(session_->started());
+    EXPECT_GE(session_->clock().seconds(), 33.0);
+    EXPECT_LT(session_->clock().seconds(), 40.0);
 
     EXPECT_EQ(framePixel(), copied_ ^ 0xFFFFFFu);
-    const TrackerPosition position = graph_->readTrackerPosition();  // from the music carried over
+    const TrackerPosition position = session_->frameInput().position;  // from the music carried over
     EXPECT_EQ(position.order, 2);
     EXPECT_EQ(position.row, 7);
-    graph_.reset();
+    session_.reset();
     EXPECT_EQ(music_.stops, 1);
 }
 
 TEST_F(ScriptReload, ProblemsAreListedWithTheirLinesAndTheOldShowGoesOn) {
     copied_ = framePixel();
-    const DemoGraph* old = graph_.get();
+    const DemoGraph* old = &session_->graph();
     // Line 14 names an undeclared box; the fader's mode is refused on line 4.
     write(wiring("copie OUT image toujours toujours\nrien OUT toujours toujours\n", "ZYL_BoxFader sombre xyz\n"));
     std::string err;
@@ -148,7 +149,7 @@ TEST_F(ScriptReload, ProblemsAreListedWithTheirLinesAndTheOldShowGoesOn) {
 
 TEST_F(ScriptReload, DamagedPictureOrMeshIsAProblemNotAnExit) {
     copied_ = framePixel();
-    const DemoGraph* old = graph_.get();
+    const DemoGraph* old = &session_->graph();
     std::ofstream(dir_ / "broken.jpg") << "not a picture at all";
     write(wiring("copie OUT image toujours toujours\n", "",
                  "ZYL_Surface casse \"" + (dir_ / "broken.jpg").string() + "\"\n"));
@@ -168,7 +169,7 @@ TEST_F(ScriptReload, DamagedPictureOrMeshIsAProblemNotAnExit) {
 
 TEST_F(ScriptReload, MissingOrInvalidScriptKeepsTheOldShow) {
     copied_ = framePixel();
-    const DemoGraph* old = graph_.get();
+    const DemoGraph* old = &session_->graph();
     fs::remove(script_);
     std::string err;
     EXPECT_FALSE(reload(&err));

@@ -1,5 +1,5 @@
-// What a live reload relies on: the clock that pauses, resumes and jumps, and a
-// new demo graph taking over the running music and clock without stopping them.
+// What a live reload relies on: the clock that pauses, resumes and jumps, and the
+// show session keeping its music, clock and threads while a new graph takes over.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "functions/Function.h"
+#include "host/ShowSession.h"
 #include "script/DemoGraph.h"
 #include "script/FrameTimer.h"
 #include "script/Music.h"
@@ -97,21 +98,21 @@ TEST(FrameTimerPause, SetSecondsJumpsRunningOrPausedAndResetUnpauses) {
     EXPECT_LT(clock.seconds(), 0.5);
 }
 
-TEST(ShowTakeOver, NewGraphPlaysOnWithTheOldMusicAndNothingIsStopped) {
+TEST(ShowTakeOver, NewGraphPlaysOnWithTheSessionsMusicAndNothingIsStopped) {
     Counts counts;
+    auto session = std::make_unique<ShowSession>(3, std::make_unique<CountingMusic>(counts, makeChannelPosition(3, 10, 128)));
     auto old = std::make_unique<DemoGraph>();
-    old->setMusic(std::make_unique<CountingMusic>(counts, makeChannelPosition(3, 10, 128)));
-    ASSERT_EQ(old->loadText(script("efface OUT toujours toujours\n")), kLoaded);
-    old->startShow();
+    ASSERT_EQ(old->loadText(script("efface OUT toujours toujours\n")), LoadResult::Loaded);
+    session->setGraph(std::move(old));
+    session->start();
     EXPECT_EQ(counts.starts, 1);
-    EXPECT_TRUE(old->showStarted());
+    EXPECT_TRUE(session->started());
 
     auto next = std::make_unique<DemoGraph>();
-    ASSERT_EQ(next->loadText(script("inverse OUT toujours toujours\n")), kLoaded);
-    next->takeOverShow(*old);
-    EXPECT_TRUE(next->showStarted());
-    EXPECT_FALSE(old->showStarted());
-    old.reset();
+    ASSERT_EQ(next->loadText(script("inverse OUT toujours toujours\n")), LoadResult::Loaded);
+    session->setGraph(std::move(next));  // the old graph goes
+    EXPECT_TRUE(session->started());
+    EXPECT_EQ(session->threadCount(), 3);  // the show's threads stay
     EXPECT_EQ(counts.stops, 0);
     EXPECT_EQ(counts.destroyed, 0);
     EXPECT_EQ(counts.starts, 1);  // not started again
@@ -120,33 +121,31 @@ TEST(ShowTakeOver, NewGraphPlaysOnWithTheOldMusicAndNothingIsStopped) {
     Surface frame;
     frame.allocate(512, 256);
     frame.clear();
-    next->runFrame(frame);
-    const TrackerPosition position = next->readTrackerPosition();
+    session->runFrame(frame);
+    const TrackerPosition position = session->frameInput().position;
     EXPECT_EQ(position.order, 3);
     EXPECT_EQ(position.row, 10);
     EXPECT_EQ(position.rowFraction, 128);
     EXPECT_EQ(frame.pixels[0], 0xFFFFFFu);
 
-    next.reset();  // the show's end stops the music, once
+    session.reset();  // the show's end stops the music, once
     EXPECT_EQ(counts.stops, 1);
     EXPECT_EQ(counts.destroyed, 1);
 }
 
-TEST(ShowTakeOver, ClockCarriesOverRunningOrPaused) {
-    DemoGraph old;
-    old.startShow();
-    old.clock.setSeconds(40.0);
-    DemoGraph next;
-    next.takeOverShow(old);
-    EXPECT_GE(next.clock.seconds(), 40.0);
-    EXPECT_LT(next.clock.seconds(), 40.5);
-    EXPECT_FALSE(next.clock.paused());
+TEST(ShowTakeOver, ClockRunsOnOrStaysPausedAcrossAReload) {
+    ShowSession session;
+    session.setGraph(std::make_unique<DemoGraph>());
+    session.start();
+    session.clock().setSeconds(40.0);
+    session.setGraph(std::make_unique<DemoGraph>());
+    EXPECT_GE(session.frameInput().seconds, 40.0f);
+    EXPECT_LT(session.frameInput().seconds, 40.5f);
+    EXPECT_FALSE(session.clock().paused());
 
-    next.clock.pause();
-    next.clock.setSeconds(12.0);
-    DemoGraph third;
-    third.takeOverShow(next);
-    EXPECT_TRUE(third.clock.paused());
-    EXPECT_EQ(third.clock.seconds(), 12.0);
+    session.togglePause();  // without a module, the clock alone
+    session.clock().setSeconds(12.0);
+    session.setGraph(std::make_unique<DemoGraph>());
+    EXPECT_TRUE(session.clock().paused());
+    EXPECT_EQ(session.frameInput().seconds, 12.0f);
 }
-
