@@ -122,7 +122,8 @@ TEST_F(ShowErrors, RejectedParametersAreReportedAndLoadingGoesOn) {
     EXPECT_EQ(err(), "Erreur!!!!: ZYL_BoxFader MODE non valide!!\n"
                      "script.zyl:2: 'MUL' is not a mode of ZYL_BoxFader: sub, add or mul; did you mean mul?\n"
                      "script.zyl:9: warning: undeclared box personne\n"
-                     "FATAL ERROR: Can't load music\n");
+                     "FATAL ERROR: Can't load music\n"
+                     "data/zik.mo3: cannot be opened: No such file or directory\n");
 }
 
 TEST_F(ShowErrors, WiringErrorOfTheFirstFrameEndsAShowThatPlaysMusic) {
