@@ -60,6 +60,11 @@ std::string pictureRefusal(std::string_view file, uint64_t width, uint64_t heigh
     return {};
 }
 
+std::string scanRefusal(std::string_view file) {
+    return std::string(file) + " holds more than " + std::to_string(kMaxJpegScans) + " scans, more than the " +
+           std::to_string(kMaxJpegScans) + " a progressive picture may have";
+}
+
 std::string scriptFileRefusal(std::string_view path, FileReadOutcome outcome) {
     const std::string name(path);
     switch (outcome) {
