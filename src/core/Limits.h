@@ -38,7 +38,7 @@ inline constexpr int kMaxListEntries = 10;  // inputs, or functions, on one wiri
 // Reads a budget in MiB ("512"); false for anything but a whole number in range.
 bool parseSurfaceBudgetMiB(std::string_view text, uint64_t& bytes);
 // The budget from VELMORA_SURFACE_BUDGET, or the default when it is unset or
-// not a valid number.
+// not a valid number (then after a one-line warning, once a run).
 uint64_t surfaceBudgetFromEnvironment();
 
 // The bytes that the surfaces of one show hold, against its budget.

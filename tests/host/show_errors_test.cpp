@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -108,6 +109,33 @@ TEST_F(ShowErrors, ASurfaceOverTheBudgetGivesItsReasonAtItsScriptLine) {
     EXPECT_EQ(err(), "FATAL ERROR: TAILLE DE LA SURFACE NON VALIDE\nscript.zyl:6: a 1024x512 surface takes 2 MiB, "
                      "more than the 1 MiB left of the 1 MiB that all surfaces of a show may hold "
                      "(VELMORA_SURFACE_BUDGET sets another budget, in MiB)\n");
+}
+
+// Junk in a tuning variable is told in one line and the default is used: the
+// render still succeeds.
+TEST_F(ShowErrors, JunkInTheEnvironmentIsToldOnceAndTheDefaultUsed) {
+    std::ofstream(dir_ / "script.zyl") << "[ZYL_FX_Generator]\n[/ZYL_FX_Generator]\n[ZYL_Fonction]\n[/ZYL_Fonction]\n"
+                                          "[ZYL_Surface]\nZYL_Surface un 512 256\nZYL_Surface deux 512 256\n"
+                                          "[/ZYL_Surface]\n[CABLAGE]\n[/CABLAGE]\n";
+    const struct {
+        const char* environment;
+        const char* warning;
+    } cases[] = {
+        {"VELMORA_SURFACE_BUDGET=12MB",
+         "VELMORA_SURFACE_BUDGET: expected a whole number of MiB from 1 to 1048576, not \"12MB\"; using 1024\n"},
+        {"VELMORA_SURFACE_BUDGET=0", "VELMORA_SURFACE_BUDGET: expected a whole number of MiB from 1 to 1048576, not "
+                                     "\"0\"; using 1024\n"},
+        {"VELMORA_SIMD=avx512", "VELMORA_SIMD: expected plain, sse2 or avx2, not \"avx512\"; using the processor's best\n"},
+        {"VELMORA_THREADS=many", "VELMORA_THREADS: expected a whole number from 1 to 64, not \"many\"; using "},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(c.environment, "render --out f --frames 1 --position 0:0:0 --quiet"), 0) << c.environment;
+        const std::string said = err();
+        EXPECT_EQ(said.rfind(c.warning, 0), 0u) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_TRUE(fs::exists(dir_ / "f/frame_00000.bmp"));
+        fs::remove_all(dir_ / "f");
+    }
 }
 
 TEST_F(ShowErrors, RejectedParametersAreReportedAndLoadingGoesOn) {
