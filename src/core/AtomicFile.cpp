@@ -76,6 +76,13 @@ long ownerOf(const std::string& name) {
     return std::stol(last);
 }
 
+// ".NAME.PID.RANDOM.part", not the older form without RANDOM.
+bool hasRandomPart(const std::string& name) {
+    const size_t end = name.size() - 5;  // before ".part"
+    return end > kRandomDigits + 1 && name[end - kRandomDigits - 1] == '.' &&
+           allDigits(name.substr(end - kRandomDigits, kRandomDigits), true);
+}
+
 bool processIsAlive(long pid) { return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM; }
 
 // Each folder is swept once a run: a render writes thousands of frames into one.
@@ -193,11 +200,15 @@ int removeStaleTemporaries(const std::string& folder) {
         const long pid = ownerOf(name);
         if (pid <= 0 || pid == ::getpid() || processIsAlive(pid)) continue;
         struct stat info {};
-        // Only our own regular files: never a link, never another user's file.
-        if (::fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
-            info.st_uid != ::geteuid())
-            continue;
-        if (::unlinkat(dirFd, name.c_str(), 0) == 0) ++removed;
+        // Only our own files and folders: never a link, never another user's.
+        if (::fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || info.st_uid != ::geteuid()) continue;
+        if (S_ISREG(info.st_mode)) {
+            if (::unlinkat(dirFd, name.c_str(), 0) == 0) ++removed;
+        } else if (S_ISDIR(info.st_mode) && hasRandomPart(name)) {
+            // A show folder that `new` was building.
+            std::error_code ec;
+            if (std::filesystem::remove_all(std::filesystem::path(folder) / name, ec) > 0 && !ec) ++removed;
+        }
     }
     ::closedir(dir);
     return removed;

@@ -53,7 +53,8 @@ private:
 };
 
 // Removes, from `folder`, the temporaries of the naming above (and the older
-// ".NAME.PID.part") that belong to this user and to no live process.
+// ".NAME.PID.part"), files or folders, that belong to this user and to no
+// live process.
 // Returns how many were removed.
 int removeStaleTemporaries(const std::string& folder);
 
