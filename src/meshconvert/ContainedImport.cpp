@@ -211,7 +211,8 @@ std::optional<SceneRead> readSceneContained(const std::string& path, const Impor
     bool late = false;
     uint8_t chunk[65536];
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             late = true;
             break;
@@ -238,8 +239,11 @@ std::optional<SceneRead> readSceneContained(const std::string& path, const Impor
     if (WIFSIGNALED(status)) {
         const int signal = WTERMSIG(status);
         if (signal == SIGXCPU || signal == SIGKILL) error = timeRefusal(limits);
-        else if (signal == SIGABRT) error = "the importer gave up on it (" + memoryRefusal(limits) + ", or damaged data)";
-        else error = std::string("the importer crashed on it (") + strsignal(signal) + "): damaged data or a structure too deep";
+        else if (signal == SIGABRT)
+            error = "the importer gave up on it (" + memoryRefusal(limits) + ", or damaged data)";
+        else
+            error = std::string("the importer crashed on it (") + strsignal(signal) +
+                    "): damaged data or a structure too deep";
         return std::nullopt;
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || bytes.empty()) {

@@ -65,14 +65,15 @@ std::optional<std::string> plyProblem(std::string_view text, uint64_t fileSize) 
 }
 
 uint32_t le32(std::span<const uint8_t> b, size_t at) {
-    return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 | static_cast<uint32_t>(b[at + 2]) << 16 |
-           static_cast<uint32_t>(b[at + 3]) << 24;
+    return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
+           static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
 
 std::optional<std::string> glbProblem(std::span<const uint8_t> head, uint64_t fileSize) {
     if (head.size() < 20) return std::nullopt;
     const uint64_t declared = le32(head, 8);
-    if (declared > fileSize) return tooFew("bytes in its GLB header", declared, static_cast<long double>(declared), fileSize);
+    if (declared > fileSize)
+        return tooFew("bytes in its GLB header", declared, static_cast<long double>(declared), fileSize);
     const uint64_t chunk = le32(head, 12);
     if (20 + chunk > fileSize)
         return tooFew("bytes in its first GLB chunk", chunk, static_cast<long double>(20 + chunk), fileSize);

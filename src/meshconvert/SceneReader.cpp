@@ -194,7 +194,8 @@ std::optional<SceneRead> readScene(const std::string& path, std::string& error) 
 std::optional<SceneRead> readSceneFromMemory(const std::string& name, std::span<const uint8_t> bytes,
                                              std::string& error) {
     try {
-        if (const std::optional<std::string> problem = declaredCountProblem(bytes.first(std::min(bytes.size(), kDeclaredHeaderBytes)), bytes.size())) {
+        const std::span<const uint8_t> head = bytes.first(std::min(bytes.size(), kDeclaredHeaderBytes));
+        if (const std::optional<std::string> problem = declaredCountProblem(head, bytes.size())) {
             error = *problem;
             return std::nullopt;
         }
