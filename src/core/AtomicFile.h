@@ -1,27 +1,44 @@
 // A file that appears under its name only when it is complete: it is written
-// under a temporary name in the same folder and renamed over the target at the
-// end, so a failed or interrupted write never leaves a half file behind.
+// to a temporary file in the same folder and given its name at the end, so a
+// failed or interrupted write never leaves a half file behind. Only a regular
+// file (or nothing) is ever replaced.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace velmora {
 
+// Why `target` may not be replaced by an output, when it exists and is not a
+// regular file (a directory, a device, a FIFO, a socket): "it is a FIFO, not
+// a regular file". Nothing when it is a regular file, a link to one, or
+// absent. Commands ask before any work.
+std::optional<std::string> replaceProblem(const std::string& target);
+
 class AtomicFile {
 public:
-    // The temporary name is beside `target` (same folder, so the rename cannot
-    // cross file systems): ".NAME.PID.part".
+    // Creates the temporary file beside `target` (same folder, so the final
+    // rename cannot cross file systems). Where the file system allows it the
+    // file has no name until commit, so a killed process leaves nothing;
+    // elsewhere it gets a fresh random name ".NAME.PID.RANDOM.part", created
+    // exclusively (never through a link). Stale temporaries of that naming
+    // whose process is gone are removed from the folder first.
     explicit AtomicFile(std::string target);
     ~AtomicFile();  // removes the temporary file unless committed
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     const std::string& target() const { return target_; }
+    // A name that opens the temporary file itself (through its open
+    // descriptor where /proc has one), for writers that open by name.
+    // Empty when the temporary file could not be created (see openError).
     const std::string& tempPath() const { return temp_; }
+    // The system's reason when the temporary file could not be created.
+    const std::string& openError() const { return openError_; }
 
-    // Renames the finished temporary file to the target. False, with the
-    // system's reason in `error`, when that fails (the temporary file is then
-    // removed as well).
+    // Gives the finished temporary file the target's name. False, with the
+    // system's reason in `error`, when that fails or the target has become
+    // something other than a regular file (the temporary file is removed).
     bool commit(std::string& error);
     // Removes the temporary file now.
     void discard();
@@ -29,7 +46,16 @@ public:
 private:
     std::string target_;
     std::string temp_;
+    std::string named_;  // the temporary file's own name in the folder, if it has one
+    std::string openError_;
+    int fd_ = -1;
     bool committed_ = false;
 };
+
+// Removes, from `folder`, the temporaries of the naming above (and the older
+// ".NAME.PID.part"), files or folders, that belong to this user and to no
+// live process.
+// Returns how many were removed.
+int removeStaleTemporaries(const std::string& folder);
 
 }  // namespace velmora

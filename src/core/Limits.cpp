@@ -1,6 +1,8 @@
 // The limits' numbers at work, and the texts that explain them.
 #include "core/Limits.h"
 
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 
 namespace velmora {
@@ -34,7 +36,16 @@ bool parseSurfaceBudgetMiB(std::string_view text, uint64_t& bytes) {
 
 uint64_t surfaceBudgetFromEnvironment() {
     uint64_t bytes = kDefaultSurfaceBudgetBytes;
-    if (const char* text = std::getenv(kSurfaceBudgetVariable)) parseSurfaceBudgetMiB(text, bytes);
+    const char* text = std::getenv(kSurfaceBudgetVariable);
+    if (text && !parseSurfaceBudgetMiB(text, bytes)) {
+        // Told once a run: every show and reload asks again.
+        static std::atomic<bool> told{false};
+        if (!told.exchange(true))
+            std::fprintf(stderr, "%s: expected a whole number of MiB from 1 to %llu, not \"%s\"; using %llu\n",
+                         kSurfaceBudgetVariable, static_cast<unsigned long long>(kMaxSurfaceBudgetMiB), text,
+                         static_cast<unsigned long long>(kDefaultSurfaceBudgetBytes / kMiB));
+        bytes = kDefaultSurfaceBudgetBytes;
+    }
     return bytes;
 }
 
@@ -58,6 +69,11 @@ std::string pictureRefusal(std::string_view file, uint64_t width, uint64_t heigh
                std::to_string(kMaxPicturePixels) + " (8192x8192) a picture may have";
     if (budget) return budget->refusal(file, width, height);
     return {};
+}
+
+std::string scanRefusal(std::string_view file) {
+    return std::string(file) + " holds more than " + std::to_string(kMaxJpegScans) + " scans, more than the " +
+           std::to_string(kMaxJpegScans) + " a progressive picture may have";
 }
 
 std::string scriptFileRefusal(std::string_view path, FileReadOutcome outcome) {

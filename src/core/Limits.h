@@ -19,6 +19,9 @@ inline constexpr uint64_t kMaxScriptBytes = 64 * kMiB;
 // One picture (surface or height map), checked from its header before decoding:
 // 8192x8192, 256 MiB as a surface.
 inline constexpr uint64_t kMaxPicturePixels = uint64_t{1} << 26;
+// Scans of one progressive JPEG: each is a pass over the whole picture, and a
+// real picture has a few dozen at most.
+inline constexpr int kMaxJpegScans = 100;
 // Every surface of one show together, blank or picture, 4 bytes per pixel.
 inline constexpr uint64_t kDefaultSurfaceBudgetBytes = 1024 * kMiB;
 // Overrides the budget, in MiB (a whole number from 1 to kMaxSurfaceBudgetMiB).
@@ -35,7 +38,8 @@ inline constexpr int kMaxListEntries = 10;  // inputs, or functions, on one wiri
 // Reads a budget in MiB ("512"); false for anything but a whole number in range.
 bool parseSurfaceBudgetMiB(std::string_view text, uint64_t& bytes);
 // The budget from VELMORA_SURFACE_BUDGET, or the default when it is unset or
-// not a valid number. Read by the host, once; the engine takes the budget as a value.
+// not a valid number (then after a one-line warning, once a run). Read by the
+// host, once; the engine takes the budget as a value.
 uint64_t surfaceBudgetFromEnvironment();
 
 // The bytes that the surfaces of one show hold, against its budget.
@@ -58,6 +62,9 @@ private:
 // pixel limit, or (with a budget) over what the show's surfaces have left.
 // Empty when it may.
 std::string pictureRefusal(std::string_view file, uint64_t width, uint64_t height, const SurfaceBudget* budget);
+
+// Why a progressive JPEG with more than kMaxJpegScans scans is not decoded.
+std::string scanRefusal(std::string_view file);
 
 // Why the script file at `path` was refused ("script.zyl is a directory, not a
 // file"); empty for a file that was read.

@@ -156,6 +156,8 @@ const ValueKind<int> kThreadCount{"N", "a whole number of threads from 1 to 64",
                                   showChosenNumber};
 const ValueKind<uint64_t> kSurfaceBudget{"MIB", "a whole number of MiB from 1 to 1048576", parseBudgetMiB,
                                          showChosenMiB};
+const ValueKind<uint64_t> kMemoryLimit{"MIB", "a whole number of MiB from 1 to 1048576", parseBudgetMiB,
+                                       showChosenMiB};
 const ValueKind<double> kFramesPerSecond{"F", "a number of frames per second above 0", parsePositiveReal,
                                          showReal};
 const ValueKind<double> kSeconds{"T", "a time in seconds", parseReal, showReal};
@@ -467,6 +469,9 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
              "meshes (LWO layers,\nOBJ objects, glTF nodes), in the file order of their meshes")
         ->excludes(merge)
         ->default_str("");
+    addValue(mesh, "--memory-limit", options.mesh.memoryLimitMiB, kMemoryLimit,
+             "the memory the importer may take, in MiB (default 2048); it\nalso has 60 s, and a file that needs "
+             "more is refused");
 
     addCommand(app, options, "list", "Lists every box and function type a script may declare, one line each.",
                [](const CommandLineOptions&) { return runList(); });

@@ -20,6 +20,10 @@ void catchInterruptions() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);  // the terminal closed: end as cleanly as for SIGTERM
+    // A reader that went away makes a write fail with EPIPE, told and cleaned
+    // up like any other failed write, instead of killing the process mid-file.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 int interruptionSignal() { return caughtSignal; }

@@ -4,7 +4,8 @@
 
 namespace velmora {
 
-// Installs handlers for SIGINT and SIGTERM that note the signal.
+// Installs handlers for SIGINT, SIGTERM and SIGHUP that note the signal, and
+// ignores SIGPIPE.
 void catchInterruptions();
 // The signal that arrived since catchInterruptions, or 0.
 int interruptionSignal();

@@ -1,17 +1,83 @@
-// Making a new show folder from the command line.
+// Making a new show folder from the command line: built whole in a hidden
+// folder beside it and renamed into place, so a failure (a full disk) leaves
+// nothing and a second try starts clean.
 #include "host/NewCommand.h"
 
-#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <system_error>
+
+#include "core/AtomicFile.h"
 #include "showkit/NewShow.h"
 
 namespace velmora {
 
+namespace {
+
+namespace fs = std::filesystem;
+
+int refuse(const std::string& error) {
+    std::fprintf(stderr, "velmora new: %s\n", error.c_str());
+    return 1;
+}
+
+// ".NAME.PID.RANDOM.part" beside `dir`, created now (mkdir never reuses a name).
+std::optional<fs::path> makeTemporaryFolder(const fs::path& dir, std::string& error) {
+    const fs::path parent = dir.parent_path().empty() ? fs::path(".") : dir.parent_path();
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, "%08x%08x", random(), random());
+        std::string name(".");
+        name.append(dir.filename().string()).append(".").append(std::to_string(::getpid()));
+        name.append(".").append(suffix).append(".part");
+        const fs::path temp = parent / name;
+        if (::mkdir(temp.c_str(), 0777) == 0) return temp;
+        if (errno != EEXIST) break;
+    }
+    error = "cannot create " + dir.string() + ": " + std::strerror(errno);
+    return std::nullopt;
+}
+
+// The temporary folder's name in a message stands for the show's own.
+std::string named(std::string message, const fs::path& temp, const fs::path& dir) {
+    const std::string from = temp.string();
+    for (size_t at = message.find(from); at != std::string::npos; at = message.find(from, at))
+        message.replace(at, from.size(), dir.string());
+    return message;
+}
+
+}  // namespace
+
 int runNew(const NewOptions& options) {
-    const std::string error = writeNewShow(options.dir);
+    fs::path dir(options.dir);
+    while (dir.has_parent_path() && !dir.has_filename()) dir = dir.parent_path();  // "show/" names "show"
+    std::error_code ec;
+    // A folder in the way is refused as it always was, before anything is made.
+    if (fs::exists(dir, ec)) {
+        if (!fs::is_directory(dir, ec) || !fs::is_empty(dir, ec) || ec) return refuse(writeNewShow(dir));
+    }
+    const fs::path parent = dir.parent_path().empty() ? fs::path(".") : dir.parent_path();
+    fs::create_directories(parent, ec);
+    removeStaleTemporaries(parent.string());
+
+    std::string error;
+    const std::optional<fs::path> temp = makeTemporaryFolder(dir, error);
+    if (!temp) return refuse(error);
+    error = writeNewShow(*temp);
+    // rename() takes the place of an empty folder, never of a full one.
+    if (error.empty() && std::rename(temp->c_str(), dir.c_str()) != 0)
+        error = "cannot create " + dir.string() + ": " + std::strerror(errno);
     if (!error.empty()) {
-        std::fprintf(stderr, "velmora new: %s\n", error.c_str());
-        return 1;
+        fs::remove_all(*temp, ec);
+        return refuse(named(error, *temp, dir));
     }
     std::printf("A new show is in %s: cd %s && velmora\n", options.dir.c_str(), options.dir.c_str());
     return 0;

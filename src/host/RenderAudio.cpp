@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/ModuleStream.h"
 #include "core/Error.h"
@@ -16,7 +17,7 @@ int64_t moduleFrameAt(double seconds) { return std::llround(seconds * kMusicRate
 }  // namespace
 
 void RenderAudio::load(const char* musicPath) {
-    if (!module_.load(musicPath)) fatalError("Can't load music");
+    if (!module_.load(musicPath)) fatalError("Can't load music", whyMusicDidNotLoad(musicPath), musicPath);
 }
 
 bool RenderAudio::setTimes(double start, double fps, int frames) {
@@ -41,8 +42,10 @@ bool RenderAudio::writeWav(const char* wavPath, double start, double fps, int fr
         return true;  // the frames still follow the music
     }
     wavFile_.emplace(wavPath);
-    if (!wav_.open(wavFile_->tempPath().c_str(), soundEnd_ - soundBegin_)) {
-        std::fprintf(stderr, "velmora render: cannot write '%s'\n", wavPath);
+    if (wavFile_->tempPath().empty() || !wav_.open(wavFile_->tempPath().c_str(), soundEnd_ - soundBegin_)) {
+        const std::string reason =
+            wavFile_->tempPath().empty() ? wavFile_->openError() : std::strerror(wav_.systemError());
+        std::fprintf(stderr, "velmora render: cannot write '%s': %s\n", wavPath, reason.c_str());
         return false;
     }
     writing_ = true;
@@ -103,8 +106,11 @@ bool RenderAudio::finish() {
     advanceTo(soundEnd_);
     writing_ = false;
     if (output_) return true;
-    std::string error;
-    return wav_.close() && wavFile_->commit(error);
+    if (!wav_.close()) {
+        writeError_ = wav_.systemError() != 0 ? std::strerror(wav_.systemError()) : "the sound came out short";
+        return false;
+    }
+    return wavFile_->commit(writeError_);
 }
 
 }  // namespace velmora

@@ -44,6 +44,8 @@ public:
     // Renders the sound to the end of the last frame and closes the WAV,
     // giving it its name; false when writing it failed.
     bool finish();
+    // The system's reason when finish failed.
+    const std::string& writeError() const { return writeError_; }
 
 private:
     bool setTimes(double start, double fps, int frames);
@@ -56,6 +58,7 @@ private:
     std::optional<AtomicFile> wavFile_;  // audio.wav appears only when complete
     WavWriter wav_;
     SoundOutput output_;
+    std::string writeError_;
     bool writing_ = false;
     double start_ = 0.0;
     double fps_ = 50.0;

@@ -25,20 +25,43 @@ namespace velmora {
 
 namespace {
 
-// Frame k as DIR/frame_NNNNN.bmp, complete or not at all.
-bool writeFrameBmp(const RenderOptions& options, int k, const Surface& output, std::vector<uint8_t>& packed) {
+std::string frameName(const RenderOptions& options, int k) {
     char name[32];
     std::snprintf(name, sizeof name, "frame_%05d.bmp", k);
-    AtomicFile file((std::filesystem::path(options.outDir) / name).string());
+    return (std::filesystem::path(options.outDir) / name).string();
+}
+
+// Frame k as DIR/frame_NNNNN.bmp, complete or not at all.
+bool writeFrameBmp(const RenderOptions& options, int k, const Surface& output, std::vector<uint8_t>& packed) {
+    AtomicFile file(frameName(options, k));
     packPixels24(output.pixels, packed.data(), output.pixelCount());
     errno = 0;
-    std::string error;
-    if (writeBmp(file.tempPath().c_str(), packed.data(), output.width, output.height, 24, nullptr) != 0 ||
+    std::string error = file.openError();
+    if (!error.empty() || writeBmp(file.tempPath().c_str(), packed.data(), output.width, output.height, 24, nullptr) != 0 ||
         !file.commit(error)) {
         if (error.empty() && errno != 0) error = std::strerror(errno);
         std::fprintf(stderr, "velmora render: cannot write '%s'%s%s\n", file.target().c_str(),
                      error.empty() ? "" : ": ", error.c_str());
         return false;
+    }
+    return true;
+}
+
+// Every file the render will replace is a regular file or absent: told
+// before the first frame, not after the encode.
+bool targetsReplaceable(const RenderOptions& options, int frames, bool withMusic) {
+    std::vector<std::string> targets;
+    if (!options.video.empty()) {
+        targets.push_back(options.video);
+    } else {
+        if (withMusic) targets.push_back((std::filesystem::path(options.outDir) / "audio.wav").string());
+        for (int k = 0; k < frames; ++k) targets.push_back(frameName(options, k));
+    }
+    for (const std::string& target : targets) {
+        if (const std::optional<std::string> problem = replaceProblem(target)) {
+            std::fprintf(stderr, "velmora render: cannot write '%s': %s\n", target.c_str(), problem->c_str());
+            return false;
+        }
     }
     return true;
 }
@@ -49,6 +72,7 @@ int runRender(const RenderOptions& options) {
     // From the start: a file may be created before the first frame.
     catchInterruptions();
     const bool toVideo = !options.video.empty();
+    if (toVideo && !targetsReplaceable(options, 0, false)) return 1;
     if (!toVideo) {
         std::error_code ec;
         std::filesystem::create_directories(options.outDir, ec);
@@ -87,6 +111,8 @@ int runRender(const RenderOptions& options) {
         std::fprintf(stderr, "velmora render: %s\n", error.c_str());
         return 1;
     }
+
+    if (!toVideo && !targetsReplaceable(options, *frames, withMusic)) return 1;
 
     // Channel levels come from the same decode, for a script that reads them.
     const bool withLevels = withMusic && graph.readsChannelLevels();
@@ -130,8 +156,8 @@ int runRender(const RenderOptions& options) {
     }
     progress.finish();
     if (withMusic && !audio.finish()) {
-        std::fprintf(stderr, "velmora render: cannot write '%s'\n",
-                     (std::filesystem::path(options.outDir) / "audio.wav").string().c_str());
+        std::fprintf(stderr, "velmora render: cannot write '%s': %s\n",
+                     (std::filesystem::path(options.outDir) / "audio.wav").string().c_str(), audio.writeError().c_str());
         return 1;
     }
     if (toVideo && !video.finish()) return 1;

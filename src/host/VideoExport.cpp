@@ -15,6 +15,11 @@ void report(const std::string& message) { std::fprintf(stderr, "velmora render: 
 bool VideoExport::open(const RenderOptions& options, int width, int height, bool withSound) {
     const VideoFormat format = *videoFormatForPath(options.video);
     file_.emplace(options.video);
+    if (file_->tempPath().empty()) {
+        report("cannot create '" + options.video + "': " + file_->openError());
+        abandon();
+        return false;
+    }
     VideoSettings settings;
     settings.path = file_->tempPath();
     settings.name = options.video;

@@ -1,6 +1,8 @@
 // WavWriter: RIFF header, then little-endian 16-bit samples.
 #include "host/WavWriter.h"
 
+#include <cerrno>
+
 namespace velmora {
 
 namespace {
@@ -23,9 +25,13 @@ WavWriter::~WavWriter() { close(); }
 
 bool WavWriter::open(const char* path, int64_t frames) {
     close();
+    errno_ = 0;
     if (frames < 0 || frames > kMaxFrames) return false;
     file_ = std::fopen(path, "wb");
-    if (!file_) return false;
+    if (!file_) {
+        errno_ = errno;
+        return false;
+    }
     announced_ = frames;
     written_ = 0;
     failed_ = false;
@@ -47,6 +53,7 @@ bool WavWriter::open(const char* path, int64_t frames) {
     putTag(p, "data");
     put32(p, dataBytes);
     failed_ = std::fwrite(header, 1, sizeof header, file_) != sizeof header;
+    if (failed_) errno_ = errno;
     return !failed_;
 }
 
@@ -59,18 +66,25 @@ bool WavWriter::write(const int16_t* samples, size_t frames) {
         chunk[used++] = static_cast<uint8_t>(v);
         chunk[used++] = static_cast<uint8_t>(v >> 8);
         if (used == sizeof chunk) {
-            failed_ |= std::fwrite(chunk, 1, used, file_) != used;
+            put(chunk, used);
             used = 0;
         }
     }
-    if (used) failed_ |= std::fwrite(chunk, 1, used, file_) != used;
+    if (used) put(chunk, used);
     written_ += static_cast<int64_t>(frames);
     return !failed_;
+}
+
+void WavWriter::put(const uint8_t* bytes, size_t size) {
+    if (std::fwrite(bytes, 1, size, file_) == size || failed_) return;
+    failed_ = true;
+    errno_ = errno;
 }
 
 bool WavWriter::close() {
     if (!file_) return false;
     const bool closed = std::fclose(file_) == 0;
+    if (!closed && errno_ == 0) errno_ = errno;
     file_ = nullptr;
     return closed && !failed_ && written_ == announced_;
 }

@@ -22,12 +22,17 @@ public:
     bool write(const int16_t* samples, size_t frames);
     // Closes the file; false when any write failed or fewer frames came than announced.
     bool close();
+    // The system's errno for the first failure of open, write or close (0 if none).
+    int systemError() const { return errno_; }
 
 private:
+    void put(const uint8_t* bytes, size_t size);
+
     std::FILE* file_ = nullptr;
     int64_t announced_ = 0;
     int64_t written_ = 0;
     bool failed_ = false;
+    int errno_ = 0;
 };
 
 }  // namespace velmora

@@ -1,5 +1,6 @@
 // velmora: the demo player's entry point. The command line (host/CommandLine)
 // says which command runs with which options.
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -23,6 +24,9 @@ void applySimdLevelFromEnvironment() {
     if (name == "plain") velmora::chooseKernels(velmora::SimdLevel::Plain);
     else if (name == "sse2") velmora::chooseKernels(velmora::SimdLevel::Sse2);
     else if (name == "avx2") velmora::chooseKernels(velmora::SimdLevel::Avx2);
+    else
+        std::fprintf(stderr, "VELMORA_SIMD: expected plain, sse2 or avx2, not \"%s\"; using the processor's best\n",
+                     level);
 }
 
 // Every command ends on an error that stops the show as the show does,

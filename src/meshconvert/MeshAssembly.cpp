@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace velmora {
@@ -85,6 +86,14 @@ void fitMesh(Mesh& mesh, const MeshBounds& bounds, double radius) {
     const double scale = radius / bounds.radius;
     for (Float3& p : mesh.points)
         p = Float3{static_cast<float>(p.x * scale), static_cast<float>(p.y * scale), static_cast<float>(p.z * scale)};
+}
+
+bool allApart(std::span<const Float3> points) {
+    std::unordered_set<PositionKey, PositionHash> seen;
+    seen.reserve(points.size());
+    for (const Float3& p : points)
+        if (!seen.insert(PositionKey{bitsOf(p.x), bitsOf(p.y), bitsOf(p.z)}).second) return false;
+    return true;
 }
 
 void flipMesh(Mesh& mesh) {

@@ -29,6 +29,8 @@ void centreMesh(Mesh& mesh, const MeshBounds& bounds);
 // Scales about the origin so that the bounding radius becomes `radius`
 // (the bounds are those of the mesh as it is now; their radius is not 0).
 void fitMesh(Mesh& mesh, const MeshBounds& bounds, double radius);
+// True when no two points share a position (0.0 and -0.0 alike).
+bool allApart(std::span<const Float3> points);
 // Turns every triangle round: the faces that pointed in point out.
 void flipMesh(Mesh& mesh);
 

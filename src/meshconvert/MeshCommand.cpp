@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "core/AtomicFile.h"
+#include "meshconvert/ContainedImport.h"
 #include "meshconvert/MeshAssembly.h"
 #include "meshconvert/SceneReader.h"
 #include "object3d/Lwo2Writer.h"
@@ -97,6 +98,10 @@ SceneLayer keptLayers(const SceneRead& scene, int layer) {
 // Writes beside `path` and renames over it: a failure leaves no partial file.
 bool writeReplacing(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
     AtomicFile file(path);
+    if (file.tempPath().empty()) {
+        error = "cannot be written: " + file.openError();
+        return false;
+    }
     std::FILE* out = std::fopen(file.tempPath().c_str(), "wb");
     if (!out) {
         error = std::string("cannot be written: ") + std::strerror(errno);
@@ -121,6 +126,8 @@ std::optional<std::string> inputProblem(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return std::string("cannot be opened: ") + std::strerror(errno);
     if (S_ISDIR(info.st_mode)) return std::string("is a directory, not a mesh file");
+    // Opening a FIFO would wait for a writer; a device never ends.
+    if (!S_ISREG(info.st_mode)) return std::string("is not a regular file");
     if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
         std::fclose(file);
     } else {
@@ -134,9 +141,14 @@ std::optional<std::string> inputProblem(const std::string& path) {
 
 int runMesh(const MeshOptions& options) {
     const std::string& in = options.input;
+    // Before any work: the output replaces a regular file or nothing.
+    if (const std::optional<std::string> problem = replaceProblem(options.output))
+        return failure(options.output, "cannot be written: " + *problem);
     if (const std::optional<std::string> problem = inputProblem(in)) return failure(in, *problem);
     std::string error;
-    const std::optional<SceneRead> scene = readScene(in, error);
+    ImportLimits limits;
+    if (options.memoryLimitMiB > 0) limits.memoryMiB = options.memoryLimitMiB;
+    const std::optional<SceneRead> scene = readSceneContained(in, limits, error);
     if (!scene) return failure(in, error);
 
     std::printf("%s: %s, %s in %s\n", in.c_str(), scene->format.c_str(), counted(scene->meshes, "mesh", "meshes").c_str(),
@@ -182,6 +194,14 @@ int runMesh(const MeshOptions& options) {
         if (!(bounds.radius > 0)) return failure(in, "--fit: every point is at the same place; nothing to scale");
         const double scale = *options.fitRadius / bounds.radius;
         fitMesh(mesh, bounds, *options.fitRadius);
+        // Written as 32-bit floats: the scaled points must stay finite and apart.
+        for (const Float3& p : mesh.points)
+            if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+                return failure(in, "--fit " + number(*options.fitRadius) +
+                                       ": too large, the coordinates would pass the largest 32-bit float");
+        if (!allApart(mesh.points))
+            return failure(in, "--fit " + number(*options.fitRadius) +
+                                   ": too small, distinct points would fall together in 32-bit floats");
         bounds = boundsOf(mesh.points);
         std::printf("  fitted: scaled by %s\n", number(scale).c_str());
     }

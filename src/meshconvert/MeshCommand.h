@@ -2,6 +2,7 @@
 // triangle subset the object box reads.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,7 @@ struct MeshOptions {
     bool flip = false;                // --flip: every triangle turned round
     int layer = 0;                    // --layer N, counted from 1; 0 joins every layer
     bool merge = false;               // --merge: every layer joined, said outright
+    uint64_t memoryLimitMiB = 0;      // --memory-limit MIB for the importer; 0 for the default
 };
 
 // Converts as the options say, printing what it did on standard output and any

@@ -10,8 +10,14 @@
 #include <assimp/scene.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <new>
+#include <utility>
+
+#include "meshconvert/DeclaredCounts.h"
+#include "meshconvert/FolderIOSystem.h"
 
 namespace velmora {
 
@@ -38,7 +44,20 @@ public:
     LayerWalk(const aiScene& scene, const std::vector<PolygonCounts>& polygons, SceneRead& read)
         : scene_(scene), polygons_(polygons), read_(read) {}
 
-    void visit(const aiNode& node, const aiMatrix4x4& parent) {
+    // Depth first, with a stack of its own: a chain of nodes thousands deep
+    // must not exhaust the call stack.
+    void walk(const aiNode& root) {
+        std::vector<std::pair<const aiNode*, aiMatrix4x4>> pending{{&root, aiMatrix4x4()}};
+        while (!pending.empty()) {
+            const auto [node, parent] = pending.back();
+            pending.pop_back();
+            const aiMatrix4x4 world = visit(*node, parent);
+            for (unsigned c = node->mNumChildren; c-- > 0;) pending.emplace_back(node->mChildren[c], world);
+        }
+    }
+
+private:
+    aiMatrix4x4 visit(const aiNode& node, const aiMatrix4x4& parent) {
         const aiMatrix4x4 world = parent * node.mTransformation;
         if (node.mNumMeshes > 0) {
             SceneLayer layer;
@@ -56,10 +75,9 @@ public:
             }
             read_.layers.push_back(std::move(layer));
         }
-        for (unsigned c = 0; c < node.mNumChildren; ++c) visit(*node.mChildren[c], world);
+        return world;
     }
 
-private:
     void addMesh(const aiMesh& mesh, const aiMatrix4x4& world, bool mirrored, SceneLayer& layer) {
         layer.pointsRead += mesh.mNumVertices;
         for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
@@ -110,12 +128,19 @@ void noteDropped(const aiScene& scene, DroppedParts& dropped) {
     dropped.textures = scene.mNumTextures;
 }
 
-std::optional<SceneRead> importScene(const std::string& path, std::string& error) {
+std::optional<SceneRead> importScene(const std::string& path, FolderIOSystem* files, std::string& error) {
     Assimp::Importer importer;
+    importer.SetIOHandler(files);  // the importer owns it from here
     const aiScene* scene = importer.ReadFile(path, aiProcess_ValidateDataStructure);
     if (!scene || !scene->mRootNode || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
         const char* reason = importer.GetErrorString();
-        error = std::string("not read: ") + (reason && *reason ? reason : "the file holds no complete scene");
+        if (!files->refusal().empty()) error = "not read: " + files->refusal();
+        else error = std::string("not read: ") + (reason && *reason ? reason : "the file holds no complete scene");
+        return std::nullopt;
+    }
+    // A scene read without a file it refers to is not the scene the file means.
+    if (!files->refusal().empty()) {
+        error = "not read: " + files->refusal();
         return std::nullopt;
     }
     SceneRead read;
@@ -131,7 +156,7 @@ std::optional<SceneRead> importScene(const std::string& path, std::string& error
         error = std::string("not triangulated: ") + importer.GetErrorString();
         return std::nullopt;
     }
-    LayerWalk(*scene, polygons, read).visit(*scene->mRootNode, aiMatrix4x4());
+    LayerWalk(*scene, polygons, read).walk(*scene->mRootNode);
     // Importers build their node trees in their own order (the LWO one puts the
     // last layer first); the meshes themselves come in file order.
     std::stable_sort(read.layers.begin(), read.layers.end(),
@@ -143,9 +168,40 @@ std::optional<SceneRead> importScene(const std::string& path, std::string& error
 
 std::optional<SceneRead> readScene(const std::string& path, std::string& error) {
     // The importers report through the error string; anything thrown past them
-    // (memory running out on a huge file) is a failure to read as well.
+    // is a failure to read as well. Memory running out is left to the caller,
+    // which knows the limit.
     try {
-        return importScene(path, error);
+        std::vector<uint8_t> head(kDeclaredHeaderBytes);
+        std::error_code ec;
+        const uint64_t size = std::filesystem::file_size(path, ec);
+        if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+            head.resize(std::fread(head.data(), 1, head.size(), file));
+            std::fclose(file);
+        }
+        if (const std::optional<std::string> problem = declaredCountProblem(head, ec ? 0 : size)) {
+            error = *problem;
+            return std::nullopt;
+        }
+        return importScene(path, new FolderIOSystem(path), error);
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {
+        error = std::string("not read: ") + e.what();
+        return std::nullopt;
+    }
+}
+
+std::optional<SceneRead> readSceneFromMemory(const std::string& name, std::span<const uint8_t> bytes,
+                                             std::string& error) {
+    try {
+        const std::span<const uint8_t> head = bytes.first(std::min(bytes.size(), kDeclaredHeaderBytes));
+        if (const std::optional<std::string> problem = declaredCountProblem(head, bytes.size())) {
+            error = *problem;
+            return std::nullopt;
+        }
+        return importScene(name, new FolderIOSystem(name, bytes), error);
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception& e) {
         error = std::string("not read: ") + e.what();
         return std::nullopt;

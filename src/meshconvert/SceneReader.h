@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,12 @@ struct SceneRead {
 // Positions are turned from the library's right-handed axes into LightWave's
 // left-handed ones (z negated) with the corner order reversed, so a front face
 // keeps its normal pointing out, as the object box's back-face test expects.
+// Only regular files inside the folder of `path` are read (see FolderIOSystem).
+// Memory running out is thrown on as std::bad_alloc.
 std::optional<SceneRead> readScene(const std::string& path, std::string& error);
+// The same for a mesh held in memory under `name` (its extension hints at the
+// format); it may refer to no other file.
+std::optional<SceneRead> readSceneFromMemory(const std::string& name, std::span<const uint8_t> bytes,
+                                             std::string& error);
 
 }  // namespace velmora

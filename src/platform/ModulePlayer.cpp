@@ -49,7 +49,8 @@ void ModulePlayer::start() {
     if (device_ == 0) fatalError("Can't initialize digital sound system");
     bufferFrames_ = got.samples > 0 ? got.samples : kBufferFrames;
 
-    if (stream_.load(path_.c_str()) != ModuleStream::kLoaded) fatalError("Can't load music");
+    if (stream_.load(path_.c_str()) != ModuleStream::kLoaded)
+        fatalError("Can't load music", whyMusicDidNotLoad(path_.c_str()), path_);
     timeline_.clear();  // the device is still paused: no callback runs yet
     anyBuffer_ = false;
     lastHeard_ = 0;

@@ -2,8 +2,10 @@
 #include "platform/ModuleStream.h"
 
 #include <libopenmpt/libopenmpt.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,6 +15,16 @@ namespace velmora {
 
 ModuleStream::~ModuleStream() {
     if (module_) openmpt_module_destroy(module_);
+}
+
+std::string whyMusicDidNotLoad(const char* path) {
+    struct stat info {};
+    if (::stat(path, &info) != 0) return std::string("cannot be opened: ") + std::strerror(errno);
+    if (!S_ISREG(info.st_mode)) return "is not a regular file";
+    if (info.st_size > (off_t{256} << 20)) return "is larger than any module (256 MiB)";
+    if (std::FILE* f = std::fopen(path, "rb")) std::fclose(f);
+    else return std::string("cannot be opened: ") + std::strerror(errno);
+    return "is not a module the player knows (MOD, XM, S3M, IT, MO3 and the other tracker formats), or plays nothing";
 }
 
 ModuleStream::LoadResult ModuleStream::load(const char* path) {

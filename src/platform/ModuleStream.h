@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "platform/ModuleInfo.h"
@@ -16,6 +17,9 @@ struct openmpt_module;
 namespace velmora {
 
 inline constexpr int kMusicRate = 44100;
+
+// Why the file at `path` gave no module, in one line, for under "Can't load music".
+std::string whyMusicDidNotLoad(const char* path);
 
 class ModuleStream {
 public:

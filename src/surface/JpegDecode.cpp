@@ -26,6 +26,8 @@ struct Decoder {
     std::jmp_buf jump;
     std::FILE* file = nullptr;
     bool created = false;
+    jpeg_progress_mgr progress{};
+    bool tooManyScans = false;
     // What libjpeg's standard error manager would have printed on standard
     // error by the time it gave up: its warnings, one per line, then its error.
     std::string printed;
@@ -51,6 +53,15 @@ void jumpBack(j_common_ptr common) {
     std::longjmp(static_cast<Decoder*>(common->client_data)->jump, 1);
 }
 
+// Each scan of a progressive picture is a pass over all of it: a file of
+// thousands of empty scans would take minutes. Counted as the input is read.
+void countScans(j_common_ptr common) {
+    Decoder* decoder = static_cast<Decoder*>(common->client_data);
+    if (decoder->info.input_scan_number <= kMaxJpegScans) return;
+    decoder->tooManyScans = true;
+    std::longjmp(decoder->jump, 1);
+}
+
 bool sizeSamples(std::vector<uint8_t>& samples, size_t bytes) {
     try {
         samples.resize(bytes);
@@ -66,10 +77,16 @@ int decode(Decoder& decoder, DecodedJpeg& out, const char* path, const SurfaceBu
     info.err = jpeg_std_error(&decoder.errors);
     decoder.errors.error_exit = jumpBack;
     decoder.errors.output_message = keepMessage;
-    if (setjmp(decoder.jump) != 0) return kRefusedByLibrary;
+    if (setjmp(decoder.jump) != 0) {
+        if (!decoder.tooManyScans) return kRefusedByLibrary;
+        if (refusal) *refusal = scanRefusal(path);
+        return 1;
+    }
     info.client_data = &decoder;  // kept by jpeg_create_decompress
     jpeg_create_decompress(&info);
     decoder.created = true;
+    decoder.progress.progress_monitor = countScans;
+    info.progress = &decoder.progress;
     jpeg_stdio_src(&info, decoder.file);
     jpeg_read_header(&info, TRUE);
     jpeg_calc_output_dimensions(&info);
@@ -98,6 +115,24 @@ int decode(Decoder& decoder, DecodedJpeg& out, const char* path, const SurfaceBu
     return 0;
 }
 
+// Start-of-scan markers in the whole file, counted before decoding: the
+// decoder would pass over the whole picture once for each. FF DA cannot occur
+// inside the compressed data, where every FF byte is followed by 00.
+int scanMarkers(std::FILE* file) {
+    int scans = 0;
+    unsigned char chunk[65536];
+    bool afterFF = false;
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0 && scans <= kMaxJpegScans) {
+        for (size_t i = 0; i < n; ++i) {
+            scans += afterFF && chunk[i] == 0xDA;
+            afterFF = chunk[i] == 0xFF;
+        }
+    }
+    std::rewind(file);
+    return scans;
+}
+
 }  // namespace
 
 int decodeJpegFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budget, std::string* refusal) {
@@ -106,6 +141,11 @@ int decodeJpegFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budg
     Decoder decoder;
     decoder.file = std::fopen(path, "rb");
     if (decoder.file == nullptr) return 1;
+    if (scanMarkers(decoder.file) > kMaxJpegScans) {
+        std::fclose(decoder.file);
+        if (refusal) *refusal = scanRefusal(path);
+        return 1;
+    }
 
     const int result = decode(decoder, out, path, budget, refusal);
     if (decoder.created) jpeg_destroy_decompress(&decoder.info);

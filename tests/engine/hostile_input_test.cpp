@@ -203,13 +203,37 @@ TEST_F(HostileInput, SurfacesOfTheWrongSizeInEverySlot) {
                             << type.word << text << " drew into " << size[0] << "x" << size[1];
                     }
 
-                    // Fitting output, wrong input; then the output as its own input.
+                    // Fitting output, wrong input: the input is only read, and a
+                    // box that needs another size of input draws nothing.
                     auto goodOutput = fitting(type.output, 512, 256);
                     auto badInput = surface(size[0], size[1]);
+                    const std::vector<uint32_t> goodBefore(goodOutput->pixels,
+                                                           goodOutput->pixels + goodOutput->pixelCount());
+                    const std::vector<uint32_t> inputBefore(badInput->pixels, badInput->pixels + badInput->pixelCount());
                     Surface* badInputs[] = {badInput.get()};
                     box->render(*goodOutput, w.functions, badInputs);
+                    EXPECT_TRUE(std::equal(inputBefore.begin(), inputBefore.end(), badInput->pixels))
+                        << type.word << text << " wrote into its " << size[0] << "x" << size[1] << " input";
+                    if (type.inputsRead > 0 && type.input0.kind != SurfaceNeed::Any && !type.input0.accepts(*badInput)) {
+                        EXPECT_TRUE(std::equal(goodBefore.begin(), goodBefore.end(), goodOutput->pixels))
+                            << type.word << text << " drew from a " << size[0] << "x" << size[1] << " input";
+                    }
+
+                    // The output as its own input: two fresh boxes from the same
+                    // start give the same picture (nothing read is undefined).
+                    auto twin = fitting(type.output, 512, 256);
+                    std::copy(goodOutput->pixels, goodOutput->pixels + goodOutput->pixelCount(), twin->pixels);
+                    ShowState firstShow, twinShow;
+                    auto first = type.create(firstShow);
+                    auto twinBox = type.create(twinShow);
+                    first->configure(text.c_str());
+                    twinBox->configure(text.c_str());
                     Surface* selfInputs[] = {goodOutput.get()};
-                    box->render(*goodOutput, w.functions, selfInputs);
+                    Surface* twinInputs[] = {twin.get()};
+                    first->render(*goodOutput, w.functions, selfInputs);
+                    twinBox->render(*twin, w.functions, twinInputs);
+                    EXPECT_TRUE(std::equal(twin->pixels, twin->pixels + twin->pixelCount(), goodOutput->pixels))
+                        << type.word << text << " as its own input";
                 }
             }
         }

@@ -466,15 +466,27 @@ TEST(CameraMatrix, GeneralDirectionsGiveARotation) {
 }
 
 TEST(CameraMatrix, RowsAreWorkedOutInDoubleAndRoundedOnce) {
-    // Float arithmetic (atan2f, cosf, sinf) gives 0.0841860175 and -0.44218719
-    // for two of these entries.
-    const CameraMatrix m = buildCameraMatrix(Float3{0.48f, 0.6f, 0.64f}, 0.0);
-    EXPECT_EQ(m.row[0].x, 0.757674396f);
-    EXPECT_EQ(m.row[0].y, 0.0841860473f);
-    EXPECT_EQ(m.row[0].z, -0.6471802f);
-    EXPECT_EQ(m.row[1].x, -0.44218722f);
-    EXPECT_EQ(m.row[1].y, 0.795558095f);
-    EXPECT_EQ(m.row[1].z, -0.414195359f);
+    // Worked out here in closed form: with g = |(a, b)|, P = (ac, bc, -g²) / g
+    // and Q = (-b, a, 0) / g, the angle atan2(y, x) for y = P.y and
+    // x = Q.y / |(Q.y, P.y)| has cos = x / |(x, y)| and sin = y / |(x, y)|; the
+    // rows P cos - Q sin and P sin + Q cos, each rounded once to float. Float
+    // arithmetic (atan2f, cosf, sinf) misses two of them by several ulps.
+    const Float3 d{0.48f, 0.6f, 0.64f};
+    const double a = d.x, b = d.y, c = d.z, g = std::hypot(a, b);
+    const double p[3] = {a * c / g, b * c / g, -g}, q[3] = {-b / g, a / g, 0.0};
+    const double x = q[1] / std::hypot(q[1], p[1]), y = p[1];
+    const double cs = x / std::hypot(x, y), sn = y / std::hypot(x, y);
+    const CameraMatrix m = buildCameraMatrix(d, 0.0);
+    for (int k = 0; k < 3; ++k) {
+        const float row0[3] = {m.row[0].x, m.row[0].y, m.row[0].z};
+        const float row1[3] = {m.row[1].x, m.row[1].y, m.row[1].z};
+        EXPECT_EQ(row0[k], static_cast<float>(p[k] * cs - q[k] * sn)) << k;
+        EXPECT_EQ(row1[k], static_cast<float>(p[k] * sn + q[k] * cs)) << k;
+    }
+    // The float path would differ: the test can tell the two apart.
+    const float t = std::atan2(static_cast<float>(y), static_cast<float>(x));
+    const float floatRow1x = static_cast<float>(p[0]) * std::sin(t) + static_cast<float>(q[0]) * std::cos(t);
+    EXPECT_NE(m.row[1].x, floatRow1x);
 }
 
 TEST(CameraMatrix, ViewAlongZIsTheLimitFromPlusX) {

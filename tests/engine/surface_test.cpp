@@ -210,7 +210,9 @@ TEST(JpegDecode, ReportsLayoutOfColourAndGreyFiles) {
 
 // A small picture whose header announces width x height pixels; only the
 // header is ever read when that is too large.
-std::string writeJpegDeclaring(const std::string& name, int components, int width, int height) {
+// With `scans` > 0 the picture becomes progressive (SOF2) and its one scan is
+// replaced by that many empty DC scans: a pass over the picture each.
+std::string writeJpegDeclaring(const std::string& name, int components, int width, int height, int scans = 0) {
     std::vector<uint8_t> samples(16 * 16 * components, 9);
     const std::string path = tempPath(name);
     EXPECT_TRUE(writeJpeg(path.c_str(), 16, 16, components, samples.data(), 90));
@@ -227,10 +229,24 @@ std::string writeJpegDeclaring(const std::string& name, int components, int widt
             bytes[i + 6] = static_cast<char>(height & 0xFF);
             bytes[i + 7] = static_cast<char>(width >> 8);
             bytes[i + 8] = static_cast<char>(width & 0xFF);
+            if (scans > 0) bytes[i + 1] = static_cast<char>(0xC2);
             patched = true;
         }
     }
     EXPECT_TRUE(patched);
+    for (size_t i = 0; scans > 0 && i + 1 < bytes.size(); ++i) {
+        if (static_cast<uint8_t>(bytes[i]) == 0xFF && static_cast<uint8_t>(bytes[i + 1]) == 0xDA) {
+            const char components1 = bytes[i + 4], firstId = bytes[i + 5];
+            bytes.resize(i);
+            for (int k = 0; k < scans; ++k) {
+                // SOS: length 8, one component, tables 0/0, DC only (Ss = Se = 0), first pass.
+                bytes.insert(bytes.end(), {'\xFF', '\xDA', 0, 8, 1, firstId, 0, 0, 0, 0});
+            }
+            bytes.insert(bytes.end(), {'\xFF', '\xD9'});
+            EXPECT_EQ(components1, components);
+            break;
+        }
+    }
     std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
 }
@@ -245,20 +261,26 @@ TEST(PictureLimits, RefusedFromTheHeaderWithTheirReason) {
         uint64_t budgetMiB;  // 0: no budget
         bool heightMap;
         std::string reason;  // after the path
+        int scans;           // 0: baseline
     } cases[] = {
         {"bomb.jpg", 1, 16384, 16384, 0, false,
-         " declares 16384x16384 pixels, more than the 67108864 (8192x8192) a picture may have"},
+         " declares 16384x16384 pixels, more than the 67108864 (8192x8192) a picture may have", 0},
         {"absurd.jpg", 3, 60000, 60000, 0, false,
-         " declares 60000x60000 pixels, more than the 67108864 (8192x8192) a picture may have"},
+         " declares 60000x60000 pixels, more than the 67108864 (8192x8192) a picture may have", 0},
         {"bomb_map.jpg", 1, 16384, 16384, 0, true,
-         " declares 16384x16384 pixels, more than the 67108864 (8192x8192) a picture may have"},
+         " declares 16384x16384 pixels, more than the 67108864 (8192x8192) a picture may have", 0},
         {"budget.jpg", 3, 8192, 4096, 64, false,
          " declares 8192x4096 pixels, 128 MiB as a surface, more than the 64 MiB left of the 64 MiB that all "
-         "surfaces of a show may hold (VELMORA_SURFACE_BUDGET sets another budget, in MiB)"},
+         "surfaces of a show may hold (VELMORA_SURFACE_BUDGET sets another budget, in MiB)", 0},
+        // Read in time as well as in memory: a scan is a pass over the whole picture.
+        {"scans.jpg", 1, 64, 64, 0, false, " holds more than 100 scans, more than the 100 a progressive picture may have",
+         101},
+        {"scans_map.jpg", 1, 256, 256, 0, true,
+         " holds more than 100 scans, more than the 100 a progressive picture may have", 5000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = writeJpegDeclaring(c.name, c.components, c.width, c.height);
+        const std::string path = writeJpegDeclaring(c.name, c.components, c.width, c.height, c.scans);
         SurfaceBudget budget(c.budgetMiB * kMiB);
         SurfaceBudget* budgetUsed = c.budgetMiB ? &budget : nullptr;
         ShowError error = testsupport::errorRaisedBy([&] {

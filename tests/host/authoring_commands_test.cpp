@@ -310,6 +310,15 @@ TEST(NewShow, AnEmptyFolderBecomesAShowThatChecksCleanAndRendersWithItsMusic) {
     EXPECT_TRUE(hasSound(dir / "show/early/audio.wav"));
     EXPECT_TRUE(hasSound(dir / "show/late/audio.wav"));
 
+    // A full disk (here a file size limit) leaves nothing behind, and the
+    // next try works.
+    const Outcome full = runIn(dir, "new full", "trap '' XFSZ; ulimit -f 8;");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("velmora new: cannot write full/data/"), std::string::npos) << full.err;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);  // only show/
+    EXPECT_EQ(runIn(dir, "new full").status, 0);
+    EXPECT_TRUE(fs::is_regular_file(dir / "full/script.zyl"));
+
     // A folder that is not empty is refused and left as it was.
     const Outcome again = runIn(dir, "new show");
     EXPECT_EQ(again.status, 1);

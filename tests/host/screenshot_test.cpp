@@ -8,7 +8,6 @@
 #include <sstream>
 #include <string>
 
-#include "core/AtomicFile.h"
 #include "host/Screenshot.h"
 #include "surface/Surface.h"
 #include "HostTestSupport.h"
@@ -105,17 +104,21 @@ TEST_F(Screenshot, UnwritableFileIsSkippedWithAWarningAndUsesItsNumber) {
     Surface frame;
     frame.allocate(512, 256);
     frame.clear();
-    const std::string temporary = AtomicFile("grab_1.bmp").tempPath();
-    fs::create_directory(temporary);  // the temporary name cannot be written
+    // No temporary file can be made in a "folder" that is a plain file.
+    std::ofstream("shots") << "not a folder";
+    ScreenshotWriter blocked("shots");
     testing::internal::CaptureStderr();
-    screenshots.save(frame);
+    blocked.save(frame);
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("grab_1.bmp"), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-    EXPECT_FALSE(fs::exists("grab_1.bmp"));  // no partial file under the final name
-    EXPECT_EQ(screenshots.nextNumber(), 2);
-    screenshots.save(frame);
-    EXPECT_EQ(fs::file_size("grab_2.bmp"), 393274u);
+    EXPECT_FALSE(fs::exists("shots/grab_1.bmp"));  // no partial file under the final name
+    EXPECT_EQ(blocked.nextNumber(), 2);
+    fs::remove("shots");
+    fs::create_directory("shots");
+    blocked.save(frame);
+    EXPECT_EQ(fs::file_size("shots/grab_2.bmp"), 393274u);
+    EXPECT_EQ(std::distance(fs::directory_iterator("shots"), fs::directory_iterator()), 1);
 }
 
 TEST_F(Screenshot, FrameOfAnotherSizeIsNotRead) {

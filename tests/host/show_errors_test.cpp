@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -110,6 +111,33 @@ TEST_F(ShowErrors, ASurfaceOverTheBudgetGivesItsReasonAtItsScriptLine) {
                      "(VELMORA_SURFACE_BUDGET sets another budget, in MiB)\n");
 }
 
+// Junk in a tuning variable is told in one line and the default is used: the
+// render still succeeds.
+TEST_F(ShowErrors, JunkInTheEnvironmentIsToldOnceAndTheDefaultUsed) {
+    std::ofstream(dir_ / "script.zyl") << "[ZYL_FX_Generator]\n[/ZYL_FX_Generator]\n[ZYL_Fonction]\n[/ZYL_Fonction]\n"
+                                          "[ZYL_Surface]\nZYL_Surface un 512 256\nZYL_Surface deux 512 256\n"
+                                          "[/ZYL_Surface]\n[CABLAGE]\n[/CABLAGE]\n";
+    const struct {
+        const char* environment;
+        const char* warning;
+    } cases[] = {
+        {"VELMORA_SURFACE_BUDGET=12MB",
+         "VELMORA_SURFACE_BUDGET: expected a whole number of MiB from 1 to 1048576, not \"12MB\"; using 1024\n"},
+        {"VELMORA_SURFACE_BUDGET=0", "VELMORA_SURFACE_BUDGET: expected a whole number of MiB from 1 to 1048576, not "
+                                     "\"0\"; using 1024\n"},
+        {"VELMORA_SIMD=avx512", "VELMORA_SIMD: expected plain, sse2 or avx2, not \"avx512\"; using the processor's best\n"},
+        {"VELMORA_THREADS=many", "VELMORA_THREADS: expected a whole number from 1 to 64, not \"many\"; using "},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(c.environment, "render --out f --frames 1 --position 0:0:0 --quiet"), 0) << c.environment;
+        const std::string said = err();
+        EXPECT_EQ(said.rfind(c.warning, 0), 0u) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_TRUE(fs::exists(dir_ / "f/frame_00000.bmp"));
+        fs::remove_all(dir_ / "f");
+    }
+}
+
 TEST_F(ShowErrors, RejectedParametersAreReportedAndLoadingGoesOn) {
     std::ofstream(dir_ / "script.zyl") << "[ZYL_FX_Generator]\nZYL_BoxFader fondu MUL\n[/ZYL_FX_Generator]\n"
                                           "[ZYL_Fonction]\n[/ZYL_Fonction]\n[ZYL_Surface]\n[/ZYL_Surface]\n"
@@ -122,7 +150,8 @@ TEST_F(ShowErrors, RejectedParametersAreReportedAndLoadingGoesOn) {
     EXPECT_EQ(err(), "Erreur!!!!: ZYL_BoxFader MODE non valide!!\n"
                      "script.zyl:2: 'MUL' is not a mode of ZYL_BoxFader: sub, add or mul; did you mean mul?\n"
                      "script.zyl:9: warning: undeclared box personne\n"
-                     "FATAL ERROR: Can't load music\n");
+                     "FATAL ERROR: Can't load music\n"
+                     "data/zik.mo3: cannot be opened: No such file or directory\n");
 }
 
 TEST_F(ShowErrors, WiringErrorOfTheFirstFrameEndsAShowThatPlaysMusic) {

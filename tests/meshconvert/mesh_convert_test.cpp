@@ -1,8 +1,10 @@
 // The mesh converter on files the tests write (OBJ, glTF 2, our own LWO2): what
 // the project's LWO2 loader reads back, and every bad input refused cleanly.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -219,7 +221,9 @@ TEST_F(MeshConvert, GoodInputsLoadWithTheExpectedShape) {
     ASSERT_TRUE(Lwo2Writer::save(path("layers.lwo"), layers.bytes()));
     const int spherePoints = static_cast<int>(sphere.points.size());
     const int sphereTriangles = static_cast<int>(sphere.triangles.size());
-    const MeshBounds sphereBounds = boundsOf(sphere.points);
+    // The sphere's own z range, read off its points (LWO2 keeps LightWave's z).
+    float sphereLowZ = sphere.points[0].z, sphereHighZ = sphere.points[0].z;
+    for (const Float3& p : sphere.points) sphereLowZ = std::min(sphereLowZ, p.z), sphereHighZ = std::max(sphereHighZ, p.z);
     const GoodInput cases[] = {
         {"quads", "cube.obj", {}, 8, 12, 0, -1, 1, 0},
         {"n-gons", "hexagonal.obj", {}, 12, 20, 0, -1, 1, 0},
@@ -231,10 +235,10 @@ TEST_F(MeshConvert, GoodInputsLoadWithTheExpectedShape) {
         {"fitted in place", "cube.obj", {"--fit", "0.5"}, 8, 12, 0, -0.35355339f, 0.35355339f, 0.5},
         {"flipped", "hexagonal.obj", {"--flip"}, 12, 20, 20, -1, 1, 0},
         {"glTF 2 with a node transform", "octahedron.gltf", {}, 6, 8, 0, -6, -4, 0},
-        {"LWO2 layers joined", "layers.lwo", {}, 8 + spherePoints, 12 + sphereTriangles, -1, -1, sphereBounds.high.z, 0},
+        {"LWO2 layers joined", "layers.lwo", {}, 8 + spherePoints, 12 + sphereTriangles, -1, -1, sphereHighZ, 0},
         {"LWO2 first layer", "layers.lwo", {"--layer", "1"}, 8, 12, 0, -1, 1, 0},
-        {"LWO2 second layer", "layers.lwo", {"--layer", "2"}, spherePoints, sphereTriangles, 0, sphereBounds.low.z,
-         sphereBounds.high.z, 0},
+        {"LWO2 second layer", "layers.lwo", {"--layer", "2"}, spherePoints, sphereTriangles, 0, sphereLowZ,
+         sphereHighZ, 0},
     };
     for (const GoodInput& c : cases) {
         SCOPED_TRACE(c.name);
@@ -254,11 +258,21 @@ TEST_F(MeshConvert, GoodInputsLoadWithTheExpectedShape) {
         if (c.inward >= 0) {
             EXPECT_EQ(facesPointingIn(mesh), c.inward);
         }
-        const MeshBounds bounds = boundsOf(mesh.points);
-        EXPECT_NEAR(bounds.low.z, c.lowZ, 1e-5);
-        EXPECT_NEAR(bounds.high.z, c.highZ, 1e-5);
+        // Measured here, not with the converter's own bounds: the box's z
+        // range, and the farthest point from the box's middle.
+        Float3 low = mesh.points[0], high = mesh.points[0];
+        for (const Float3& p : mesh.points) {
+            low = Float3{std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+            high = Float3{std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+        }
+        EXPECT_NEAR(low.z, c.lowZ, 1e-5);
+        EXPECT_NEAR(high.z, c.highZ, 1e-5);
         if (c.radius > 0) {
-            EXPECT_NEAR(bounds.radius, c.radius, c.radius * 1e-6);
+            double farthest = 0;
+            for (const Float3& p : mesh.points)
+                farthest = std::max(farthest, std::hypot(p.x - (low.x + high.x) / 2.0, p.y - (low.y + high.y) / 2.0,
+                                                         p.z - (low.z + high.z) / 2.0));
+            EXPECT_NEAR(farthest, c.radius, c.radius * 1e-6);
         }
         fs::remove(path("out.lwo"));
     }
@@ -315,6 +329,31 @@ TEST_F(MeshConvert, BadInputIsRefusedWithoutLeavingAFile) {
         }
     write("grid.obj", grid);
     fs::create_directory(dir_ / "folder.lwo");
+    // Hostile files: each refused in one line, in time and memory, with no crash.
+    write("vertices.ply", "ply\nformat binary_little_endian 1.0\nelement vertex 1500000000\nproperty float x\n"
+                          "property float y\nproperty float z\nend_header\n" + std::string(60, '\0'));
+    write("vertices_ascii.ply", "ply\nformat ascii 1.0\nelement vertex 500000000\nproperty float x\nproperty float y\n"
+                                "property float z\nend_header\n0 0 0\n1 0 0\n");
+    write("chunk.glb", std::string("glTF\x02\0\0\0\x16\0\0\0\xf0\xff\xff\xffJSON{}", 22));
+    write("deep.gltf", "{\"asset\":{\"version\":\"2.0\"},\"x\":" + std::string(200000, '[') + std::string(200000, ']') + "}");
+    const std::string buffer = R"("buffers": [{"byteLength": 36, "uri": "URI"}], "bufferViews": [{"buffer": 0, "byteLength": 36}],
+        "accessors": [{"bufferView": 0, "componentType": 5126, "count": 3, "type": "VEC3", "min": [0, 0, 0], "max": [1, 1, 0]}],
+        "meshes": [{"primitives": [{"attributes": {"POSITION": 0}}]}], "asset": {"version": "2.0"}, "scene": 0)";
+    auto gltf = [&](const std::string& uri, const std::string& nodes) {
+        std::string text = buffer;
+        text.replace(text.find("URI"), 3, uri);
+        return "{" + text + ", \"scenes\": [{\"nodes\": [0]}], \"nodes\": [" + nodes + "]}";
+    };
+    std::string chain;
+    for (int n = 1; n < 20000; ++n) chain += "{\"children\": [" + std::to_string(n) + "]}, ";
+    write("chain.gltf", gltf("data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA",
+                             chain + "{\"mesh\": 0}"));
+    write("passwd.gltf", gltf("../../../../../../../../etc/passwd", "{\"mesh\": 0}"));
+    write("fifo_uri.gltf", gltf("fifo.bin", "{\"mesh\": 0}"));
+    ASSERT_EQ(::mkfifo(path("fifo.bin").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(path("fifo.obj").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(path("fifo.lwo").c_str(), 0644), 0);
+    ASSERT_EQ(::symlink("/dev/null", path("null.lwo").c_str()), 0);
     const BadInput cases[] = {
         {"missing file", "absent.obj", "out.lwo", "absent.obj: cannot be opened: No such file or directory"},
         {"empty file", "empty.obj", "out.lwo", "empty.obj: is empty"},
@@ -324,6 +363,18 @@ TEST_F(MeshConvert, BadInputIsRefusedWithoutLeavingAFile) {
         {"missing layer", "cube.obj", "out.lwo", "cube.obj: --layer 3: the file has 1 layer"},
         {"output is a folder", "cube.obj", "folder.lwo", "folder.lwo: cannot be written: "},
         {"output folder missing", "cube.obj", "nowhere/out.lwo", "out.lwo: cannot be written: "},
+        {"output is a FIFO", "cube.obj", "fifo.lwo", "fifo.lwo: cannot be written: it is a FIFO, not a regular file"},
+        {"output is a device", "cube.obj", "null.lwo", "null.lwo: cannot be written: it is a character device"},
+        {"input is a FIFO", "fifo.obj", "out.lwo", "fifo.obj: is not a regular file"},
+        {"binary PLY of 1.5e9 vertices", "vertices.ply", "out.lwo", "declares 1500000000 vertex elements"},
+        {"ASCII PLY of 5e8 vertices", "vertices_ascii.ply", "out.lwo", "declares 500000000 vertex elements"},
+        {"GLB chunk past the end", "chunk.glb", "out.lwo", "declares 4294967280 bytes in its first GLB chunk"},
+        {"200k nested brackets", "deep.gltf", "out.lwo", "deep.gltf: "},
+        {"20,000-node chain", "chain.gltf", "out.lwo", "chain.gltf: "},
+        {"buffer outside the folder", "passwd.gltf", "out.lwo", "/etc/passwd' is outside the mesh's folder"},
+        {"buffer is a FIFO", "fifo_uri.gltf", "out.lwo", "fifo.bin' is not a regular file"},
+        {"fit past the float range", "cube.obj", "out.lwo", "--fit 1e+300: too large"},
+        {"fit below the float range", "cube.obj", "out.lwo", "--fit 1e-300: too small"},
     };
     const std::vector<std::string> before = listing();
     for (const BadInput& c : cases) {
@@ -332,12 +383,37 @@ TEST_F(MeshConvert, BadInputIsRefusedWithoutLeavingAFile) {
         options.input = path(c.input);
         options.output = path(c.output);
         if (std::string(c.name) == "missing layer") options.layer = 3;
+        if (std::string(c.name).starts_with("fit ")) options.fitRadius = c.message[8] == '+' ? 1e300 : 1e-300;
         const Converted run = convert(options);
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
         EXPECT_EQ(listing(), before);  // nothing written, no temporary left
     }
+    EXPECT_TRUE(fs::is_fifo(path("fifo.lwo")));
+    EXPECT_TRUE(fs::is_character_file(path("null.lwo")));
+}
+
+// A planted link under any name the converter might use is never followed:
+// the link and its victim stay as they were, and the output is a new file.
+TEST_F(MeshConvert, PlantedLinksAreNeverFollowed) {
+    write("cube.obj", objPrism(4, 0, 0, 0, 1));
+    write("victim", "precious");
+    const std::string pid = std::to_string(::getpid());
+    for (const std::string& name : std::vector<std::string>{".out.lwo." + pid + ".part", ".out.lwo.part", "out.lwo.part"})
+        ASSERT_EQ(::symlink(path("victim").c_str(), path(name).c_str()), 0);
+    // A stale temporary of a process long gone is cleared away.
+    write(".out.lwo.999999999.0123456789abcdef.part", "half a file");
+    MeshOptions options;
+    options.input = path("cube.obj");
+    options.output = path("out.lwo");
+    ASSERT_EQ(convert(options).status, 0);
+    EXPECT_EQ(loadWritten(path("out.lwo")).triangleCount, 12);
+    EXPECT_FALSE(fs::is_symlink(path("out.lwo")));
+    std::ifstream victim(path("victim"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(victim), {}), "precious");
+    EXPECT_EQ(listing(), (std::vector<std::string>{".out.lwo." + pid + ".part", ".out.lwo.part", "cube.obj", "out.lwo",
+                                                   "out.lwo.part", "victim"}));
 }
 
 TEST(MeshOptions, BadCommandLinesAreRefused) {
