@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "host/RenderProgress.h"
 #include "host/RenderSettings.h"
 #include "test_modules.h"
+#include "video/FrameConverter.h"
 #include "video/FrameLayout.h"
 #include "video/VideoEncoder.h"
 
@@ -312,6 +314,49 @@ TEST(RenderValues, NearestNeighbourBlocksInTheirPlace) {
                 EXPECT_EQ(frame[y * layout.width + x], inside ? source[sy * 3 + sx] : 0xEEu)
                     << "scale " << scale << " at " << x << "," << y;
             }
+    }
+}
+
+TEST(RenderValues, PlaneScalingGivesTheColoursOfTheWholeScaledFrame) {
+    // Random colours, and the extremes where rounding differs first.
+    std::vector<uint32_t> source(512 * 256);
+    std::mt19937 random(7);
+    for (uint32_t& pixel : source) pixel = random() & 0xFFFFFF;
+    const uint32_t extremes[] = {0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0x010101, 0xFEFEFE, 0x00FFFF};
+    std::copy(std::begin(extremes), std::end(extremes), source.begin());
+    struct Case {
+        FrameLayout layout;
+        bool planes;
+    };
+    const Case cases[] = {
+        {layoutForScale(512, 256, 2), true},
+        {layoutForScale(512, 256, 4), true},
+        {*layoutForSize(512, 256, 1100, 600, false), true},   // scale 2 on a black border
+        {*layoutForSize(512, 256, 1600, 800, false), false},  // odd scales share chroma samples
+    };
+    for (const Case& c : cases) {
+        const FrameLayout& layout = c.layout;
+        std::vector<uint8_t> fast(static_cast<size_t>(layout.width) * layout.height * 3 / 2, 0xAA);
+        std::vector<uint8_t> whole(fast.size(), 0x55);
+        auto planesOf = [&](std::vector<uint8_t>& frame, uint8_t* planes[3]) {
+            planes[0] = frame.data();
+            planes[1] = planes[0] + static_cast<size_t>(layout.width) * layout.height;
+            planes[2] = planes[1] + static_cast<size_t>(layout.width) * layout.height / 4;
+        };
+        const int strides[3] = {layout.width, layout.width / 2, layout.width / 2};
+        uint8_t* fastPlanes[3];
+        uint8_t* wholePlanes[3];
+        planesOf(fast, fastPlanes);
+        planesOf(whole, wholePlanes);
+        FrameConverter quick, reference;
+        ASSERT_TRUE(quick.open(512, 256, layout, false));
+        ASSERT_TRUE(reference.open(512, 256, layout, false, FrameConverter::Method::WholeFrame));
+        EXPECT_EQ(quick.scalesPlanes(), c.planes) << layout.width;
+        EXPECT_FALSE(reference.scalesPlanes());
+        quick.convert(source.data(), fastPlanes, strides);
+        reference.convert(source.data(), wholePlanes, strides);
+        const auto firstDifference = std::mismatch(fast.begin(), fast.end(), whole.begin()).first - fast.begin();
+        EXPECT_EQ(firstDifference, static_cast<long>(fast.size())) << layout.width << "x" << layout.height;
     }
 }
 
