@@ -39,8 +39,8 @@ inline constexpr int kMaxRenderFrames = 1000000;
 // encoder's reach.
 inline constexpr int kMaxVideoSide = 4096;
 // A GIF's frames all wait for its palette: at most this many source-sized
-// frames' pixels (512 MB).
-inline constexpr int64_t kMaxGifPixels = int64_t{1000} * 512 * 256;
+// frames' pixels (about 2 MB a frame until then, 1 GB in all).
+inline constexpr int64_t kMaxGifPixels = int64_t{500} * 512 * 256;
 
 // Checks the options together (one output, one way to give the length, video
 // options only with a video file that takes them, frames of a size and rate

@@ -262,7 +262,7 @@ struct VideoEncoder::State {
         if (!graph || !filtered) return outOfMemory(error);
         char arguments[128];
         std::snprintf(arguments, sizeof arguments, "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=1/1",
-                      gifWidth, gifHeight, static_cast<int>(kSourceFormat), settings.fpsDenominator,
+                      gifWidth, gifHeight, static_cast<int>(AV_PIX_FMT_BGRA), settings.fpsDenominator,
                       settings.fpsNumerator);
         AVFilterInOut* inputs = nullptr;
         AVFilterInOut* outputs = nullptr;
@@ -485,7 +485,7 @@ bool VideoEncoder::encodeFrame(const uint32_t* pixels, std::string& error) {
         // The palette filters keep every frame until the last: a frame of its own each.
         AVFrame* frame = av_frame_alloc();
         if (!frame) return s.outOfMemory(error);
-        frame->format = kSourceFormat;
+        frame->format = AV_PIX_FMT_BGRA;  // what the palette filters take: no conversion in between
         frame->width = s.gifWidth;
         frame->height = s.gifHeight;
         frame->pts = s.videoPts++;
@@ -498,9 +498,11 @@ bool VideoEncoder::encodeFrame(const uint32_t* pixels, std::string& error) {
             s.drawCanvas(pixels);
             from = s.canvas.data();
         }
-        for (int y = 0; y < s.gifHeight; ++y)
-            std::memcpy(frame->data[0] + static_cast<size_t>(y) * frame->linesize[0],
-                        from + static_cast<size_t>(y) * s.gifWidth, static_cast<size_t>(s.gifWidth) * 4);
+        for (int y = 0; y < s.gifHeight; ++y) {
+            uint32_t* row = reinterpret_cast<uint32_t*>(frame->data[0] + static_cast<size_t>(y) * frame->linesize[0]);
+            const uint32_t* in = from + static_cast<size_t>(y) * s.gifWidth;
+            for (int x = 0; x < s.gifWidth; ++x) row[x] = in[x] | 0xFF000000u;  // opaque
+        }
         const int result = av_buffersrc_add_frame(s.paletteIn, frame);
         av_frame_free(&frame);
         s.times.conversion += secondsSince(start);
