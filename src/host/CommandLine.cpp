@@ -376,8 +376,8 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     addValue(render, "--out", options.render.outDir, kDirectory, "where the frames go (created if missing)");
     addValue(render, "--video", options.render.video, kFile,
              "encode the frames and the music into FILE instead: .mp4 (H.264\n"
-             "and AAC), .webm (VP9 and Opus), .mkv (lossless FFV1 and FLAC)\n"
-             "or .gif (one palette for the clip, no sound)");
+             "and AAC), .webm (VP9 and Opus), .mkv (lossless FFV1 and FLAC),\n"
+             ".gif (one palette for the clip) or .apng (lossless); these two\nwithout sound");
     addValue(render, "--frames", options.render.frames, kFrameCount,
              "how many frames (without a length: 1, and a video runs to\nthe end of the music)");
     addValue(render, "--seconds", options.render.seconds, kDuration, "as many frames as S seconds take");
@@ -395,7 +395,7 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
              "and DIR/audio.wav (or the video) gets the sound of the rendered frames");
     addValue(render, "--music", options.render.music, kFile, "the music module");
     addValue(render, "--scale", options.render.scale, kWholeScale,
-             "video: each pixel as an NxN block (without it: 2; 1 for .mkv\nand .gif); frames are at most 4096 pixels a side");
+             "video: each pixel as an NxN block (without it: 2; 1 for .mkv,\n.gif and .apng); frames are at most 4096 pixels a side");
     addValue(render, "--size", options.render.size, kFrameSize,
              "video: the largest whole scale that fits WxH, centred on black");
     addSwitch(render, "--smooth", options.render.smooth,

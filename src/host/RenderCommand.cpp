@@ -114,29 +114,25 @@ int runRender(const RenderOptions& options) {
         graph.evaluateFrame(*output, frame);
         evaluation += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     };
-    for (int j = 0; j < preroll; ++j) {
-        if (interruptionSignal()) {
-            progress.finish();
-            if (toVideo) video.abandon();
-            std::fprintf(stderr, "velmora render: interrupted before the first frame\n");
-            return interruptionExitStatus();
+    auto interrupted = [&](int written) {
+        progress.finish();
+        if (toVideo) {
+            video.abandon();
+            std::fprintf(stderr, "velmora render: interrupted; '%s' not written\n", options.video.c_str());
+        } else {
+            std::fprintf(stderr, "velmora render: interrupted after %d of %d frames\n", written, *frames);
         }
+        return interruptionExitStatus();
+    };
+    for (int j = 0; j < preroll; ++j) {
+        if (interruptionSignal()) return interrupted(0);
         evaluate(0.0 + j / options.fps.perSecond);
         progress.update(j + 1);
     }
 
     std::vector<uint8_t> packed(static_cast<size_t>(output->width) * output->height * 3);
     for (int k = 0; k <= *frames; ++k) {
-        if (interruptionSignal()) {
-            progress.finish();
-            if (toVideo) {
-                video.abandon();
-                std::fprintf(stderr, "velmora render: interrupted; '%s' not written\n", options.video.c_str());
-            } else {
-                std::fprintf(stderr, "velmora render: interrupted after %d of %d frames\n", k, *frames);
-            }
-            return interruptionExitStatus();
-        }
+        if (interruptionSignal()) return interrupted(k);
         if (k == *frames) break;  // a last look for an interruption before the files are completed
 
         evaluate(options.start + k / options.fps.perSecond);

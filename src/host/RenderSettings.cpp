@@ -130,7 +130,7 @@ bool checkRenderOptions(const RenderOptions& o, std::string& error) {
     const std::string file = "'" + o.video + "'";
     const auto format = videoFormatForPath(o.video);
     if (!format) {
-        error = "cannot write " + file + ": unknown video format (the name must end in .mp4, .webm, .mkv or .gif)";
+        error = "cannot write " + file + ": unknown video format (the name must end in .mp4, .webm, .mkv, .gif or .apng)";
         return false;
     }
     if (!format->hasQuality && (o.crf >= 0 || !o.preset.empty())) {

@@ -198,6 +198,9 @@ struct VideoEncoder::State {
         case VideoContainer::Gif:
             video->pix_fmt = AV_PIX_FMT_PAL8;
             break;
+        case VideoContainer::Apng:
+            video->pix_fmt = AV_PIX_FMT_RGB24;  // lossless, as the show's pixels
+            break;
         case VideoContainer::Mkv:
             video->pix_fmt = kSourceFormat;  // lossless: the show's own pixels
             video->gop_size = 1;
@@ -467,6 +470,8 @@ bool VideoEncoder::open(const VideoSettings& settings, std::string& error) {
     AVDictionary* options = nullptr;
     // The index goes to the front, so players can start before the download ends.
     if (settings.format.container == VideoContainer::Mp4) av_dict_set(&options, "movflags", "+faststart", 0);
+    // Loops, like a GIF.
+    if (settings.format.container == VideoContainer::Apng) av_dict_set(&options, "plays", "0", 0);
     const int written = avformat_write_header(s.format, &options);
     av_dict_free(&options);
     if (written < 0) {
@@ -516,6 +521,17 @@ bool VideoEncoder::encodeFrame(const uint32_t* pixels, std::string& error) {
     if (av_frame_make_writable(s.videoFrame) < 0) return s.outOfMemory(error);
     if (s.video->pix_fmt == AV_PIX_FMT_YUV420P) {
         s.yuv.convert(pixels, s.videoFrame->data, s.videoFrame->linesize);
+    } else if (s.video->pix_fmt == AV_PIX_FMT_RGB24) {
+        s.drawCanvas(pixels);
+        for (int y = 0; y < layout.height; ++y) {
+            uint8_t* out = s.videoFrame->data[0] + static_cast<size_t>(y) * s.videoFrame->linesize[0];
+            const uint32_t* in = s.canvas.data() + static_cast<size_t>(y) * layout.width;
+            for (int x = 0; x < layout.width; ++x) {
+                out[3 * x] = static_cast<uint8_t>(in[x] >> 16);
+                out[3 * x + 1] = static_cast<uint8_t>(in[x] >> 8);
+                out[3 * x + 2] = static_cast<uint8_t>(in[x]);
+            }
+        }
     } else {
         s.drawCanvas(pixels);
         for (int y = 0; y < layout.height; ++y)

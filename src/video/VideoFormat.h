@@ -8,7 +8,7 @@
 
 namespace velmora {
 
-enum class VideoContainer { Mp4, WebM, Mkv, Gif };
+enum class VideoContainer { Mp4, WebM, Mkv, Gif, Apng };
 
 struct VideoFormat {
     VideoContainer container;
@@ -17,7 +17,7 @@ struct VideoFormat {
     const char* videoEncoder;  // libavcodec's encoder names
     const char* audioEncoder;  // empty: no sound
     int defaultScale;
-    // Quality and speed knobs: none for the lossless format and GIF.
+    // Quality and speed knobs: none for the lossless formats and GIF.
     bool hasQuality;
     int maxCrf;
     int defaultCrf;

@@ -168,6 +168,7 @@ TEST_F(RenderVideo, CompressedFilesHoldOneVideoAndOneAudioStreamOfTheRightLength
          300, 12, 0.5},
         {"render --video show.gif --frames 50 --fps 25 --size 1100x600", "show.gif", "gif", "bgra", "", 1100, 600, 50,
          2.0},
+        {"render --video show.apng --frames 3 --fps 25", "show.apng", "apng", "rgb24", "", 512, 256, 3, 0.12},
     };
     for (const Case& c : cases) {
         ASSERT_EQ(run(c.args), 0) << c.args << ": " << err();
