@@ -41,26 +41,6 @@ constexpr int kMaxRateDenominator = 1000000;
 
 int64_t gcd(int64_t a, int64_t b) { return b == 0 ? a : gcd(b, a % b); }
 
-// The frames of --frames, of --seconds, or from --start to the end of the music.
-std::optional<int> framesOfLength(const RenderOptions& o, double musicSeconds, std::string& error) {
-    if (!rendersUntilEnd(o) && o.seconds <= 0.0) return o.frames.value_or(1);
-    const double seconds = rendersUntilEnd(o) ? musicSeconds - o.start : o.seconds;
-    if (seconds <= 0.0) {
-        char text[96];
-        std::snprintf(text, sizeof text, "the music ends at %.3f s, before --start", musicSeconds);
-        error = text;
-        return std::nullopt;
-    }
-    // Every frame that starts within the time: frame k is at k / fps. The
-    // small allowance keeps 20 s at 50 frames per second from becoming 1001.
-    const double frames = std::ceil(seconds * o.fps.perSecond - 1e-6);
-    if (frames > kMaxRenderFrames) {
-        error = "more than " + std::to_string(kMaxRenderFrames) + " frames";
-        return std::nullopt;
-    }
-    return frames < 1.0 ? 1 : static_cast<int>(frames);
-}
-
 bool hasLength(const RenderOptions& o) { return o.frames.has_value() || o.seconds > 0.0 || o.untilEnd; }
 
 }  // namespace
@@ -130,7 +110,8 @@ bool checkRenderOptions(const RenderOptions& o, std::string& error) {
     const std::string file = "'" + o.video + "'";
     const auto format = videoFormatForPath(o.video);
     if (!format) {
-        error = "cannot write " + file + ": unknown video format (the name must end in .mp4, .webm, .mkv, .gif or .apng)";
+        error = "cannot write " + file +
+                ": unknown video format (the name must end in .mp4, .webm, .mkv, .gif or .apng)";
         return false;
     }
     if (!format->hasQuality && (o.crf >= 0 || !o.preset.empty())) {
@@ -182,6 +163,26 @@ bool checkRenderOptions(const RenderOptions& o, std::string& error) {
 
 bool rendersUntilEnd(const RenderOptions& o) { return o.untilEnd || (!o.video.empty() && !hasLength(o)); }
 
+// The frames of --frames, of --seconds, or from --start to the end of the music.
+static std::optional<int> framesOfLength(const RenderOptions& o, double musicSeconds, std::string& error) {
+    if (!rendersUntilEnd(o) && o.seconds <= 0.0) return o.frames.value_or(1);
+    const double seconds = rendersUntilEnd(o) ? musicSeconds - o.start : o.seconds;
+    if (seconds <= 0.0) {
+        char text[96];
+        std::snprintf(text, sizeof text, "the music ends at %.3f s, before --start", musicSeconds);
+        error = text;
+        return std::nullopt;
+    }
+    // Every frame that starts within the time: frame k is at k / fps. The
+    // small allowance keeps 20 s at 50 frames per second from becoming 1001.
+    const double frames = std::ceil(seconds * o.fps.perSecond - 1e-6);
+    if (frames > kMaxRenderFrames) {
+        error = "more than " + std::to_string(kMaxRenderFrames) + " frames";
+        return std::nullopt;
+    }
+    return frames < 1.0 ? 1 : static_cast<int>(frames);
+}
+
 std::optional<int> renderFrameCount(const RenderOptions& o, double musicSeconds, std::string& error) {
     const auto frames = framesOfLength(o, musicSeconds, error);
     const auto format = videoFormatForPath(o.video);
@@ -196,7 +197,6 @@ std::optional<int> renderFrameCount(const RenderOptions& o, double musicSeconds,
     }
     return frames;
 }
-
 
 int prerollFrameCount(const RenderOptions& o) {
     if (!o.preroll) return 0;

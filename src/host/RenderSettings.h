@@ -53,7 +53,7 @@ bool rendersUntilEnd(const RenderOptions& options);
 
 // The number of frames: --frames, or --seconds covered, or the frames from
 // --start to the end of a song of `musicSeconds`. Nullopt with a message when
-// that is none, or too many.
+// that is none, or too many (for a GIF, too many to wait for its palette).
 std::optional<int> renderFrameCount(const RenderOptions& options, double musicSeconds, std::string& error);
 
 // The frames a render from time 0 evaluates before reaching --start: those

@@ -163,7 +163,7 @@ TEST_F(RenderVideo, CompressedFilesHoldOneVideoAndOneAudioStreamOfTheRightLength
     };
     const Case cases[] = {
         // To the end of the music by default: 3.84 s, 192 frames.
-        {"render --video show.mp4 --quiet", "show.mp4", "h264", "yuv420p", "aac", 1024, 512, 192, 3.84},
+        {"render --video show.mp4 --quiet --timing", "show.mp4", "h264", "yuv420p", "aac", 1024, 512, 192, 3.84},
         {"render --video show.webm --seconds 0.5 --fps 24 --size 600x300", "show.webm", "vp9", "yuv420p", "opus", 600,
          300, 12, 0.5},
         {"render --video show.gif --frames 50 --fps 25 --size 1100x600", "show.gif", "gif", "bgra", "", 1100, 600, 50,
@@ -172,6 +172,9 @@ TEST_F(RenderVideo, CompressedFilesHoldOneVideoAndOneAudioStreamOfTheRightLength
     };
     for (const Case& c : cases) {
         ASSERT_EQ(run(c.args), 0) << c.args << ": " << err();
+        if (std::strstr(c.args, "--timing")) {
+            EXPECT_NE(err().find("192 frames (0 before the first) in "), std::string::npos) << err();
+        }
         const auto video = decodeVideo((dir_ / c.file).string(), false);
         ASSERT_TRUE(video.opened) << c.file;
         ASSERT_EQ(video.streams.size(), *c.audioCodec ? 2u : 1u) << c.file;
