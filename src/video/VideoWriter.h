@@ -27,7 +27,7 @@ public:
     VideoWriter(const VideoWriter&) = delete;
     VideoWriter& operator=(const VideoWriter&) = delete;
 
-    // Opens the encoder (see VideoEncoder::open) and starts its thread.
+    // Opens the encoder (see VideoEncoder::open) and starts its threads.
     bool open(const VideoSettings& settings, std::string& error);
     // Adds sound that follows the sound added before (dropped for a file without sound).
     void addSound(const int16_t* samples, size_t frames);
