@@ -9,8 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="$(cd "${1:-build-fuzz}" && pwd)"
 seconds="${2:-300}"
-cmake --build "$build" --target script_fuzz check_fuzz lwo2_fuzz jpeg_fuzz cli_fuzz module_fuzz
-for target in script check lwo2 jpeg cli module; do
+cmake --build "$build" --target script_fuzz check_fuzz lwo2_fuzz jpeg_fuzz cli_fuzz module_fuzz video_fuzz
+for target in script check lwo2 jpeg cli module video; do
   fuzzer="$build/fuzz/${target}_fuzz"
   corpus="$PWD/fuzz/corpus/$target"
   found="$build/new-corpus-$target"
@@ -20,7 +20,7 @@ for target in script check lwo2 jpeg cli module; do
   if [ "$target" = script ] || [ "$target" = check ]; then dict=(-dict="$PWD/fuzz/script.dict"); fi
   max_len=1048576  # as in CI
   if [ "$target" = cli ]; then max_len=4096; fi
-  if [ "$target" = module ]; then max_len=65536; fi
+  if [ "$target" = module ] || [ "$target" = video ]; then max_len=65536; fi
   if [ "$seconds" -gt 0 ]; then
     "$fuzzer" "$found" "$corpus" "${dict[@]}" -max_total_time="$seconds" -max_len="$max_len" -timeout=20 \
       -rss_limit_mb=4096 -artifact_prefix="$build/" 2>&1 | tail -n 3

@@ -378,7 +378,8 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     addValue(render, "--out", options.render.outDir, kDirectory, "where the frames go (created if missing)");
     addValue(render, "--video", options.render.video, kFile,
              "encode the frames and the music into FILE instead: .mp4 (H.264\n"
-             "and AAC), .webm (VP9 and Opus) or .mkv (lossless FFV1 and FLAC)");
+             "and AAC), .webm (VP9 and Opus), .mkv (lossless FFV1 and FLAC),\n"
+             ".gif (one palette for the clip) or .apng (lossless); these two\nwithout sound");
     addValue(render, "--frames", options.render.frames, kFrameCount,
              "how many frames (without a length: 1, and a video runs to\nthe end of the music)");
     addValue(render, "--seconds", options.render.seconds, kDuration, "as many frames as S seconds take");
@@ -387,13 +388,16 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
              "frames per second of the clock, such as 50, 29.97 or 60000/1001");
     addValue(render, "--start", options.render.start, kSeconds,
              "the clock's time at the first frame, in seconds");
+    addSwitch(render, "--preroll", options.render.preroll,
+              "evaluate the show from time 0 up to --start first, writing nothing,\n"
+              "so that effects with a memory look as in a render from 0");
     addValue(render, "--position", options.render.musicPosition, kMusicPosition,
              "a fixed music position (order, row, row fraction 0-255);\n"
              "without it the music file's own position is used when it exists,\n"
              "and DIR/audio.wav (or the video) gets the sound of the rendered frames");
     addValue(render, "--music", options.render.music, kFile, "the music module");
     addValue(render, "--scale", options.render.scale, kWholeScale,
-             "video: each pixel as an NxN block (without it: 2; 1 for .mkv)");
+             "video: each pixel as an NxN block (without it: 2; 1 for .mkv,\n.gif and .apng); frames are at most 4096 pixels a side");
     addValue(render, "--size", options.render.size, kFrameSize,
              "video: the largest whole scale that fits WxH, centred on black");
     addSwitch(render, "--smooth", options.render.smooth,
@@ -402,8 +406,10 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
              "video quality, lower is better (.mp4: 0-51, without it 18;\n.webm: 0-63, without it 24)");
     addValue(render, "--preset", options.render.preset, kPresetName,
              "video: .mp4: x264's presets, ultrafast to placebo (without it\n"
-             "veryfast with its quickest searches); .webm: realtime, good\n(without it), best");
+             "veryfast with its quickest searches); .webm: realtime (without\nit), good, best");
     addSwitch(render, "--quiet", options.render.quiet, "no progress line on standard error");
+    addSwitch(render, "--timing", options.render.timing,
+              "video: print the seconds spent evaluating, converting, encoding\nand muxing");
     addValue(render, "--threads", options.render.threads, kThreadCount,
              "threads that draw each frame (without it: VELMORA_THREADS,\nelse one per processor core)");
     addValue(render, "--surface-budget", options.surfaceBudgetMiB, kSurfaceBudget, kSurfaceBudgetHelp);

@@ -87,15 +87,15 @@ void RenderAudio::advanceTo(int64_t frame) {
     }
 }
 
-uint32_t RenderAudio::positionForFrame(int k) {
-    const int64_t frame = moduleFrameAt(start_ + k / fps_);
+uint32_t RenderAudio::positionAt(double seconds) {
+    const int64_t frame = moduleFrameAt(seconds);
     if (frame < 0) return 0;
     advanceTo(frame + 1);
     return module_.positionAt(frame);
 }
 
-std::span<const float> RenderAudio::channelLevelsForFrame(int k) {
-    const int64_t frame = moduleFrameAt(start_ + k / fps_);
+std::span<const float> RenderAudio::channelLevelsAt(double seconds) {
+    const int64_t frame = moduleFrameAt(seconds);
     if (frame < 0) return {};
     advanceTo(frame + 1);
     return module_.channelLevelsAt(frame);

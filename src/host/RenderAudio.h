@@ -34,13 +34,13 @@ public:
     bool writeWav(const char* wavPath, double start, double fps, int frames);
     // The same, with the sound handed to `output` instead.
     bool streamSound(SoundOutput output, double start, double fps, int frames);
-    // The module's channel position at frame k's time.
-    uint32_t positionForFrame(int k);
+    // The module's channel position at a frame's time (never before the last one asked).
+    uint32_t positionAt(double seconds);
     // Keeps the module's channel levels from now on; call before the first frame.
     void recordChannelLevels() { module_.recordChannelLevels(); }
-    // Each channel's level (0..1) at frame k's time: the levels of the
+    // Each channel's level (0..1) at a frame's time: the levels of the
     // offline decode once it has rendered that time. Empty before the music starts.
-    std::span<const float> channelLevelsForFrame(int k);
+    std::span<const float> channelLevelsAt(double seconds);
     // Renders the sound to the end of the last frame and closes the WAV,
     // giving it its name; false when writing it failed.
     bool finish();

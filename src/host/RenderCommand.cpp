@@ -3,6 +3,7 @@
 #include "host/RenderCommand.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -127,32 +128,49 @@ int runRender(const RenderOptions& options) {
         if (!audio.writeWav(wavPath.c_str(), options.start, options.fps.perSecond, *frames)) return 1;
     }
 
-    RenderProgress progress(*frames, RenderProgress::styleFor(stderr, options.quiet));
+    // Stateful boxes advance once per evaluated frame: the frames a render
+    // from 0 evaluates before --start, at their times, and nothing written.
+    const int preroll = prerollFrameCount(options);
+    RenderProgress progress(preroll + *frames, RenderProgress::styleFor(stderr, options.quiet));
+    const auto started = std::chrono::steady_clock::now();
+    double evaluation = 0.0;
+    auto evaluate = [&](double seconds) {
+        const auto start = std::chrono::steady_clock::now();
+        FrameInput frame;
+        frame.seconds = static_cast<float>(seconds);
+        frame.position = trackerPositionOf(withMusic ? audio.positionAt(seconds) : options.musicPosition.value_or(0));
+        if (withLevels) frame.channelLevels = audio.channelLevelsAt(seconds);
+        graph.evaluate(frame, *output);
+        evaluation += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    auto interrupted = [&](int written) {
+        progress.finish();
+        if (toVideo) {
+            video.abandon();
+            std::fprintf(stderr, "velmora render: interrupted; '%s' not written\n", options.video.c_str());
+        } else {
+            std::fprintf(stderr, "velmora render: interrupted after %d of %d frames\n", written, *frames);
+        }
+        return interruptionExitStatus();
+    };
+    for (int j = 0; j < preroll; ++j) {
+        if (interruptionSignal()) return interrupted(0);
+        evaluate(0.0 + j / options.fps.perSecond);
+        progress.update(j + 1);
+    }
+
     std::vector<uint8_t> packed(static_cast<size_t>(output->width) * output->height * 3);
     for (int k = 0; k <= *frames; ++k) {
-        if (interruptionSignal()) {
-            progress.finish();
-            if (toVideo) {
-                video.abandon();
-                std::fprintf(stderr, "velmora render: interrupted; '%s' not written\n", options.video.c_str());
-            } else {
-                std::fprintf(stderr, "velmora render: interrupted after %d of %d frames\n", k, *frames);
-            }
-            return interruptionExitStatus();
-        }
+        if (interruptionSignal()) return interrupted(k);
         if (k == *frames) break;  // a last look for an interruption before the files are completed
 
-        FrameInput frame;
-        frame.seconds = static_cast<float>(options.start + k / options.fps.perSecond);
-        frame.position = trackerPositionOf(withMusic ? audio.positionForFrame(k) : options.musicPosition.value_or(0));
-        if (withLevels) frame.channelLevels = audio.channelLevelsForFrame(k);
-        graph.evaluate(frame, *output);
+        evaluate(options.start + k / options.fps.perSecond);
 
         if (toVideo ? !video.addFrame(output->pixels) : !writeFrameBmp(options, k, *output, packed)) {
             progress.finish();
             return 1;
         }
-        progress.update(k + 1);
+        progress.update(preroll + k + 1);
     }
     progress.finish();
     if (withMusic && !audio.finish()) {
@@ -161,6 +179,16 @@ int runRender(const RenderOptions& options) {
         return 1;
     }
     if (toVideo && !video.finish()) return 1;
+    if (toVideo && options.timing) {
+        // The steps overlap: evaluation on this thread, the video and the sound on threads of their own.
+        const VideoTimes times = video.times();
+        const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        std::fprintf(stderr,
+                     "velmora render: %d frames (%d before the first) in %.2f s: evaluation %.2f s, conversion "
+                     "%.2f s, encoding %.2f s, muxing %.2f s, sound %.2f s\n",
+                     preroll + *frames, preroll, total, evaluation, times.conversion, times.encoding, times.muxing,
+                     times.sound);
+    }
     return 0;
 }
 

@@ -25,7 +25,9 @@ struct RenderOptions {
     std::optional<int> frames;
     double seconds = 0.0;
     bool untilEnd = false;
-    // --video FILE: one encoded file (.mp4, .webm, .mkv) instead of BMP frames.
+    // --preroll: the show evaluated from time 0 up to --start before the first frame.
+    bool preroll = false;
+    // --video FILE: one encoded file (.mp4, .webm, .mkv, .gif) instead of BMP frames.
     std::string video;
     int scale = 0;     // --scale N; 0: the format's default
     FrameSize size;    // --size WxH; 0x0: from the scale
@@ -33,6 +35,7 @@ struct RenderOptions {
     int crf = -1;         // --crf N; -1: the format's default
     std::string preset;   // --preset NAME; empty: the format's default
     bool quiet = false;   // --quiet: no progress line
+    bool timing = false;  // --timing: the time of each step of the export
     int threads = 0;      // threads per frame; 0: VELMORA_THREADS, else one per core
     uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes;
 };

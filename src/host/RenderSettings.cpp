@@ -1,6 +1,7 @@
 // Render option values and the checks across them.
 #include "host/RenderSettings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -32,6 +33,11 @@ FrameRate ratioFor(double value, int64_t maxDenominator) {
     rate.denominator = static_cast<int>(k1 > 0 ? k1 : 1);
     return rate;
 }
+
+// The largest denominator of a video's frame rate: a frame then lasts a
+// million ticks of the container's clock, and the encoders' reordering of a
+// few frames still fits the 32-bit offsets of MP4 (a billion does not).
+constexpr int kMaxRateDenominator = 1000000;
 
 int64_t gcd(int64_t a, int64_t b) { return b == 0 ? a : gcd(b, a % b); }
 
@@ -70,6 +76,14 @@ std::optional<FrameSize> parseFrameSize(std::string_view text) {
 }
 
 bool checkRenderOptions(const RenderOptions& o, std::string& error) {
+    if (o.preroll && !(o.start >= 0.0)) {
+        error = "option '--preroll' needs a '--start' of 0 or later";
+        return false;
+    }
+    if (o.preroll && o.start * o.fps.perSecond > kMaxRenderFrames) {
+        error = "option '--preroll' would evaluate more than " + std::to_string(kMaxRenderFrames) + " frames";
+        return false;
+    }
     if (o.outDir.empty() == o.video.empty()) {
         error = o.outDir.empty() ? "option '--out' or '--video' is required" : "give '--out' or '--video', not both";
         return false;
@@ -79,7 +93,8 @@ bool checkRenderOptions(const RenderOptions& o, std::string& error) {
         return false;
     }
     if (o.video.empty()) {
-        const char* videoOnly = o.scale ? "--scale"
+        const char* videoOnly = o.timing ? "--timing"
+                                : o.scale ? "--scale"
                                 : o.size.width ? "--size"
                                 : o.smooth ? "--smooth"
                                 : o.crf >= 0 ? "--crf"
@@ -95,12 +110,14 @@ bool checkRenderOptions(const RenderOptions& o, std::string& error) {
     const std::string file = "'" + o.video + "'";
     const auto format = videoFormatForPath(o.video);
     if (!format) {
-        error = "cannot write " + file + ": unknown video format (the name must end in .mp4, .webm or .mkv)";
+        error = "cannot write " + file +
+                ": unknown video format (the name must end in .mp4, .webm, .mkv, .gif or .apng)";
         return false;
     }
     if (!format->hasQuality && (o.crf >= 0 || !o.preset.empty())) {
         error = std::string("option '") + (o.crf >= 0 ? "--crf" : "--preset") + "' does not apply to " + file +
-                ", which is lossless";
+                (format->container == VideoContainer::Gif ? ", whose colours come from its palette"
+                                                          : ", which is lossless");
         return false;
     }
     if (o.crf > format->maxCrf) {
@@ -116,8 +133,19 @@ bool checkRenderOptions(const RenderOptions& o, std::string& error) {
         error = "a video's frame rate must be from 1 to 1000 frames per second";
         return false;
     }
+    if (o.fps.denominator > kMaxRateDenominator) {
+        error = "a video's frame rate must be a ratio whose denominator is at most " +
+                std::to_string(kMaxRateDenominator) + " (such as 60000/1001)";
+        return false;
+    }
     if (o.scale && o.size.width) {
         error = "give '--scale' or '--size', not both";
+        return false;
+    }
+    if (o.size.width > kMaxVideoSide || o.size.height > kMaxVideoSide ||
+        512 * (o.scale ? o.scale : format->defaultScale) > kMaxVideoSide) {
+        error = "a video frame is at most " + std::to_string(kMaxVideoSide) + " pixels a side (--scale " +
+                std::to_string(kMaxVideoSide / 512) + " at most)";
         return false;
     }
     if (o.size.width) {
@@ -135,7 +163,8 @@ bool checkRenderOptions(const RenderOptions& o, std::string& error) {
 
 bool rendersUntilEnd(const RenderOptions& o) { return o.untilEnd || (!o.video.empty() && !hasLength(o)); }
 
-std::optional<int> renderFrameCount(const RenderOptions& o, double musicSeconds, std::string& error) {
+// The frames of --frames, of --seconds, or from --start to the end of the music.
+static std::optional<int> framesOfLength(const RenderOptions& o, double musicSeconds, std::string& error) {
     if (!rendersUntilEnd(o) && o.seconds <= 0.0) return o.frames.value_or(1);
     const double seconds = rendersUntilEnd(o) ? musicSeconds - o.start : o.seconds;
     if (seconds <= 0.0) {
@@ -152,6 +181,29 @@ std::optional<int> renderFrameCount(const RenderOptions& o, double musicSeconds,
         return std::nullopt;
     }
     return frames < 1.0 ? 1 : static_cast<int>(frames);
+}
+
+std::optional<int> renderFrameCount(const RenderOptions& o, double musicSeconds, std::string& error) {
+    const auto frames = framesOfLength(o, musicSeconds, error);
+    const auto format = videoFormatForPath(o.video);
+    if (frames && format && format->container == VideoContainer::Gif) {
+        const FrameLayout layout = videoLayout(o, *format, 512, 256);
+        const int64_t framePixels = o.smooth ? int64_t{layout.width} * layout.height : 512 * 256;
+        if (*frames * framePixels > kMaxGifPixels) {
+            error = "a GIF of " + std::to_string(*frames) + " frames is too long to make its palette (" +
+                    std::to_string(kMaxGifPixels / framePixels) + " at most)";
+            return std::nullopt;
+        }
+    }
+    return frames;
+}
+
+int prerollFrameCount(const RenderOptions& o) {
+    if (!o.preroll) return 0;
+    // The same expression as the frame times of a render from 0.
+    int k = std::max(0, static_cast<int>(o.start * o.fps.perSecond) - 1);
+    while (k / o.fps.perSecond < o.start) ++k;
+    return k;
 }
 
 FrameLayout videoLayout(const RenderOptions& o, const VideoFormat& format, int sourceWidth, int sourceHeight) {

@@ -33,7 +33,7 @@ bool VideoExport::open(const RenderOptions& options, int width, int height, bool
     settings.crf = options.crf >= 0 ? options.crf : format.defaultCrf;
     settings.preset = options.preset.empty() ? format.defaultPreset : options.preset;
     if (options.preset.empty()) settings.encoderParams = format.defaultPresetParams;
-    settings.withSound = withSound;
+    settings.withSound = withSound && *format.audioEncoder != 0;
     std::string error;
     if (!writer_.open(settings, error)) {
         report(error);

@@ -25,6 +25,8 @@ public:
     bool finish();
     // Drops the unfinished file.
     void abandon();
+    // The time each step of the encoding took, once finished.
+    VideoTimes times() const { return writer_.times(); }
 
 private:
     std::optional<AtomicFile> file_;

@@ -1,7 +1,8 @@
 // One video file encoded with FFmpeg's libraries: the show's frames scaled and
 // converted for the video encoder, the 44100 Hz music for the audio encoder,
-// both muxed into the container. Single-threaded; VideoWriter runs it on a
-// thread of its own. No FFmpeg type shows here.
+// both muxed into the container. Frames on one thread and sound on another
+// may be encoded at the same time (VideoWriter does); open and finish on
+// their own. No FFmpeg type shows here.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,14 @@ struct VideoSettings {
     bool withSound = false;  // 44100 Hz 16-bit stereo
 };
 
+// Seconds spent in each step, summed over the file.
+struct VideoTimes {
+    double conversion = 0.0;  // scaling and colours (a GIF's frames handed to the palette filters)
+    double encoding = 0.0;    // the video encoder (a GIF's palette too)
+    double muxing = 0.0;      // packets written to the file, both streams
+    double sound = 0.0;       // resampling and encoding the sound
+};
+
 class VideoEncoder {
 public:
     VideoEncoder();
@@ -44,6 +53,8 @@ public:
     bool encodeSound(const int16_t* samples, size_t frames, std::string& error);
     // Drains the encoders and writes the trailer; the file is then complete.
     bool finish(std::string& error);
+    // The time spent so far (until close).
+    VideoTimes times() const;
     // Closes the file wherever it stands (the caller removes it).
     void close();
 

@@ -14,14 +14,17 @@ namespace {
 // the default show: 0.7 of the work of "veryfast" alone, and a slightly smaller
 // file; "superfast" makes files up to half as large again) keeps the export
 // over four times faster than real time on two cores. libvpx's presets
-// are its deadlines.
+// are its deadlines; "realtime" is the one that keeps up with the show. GIF
+// and APNG stay at the show's size: their frames are large enough as they are.
 constexpr VideoFormat kFormats[] = {
     {VideoContainer::Mp4, ".mp4", "mp4", "libx264", "aac", 2, true, 51, 18, "veryfast",
      "me=dia:subme=1:partitions=none:weightp=0:b-adapt=0:rc-lookahead=5",
      "ultrafast superfast veryfast faster fast medium slow slower veryslow placebo", true},
-    {VideoContainer::WebM, ".webm", "webm", "libvpx-vp9", "libopus", 2, true, 63, 24, "good", "",
+    {VideoContainer::WebM, ".webm", "webm", "libvpx-vp9", "libopus", 2, true, 63, 24, "realtime", "",
      "realtime good best", true},
     {VideoContainer::Mkv, ".mkv", "matroska", "ffv1", "flac", 1, false, 0, 0, "", "", "", false},
+    {VideoContainer::Gif, ".gif", "gif", "gif", "", 1, false, 0, 0, "", "", "", false},
+    {VideoContainer::Apng, ".apng", "apng", "apng", "", 1, false, 0, 0, "", "", "", false},
 };
 
 std::string lowerCase(std::string_view text) {

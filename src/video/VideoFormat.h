@@ -8,16 +8,16 @@
 
 namespace velmora {
 
-enum class VideoContainer { Mp4, WebM, Mkv };
+enum class VideoContainer { Mp4, WebM, Mkv, Gif, Apng };
 
 struct VideoFormat {
     VideoContainer container;
     const char* extension;     // ".mp4"
     const char* muxer;         // libavformat's short name
     const char* videoEncoder;  // libavcodec's encoder names
-    const char* audioEncoder;
+    const char* audioEncoder;  // empty: no sound
     int defaultScale;
-    // Quality and speed knobs: none for the lossless format.
+    // Quality and speed knobs: none for the lossless formats and GIF.
     bool hasQuality;
     int maxCrf;
     int defaultCrf;

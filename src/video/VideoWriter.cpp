@@ -1,5 +1,6 @@
-// VideoWriter: a ring of slots filled by the render loop, emptied by the
-// encoder thread. Slots keep their buffers, so no frame allocates.
+// VideoWriter: a ring of frame slots filled by the render loop, emptied by the
+// video thread, and the sound gathered for the sound thread. Slots keep their
+// buffers, so no frame allocates.
 #include "video/VideoWriter.h"
 
 #include <algorithm>
@@ -15,86 +16,110 @@ bool VideoWriter::open(const VideoSettings& settings, std::string& error) {
         return false;
     }
     framePixels_ = static_cast<size_t>(settings.sourceWidth) * settings.sourceHeight;
-    for (Slot& slot : slots_) slot.pixels.resize(framePixels_);
+    for (auto& slot : slots_) slot.resize(framePixels_);
     head_ = count_ = 0;
     closing_ = cancelled_ = failed_ = false;
     error_.clear();
-    pendingSound_.clear();
+    sound_.clear();
+    times_ = {};
+    withSound_ = settings.withSound;
     thread_ = std::thread(&VideoWriter::encodeLoop, this);
+    if (withSound_) soundThread_ = std::thread(&VideoWriter::soundLoop, this);
     return true;
 }
 
 void VideoWriter::addSound(const int16_t* samples, size_t frames) {
-    pendingSound_.insert(pendingSound_.end(), samples, samples + 2 * frames);
+    if (!withSound_) return;
+    std::lock_guard lock(mutex_);
+    sound_.insert(sound_.end(), samples, samples + 2 * frames);
+    changed_.notify_all();
 }
 
-bool VideoWriter::addFrame(const uint32_t* pixels) { return enqueue(pixels); }
-
-bool VideoWriter::enqueue(const uint32_t* pixels) {
+bool VideoWriter::addFrame(const uint32_t* pixels) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return count_ < kQueuedFrames || failed_; });
     if (failed_) return false;
-    Slot& slot = slots_[(head_ + count_) % kQueuedFrames];
+    std::vector<uint32_t>& slot = slots_[(head_ + count_) % kQueuedFrames];
     lock.unlock();
     // The encoder thread does not touch a slot until it is counted.
-    slot.hasFrame = pixels != nullptr;
-    if (pixels) std::copy(pixels, pixels + framePixels_, slot.pixels.begin());
-    slot.sound.swap(pendingSound_);
-    pendingSound_.clear();
+    std::copy(pixels, pixels + framePixels_, slot.begin());
     lock.lock();
     ++count_;
     changed_.notify_all();
     return true;
 }
 
+void VideoWriter::fail(const std::string& error) {
+    std::lock_guard lock(mutex_);
+    if (!failed_) error_ = error;
+    failed_ = true;
+    changed_.notify_all();
+}
+
 void VideoWriter::encodeLoop() {
     for (;;) {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return count_ > 0 || closing_ || cancelled_; });
-        if (cancelled_ || count_ == 0) return;  // closing with nothing left
-        Slot& slot = slots_[head_];
+        changed_.wait(lock, [this] { return count_ > 0 || closing_ || cancelled_ || failed_; });
+        if (cancelled_ || failed_ || count_ == 0) return;  // closing with nothing left
+        std::vector<uint32_t>& slot = slots_[head_];
         lock.unlock();
 
         std::string error;
-        bool ok = encoder_.encodeSound(slot.sound.data(), slot.sound.size() / 2, error);
-        if (ok && slot.hasFrame) ok = encoder_.encodeFrame(slot.pixels.data(), error);
+        const bool ok = encoder_.encodeFrame(slot.data(), error);
 
         lock.lock();
         head_ = (head_ + 1) % kQueuedFrames;
         --count_;
-        if (!ok) {
-            failed_ = true;
-            error_ = error;
-        }
         changed_.notify_all();
-        if (!ok) return;
+        lock.unlock();
+        if (!ok) {
+            fail(error);
+            return;
+        }
     }
 }
 
-void VideoWriter::stopThread(bool cancel) {
-    if (!thread_.joinable()) return;
+void VideoWriter::soundLoop() {
+    std::vector<int16_t> taken;
+    for (;;) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !sound_.empty() || closing_ || cancelled_ || failed_; });
+        if (cancelled_ || failed_ || (closing_ && sound_.empty())) return;
+        taken.swap(sound_);
+        sound_.clear();
+        lock.unlock();
+
+        std::string error;
+        if (!encoder_.encodeSound(taken.data(), taken.size() / 2, error)) {
+            fail(error);
+            return;
+        }
+    }
+}
+
+void VideoWriter::stopThreads(bool cancel) {
     {
         std::lock_guard lock(mutex_);
         if (cancel) cancelled_ = true;
         closing_ = true;
     }
     changed_.notify_all();
-    thread_.join();
+    if (thread_.joinable()) thread_.join();
+    if (soundThread_.joinable()) soundThread_.join();
 }
 
 bool VideoWriter::finish(std::string& error) {
-    // The sound after the last frame goes in a slot of its own.
-    if (!pendingSound_.empty()) enqueue(nullptr);
-    stopThread(false);
+    stopThreads(false);
     bool ok = !failed_;
     error = error_;
     if (ok) ok = encoder_.finish(error);
+    times_ = encoder_.times();
     encoder_.close();
     return ok;
 }
 
 void VideoWriter::abandon() {
-    stopThread(true);
+    stopThreads(true);
     encoder_.close();
 }
 

@@ -1,7 +1,8 @@
 // A video file written while the show renders: frames and sound are handed
-// over on the calling thread and encoded on a thread of its own, so the next
-// frame is evaluated while the last one is scaled, converted and encoded. A
-// small bounded queue of frame copies sits between the two.
+// over on the calling thread and encoded on threads of their own, so the next
+// frame is evaluated while the last one is scaled, converted and encoded, and
+// the sound never waits in front of a frame. A small bounded queue of frame
+// copies sits between the render and the video encoder.
 #pragma once
 
 #include <condition_variable>
@@ -26,9 +27,9 @@ public:
     VideoWriter(const VideoWriter&) = delete;
     VideoWriter& operator=(const VideoWriter&) = delete;
 
-    // Opens the encoder (see VideoEncoder::open) and starts its thread.
+    // Opens the encoder (see VideoEncoder::open) and starts its threads.
     bool open(const VideoSettings& settings, std::string& error);
-    // Adds sound that follows the sound added before; it is encoded with the next frame.
+    // Adds sound that follows the sound added before (dropped for a file without sound).
     void addSound(const int16_t* samples, size_t frames);
     // Queues a copy of the next frame, waiting while the queue is full. False
     // once encoding has failed (finish tells why).
@@ -37,27 +38,26 @@ public:
     bool finish(std::string& error);
     // Stops the encoder at once and closes the file unfinished.
     void abandon();
+    // The time each step took, once finished.
+    VideoTimes times() const { return times_; }
 
 private:
-    struct Slot {
-        std::vector<uint32_t> pixels;
-        std::vector<int16_t> sound;
-        bool hasFrame = false;
-    };
-
-    // Moves the pending sound (and the frame, when given) into the next slot.
-    bool enqueue(const uint32_t* pixels);
     void encodeLoop();
-    void stopThread(bool cancel);
+    void soundLoop();
+    void fail(const std::string& error);
+    void stopThreads(bool cancel);
 
     VideoEncoder encoder_;
     size_t framePixels_ = 0;
-    std::vector<int16_t> pendingSound_;
+    bool withSound_ = false;
+    VideoTimes times_;
 
     std::thread thread_;
+    std::thread soundThread_;
+    std::vector<int16_t> sound_;  // added, not yet taken by the sound thread
     std::mutex mutex_;
     std::condition_variable changed_;
-    Slot slots_[kQueuedFrames];
+    std::vector<uint32_t> slots_[kQueuedFrames];
     int head_ = 0;   // the slot being encoded or next to be
     int count_ = 0;  // filled slots from head_ on
     bool closing_ = false;

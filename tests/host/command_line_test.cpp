@@ -68,7 +68,7 @@ TEST(CommandLine, ValuesAreStoredForTheNamedCommand) {
     EXPECT_FALSE(parse("render --out f").options.render.musicPosition);
 
     Parsed video = parse("render --video v.webm --fps 60000/1001 --seconds 2.5 --size 1280x720 --smooth --crf 30 "
-                         "--preset good --quiet");
+                         "--preset good --quiet --preroll --timing");
     ASSERT_FALSE(video.status) << video.err;
     const RenderOptions& r = video.options.render;
     EXPECT_EQ(r.video, "v.webm");
@@ -77,7 +77,7 @@ TEST(CommandLine, ValuesAreStoredForTheNamedCommand) {
     EXPECT_EQ(r.seconds, 2.5);
     EXPECT_EQ(r.size.width, 1280);
     EXPECT_EQ(r.size.height, 720);
-    EXPECT_TRUE(r.smooth && r.quiet);
+    EXPECT_TRUE(r.smooth && r.quiet && r.preroll && r.timing);
     EXPECT_EQ(r.crf, 30);
     EXPECT_EQ(r.preset, "good");
     EXPECT_FALSE(r.frames);

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "host/RenderProgress.h"
 #include "host/RenderSettings.h"
 #include "test_modules.h"
+#include "video/FrameConverter.h"
 #include "video/FrameLayout.h"
 #include "video/VideoEncoder.h"
 
@@ -126,36 +128,67 @@ TEST_F(RenderVideo, LosslessMkvHoldsExactlyTheBmpFramesAndTheWav) {
     EXPECT_TRUE(video.sound == samples);
 }
 
+TEST_F(RenderVideo, PrerollStartsWhereARenderFromZeroIsThere) {
+    // Particles move on from their state at each evaluated frame.
+    std::ofstream(dir_ / "data/swarm.zyl")
+        << "[ZYL_FX_Generator]\nZYL_BoxParticules essaim 6\n[/ZYL_FX_Generator]\n"
+           "[ZYL_Fonction]\nZYL_FnctIntervale toujours 0 255\nZYL_FnctTime temps 1 0 0\n"
+           "ZYL_FnctSin taille 1.0 0 0.5 0.9\n[/ZYL_Fonction]\n"
+           "[ZYL_Surface]\nZYL_Surface fond \"data/fond.jpg\"\n[/ZYL_Surface]\n"
+           "[CABLAGE]\nessaim OUT fond temps taille toujours toujours\n[/CABLAGE]\n";
+    const std::string show = " --script data/swarm.zyl --fps 10 --quiet";
+    ASSERT_EQ(run("render --out all --frames 11" + show), 0) << err();
+    ASSERT_EQ(run("render --out cut --frames 1 --start 1" + show), 0) << err();
+    ASSERT_EQ(run("render --out preroll --frames 1 --start 1 --preroll" + show), 0) << err();
+    ASSERT_EQ(run("render --video preroll.mkv --frames 1 --start 1 --preroll --position 0:0:0" + show), 0) << err();
+    ASSERT_EQ(run("render --out fixed --frames 11 --position 0:0:0" + show), 0) << err();
+    const std::string frame10 = readFile(dir_ / "all/frame_00010.bmp");
+    EXPECT_NE(readFile(dir_ / "cut/frame_00000.bmp"), frame10);  // the swarm without its past
+    EXPECT_EQ(readFile(dir_ / "preroll/frame_00000.bmp"), frame10);
+    EXPECT_EQ(readFile(dir_ / "preroll/audio.wav").size(), readFile(dir_ / "cut/audio.wav").size());
+    const auto video = decodeVideo((dir_ / "preroll.mkv").string(), true);
+    ASSERT_EQ(video.pictures.size(), 1u);
+    EXPECT_TRUE(video.pictures[0] == bmpPixels(readFile(dir_ / "fixed/frame_00010.bmp")));
+}
+
 TEST_F(RenderVideo, CompressedFilesHoldOneVideoAndOneAudioStreamOfTheRightLength) {
     struct Case {
         const char* args;
         const char* file;
         const char* videoCodec;
-        const char* audioCodec;
+        const char* pixelFormat;
+        const char* audioCodec;  // empty: no sound track
         int width, height, frames;
         double seconds;
     };
     const Case cases[] = {
         // To the end of the music by default: 3.84 s, 192 frames.
-        {"render --video show.mp4 --quiet", "show.mp4", "h264", "aac", 1024, 512, 192, 3.84},
-        {"render --video show.webm --seconds 0.5 --fps 24 --size 600x300", "show.webm", "vp9", "opus", 600, 300,
-         12, 0.5},
+        {"render --video show.mp4 --quiet --timing", "show.mp4", "h264", "yuv420p", "aac", 1024, 512, 192, 3.84},
+        {"render --video show.webm --seconds 0.5 --fps 24 --size 600x300", "show.webm", "vp9", "yuv420p", "opus", 600,
+         300, 12, 0.5},
+        {"render --video show.gif --frames 50 --fps 25 --size 1100x600", "show.gif", "gif", "bgra", "", 1100, 600, 50,
+         2.0},
+        {"render --video show.apng --frames 3 --fps 25", "show.apng", "apng", "rgb24", "", 512, 256, 3, 0.12},
     };
     for (const Case& c : cases) {
         ASSERT_EQ(run(c.args), 0) << c.args << ": " << err();
+        if (std::strstr(c.args, "--timing")) {
+            EXPECT_NE(err().find("192 frames (0 before the first) in "), std::string::npos) << err();
+        }
         const auto video = decodeVideo((dir_ / c.file).string(), false);
         ASSERT_TRUE(video.opened) << c.file;
-        ASSERT_EQ(video.streams.size(), 2u) << c.file;
+        ASSERT_EQ(video.streams.size(), *c.audioCodec ? 2u : 1u) << c.file;
         const auto& v = video.streams[0];
-        const auto& a = video.streams[1];
         EXPECT_EQ(v.codec, c.videoCodec);
-        EXPECT_EQ(v.pixelFormat, "yuv420p");
+        EXPECT_EQ(v.pixelFormat, c.pixelFormat);
         EXPECT_EQ(v.width, c.width);
         EXPECT_EQ(v.height, c.height);
         EXPECT_EQ(v.packets, c.frames) << c.file;
         EXPECT_NEAR(v.seconds, c.seconds, 0.002) << c.file;  // WebM counts in milliseconds
-        EXPECT_EQ(a.codec, c.audioCodec);
-        EXPECT_NEAR(a.seconds, c.seconds, 0.05) << c.file;
+        if (*c.audioCodec) {
+            EXPECT_EQ(video.streams[1].codec, c.audioCodec);
+            EXPECT_NEAR(video.streams[1].seconds, c.seconds, 0.05) << c.file;
+        }
         EXPECT_EQ(filesIn(dir_), (std::vector<std::string>{"data", "err.txt", "out.txt", "script.zyl", c.file}));
         fs::remove(dir_ / c.file);
     }
@@ -184,6 +217,9 @@ TEST_F(RenderVideo, FailuresNameTheFileAndLeaveNoFileBehind) {
         {"mkdir dir.mkv;", "render --video dir.mkv --frames 100000", 1, "'dir.mkv'", "is a directory"},
         {"mkdir -p frames/frame_00001.bmp;", "render --out frames --frames 100000", 1, "'frames/frame_00001.bmp'",
          "is a directory"},
+        {"", "render --video plain/show.gif --frames 2", 1, "'plain/show.gif'", "Not a directory"},
+        {"", "render --video show.gif --crf 10", 2, "'show.gif'", "palette"},
+        {"", "render --out frames --preroll --start -1", 2, "--preroll", "0 or later"},
         {fullDisk, "render --video big.mkv --frames 30 --quiet", 1, "'big.mkv'", "File too large"},
         {fullDisk, "render --out frames --frames 2 --quiet", 1, "'frames/frame_00000.bmp'", "File too large"},
         // A frame fits below the limit, its ten seconds of sound do not: the reason is told.
@@ -358,6 +394,49 @@ TEST(RenderValues, NearestNeighbourBlocksInTheirPlace) {
     }
 }
 
+TEST(RenderValues, PlaneScalingGivesTheColoursOfTheWholeScaledFrame) {
+    // Random colours, and the extremes where rounding differs first.
+    std::vector<uint32_t> source(512 * 256);
+    std::mt19937 random(7);
+    for (uint32_t& pixel : source) pixel = random() & 0xFFFFFF;
+    const uint32_t extremes[] = {0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0x010101, 0xFEFEFE, 0x00FFFF};
+    std::copy(std::begin(extremes), std::end(extremes), source.begin());
+    struct Case {
+        FrameLayout layout;
+        bool planes;
+    };
+    const Case cases[] = {
+        {layoutForScale(512, 256, 2), true},
+        {layoutForScale(512, 256, 4), true},
+        {*layoutForSize(512, 256, 1100, 600, false), true},   // scale 2 on a black border
+        {*layoutForSize(512, 256, 1600, 800, false), false},  // odd scales share chroma samples
+    };
+    for (const Case& c : cases) {
+        const FrameLayout& layout = c.layout;
+        std::vector<uint8_t> fast(static_cast<size_t>(layout.width) * layout.height * 3 / 2, 0xAA);
+        std::vector<uint8_t> whole(fast.size(), 0x55);
+        auto planesOf = [&](std::vector<uint8_t>& frame, uint8_t* planes[3]) {
+            planes[0] = frame.data();
+            planes[1] = planes[0] + static_cast<size_t>(layout.width) * layout.height;
+            planes[2] = planes[1] + static_cast<size_t>(layout.width) * layout.height / 4;
+        };
+        const int strides[3] = {layout.width, layout.width / 2, layout.width / 2};
+        uint8_t* fastPlanes[3];
+        uint8_t* wholePlanes[3];
+        planesOf(fast, fastPlanes);
+        planesOf(whole, wholePlanes);
+        FrameConverter quick, reference;
+        ASSERT_TRUE(quick.open(512, 256, layout, false));
+        ASSERT_TRUE(reference.open(512, 256, layout, false, FrameConverter::Method::WholeFrame));
+        EXPECT_EQ(quick.scalesPlanes(), c.planes) << layout.width;
+        EXPECT_FALSE(reference.scalesPlanes());
+        quick.convert(source.data(), fastPlanes, strides);
+        reference.convert(source.data(), wholePlanes, strides);
+        const auto firstDifference = std::mismatch(fast.begin(), fast.end(), whole.begin()).first - fast.begin();
+        EXPECT_EQ(firstDifference, static_cast<long>(fast.size())) << layout.width << "x" << layout.height;
+    }
+}
+
 TEST(RenderValues, VideoOptionsAreCheckedTogether) {
     struct Case {
         const char* video;
@@ -366,6 +445,8 @@ TEST(RenderValues, VideoOptionsAreCheckedTogether) {
         const char* preset;
         int width, height;
         const char* error;  // empty: accepted
+        int scale = 0;
+        const char* fps = "50";
     };
     const Case cases[] = {
         {"a.mp4", "", -1, "", 0, 0, ""},
@@ -381,6 +462,15 @@ TEST(RenderValues, VideoOptionsAreCheckedTogether) {
         {"a.mp4", "", -1, "", 1001, 600, "even width and height"},
         {"a.mp4", "", -1, "", 500, 300, "at least 512x256"},
         {"", "dir", 20, "", 0, 0, "only with '--video'"},
+        {"a.gif", "", -1, "", 1100, 600, ""},
+        {"a.gif", "", 20, "", 0, 0, "colours come from its palette"},
+        {"a.gif", "", -1, "fast", 0, 0, "colours come from its palette"},
+        {"a.mp4", "", -1, "", 4096, 2048, ""},
+        {"a.mp4", "", -1, "", 4098, 2048, "at most 4096 pixels a side"},
+        {"a.webm", "", -1, "", 0, 0, "", 8},
+        {"a.webm", "", -1, "", 0, 0, "at most 4096 pixels a side", 9},
+        {"a.mp4", "", -1, "", 0, 0, "", 0, "1000000/999999"},
+        {"a.mp4", "", -1, "", 0, 0, "denominator is at most 1000000", 0, "1000000000/999999999"},
     };
     for (const Case& c : cases) {
         RenderOptions options;
@@ -389,6 +479,8 @@ TEST(RenderValues, VideoOptionsAreCheckedTogether) {
         options.crf = c.crf;
         options.preset = c.preset;
         options.size = {c.width, c.height};
+        options.scale = c.scale;
+        options.fps = *parseFrameRate(c.fps);
         std::string error;
         EXPECT_EQ(checkRenderOptions(options, error), *c.error == 0) << c.video << " " << error;
         EXPECT_NE(error.find(c.error), std::string::npos) << c.video << ": " << error;
@@ -414,6 +506,29 @@ TEST(RenderValues, LengthFromFramesSecondsOrTheEndOfTheMusic) {
     options.start = 60.0;
     EXPECT_FALSE(renderFrameCount(options, 53.76, error));
     EXPECT_NE(error.find("before --start"), std::string::npos);
+
+    // A GIF's frames all wait for the palette: 500 at the show's size.
+    options.video = "a.gif";
+    options.start = 0.0;
+    options.frames = 500;
+    EXPECT_EQ(renderFrameCount(options, 0.0, error), 500);
+    options.frames = 501;
+    EXPECT_FALSE(renderFrameCount(options, 0.0, error));
+    EXPECT_NE(error.find("500 at most"), std::string::npos) << error;
+
+    // The frames a render from 0 evaluates before --start: k / fps < start.
+    EXPECT_EQ(prerollFrameCount(options), 0);  // without --preroll
+    options.preroll = true;
+    const struct {
+        double start;
+        const char* fps;
+        int frames;
+    } prerolls[] = {{0.0, "50", 0}, {6.0, "50", 300}, {6.01, "50", 301}, {1.8, "60000/1001", 108}, {0.1, "3", 1}};
+    for (const auto& p : prerolls) {
+        options.start = p.start;
+        options.fps = *parseFrameRate(p.fps);
+        EXPECT_EQ(prerollFrameCount(options), p.frames) << p.start << " at " << p.fps;
+    }
 }
 
 TEST(RenderValues, ProgressTextAndTenths) {
