@@ -364,6 +364,12 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
         ->group(kShowOptions);
     addValue(app, "--surface-budget", options.surfaceBudgetMiB, kSurfaceBudget, kSurfaceBudgetHelp)
         ->group(kShowOptions);
+    addSwitch(app, "--mute", options.show.mute,
+              "play without sound and without opening a sound device; the\npictures follow the music as they would with it")
+        ->group(kShowOptions);
+    addSwitch(app, "--no-message-box", options.show.noMessageBox,
+              "errors on standard error only, never in a box waiting for a\nclick (as VELMORA_NO_MESSAGE_BOX=1 does)")
+        ->group(kShowOptions);
 
     CLI::App& render = addCommand(
         app, options, "render",

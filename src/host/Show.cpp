@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 
 #include "core/Error.h"
 #include "core/ErrorReporter.h"
@@ -27,6 +28,7 @@
 #include "host/ShowErrorExit.h"
 #include "host/Startup.h"
 #include "platform/Display.h"
+#include "platform/DisplayReach.h"
 #include "platform/MessageBox.h"
 #include "platform/ModulePlayer.h"
 #include "platform/Platform.h"
@@ -54,6 +56,9 @@ double steadySeconds() {
 // The show from the launch dialog to the quit; `graph` belongs to the caller so
 // that the music plays on under a fatal error's box, as it always did.
 int playShow(const ShowOptions& options, std::unique_ptr<DemoGraph>& graph) {
+    // Told at once rather than a dialog or a show that nobody sees.
+    if (std::string missing = unreachableDisplay(); !missing.empty())
+        throw ShowError(ErrorPresentation::StandardError, 1, std::move(missing));
     int modeIndex = options.mode;
     if (modeIndex < 0 || modeIndex > 2) modeIndex = runLaunchDialog();
     if (modeIndex < 0) {  // closed: no window was ever opened
@@ -72,7 +77,7 @@ int playShow(const ShowOptions& options, std::unique_ptr<DemoGraph>& graph) {
     graph = std::make_unique<DemoGraph>();
     graph->setThreadCount(chosenThreadCount(options.threads));
     // The player moves from graph to graph on a reload and lives as long as the show.
-    auto ownedPlayer = std::make_unique<ModulePlayer>(options.music);
+    auto ownedPlayer = std::make_unique<ModulePlayer>(options.music, options.mute);
     ModulePlayer& player = *ownedPlayer;
     graph->setMusic(std::move(ownedPlayer));
     ShowReporter reporter;
@@ -173,6 +178,7 @@ int playShow(const ShowOptions& options, std::unique_ptr<DemoGraph>& graph) {
 
 int runShow(const ShowOptions& options) {
     std::unique_ptr<DemoGraph> graph;
+    if (options.noMessageBox) disableMessageBoxes();
     try {
         return playShow(options, graph);
     } catch (const ShowError& error) {

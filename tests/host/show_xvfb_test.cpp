@@ -370,13 +370,21 @@ waitexit
     EXPECT_EQ(readFile(dir_ / "show/show_err.txt"), "");
 }
 
-TEST_F(ShowUnderXvfb, LeftAndRightJumpOrdersAndTheShowShowsThatMoment) {
+// With sound, and muted on a machine whose sound device fails: either way the
+// pictures follow the music's position.
+struct MusicOutput {
+    const char* name;
+    const char* environment;  // shell lines before the show starts
+    const char* args;
+};
+class ShowMusicUnderXvfb : public ShowUnderXvfb, public ::testing::WithParamInterface<MusicOutput> {};
+
+TEST_P(ShowMusicUnderXvfb, LeftAndRightJumpOrdersAndTheShowShowsThatMoment) {
     // Three orders of 7.7 s; the picture is inverted during order 1 only.
     ASSERT_TRUE(xm::saveXm(testing_modules::timingModule({64, 64}, {0, 1, 0}), (dir_ / "show/data/zik.mo3").c_str()));
     writeScript("script.zyl", "ZYL_BoxInverseVideo inverse\n", "ZYL_FnctIntervale second 1 1\n",
                 "inverse OUT second second\n");
-    ASSERT_TRUE(scenario(R"sh(
-start --mode window
+    ASSERT_TRUE(scenario(std::string(GetParam().environment) + "start --mode window" + GetParam().args + R"sh(
 w=$(window '^Velmora$'); step "window $w"; [ -n "$w" ] || exit 0
 point "$w"
 grab() { xdotool key Return; waitsize "grab_$1.bmp" 393274 && step "grab $1"; }
@@ -400,6 +408,25 @@ waitexit
     EXPECT_TRUE(readFile(dir_ / "show/grab_6.bmp") == plain);
     EXPECT_TRUE(readFile(dir_ / "show/grab_7.bmp") == inverted);                   // resumed, order 1
     EXPECT_EQ(readFile(dir_ / "show/show_err.txt"), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ShowUnderXvfb, ShowMusicUnderXvfb,
+    ::testing::Values(MusicOutput{"WithSound", "", ""},
+                      MusicOutput{"MutedWithoutASoundDevice", "export SDL_AUDIODRIVER=no-such-driver\n", " --mute"}),
+    [](const ::testing::TestParamInfo<MusicOutput>& info) { return std::string(info.param.name); });
+
+// Without a sound device the fatal error ends the show by itself under
+// --no-message-box, where a box would wait for a click, and says what plays.
+TEST_F(ShowUnderXvfb, NoMessageBoxLetsAFatalErrorEndTheShow) {
+    ASSERT_TRUE(scenario(R"sh(
+unset VELMORA_NO_MESSAGE_BOX
+export SDL_AUDIODRIVER=no-such-driver
+start --mode window --no-message-box
+waitexit
+)sh")) << diagnostics();
+    EXPECT_EQ(status(), "15") << diagnostics();
+    EXPECT_NE(readFile(dir_ / "show/show_err.txt").find("--mute"), std::string::npos) << diagnostics();
 }
 
 TEST_F(ShowUnderXvfb, F1FrameCounterIsOnScreenButNeverInScreenshots) {
