@@ -169,6 +169,8 @@ const ValueKind<int> kFrameRateCap{"N", "a whole number of frames per second fro
                                    showChosenNumber};
 const ValueKind<OrderRow> kOrderRow{"ORDER:ROW", "ORDER:ROW (order 0-65535, row 0-255)", parseOrderRow,
                                     showOrderRow};
+std::string showUpAxis(const UpAxis& axis) { return upAxisName(axis); }
+const ValueKind<UpAxis> kUpAxis{"y|z|-y|-z", "y, z, -y or -z", parseUpAxis, showUpAxis};
 const ValueKind<int> kDisplayMode{"512x384|640x480|window", "512x384, 640x480 or window", parseDisplayMode,
                                   showDisplayMode};
 
@@ -454,7 +456,8 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
         "triangles, node transforms applied, points at the same position joined;\n"
         "normals, texture coordinates, materials and animation are dropped. Positions\n"
         "go into LightWave's axes (z negated), as LightWave does when it imports. The\n"
-        "object box reads fewer than 65280 points; a larger mesh is refused.",
+        "object box reads fewer than 65280 points; a larger mesh is refused. The output\n"
+        "must end in .lwo, and may be the input only when that is LWO2 already.",
         [](const CommandLineOptions& o) { return runMesh(o.mesh); });
     mesh.footer("Exit status: 0 written; 1 not converted; 2 bad command line.");
     addValue(mesh, "IN", options.mesh.input, kFile, "the mesh file to convert")->required();
@@ -465,6 +468,10 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
              "scale so that the bounding sphere (around the bounding box's\nmiddle) has radius R");
     addSwitch(mesh, "--centre,--center", options.mesh.centre,
               "move the bounding box's middle to the origin (before --fit)");
+    addValue(mesh, "--up", options.mesh.up, kUpAxis,
+             "the input's axis that points up on screen, turned so (most\n"
+             "modelling tools: y); without it the axes stay as LightWave's")
+        ->default_str("");
     addSwitch(mesh, "--flip", options.mesh.flip,
               "turn every triangle round, for a mesh whose faces all come out\nculled (seen from inside)");
     CLI::Option* merge = addSwitch(mesh, "--merge", options.mesh.merge, "join every layer (the default)");
