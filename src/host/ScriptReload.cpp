@@ -21,22 +21,27 @@ void keepRunningShow(const std::string& path) {
 
 }  // namespace
 
-bool reloadScript(std::unique_ptr<DemoGraph>& graph, const std::string& path) {
+bool reloadScript(std::unique_ptr<DemoGraph>& graph, const std::string& path, std::string* firstProblem) {
+    auto keepFirst = [&](std::string line) {
+        if (firstProblem && firstProblem->empty()) *firstProblem = std::move(line);
+    };
+    if (firstProblem) firstProblem->clear();
     CheckedScript checked;
     try {
         checked = loadCheckedScript(path.c_str());
     } catch (const ShowError& error) {
         const std::string_view message = withoutTrailingNewlines(error.checkMessage.empty() ? error.message : error.checkMessage);
         std::fprintf(stderr, "%s: %.*s\n", path.c_str(), static_cast<int>(message.size()), message.data());
+        keepFirst(path + ": " + std::string(message));
         keepRunningShow(path);
         return false;
     }
     if (!checked.report.problems.empty() || !checked.graph) {
         for (const ScriptProblem& p : checked.report.problems) {
-            if (p.line > 0)
-                std::fprintf(stderr, "%s:%d: %s\n", path.c_str(), p.line, p.message.c_str());
-            else
-                std::fprintf(stderr, "%s: %s\n", path.c_str(), p.message.c_str());
+            const std::string line =
+                p.line > 0 ? path + ":" + std::to_string(p.line) + ": " + p.message : path + ": " + p.message;
+            std::fprintf(stderr, "%s\n", line.c_str());
+            keepFirst(line);
         }
         keepRunningShow(path);
         return false;

@@ -14,7 +14,8 @@ namespace velmora {
 // Otherwise the new graph (its boxes in their start state) takes over the
 // music and the clock of `graph` and its place; the music plays on. An error
 // raised on the way is one more problem, never an exit or a message box.
-// Returns true when the new show took over.
-bool reloadScript(std::unique_ptr<DemoGraph>& graph, const std::string& path);
+// Returns true when the new show took over; otherwise `firstProblem` (when
+// given) gets the first line printed.
+bool reloadScript(std::unique_ptr<DemoGraph>& graph, const std::string& path, std::string* firstProblem = nullptr);
 
 }  // namespace velmora

@@ -2,7 +2,8 @@
 // one present per pass until Escape or the window's close; then shutdown. For
 // the show's author, F5 (or --watch) reloads the script live, Left and Right
 // jump an order of the music, Up and Down step a row, L loops an order, Space
-// pauses and F1 shows the frame counter and the music's position. A window is
+// pauses and F1 shows the frame counter and the music's position; a refused
+// reload shows its first problem over the frame for a while. A window is
 // held to the display's refresh rate.
 #include "host/Show.h"
 
@@ -20,6 +21,7 @@
 #include "core/ThreadCount.h"
 #include "host/FrameCounter.h"
 #include "host/FramePacer.h"
+#include "host/ReloadNotice.h"
 #include "host/ModeDialog.h"
 #include "host/Screenshot.h"
 #include "host/ScriptReload.h"
@@ -91,6 +93,8 @@ int playShow(const ShowOptions& options, std::unique_ptr<DemoGraph>& graph) {
     FrameRateMeter meter;
     ScreenshotWriter screenshots(options.screenshotFolder);
     bool counterShown = false;
+    ReloadNotice notice;
+    std::string refusal;
     // Without vsync a window would draw as fast as it can; the cap also keeps
     // a display whose vsync does nothing at its refresh rate.
     constexpr int kUnknownRefreshRate = 60;
@@ -144,18 +148,22 @@ int playShow(const ShowOptions& options, std::unique_ptr<DemoGraph>& graph) {
         if (watcher && watcher->changed(now)) reload = true;
         if (reload) {
             if (watcher) watcher->remember();
-            reloadScript(graph, options.script);
+            if (!reloadScript(graph, options.script, &refusal)) notice.show(refusal, now);
         }
 
         followLoop(*graph, player);
 
         graph->runFrame(*outputSurface);
         meter.frame(now);
-        if (counterShown) {
-            const uint32_t position = player.channelPosition();
+        const bool noticeShown = notice.visible(now);
+        if (counterShown || noticeShown) {
+            const uint32_t position = counterShown ? player.channelPosition() : 0;
             const FrameCopy copy = copyFrame(outputSurface->pixels);
-            drawFrameCounter(copy.pixels, copy.pitch, meter.perSecond());
-            drawMusicPosition(copy.pixels, copy.pitch, position & 0xFFFFu, position >> 24, graph->clock.seconds());
+            if (counterShown) {
+                drawFrameCounter(copy.pixels, copy.pitch, meter.perSecond());
+                drawMusicPosition(copy.pixels, copy.pitch, position & 0xFFFFu, position >> 24, graph->clock.seconds());
+            }
+            if (noticeShown) notice.draw(copy.pixels, copy.pitch);
             showFrameCopy();
         } else {
             presentFrame(outputSurface->pixels);

@@ -19,6 +19,7 @@
 #include "host/DialogArt.h"
 #include "host/FrameCounter.h"
 #include "host/ModeDialog.h"
+#include "host/ReloadNotice.h"
 #include "platform/Display.h"
 #include "surface/Bmp.h"
 #include "surface/Surface.h"
@@ -336,6 +337,8 @@ xdotool key Return; waitsize grab_1.bmp 393274 && step grab1
 cp inverted.zyl script.zyl; xdotool key F5; step reload
 xdotool key Return; waitsize grab_2.bmp 393274 && step grab2
 cp broken.zyl script.zyl; xdotool key F5; step broken
+xdotool getwindowgeometry --shell "$w" > geometry
+snap notice.xwd
 xdotool key Return; waitsize grab_3.bmp 393274 && step grab3
 kill -0 "$pid" && step alive
 xdotool key Escape
@@ -349,6 +352,24 @@ waitexit
     EXPECT_NE(err.find("script.zyl:12: undeclared box rien\n"), std::string::npos) << err;
     EXPECT_EQ(err.find("FATAL"), std::string::npos) << err;
     EXPECT_NE(readFile(dir_ / "show/show_out.txt").find("script.zyl: reloaded"), std::string::npos);
+
+    // The refusal's first line is over the bottom of the window, the rest of
+    // the frame is the running show's.
+    const std::string geometry = readFile(dir_ / "show/geometry");
+    int x = -1, y = -1;
+    std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d\nY=%d", &x, &y);
+    Screen screen;
+    ASSERT_TRUE(screen.load(dir_ / "show/notice.xwd")) << diagnostics();
+    ASSERT_TRUE(x >= 0 && y >= 0 && x + 512 <= screen.width && y + 256 <= screen.height) << geometry;
+    int wrongAbove = 0, noticePixels = 0;
+    for (int r = 0; r < 256; ++r)
+        for (int c = 0; c < 512; ++c) {
+            const uint32_t shown = screen.at(x + c, y + r);
+            if (r < 256 - kNoticeHeight) wrongAbove += shown != (framePixel(c, r) ^ 0xFFFFFFu);
+            else noticePixels += shown == kNoticeColour;
+        }
+    EXPECT_EQ(wrongAbove, 0);
+    EXPECT_GT(noticePixels, 100);
 }
 
 TEST_F(ShowUnderXvfb, WatchReloadsWhenTheScriptFileChanges) {
