@@ -310,7 +310,18 @@ int answerHelp(const CLI::App& app, const HelpOptions& help, std::ostream& out, 
     for (const CLI::App* command : app.get_subcommands({}))
         if (command->get_name() != "help") words.push_back(command->get_name());
     for (const TypeReference& type : typeReferences()) words.push_back(type.word);
-    const std::string_view nearest = nearestWord(help.topic, words, 4);
+    std::string_view nearest = nearestWord(help.topic, words, 4);
+    // A type word given without its prefix: `help Sprite` means ZYL_BoxSprite.
+    if (nearest.empty()) {
+        std::vector<std::string_view> unprefixed;
+        for (const TypeReference& type : typeReferences()) {
+            const std::string_view word = type.word;
+            unprefixed.push_back(word.substr(word.rfind("ZYL_Box", 0) == 0 ? 7 : word.rfind("ZYL_Fnct", 0) == 0 ? 8 : 0));
+        }
+        const std::string_view near = nearestWord(help.topic, unprefixed, std::max<int>(1, help.topic.size() / 3));
+        for (size_t i = 0; i < unprefixed.size() && !near.empty(); ++i)
+            if (unprefixed[i].data() == near.data()) nearest = typeReferences()[i].word;
+    }
     err << "velmora help: unknown command or type '" << help.topic << "'";
     if (!nearest.empty()) err << "; did you mean " << nearest << "?";
     err << " (velmora list names every type)\n";
@@ -334,7 +345,7 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     // For the show and every command.
     addSwitch(app, "--demo", options.demo,
               "use the installed default show (PREFIX/share/velmora/demo, else the\n"
-              "build tree's show/): play it, or run render, check or bench on it;\n"
+              "build tree's show/): play it, or run render, check, bench or info on it;\n"
               "output names stay relative to the folder velmora was called from");
     addValue(app, "-C", options.directory, kDirectory,
              "run in DIR, as make, git and tar do: the script, the files it names\n"
@@ -533,8 +544,8 @@ std::optional<int> parseCommandLine(const std::vector<std::string>& args, Comman
         return 2;
     }
     if (options.demo && command && findCommand(app, "render") != command && findCommand(app, "check") != command &&
-        findCommand(app, "bench") != command) {
-        err << "velmora: --demo goes with render, check, bench or the show, not " << command->get_name() << "\n";
+        findCommand(app, "bench") != command && findCommand(app, "info") != command) {
+        err << "velmora: --demo goes with render, check, bench, info or the show, not " << command->get_name() << "\n";
         return 2;
     }
     // Options of render that only make sense together.
