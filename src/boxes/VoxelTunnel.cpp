@@ -14,6 +14,7 @@
 #include "core/PixelMath.h"
 #include "core/WorkerPool.h"
 #include "surface/JpegDecode.h"
+#include "surface/PngDecode.h"
 #include "surface/PictureDiagnosis.h"
 
 #if VELMORA_X86
@@ -72,7 +73,7 @@ struct alignas(64) ColumnTile {
 
 int BoxVoxelTunnel::loadHeightMap(const char* fileName, uint8_t* destination, std::string* reason) {
     DecodedJpeg jpeg;
-    if (decodeJpegFile(fileName, jpeg, nullptr, reason) != 0) {
+    if (decodePictureFile(fileName, jpeg, nullptr, reason) != 0) {
         // A limit that refused the picture has said why; otherwise find out.
         if (reason && reason->empty()) *reason = diagnosePicture(fileName);
         return 1;

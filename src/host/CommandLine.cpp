@@ -171,6 +171,8 @@ const ValueKind<int> kFrameRateCap{"N", "a whole number of frames per second fro
                                    showChosenNumber};
 const ValueKind<OrderRow> kOrderRow{"ORDER:ROW", "ORDER:ROW (order 0-65535, row 0-255)", parseOrderRow,
                                     showOrderRow};
+std::string showUpAxis(const UpAxis& axis) { return upAxisName(axis); }
+const ValueKind<UpAxis> kUpAxis{"y|z|-y|-z", "y, z, -y or -z", parseUpAxis, showUpAxis};
 const ValueKind<int> kDisplayMode{"512x384|640x480|window", "512x384, 640x480 or window", parseDisplayMode,
                                   showDisplayMode};
 
@@ -310,7 +312,18 @@ int answerHelp(const CLI::App& app, const HelpOptions& help, std::ostream& out, 
     for (const CLI::App* command : app.get_subcommands({}))
         if (command->get_name() != "help") words.push_back(command->get_name());
     for (const ScriptType& type : scriptTypes()) words.push_back(type.word);
-    const std::string_view nearest = nearestWord(help.topic, words, 4);
+    std::string_view nearest = nearestWord(help.topic, words, 4);
+    // A type word given without its prefix: `help Sprite` means ZYL_BoxSprite.
+    if (nearest.empty()) {
+        std::vector<std::string_view> unprefixed;
+        for (const ScriptType& type : scriptTypes()) {
+            const std::string_view word = type.word;
+            unprefixed.push_back(word.substr(word.rfind("ZYL_Box", 0) == 0 ? 7 : word.rfind("ZYL_Fnct", 0) == 0 ? 8 : 0));
+        }
+        const std::string_view near = nearestWord(help.topic, unprefixed, std::max<int>(1, help.topic.size() / 3));
+        for (size_t i = 0; i < unprefixed.size() && !near.empty(); ++i)
+            if (unprefixed[i].data() == near.data()) nearest = scriptTypes()[i].word;
+    }
     err << "velmora help: unknown command or type '" << help.topic << "'";
     if (!nearest.empty()) err << "; did you mean " << nearest << "?";
     err << " (velmora list names every type)\n";
@@ -334,7 +347,7 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     // For the show and every command.
     addSwitch(app, "--demo", options.demo,
               "use the installed default show (PREFIX/share/velmora/demo, else the\n"
-              "build tree's show/): play it, or run render, check or bench on it;\n"
+              "build tree's show/): play it, or run render, check, bench or info on it;\n"
               "output names stay relative to the folder velmora was called from");
     addValue(app, "-C", options.directory, kDirectory,
              "run in DIR, as make, git and tar do: the script, the files it names\n"
@@ -365,6 +378,12 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
              "threads that draw each frame (without it: VELMORA_THREADS,\nelse one per processor core)")
         ->group(kShowOptions);
     addValue(app, "--surface-budget", options.surfaceBudgetMiB, kSurfaceBudget, kSurfaceBudgetHelp)
+        ->group(kShowOptions);
+    addSwitch(app, "--mute", options.show.mute,
+              "play without sound and without opening a sound device; the\npictures follow the music as they would with it")
+        ->group(kShowOptions);
+    addSwitch(app, "--no-message-box", options.show.noMessageBox,
+              "errors on standard error only, never in a box waiting for a\nclick (as VELMORA_NO_MESSAGE_BOX=1 does)")
         ->group(kShowOptions);
 
     CLI::App& render = addCommand(
@@ -456,7 +475,8 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
         "triangles, node transforms applied, points at the same position joined;\n"
         "normals, texture coordinates, materials and animation are dropped. Positions\n"
         "go into LightWave's axes (z negated), as LightWave does when it imports. The\n"
-        "object box reads fewer than 65280 points; a larger mesh is refused.",
+        "object box reads fewer than 65280 points; a larger mesh is refused. The output\n"
+        "must end in .lwo, and may be the input only when that is LWO2 already.",
         [](const CommandLineOptions& o) { return runMesh(o.mesh); });
     mesh.footer("Exit status: 0 written; 1 not converted; 2 bad command line.");
     addValue(mesh, "IN", options.mesh.input, kFile, "the mesh file to convert")->required();
@@ -467,6 +487,10 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
              "scale so that the bounding sphere (around the bounding box's\nmiddle) has radius R");
     addSwitch(mesh, "--centre,--center", options.mesh.centre,
               "move the bounding box's middle to the origin (before --fit)");
+    addValue(mesh, "--up", options.mesh.up, kUpAxis,
+             "the input's axis that points up on screen, turned so (most\n"
+             "modelling tools: y); without it the axes stay as LightWave's")
+        ->default_str("");
     addSwitch(mesh, "--flip", options.mesh.flip,
               "turn every triangle round, for a mesh whose faces all come out\nculled (seen from inside)");
     CLI::Option* merge = addSwitch(mesh, "--merge", options.mesh.merge, "join every layer (the default)");
@@ -531,8 +555,8 @@ std::optional<int> parseCommandLine(const std::vector<std::string>& args, Comman
         return 2;
     }
     if (options.demo && command && findCommand(app, "render") != command && findCommand(app, "check") != command &&
-        findCommand(app, "bench") != command) {
-        err << "velmora: --demo goes with render, check, bench or the show, not " << command->get_name() << "\n";
+        findCommand(app, "bench") != command && findCommand(app, "info") != command) {
+        err << "velmora: --demo goes with render, check, bench, info or the show, not " << command->get_name() << "\n";
         return 2;
     }
     // Options of render that only make sense together.

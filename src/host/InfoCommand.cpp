@@ -3,7 +3,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
+#include "core/MissingFile.h"
 #include "platform/ModuleInfo.h"
 
 namespace velmora {
@@ -23,6 +25,8 @@ int runInfo(const InfoOptions& options) {
     ModuleInfo info;
     std::string error;
     if (!readModuleInfo(music.c_str(), info, error)) {
+        std::error_code ec;
+        if (!std::filesystem::exists(music, ec) && !ec) error = describeMissingFile();  // names the working directory
         std::fprintf(stderr, "velmora info: '%s': %s\n", music.c_str(), error.c_str());
         return 1;
     }

@@ -82,14 +82,20 @@ std::string manPage(const CLI::App& app, std::string_view version) {
     for (const CLI::App* command : app.get_subcommands({})) {
         page += ".SS " + roff(command->get_name()) + "\n" + block(command->get_description());
         page += optionList(*command, false);
-        if (!command->get_footer().empty() && command->get_footer() != app.get_footer())
-            page += ".PP\n" + block(command->get_footer());
+        // The exit status every command shares is said once, under NOTES.
+        const std::string& footer = command->get_footer();
+        if (!footer.empty() && app.get_footer().find(footer) == std::string::npos)
+            page += ".PP\n" + block(footer);
     }
     page += ".SH NOTES\n" + block(app.get_footer());
     page += ".SH FILES\n"
             "script.zyl and data/ in the working directory; the default show in\n"
             ".I PREFIX/share/velmora/demo\n"
             "(played by \\fBvelmora \\-\\-demo\\fR).\n";
+    page += ".SH SEE ALSO\n"
+            "The script language and every box and function type, with a picture each:\n"
+            ".I PREFIX/share/doc/velmora/script.md\n"
+            "(\\fBvelmora help\\fR \\fITYPE\\fR prints one type's entry).\n";
     return page;
 }
 

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "core/NearestWord.h"
+#include "host/Startup.h"
 
 namespace velmora {
 
@@ -86,6 +89,18 @@ std::string anchorOf(std::string_view word) {
     return anchor;
 }
 
+
+// Where a type's example script is: in the installed documentation beside the
+// program (PREFIX/share/doc/velmora/examples), else the source tree's docs/.
+std::string exampleScriptPath(std::string_view word) {
+    const std::string name = std::string(word) + ".zyl";
+    std::error_code ec;
+    const std::filesystem::path installed =
+        (programFolder(nullptr) / ".." / "share" / "doc" / "velmora" / "examples" / name).lexically_normal();
+    if (std::filesystem::is_regular_file(installed, ec)) return installed.string();
+    return "docs/examples/" + name;
+}
+
 }  // namespace
 
 std::string typeListText() {
@@ -132,7 +147,7 @@ std::string typeHelpText(const ScriptType& type) {
     wiredIn.resize(std::max(declaredIn.size(), wiredIn.size()), ' ');
     declaredIn.resize(wiredIn.size(), ' ');
     out += "Example:\n" + declaredIn + type.exampleDeclaration + "\n" + wiredIn + type.exampleWiring + "\n";
-    out += "The whole example script is docs/examples/" + std::string(type.word) + ".zyl.\n";
+    out += "The whole example script is " + exampleScriptPath(type.word) + ".\n";
     return out;
 }
 

@@ -2,7 +2,8 @@
 // one present per pass until Escape or the window's close; then shutdown. For
 // the show's author, F5 (or --watch) reloads the script live, Left and Right
 // jump an order of the music, Up and Down step a row, L loops an order, Space
-// pauses and F1 shows the frame counter and the music's position. A window is
+// pauses and F1 shows the frame counter and the music's position; a refused
+// reload shows its first problem over the frame for a while. A window is
 // held to the display's refresh rate.
 #include "host/Show.h"
 
@@ -13,11 +14,13 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 
 #include "core/Error.h"
 #include "core/ErrorReporter.h"
 #include "core/ThreadCount.h"
 #include "host/FrameCounter.h"
+#include "host/ReloadNotice.h"
 #include "host/ModeDialog.h"
 #include "host/Screenshot.h"
 #include "host/ScriptWatcher.h"
@@ -25,6 +28,7 @@
 #include "host/ShowErrorExit.h"
 #include "host/Startup.h"
 #include "platform/Display.h"
+#include "platform/DisplayReach.h"
 #include "platform/MessageBox.h"
 #include "platform/ModulePlayer.h"
 #include "platform/Platform.h"
@@ -52,6 +56,9 @@ double steadySeconds() {
 // The show from the launch dialog to the quit; `session` belongs to the caller
 // so that the music plays on under a fatal error's box, as it always did.
 int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) {
+    // Told at once rather than a dialog or a show that nobody sees.
+    if (std::string missing = unreachableDisplay(); !missing.empty())
+        throw ShowError(ErrorPresentation::StandardError, 1, std::move(missing));
     int modeIndex = options.mode;
     if (modeIndex < 0 || modeIndex > 2) modeIndex = runLaunchDialog();
     if (modeIndex < 0) {  // closed: no window was ever opened
@@ -70,7 +77,7 @@ int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) 
     // The music, the clock and the threads live as long as the show; a reload
     // swaps only the graph.
     session = std::make_unique<ShowSession>(chosenThreadCount(options.threads),
-                                            std::make_unique<ModulePlayer>(options.music));
+                                            std::make_unique<ModulePlayer>(options.music, options.mute));
     auto graph = std::make_unique<DemoGraph>();
     graph->setSurfaceBudget(options.surfaceBudgetBytes);
     ShowReporter reporter;
@@ -85,6 +92,8 @@ int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) 
     FrameRateMeter meter;
     ScreenshotWriter screenshots(options.screenshotFolder);
     bool counterShown = false;
+    ReloadNotice notice;
+    std::string refusal;
     // Without vsync a window would draw as fast as it can; the cap also keeps
     // a display whose vsync does nothing at its refresh rate.
     constexpr int kUnknownRefreshRate = 60;
@@ -138,18 +147,22 @@ int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) 
         if (watcher && watcher->changed(now)) reload = true;
         if (reload) {
             if (watcher) watcher->remember();
-            session->reload(options.script, options.surfaceBudgetBytes);
+            if (!session->reload(options.script, options.surfaceBudgetBytes, &refusal)) notice.show(refusal, now);
         }
 
         session->followLoop();
 
         session->runFrame(*outputSurface);
         meter.frame(now);
-        if (counterShown) {
-            const uint32_t position = session->channelPosition();
+        const bool noticeShown = notice.visible(now);
+        if (counterShown || noticeShown) {
+            const uint32_t position = counterShown ? session->channelPosition() : 0;
             const FrameCopy copy = copyFrame(outputSurface->pixels);
-            drawFrameCounter(copy.pixels, copy.pitch, meter.perSecond());
-            drawMusicPosition(copy.pixels, copy.pitch, position & 0xFFFFu, position >> 24, session->clock().seconds());
+            if (counterShown) {
+                drawFrameCounter(copy.pixels, copy.pitch, meter.perSecond());
+                drawMusicPosition(copy.pixels, copy.pitch, position & 0xFFFFu, position >> 24, session->clock().seconds());
+            }
+            if (noticeShown) notice.draw(copy.pixels, copy.pitch);
             showFrameCopy();
         } else {
             presentFrame(outputSurface->pixels);
@@ -172,6 +185,7 @@ int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) 
 
 int runShow(const ShowOptions& options) {
     std::unique_ptr<ShowSession> session;
+    if (options.noMessageBox) disableMessageBoxes();
     try {
         return playShow(options, session);
     } catch (const ShowError& error) {

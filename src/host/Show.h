@@ -27,6 +27,8 @@ struct ShowOptions {
     int threads = 0;  // threads per frame; 0: VELMORA_THREADS, else one per core
     std::filesystem::path screenshotFolder;  // where grab_N.bmp goes; empty: the working directory
     uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes;  // for every load, reloads too
+    bool mute = false;          // no audio device: the music is followed without its sound
+    bool noMessageBox = false;  // errors on standard error only, never in a box
 };
 
 // Runs the whole show and returns the process exit code; an error that stops

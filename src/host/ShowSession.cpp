@@ -42,18 +42,22 @@ void ShowSession::setGraph(std::unique_ptr<DemoGraph> graph) {
     if (graph_) graph_->useWorkers(workers_.get());
 }
 
-bool ShowSession::reload(const std::string& path, uint64_t surfaceBudgetBytes) {
+bool ShowSession::reload(const std::string& path, uint64_t surfaceBudgetBytes, std::string* firstProblem) {
+    if (firstProblem) firstProblem->clear();
     CheckedScript checked;
     try {
         checked = loadCheckedScript(path.c_str(), surfaceBudgetBytes);
     } catch (const ShowError& error) {
         const std::string_view message = withoutTrailingNewlines(error.checkMessage.empty() ? error.message : error.checkMessage);
         std::fprintf(stderr, "%s: %.*s\n", path.c_str(), static_cast<int>(message.size()), message.data());
+        if (firstProblem) *firstProblem = path + ": " + std::string(message);
         keepRunningShow(path);
         return false;
     }
     if (!checked.report.problems.empty() || !checked.graph) {
         printProblems(stderr, path, checked.report.problems);
+        if (firstProblem && !checked.report.problems.empty())
+            *firstProblem = problemLine(path, checked.report.problems.front());
         keepRunningShow(path);
         return false;
     }

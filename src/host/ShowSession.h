@@ -39,8 +39,10 @@ public:
     // keeps the graph. Otherwise the new graph (its boxes in their start state)
     // takes its place; the music, the clock and the threads go on. An error
     // raised on the way is one more problem, never an exit or a message box.
-    // Returns true when the new show took over.
-    bool reload(const std::string& path, uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes);
+    // Returns true when the new show took over; otherwise `firstProblem` (when
+    // given) gets the first line printed.
+    bool reload(const std::string& path, uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes,
+                std::string* firstProblem = nullptr);
     bool hasGraph() const { return graph_ != nullptr; }
     DemoGraph& graph() { return *graph_; }
 

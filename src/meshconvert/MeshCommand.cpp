@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cctype>
 #include <cstring>
+#include <filesystem>
 
 #include "core/AtomicFile.h"
 #include "meshconvert/ContainedImport.h"
@@ -137,14 +139,46 @@ std::optional<std::string> inputProblem(const std::string& path) {
     return std::nullopt;
 }
 
+bool endsInLwo(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string end = path.substr(path.size() - 4);
+    for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return end == ".lwo";
+}
+
+// The output names the input file itself: the same device and inode when the
+// output exists, else the same canonical path.
+bool sameFile(const std::string& in, const std::string& out) {
+    struct stat a {}, b {};
+    if (::stat(out.c_str(), &b) == 0) return ::stat(in.c_str(), &a) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    std::error_code ec1, ec2;
+    const auto x = std::filesystem::weakly_canonical(in, ec1), y = std::filesystem::weakly_canonical(out, ec2);
+    return !ec1 && !ec2 && x == y;
+}
+
+bool isLwo2File(const std::string& path) {
+    char header[12] = {};
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    const bool read = std::fread(header, 1, sizeof header, file) == sizeof header;
+    std::fclose(file);
+    return read && std::memcmp(header, "FORM", 4) == 0 && std::memcmp(header + 8, "LWO2", 4) == 0;
+}
+
 }  // namespace
 
 int runMesh(const MeshOptions& options) {
     const std::string& in = options.input;
+    if (!endsInLwo(options.output))
+        return failure(options.output, "the output is an LWO2 object: its name must end in .lwo");
     // Before any work: the output replaces a regular file or nothing.
     if (const std::optional<std::string> problem = replaceProblem(options.output))
         return failure(options.output, "cannot be written: " + *problem);
     if (const std::optional<std::string> problem = inputProblem(in)) return failure(in, *problem);
+    // Writing LWO2 over any other format would lose the input.
+    if (sameFile(in, options.output) && !isLwo2File(in))
+        return failure(options.output, "is the input file, which is not LWO2: converting would overwrite it; name "
+                                       "another .lwo file");
     std::string error;
     ImportLimits limits;
     if (options.memoryLimitMiB > 0) limits.memoryMiB = options.memoryLimitMiB;
@@ -184,6 +218,10 @@ int runMesh(const MeshOptions& options) {
                                " points; the object box reads fewer than 65280 (two-byte point indices): reduce the "
                                "mesh first (in Blender, the Decimate modifier), or keep one part with --layer N");
 
+    if (options.up) {
+        turnUp(mesh, *options.up);
+        std::printf("  turned: the input's %s up\n", upAxisName(*options.up));
+    }
     MeshBounds bounds = boundsOf(mesh.points);
     printBounds("bounding box", bounds);
     if (options.centre) {

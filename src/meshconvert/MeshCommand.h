@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "meshconvert/MeshUpAxis.h"
+
 namespace velmora {
 
 struct MeshOptions {
@@ -17,11 +19,14 @@ struct MeshOptions {
     int layer = 0;                    // --layer N, counted from 1; 0 joins every layer
     bool merge = false;               // --merge: every layer joined, said outright
     uint64_t memoryLimitMiB = 0;      // --memory-limit MIB for the importer; 0 for the default
+    std::optional<UpAxis> up;         // --up: the input's axis that points up on screen
 };
 
 // Converts as the options say, printing what it did on standard output and any
-// failure on standard error. 0 when the file is written, 1 otherwise; an
-// existing output is replaced only once the whole new file is written.
+// failure on standard error. 0 when the file is written, 1 otherwise (an
+// output name without .lwo too); an existing output is replaced only once the
+// whole new file is written, and never when it is the input (unless that is
+// LWO2 already: a quad mesh converted in place).
 int runMesh(const MeshOptions& options);
 
 }  // namespace velmora

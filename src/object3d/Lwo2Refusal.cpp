@@ -3,6 +3,7 @@
 #include "object3d/Lwo2Refusal.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -85,6 +86,9 @@ private:
         const uint32_t size = readU32(header + 4);
         passed += uint64_t{size} + 8;
         const uint32_t count = size >> 3;
+        // The loader takes 8 bytes a polygon; the list's own length tells a
+        // larger polygon first, wherever the chunk stands in the file.
+        if (firstOutsideSubset(size)) return;
         const uint8_t* data = take(uint64_t{count} * 8, "the polygon list");
         if (!data) return;
         corners_.assign(data, data + size_t{count} * 8);
@@ -109,6 +113,30 @@ private:
                 }
             }
         }
+    }
+
+    // Walks the list (after its 4-byte type) over plain triangles, within the
+    // chunk and the file, to the first polygon that is none; true when that
+    // one has another corner count (`fail_` then says so).
+    bool firstOutsideSubset(uint32_t size) {
+        const uint64_t inChunk = size >= 4 ? uint64_t{size} - 4 : 0;
+        const size_t end = at_ + static_cast<size_t>(std::min<uint64_t>(inChunk, file_.size() - at_));
+        size_t p = at_;
+        for (uint32_t n = 0; p + 2 <= end; ++n) {
+            const uint16_t field = readU16(file_.data() + p);
+            const uint32_t corners = field & 0x3FFu;
+            if (corners != 3) {
+                fail_ = atPolygon(Lwo2Refusal::Kind::NotTriangle, n);
+                fail_->corners = corners;
+                return true;
+            }
+            // Anything else outside the subset comes first, met as the loader meets it.
+            if (field != 3) return false;
+            for (size_t k = 0; k < 3; ++k)
+                if (p + 2 + 2 * k < end && file_[p + 2 + 2 * k] == 0xFF) return false;
+            p += 8;
+        }
+        return false;
     }
 
     void skip(uint64_t& passed) {
@@ -148,9 +176,18 @@ private:
     std::optional<Lwo2Refusal> fail_;
 };
 
-std::string convertHint(std::string_view path) {
+// An LWO2 file is converted in place; any other keeps its own name, and the
+// LWO2 goes beside it as NAME.lwo (NAME_lwo2.lwo when it already ends so).
+std::string convertHint(std::string_view path, bool lwo2) {
     const std::string name(path);
-    return ": convert it with `velmora mesh " + name + " -o " + name + "`";
+    if (lwo2) return ": convert it with `velmora mesh " + name + " -o " + name + "`";
+    const size_t slash = name.find_last_of('/');
+    const size_t dot = name.find_last_of('.');
+    const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash) ? name.substr(0, dot)
+                                                                                                      : name;
+    std::string output = stem + ".lwo";
+    if (output == name) output = stem + "_lwo2.lwo";
+    return ": convert it with `velmora mesh " + name + " -o " + output + "` and name that in the script";
 }
 
 }  // namespace
@@ -189,24 +226,24 @@ std::string explainLwo2Refusal(const Lwo2Refusal& refusal, std::string_view path
         break;
     case Kind::NotIff:
         reason = "not an LWO2 object (no IFF FORM header); the object box reads LWO2 triangle meshes only" +
-                 convertHint(path);
+                 convertHint(path, false);
         break;
     case Kind::NotLwo2:
         reason = "an IFF FORM of type " + refusal.formType +
-                 ", not LWO2; the object box reads LWO2 triangle meshes only" + convertHint(path);
+                 ", not LWO2; the object box reads LWO2 triangle meshes only" + convertHint(path, false);
         break;
     case Kind::Damaged:
         reason = "damaged: " + refusal.damage + " runs past the end of the file";
         break;
     case Kind::NotTriangle:
         reason = polygon + " has " + std::to_string(refusal.corners) +
-                 " corners; the object box reads triangles only" + convertHint(path);
+                 " corners; the object box reads triangles only" + convertHint(path, true);
         break;
     case Kind::FlaggedPolygon: {
         char flags[8];
         std::snprintf(flags, sizeof flags, "0x%04X", static_cast<unsigned>(refusal.flags));
         reason = polygon + " has the flag bits " + flags +
-                 " in its corner count; the object box reads plain triangles only" + convertHint(path);
+                 " in its corner count; the object box reads plain triangles only" + convertHint(path, true);
         break;
     }
     case Kind::LongIndex:
@@ -217,7 +254,7 @@ std::string explainLwo2Refusal(const Lwo2Refusal& refusal, std::string_view path
     case Kind::IndexOutside:
         if (refusal.layers > 1)
             reason = "holds " + std::to_string(refusal.layers) +
-                     " layers; the object box reads one point list and one polygon list" + convertHint(path) +
+                     " layers; the object box reads one point list and one polygon list" + convertHint(path, true) +
                      " (all layers joined)";
         else
             reason = "damaged: " + polygon + " names point " + std::to_string(refusal.index) +

@@ -38,7 +38,8 @@ struct Lwo2Refusal {
 std::optional<Lwo2Refusal> describeLwo2Refusal(std::span<const uint8_t> file);
 
 // "PATH: polygon 12 has 4 corners; the object box reads triangles only: convert
-// it with `velmora mesh PATH -o PATH`", and likewise for every other kind.
+// it with `velmora mesh PATH -o PATH`", and likewise for every other kind; a
+// file that is not LWO2 gets `-o NAME.lwo`, beside it.
 std::string explainLwo2Refusal(const Lwo2Refusal& refusal, std::string_view path);
 
 }  // namespace velmora

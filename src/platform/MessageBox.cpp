@@ -8,8 +8,14 @@
 
 namespace velmora {
 
+namespace {
+bool boxesDisabled = false;
+}  // namespace
+
+void disableMessageBoxes() { boxesDisabled = true; }
+
 bool messageBoxesAllowed() {
-    if (std::getenv("VELMORA_NO_MESSAGE_BOX")) return false;
+    if (boxesDisabled || std::getenv("VELMORA_NO_MESSAGE_BOX")) return false;
     // SDL falls back to an X11 box even under the dummy video driver; a driver
     // that shows nothing means nobody could dismiss the box.
     if (const char* driver = std::getenv("SDL_VIDEODRIVER")) {

@@ -3,9 +3,11 @@
 
 namespace velmora {
 
-// False when boxes must not be shown: VELMORA_NO_MESSAGE_BOX is set (automated
-// runs), or there is no display a box could appear on.
+// False when boxes must not be shown: --no-message-box (disableMessageBoxes) or
+// VELMORA_NO_MESSAGE_BOX (automated runs), or no display a box could appear on.
 bool messageBoxesAllowed();
+// From now on no box is shown: the text on standard error is all.
+void disableMessageBoxes();
 
 // Shows a modal box with the error icon and waits for it to be dismissed.
 // Does nothing when boxes are not allowed or cannot be shown.

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <string>
 #include <utility>
 
 #include "core/Error.h"
@@ -25,14 +27,37 @@ struct AudioHoldAtProcessEnd {
         if (uint32_t device = playingDevice.load()) SDL_LockAudioDevice(device);
     }
 };
+// The first fatal error, and a line under it that says how to play on.
+[[noreturn]] void noSoundDevice() {
+    fatalError("Can't initialize digital sound system",
+               std::string("no sound device could be opened (") + SDL_GetError() +
+                   "); --mute plays the show without sound");
+}
+
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 }  // namespace
 
-ModulePlayer::ModulePlayer(std::string path) : path_(std::move(path)) {}
+ModulePlayer::ModulePlayer(std::string path, bool muted) : path_(std::move(path)), muted_(muted) {}
 
 ModulePlayer::~ModulePlayer() { stop(); }
 
 void ModulePlayer::start() {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) fatalError("Can't initialize digital sound system");
+    if (muted_) {
+        if (stream_.load(path_.c_str()) != ModuleStream::kLoaded) fatalError("Can't load music");
+        if (!stream_.playable()) fatalError("Can't play music");
+        timeline_.clear();
+        bufferFrames_ = kBufferFrames;
+        mutedBuffer_.assign(static_cast<size_t>(kBufferFrames) * 2, 0);
+        lastHeard_ = 0;
+        paused_ = false;
+        mutedBaseFrame_ = 0;
+        mutedBaseSeconds_ = steadySeconds();
+        mutedPlaying_ = true;
+        return;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) noSoundDevice();
     audioStarted_ = true;
     ticksPerSecond_ = SDL_GetPerformanceFrequency();
 
@@ -46,7 +71,7 @@ void ModulePlayer::start() {
     SDL_AudioSpec got{};
     // No changes allowed: SDL converts to whatever the device really wants.
     device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &got, 0);
-    if (device_ == 0) fatalError("Can't initialize digital sound system");
+    if (device_ == 0) noSoundDevice();
     bufferFrames_ = got.samples > 0 ? got.samples : kBufferFrames;
 
     if (stream_.load(path_.c_str()) != ModuleStream::kLoaded)
@@ -65,6 +90,7 @@ void ModulePlayer::start() {
 }
 
 void ModulePlayer::stop() {
+    mutedPlaying_ = false;
     if (device_ != 0) {
         playingDevice = 0;
         SDL_CloseAudioDevice(device_);  // waits for a running callback to return
@@ -105,8 +131,26 @@ void ModulePlayer::fillBuffer(int16_t* out, size_t frames) {
     anyBuffer_ = true;
 }
 
+int64_t ModulePlayer::mutedFrameNow() {
+    const double elapsed = std::max(steadySeconds() - mutedBaseSeconds_, 0.0);
+    const int64_t heard = std::max<int64_t>(mutedBaseFrame_ + static_cast<int64_t>(elapsed * kMusicRate), lastHeard_);
+    // As a device would: the buffer that holds the frame heard is rendered.
+    while (stream_.framesRendered() <= heard) fillBuffer(mutedBuffer_.data(), static_cast<size_t>(kBufferFrames));
+    return heard;
+}
+
 uint32_t ModulePlayer::channelPosition() {
     if (paused_) return pausedPosition_;
+    if (mutedPlaying_) {
+        const int64_t heard = mutedFrameNow();
+        std::lock_guard<std::mutex> lock(mutex_);
+        lastHeard_ = heard;
+        if (loopReturnFrame_ >= 0 && heard >= loopReturnFrame_) {
+            loopReturnHeard_ = true;
+            loopReturnFrame_ = -1;
+        }
+        return timeline_.positionAt(heard);
+    }
     std::lock_guard<std::mutex> lock(mutex_);
     if (!anyBuffer_) return 0;
     // At the hand-over of a buffer the device starts on the one before it, so
@@ -126,7 +170,7 @@ uint32_t ModulePlayer::channelPosition() {
 }
 
 std::span<const float> ModulePlayer::channelLevels() {
-    if (device_ == 0 || !stream_.loaded()) return {};
+    if (!playing() || !stream_.loaded()) return {};
     if (!keepingLevels_) startKeepingLevels();
     std::lock_guard<std::mutex> lock(mutex_);
     const std::span<const float> levels = levels_.levelsAt(lastHeard_);
@@ -155,13 +199,13 @@ void ModulePlayer::publishLevels() {
 }
 
 double ModulePlayer::jumpOrder(int direction) {
-    if (device_ == 0 || !stream_.loaded()) return -1.0;
+    if (!playing() || !stream_.loaded()) return -1.0;
     const int32_t heardOrder = static_cast<int32_t>(channelPosition() & 0xFFFFu);
     return seekTo(stream_.neighbourOrder(heardOrder, direction), 0);
 }
 
 double ModulePlayer::stepRow(int direction) {
-    if (device_ == 0 || !stream_.loaded()) return -1.0;
+    if (!playing() || !stream_.loaded()) return -1.0;
     const uint32_t heard = channelPosition();
     int32_t order = static_cast<int32_t>(heard & 0xFFFFu);
     int32_t row = static_cast<int32_t>(heard >> 24);
@@ -170,12 +214,12 @@ double ModulePlayer::stepRow(int direction) {
 }
 
 double ModulePlayer::seek(int32_t order, int32_t row) {
-    if (device_ == 0 || !stream_.loaded()) return -1.0;
+    if (!playing() || !stream_.loaded()) return -1.0;
     return seekTo(stream_.neighbourOrder(order, 0), row);
 }
 
 bool ModulePlayer::toggleLoop() {
-    if (device_ == 0 || !stream_.loaded()) return false;
+    if (!playing() || !stream_.loaded()) return false;
     const int32_t heardOrder = static_cast<int32_t>(channelPosition() & 0xFFFFu);
     looping_ = !looping_;
     SDL_LockAudioDevice(device_);
@@ -215,11 +259,20 @@ double ModulePlayer::seekTo(int32_t order, int32_t row) {
     loopReturnFrame_ = -1;
     loopReturnHeard_ = false;
     pausedPosition_ = timeline_.positionAt(start.frame);
+    mutedBaseFrame_ = start.frame;
+    mutedBaseSeconds_ = steadySeconds();
     return seconds;
 }
 
 void ModulePlayer::setPaused(bool paused) {
-    if (device_ == 0 || paused == paused_) return;
+    if (!playing() || paused == paused_) return;
+    if (mutedPlaying_) {
+        if (paused) pausedPosition_ = channelPosition();
+        // Resumed, the clock counts on from the frame held.
+        else mutedBaseFrame_ = lastHeard_, mutedBaseSeconds_ = steadySeconds();
+        paused_ = paused;
+        return;
+    }
     if (paused) {
         pausedPosition_ = channelPosition();
         paused_ = true;

@@ -17,7 +17,10 @@ namespace velmora {
 
 class ModulePlayer : public MusicPlayer {
 public:
-    explicit ModulePlayer(std::string path);
+    // Muted, no audio device is opened: the module is rendered on the calling
+    // thread as far as a steady clock says a device would have played it, so
+    // positions and levels are those of the music heard, without the sound.
+    explicit ModulePlayer(std::string path, bool muted = false);
     ~ModulePlayer() override;
 
     // startMusic: sound system, module, playback; each failure is a fatal error
@@ -60,11 +63,20 @@ private:
     double seekTo(int32_t order, int32_t row);
     void startKeepingLevels();
     void publishLevels();
+    // Playing through a device or muted.
+    bool playing() const { return device_ != 0 || mutedPlaying_; }
+    // Muted: renders up to the frame the clock has reached and returns it.
+    int64_t mutedFrameNow();
 
     std::string path_;
     ModuleStream stream_;
     uint32_t device_ = 0;
     bool audioStarted_ = false;
+    bool muted_ = false;
+    bool mutedPlaying_ = false;
+    int64_t mutedBaseFrame_ = 0;     // the frame heard at mutedBaseSeconds_
+    double mutedBaseSeconds_ = 0.0;  // steady clock
+    std::vector<int16_t> mutedBuffer_;  // rendered and dropped
     int bufferFrames_ = 0;
 
     // Shared with the audio thread; held only to copy a few numbers.

@@ -11,6 +11,7 @@
 #include "core/Error.h"
 #include "core/FrameGeometry.h"
 #include "core/Limits.h"
+#include "core/NearestWord.h"
 #include "core/Text.h"
 #include "object3d/BoxObjet3D.h"
 #include "script/DemoGraph.h"
@@ -94,6 +95,59 @@ bool isDeclaredName(const DemoGraph& graph, std::string_view word) {
     return graph.findSurface(word) >= 0 || graph.findFunction(word) >= 0 || graph.findBox(word) >= 0;
 }
 
+// "; did you mean NAME?" for the declared name of `kinds` nearest to `word`
+// (OUT among the surfaces when `withFrame`), or nothing when none is near.
+template <class... Kinds>
+std::string nearestNameHint(std::string_view word, bool withFrame, const Kinds&... kinds) {
+    std::vector<std::string_view> names;
+    if (withFrame) names.push_back(kOutputName);
+    auto add = [&](const auto& registry) {
+        for (size_t i = 0; i < registry.names.size(); ++i)
+            if (registry.objects[i] && !registry.names[i].empty()) names.push_back(registry.names[i]);
+    };
+    (add(kinds), ...);
+    const int maxDistance = std::max(2, static_cast<int>(word.size() / 3));
+    const std::string_view nearest = nearestWord(word, names, maxDistance);
+    return nearest.empty() ? std::string() : "; did you mean " + std::string(nearest) + "?";
+}
+
+// The word where a line stopped being read, when it names nothing declared:
+// " ('unn', where the line stops, is no declared function; did you mean un?)".
+template <class Kind>
+std::string stopWordNote(const WiringLine& read, const DemoGraph& graph, const char* what, const Kind& kind) {
+    const std::string_view stop = read.stopWord;
+    if (stop.empty() || isDeclaredName(graph, stop.substr(0, kMaxNameLength))) return {};
+    return " ('" + std::string(stop) + "', where the line stops, is no declared " + what +
+           nearestNameHint(stop, false, kind) + ")";
+}
+
+// Spaces the reading keeps although they look like nothing: after a section
+// word (the word is then not found) and after a closing quote (it becomes
+// part of the file name). The reading stays as it is; the line gets a warning.
+void checkLayout(std::string_view script, Checker& checker) {
+    constexpr std::string_view kSections[] = {kBoxSectionOpen,     kBoxSectionEnd,     kFunctionSectionOpen,
+                                              kFunctionSectionEnd, kSurfaceSectionOpen, kSurfaceSectionEnd,
+                                              kWiringOpen,         kWiringEnd};
+    size_t start = 0;
+    while (start < script.size()) {
+        size_t end = script.find('\n', start);
+        if (end == std::string_view::npos) end = script.size();
+        const std::string_view line = script.substr(start, end - start);
+        size_t kept = line.size();
+        while (kept > 0 && (line[kept - 1] == ' ' || line[kept - 1] == '\t')) --kept;
+        if (kept < line.size() && kept > 0) {
+            const std::string_view word = line.substr(0, kept);
+            if (std::find(std::begin(kSections), std::end(kSections), word) != std::end(kSections))
+                checker.problem(start, "spaces after " + std::string(word) +
+                                           ": the section word must end its line, or it is not found");
+            else if (word.back() == '"' && word.find('"') < kept - 1)
+                checker.problem(start, "spaces after the closing quote are read as part of the file name: end "
+                                       "the line at the quote");
+        }
+        start = end + 1;
+    }
+}
+
 std::string describe(const SurfaceNeed& need) {
     char text[64];
     if (need.kind == SurfaceNeed::Exact)
@@ -124,7 +178,7 @@ void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offse
     auto report = [&](std::string message) { checker.problem(offset, std::move(message)); };
     const std::string boxName(read.boxWord);
     if (read.kind == WiringLine::Kind::UndeclaredBox) {
-        report("undeclared box " + boxName);
+        report("undeclared box " + boxName + nearestNameHint(read.boxWord, false, graph.boxes()));
         return;
     }
     ++callingLines;
@@ -133,7 +187,8 @@ void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offse
         return;
     }
     if (read.kind == WiringLine::Kind::UndeclaredOutput) {
-        report("undeclared output surface " + std::string(read.outputWord));
+        report("undeclared output surface " + std::string(read.outputWord) +
+               nearestNameHint(read.outputWord, true, graph.surfaces()));
         return;
     }
     Surface frame;  // stands for "OUT": sized, never drawn
@@ -156,7 +211,8 @@ void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offse
         for (std::string_view w = rest.readWord(); !w.empty() && !laterName; w = rest.readWord())
             laterName = isDeclaredName(graph, w.substr(0, kMaxNameLength));
         if (!isDeclaredName(graph, stop) && laterName)
-            report(std::string("'").append(stop).append("' is no declared surface or function; the rest of the line is not read"));
+            report(std::string("'").append(stop).append("' is no declared surface or function; the rest of the line is not read") +
+                   nearestNameHint(stop, true, graph.surfaces(), graph.functions()));
         else if (graph.findSurface(stop) >= 0 && read.functionCount > 0)
             report("surface " + std::string(stop) + " after the functions is not read (inputs come first)");
         else if (read.listFull)
@@ -170,11 +226,13 @@ void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offse
     // Too few names after a line that was cut short is the same problem again.
     if (!cutShort && read.functionCount < type->functionsRead())
         report("box " + boxName + " (" + type->word + ") reads " + std::to_string(type->functionsRead()) +
-               " functions, the line names " + std::to_string(read.functionCount));
+               " functions, the line names " + std::to_string(read.functionCount) +
+               stopWordNote(read, graph, "function", graph.functions()));
     if (!cutShort && read.inputCount < type->inputsRead())
         report("box " + boxName + " (" + type->word + ") reads " + std::to_string(type->inputsRead()) +
                " input surface" + (type->inputsRead() > 1 ? "s" : "") + ", the line names " +
-               std::to_string(read.inputCount));
+               std::to_string(read.inputCount) +
+               (read.functionCount == 0 ? stopWordNote(read, graph, "surface", graph.surfaces()) : std::string()));
     if (output->pixels && !type->output.accepts(*output))
         report("box " + boxName + " (" + type->word + ") draws into a " + describe(type->output) +
                " surface, " + std::string(read.outputWord) + " is " + std::to_string(output->width) + "x" +
@@ -221,6 +279,7 @@ CheckReport collect(const DemoGraph& graph, Checker& checker) {
                 if (reader.atEnd()) break;
             }
         }
+        checkLayout(script, checker);
         // Line numbers from one index: a script with a problem on every line
         // is checked in time that grows with its size, not with its square.
         const LineIndex lines(script);
@@ -292,16 +351,17 @@ CheckReport checkScriptFile(const char* path, uint64_t surfaceBudgetBytes) {
     return loadCheckedScript(path, surfaceBudgetBytes).report;
 }
 
+std::string problemLine(std::string_view file, const ScriptProblem& problem, std::string_view kind) {
+    std::string line(file);
+    if (problem.line > 0) line += ":" + std::to_string(problem.line);
+    line += ": ";
+    if (!kind.empty()) line += std::string(kind) + ": ";
+    return line + problem.message;
+}
+
 void printProblems(std::FILE* stream, std::string_view file, const std::vector<ScriptProblem>& problems,
                    std::string_view kind) {
-    const std::string prefix = kind.empty() ? std::string() : std::string(kind) + ": ";
-    const int fileLength = static_cast<int>(file.size());
-    for (const ScriptProblem& p : problems) {
-        if (p.line > 0)
-            std::fprintf(stream, "%.*s:%d: %s%s\n", fileLength, file.data(), p.line, prefix.c_str(), p.message.c_str());
-        else
-            std::fprintf(stream, "%.*s: %s%s\n", fileLength, file.data(), prefix.c_str(), p.message.c_str());
-    }
+    for (const ScriptProblem& p : problems) std::fprintf(stream, "%s\n", problemLine(file, p, kind).c_str());
 }
 
 }  // namespace velmora

@@ -43,8 +43,10 @@ struct WarnedLoad {
 };
 WarnedLoad loadWithWarnings(DemoGraph& graph, const char* path, ErrorReporter& reporter);
 
-// Prints each problem as "FILE:LINE: KIND: message" (without KIND when empty,
-// without LINE when 0) to `stream`.
+// One problem as "FILE:LINE: KIND: message" (without KIND when empty, without
+// LINE when 0).
+std::string problemLine(std::string_view file, const ScriptProblem& problem, std::string_view kind = {});
+// Prints each problem's line to `stream`.
 void printProblems(std::FILE* stream, std::string_view file, const std::vector<ScriptProblem>& problems,
                    std::string_view kind = {});
 

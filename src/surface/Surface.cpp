@@ -8,6 +8,7 @@
 
 #include "core/Error.h"
 #include "surface/JpegDecode.h"
+#include "surface/PngDecode.h"
 #include "surface/PictureDiagnosis.h"
 #include "core/PixelMath.h"
 
@@ -97,7 +98,7 @@ void Surface::configure(std::string_view text, SurfaceBudget* budget) {
 
 int Surface::loadJpeg(const char* path, const SurfaceBudget* budget, std::string* reason) {
     DecodedJpeg picture;
-    if (decodeJpegFile(path, picture, budget, reason) != 0) {
+    if (decodePictureFile(path, picture, budget, reason) != 0) {
         // A limit that refused the picture has said why; otherwise find out.
         if (reason && reason->empty()) *reason = diagnosePicture(path);
         return 1;

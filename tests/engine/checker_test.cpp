@@ -241,6 +241,13 @@ TEST(ScriptChecker, ProblemsSayWhatIsExpected) {
          17, "reads a at least 256x256 pixels input, env is 100x50"},
         {script("objet OUT zero zero onde zero zero onde toujours toujours\n", "ZYL_BoxObjet3D objet " + object + " 2\n"),
          16, "in mode 2 reads an environment map"},
+        // An undeclared name with the nearest declared one of its kind.
+        {script("copie OUT fond toujours toujourz\n"), 15,
+         "reads 2 functions, the line names 1 ('toujourz', where the line stops, is no declared function; did you "
+         "mean toujours?)"},
+        {script("copei OUT fond toujours toujours\n"), 15, "undeclared box copei; did you mean copie?"},
+        {script("copie OTU fond toujours toujours\n"), 15, "undeclared output surface OTU; did you mean OUT?"},
+        {script("copie OUT fnd toujours toujours\n"), 15, "the rest of the line is not read; did you mean fond?"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fragment);
@@ -261,5 +268,32 @@ TEST(ParameterCheck, EveryTypeHasTheFieldsOfItsReference) {
         std::string names;
         for (const ParameterField& field : type.parameterFields) names.append(names.empty() ? "" : " ").append(field.name);
         EXPECT_EQ(names, type.parameters) << type.word;
+    }
+}
+
+// Spaces the reading keeps are warned of where they stand; what is read stays.
+TEST(ScriptChecker, SpacesAfterSectionWordsAndClosingQuotesAreWarned) {
+    std::string afterSection = script("copie OUT fond toujours toujours\n");
+    afterSection.insert(afterSection.find("[/CABLAGE]") + 10, "  ");
+    std::string afterQuote = script("", "", "ZYL_Surface image \"data/absent.jpg\" \n");
+    const struct {
+        std::string text;
+        int line;
+        const char* warning;
+        const char* alsoRead;  // the reading's own problem, unchanged
+    } cases[] = {
+        {afterSection, 16, "spaces after [/CABLAGE]: the section word must end its line", "no wiring section"},
+        {afterQuote, 13, "spaces after the closing quote are read as part of the file name",
+         "data/absent.jpg\": not found"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.warning);
+        const CheckReport report = checkScriptText(c.text);
+        bool warned = false, read = false;
+        for (const ScriptProblem& p : report.problems) {
+            warned |= p.line == c.line && p.message.find(c.warning) != std::string::npos;
+            read |= p.message.find(c.alsoRead) != std::string::npos;
+        }
+        EXPECT_TRUE(warned && read) << report.problems.size() << " problems";
     }
 }

@@ -214,7 +214,7 @@ TEST_F(HostileInput, SurfacesOfTheWrongSizeInEverySlot) {
                     box->render(*goodOutput, w.functions, badInputs);
                     EXPECT_TRUE(std::equal(inputBefore.begin(), inputBefore.end(), badInput->pixels))
                         << type.word << text << " wrote into its " << size[0] << "x" << size[1] << " input";
-                    if (type.inputsRead > 0 && type.input0.kind != SurfaceNeed::Any && !type.input0.accepts(*badInput)) {
+                    if (type.inputsRead() > 0 && type.input0.kind != SurfaceNeed::Any && !type.input0.accepts(*badInput)) {
                         EXPECT_TRUE(std::equal(goodBefore.begin(), goodBefore.end(), goodOutput->pixels))
                             << type.word << text << " drew from a " << size[0] << "x" << size[1] << " input";
                     }
@@ -224,8 +224,8 @@ TEST_F(HostileInput, SurfacesOfTheWrongSizeInEverySlot) {
                     auto twin = fitting(type.output, 512, 256);
                     std::copy(goodOutput->pixels, goodOutput->pixels + goodOutput->pixelCount(), twin->pixels);
                     ShowState firstShow, twinShow;
-                    auto first = type.create(firstShow);
-                    auto twinBox = type.create(twinShow);
+                    auto first = type.makeBox(firstShow);
+                    auto twinBox = type.makeBox(twinShow);
                     first->configure(text.c_str());
                     twinBox->configure(text.c_str());
                     Surface* selfInputs[] = {goodOutput.get()};

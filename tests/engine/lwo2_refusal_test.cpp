@@ -63,13 +63,18 @@ TEST(Lwo2Refusal, EveryRefusalIsExplainedAndOnlyRefusals) {
     const MeshTriangle outside[] = {{{0, 1, 7}}};
     const std::string hint = ": convert it with `velmora mesh m.lwo -o m.lwo`";
     const std::string quad = "m.lwo: polygon 1 has 4 corners; the object box reads triangles only" + hint;
-    const std::string type = "m.lwo: an IFF FORM of type LWOB, not LWO2; the object box reads LWO2 triangle meshes only" + hint;
+    // Not LWO2: converted beside itself, never over itself.
+    const std::string type = "m.lwo: an IFF FORM of type LWOB, not LWO2; the object box reads LWO2 triangle meshes "
+                             "only: convert it with `velmora mesh m.lwo -o m_lwo2.lwo` and name that in the script";
     const std::string layers = "m.lwo: holds 2 layers; the object box reads one point list and one polygon list" + hint +
                                " (all layers joined)";
     const Case cases[] = {
         {"the usual layout", good, ""},
         {"a quad after a triangle", withPolygons({'F', 'A', 'C', 'E', 0, 3, 0, 0, 0, 1, 0, 2, 0, 4, 0, 0, 0, 1, 0, 2, 0, 3}),
          quad.c_str()},
+        // Read 8 bytes a polygon, two quads run past the end; their own length does not.
+        {"two quads, the list last", withPolygons({'F', 'A', 'C', 'E', 0, 4, 0, 0, 0, 1, 0, 2, 0, 3, 0, 4, 0, 3, 0, 2, 0, 1, 0, 0}),
+         "m.lwo: polygon 0 has 4 corners; the object box reads triangles only"},
         {"a flagged triangle", withPolygons({'F', 'A', 'C', 'E', 0x04, 0x03, 0, 0, 0, 1, 0, 2}),
          "m.lwo: polygon 0 has the flag bits 0x0400 in its corner count"},
         {"a four-byte index", Lwo2Writer::meshFile(kPoints, far),
@@ -91,6 +96,10 @@ TEST(Lwo2Refusal, EveryRefusalIsExplainedAndOnlyRefusals) {
         EXPECT_EQ(explanation.substr(0, std::string(c.explanation).size()), c.explanation);
         EXPECT_EQ(explanation.empty(), std::string(c.explanation).empty()) << explanation;
     }
+    const auto obj = describeLwo2Refusal(notForm);
+    ASSERT_TRUE(obj);
+    const std::string objHint = explainLwo2Refusal(*obj, "data/x.obj");
+    EXPECT_NE(objHint.find("`velmora mesh data/x.obj -o data/x.lwo`"), std::string::npos) << objHint;
 }
 
 }  // namespace

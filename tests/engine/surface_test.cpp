@@ -1,9 +1,11 @@
-// Surface sizing from script text, JPEG pictures (colour, grey, oversized,
-// damaged) and clearing.
+// Surface sizing from script text, JPEG and PNG pictures (colour, grey,
+// oversized, damaged) and clearing.
 #include "surface/Surface.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -11,6 +13,7 @@
 
 #include "TestFunctions.h"
 #include "TestSupport.h"
+#include "boxes/SimpleBoxes.h"
 #include "boxes/VoxelTunnel.h"
 #include "core/Limits.h"
 #include "showkit/JpegWriter.h"
@@ -165,8 +168,8 @@ TEST(SurfaceConfigureFatal, RefusalsSayWhy) {
     } cases[] = {
         {quoted(tempPath("absent.jpg")), tempPath("absent.jpg"), 9999, kPicture,
          "not found (the working directory is "},
-        {quoted(file("p.png", "\x89PNG\r\n\x1a\n....")), tempPath("p.png"), 1, nullptr,
-         "not a JPEG: it is a PNG picture"},
+        {quoted(file("p.png", "\x89PNG\r\n\x1a\n....")), tempPath("p.png"), 9999, kPicture,
+         "the PNG is damaged or cut short"},
         {quoted(file("g.gif", "GIF89a....")), tempPath("g.gif"), 1, nullptr, "it is a GIF picture"},
         {quoted(file("e.jpg", "")), tempPath("e.jpg"), 1, nullptr, "the file is empty"},
         {quoted(file("cut.jpg", jpegStart.substr(0, 40))), tempPath("cut.jpg"), 1, nullptr,
@@ -346,6 +349,103 @@ TEST(SurfaceAllocate, EmptySizesGiveNoPixels) {
     EXPECT_EQ(s.pixelCount(), 0u);
     s.clear();  // nothing to clear, must not crash
 }
+
+}  // namespace
+}  // namespace velmora
+
+namespace velmora {
+namespace {
+
+// Every kind of PNG, 512x256, written sample by sample; what the surface must
+// hold is known exactly (16-bit samples are v * 257, palette entries distinct).
+struct PngKind {
+    const char* name;
+    int colourType;
+    int bitDepth;
+};
+
+class PngSurface : public ::testing::TestWithParam<PngKind> {};
+
+// The picture's colour at (x, y); grey kinds use its red.
+uint32_t pngColour(int x, int y, bool grey, bool palette) {
+    if (palette) return ((x / 32 + y / 32) % 16) * 0x0F0D0Bu + 0x040506u;
+    const uint32_t r = static_cast<uint32_t>(x / 2), g = static_cast<uint32_t>(y), b = static_cast<uint32_t>((x ^ y) & 0xFF);
+    return grey ? r * 0x010101u : r << 16 | g << 8 | b;
+}
+
+std::string writePngKind(const std::string& path, const PngKind& kind) {
+    const bool grey = !(kind.colourType & PNG_COLOR_MASK_COLOR), palette = kind.colourType == PNG_COLOR_TYPE_PALETTE;
+    const int channels = palette ? 1 : (grey ? 1 : 3) + (kind.colourType & PNG_COLOR_MASK_ALPHA ? 1 : 0);
+    const int bytes = kind.bitDepth == 16 ? 2 : 1;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return "cannot write " + path;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, file);
+    png_set_IHDR(png, info, 512, 256, kind.bitDepth, kind.colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_color entries[16];
+    for (int i = 0; i < 16; ++i) {
+        const uint32_t c = i * 0x0F0D0Bu + 0x040506u;
+        entries[i] = png_color{static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c)};
+    }
+    if (palette) png_set_PLTE(png, info, entries, 16);
+    png_write_info(png, info);
+    std::vector<png_byte> row(512 * channels * bytes);
+    for (int y = 0; y < 256; ++y) {
+        std::fill(row.begin(), row.end(), 0);
+        for (int x = 0; x < 512; ++x) {
+            if (palette) {  // 4 bits an index, the first in the high half
+                const int index = (x / 32 + y / 32) % 16;
+                row[x / 2] |= static_cast<png_byte>(x % 2 ? index : index << 4);
+                continue;
+            }
+            const uint32_t c = pngColour(x, y, grey, false);
+            const uint32_t samples[4] = {c >> 16 & 0xFF, c >> 8 & 0xFF, c & 0xFF, static_cast<uint32_t>(x % 256)};
+            for (int k = 0; k < channels; ++k) {
+                const uint32_t v = grey && k == 0 ? samples[0] : grey ? samples[3] : samples[k];
+                png_byte* at = &row[(x * channels + k) * bytes];
+                at[0] = static_cast<png_byte>(v);
+                if (bytes == 2) at[1] = static_cast<png_byte>(v);  // v * 257, big-endian
+            }
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+    return {};
+}
+
+TEST_P(PngSurface, CopiedToTheFrameItRendersExactlyItsPixels) {
+    const PngKind& kind = GetParam();
+    const std::string path = tempPath(std::string(kind.name) + ".png");
+    ASSERT_EQ(writePngKind(path, kind), "");
+    SurfaceBudget budget(kMiB);
+    Surface picture;
+    picture.configure(" \"" + path + "\"", &budget);
+    ASSERT_TRUE(picture.isSize(512, 256));
+    EXPECT_EQ(budget.used(), 512u * 256u * 4u);
+    Surface frame;
+    frame.configure("512 256");
+    BoxCopier copier;  // as `copie OUT picture on on` wires it
+    testsupport::Wiring wiring({1.0f, 1.0f}, {&picture});
+    copier.render(frame, wiring.fns(), wiring.ins());
+    const bool grey = !(kind.colourType & PNG_COLOR_MASK_COLOR), palette = kind.colourType == PNG_COLOR_TYPE_PALETTE;
+    int wrong = 0;
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 512; ++x) wrong += frame.pixels[y * 512 + x] != pngColour(x, y, grey, palette);
+    EXPECT_EQ(wrong, 0);
+    std::remove(path.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKind, PngSurface,
+    ::testing::Values(PngKind{"rgb8", PNG_COLOR_TYPE_RGB, 8}, PngKind{"rgb16", PNG_COLOR_TYPE_RGB, 16},
+                      PngKind{"rgba8", PNG_COLOR_TYPE_RGB_ALPHA, 8}, PngKind{"rgba16", PNG_COLOR_TYPE_RGB_ALPHA, 16},
+                      PngKind{"grey8", PNG_COLOR_TYPE_GRAY, 8}, PngKind{"grey16", PNG_COLOR_TYPE_GRAY, 16},
+                      PngKind{"grey_alpha8", PNG_COLOR_TYPE_GRAY_ALPHA, 8}, PngKind{"palette4", PNG_COLOR_TYPE_PALETTE, 4}),
+    [](const ::testing::TestParamInfo<PngKind>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace velmora

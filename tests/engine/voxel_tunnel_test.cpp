@@ -305,7 +305,7 @@ TEST(VoxelTunnelHeightMap, RefusalsNameTheFileAndWhy) {
         {tempPath("why_absent.jpg"), tempPath("why_absent.jpg"), "not found (the working directory is "},
         {colour, colour, "must be a 512x512 grey-level JPEG; it is 512x512 colour"},
         {small, small, "must be a 512x512 grey-level JPEG; it is 256x128 grey-level"},
-        {png, png, "it is a PNG picture"},
+        {png, png, "the PNG is damaged or cut short"},
         {"", "", "names no height map file"},
     };
     for (const auto& c : cases) {

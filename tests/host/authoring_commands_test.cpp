@@ -340,13 +340,24 @@ TEST(InstalledProgram, DemoRendersTheInstalledDefaultShowFromAnyFolder) {
                                     .append("' > '")
                                     .append((dir / "install.log").string())
                                     .append("' 2>&1");
-    ASSERT_EQ(std::system(install.c_str()), 0) << readFile(dir / "install.log");
+    std::ofstream(defaultShow() / "stray.zyl") << "a script tried in the build tree\n";
+    const int installed = std::system(install.c_str());
+    fs::remove(defaultShow() / "stray.zyl");
+    ASSERT_EQ(installed, 0) << readFile(dir / "install.log");
     const fs::path program = dir / "prefix/bin/velmora";
     ASSERT_TRUE(fs::is_regular_file(program));
     EXPECT_TRUE(fs::is_regular_file(dir / "prefix/share/velmora/demo/script.zyl"));
     EXPECT_TRUE(fs::is_regular_file(dir / "prefix/share/velmora/demo/data/zik.mo3"));
     EXPECT_FALSE(fs::exists(dir / "prefix/share/velmora/demo/data/.pictures"));
     EXPECT_NE(readFile(dir / "prefix/share/man/man1/velmora.1").find(".TH VELMORA 1"), std::string::npos);
+    // Only the generated show: not another script left in the build tree's show/.
+    EXPECT_FALSE(fs::exists(dir / "prefix/share/velmora/demo/stray.zyl"));
+    // `help TYPE` points at the installed documentation.
+    const std::string help = "'" + program.string() + "' help ZYL_BoxCopier > '" + (dir / "help.txt").string() + "'";
+    ASSERT_EQ(std::system(help.c_str()), 0);
+    EXPECT_NE(readFile(dir / "help.txt").find((dir / "prefix/share/doc/velmora/examples/ZYL_BoxCopier.zyl").string()),
+              std::string::npos)
+        << readFile(dir / "help.txt");
 
     // From a folder with no show in it: the frames come out here, rendered from
     // the installed show with its music, the same as the build tree's show gives.

@@ -160,6 +160,8 @@ TEST(CommandLine, EveryRefusalIsOneLineNamingTheFault) {
         {"render --out f check", "check"},
         {"help nonsense", "nonsense"},
         {"help rendr", "did you mean render?"},
+        {"help Sprite", "did you mean ZYL_BoxSprite?"},
+        {"--demo new d", "--demo goes with render, check, bench, info or the show"},
         {"help --markdown render", "render"},
         {"list extra", "extra"},
         {"render --video a.avi", "a.avi"},
@@ -264,4 +266,9 @@ TEST(CommandLine, ManPageDescribesEveryCommandAndOption) {
         }
     for (const char* key : {"Enter", "Escape", "F5", "Space", "Exit status"})
         EXPECT_NE(page.out.find(key), std::string::npos) << key;
+    // The exit status all commands share, once; the reference page named.
+    const std::string shared = roff("Exit status: 0 done;");
+    EXPECT_EQ(page.out.find(shared), page.out.rfind(shared));
+    EXPECT_NE(page.out.find(".SH SEE ALSO\n"), std::string::npos);
+    EXPECT_NE(page.out.find("share/doc/velmora/script.md"), std::string::npos);
 }

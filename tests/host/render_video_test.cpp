@@ -329,6 +329,10 @@ TEST_F(RenderVideo, InfoListsTheModuleAndWhereEachOrderStarts) {
     EXPECT_EQ(run("info --music data/text.xm"), 1);
     EXPECT_NE(err().find("'data/text.xm'"), std::string::npos) << err();
     EXPECT_EQ(run("info --bogus"), 2);
+    // Without --music the default module is looked for where the show would.
+    fs::remove_all(dir_ / "data");
+    EXPECT_EQ(run("info"), 1);
+    EXPECT_NE(err().find("'data/zik.mo3': not found (the working directory is "), std::string::npos) << err();
 }
 
 TEST(RenderValues, FrameRatesAsDecimalsOrFractions) {

@@ -25,8 +25,9 @@ class ShowErrors : public ::testing::Test {
 protected:
     // Runs the show with the given environment; bounded, so a box that waited
     // for a click would fail the test instead of hanging it.
-    int run(const std::string& environment, const std::string& args) {
-        const std::string command = "cd '" + dir_.string() + "' && env " + environment + " timeout 20 '" +
+    int run(const std::string& environment, const std::string& args, int seconds = 20) {
+        const std::string command = "cd '" + dir_.string() + "' && env " + environment + " timeout " +
+                                    std::to_string(seconds) + " '" +
                                     std::string(VELMORA_BINARY) + "' " + args + " >out.txt 2>err.txt";
         const int raw = std::system(command.c_str());
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -164,4 +165,29 @@ TEST_F(ShowErrors, WiringErrorOfTheFirstFrameEndsAShowThatPlaysMusic) {
     EXPECT_EQ(err(), "script.zyl:8: warning: undeclared box personne\n"
                      "FATAL ERROR: variable de type FXBOX non définie!!!!!!!\n"
                      "script.zyl:8: the wiring line begins with 'personne', which no box declaration names\n");
+}
+
+// Without a screen the show and its launch dialog are refused at once, with a
+// line that names the display, rather than running where nobody sees them.
+class ShowWithoutDisplay : public ShowErrors, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ShowWithoutDisplay, RefusesAtOnceNamingTheDisplay) {
+    EXPECT_EQ(run("-u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER", GetParam(), 10), 1);
+    const std::string text = err();
+    EXPECT_NE(text.find("display"), std::string::npos) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(ShowErrors, ShowWithoutDisplay, ::testing::Values("--mode window --mute", ""));
+
+TEST_F(ShowErrors, NoSoundDeviceKeepsItsFatalLineAndNamesMute) {
+    std::ofstream(dir_ / "script.zyl") << "[ZYL_FX_Generator]\n[/ZYL_FX_Generator]\n[ZYL_Fonction]\n[/ZYL_Fonction]\n"
+                                          "[ZYL_Surface]\n[/ZYL_Surface]\n[CABLAGE]\n[/CABLAGE]\n";
+    fs::create_directories(dir_ / "data");
+    const std::string make = std::string(VELMORA_TOOLS_DIR) + "/make_module '" + (dir_ / "data/zik.mo3").string() + "'";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    EXPECT_EQ(run("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=no-such-driver", "--mode window"), 9999 & 0xFF);
+    const std::string text = err();
+    EXPECT_EQ(text.rfind("FATAL ERROR: Can't initialize digital sound system\nvelmora: ", 0), 0u) << text;
+    EXPECT_NE(text.find("--mute"), std::string::npos) << text;
 }

@@ -19,6 +19,7 @@
 #include "host/DialogArt.h"
 #include "host/FrameCounter.h"
 #include "host/ModeDialog.h"
+#include "host/ReloadNotice.h"
 #include "platform/Display.h"
 #include "surface/Bmp.h"
 #include "surface/Surface.h"
@@ -336,6 +337,8 @@ xdotool key Return; waitsize grab_1.bmp 393274 && step grab1
 cp inverted.zyl script.zyl; xdotool key F5; step reload
 xdotool key Return; waitsize grab_2.bmp 393274 && step grab2
 cp broken.zyl script.zyl; xdotool key F5; step broken
+xdotool getwindowgeometry --shell "$w" > geometry
+snap notice.xwd
 xdotool key Return; waitsize grab_3.bmp 393274 && step grab3
 kill -0 "$pid" && step alive
 xdotool key Escape
@@ -349,6 +352,24 @@ waitexit
     EXPECT_NE(err.find("script.zyl:12: undeclared box rien\n"), std::string::npos) << err;
     EXPECT_EQ(err.find("FATAL"), std::string::npos) << err;
     EXPECT_NE(readFile(dir_ / "show/show_out.txt").find("script.zyl: reloaded"), std::string::npos);
+
+    // The refusal's first line is over the bottom of the window, the rest of
+    // the frame is the running show's.
+    const std::string geometry = readFile(dir_ / "show/geometry");
+    int x = -1, y = -1;
+    std::sscanf(geometry.substr(geometry.find("X=")).c_str(), "X=%d\nY=%d", &x, &y);
+    Screen screen;
+    ASSERT_TRUE(screen.load(dir_ / "show/notice.xwd")) << diagnostics();
+    ASSERT_TRUE(x >= 0 && y >= 0 && x + 512 <= screen.width && y + 256 <= screen.height) << geometry;
+    int wrongAbove = 0, noticePixels = 0;
+    for (int r = 0; r < 256; ++r)
+        for (int c = 0; c < 512; ++c) {
+            const uint32_t shown = screen.at(x + c, y + r);
+            if (r < 256 - kNoticeHeight) wrongAbove += shown != (framePixel(c, r) ^ 0xFFFFFFu);
+            else noticePixels += shown == kNoticeColour;
+        }
+    EXPECT_EQ(wrongAbove, 0);
+    EXPECT_GT(noticePixels, 100);
 }
 
 TEST_F(ShowUnderXvfb, WatchReloadsWhenTheScriptFileChanges) {
@@ -370,13 +391,21 @@ waitexit
     EXPECT_EQ(readFile(dir_ / "show/show_err.txt"), "");
 }
 
-TEST_F(ShowUnderXvfb, LeftAndRightJumpOrdersAndTheShowShowsThatMoment) {
+// With sound, and muted on a machine whose sound device fails: either way the
+// pictures follow the music's position.
+struct MusicOutput {
+    const char* name;
+    const char* environment;  // shell lines before the show starts
+    const char* args;
+};
+class ShowMusicUnderXvfb : public ShowUnderXvfb, public ::testing::WithParamInterface<MusicOutput> {};
+
+TEST_P(ShowMusicUnderXvfb, LeftAndRightJumpOrdersAndTheShowShowsThatMoment) {
     // Three orders of 7.7 s; the picture is inverted during order 1 only.
     ASSERT_TRUE(xm::saveXm(testing_modules::timingModule({64, 64}, {0, 1, 0}), (dir_ / "show/data/zik.mo3").c_str()));
     writeScript("script.zyl", "ZYL_BoxInverseVideo inverse\n", "ZYL_FnctIntervale second 1 1\n",
                 "inverse OUT second second\n");
-    ASSERT_TRUE(scenario(R"sh(
-start --mode window
+    ASSERT_TRUE(scenario(std::string(GetParam().environment) + "start --mode window" + GetParam().args + R"sh(
 w=$(window '^Velmora$'); step "window $w"; [ -n "$w" ] || exit 0
 point "$w"
 grab() { xdotool key Return; waitsize "grab_$1.bmp" 393274 && step "grab $1"; }
@@ -400,6 +429,25 @@ waitexit
     EXPECT_TRUE(readFile(dir_ / "show/grab_6.bmp") == plain);
     EXPECT_TRUE(readFile(dir_ / "show/grab_7.bmp") == inverted);                   // resumed, order 1
     EXPECT_EQ(readFile(dir_ / "show/show_err.txt"), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ShowUnderXvfb, ShowMusicUnderXvfb,
+    ::testing::Values(MusicOutput{"WithSound", "", ""},
+                      MusicOutput{"MutedWithoutASoundDevice", "export SDL_AUDIODRIVER=no-such-driver\n", " --mute"}),
+    [](const ::testing::TestParamInfo<MusicOutput>& info) { return std::string(info.param.name); });
+
+// Without a sound device the fatal error ends the show by itself under
+// --no-message-box, where a box would wait for a click, and says what plays.
+TEST_F(ShowUnderXvfb, NoMessageBoxLetsAFatalErrorEndTheShow) {
+    ASSERT_TRUE(scenario(R"sh(
+unset VELMORA_NO_MESSAGE_BOX
+export SDL_AUDIODRIVER=no-such-driver
+start --mode window --no-message-box
+waitexit
+)sh")) << diagnostics();
+    EXPECT_EQ(status(), "15") << diagnostics();
+    EXPECT_NE(readFile(dir_ / "show/show_err.txt").find("--mute"), std::string::npos) << diagnostics();
 }
 
 TEST_F(ShowUnderXvfb, F1FrameCounterIsOnScreenButNeverInScreenshots) {

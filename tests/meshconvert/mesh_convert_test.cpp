@@ -305,6 +305,44 @@ TEST_F(MeshConvert, ItsOwnLwo2ComesBackAsTheSamePointsAndTriangles) {
     }
 }
 
+// --up turns the input so that its named axis points up on screen (the object
+// box's -y), as a rotation: the faces still point out. The prism stands from
+// z = 2 to 4, its y within 0.87 of 0.
+TEST_F(MeshConvert, UpTurnsTheNamedAxisUpWithoutMirroring) {
+    write("prism.obj", objPrism(6, 5, 0, 3, 1));
+    auto converted = [&](std::vector<std::string> up) {
+        std::vector<std::string> args = {path("prism.obj"), "-o", path("out.lwo")};
+        args.insert(args.end(), up.begin(), up.end());
+        const ParsedMesh parsed = parseMesh(args);
+        EXPECT_FALSE(parsed.status) << parsed.err;
+        const Converted run = convert(parsed.options);
+        EXPECT_EQ(run.status, 0) << run.err;
+        return loadWritten(path("out.lwo"));
+    };
+    const Mesh plain = converted({});
+    const Mesh yUp = converted({"--up", "y"});
+    ASSERT_EQ(yUp.pointCount, plain.pointCount);
+    for (size_t i = 0; i < plain.points.size(); ++i) {
+        EXPECT_EQ(yUp.points[i].x, plain.points[i].x);
+        EXPECT_EQ(yUp.points[i].y, -plain.points[i].y);
+        EXPECT_EQ(yUp.points[i].z, plain.points[i].z);
+    }
+    EXPECT_EQ(facesPointingIn(yUp), 0);
+    struct Turn {
+        const char* up;
+        float lowY, highY;  // on screen -y is up: the input's top has the lowest y
+    };
+    for (const Turn& t : {Turn{"z", -4, -2}, Turn{"-z", 2, 4}, Turn{"-y", -0.8660254f, 0.8660254f}}) {
+        SCOPED_TRACE(t.up);
+        const Mesh mesh = converted({"--up", t.up});
+        const MeshBounds bounds = boundsOf(mesh.points);
+        EXPECT_NEAR(bounds.low.y, t.lowY, 1e-5);
+        EXPECT_NEAR(bounds.high.y, t.highY, 1e-5);
+        EXPECT_NEAR(bounds.low.x, 4, 1e-5);
+        EXPECT_EQ(facesPointingIn(mesh), 0);
+    }
+}
+
 struct BadInput {
     const char* name;
     const char* input;
@@ -354,6 +392,8 @@ TEST_F(MeshConvert, BadInputIsRefusedWithoutLeavingAFile) {
     ASSERT_EQ(::mkfifo(path("fifo.obj").c_str(), 0644), 0);
     ASSERT_EQ(::mkfifo(path("fifo.lwo").c_str(), 0644), 0);
     ASSERT_EQ(::symlink("/dev/null", path("null.lwo").c_str()), 0);
+    write("shape.lwo", objPrism(4, 0, 0, 0, 1));  // an OBJ, whatever its name says
+    fs::create_hard_link(dir_ / "shape.lwo", dir_ / "link.lwo");
     const BadInput cases[] = {
         {"missing file", "absent.obj", "out.lwo", "absent.obj: cannot be opened: No such file or directory"},
         {"empty file", "empty.obj", "out.lwo", "empty.obj: is empty"},
@@ -375,6 +415,10 @@ TEST_F(MeshConvert, BadInputIsRefusedWithoutLeavingAFile) {
         {"buffer is a FIFO", "fifo_uri.gltf", "out.lwo", "fifo.bin' is not a regular file"},
         {"fit past the float range", "cube.obj", "out.lwo", "--fit 1e+300: too large"},
         {"fit below the float range", "cube.obj", "out.lwo", "--fit 1e-300: too small"},
+        {"output not .lwo", "cube.obj", "cube.txt", "cube.txt: the output is an LWO2 object: its name must end in .lwo"},
+        {"output is the OBJ", "cube.obj", "cube.obj", "cube.obj: the output is an LWO2 object"},
+        {"output is the input, not LWO2", "shape.lwo", "shape.lwo", "shape.lwo: is the input file, which is not LWO2"},
+        {"output a link to the input", "shape.lwo", "link.lwo", "link.lwo: is the input file, which is not LWO2"},
     };
     const std::vector<std::string> before = listing();
     for (const BadInput& c : cases) {
@@ -429,6 +473,7 @@ TEST(MeshOptions, BadCommandLinesAreRefused) {
         {"in.obj", "-o", "out.lwo", "--flip=yes"},
         {"in.obj", "-o", "out.lwo", "--decimate", "0.5"},
         {"in.obj", "other.obj", "-o", "out.lwo"},
+        {"in.obj", "-o", "out.lwo", "--up", "x"},
     };
     for (const auto& args : bad) {
         const ParsedMesh parsed = parseMesh(args);
@@ -436,7 +481,8 @@ TEST(MeshOptions, BadCommandLinesAreRefused) {
         EXPECT_EQ(parsed.err.rfind("velmora mesh: ", 0), 0u) << parsed.err;
         EXPECT_EQ(std::count(parsed.err.begin(), parsed.err.end(), '\n'), 1) << parsed.err;
     }
-    const ParsedMesh parsed = parseMesh({"in.obj", "--output=out.lwo", "--fit", "2.5", "--center", "--flip", "--layer=4"});
+    const ParsedMesh parsed =
+        parseMesh({"in.obj", "--output=out.lwo", "--fit", "2.5", "--center", "--flip", "--layer=4", "--up=-z"});
     ASSERT_FALSE(parsed.status) << parsed.err;
     const MeshOptions& options = parsed.options;
     EXPECT_EQ(options.input, "in.obj");
@@ -444,6 +490,7 @@ TEST(MeshOptions, BadCommandLinesAreRefused) {
     EXPECT_EQ(options.fitRadius, 2.5);
     EXPECT_TRUE(options.centre && options.flip);
     EXPECT_EQ(options.layer, 4);
+    EXPECT_EQ(options.up, UpAxis::MinusZ);
 }
 
 }  // namespace

@@ -1,0 +1,26 @@
+// PNG pictures through libpng, decoded into the same samples as a JPEG (1 grey
+// or 3 R, G, B bytes a pixel), and the choice between the two by the file's
+// first bytes.
+#pragma once
+
+#include <string>
+
+#include "surface/JpegDecode.h"
+
+namespace velmora {
+
+// True when the file starts with the PNG signature.
+bool isPngFile(const char* path);
+
+// Grey, grey with alpha, RGB, RGBA and palette PNGs of any bit depth: 16-bit
+// samples scaled to 8, palettes expanded to RGB, alpha dropped (the compositing
+// has none). 0 on success; 1 when the file cannot be opened, is over the limits
+// (seen from the header, as for a JPEG) or is damaged, `refusal` saying why.
+int decodePngFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budget = nullptr,
+                  std::string* refusal = nullptr);
+
+// decodePngFile for a PNG, else decodeJpegFile.
+int decodePictureFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budget = nullptr,
+                      std::string* refusal = nullptr);
+
+}  // namespace velmora
