@@ -374,6 +374,9 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
         [](const CommandLineOptions& o) { return runRender(o.render); });
     addValue(render, "--script", options.render.script, kFile, "the show script");
     addValue(render, "--out", options.render.outDir, kDirectory, "where the frames go (created if missing)");
+    addSwitch(render, "--hash", options.render.hash,
+              "write no files: print \"frame K HEX\" for each frame (HEX: the SHA-256\n"
+              "of its pixels as 32-bit little-endian 0x00RRGGBB words), then \"done\"");
     addValue(render, "--video", options.render.video, kFile,
              "encode the frames and the music into FILE instead: .mp4 (H.264\n"
              "and AAC), .webm (VP9 and Opus) or .mkv (lossless FFV1 and FLAC)");

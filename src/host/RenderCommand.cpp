@@ -20,6 +20,8 @@
 #include "script/DemoGraph.h"
 #include "surface/Bmp.h"
 
+#include <openssl/evp.h>
+
 namespace velmora {
 
 namespace {
@@ -42,13 +44,36 @@ bool writeFrameBmp(const RenderOptions& options, int k, const Surface& output, s
     return true;
 }
 
+// "frame K HEX": the SHA-256 of the frame's pixels as little-endian 32-bit
+// 0x00RRGGBB words, top row first, the same bytes on any machine.
+bool printFrameHash(int k, const Surface& output, std::vector<uint8_t>& bytes) {
+    const size_t count = output.pixelCount();
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t word = output.pixels[i] & 0xFFFFFFu;
+        bytes[4 * i] = static_cast<uint8_t>(word);
+        bytes[4 * i + 1] = static_cast<uint8_t>(word >> 8);
+        bytes[4 * i + 2] = static_cast<uint8_t>(word >> 16);
+        bytes[4 * i + 3] = 0;
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_Digest(bytes.data(), 4 * count, digest, &length, EVP_sha256(), nullptr) != 1) {
+        std::fprintf(stderr, "velmora render: cannot compute the SHA-256 of frame %d\n", k);
+        return false;
+    }
+    std::printf("frame %d ", k);
+    for (unsigned int i = 0; i < length; ++i) std::printf("%02x", digest[i]);
+    std::printf("\n");
+    return true;
+}
+
 }  // namespace
 
 int runRender(const RenderOptions& options) {
     // From the start: a file may be created before the first frame.
     catchInterruptions();
     const bool toVideo = !options.video.empty();
-    if (!toVideo) {
+    if (!toVideo && !options.hash) {
         std::error_code ec;
         std::filesystem::create_directories(options.outDir, ec);
         if (ec || !std::filesystem::is_directory(options.outDir)) {
@@ -93,13 +118,17 @@ int runRender(const RenderOptions& options) {
     if (toVideo) {
         if (!video.open(options, output->width, output->height, withMusic)) return 1;
         if (withMusic && !audio.streamSound(video.soundOutput(), options.start, options.fps.perSecond, *frames)) return 1;
+    } else if (withMusic && options.hash) {
+        // No file: the decode only places the frames in the music.
+        if (!audio.streamSound([](const int16_t*, size_t) {}, options.start, options.fps.perSecond, *frames))
+            return 1;
     } else if (withMusic) {
         const std::string wavPath = (std::filesystem::path(options.outDir) / "audio.wav").string();
         if (!audio.writeWav(wavPath.c_str(), options.start, options.fps.perSecond, *frames)) return 1;
     }
 
     RenderProgress progress(*frames, RenderProgress::styleFor(stderr, options.quiet));
-    std::vector<uint8_t> packed(static_cast<size_t>(output->width) * output->height * 3);
+    std::vector<uint8_t> packed(static_cast<size_t>(output->width) * output->height * (options.hash ? 4 : 3));
     for (int k = 0; k <= *frames; ++k) {
         if (interruptionSignal()) {
             progress.finish();
@@ -119,7 +148,10 @@ int runRender(const RenderOptions& options) {
         frame.seconds = static_cast<float>(options.start + k / options.fps.perSecond);
         graph.evaluateFrame(*output, frame);
 
-        if (toVideo ? !video.addFrame(output->pixels) : !writeFrameBmp(options, k, *output, packed)) {
+        const bool written = toVideo       ? video.addFrame(output->pixels)
+                             : options.hash ? printFrameHash(k, *output, packed)
+                                            : writeFrameBmp(options, k, *output, packed);
+        if (!written) {
             progress.finish();
             return 1;
         }
@@ -132,6 +164,10 @@ int runRender(const RenderOptions& options) {
         return 1;
     }
     if (toVideo && !video.finish()) return 1;
+    if (options.hash) {
+        std::printf("done\n");
+        if (std::fflush(stdout) != 0) return 1;
+    }
     return 0;
 }
 

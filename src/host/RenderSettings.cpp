@@ -70,7 +70,12 @@ std::optional<FrameSize> parseFrameSize(std::string_view text) {
 }
 
 bool checkRenderOptions(const RenderOptions& o, std::string& error) {
-    if (o.outDir.empty() == o.video.empty()) {
+    if (o.hash && (!o.outDir.empty() || !o.video.empty())) {
+        error = std::string("option '--hash' writes no files: give it without '") +
+                (o.outDir.empty() ? "--video" : "--out") + "'";
+        return false;
+    }
+    if (!o.hash && o.outDir.empty() == o.video.empty()) {
         error = o.outDir.empty() ? "option '--out' or '--video' is required" : "give '--out' or '--video', not both";
         return false;
     }
