@@ -19,6 +19,7 @@
 
 #include "core/Limits.h"
 #include "core/ThreadCount.h"
+#include "host/DemoFolder.h"
 #include "host/ManPage.h"
 #include "host/NumberText.h"
 #include "host/ReferenceCommands.h"
@@ -414,6 +415,15 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
                                 "pattern, rows and start time, to place --start, --position and order intervals.",
                                 [](const CommandLineOptions& o) { return runInfo(o.info); });
     addValue(info, "--music", options.info.music, kFile, "the music module");
+
+    CLI::App& web = addCommand(
+        app, options, "web",
+        "Packs the show into DIR for web browsers: the web player (built by tools/build-web),\n"
+        "the script, every file it names and the music. Any static web server can then serve DIR.\n"
+        "Only files inside the show's folder are packed.",
+        [](const CommandLineOptions& o) { return runWeb(o.web, programFolder(nullptr)); });
+    addValue(web, "--script", options.web.script, kFile, "the show script");
+    addValue(web, "-o,--out", options.web.outDir, kDirectory, "the folder to write (created if missing)")->required();
 
     CLI::App& check = addCommand(app, options, "check",
                                  "Reads the script as the show would and reports every problem it finds\n"
