@@ -1,7 +1,8 @@
 // The show in the page. show.txt lists the show's files (the script first),
 // kept under show/; they are copied into the player's file system, then the
-// page plays the show, or with ?render=N&fps=F&start=T prints the hash of N
-// frames evaluated headless, or with ?bench=1 times every order.
+// page plays the show, or with ?render=N&fps=F&start=T (and position=O:R:F)
+// prints the hash of N frames evaluated headless, or with ?bench=1 times
+// every order.
 'use strict';
 
 const WIDTH = 512, HEIGHT = 256, RATE = 44100;
@@ -64,7 +65,13 @@ async function renderFrames(player) {
     showFatal('render=N (N from 1), fps=F (above 0) and start=T (seconds) are needed');
     return;
   }
-  if (player._velmora_render_begin(start, fps) !== 0) return engineFatal(player);
+  // position=ORDER:ROW:FRACTION fixes the music position, as `velmora render --position` does.
+  let position = -1;
+  if (params.has('position')) {
+    const [order, row, fraction] = params.get('position').split(':').map(Number);
+    position = (order & 0xFFFF) + (fraction & 0xFF) * 0x10000 + (row & 0xFF) * 0x1000000;
+  }
+  if (player._velmora_render_begin(start, fps, position) !== 0) return engineFatal(player);
   const pre = $('frames');
   for (let k = 0; k < count; ++k) {
     const at = player._velmora_render_frame(k);

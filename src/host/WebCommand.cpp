@@ -23,8 +23,8 @@ struct NamedFile {
     int line = 0;  // 0: not named by the script
 };
 
-// The files the declarations name (surface pictures and meshes), read
-// without loading them.
+// The files the declarations name (surface pictures, meshes, the tunnel's
+// height map), read without loading them.
 class FileCollector : public LoadObserver {
 public:
     explicit FileCollector(std::string_view text) : text_(text) {}
@@ -39,7 +39,7 @@ public:
         if (typeWord == "ZYL_Surface" && parameters[first] == '"' && parameters.size() - 1 > first + 1) {
             // As the surface reads it: the last character is the closing quote.
             name = std::string(parameters.substr(first + 1, parameters.size() - first - 2));
-        } else if (typeWord == "ZYL_BoxObjet3D") {
+        } else if (typeWord == "ZYL_BoxObjet3D" || typeWord == "ZYL_BoxVoxelTunnel") {
             const size_t start = parameters.find_first_not_of(" \t\r\n\v\f");
             const size_t end = parameters.find_first_of(" \t\r\n\v\f", start);
             name = std::string(parameters.substr(start, std::min<size_t>(end - start, 255)));

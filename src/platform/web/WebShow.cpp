@@ -5,6 +5,7 @@
 // This is the one file of the web player that sees the graph.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -56,6 +57,7 @@ struct Page {
     OfflineModule offline;
     bool withMusic = false;
     double start = 0.0, fps = 50.0;
+    uint32_t fixedPosition = 0;
 
     // Live: the module rendered as the page's audio asks, with where each row
     // began and the channel levels, so that the position of what is heard
@@ -132,12 +134,14 @@ EMSCRIPTEN_KEEPALIVE int velmora_load(const char* script) {
 EMSCRIPTEN_KEEPALIVE const char* velmora_error() { return page.error.c_str(); }
 
 // Headless frames as `velmora render` evaluates them: the music position of
-// each frame from the module decoded offline, when the show has one.
-EMSCRIPTEN_KEEPALIVE int velmora_render_begin(double start, double fps) {
+// each frame from the module decoded offline, when the show has one, or the
+// fixed `position` (packed as the music reports it) when that is not negative.
+EMSCRIPTEN_KEEPALIVE int velmora_render_begin(double start, double fps, double position) {
     return guarded([&] {
         page.start = start;
         page.fps = fps;
-        page.withMusic = fileExists(kMusicPath);
+        page.fixedPosition = position >= 0 ? static_cast<uint32_t>(position) : 0;
+        page.withMusic = position < 0 && fileExists(kMusicPath);
         if (page.withMusic && !page.offline.load(kMusicPath)) fatalError("Can't load music");
         if (page.withMusic && page.graph->readsChannelLevels()) page.offline.recordChannelLevels();
     });
@@ -147,6 +151,7 @@ EMSCRIPTEN_KEEPALIVE int velmora_render_begin(double start, double fps) {
 EMSCRIPTEN_KEEPALIVE const uint32_t* velmora_render_frame(int k) {
     const int failed = guarded([&] {
         FrameInput input;
+        input.position = trackerPosition(page.fixedPosition);
         if (page.withMusic) {
             const int64_t at = moduleFrameAt(page.start + k / page.fps);
             if (at >= 0) {
