@@ -19,6 +19,7 @@
 
 #include "core/Limits.h"
 #include "core/ThreadCount.h"
+#include "host/DemoFolder.h"
 #include "host/ManPage.h"
 #include "host/NumberText.h"
 #include "host/ReferenceCommands.h"
@@ -395,6 +396,9 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
         [](const CommandLineOptions& o) { return runRender(o.render); });
     addValue(render, "--script", options.render.script, kFile, "the show script");
     addValue(render, "--out", options.render.outDir, kDirectory, "where the frames go (created if missing)");
+    addSwitch(render, "--hash", options.render.hash,
+              "write no files: print \"frame K HEX\" for each frame (HEX: the SHA-256\n"
+              "of its pixels as 32-bit little-endian 0x00RRGGBB words), then \"done\"");
     addValue(render, "--video", options.render.video, kFile,
              "encode the frames and the music into FILE instead: .mp4 (H.264\n"
              "and AAC), .webm (VP9 and Opus), .mkv (lossless FFV1 and FLAC),\n"
@@ -438,6 +442,15 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
                                 "pattern, rows and start time, to place --start, --position and order intervals.",
                                 [](const CommandLineOptions& o) { return runInfo(o.info); });
     addValue(info, "--music", options.info.music, kFile, "the music module");
+
+    CLI::App& web = addCommand(
+        app, options, "web",
+        "Packs the show into DIR for web browsers: the web player (built by tools/build-web),\n"
+        "the script, every file it names and the music. Any static web server can then serve DIR.\n"
+        "Only files inside the show's folder are packed.",
+        [](const CommandLineOptions& o) { return runWeb(o.web, programFolder(nullptr)); });
+    addValue(web, "--script", options.web.script, kFile, "the show script");
+    addValue(web, "-o,--out", options.web.outDir, kDirectory, "the folder to write (created if missing)")->required();
 
     CLI::App& check = addCommand(app, options, "check",
                                  "Reads the script as the show would and reports every problem it finds\n"

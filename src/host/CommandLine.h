@@ -15,6 +15,7 @@
 #include "host/NewCommand.h"
 #include "host/RenderCommand.h"
 #include "host/Show.h"
+#include "host/WebCommand.h"
 #include "meshconvert/MeshCommand.h"
 
 namespace CLI {
@@ -39,6 +40,7 @@ struct CommandLineOptions {
     BenchOptions bench;
     MeshOptions mesh;
     NewOptions newShow;
+    WebOptions web;
     HelpOptions help;
     bool demo = false;     // --demo: the command runs in the default show's folder
     std::string directory;  // -C DIR: everything is read and written relative to DIR

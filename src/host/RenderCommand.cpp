@@ -22,6 +22,8 @@
 #include "script/DemoGraph.h"
 #include "surface/Bmp.h"
 
+#include <openssl/evp.h>
+
 namespace velmora {
 
 namespace {
@@ -67,6 +69,29 @@ bool targetsReplaceable(const RenderOptions& options, int frames, bool withMusic
     return true;
 }
 
+// "frame K HEX": the SHA-256 of the frame's pixels as little-endian 32-bit
+// 0x00RRGGBB words, top row first, the same bytes on any machine.
+bool printFrameHash(int k, const Surface& output, std::vector<uint8_t>& bytes) {
+    const size_t count = output.pixelCount();
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t word = output.pixels[i] & 0xFFFFFFu;
+        bytes[4 * i] = static_cast<uint8_t>(word);
+        bytes[4 * i + 1] = static_cast<uint8_t>(word >> 8);
+        bytes[4 * i + 2] = static_cast<uint8_t>(word >> 16);
+        bytes[4 * i + 3] = 0;
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_Digest(bytes.data(), 4 * count, digest, &length, EVP_sha256(), nullptr) != 1) {
+        std::fprintf(stderr, "velmora render: cannot compute the SHA-256 of frame %d\n", k);
+        return false;
+    }
+    std::printf("frame %d ", k);
+    for (unsigned int i = 0; i < length; ++i) std::printf("%02x", digest[i]);
+    std::printf("\n");
+    return true;
+}
+
 }  // namespace
 
 int runRender(const RenderOptions& options) {
@@ -74,7 +99,7 @@ int runRender(const RenderOptions& options) {
     catchInterruptions();
     const bool toVideo = !options.video.empty();
     if (toVideo && !targetsReplaceable(options, 0, false)) return 1;
-    if (!toVideo) {
+    if (!toVideo && !options.hash) {
         std::error_code ec;
         std::filesystem::create_directories(options.outDir, ec);
         if (ec || !std::filesystem::is_directory(options.outDir)) {
@@ -113,7 +138,7 @@ int runRender(const RenderOptions& options) {
         return 1;
     }
 
-    if (!toVideo && !targetsReplaceable(options, *frames, withMusic)) return 1;
+    if (!toVideo && !options.hash && !targetsReplaceable(options, *frames, withMusic)) return 1;
 
     // Channel levels come from the same decode, for a script that reads them.
     const bool withLevels = withMusic && graph.readsChannelLevels();
@@ -123,6 +148,10 @@ int runRender(const RenderOptions& options) {
     if (toVideo) {
         if (!video.open(options, output->width, output->height, withMusic)) return 1;
         if (withMusic && !audio.streamSound(video.soundOutput(), options.start, options.fps.perSecond, *frames)) return 1;
+    } else if (withMusic && options.hash) {
+        // No file: the decode only places the frames in the music.
+        if (!audio.streamSound([](const int16_t*, size_t) {}, options.start, options.fps.perSecond, *frames))
+            return 1;
     } else if (withMusic) {
         const std::string wavPath = (std::filesystem::path(options.outDir) / "audio.wav").string();
         if (!audio.writeWav(wavPath.c_str(), options.start, options.fps.perSecond, *frames)) return 1;
@@ -159,14 +188,17 @@ int runRender(const RenderOptions& options) {
         progress.update(j + 1);
     }
 
-    std::vector<uint8_t> packed(static_cast<size_t>(output->width) * output->height * 3);
+    std::vector<uint8_t> packed(static_cast<size_t>(output->width) * output->height * (options.hash ? 4 : 3));
     for (int k = 0; k <= *frames; ++k) {
         if (interruptionSignal()) return interrupted(k);
         if (k == *frames) break;  // a last look for an interruption before the files are completed
 
         evaluate(options.start + k / options.fps.perSecond);
 
-        if (toVideo ? !video.addFrame(output->pixels) : !writeFrameBmp(options, k, *output, packed)) {
+        const bool written = toVideo       ? video.addFrame(output->pixels)
+                             : options.hash ? printFrameHash(k, *output, packed)
+                                            : writeFrameBmp(options, k, *output, packed);
+        if (!written) {
             progress.finish();
             return 1;
         }
@@ -188,6 +220,10 @@ int runRender(const RenderOptions& options) {
                      "%.2f s, encoding %.2f s, muxing %.2f s, sound %.2f s\n",
                      preroll + *frames, preroll, total, evaluation, times.conversion, times.encoding, times.muxing,
                      times.sound);
+    }
+    if (options.hash) {
+        std::printf("done\n");
+        if (std::fflush(stdout) != 0) return 1;
     }
     return 0;
 }

@@ -36,6 +36,10 @@ struct RenderOptions {
     std::string preset;   // --preset NAME; empty: the format's default
     bool quiet = false;   // --quiet: no progress line
     bool timing = false;  // --timing: the time of each step of the export
+    // --hash: "frame K HEX" on standard output for each frame (the SHA-256 of
+    // its pixels as 32-bit little-endian words 0x00RRGGBB, top row first),
+    // then "done"; no files.
+    bool hash = false;
     int threads = 0;      // threads per frame; 0: VELMORA_THREADS, else one per core
     uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes;
 };

@@ -84,7 +84,12 @@ bool checkRenderOptions(const RenderOptions& o, std::string& error) {
         error = "option '--preroll' would evaluate more than " + std::to_string(kMaxRenderFrames) + " frames";
         return false;
     }
-    if (o.outDir.empty() == o.video.empty()) {
+    if (o.hash && (!o.outDir.empty() || !o.video.empty())) {
+        error = std::string("option '--hash' writes no files: give it without '") +
+                (o.outDir.empty() ? "--video" : "--out") + "'";
+        return false;
+    }
+    if (!o.hash && o.outDir.empty() == o.video.empty()) {
         error = o.outDir.empty() ? "option '--out' or '--video' is required" : "give '--out' or '--video', not both";
         return false;
     }

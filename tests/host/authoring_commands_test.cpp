@@ -326,6 +326,35 @@ TEST(NewShow, AnEmptyFolderBecomesAShowThatChecksCleanAndRendersWithItsMusic) {
     EXPECT_EQ(runIn(dir, "new").status, 2);
 }
 
+// `web` packs only regular files inside the show's folder; anything else is
+// refused with the script line before a file is written.
+TEST(WebCommand, RefusesWhatItCannotPackWithItsLine) {
+    const ScratchDirectory scratch("web");
+    const fs::path show = scratch.path() / "show";
+    fs::create_directories(show / "data");
+    std::ofstream(scratch.path() / "outside.jpg") << "x";
+    fs::create_symlink("../../outside.jpg", show / "data/link.jpg");
+    const struct {
+        const char* surface;
+        const char* refusal;
+    } cases[] = {
+        {"\"/etc/hostname\"", "script.zyl:3: '/etc/hostname' is an absolute name"},
+        {"\"data/../../outside.jpg\"", "script.zyl:3: 'data/../../outside.jpg' leaves the show's folder"},
+        {"\"data/link.jpg\"", "script.zyl:3: 'data/link.jpg' is a link that leads out of the show's folder"},
+        {"\"data/missing.jpg\"", "script.zyl:3: 'data/missing.jpg' not found"},
+        {"\"data\"", "script.zyl:3: 'data' is a directory, not a file"},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(show / "script.zyl") << "[ZYL_FX_Generator]\n[/ZYL_FX_Generator]\n[ZYL_Surface] ZYL_Surface s "
+                                           << c.surface << "\n[/ZYL_Surface]\n[ZYL_Fonction]\n[/ZYL_Fonction]\n"
+                                           << "[CABLAGE]\n[/CABLAGE]\n";
+        const Outcome refused = runIn(show, "web -o site");
+        EXPECT_EQ(refused.status, 1) << c.surface;
+        EXPECT_EQ(refused.err.rfind(c.refusal, 0), 0u) << refused.err;
+        EXPECT_FALSE(fs::exists(show / "site")) << c.surface;
+    }
+}
+
 TEST(InstalledProgram, DemoRendersTheInstalledDefaultShowFromAnyFolder) {
     if (!defaultShowBuilt()) GTEST_SKIP() << "the default show is not built (target demo_show)";
     const ScratchDirectory scratch("install");

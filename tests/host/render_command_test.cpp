@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <openssl/sha.h>
+
 #include "showkit/JpegWriter.h"
 #include "host/Startup.h"
 #include "surface/Bmp.h"
@@ -127,6 +129,24 @@ TEST_F(RenderCommand, FramesAreTheSameOnEveryRun) {
         EXPECT_EQ(readFile(dir_ / "a" / name), readFile(dir_ / "b" / name)) << name;
     }
     EXPECT_EQ(readFile(dir_ / "a/frame_00004.bmp").size(), 393274u);
+
+    // --hash prints the SHA-256 of the same pixels as 0x00RRGGBB words, top row first.
+    ASSERT_EQ(run("render --hash --frames 5 --position 1:2:3").status, 0);
+    std::string expected;
+    for (int k = 0; k < 5; ++k) {
+        const std::string bmp = readFile(dir_ / "a" / ("frame_0000" + std::to_string(k) + ".bmp"));
+        const size_t offset = hosttest::le32(bmp, 10);
+        std::string words;
+        for (int y = 255; y >= 0; --y)
+            for (int x = 0; x < 512; ++x) words += bmp.substr(offset + (y * 512 + x) * 3, 3) + '\0';
+        unsigned char digest[32];
+        SHA256(reinterpret_cast<const unsigned char*>(words.data()), words.size(), digest);
+        expected += "frame " + std::to_string(k) + " ";
+        for (unsigned char byte : digest) expected += "0123456789abcdef"[byte >> 4], expected += "0123456789abcdef"[byte & 15];
+        expected += "\n";
+    }
+    EXPECT_EQ(readFile(dir_ / "out.txt"), expected + "done\n");
+    EXPECT_FALSE(fs::exists(dir_ / "audio.wav"));
 }
 
 TEST_F(RenderCommand, MissingScriptIsFatal) {
@@ -209,6 +229,8 @@ TEST_F(RenderCommand, BadOptionsAreRefusedBeforeLoading) {
                            "render --video v.mp4 --scale 0",
                            "render --video v.mp4 --size 10",
                            "render --video v.avi",
+                           "render --hash --out f",
+                           "render --hash --video v.mp4",
                            "nonsense"};
     for (const char* args : cases) {
         RunResult r = run(args);

@@ -1,0 +1,177 @@
+// The web command: what the script names, checked to lie inside the show's
+// folder, copied beside the built web player.
+#include "host/WebCommand.h"
+
+#include <cstdio>
+#include <set>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "core/Text.h"
+#include "script/DemoGraph.h"
+#include "script/ScriptChecker.h"
+
+namespace fs = std::filesystem;
+
+namespace velmora {
+
+namespace {
+
+struct NamedFile {
+    std::string name;
+    int line = 0;  // 0: not named by the script
+};
+
+// The files the declarations name (surface pictures, meshes, the tunnel's
+// height map), read without loading them.
+class FileCollector : public LoadObserver {
+public:
+    explicit FileCollector(std::string_view text) : text_(text) {}
+    std::vector<NamedFile> files;
+
+    void problem(size_t, std::string) override {}
+    void configure(size_t, const std::function<void()>&) override {}
+    void declared(size_t offset, std::string_view typeWord, std::string_view, std::string_view parameters) override {
+        const size_t first = parameters.find_first_not_of(' ');
+        if (first == std::string_view::npos) return;
+        std::string name;
+        if (typeWord == "ZYL_Surface" && parameters[first] == '"' && parameters.size() - 1 > first + 1) {
+            // As the surface reads it: the last character is the closing quote.
+            name = std::string(parameters.substr(first + 1, parameters.size() - first - 2));
+        } else if (typeWord == "ZYL_BoxObjet3D" || typeWord == "ZYL_BoxVoxelTunnel") {
+            const size_t start = parameters.find_first_not_of(" \t\r\n\v\f");
+            const size_t end = parameters.find_first_of(" \t\r\n\v\f", start);
+            name = std::string(parameters.substr(start, std::min<size_t>(end - start, 255)));
+        }
+        if (!name.empty()) files.push_back({name, lineNumberAt(text_, offset)});
+    }
+
+private:
+    std::string_view text_;
+};
+
+// The player's folders looked at: beside the program, the build tree's web
+// build, the installed share folder.
+std::vector<fs::path> playerCandidates(const fs::path& programFolder) {
+    return {(programFolder / "web").lexically_normal(),
+            (programFolder / ".." / "build-web" / "player" / "web").lexically_normal(),
+            (programFolder / ".." / "share" / "velmora" / "web").lexically_normal()};
+}
+
+constexpr const char* kPlayerFiles[] = {"index.html", "page.js", "velmora.js", "velmora.wasm"};
+
+bool holdsPlayer(const fs::path& folder) {
+    std::error_code ec;
+    for (const char* file : kPlayerFiles)
+        if (!fs::is_regular_file(folder / file, ec)) return false;
+    return true;
+}
+
+// Why `name` cannot be packed, or empty: it must be a regular file inside
+// the show's folder, and so must whatever a link in it leads to.
+std::string refusal(const std::string& name, const fs::path& showFolder) {
+    const fs::path path(name);
+    if (path.is_absolute()) return "'" + name + "' is an absolute name; a site holds only files inside the show's folder";
+    const fs::path normal = path.lexically_normal();
+    if (normal.empty() || *normal.begin() == "..")
+        return "'" + name + "' leaves the show's folder; a site holds only files inside it";
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status)) return "'" + name + "' not found";
+    if (fs::is_directory(status)) return "'" + name + "' is a directory, not a file";
+    if (!fs::is_regular_file(status)) return "'" + name + "' is not a regular file";
+    const fs::path real = fs::canonical(path, ec);
+    const fs::path inside = real.lexically_relative(showFolder);
+    if (ec || inside.empty() || *inside.begin() == "..")
+        return "'" + name + "' is a link that leads out of the show's folder; a site holds only files inside it";
+    return {};
+}
+
+bool copyInto(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    fs::create_directories(to.parent_path(), ec);
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+    if (ec) std::fprintf(stderr, "velmora web: cannot write '%s': %s\n", to.c_str(), ec.message().c_str());
+    return !ec;
+}
+
+}  // namespace
+
+int runWeb(const WebOptions& options, const fs::path& programFolder) {
+    std::error_code ec;
+    const fs::path showFolder = fs::canonical(fs::current_path(ec), ec);
+    const std::string& script = options.script;
+    if (const std::string why = refusal(script, showFolder); !why.empty()) {
+        std::fprintf(stderr, "velmora web: %s\n", why.c_str());
+        return 1;
+    }
+
+    // Every file the script names, refused with its line as check reports it.
+    std::string text;
+    readRegularFile(script.c_str(), kMaxScriptBytes, text);
+    FileCollector collector(text);
+    DemoGraph graph;
+    graph.setScriptPath(script);
+    graph.loadText(text, standardErrorReporter(), &collector);
+    std::vector<NamedFile> files{{fs::path(script).lexically_normal().string(), 0}};
+    int refused = 0;
+    for (const NamedFile& file : collector.files) {
+        if (const std::string why = refusal(file.name, showFolder); !why.empty()) {
+            std::fprintf(stderr, "%s:%d: %s\n", script.c_str(), file.line, why.c_str());
+            ++refused;
+        } else {
+            files.push_back({fs::path(file.name).lexically_normal().string(), file.line});
+        }
+    }
+    if (refused) return 1;
+    const CheckReport report = checkScriptFile(script.c_str());
+    for (const ScriptProblem& p : report.problems) {
+        if (p.line > 0) std::fprintf(stderr, "%s:%d: %s\n", script.c_str(), p.line, p.message.c_str());
+        else std::fprintf(stderr, "%s: %s\n", script.c_str(), p.message.c_str());
+    }
+    if (!report.problems.empty()) return 1;
+    if (fs::exists(options.music, ec)) {
+        if (const std::string why = refusal(options.music, showFolder); !why.empty()) {
+            std::fprintf(stderr, "velmora web: %s\n", why.c_str());
+            return 1;
+        }
+        files.push_back({fs::path(options.music).lexically_normal().string(), 0});
+    }
+
+    fs::path player;
+    std::string looked;
+    for (const fs::path& candidate : playerCandidates(programFolder)) {
+        if (holdsPlayer(candidate)) {
+            player = candidate;
+            break;
+        }
+        looked += (looked.empty() ? "" : ", ") + candidate.string();
+    }
+    if (player.empty()) {
+        std::fprintf(stderr, "velmora web: the web player is not built (looked in %s); build it with tools/build-web\n",
+                     looked.c_str());
+        return 1;
+    }
+
+    const fs::path out(options.outDir);
+    for (const char* file : kPlayerFiles)
+        if (!copyInto(player / file, out / file)) return 1;
+    std::string list;
+    std::set<std::string> packed;
+    for (const NamedFile& file : files) {
+        if (!packed.insert(file.name).second) continue;
+        if (!copyInto(file.name, out / "show" / file.name)) return 1;
+        list += file.name + "\n";
+    }
+    std::FILE* listing = std::fopen((out / "show.txt").c_str(), "wb");
+    const bool written = listing && std::fwrite(list.data(), 1, list.size(), listing) == list.size();
+    if (!listing || std::fclose(listing) != 0 || !written) {
+        std::fprintf(stderr, "velmora web: cannot write '%s'\n", (out / "show.txt").c_str());
+        return 1;
+    }
+    std::printf("%s: %zu files of the show and the player in %s\n", script.c_str(), packed.size(), out.c_str());
+    return 0;
+}
+
+}  // namespace velmora

@@ -1,0 +1,21 @@
+// `velmora web`: the show packed with the web player into a static folder.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace velmora {
+
+struct WebOptions {
+    std::string script = "script.zyl";
+    std::string music = "data/zik.mo3";
+    std::string outDir;
+};
+
+// Copies the player, the script, every file it names and the module into
+// DIR (DIR/show.txt lists the show's files, the script first). A file that
+// is missing, not a file, or not inside the show's folder (the working
+// directory) is refused with its script line. Returns the exit status.
+int runWeb(const WebOptions& options, const std::filesystem::path& programFolder);
+
+}  // namespace velmora
