@@ -19,7 +19,7 @@
 
 #include "core/Limits.h"
 #include "core/ThreadCount.h"
-#include "host/DemoFolder.h"
+#include "host/Startup.h"
 #include "host/ManPage.h"
 #include "host/NumberText.h"
 #include "host/ReferenceCommands.h"
