@@ -110,7 +110,6 @@ struct Declaration {
 // the text they concern, and loading goes on past them where it can.
 class LoadObserver {
 public:
-    virtual ~LoadObserver() = default;
     virtual void problem(size_t offset, std::string message) = 0;
     // Runs one configure call of the declaration at `offset`; a checker catches
     // what the call raises and reports it.
@@ -124,6 +123,10 @@ public:
     // One declaration as read, before its object is made: a checker looks at
     // its words here and reports through DemoGraph::problem.
     virtual void declared(const Declaration& declaration) { (void)declaration; }
+
+protected:
+    // Observers live on the stack of the load they watch, never deleted through this.
+    ~LoadObserver() = default;
 };
 
 // A problem of a script: the first one a load met (for the words after
