@@ -25,14 +25,14 @@ public:
         (void)functions;
         (void)inputs;
     }
-    // 0 accepted, 1 rejected (after an "Erreur!!!!" report to `reporter`).
-    virtual int configure(const char* text, ErrorReporter& reporter) {
+    // Reads the parameter text; a rejected one is reported to `reporter` (an
+    // "Erreur!!!!" box) and the show goes on with what was read.
+    virtual void configure(const char* text, ErrorReporter& reporter) {
         (void)text;
         (void)reporter;
-        return 0;
     }
     // The same, reporting on standard error.
-    int configure(const char* text) { return configure(text, standardErrorReporter()); }
+    void configure(const char* text) { configure(text, standardErrorReporter()); }
 
     // The show's threads, set by the demo graph after the box is made. Null or
     // a pool of one thread: render runs on the calling thread alone. A box that

@@ -13,7 +13,7 @@ namespace {
 const double kInvRandMax = static_cast<double>(3.0518509e-05f);
 }  // namespace
 
-int BoxParticules::configure(const char* text, ErrorReporter&) {
+void BoxParticules::configure(const char* text, ErrorReporter&) {
     int n = 0;
     if (std::sscanf(text ? text : "", "%d", &n) != 1 || n < 0) n = 0;
     if (n > kMaxCount) n = kMaxCount;
@@ -32,7 +32,6 @@ int BoxParticules::configure(const char* text, ErrorReporter&) {
         velX[i] = static_cast<float>(p / len * 0.4);
         velY[i] = static_cast<float>(q / len * 0.4);
     }
-    return 0;
 }
 
 void BoxParticules::render(Surface& output, FunctionList functions, SurfaceList inputs) {

@@ -35,7 +35,7 @@ void BoxInverseVideo::render(Surface& output, FunctionList functions, SurfaceLis
     output.invert();
 }
 
-int BoxFader::configure(const char* text, ErrorReporter& reporter) {
+void BoxFader::configure(const char* text, ErrorReporter& reporter) {
     char word[32] = "";
     std::sscanf(text ? text : "", "%31s", word);
     if (std::strcmp(word, "sub") == 0) {
@@ -48,9 +48,8 @@ int BoxFader::configure(const char* text, ErrorReporter& reporter) {
         mode = kNoMode;
         constexpr std::string_view kModes[] = {"sub", "add", "mul"};
         reporter.report("ZYL_BoxFader MODE non valide!!", describeWordChoice(word, "a mode of ZYL_BoxFader", kModes));
-        return 1;
+        return;
     }
-    return 0;
 }
 
 void BoxFader::render(Surface& output, FunctionList functions, SurfaceList) {

@@ -38,7 +38,7 @@ public:
 
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
     using FxBox::configure;
-    int configure(const char* text, ErrorReporter& reporter) override;
+    void configure(const char* text, ErrorReporter& reporter) override;
 
     int32_t mode = kNoMode;
 };

@@ -12,7 +12,7 @@
 
 namespace velmora {
 
-int BoxSprite::configure(const char* text, ErrorReporter& reporter) {
+void BoxSprite::configure(const char* text, ErrorReporter& reporter) {
     char word[32] = "";
     std::sscanf(text ? text : "", "%31s", word);
     if (std::strcmp(word, "put") == 0) {
@@ -23,9 +23,8 @@ int BoxSprite::configure(const char* text, ErrorReporter& reporter) {
         mode = kNoMode;
         constexpr std::string_view kModes[] = {"put", "add"};
         reporter.report("ZYL_BoxSprite MODE non valide!!", describeWordChoice(word, "a sprite mode", kModes));
-        return 1;
+        return;
     }
-    return 0;
 }
 
 void BoxSprite::render(Surface& output, FunctionList functions, SurfaceList inputs) {
@@ -52,10 +51,10 @@ void BoxSprite::drawSprite(Surface& output, FunctionList functions, PixelView so
     output.drawCentered(source, x, y, zoom, blend, factor);
 }
 
-int BoxAnimator::configure(const char* text, ErrorReporter& reporter) {
+void BoxAnimator::configure(const char* text, ErrorReporter& reporter) {
     char word[32] = "";
     std::sscanf(text ? text : "", "%31s %d", word, &frameHeight);
-    return sprite.configure(word, reporter);
+    sprite.configure(word, reporter);
 }
 
 void BoxAnimator::render(Surface& output, FunctionList functions, SurfaceList inputs) {

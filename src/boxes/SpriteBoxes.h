@@ -20,7 +20,7 @@ public:
 
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
     using FxBox::configure;
-    int configure(const char* text, ErrorReporter& reporter) override;
+    void configure(const char* text, ErrorReporter& reporter) override;
     // Draws `source` as render draws input 0, the line's entries already checked.
     void drawSprite(Surface& output, FunctionList functions, PixelView source);
 
@@ -33,7 +33,7 @@ class BoxAnimator : public FxBox {
 public:
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
     using FxBox::configure;
-    int configure(const char* text, ErrorReporter& reporter) override;
+    void configure(const char* text, ErrorReporter& reporter) override;
 
     BoxSprite sprite;
     int32_t frameHeight = 0;

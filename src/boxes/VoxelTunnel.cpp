@@ -91,7 +91,7 @@ int BoxVoxelTunnel::loadHeightMap(const char* fileName, uint8_t* destination, st
     return 0;
 }
 
-int BoxVoxelTunnel::configure(const char* text, ErrorReporter&) {
+void BoxVoxelTunnel::configure(const char* text, ErrorReporter&) {
     constexpr const char* kNoMap = "FICHIER NON TROUVE";
     heightMap.assign(kMapPixels, 0);
     char fileName[256] = "";
@@ -108,7 +108,6 @@ int BoxVoxelTunnel::configure(const char* text, ErrorReporter&) {
     if (refused && fileName[0] == '\0') reason = "the parameter text names no height map file";
     if (refused) fatalError(kNoMap, reason, fileName);
     buildTables();
-    return 0;
 }
 
 void BoxVoxelTunnel::buildTables() {

@@ -17,7 +17,7 @@ public:
 
     // "%255s": the height-map file; a file that cannot be used is fatal.
     using FxBox::configure;
-    int configure(const char* text, ErrorReporter& reporter) override;
+    void configure(const char* text, ErrorReporter& reporter) override;
     void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
 
     // Reads a 512 by 512 grey-level JPEG into kMapPixels bytes; 0 ok, 1 refused.

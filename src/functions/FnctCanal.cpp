@@ -5,14 +5,13 @@
 
 namespace velmora {
 
-int FnctCanal::configure(const char* text, ErrorReporter& reporter) {
+void FnctCanal::configure(const char* text, ErrorReporter& reporter) {
     const int scanned = std::sscanf(text ? text : "", "%d %f %f", &channel, &amplitude, &offset);
     if (scanned != 3 || channel < 1) {
         reporter.report("ZYL_FnctCanal non valide!!",
                         "the parameter text must be CHANNEL AMPLITUDE OFFSET, CHANNEL a whole number from 1");
-        return 1;
+        return;
     }
-    return 0;
 }
 
 void FnctCanal::update(const FrameInput& frame) {

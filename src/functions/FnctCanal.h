@@ -14,7 +14,7 @@ public:
     // number them. Rejected unless all three numbers are there and the channel
     // is at least 1.
     using Function::configure;
-    int configure(const char* text, ErrorReporter& reporter) override;
+    void configure(const char* text, ErrorReporter& reporter) override;
     // current = level * amplitude + offset, the level (0..1) being the
     // channel's in the frame; a channel the music does not have, or no music,
     // reads level 0.

@@ -35,7 +35,7 @@ constexpr double kGlideStep = 0.00392156886f;
 
 }  // namespace
 
-int FnctTracker::configure(const char* text, ErrorReporter& reporter) {
+void FnctTracker::configure(const char* text, ErrorReporter& reporter) {
     char word[256] = "";
     std::sscanf(text ? text : "", "%d %f %f %255s", &mode, &amplitude, &offset, word);
     // A short word stops at its terminating zero, which is no digit.
@@ -43,11 +43,10 @@ int FnctTracker::configure(const char* text, ErrorReporter& reporter) {
         const int level = hexLevel(word[i]);
         if (level < 0) {
             reporter.report("ZYL_FnctTracker non valide!!", describeBadLevels(word, i));
-            return 1;
+            return;
         }
         rowLevels[i] = static_cast<int8_t>(level);
     }
-    return 0;
 }
 
 void FnctTracker::update(const FrameInput& frame) {

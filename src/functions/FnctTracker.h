@@ -13,7 +13,7 @@ public:
     // Text "mode amplitude offset word": the word's first 64 characters are
     // hexadecimal levels 0..F, one per row.
     using Function::configure;
-    int configure(const char* text, ErrorReporter& reporter) override;
+    void configure(const char* text, ErrorReporter& reporter) override;
     void update(const FrameInput& frame) override;
 
     static constexpr int kRows = 64;

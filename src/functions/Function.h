@@ -29,14 +29,14 @@ struct FrameInput {
 class Function {
 public:
     virtual ~Function() = default;
-    // 0 accepted, 1 rejected (after an "Erreur!!!!" report to `reporter`).
-    virtual int configure(const char* text, ErrorReporter& reporter) {
+    // Reads the parameter text; a rejected one is reported to `reporter` (an
+    // "Erreur!!!!" box) and the show goes on with what was read.
+    virtual void configure(const char* text, ErrorReporter& reporter) {
         (void)text;
         (void)reporter;
-        return 0;
     }
     // The same, reporting on standard error.
-    int configure(const char* text) { return configure(text, standardErrorReporter()); }
+    void configure(const char* text) { configure(text, standardErrorReporter()); }
     // What the last update stored; no side effects, so every reader of one
     // frame sees the same number.
     virtual float value() const { return current; }

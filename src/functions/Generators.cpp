@@ -13,10 +13,9 @@ namespace {
 const char* orEmpty(const char* text) { return text ? text : ""; }
 }  // namespace
 
-int FnctTime::configure(const char* text, ErrorReporter&) {
+void FnctTime::configure(const char* text, ErrorReporter&) {
     std::sscanf(orEmpty(text), "%f %f %f", &speed, &start, &offset);
     current = 0.0f;
-    return 0;
 }
 
 void FnctTime::update(const FrameInput& frame) {
@@ -24,9 +23,8 @@ void FnctTime::update(const FrameInput& frame) {
     current = static_cast<float>((static_cast<double>(seconds) - start) * speed + offset);
 }
 
-int FnctSin::configure(const char* text, ErrorReporter&) {
+void FnctSin::configure(const char* text, ErrorReporter&) {
     std::sscanf(orEmpty(text), "%f %f %f %f", &frequency, &phase, &amplitude, &offset);
-    return 0;
 }
 
 void FnctSin::update(const FrameInput& frame) {
@@ -35,9 +33,8 @@ void FnctSin::update(const FrameInput& frame) {
     current = static_cast<float>(std::sin(angle) * amplitude + offset);
 }
 
-int FnctStrobo::configure(const char* text, ErrorReporter&) {
+void FnctStrobo::configure(const char* text, ErrorReporter&) {
     std::sscanf(orEmpty(text), "%d %d %d", &period, &onRows, &offset);
-    return 0;
 }
 
 void FnctStrobo::update(const FrameInput& frame) {
@@ -52,9 +49,8 @@ void FnctStrobo::update(const FrameInput& frame) {
     current = r < onRows ? 1.0f : 0.0f;
 }
 
-int FnctIntervale::configure(const char* text, ErrorReporter&) {
+void FnctIntervale::configure(const char* text, ErrorReporter&) {
     std::sscanf(orEmpty(text), "%d %d", &firstOrder, &lastOrder);
-    return 0;
 }
 
 void FnctIntervale::update(const FrameInput& frame) {

@@ -12,7 +12,7 @@ namespace velmora {
 class FnctTime : public Function {
 public:
     using Function::configure;
-    int configure(const char* text, ErrorReporter& reporter) override;
+    void configure(const char* text, ErrorReporter& reporter) override;
     void update(const FrameInput& frame) override;
 
     float speed = 1.0f;
@@ -25,7 +25,7 @@ public:
 class FnctSin : public Function {
 public:
     using Function::configure;
-    int configure(const char* text, ErrorReporter& reporter) override;
+    void configure(const char* text, ErrorReporter& reporter) override;
     void update(const FrameInput& frame) override;
 
     float phase = 0.0f;
@@ -42,7 +42,7 @@ class FnctConstante : public Function {};
 class FnctStrobo : public Function {
 public:
     using Function::configure;
-    int configure(const char* text, ErrorReporter& reporter) override;
+    void configure(const char* text, ErrorReporter& reporter) override;
     void update(const FrameInput& frame) override;
 
     int32_t offset = 0;
@@ -54,7 +54,7 @@ public:
 class FnctIntervale : public Function {
 public:
     using Function::configure;
-    int configure(const char* text, ErrorReporter& reporter) override;
+    void configure(const char* text, ErrorReporter& reporter) override;
     void update(const FrameInput& frame) override;
 
     int32_t firstOrder = 0;

@@ -88,7 +88,7 @@ bool isConsistent(const Mesh& mesh) {
 
 }  // namespace
 
-int BoxObjet3D::configure(const char* text, ErrorReporter&) {
+void BoxObjet3D::configure(const char* text, ErrorReporter&) {
     char name[256] = {};
     int consumed = 0;
     if (text && std::sscanf(text, "%255s%n", name, &consumed) == 1) scanMode(text + consumed, mode);
@@ -98,7 +98,6 @@ int BoxObjet3D::configure(const char* text, ErrorReporter&) {
         if (refused.reason.empty()) refused.reason = describeMeshRefusal(name, refused.exitStatus);
         throw;
     }
-    return 0;
 }
 
 void BoxObjet3D::useMesh(Mesh mesh) {

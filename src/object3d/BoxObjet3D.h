@@ -22,7 +22,7 @@ public:
     // "%255s %d": the LWO2 file and the mode (0 wireframe, 1 flat, other textured).
     // A damaged or missing file raises the loader's error.
     using FxBox::configure;
-    int configure(const char* text, ErrorReporter& reporter) override;
+    void configure(const char* text, ErrorReporter& reporter) override;
 
     // Takes a mesh, computes its face and vertex normals and sizes the per-frame
     // arrays. A mesh whose counts or indices do not hold together is dropped.

@@ -48,16 +48,14 @@ CanvasLayout canvasLayout(const DisplayMode& mode) {
 }
 
 PixelRect frameRectOnOutput(const CanvasLayout& canvas, int outputWidth, int outputHeight) {
-    if (outputWidth <= 0 || outputHeight <= 0 || canvas.width <= 0 || canvas.height <= 0) return {};
-    const double scale = std::min(static_cast<double>(outputWidth) / canvas.width,
-                                  static_cast<double>(outputHeight) / canvas.height);
-    const double left = std::floor((outputWidth - canvas.width * scale) / 2.0);
-    const double top = std::floor((outputHeight - canvas.height * scale) / 2.0);
-    const int x0 = static_cast<int>(left + std::floor(canvas.frameX * scale));
-    const int y0 = static_cast<int>(top + std::floor(canvas.frameY * scale));
-    const int x1 = static_cast<int>(left + std::floor((canvas.frameX + kFrameWidth) * scale));
-    const int y1 = static_cast<int>(top + std::floor((canvas.frameY + kFrameHeight) * scale));
-    return PixelRect{x0, y0, x1 - x0, y1 - y0};
+    PlacementRules rules;
+    rules.wholeFactor = false;
+    rules.floorScaledEdges = true;
+    const auto placed = placeOnOutput(canvas.width, canvas.height,
+                                      {canvas.frameX, canvas.frameY, kFrameWidth, kFrameHeight}, outputWidth,
+                                      outputHeight, rules);
+    if (!placed) return {};
+    return PixelRect{placed->area.x, placed->area.y, placed->area.width, placed->area.height};
 }
 
 int setupDisplay(const DisplayMode& mode, const DisplayOptions& options) {

@@ -1,18 +1,15 @@
 // Whole-factor placement of the canvas on a screen or window: no display needed.
-#include <algorithm>
-
+#include "core/FrameGeometry.h"
 #include "platform/Display.h"
 
 namespace velmora {
 
 PixelRect integerFrameRect(const CanvasLayout& canvas, int outputWidth, int outputHeight) {
-    if (outputWidth <= 0 || outputHeight <= 0 || canvas.width <= 0 || canvas.height <= 0) return {};
-    const int factor = std::min(outputWidth / canvas.width, outputHeight / canvas.height);
-    if (factor < 1) return frameRectOnOutput(canvas, outputWidth, outputHeight);
-    const int left = (outputWidth - canvas.width * factor) / 2;
-    const int top = (outputHeight - canvas.height * factor) / 2;
-    return PixelRect{left + canvas.frameX * factor, top + canvas.frameY * factor, kFrameWidth * factor,
-                     kFrameHeight * factor};
+    const auto placed = placeOnOutput(canvas.width, canvas.height,
+                                      {canvas.frameX, canvas.frameY, kFrameWidth, kFrameHeight}, outputWidth,
+                                      outputHeight, PlacementRules{});
+    if (!placed) return frameRectOnOutput(canvas, outputWidth, outputHeight);
+    return PixelRect{placed->area.x, placed->area.y, placed->area.width, placed->area.height};
 }
 
 }  // namespace velmora

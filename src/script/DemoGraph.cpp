@@ -89,11 +89,7 @@ LoadResult DemoGraph::loadText(std::string_view text, ErrorReporter& reporter, L
             outer.report(message, where + std::string(reason));
         }
     } lines(reporter, *this);
-    const LoadResult result = readScript(text, goesOnPastErrors() ? reporter : lines);
-    // What only the check needed.
-    for (auto& names : declaredNames_) names.clear();
-    lineIndex_.reset();
-    return result;
+    return readScript(text, goesOnPastErrors() ? reporter : lines);
 }
 
 LoadResult DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
@@ -239,26 +235,14 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
         std::string_view nameWord = scriptStream_.readWord();
         std::string name(cutName(nameWord));
         std::string parameters(scriptStream_.readLine());
-        const bool parametersCut = scriptStream_.lineWasCut();
         // A name that swallowed the end word can make more declarations than
         // the count pass saw; such a script is invalid.
         if (i >= count) {
             problem(offset, "the end word " + std::string(end) + " was taken as a name");
             return false;
         }
-        if (observer_) {
-            if (nameWord.empty() || nameWord == end)
-                problem(offset, "declaration " + std::string(word) + " has no name");
-            else if (isTypeWord(nameWord))
-                problem(offset, "name " + name + " begins with ZYL_");
-            ScriptReader params(parameters);
-            for (std::string_view w = params.readWord(); !w.empty(); w = params.readWord())
-                if (isTypeWord(w)) problem(offset, "parameter word " + std::string(w) + " begins with ZYL_");
-            if (parametersCut) problem(offset, longParameterTextWarning());
-            warnAboutCutName(kind, nameWord, offset);
-        }
-
-        if (observer_) observer_->declared(offset, word, nameWord, parameters);
+        if (observer_)
+            observer_->declared({offset, kind, word, nameWord, parameters, scriptStream_.lineWasCut()});
 
         auto configure = [&](auto& object) { runAt(offset, [&] { object->configure(parameters.c_str(), reporter); }); };
         if (kind == kBoxSection) {
@@ -294,19 +278,6 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
             surfaces_.set(i, std::move(surface), std::move(name));
         }
         ++i;
-    }
-}
-
-void DemoGraph::warnAboutCutName(int kind, std::string_view nameWord, size_t offset) {
-    static constexpr const char* kKindNames[] = {"box", "function", "surface"};
-    const char* kindName = kKindNames[kind];
-    const std::string_view cut = cutName(nameWord);
-    if (cut.size() < nameWord.size()) problem(offset, cutNameWarning(kindName, nameWord));
-    // Names of one section that differ only after the cut become one name.
-    const auto [first, added] = declaredNames_[kind].emplace(cut, DeclaredName{nameWord, offset});
-    if (!added && first->second.fullName != nameWord) {
-        if (!lineIndex_) lineIndex_ = std::make_unique<LineIndex>(scriptText_);
-        problem(offset, nameCollisionWarning(kindName, nameWord, lineIndex_->lineAt(first->second.offset)));
     }
 }
 

@@ -96,11 +96,20 @@ struct WiringCall {
 };
 
 
+// One declaration of a section as the loader read it.
+struct Declaration {
+    size_t offset = 0;        // where its type word stands
+    int section = 0;          // 0 boxes, 1 functions, 2 surfaces
+    std::string_view typeWord;
+    std::string_view name;    // whole, before the cut
+    std::string_view parameters;
+    bool parametersCut = false;  // the parameter text was longer than a line holds
+};
+
 // Watches a load on behalf of `velmora check`: problems come with the offset of
 // the text they concern, and loading goes on past them where it can.
 class LoadObserver {
 public:
-    virtual ~LoadObserver() = default;
     virtual void problem(size_t offset, std::string message) = 0;
     // Runs one configure call of the declaration at `offset`; a checker catches
     // what the call raises and reports it.
@@ -111,12 +120,13 @@ public:
     // True for `velmora check`: the load goes on past what would stop the show.
     // False for an observer that only watches a show's own load.
     virtual bool goesOnPastErrors() const { return true; }
-    // One declaration as read: its type word, name (whole, before the cut) and
-    // parameter text, at `offset`.
-    virtual void declared(size_t offset, std::string_view typeWord, std::string_view name,
-                          std::string_view parameters) {
-        (void)offset, (void)typeWord, (void)name, (void)parameters;
-    }
+    // One declaration as read, before its object is made: a checker looks at
+    // its words here and reports through DemoGraph::problem.
+    virtual void declared(const Declaration& declaration) { (void)declaration; }
+
+protected:
+    // Observers live on the stack of the load they watch, never deleted through this.
+    ~LoadObserver() = default;
 };
 
 // A problem of a script: the first one a load met (for the words after
@@ -149,6 +159,9 @@ public:
     // missing data file is looked for beside it to say so.
     void setScriptPath(std::string path) { scriptPath_ = std::move(path); }
     const std::string& scriptPath() const { return scriptPath_; }
+    // A problem of the text at `offset` of the script being loaded: the first
+    // one becomes firstProblem, and every one goes to the load's observer.
+    void problem(size_t offset, std::string message);
     // Why the last load was invalid: its first problem.
     const ScriptProblem& firstProblem() const { return firstProblem_; }
     // What all surfaces of the next load may hold together, in bytes.
@@ -196,7 +209,6 @@ private:
     // Runs one configure call of the declaration or wiring line at `offset`;
     // an error it raises gets that line.
     void runAt(size_t offset, const std::function<void()>& call);
-    void problem(size_t offset, std::string message);
     bool goesOnPastErrors() const { return observer_ && observer_->goesOnPastErrors(); }
     // Gives an error raised for the text at `offset` its script, line and hint.
     void annotate(ShowError& error, size_t offset) const;
@@ -204,9 +216,6 @@ private:
     // words they most likely meant.
     std::vector<std::string_view> reportUnknownSectionWords();
     bool findWiring();
-    // For `check`: a name cut to kMaxNameLength, and two names of a section
-    // that the cut makes one.
-    void warnAboutCutName(int kind, std::string_view nameWord, size_t offset);
 
     std::string scriptText_;
     std::string scriptPath_;
@@ -224,14 +233,6 @@ private:
     SurfaceBudget surfaceBudget_;
     uint64_t surfaceBudgetBytes_ = kDefaultSurfaceBudgetBytes;
     std::string fileRefusal_;
-    // While `check` loads: each section's names as cut, with the whole word and
-    // where it was first declared; and the script's lines, once needed.
-    struct DeclaredName {
-        std::string_view fullName;
-        size_t offset;
-    };
-    std::unordered_map<std::string_view, DeclaredName> declaredNames_[3];
-    std::unique_ptr<LineIndex> lineIndex_;
     LoadObserver* observer_ = nullptr;
     size_t wiringStart_ = 0;
     bool readsChannelLevels_ = false;  // a declared function reads the channel levels

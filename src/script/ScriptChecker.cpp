@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "core/Error.h"
 #include "core/FrameGeometry.h"
@@ -56,20 +57,34 @@ public:
         }
     }
 
-    void declared(size_t offset, std::string_view typeWord, std::string_view name,
-                  std::string_view parameters) override {
-        const std::string_view cut = name.substr(0, kMaxNameLength);
-        std::string wrong = checkParameterText(typeWord, cut, parameters);
+    explicit Checker(DemoGraph& graph) : graph_(graph) {}
+
+    void declared(const Declaration& d) override {
+        // What the loader itself reads past: names that cannot be wired as
+        // written, and parameter words and texts it cuts.
+        const size_t offset = d.offset;
+        const std::string_view cut = d.name.substr(0, kMaxNameLength);
+        if (d.name.empty() || d.name == sectionEndWord(d.section))
+            graph_.problem(offset, "declaration " + std::string(d.typeWord) + " has no name");
+        else if (isTypeWord(d.name))
+            graph_.problem(offset, "name " + std::string(cut) + " begins with ZYL_");
+        ScriptReader params(d.parameters);
+        for (std::string_view w = params.readWord(); !w.empty(); w = params.readWord())
+            if (isTypeWord(w)) graph_.problem(offset, "parameter word " + std::string(w) + " begins with ZYL_");
+        if (d.parametersCut) graph_.problem(offset, longParameterTextWarning());
+        warnAboutCutName(d.section, d.name, offset);
+
+        std::string wrong = checkParameterText(d.typeWord, cut, d.parameters);
         if (!wrong.empty()) {
             problem(offset, std::move(wrong));
             parameterProblemAt_ = offset;
         }
         // The wiring finds the first of equal names: a later one is never reached.
-        // Names equal only once cut are the loader's own warning.
-        const bool isBox = typeWord.substr(0, 7) == "ZYL_Box";
-        const std::string kind = isBox ? "box " : typeWord.substr(0, 8) == "ZYL_Fnct" ? "function " : "surface ";
-        if (name.empty()) return;
-        const auto [first, inserted] = firstDeclaration_.emplace(kind + std::string(name), offset);
+        // Names equal only once cut are warned about above.
+        const bool isBox = d.typeWord.substr(0, 7) == "ZYL_Box";
+        const std::string kind = isBox ? "box " : d.typeWord.substr(0, 8) == "ZYL_Fnct" ? "function " : "surface ";
+        if (d.name.empty()) return;
+        const auto [first, inserted] = firstDeclaration_.emplace(kind + std::string(d.name), offset);
         if (!inserted) duplicates.push_back({offset, first->second, kind + std::string(cut)});
     }
 
@@ -86,6 +101,34 @@ public:
     std::vector<Duplicate> duplicates;
 
 private:
+    static bool isTypeWord(std::string_view word) { return word.substr(0, 4) == "ZYL_"; }
+    static std::string_view sectionEndWord(int section) {
+        static constexpr std::string_view kEnds[] = {kBoxSectionEnd, kFunctionSectionEnd, kSurfaceSectionEnd};
+        return kEnds[section];
+    }
+
+    // A name cut to kMaxNameLength, and two names of a section that the cut makes one.
+    void warnAboutCutName(int section, std::string_view name, size_t offset) {
+        static constexpr const char* kKindNames[] = {"box", "function", "surface"};
+        const char* kindName = kKindNames[section];
+        const std::string_view cut = name.substr(0, kMaxNameLength);
+        if (cut.size() < name.size()) graph_.problem(offset, cutNameWarning(kindName, name));
+        const auto [first, added] = declaredNames_[section].emplace(cut, DeclaredName{name, offset});
+        if (!added && first->second.fullName != name) {
+            if (!lineIndex_) lineIndex_ = std::make_unique<LineIndex>(graph_.scriptText());
+            graph_.problem(offset, nameCollisionWarning(kindName, name, lineIndex_->lineAt(first->second.offset)));
+        }
+    }
+
+    DemoGraph& graph_;
+    // Each section's names as cut, with the whole word and where it was first
+    // declared; and the script's lines, once needed.
+    struct DeclaredName {
+        std::string_view fullName;
+        size_t offset;
+    };
+    std::unordered_map<std::string_view, DeclaredName> declaredNames_[3];
+    std::unique_ptr<LineIndex> lineIndex_;
     size_t currentOffset_ = 0;
     std::optional<size_t> parameterProblemAt_;  // the last declaration whose text was found wrong
     std::map<std::string, size_t> firstDeclaration_;
@@ -253,6 +296,7 @@ void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offse
 // rejected texts go to the show's reporter; the rest is collected as warnings.
 class LoadWatcher : public Checker {
 public:
+    using Checker::Checker;
     bool goesOnPastErrors() const override { return false; }
     void configure(size_t offset, const std::function<void()>& call) override {
         (void)offset;
@@ -299,7 +343,7 @@ CheckReport collect(const DemoGraph& graph, Checker& checker) {
 
 // Loads `text` into `graph` and checks it.
 CheckReport check(std::string_view text, DemoGraph& graph) {
-    Checker checker;
+    Checker checker(graph);
     graph.loadText(text, checker, &checker);  // every problem, the invalid ones included, is reported
     return collect(graph, checker);
 }
@@ -316,7 +360,7 @@ WarnedLoad loadWithWarnings(DemoGraph& graph, const char* path, ErrorReporter& r
         return load;
     }
     graph.setScriptPath(path);
-    LoadWatcher watcher;
+    LoadWatcher watcher(graph);
     load.result = graph.loadText(text, reporter, &watcher);
     if (load.result == LoadResult::Loaded) load.warnings = collect(graph, watcher).problems;
     return load;

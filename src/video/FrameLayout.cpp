@@ -4,11 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
-namespace velmora {
+#include "core/FrameGeometry.h"
 
-namespace {
-int evenCentre(int outer, int inner) { return ((outer - inner) / 2) & ~1; }
-}  // namespace
+namespace velmora {
 
 FrameLayout layoutForScale(int sourceWidth, int sourceHeight, int scale) {
     FrameLayout layout;
@@ -19,29 +17,20 @@ FrameLayout layoutForScale(int sourceWidth, int sourceHeight, int scale) {
 }
 
 std::optional<FrameLayout> layoutForSize(int sourceWidth, int sourceHeight, int width, int height, bool smooth) {
+    PlacementRules rules;
+    rules.wholeFactor = !smooth;
+    rules.evenCorner = true;
+    const auto placed =
+        placeOnOutput(sourceWidth, sourceHeight, {0, 0, sourceWidth, sourceHeight}, width, height, rules);
+    if (!placed) return std::nullopt;
     FrameLayout layout;
     layout.width = width;
     layout.height = height;
-    if (smooth) {
-        // Full width when the frame is relatively taller than the source, else full height.
-        if (static_cast<int64_t>(width) * sourceHeight <= static_cast<int64_t>(height) * sourceWidth) {
-            layout.pictureWidth = width;
-            layout.pictureHeight = static_cast<int>(static_cast<int64_t>(width) * sourceHeight / sourceWidth);
-        } else {
-            layout.pictureHeight = height;
-            layout.pictureWidth = static_cast<int>(static_cast<int64_t>(height) * sourceWidth / sourceHeight);
-        }
-        if (layout.pictureWidth < 1 || layout.pictureHeight < 1) return std::nullopt;
-        layout.scale = 0;
-    } else {
-        const int scale = std::min(width / sourceWidth, height / sourceHeight);
-        if (scale < 1) return std::nullopt;
-        layout.scale = scale;
-        layout.pictureWidth = sourceWidth * scale;
-        layout.pictureHeight = sourceHeight * scale;
-    }
-    layout.pictureX = evenCentre(width, layout.pictureWidth);
-    layout.pictureY = evenCentre(height, layout.pictureHeight);
+    layout.pictureX = placed->area.x;
+    layout.pictureY = placed->area.y;
+    layout.pictureWidth = placed->area.width;
+    layout.pictureHeight = placed->area.height;
+    layout.scale = placed->factor;
     return layout;
 }
 

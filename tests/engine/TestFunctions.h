@@ -61,6 +61,19 @@ struct RecordingReporter : ErrorReporter {
     int count = 0;
 };
 
+// How many rejections one configure call reported: 0 for a text accepted.
+template <class Object>
+int rejectionsOf(Object& object, const char* text, RecordingReporter& reporter) {
+    const int before = reporter.count;
+    object.configure(text, reporter);
+    return reporter.count - before;
+}
+template <class Object>
+int rejectionsOf(Object& object, const char* text) {
+    RecordingReporter reporter;
+    return rejectionsOf(object, text, reporter);
+}
+
 // The ShowError `call` raises; a test failure (and status -1) when none is raised.
 template <class Call>
 ShowError errorRaisedBy(Call call) {

@@ -23,7 +23,7 @@ FrameInput at(int32_t order, int32_t row) {
 
 TEST(FnctTime, RampsFromStartWithoutClamping) {
     FnctTime f;
-    EXPECT_EQ(f.configure(" 2 10 1"), 0);
+    EXPECT_EQ(testsupport::rejectionsOf(f, " 2 10 1"), 0);
     f.update(FrameInput{12.0f, {}});
     EXPECT_EQ(f.value(), 5.0f);
     f.update(FrameInput{0.0f, {}});
@@ -32,7 +32,7 @@ TEST(FnctTime, RampsFromStartWithoutClamping) {
 
 TEST(FnctTime, EmptyTextKeepsSpeedOneAndStartsAtZero) {
     FnctTime f;
-    EXPECT_EQ(f.configure(""), 0);
+    EXPECT_EQ(testsupport::rejectionsOf(f, ""), 0);
     EXPECT_EQ(f.speed, 1.0f);
     EXPECT_EQ(f.value(), 0.0f);
     f.update(FrameInput{7.5f, {}});
@@ -87,7 +87,7 @@ TEST(FnctSin, SwingsBetweenOffsetMinusAndPlusAmplitude) {
 
 TEST(FnctConstante, IsZeroWhateverTextAndTime) {
     FnctConstante f;
-    EXPECT_EQ(f.configure("5 6 7"), 0);
+    EXPECT_EQ(testsupport::rejectionsOf(f, "5 6 7"), 0);
     f.update(FrameInput{100.0f, {}});
     EXPECT_EQ(f.value(), 0.0f);
 }
@@ -174,7 +174,7 @@ TEST(FnctCanal, LevelOfItsChannelTimesAmplitudePlusOffset) {
     };
     for (const auto& c : cases) {
         FnctCanal f;
-        ASSERT_EQ(f.configure(c.text), 0) << c.text;
+        ASSERT_EQ(testsupport::rejectionsOf(f, c.text), 0) << c.text;
         FrameInput frame;
         frame.channelLevels = c.levels;
         f.update(frame);
@@ -192,7 +192,7 @@ TEST(FnctCanal, TextWithoutAChannelFromOneAmplitudeAndOffsetIsRejected) {
     for (const auto& c : cases) {
         FnctCanal f;
         testsupport::RecordingReporter reporter;
-        EXPECT_EQ(f.configure(c.text, reporter), 1) << c.text;
+        EXPECT_EQ(testsupport::rejectionsOf(f, c.text, reporter), 1) << c.text;
         EXPECT_EQ(reporter.last, "ZYL_FnctCanal non valide!!") << c.text;
         FrameInput frame;
         const float levels[] = {1.0f};

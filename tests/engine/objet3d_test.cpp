@@ -393,7 +393,7 @@ TEST(BoxObjet3D, ConfigureReadsTheFileAndTheMode) {
     const std::string path = ::testing::TempDir() + "velmora_objet3d_cube.lwo";
     ASSERT_TRUE(Lwo2Writer::save(path, Lwo2Writer::meshFile(cube.points, cube.triangles)));
     BoxObjet3D noMode;
-    EXPECT_EQ(noMode.configure(path.c_str()), 0);
+    EXPECT_EQ(testsupport::rejectionsOf(noMode, path.c_str()), 0);
     EXPECT_EQ(noMode.drawingMode(), 0);
     EXPECT_EQ(noMode.mesh().triangleCount, 12);
     EXPECT_EQ(noMode.mesh().vertexNormals.size(), 8u);

@@ -55,7 +55,7 @@ TEST_F(ParticulesTest, GeneratorFollowsTheCLibrarySequence) {
 
 TEST_F(ParticulesTest, SeedingDrawsFourNumbersPerParticle) {
     BoxParticules box(random);
-    EXPECT_EQ(box.configure("2"), 0);
+    EXPECT_EQ(testsupport::rejectionsOf(box, "2"), 0);
     ASSERT_EQ(box.count, 2);
     // Draws 41, 18467, 6334, 26500 for particle 0.
     EXPECT_EQ(box.posX[0], 41.0f);
@@ -97,7 +97,7 @@ TEST_F(ParticulesTest, InitialPositionsAndSpeeds) {
 TEST_F(ParticulesTest, CountTextGivesEmptyOrClampedSwarms) {
     for (const char* text : {"0", "-5", "", "many"}) {
         BoxParticules box(random);
-        EXPECT_EQ(box.configure(text), 0);
+        EXPECT_EQ(testsupport::rejectionsOf(box, text), 0);
         EXPECT_EQ(box.count, 0) << text;
         EXPECT_TRUE(box.posX.empty());
     }

@@ -100,7 +100,7 @@ TEST_F(SimpleBoxTest, GateExactlyZeroBlocksSmallPositivePasses) {
 
 TEST_F(SimpleBoxTest, FaderSubHalfRemoves127) {
     BoxFader box;
-    ASSERT_EQ(box.configure("sub", reporter), 0);
+    ASSERT_EQ(testsupport::rejectionsOf(box, "sub", reporter), 0);
     FixedFunction half{0.5f};
     render(box, {&half, &on, &on});
     for (size_t i = 0; i < out.pixelCount(); ++i)
@@ -152,7 +152,7 @@ TEST_F(SimpleBoxTest, FaderRejectsOtherWordsAndThenDrawsNothing) {
                              "subsubsubsubsubsubsubsubsubsubsubsubsub"}) {
         BoxFader box;
         reporter.last.clear();
-        EXPECT_EQ(box.configure(text, reporter), 1) << text;
+        EXPECT_EQ(testsupport::rejectionsOf(box, text, reporter), 1) << text;
         EXPECT_EQ(reporter.last, "ZYL_BoxFader MODE non valide!!");
         EXPECT_EQ(box.mode, BoxFader::kNoMode);
         FixedFunction level{0.5f};
@@ -163,7 +163,7 @@ TEST_F(SimpleBoxTest, FaderRejectsOtherWordsAndThenDrawsNothing) {
 
 TEST_F(SimpleBoxTest, FaderReadsOnlyTheFirstWord) {
     BoxFader box;
-    EXPECT_EQ(box.configure("  sub extra words", reporter), 0);
+    EXPECT_EQ(testsupport::rejectionsOf(box, "  sub extra words", reporter), 0);
     EXPECT_EQ(box.mode, BoxFader::kSub);
     EXPECT_TRUE(reporter.last.empty());
 }
@@ -173,7 +173,7 @@ TEST_F(SimpleBoxTest, ZoomerLeavesEverythingUnchanged) {
     const ScriptType* zoomer = findBoxType("ZYL_BoxZoomer");
     ASSERT_NE(zoomer, nullptr);
     auto box = zoomer->makeBox(show);
-    EXPECT_EQ(box->configure("whatever 1 2 3"), 0);
+    EXPECT_EQ(testsupport::rejectionsOf(*box, "whatever 1 2 3"), 0);
     Surface in;
     fillPattern(in, 64, 32);
     const auto inBefore = snapshot(in);

@@ -62,7 +62,7 @@ TEST_F(SpriteBoxTest, PutPlacesUnscaledSpriteTopLeftAt224x96) {
     Surface sprite;
     makeSprite(sprite);
     BoxSprite box;
-    ASSERT_EQ(box.configure("put", reporter), 0);
+    ASSERT_EQ(testsupport::rejectionsOf(box, "put", reporter), 0);
     draw(box, sprite, 256.0f, 128.0f, 1.0f, 1.0f);
     for (int y = 0; y < 256; ++y) {
         for (int x = 0; x < 512; ++x) {
@@ -166,7 +166,7 @@ TEST_F(SpriteBoxTest, RejectedModeReportsAndDrawsNothing) {
     for (const char* text : {"Put", "ADD", "", "putputputputputputputputputputputput"}) {
         BoxSprite box;
         reporter.last.clear();
-        EXPECT_EQ(box.configure(text, reporter), 1) << text;
+        EXPECT_EQ(testsupport::rejectionsOf(box, text, reporter), 1) << text;
         EXPECT_EQ(reporter.last, "ZYL_BoxSprite MODE non valide!!");
         draw(box, sprite, 256.0f, 128.0f, 1.0f, 1.0f);
     }
@@ -208,7 +208,7 @@ TEST_F(SpriteBoxTest, AnimatorStepsThroughFrames) {
     Surface strip;
     makeStrip(strip);
     BoxAnimator box;
-    ASSERT_EQ(box.configure("put 32", reporter), 0);
+    ASSERT_EQ(testsupport::rejectionsOf(box, "put 32", reporter), 0);
     EXPECT_EQ(box.frameHeight, 32);
     EXPECT_EQ(box.sprite.mode, BoxSprite::kPut);
     const struct { float select; int frame; } cases[] = {
@@ -277,7 +277,7 @@ TEST_F(SpriteBoxTest, AnimatorWithImpossibleFrameHeightDrawsNothing) {
     makeStrip(strip);
     for (const char* text : {"put 0", "put -32", "put 513", "put"}) {
         BoxAnimator box;
-        EXPECT_EQ(box.configure(text, reporter), 0) << text;
+        EXPECT_EQ(testsupport::rejectionsOf(box, text, reporter), 0) << text;
         draw(box, strip, 256.0f, 128.0f, 1.0f, 1.0f, 1.0f, 0.5f);
         EXPECT_EQ(strip.height, 512);
     }
@@ -286,7 +286,7 @@ TEST_F(SpriteBoxTest, AnimatorWithImpossibleFrameHeightDrawsNothing) {
 
 TEST_F(SpriteBoxTest, AnimatorPassesWordToSprite) {
     BoxAnimator box;
-    EXPECT_EQ(box.configure("mul 32", reporter), 1);
+    EXPECT_EQ(testsupport::rejectionsOf(box, "mul 32", reporter), 1);
     EXPECT_EQ(reporter.last, "ZYL_BoxSprite MODE non valide!!");
     EXPECT_EQ(box.frameHeight, 32);
     Surface strip;

@@ -36,7 +36,7 @@ TEST_F(FnctTrackerTest, SteppingAlternatesAndIgnoresFraction) {
     FnctTracker f;
     std::string word;
     for (int i = 0; i < 32; ++i) word += "F0";
-    ASSERT_EQ(f.configure(("0 1.0 0.0 " + word).c_str(), reporter), 0);
+    ASSERT_EQ(testsupport::rejectionsOf(f, ("0 1.0 0.0 " + word).c_str(), reporter), 0);
     for (int row = 0; row < 64; ++row) {
         for (int fraction : {0, 128, 255}) {
             f.update(at(row, fraction));
@@ -100,8 +100,8 @@ TEST_F(FnctTrackerTest, LowerAndUpperCaseDigitsGiveSameLevels) {
     const std::string digits = "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF";
     std::string lowered = digits;
     for (char& c : lowered) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    ASSERT_EQ(upper.configure(("0 1 0 " + digits).c_str(), reporter), 0);
-    ASSERT_EQ(lower.configure(("0 1 0 " + lowered).c_str(), reporter), 0);
+    ASSERT_EQ(testsupport::rejectionsOf(upper, ("0 1 0 " + digits).c_str(), reporter), 0);
+    ASSERT_EQ(testsupport::rejectionsOf(lower, ("0 1 0 " + lowered).c_str(), reporter), 0);
     for (int i = 0; i < 64; ++i) {
         EXPECT_EQ(upper.rowLevels[i], i % 16);
         EXPECT_EQ(lower.rowLevels[i], i % 16);
@@ -110,7 +110,7 @@ TEST_F(FnctTrackerTest, LowerAndUpperCaseDigitsGiveSameLevels) {
 
 TEST_F(FnctTrackerTest, LetterGIsRejectedKeepingEarlierLevels) {
     FnctTracker f;
-    EXPECT_EQ(f.configure(("0 1 0 " + pattern('5', 40, 'G')).c_str(), reporter), 1);
+    EXPECT_EQ(testsupport::rejectionsOf(f, ("0 1 0 " + pattern('5', 40, 'G')).c_str(), reporter), 1);
     EXPECT_EQ(reporter.last, "ZYL_FnctTracker non valide!!");
     EXPECT_EQ(f.rowLevels[39], 5);
     EXPECT_EQ(f.rowLevels[40], 0);
@@ -118,23 +118,23 @@ TEST_F(FnctTrackerTest, LetterGIsRejectedKeepingEarlierLevels) {
 
 TEST_F(FnctTrackerTest, SixtyThreeCharactersAreRejected) {
     FnctTracker f;
-    EXPECT_EQ(f.configure(("0 1 0 " + std::string(63, 'A')).c_str(), reporter), 1);
+    EXPECT_EQ(testsupport::rejectionsOf(f, ("0 1 0 " + std::string(63, 'A')).c_str(), reporter), 1);
     EXPECT_EQ(reporter.count, 1);
     EXPECT_EQ(f.rowLevels[62], 10);
 }
 
 TEST_F(FnctTrackerTest, CharactersAfterThe64thAndLongWordsAreIgnored) {
     FnctTracker f;
-    EXPECT_EQ(f.configure(("0 1 0 " + std::string(64, 'C') + "zzz").c_str(), reporter), 0);
-    EXPECT_EQ(f.configure(("0 1 0 " + std::string(1000, 'D')).c_str(), reporter), 0);
+    EXPECT_EQ(testsupport::rejectionsOf(f, ("0 1 0 " + std::string(64, 'C') + "zzz").c_str(), reporter), 0);
+    EXPECT_EQ(testsupport::rejectionsOf(f, ("0 1 0 " + std::string(1000, 'D')).c_str(), reporter), 0);
     EXPECT_EQ(f.rowLevels[63], 13);
     EXPECT_EQ(reporter.count, 0);
 }
 
 TEST_F(FnctTrackerTest, MissingWordIsRejected) {
     FnctTracker f;
-    EXPECT_EQ(f.configure("0 1.0 0.0", reporter), 1);
-    EXPECT_EQ(f.configure("", reporter), 1);
+    EXPECT_EQ(testsupport::rejectionsOf(f, "0 1.0 0.0", reporter), 1);
+    EXPECT_EQ(testsupport::rejectionsOf(f, "", reporter), 1);
     EXPECT_EQ(reporter.count, 2);
 }
 
