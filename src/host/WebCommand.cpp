@@ -11,6 +11,7 @@
 #include "core/Text.h"
 #include "script/DemoGraph.h"
 #include "script/ScriptChecker.h"
+#include "script/TypeTable.h"
 
 namespace fs = std::filesystem;
 
@@ -32,19 +33,21 @@ public:
 
     void problem(size_t, std::string) override {}
     void configure(size_t, const std::function<void()>&) override {}
-    void declared(size_t offset, std::string_view typeWord, std::string_view, std::string_view parameters) override {
+    void declared(const Declaration& declaration) override {
+        const std::string_view parameters = declaration.parameters;
         const size_t first = parameters.find_first_not_of(' ');
         if (first == std::string_view::npos) return;
         std::string name;
-        if (typeWord == "ZYL_Surface" && parameters[first] == '"' && parameters.size() - 1 > first + 1) {
+        const ScriptType* box = declaration.section == 0 ? findBoxType(declaration.typeWord) : nullptr;
+        if (declaration.section == 2 && parameters[first] == '"' && parameters.size() - 1 > first + 1) {
             // As the surface reads it: the last character is the closing quote.
             name = std::string(parameters.substr(first + 1, parameters.size() - first - 2));
-        } else if (typeWord == "ZYL_BoxObjet3D" || typeWord == "ZYL_BoxVoxelTunnel") {
+        } else if (box && std::string_view(box->parameters).starts_with("FILE")) {
             const size_t start = parameters.find_first_not_of(" \t\r\n\v\f");
             const size_t end = parameters.find_first_of(" \t\r\n\v\f", start);
             name = std::string(parameters.substr(start, std::min<size_t>(end - start, 255)));
         }
-        if (!name.empty()) files.push_back({name, lineNumberAt(text_, offset)});
+        if (!name.empty()) files.push_back({name, lineNumberAt(text_, declaration.offset)});
     }
 
 private:
