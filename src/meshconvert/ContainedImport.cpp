@@ -72,6 +72,7 @@ public:
     }
     bool raw(void* data, size_t size) {
         if (size > left()) return false;
+        if (size == 0) return true;  // an empty list's storage may be null
         std::memcpy(data, bytes_.data() + at_, size);
         at_ += size;
         return true;
