@@ -35,6 +35,12 @@ inline constexpr size_t kMaxNameCharacters = 255;
 inline constexpr size_t kMaxLineCharacters = 2559;
 inline constexpr int kMaxListEntries = 10;  // inputs, or functions, on one wiring line
 
+// A track file (the keys of ZYL_FnctTrack): read whole, every line at most a
+// script line long, and no more tracks and keys than any show could use.
+inline constexpr uint64_t kMaxTrackFileBytes = 16 * kMiB;
+inline constexpr int kMaxTracks = 4096;
+inline constexpr int kMaxTrackKeys = 1 << 20;  // all tracks of one file together
+
 // Reads a budget in MiB ("512"); false for anything but a whole number in range.
 bool parseSurfaceBudgetMiB(std::string_view text, uint64_t& bytes);
 // The budget from VELMORA_SURFACE_BUDGET, or the default when it is unset or

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "core/ErrorReporter.h"
 
@@ -19,11 +20,14 @@ struct TrackerPosition {
 // once per frame before the functions are updated. channelLevels holds the
 // level (0..1) of each channel of the music heard now, first channel first;
 // it is filled only for a show with a function that reads it, and is empty
-// without music.
+// without music. orderStartRows holds the song row at which each order of the
+// module's order list begins, then the song's total rows: where the rows of
+// the song lie, read once from the module (empty without one).
 struct FrameInput {
     float seconds = 0.0f;
     TrackerPosition position;
     std::span<const float> channelLevels = {};
+    std::span<const int64_t> orderStartRows = {};
 };
 
 class Function {
@@ -44,6 +48,9 @@ public:
     // True for a type that reads FrameInput::channelLevels: only then does the
     // show ask the music for them.
     virtual bool readsChannelLevels() const { return false; }
+    // The file the type read its values from (empty when none): `--watch`
+    // reloads the show when it changes, as when the script does.
+    virtual std::string_view fileRead() const { return {}; }
 
 protected:
     float current = 0.0f;  // a type that never updates it stays at 0.0

@@ -12,6 +12,7 @@
 #include "core/ThreadCount.h"
 #include "host/ShowSession.h"
 #include "host/Startup.h"
+#include "platform/ModuleStream.h"
 #include "script/DemoGraph.h"
 
 namespace velmora {
@@ -31,10 +32,11 @@ struct LineCost {
 };
 
 // Whole frames k = 1..frames, as the timed loop runs them; seconds per frame.
-double secondsPerFrame(DemoGraph& graph, Surface& output, const BenchOptions& options, TrackerPosition position) {
+double secondsPerFrame(DemoGraph& graph, Surface& output, const BenchOptions& options, TrackerPosition position,
+                       std::span<const int64_t> orderStartRows) {
     const Clock::time_point start = Clock::now();
     for (int k = 1; k <= options.frames; ++k) {
-        graph.updateFunctions(FrameInput{static_cast<float>(k / options.fps), position});
+        graph.updateFunctions(FrameInput{static_cast<float>(k / options.fps), position, {}, orderStartRows});
         for (WiringCall& call : graph.resolvedWiring()) DemoGraph::renderCall(call, output);
     }
     return secondsSince(start) / options.frames;
@@ -70,9 +72,10 @@ int runBench(const BenchOptions& options) {
     DemoGraph& graph = session.graph();
     auto output = makeOutputSurface();
     const TrackerPosition position = trackerPositionOf(options.musicPosition);
+    const std::vector<int64_t> orderStartRows = readOrderStartRows(options.music.c_str());
 
     // The first frame reads and resolves the wiring; it is not counted.
-    graph.evaluate(FrameInput{0.0f, position}, *output);
+    graph.evaluate(FrameInput{0.0f, position, {}, orderStartRows}, *output);
     std::vector<WiringCall>& calls = graph.resolvedWiring();
     std::vector<double> lineSeconds(calls.size(), 0.0);
 
@@ -81,7 +84,7 @@ int runBench(const BenchOptions& options) {
     for (int k = 1; k <= options.frames; ++k) {
         const float t = static_cast<float>(k / options.fps);
         Clock::time_point before = Clock::now();
-        graph.updateFunctions(FrameInput{t, position});
+        graph.updateFunctions(FrameInput{t, position, {}, orderStartRows});
         functionSeconds += secondsSince(before);
         for (size_t i = 0; i < calls.size(); ++i) {
             before = Clock::now();
@@ -95,9 +98,9 @@ int runBench(const BenchOptions& options) {
     // then the memcpy anchor. Boxes that keep state between frames start from
     // where the timed loop left them; the times, not the pixels, are compared.
     session.setThreadCount(1);
-    const double single = secondsPerFrame(graph, *output, options, position);
+    const double single = secondsPerFrame(graph, *output, options, position, orderStartRows);
     session.setThreadCount(threads);
-    const double threaded = threads > 1 ? secondsPerFrame(graph, *output, options, position) : single;
+    const double threaded = threads > 1 ? secondsPerFrame(graph, *output, options, position, orderStartRows) : single;
     const double anchor = memcpySecondsPerFrame(*output);
 
     std::vector<LineCost> costs;

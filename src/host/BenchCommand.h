@@ -13,6 +13,7 @@ struct BenchOptions {
     int frames = 500;
     double fps = 50.0;
     uint32_t musicPosition = 0;  // a channel position (see MusicPlayer)
+    std::string music = "data/zik.mo3";  // read for its song rows only
     int threads = 0;             // 0: VELMORA_THREADS, else one per core
     uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes;
 };

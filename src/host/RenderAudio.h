@@ -25,6 +25,8 @@ public:
     void load(const char* musicPath);
     // The song's length in seconds (libopenmpt's reckoning), once loaded.
     double musicSeconds() const { return module_.durationSeconds(); }
+    // Where each order begins in song rows, once loaded.
+    std::span<const int64_t> orderStartRows() const { return module_.orderStartRows(); }
 
     // Frame k is at start + k / fps; the sound covers the frames
     // [start, start + frames / fps) and goes to a new WAV file at wavPath.

@@ -19,6 +19,7 @@
 #include "host/ShowSession.h"
 #include "host/Startup.h"
 #include "host/VideoExport.h"
+#include "platform/ModuleStream.h"
 #include "script/DemoGraph.h"
 #include "surface/Bmp.h"
 
@@ -142,6 +143,10 @@ int runRender(const RenderOptions& options) {
 
     // Channel levels come from the same decode, for a script that reads them.
     const bool withLevels = withMusic && graph.readsChannelLevels();
+    // The song's rows, from the module even at a fixed --position.
+    const std::vector<int64_t> orderStartRows = withMusic ? std::vector<int64_t>(audio.orderStartRows().begin(),
+                                                                                 audio.orderStartRows().end())
+                                                          : readOrderStartRows(options.music.c_str());
     if (withLevels) audio.recordChannelLevels();
 
     VideoExport video;
@@ -169,6 +174,7 @@ int runRender(const RenderOptions& options) {
         frame.seconds = static_cast<float>(seconds);
         frame.position = trackerPositionOf(withMusic ? audio.positionAt(seconds) : options.musicPosition.value_or(0));
         if (withLevels) frame.channelLevels = audio.channelLevelsAt(seconds);
+        frame.orderStartRows = orderStartRows;
         graph.evaluate(frame, *output);
         evaluation += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     };

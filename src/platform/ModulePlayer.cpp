@@ -47,6 +47,7 @@ void ModulePlayer::start() {
     if (muted_) {
         if (stream_.load(path_.c_str()) != ModuleStream::kLoaded) fatalError("Can't load music");
         if (!stream_.playable()) fatalError("Can't play music");
+        orderStartRows_ = stream_.orderStartRows();
         timeline_.clear();
         bufferFrames_ = kBufferFrames;
         mutedBuffer_.assign(static_cast<size_t>(kBufferFrames) * 2, 0);
@@ -81,6 +82,7 @@ void ModulePlayer::start() {
     lastHeard_ = 0;
     paused_ = false;
     if (!stream_.playable()) fatalError("Can't play music");
+    orderStartRows_ = stream_.orderStartRows();  // the device is still paused
 
     static AudioHoldAtProcessEnd holdAtProcessEnd;
     (void)holdAtProcessEnd;

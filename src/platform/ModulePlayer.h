@@ -33,6 +33,7 @@ public:
     // Each channel's level at the place channelPosition reported last. The
     // levels are kept from the first call on: before it nothing is read.
     std::span<const float> channelLevels() override;
+    std::span<const int64_t> orderStartRows() override { return orderStartRows_; }
 
     // For authoring: jumps `direction` orders from the one heard now (-1 back,
     // +1 on) to row 0; the first order stays itself going back, the last going
@@ -70,6 +71,7 @@ private:
 
     std::string path_;
     ModuleStream stream_;
+    std::vector<int64_t> orderStartRows_;  // read at start, before the sound runs
     uint32_t device_ = 0;
     bool audioStarted_ = false;
     bool muted_ = false;

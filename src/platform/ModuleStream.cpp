@@ -160,6 +160,26 @@ void ModuleStream::neighbourRow(int32_t& order, int32_t& row, int direction) con
     }
 }
 
+std::vector<int64_t> readOrderStartRows(const char* path) {
+    ModuleStream stream;
+    if (stream.load(path) != ModuleStream::kLoaded) return {};
+    return stream.orderStartRows();
+}
+
+std::vector<int64_t> ModuleStream::orderStartRows() const {
+    std::vector<int64_t> starts;
+    if (!module_) return starts;
+    const int32_t count = openmpt_module_get_num_orders(module_);
+    starts.reserve(static_cast<size_t>(std::max(count, 0)) + 1);
+    int64_t total = 0;
+    starts.push_back(total);
+    for (int32_t order = 0; order < count; ++order) {
+        total += std::max(rowsInOrder(order), 0);
+        starts.push_back(total);
+    }
+    return starts;
+}
+
 int32_t ModuleStream::rowsInOrder(int32_t order) const {
     if (!orderHasPattern(order)) return 0;
     return openmpt_module_get_pattern_num_rows(module_, openmpt_module_get_order_pattern(module_, order));

@@ -21,6 +21,10 @@ inline constexpr int kMusicRate = 44100;
 // Why the file at `path` gave no module, in one line, for under "Can't load music".
 std::string whyMusicDidNotLoad(const char* path);
 
+// The module at `path`'s ModuleStream::orderStartRows, without playing it;
+// empty when it does not load.
+std::vector<int64_t> readOrderStartRows(const char* path);
+
 class ModuleStream {
 public:
     ModuleStream() = default;
@@ -80,6 +84,11 @@ public:
     int64_t loopReturns() const { return loopReturns_; }
     int64_t lastLoopReturnFrame() const { return lastLoopReturnFrame_; }
     double lastLoopReturnSeconds() const { return lastLoopReturnSeconds_; }
+
+    // The song row at which each order of the order list begins (the rows of
+    // the patterns before it; an entry that names no pattern has none), then
+    // the song's total: FrameInput::orderStartRows. Empty without a module.
+    std::vector<int64_t> orderStartRows() const;
 
     // The channels of the module loaded (0 without one).
     int channelCount() const;

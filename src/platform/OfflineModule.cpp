@@ -5,7 +5,9 @@ namespace velmora {
 
 bool OfflineModule::load(const char* path) {
     timeline_.clear();
-    return stream_.load(path) == ModuleStream::kLoaded && stream_.playable();
+    const bool loaded = stream_.load(path) == ModuleStream::kLoaded && stream_.playable();
+    orderStartRows_ = loaded ? stream_.orderStartRows() : std::vector<int64_t>();
+    return loaded;
 }
 
 void OfflineModule::render(int16_t* out, size_t frames) {

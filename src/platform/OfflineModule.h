@@ -26,6 +26,8 @@ public:
     uint32_t positionAt(int64_t frame) const { return timeline_.positionAt(frame); }
 
     double durationSeconds() const { return stream_.durationSeconds(); }
+    // Where each order begins in song rows (ModuleStream::orderStartRows), read at load.
+    std::span<const int64_t> orderStartRows() const { return orderStartRows_; }
 
     // Keeps each channel's level from now on, as it renders (call after load,
     // before rendering the frames that will be asked about).
@@ -38,6 +40,7 @@ private:
     ModuleStream stream_;
     RowTimeline timeline_;
     ChannelLevelTimeline levels_;
+    std::vector<int64_t> orderStartRows_;
 };
 
 }  // namespace velmora

@@ -281,6 +281,16 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
     }
 }
 
+std::vector<std::string> DemoGraph::filesRead() const {
+    std::vector<std::string> files;
+    for (const std::unique_ptr<Function>& function : functions_.objects) {
+        if (!function || function->fileRead().empty()) continue;
+        const std::string file(function->fileRead());
+        if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
+    }
+    return files;
+}
+
 bool DemoGraph::findWiring() {
     scriptStream_.seek(0);
     if (!skipPast(scriptStream_, kWiringOpen)) return false;

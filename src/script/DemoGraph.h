@@ -172,6 +172,9 @@ public:
     // True when a declared function reads the channel levels: only then need a
     // host fill FrameInput::channelLevels (and ask its music for them).
     bool readsChannelLevels() const { return readsChannelLevels_; }
+    // The files the declared functions read their values from (track files),
+    // once each: `--watch` looks at them beside the script.
+    std::vector<std::string> filesRead() const;
     // One frame at the input's time and music position: every function, then
     // every wiring line, drawing into `output`.
     void evaluate(const FrameInput& frame, Surface& output);

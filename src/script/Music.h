@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "functions/Function.h"
@@ -26,6 +27,9 @@ public:
     // next call. Asked only by shows that use the levels, so a player may start
     // keeping them at the first call.
     virtual std::span<const float> channelLevels() { return {}; }
+    // Where each order begins in song rows (FrameInput::orderStartRows), read
+    // once when the music starts; empty when not known.
+    virtual std::span<const int64_t> orderStartRows() { return {}; }
 };
 
 // A position that never moves (headless rendering and tests).
@@ -37,10 +41,13 @@ public:
     // Levels to report from now on (copied); none until set.
     void setChannelLevels(std::span<const float> levels) { levels_.assign(levels.begin(), levels.end()); }
     std::span<const float> channelLevels() override { return levels_; }
+    void setOrderStartRows(std::vector<int64_t> starts) { orderStartRows_ = std::move(starts); }
+    std::span<const int64_t> orderStartRows() override { return orderStartRows_; }
 
 private:
     uint32_t position_;
     std::vector<float> levels_;
+    std::vector<int64_t> orderStartRows_;
 };
 
 // Packs order, row and row fraction the way channelPosition reports them.
@@ -65,6 +72,7 @@ inline FrameInput readMusicInput(MusicPlayer& music, bool withLevels) {
     frame.position = trackerPositionOf(music.channelPosition());
     // After the position: the levels belong to the place it reported.
     if (withLevels) frame.channelLevels = music.channelLevels();
+    frame.orderStartRows = music.orderStartRows();
     return frame;
 }
 

@@ -12,6 +12,7 @@
 #include "boxes/VoxelTunnel.h"
 #include "core/FrameGeometry.h"
 #include "functions/FnctCanal.h"
+#include "functions/FnctTrack.h"
 #include "functions/FnctTracker.h"
 #include "functions/Generators.h"
 #include "object3d/BoxObjet3D.h"
@@ -58,6 +59,7 @@ constexpr F kIntervalFields[] = {{"FIRST", F::Int}, {"LAST", F::Int}};
 constexpr F kTrackerFields[] = {{"MODE", F::Int, false, 0, 1}, {"AMPLITUDE", F::Float}, {"OFFSET", F::Float},
                                 {"LEVELS", F::Word}};
 constexpr F kChannelFields[] = {{"CHANNEL", F::Int, false, 1}, {"AMPLITUDE", F::Float}, {"OFFSET", F::Float}};
+constexpr F kTrackFields[] = {kFile, {"TRACK", F::Word}};
 
 // The function and input slots of the boxes.
 constexpr SlotReference kGate{"gate", "on while above 0.0; at 0.0, below or NaN the line draws nothing"};
@@ -501,6 +503,29 @@ const ScriptType kTypes[] = {
          "With `ZYL_BoxFader niveau add`, the wiring below brightens the frame by 25% to 75% with channel 1's level.",
      .exampleDeclaration = "ZYL_FnctCanal batterie 1 0.5 0.25",
      .exampleWiring = "niveau OUT batterie toujours toujours"},
+    {.kind = TypeKind::Function,
+     .word = "ZYL_FnctTrack",
+     .makeFunction = make<FnctTrack>,
+     .parameterFields = kTrackFields,
+     .summary = "one sync track: values keyed to rows of the song, from a track file",
+     .parameters = "FILE TRACK",
+     .parameterMeaning =
+         "FILE is a track file, relative to the working directory (see Track files); TRACK the name of one of its "
+         "tracks. A text without both is rejected (\"ZYL_FnctTrack non valide!!\"). A file that cannot be read, a "
+         "damaged one or one without the track is the fatal error \"Track file refused\", with the file, its line "
+         "and why.",
+     .outputText = "the track's value: its first key's before it, its last key's after it, 0.0 without keys",
+     .reads = "the order, row and progress through the row of the music, and the rows of the module's patterns",
+     .details =
+         "Each key sits at ORDER:ROW of the song. Between two keys the song is measured in its own rows (the rows of "
+         "the orders between them as the module's patterns hold them, plus the progress through the row), and the "
+         "earlier key's interpolation gives the value: step holds it, linear goes straight to the next key's, smooth "
+         "eases in and out (t x t x (3 - 2t)), ramp starts slowly (t x t). A tempo change moves no key, and an order "
+         "played twice replays the same values. Without a module (`render --position` with no music) every order "
+         "counts 64 rows. `velmora tracks import` reads GNU Rocket's .rocket files, `velmora tracks export` writes "
+         "them. `--watch` reloads the show when the track file changes.",
+     .exampleDeclaration = "ZYL_FnctTrack balleX script.tracks balle.x",
+     .exampleWiring = "lueur OUT balle balleX centreY un un un"},
 };
 
 const ScriptType* find(std::string_view word, std::optional<TypeKind> kind) {

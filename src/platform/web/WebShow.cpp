@@ -72,6 +72,7 @@ struct Page {
     int64_t loopReturnFrame = -1;
     double loopReturnSeconds = 0.0;
     uint32_t lastPosition = 0;
+    std::vector<int64_t> orderStartRows;  // the song's rows, read with the module
 };
 
 Page page;
@@ -96,7 +97,10 @@ int guarded(Call&& call) {
     return 1;
 }
 
-void evaluate(const FrameInput& input) { page.graph->evaluate(input, page.frame); }
+void evaluate(FrameInput input) {
+    input.orderStartRows = page.orderStartRows;
+    page.graph->evaluate(input, page.frame);
+}
 
 }  // namespace
 }  // namespace velmora
@@ -141,6 +145,7 @@ EMSCRIPTEN_KEEPALIVE int velmora_render_begin(double start, double fps, double p
         page.fps = fps;
         page.fixedPosition = position >= 0 ? static_cast<uint32_t>(position) : 0;
         page.withMusic = position < 0 && fileExists(kMusicPath);
+        page.orderStartRows = readOrderStartRows(kMusicPath);
         if (page.withMusic && !page.offline.load(kMusicPath)) fatalError("Can't load music");
         if (page.withMusic && page.graph->readsChannelLevels()) page.offline.recordChannelLevels();
     });
@@ -190,6 +195,7 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* velmora_rgba() {
 EMSCRIPTEN_KEEPALIVE double velmora_bench_order(int order, int frames) {
     double ms = -1.0;
     guarded([&] {
+        page.orderStartRows = readOrderStartRows(kMusicPath);
         FrameInput input;
         input.position = trackerPosition(makeChannelPosition(static_cast<uint32_t>(order), 0, 0));
         evaluate(input);
@@ -215,6 +221,7 @@ EMSCRIPTEN_KEEPALIVE int velmora_music_start() {
     return guarded([&] {
         if (page.stream.load(kMusicPath) != ModuleStream::kLoaded || !page.stream.playable())
             fatalError("Can't load music");
+        page.orderStartRows = page.stream.orderStartRows();
         if (page.graph->readsChannelLevels()) page.stream.recordChannelLevels(&page.levels);
     });
 }
