@@ -1,10 +1,12 @@
-// `--watch`: notices that the script file was written, by looking at its
-// modification time and size a few times a second from the main loop.
+// `--watch`: notices that the script file, or a file the show reads its values
+// from (a track file), was written, by looking at their modification times and
+// sizes a few times a second from the main loop.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace velmora {
 
@@ -21,8 +23,11 @@ public:
     // that cannot be looked at (an editor between deleting and writing) is no
     // change; it is one when it comes back.
     bool changed(double seconds);
-    // Takes the file as it is now as the known state (after a reload by hand).
+    // Takes the files as they are now as the known state (after a reload by hand).
     void remember();
+    // Watches `files` too from now on, beside the script (those the show
+    // loaded now reads), taking them as they are now.
+    void alsoWatch(std::vector<std::string> files);
 
 private:
     struct Stamp {
@@ -31,10 +36,10 @@ private:
         bool exists = false;
         bool operator==(const Stamp&) const = default;
     };
-    Stamp look() const;
+    static Stamp look(const std::string& path);
 
-    std::string path_;
-    Stamp known_;
+    std::vector<std::string> paths_;  // the script first
+    std::vector<Stamp> known_;
     bool polled_ = false;
     double lastPoll_ = 0.0;
 };

@@ -89,6 +89,7 @@ int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) 
 
     std::optional<ScriptWatcher> watcher;
     if (options.watch) watcher.emplace(options.script);
+    if (watcher) watcher->alsoWatch(session->graph().filesRead());
     FrameRateMeter meter;
     ScreenshotWriter screenshots(options.screenshotFolder);
     bool counterShown = false;
@@ -148,6 +149,7 @@ int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) 
         if (reload) {
             if (watcher) watcher->remember();
             if (!session->reload(options.script, options.surfaceBudgetBytes, &refusal)) notice.show(refusal, now);
+            if (watcher) watcher->alsoWatch(session->graph().filesRead());
         }
 
         session->followLoop();

@@ -38,7 +38,9 @@ public:
         const size_t first = parameters.find_first_not_of(' ');
         if (first == std::string_view::npos) return;
         std::string name;
-        const ScriptType* box = declaration.section == 0 ? findBoxType(declaration.typeWord) : nullptr;
+        const ScriptType* box = declaration.section == 0   ? findBoxType(declaration.typeWord)
+                                : declaration.section == 1 ? findFunctionType(declaration.typeWord)
+                                                           : nullptr;
         if (declaration.section == 2 && parameters[first] == '"' && parameters.size() - 1 > first + 1) {
             // As the surface reads it: the last character is the closing quote.
             name = std::string(parameters.substr(first + 1, parameters.size() - first - 2));

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -58,15 +59,17 @@ protected:
     static std::string path(const char* name) { return (*dir_ / name).string(); }
 
     // Frame k of a show: the clock at 3 s plus k/25, a music position that moves.
-    static std::vector<uint32_t> renderFrame(DemoGraph& graph, Surface& frame, int k, double start = 3.0) {
+    static std::vector<uint32_t> renderFrame(DemoGraph& graph, Surface& frame, int k, double start = 3.0,
+                                             std::span<const int64_t> songRows = {}) {
         const TrackerPosition position = trackerPositionOf(makeChannelPosition(k % 7, k * 9 % 64, k * 37 % 256));
-        graph.evaluate(FrameInput{static_cast<float>(start + k / 25.0), position}, frame);
+        graph.evaluate(FrameInput{static_cast<float>(start + k / 25.0), position, {}, songRows}, frame);
         return std::vector<uint32_t>(frame.pixels, frame.pixels + frame.pixelCount());
     }
 
     // Runs the script for `frames` frames at 25 frames per second on `threads`
     // threads and returns every frame's pixels.
-    static std::vector<std::vector<uint32_t>> run(const std::string& text, int frames, int threads = 1) {
+    static std::vector<std::vector<uint32_t>> run(const std::string& text, int frames, int threads = 1,
+                                                  std::span<const int64_t> songRows = {}) {
         WorkerPool workers(threads);
         DemoGraph graph;
         graph.useWorkers(&workers);
@@ -75,7 +78,7 @@ protected:
         frame.allocate(512, 256);
         frame.clear();
         std::vector<std::vector<uint32_t>> out;
-        for (int k = 0; k < frames; ++k) out.push_back(renderFrame(graph, frame, k));
+        for (int k = 0; k < frames; ++k) out.push_back(renderFrame(graph, frame, k, 3.0, songRows));
         return out;
     }
 
@@ -278,9 +281,9 @@ protected:
 
     // The same script on one thread and on the case's threads, each a fresh
     // graph and so a fresh start.
-    static void expectSameFrames(const std::string& text, int frames) {
-        const auto single = run(text, frames, 1);
-        const auto threaded = run(text, frames, GetParam().threads);
+    static void expectSameFrames(const std::string& text, int frames, std::span<const int64_t> songRows = {}) {
+        const auto single = run(text, frames, 1, songRows);
+        const auto threaded = run(text, frames, GetParam().threads, songRows);
         ASSERT_EQ(single.size(), threaded.size());
         for (size_t k = 0; k < single.size(); ++k) {
             EXPECT_TRUE(anyLit(single[k])) << "frame " << k;
@@ -331,6 +334,26 @@ TEST_P(ThreadedFrames, EveryBoxTypeGivesTheSingleThreadedFrames) {
                              "zoom OUT on on\n"
                              "[/CABLAGE]\n";
     expectSameFrames(text, 4);
+}
+
+TEST_P(ThreadedFrames, TracksGiveTheSingleThreadedFramesAndTheSameAfterAReloadThatChangesNothing) {
+    // A sprite and a flight on tracks, over a song whose second order is short.
+    const std::string keys = "track x\n0:0 40 smooth\n2:16 470 linear\n5:0 100 step\n"
+                             "track t\n0:0 0 ramp\n6:0 30 linear\n";
+    testsupport::writeFile(*dir_ / "show.tracks", keys);
+    const int64_t songRows[] = {0, 64, 96, 160, 224, 288, 352, 416};
+    const std::string text = "[ZYL_FX_Generator]\nZYL_BoxFDBoule boule\nZYL_BoxSprite lueur add\n"
+                             "[/ZYL_FX_Generator]\n[ZYL_Fonction]\nZYL_FnctIntervale on 0 65535\n"
+                             "ZYL_FnctTrack x " + path("show.tracks") + " x\nZYL_FnctTrack t " + path("show.tracks") +
+                             " t\nZYL_FnctSin one 0 0 0 1\nZYL_FnctSin y 2.1 0.5 80 128\n[/ZYL_Fonction]\n" +
+                             surfaces() + "[CABLAGE]\nboule OUT texture t on on\nlueur OUT balle x y one one on\n"
+                             "[/CABLAGE]\n";
+    expectSameFrames(text, 7, songRows);
+    const auto before = run(text, 7, GetParam().threads, songRows);
+    testsupport::writeFile(*dir_ / "show.tracks", keys);
+    EXPECT_TRUE(run(text, 7, GetParam().threads, songRows) == before);
+    // The keys move what is drawn.
+    EXPECT_FALSE(before[1] == before[2]);
 }
 
 // FNV-1a over a frame's pixels.

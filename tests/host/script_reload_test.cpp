@@ -223,3 +223,19 @@ TEST_F(ScriptWatcherTest, FileAwhileGoneIsNoChangeUntilItComesBack) {
     watcher.remember();
     EXPECT_FALSE(watcher.changed(4.0));
 }
+
+TEST_F(ScriptWatcherTest, ATrackFileTheShowReadsIsWatchedToo) {
+    ScriptWatcher watcher(path_.string());
+    const fs::path tracks = scratch_ / "script.tracks";
+    std::ofstream(tracks) << "track x\n";
+    EXPECT_FALSE(watcher.changed(1.0));
+    watcher.alsoWatch({tracks.string()});
+    EXPECT_FALSE(watcher.changed(2.0));
+    std::ofstream(tracks, std::ios::app) << "0:0 1 step\n";
+    EXPECT_TRUE(watcher.changed(3.0));
+    EXPECT_FALSE(watcher.changed(4.0));
+    // Once the show no longer reads it, it is not looked at.
+    watcher.alsoWatch({});
+    std::ofstream(tracks, std::ios::app) << "0:4 2 step\n";
+    EXPECT_FALSE(watcher.changed(5.0));
+}
