@@ -78,7 +78,7 @@ bool validTrackName(std::string_view name) {
     if (name.empty() || name.size() > kMaxNameCharacters) return false;
     for (char c : name)
         if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
-              c == '-'))
+              c == '-' || c == ':'))
             return false;
     return true;
 }
@@ -110,7 +110,7 @@ bool parseTrackFile(std::string_view text, TrackFile& file, TrackFileError& erro
             if (w.size() != 2) return refuse("a track line is 'track NAME'");
             if (!validTrackName(w[1]))
                 return refuse("the track name " + quoted(w[1]) + " is not 1 to " + std::to_string(kMaxNameCharacters) +
-                              " letters, digits, '_', '.' or '-'");
+                              " letters, digits, '_', '.', '-' or ':'");
             for (size_t i = 0; i < file.tracks.size(); ++i)
                 if (file.tracks[i].name == w[1])
                     return refuse("a second track named " + quoted(w[1]) + " (the first is on line " +

@@ -47,7 +47,7 @@ struct TrackFileError {
 
 // Reads the text of a track file:
 //   # comment               (anywhere after '#')
-//   track NAME              (a new track; NAME of letters, digits, '_', '.', '-')
+//   track NAME              (a new track; NAME of letters, digits, '_', '.', '-', ':')
 //   ORDER:ROW VALUE INTERP  (a key of the track above; INTERP step|linear|smooth|ramp)
 // Keys may come in any order; each track's are sorted. False, with `error`,
 // for anything else, and under the limits of core/Limits.h.

@@ -172,6 +172,13 @@ const ValueKind<int> kFrameRateCap{"N", "a whole number of frames per second fro
                                    showChosenNumber};
 const ValueKind<OrderRow> kOrderRow{"ORDER:ROW", "ORDER:ROW (order 0-65535, row 0-255)", parseOrderRow,
                                     showOrderRow};
+std::optional<std::string> parseTracksAction(std::string_view text) {
+    if (text == "import" || text == "export") return std::string(text);
+    return std::nullopt;
+}
+const ValueKind<std::string> kTracksAction{"import|export", "import or export", parseTracksAction, showName};
+const ValueKind<double> kBeatsPerMinute{"B", "a number of beats per minute above 0", parsePositiveReal, showReal};
+const ValueKind<double> kRowsPerBeat{"R", "a number of rows per beat above 0", parsePositiveReal, showReal};
 std::string showUpAxis(const UpAxis& axis) { return upAxisName(axis); }
 const ValueKind<UpAxis> kUpAxis{"y|z|-y|-z", "y, z, -y or -z", parseUpAxis, showUpAxis};
 const ValueKind<int> kDisplayMode{"512x384|640x480|window", "512x384, 640x480 or window", parseDisplayMode,
@@ -515,6 +522,22 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     addValue(mesh, "--memory-limit", options.mesh.memoryLimitMiB, kMemoryLimit,
              "the memory the importer may take, in MiB (default 2048); it\nalso has 60 s, and a file that needs "
              "more is refused");
+
+    CLI::App& tracks = addCommand(
+        app, options, "tracks",
+        "import: reads GNU Rocket's XML track file FILE (.rocket) and writes its tracks as a\n"
+        "track file (see ZYL_FnctTrack); export: reads the track file FILE and writes it for\n"
+        "Rocket. Rocket's row r is at r / (B / 60 x R) seconds; each key goes on the song's\n"
+        "row playing nearest that time as the module plays (tempo changes included), and back.",
+        [](const CommandLineOptions& o) { return runTracks(o.tracks); });
+    addValue(tracks, "ACTION", options.tracks.action, kTracksAction, "import or export")->required();
+    addValue(tracks, "FILE", options.tracks.input, kFile, "the file to read")->required();
+    addValue(tracks, "-o,--output", options.tracks.output, kFile,
+             "the file to write (replaced only once it is complete)")
+        ->required();
+    addValue(tracks, "--bpm", options.tracks.bpm, kBeatsPerMinute, "Rocket's beats per minute");
+    addValue(tracks, "--rows-per-beat", options.tracks.rowsPerBeat, kRowsPerBeat, "Rocket's rows per beat");
+    addValue(tracks, "--music", options.tracks.music, kFile, "the music module whose rows the keys sit on");
 
     addCommand(app, options, "list", "Lists every box and function type a script may declare, one line each.",
                [](const CommandLineOptions&) { return runList(); });

@@ -15,6 +15,7 @@
 #include "host/NewCommand.h"
 #include "host/RenderCommand.h"
 #include "host/Show.h"
+#include "host/TracksCommand.h"
 #include "host/WebCommand.h"
 #include "meshconvert/MeshCommand.h"
 
@@ -41,6 +42,7 @@ struct CommandLineOptions {
     MeshOptions mesh;
     NewOptions newShow;
     WebOptions web;
+    TracksOptions tracks;
     HelpOptions help;
     bool demo = false;     // --demo: the command runs in the default show's folder
     std::string directory;  // -C DIR: everything is read and written relative to DIR

@@ -12,6 +12,12 @@
 
 namespace velmora {
 
+// Every row the song plays, in order, with the module frame it starts at: the
+// module rendered once from its start to its end (or its loop), as `render`
+// places its frames. `endFrame` gets the song's last frame. False when the
+// file does not load, does not play or plays longer than six hours.
+bool readSongRows(const char* path, std::vector<RowStart>& rows, int64_t& endFrame);
+
 class OfflineModule {
 public:
     // False when the file cannot be read or is not a module that plays.
