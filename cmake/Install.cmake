@@ -14,10 +14,10 @@ add_custom_target(man_page ALL DEPENDS ${VELMORA_MAN_PAGE})
 
 install(TARGETS velmora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${VELMORA_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-# The build tree's show/ is what demo/CMakeLists.txt generates: only its script
+# The build tree's show/ is what demo/CMakeLists.txt generates: only its script, its tracks
 # and the data the tools make go, not other scripts, a stamp or screenshots
 # left there by someone trying the show.
-install(FILES ${CMAKE_BINARY_DIR}/show/script.zyl DESTINATION ${CMAKE_INSTALL_DATADIR}/velmora/demo)
+install(FILES ${CMAKE_BINARY_DIR}/show/script.zyl ${CMAKE_BINARY_DIR}/show/script.tracks DESTINATION ${CMAKE_INSTALL_DATADIR}/velmora/demo)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/show/data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/velmora/demo/data
   FILES_MATCHING PATTERN "*.jpg" PATTERN "*.lwo" PATTERN "*.mo3")
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -483,7 +483,8 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
 
     CLI::App& newShow = addCommand(app, options, "new",
                                    "Makes DIR (missing or empty) a show that plays at once: a commented\n"
-                                   "script.zyl and its data/ (a picture, a sprite, a mesh and a short module).",
+                                   "script.zyl, its script.tracks and its data/ (a picture, a sprite, a mesh\n"
+                                   "and a short module).",
                                    [](const CommandLineOptions& o) { return runNew(o.newShow); });
     addValue(newShow, "DIR", options.newShow.dir, kDirectory, "the folder of the new show")->required();
 

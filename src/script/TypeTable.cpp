@@ -507,7 +507,7 @@ const ScriptType kTypes[] = {
      .word = "ZYL_FnctTrack",
      .makeFunction = make<FnctTrack>,
      .parameterFields = kTrackFields,
-     .summary = "one sync track: values keyed to rows of the song, from a track file",
+     .summary = "values keyed to rows of the song, from a track file",
      .parameters = "FILE TRACK",
      .parameterMeaning =
          "FILE is a track file, relative to the working directory (see Track files); TRACK the name of one of its "

@@ -34,7 +34,8 @@ ZYL_FnctIntervale toujours 0 65535
 ZYL_FnctIntervale refrain 1 1
 ; sin(t * frequency + phase) * amplitude + offset
 ZYL_FnctSin poids 0.7 0 0.25 0.6
-ZYL_FnctSin balX 1.3 0 190 256
+; a track of script.tracks: the ball's x, keyed to rows of the music
+ZYL_FnctTrack balX script.tracks balle.x
 ZYL_FnctSin balY 2.1 0.5 80 128
 ZYL_FnctSin gonfle 3.0 0 0.35 1.1
 ZYL_FnctSin un 0 0 0 1
@@ -61,10 +62,36 @@ copie OUT fond toujours toujours
 flou OUT poids toujours battement
 ; a torus wrapped in the sky, the camera circling it
 tore OUT envmap oeilX oeilY oeilZ zero zero zero toujours toujours
-; in order 1, a glowing ball bouncing around
+; in order 1, a glowing ball hopping from key to key on the beat
 lueur OUT balle balX balY gonfle un refrain
 [/CABLAGE]
 )zyl";
+
+// Its tracks: values keyed to ORDER:ROW of the music, edited as text (or in
+// GNU Rocket, through `velmora tracks export` and `import`).
+const char kNewShowTracks[] = R"(# The show's tracks: 'track NAME', then one key a line:
+#   ORDER:ROW VALUE INTERPOLATION (step, linear, smooth or ramp)
+# Between two keys the earlier key's interpolation leads to the next.
+
+# The ball's x in order 1: a hop to the other side on every beat (4 rows).
+track balle.x
+1:0 96 smooth
+1:4 416 smooth
+1:8 96 smooth
+1:12 416 smooth
+1:16 96 smooth
+1:20 416 smooth
+1:24 96 smooth
+1:28 416 smooth
+1:32 96 linear
+1:36 416 linear
+1:40 96 linear
+1:44 416 linear
+1:48 96 ramp
+1:52 416 ramp
+1:56 96 ramp
+1:60 416 smooth
+)";
 
 std::string writeNewShow(const std::filesystem::path& dir) {
     namespace fs = std::filesystem;
@@ -92,6 +119,11 @@ std::string writeNewShow(const std::filesystem::path& dir) {
         return "cannot write " + (data / "torus.lwo").string();
     if (!xm::saveXm(xm::newShowModule(), (data / "zik.mo3").c_str()))
         return "cannot write " + (data / "zik.mo3").string();
+
+    std::ofstream tracks(dir / "script.tracks", std::ios::binary);
+    tracks << kNewShowTracks;
+    tracks.close();
+    if (!tracks) return "cannot write " + (dir / "script.tracks").string();
 
     // The script last: a folder with a script is a finished show.
     std::ofstream script(dir / "script.zyl", std::ios::binary);

@@ -7,10 +7,12 @@
 
 namespace velmora {
 
-// The script of a new show: a picture, a blur, a sprite, a mesh and the music.
+// The script of a new show: a picture, a blur, a sprite on a track, a mesh and the music.
 extern const char kNewShowScript[];
+// Its track file, script.tracks.
+extern const char kNewShowTracks[];
 
-// Writes script.zyl and data/ (backdrop.jpg, sprite.jpg, envmap.jpg, torus.lwo,
+// Writes script.zyl, script.tracks and data/ (backdrop.jpg, sprite.jpg, envmap.jpg, torus.lwo,
 // zik.mo3) into `dir`, which is created when missing and must be empty when it
 // exists. Returns an empty string, or why nothing (or not everything) was written.
 std::string writeNewShow(const std::filesystem::path& dir);

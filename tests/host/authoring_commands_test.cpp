@@ -19,6 +19,8 @@
 #include "HostTestSupport.h"
 #include "host/PngFile.h"
 #include "host/ReferencePage.h"
+#include "host/RocketFile.h"
+#include "host/TracksCommand.h"
 #include "script/TypeTable.h"
 #include "core/SimdLevel.h"
 #include "object3d/Lwo2Writer.h"
@@ -281,7 +283,7 @@ TEST(NewShow, AnEmptyFolderBecomesAShowThatChecksCleanAndRendersWithItsMusic) {
     const fs::path& dir = scratch.path();
     const Outcome made = runIn(dir, "new show");
     ASSERT_EQ(made.status, 0) << made.err;
-    for (const char* file : {"script.zyl", "data/backdrop.jpg", "data/sprite.jpg", "data/envmap.jpg", "data/torus.lwo",
+    for (const char* file : {"script.zyl", "script.tracks", "data/backdrop.jpg", "data/sprite.jpg", "data/envmap.jpg", "data/torus.lwo",
                              "data/zik.mo3"})
         EXPECT_TRUE(fs::is_regular_file(dir / "show" / file)) << file;
 
@@ -309,6 +311,11 @@ TEST(NewShow, AnEmptyFolderBecomesAShowThatChecksCleanAndRendersWithItsMusic) {
     EXPECT_TRUE(first != readFile(dir / "show/late/frame_00001.bmp"));
     EXPECT_TRUE(hasSound(dir / "show/early/audio.wav"));
     EXPECT_TRUE(hasSound(dir / "show/late/audio.wav"));
+    // The ball's track puts it on the other side one beat on.
+    const Outcome onBeat = runIn(dir / "show", "render --hash --frames 1 --position 1:0:0");
+    const Outcome beatOn = runIn(dir / "show", "render --hash --frames 1 --position 1:4:0");
+    ASSERT_EQ(onBeat.status, 0) << onBeat.err;
+    EXPECT_NE(onBeat.out, beatOn.out);
 
     // A full disk (here a file size limit) leaves nothing behind, and the
     // next try works.
@@ -324,6 +331,113 @@ TEST(NewShow, AnEmptyFolderBecomesAShowThatChecksCleanAndRendersWithItsMusic) {
     EXPECT_EQ(again.status, 1);
     EXPECT_NE(again.err.find("is not empty"), std::string::npos) << again.err;
     EXPECT_EQ(runIn(dir, "new").status, 2);
+}
+
+// Rocket's rows and the song's, through a song whose rows last 1000 frames in
+// order 0 and 2000 in order 1 (a tempo change), at 44.1 Rocket rows a second
+// (1000 frames each): Rocket rows 0, 2, 4, 6, 8 are frames 0, 2000, 4000,
+// 6000, 8000, the starts of rows 0:0, 0:2, 1:0, 1:1, 1:2.
+TEST(TracksCommand, RocketRowsLandOnTheSongsRowsAcrossATempoChangeAndBack) {
+    velmora::SongTimeline song;
+    for (int row = 0; row < 4; ++row) song.rows.push_back({row * 1000, 0, row, 1000.0});
+    for (int row = 0; row < 4; ++row) song.rows.push_back({4000 + row * 2000, 1, row, 2000.0});
+    song.endFrame = 12000;
+    const std::vector<velmora::RocketTrack> rocket = {
+        {"cam:x", {{0, 1.5f, 1}, {2, -2.0f, 2}, {4, 3.0f, 3}, {6, 0.25f, 0}, {8, 7.0f, 1}}}};
+    velmora::TrackFile tracks;
+    std::string error;
+    ASSERT_TRUE(velmora::importRocketTracks(rocket, song, 44.1, tracks, error)) << error;
+    const std::pair<int, int> expected[] = {{0, 0}, {0, 2}, {1, 0}, {1, 1}, {1, 2}};
+    ASSERT_EQ(tracks.tracks.at(0).keys.size(), 5u);
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(tracks.tracks[0].keys[i].order, expected[i].first) << i;
+        EXPECT_EQ(tracks.tracks[0].keys[i].row, expected[i].second) << i;
+        EXPECT_EQ(tracks.tracks[0].keys[i].value, rocket[0].keys[i].value) << i;
+        EXPECT_EQ(static_cast<int>(tracks.tracks[0].keys[i].interpolation), rocket[0].keys[i].interpolation) << i;
+    }
+    std::vector<velmora::RocketTrack> back;
+    ASSERT_TRUE(velmora::exportRocketTracks(tracks, song, 44.1, back, error)) << error;
+    EXPECT_EQ(back.at(0).name, "cam:x");
+    EXPECT_EQ(back[0].keys, rocket[0].keys);
+
+    // Refused: a key after the song's end, two keys on one row of the song,
+    // a position the song never plays.
+    EXPECT_FALSE(velmora::importRocketTracks({{"a", {{13, 1.0f, 0}}}}, song, 44.1, tracks, error));
+    EXPECT_NE(error.find("after the song's end"), std::string::npos) << error;
+    // At 88.2 Rocket rows a second rows 8 and 9 are frames 4000 and 4500, both nearest row 1:0.
+    EXPECT_FALSE(velmora::importRocketTracks({{"a", {{8, 1.0f, 0}, {9, 2.0f, 0}}}}, song, 88.2, tracks, error));
+    EXPECT_NE(error.find("land on the song's row 1:"), std::string::npos) << error;
+    tracks.tracks = {{"a", {{2, 0, 1.0f, velmora::Interpolation::Step}}}};
+    EXPECT_FALSE(velmora::exportRocketTracks(tracks, song, 44.1, back, error));
+    EXPECT_NE(error.find("never plays"), std::string::npos) << error;
+}
+
+TEST(TracksCommand, HostileRocketFilesAreRefusedWithTheirLine) {
+    const struct {
+        const char* text;
+        const char* refusal;
+    } cases[] = {
+        {"not xml at all", "line 1: syntax error"},
+        {"<tracks>\n<key row=\"0\" value=\"1\" interpolation=\"0\"/>", "line 2: a <key> outside a <track>"},
+        {"<tracks><track name=\"a\">\n\n<key row=\"0\" value=\"nan\" interpolation=\"0\"/>",
+         "line 3: the key's value is not a finite number"},
+        {"<tracks><track name=\"a\"><key row=\"0\" value=\"1e99\" interpolation=\"0\"/>",
+         "line 1: the key's value is not a finite number"},
+        {"<tracks><track name=\"a\"><key row=\"0\" value=\"1\" interpolation=\"7\"/>",
+         "line 1: the key's interpolation is not 0, 1, 2 or 3"},
+        {"<tracks><track name=\"a\"><key row=\"99999999999999999999\" value=\"1\" interpolation=\"0\"/>",
+         "line 1: the key's row is not a whole number"},
+        {"<tracks><track><key row=\"0\" value=\"1\" interpolation=\"0\"/>", "line 1: a <track> without a name"},
+        {"<tracks><track name=\"a\"></track>", "line 1: no element found"},
+    };
+    for (const auto& c : cases) {
+        std::vector<velmora::RocketTrack> tracks;
+        std::string error;
+        EXPECT_FALSE(velmora::parseRocketFile(c.text, tracks, error)) << c.text;
+        EXPECT_EQ(error.rfind(c.refusal, 0), 0u) << error;
+        EXPECT_TRUE(tracks.empty());
+    }
+}
+
+// The program on the default tune (0.12 s a row, Rocket's defaults one row
+// each): a .rocket file imported and exported back keeps its keys.
+TEST(TracksCommand, ARocketFileImportedAndExportedBackKeepsItsKeys) {
+    if (!defaultShowBuilt()) GTEST_SKIP() << "the default show is not built (target demo_show)";
+    const ScratchDirectory scratch("rocket");
+    const std::string rocket = "<?xml version=\"1.0\"?>\n<rootElement><tracks rows=\"512\">\n"
+                               "<track name=\"camera:x\" folded=\"0\">\n"
+                               "<key row=\"0\" value=\"0\" interpolation=\"1\"/>\n"
+                               "<key row=\"16\" value=\"12.5\" interpolation=\"2\"/>\n"
+                               "<key row=\"64\" value=\"-3.25\" interpolation=\"0\"/>\n"
+                               "<key row=\"130\" value=\"0.1\" interpolation=\"3\"/>\n</track>\n"
+                               "<track name=\"fade\"><key row=\"8\" value=\"1\" interpolation=\"1\"/></track>\n"
+                               "</tracks></rootElement>\n";
+    std::ofstream(scratch / "in.rocket") << rocket;
+    const Outcome imported = runIn(defaultShow(), "tracks import " + (scratch / "in.rocket").string() + " -o " +
+                                                      (scratch / "show.tracks").string());
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    const std::string tracks = readFile(scratch / "show.tracks");
+    EXPECT_NE(tracks.find("\n1:0 -3.25 step\n2:2 0.100000001 ramp\n"), std::string::npos) << tracks;
+    const Outcome exported = runIn(defaultShow(), "tracks export " + (scratch / "show.tracks").string() + " -o " +
+                                                      (scratch / "out.rocket").string());
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    std::vector<velmora::RocketTrack> before, after;
+    std::string error;
+    ASSERT_TRUE(velmora::parseRocketFile(rocket, before, error)) << error;
+    ASSERT_TRUE(velmora::parseRocketFile(readFile(scratch / "out.rocket"), after, error)) << error;
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t t = 0; t < before.size(); ++t) {
+        EXPECT_EQ(after[t].name, before[t].name);
+        EXPECT_EQ(after[t].keys, before[t].keys);
+    }
+    // A damaged file is refused with its line, and nothing is written.
+    std::ofstream(scratch / "bad.tracks") << "track a\n0:0 1 step\n0:4 inf linear\n";
+    const Outcome refused = runIn(defaultShow(), "tracks export " + (scratch / "bad.tracks").string() + " -o " +
+                                                     (scratch / "bad.rocket").string());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("bad.tracks:3: the value 'inf' is not a finite number"), std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(fs::exists(scratch / "bad.rocket"));
 }
 
 // `web` packs only regular files inside the show's folder; anything else is
@@ -353,6 +467,12 @@ TEST(WebCommand, RefusesWhatItCannotPackWithItsLine) {
         EXPECT_EQ(refused.err.rfind(c.refusal, 0), 0u) << refused.err;
         EXPECT_FALSE(fs::exists(show / "site")) << c.surface;
     }
+    // The track files a function reads are packed as the pictures are.
+    std::ofstream(show / "script.zyl") << "[ZYL_FX_Generator]\n[/ZYL_FX_Generator]\n[ZYL_Surface]\n[/ZYL_Surface]\n"
+                                       << "[ZYL_Fonction]\nZYL_FnctTrack x ../keys.tracks x\n[/ZYL_Fonction]\n"
+                                       << "[CABLAGE]\n[/CABLAGE]\n";
+    const Outcome refused = runIn(show, "web -o site");
+    EXPECT_EQ(refused.err.rfind("script.zyl:6: '../keys.tracks' leaves the show's folder", 0), 0u) << refused.err;
 }
 
 TEST(InstalledProgram, DemoRendersTheInstalledDefaultShowFromAnyFolder) {
