@@ -93,6 +93,10 @@ std::string escaped(std::string_view text) {
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
+        // Kept as characters: a parser turns them into spaces in an attribute.
+        case '\n': out += "&#10;"; break;
+        case '\r': out += "&#13;"; break;
+        case '\t': out += "&#9;"; break;
         default: out += c;
         }
     }
