@@ -370,7 +370,7 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     addValue(app, "--script", options.show.script, kFile, "the show script")->group(kShowOptions);
     addValue(app, "--music", options.show.music, kFile, "the music module")
         ->group(kShowOptions);
-    addSwitch(app, "--watch", options.show.watch, "reload the script, as F5 does, whenever its file changes")
+    addSwitch(app, "--watch", options.show.watch, "reload the script, as F5 does, whenever its file or a track\nfile it reads changes")
         ->group(kShowOptions);
     addValue(app, "--scale", options.show.integerScale, kScaleMode,
              "integer: the largest whole factor that fits, centred on black;\nfit: fill the screen at any factor")

@@ -19,7 +19,7 @@ struct ShowOptions {
     std::string script = "script.zyl";
     std::string music = "data/zik.mo3";
     int mode = -1;  // 0: 512x384 full screen, 1: 640x480 full screen, 2: window; -1: ask
-    bool watch = false;  // reload the script whenever its file changes
+    bool watch = false;  // reload the script whenever its file or a track file it reads changes
     bool integerScale = true;  // whole scale factors only; false: fit the screen at any factor
     int frameRateCap = 0;      // in a window without vsync: 0 the display's refresh rate, else frames per second
     bool uncapped = false;     // in a window: neither vsync nor a cap
