@@ -20,8 +20,8 @@ constexpr int32_t kMaxRow = 255;
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-// The words of one line, up to a comment; at most `wanted` + 1 so that one too
-// many shows.
+// The words of one line, up to a comment; four at most, enough to show that a
+// key (three words) has one too many.
 std::vector<std::string_view> words(std::string_view line) {
     if (const size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
     std::vector<std::string_view> found;
