@@ -2,8 +2,11 @@
 #include "functions/FnctTrack.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "core/Error.h"
+#include "core/MissingFile.h"
 
 namespace velmora {
 
@@ -19,9 +22,13 @@ void FnctTrack::configure(const char* text, ErrorReporter& reporter) {
     constexpr const char* kRefused = "Track file refused";
     TrackFile tracks;
     TrackFileError error;
-    if (!readTrackFile(fileName, tracks, error))
+    if (!readTrackFile(fileName, tracks, error)) {
+        std::error_code ec;
+        // Named as every missing file is, with the working directory.
+        if (error.line == 0 && !std::filesystem::exists(fileName, ec) && !ec) error.reason = describeMissingFile();
         fatalError(kRefused, error.line > 0 ? "line " + std::to_string(error.line) + ": " + error.reason : error.reason,
                    fileName);
+    }
     const Track* track = tracks.find(trackName);
     if (!track) {
         std::string names;
