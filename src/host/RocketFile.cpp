@@ -68,7 +68,7 @@ void XMLCALL startElement(void* data, const XML_Char* name, const XML_Char** att
         if (!reader.inTrack) return reader.fail("a <key> outside a <track>");
         RocketKey key;
         int64_t interpolation = 0;
-        if (!parseInteger(attribute(attributes, "row"), 0, int64_t{1} << 40, key.row))
+        if (!parseInteger(attribute(attributes, "row"), 0, kMaxRocketRow, key.row))
             return reader.fail("the key's row is not a whole number from 0");
         if (!parseValue(attribute(attributes, "value"), key.value))
             return reader.fail("the key's value is not a finite number a float holds");

@@ -10,6 +10,9 @@
 
 namespace velmora {
 
+// The last row a .rocket file may name: far past any song, and exact in a double.
+inline constexpr int64_t kMaxRocketRow = int64_t{1} << 40;
+
 struct RocketKey {
     int64_t row = 0;  // Rocket's rows: seconds x bpm / 60 x rows per beat
     float value = 0.0f;

@@ -57,15 +57,16 @@ bool importRocketTracks(const std::vector<RocketTrack>& rocket, const SongTimeli
         Track track{from.name, {}};
         for (const RocketKey& key : from.keys) {
             const double seconds = static_cast<double>(key.row) / rocketRowsPerSecond;
-            const int64_t frame = std::llround(seconds * kMusicRate);
-            if (frame > song.endFrame) {
+            // Compared before rounding: a far row at a slow pace is past any whole number of frames.
+            if (!(seconds * kMusicRate <= static_cast<double>(song.endFrame))) {
                 char text[160];
-                std::snprintf(text, sizeof text, "row %lld of track '%s' (%.3f s) lies after the song's end (%.3f s)",
+                std::snprintf(text, sizeof text, "row %lld of track '%s' (%.6g s) lies after the song's end (%.3f s)",
                               static_cast<long long>(key.row), from.name.substr(0, 40).c_str(), seconds,
                               static_cast<double>(song.endFrame) / kMusicRate);
                 error = text;
                 return false;
             }
+            const int64_t frame = std::llround(seconds * kMusicRate);
             // The row starting nearest the key's time.
             auto next = std::lower_bound(song.rows.begin(), song.rows.end(), frame,
                                          [](const RowStart& r, int64_t f) { return r.frame < f; });
@@ -104,8 +105,14 @@ bool exportRocketTracks(const TrackFile& tracks, const SongTimeline& song, doubl
                 return false;
             }
             const double seconds = static_cast<double>(played->second) / kMusicRate;
-            to.keys.push_back({std::llround(seconds * rocketRowsPerSecond), key.value,
-                               static_cast<int>(key.interpolation)});
+            const double row = seconds * rocketRowsPerSecond;
+            if (!(row <= static_cast<double>(kMaxRocketRow))) {
+                error = "the key at " + position(key.order, key.row) + " of track '" + track.name +
+                        "' would lie past Rocket's row " + std::to_string(kMaxRocketRow) +
+                        " (give fewer --bpm or --rows-per-beat)";
+                return false;
+            }
+            to.keys.push_back({std::llround(row), key.value, static_cast<int>(key.interpolation)});
         }
         std::stable_sort(to.keys.begin(), to.keys.end(), [](const RocketKey& a, const RocketKey& b) { return a.row < b.row; });
         for (size_t i = 1; i < to.keys.size(); ++i) {
