@@ -65,7 +65,7 @@ PixelRect frameRectOnOutput(const CanvasLayout& canvas, int outputWidth, int out
     return PixelRect{placed->area.x, placed->area.y, placed->area.width, placed->area.height};
 }
 
-int setupDisplay(const DisplayMode& mode, const DisplayOptions& options) {
+void setupDisplay(const DisplayMode& mode, const DisplayOptions& options) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         displayFailed("impossible de poser le ddraw!!\n", "SDL's video did not start");
     display.videoStarted = true;
@@ -118,7 +118,6 @@ int setupDisplay(const DisplayMode& mode, const DisplayOptions& options) {
     SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
     SDL_RenderClear(display.renderer);
     SDL_RenderPresent(display.renderer);
-    return 0;
 }
 
 void presentFrame(const uint32_t* pixels) {

@@ -151,7 +151,7 @@ public:
     // show raises ShowError, with the script line of the declaration.
     LoadResult load(const char* path, ErrorReporter& reporter = standardErrorReporter());
     // Why the last load refused the file itself (a directory, a file over the
-    // script limit); empty otherwise. The result stays 1 or 2 as it was.
+    // script limit), which load answers with ScriptInvalid; empty otherwise.
     const std::string& fileRefusal() const { return fileRefusal_; }
     // The same from text already in memory. With an observer, every problem is
     // reported and the load goes on where it can (the result still tells),

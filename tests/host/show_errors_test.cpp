@@ -168,6 +168,15 @@ TEST_F(ShowErrors, WiringErrorOfTheFirstFrameEndsAShowThatPlaysMusic) {
                      "script.zyl:8: the wiring line begins with 'personne', which no box declaration names\n");
 }
 
+// Without sound the module is still read, and a missing one is told as with
+// sound: its file and why, under the original line (and in the box).
+TEST_F(ShowErrors, AMissingModuleIsNamedWithItsReasonWhenMuted) {
+    std::ofstream(dir_ / "script.zyl") << "[ZYL_FX_Generator]\n[/ZYL_FX_Generator]\n[ZYL_Fonction]\n[/ZYL_Fonction]\n"
+                                          "[ZYL_Surface]\n[/ZYL_Surface]\n[CABLAGE]\n[/CABLAGE]\n";
+    EXPECT_EQ(run("VELMORA_NO_MESSAGE_BOX=1 SDL_VIDEODRIVER=dummy", "--mode window --mute"), 9999 & 0xFF);
+    EXPECT_EQ(err(), "FATAL ERROR: Can't load music\ndata/zik.mo3: cannot be opened: No such file or directory\n");
+}
+
 // Without a screen the show and its launch dialog are refused at once, with a
 // line that names the display, rather than running where nobody sees them.
 class ShowWithoutDisplay : public ShowErrors, public ::testing::WithParamInterface<const char*> {};
