@@ -1,6 +1,8 @@
 // ShowError: the one error that stops a load or a show. It carries what
 // happened and how the host presents it; the engine raises it and never ends
-// the process. Only the show's start-up, `velmora check` and live reload catch it.
+// the process. The host presents it once at the top (the show, the commands'
+// main, the page); a load that must go on past it (the checker, live reload,
+// the fuzz targets) catches it there.
 #pragma once
 
 #include <exception>
@@ -14,8 +16,9 @@ enum class ErrorPresentation {
     FatalBox,
     // The mesh loader's own text on standard output, exactly as it stands; status 1, 2 or 3.
     StandardOutput,
-    // libjpeg's lines (its warnings, then its error) and a line feed on standard
-    // error, as its standard error manager prints them; status 1.
+    // The message as it stands and a line feed on standard error, with no box:
+    // libjpeg's lines (its warnings, then its error) as its standard error
+    // manager prints them, or the show's line on a display it cannot reach; status 1.
     StandardError,
 };
 

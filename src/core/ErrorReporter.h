@@ -1,6 +1,7 @@
 // Where a rejected parameter text is reported ("Erreur!!!!"): loading goes on
-// after it. The caller of a load chooses: the show prints and shows a box, the
-// checker records a problem, live reload prints, the fuzz targets drop it.
+// after it. The caller of a load chooses: the show prints and shows a box,
+// render prints, the checker (and live reload through it) records a warning,
+// the fuzz targets drop it.
 #pragma once
 
 #include <string_view>

@@ -42,13 +42,6 @@ inline uint32_t addSaturate(uint32_t d, uint32_t s) {
     return r | g | b;
 }
 
-// Each channel scaled by factor/256 (factor 0..255), unsigned products.
-inline uint32_t scaleChannels(uint32_t s, uint32_t factor) {
-    uint32_t r = (((s & 0xFF0000u) * factor) >> 8) & 0xFF0000u;
-    uint32_t g = (((s & 0xFF00u) * factor) >> 8) & 0xFF00u;
-    uint32_t b = ((s & 0xFFu) * factor) >> 8;
-    return r | g | b;
-}
 
 inline uint32_t packRgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
 

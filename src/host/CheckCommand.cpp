@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "host/Startup.h"
 #include "script/ScriptChecker.h"
 
 namespace velmora {
@@ -11,7 +12,9 @@ int runCheck(const CheckOptions& options) {
     const std::string& script = options.script;
     CheckReport report = checkScriptFile(script.c_str(), options.surfaceBudgetBytes);
     printProblems(stderr, script, report.problems);
-    if (!report.problems.empty()) return 1;
+    const std::vector<ScriptProblem> music = moduleFindings(options.music);
+    printProblems(stderr, options.music, music);
+    if (refuses(report.problems) || refuses(music)) return 1;
     std::printf("%s: ok: %d boxes, %d functions, %d surfaces, %d wiring lines\n", script.c_str(), report.boxes,
                 report.functions, report.surfaces, report.wiringLines);
     return 0;

@@ -9,11 +9,14 @@ namespace velmora {
 
 struct CheckOptions {
     std::string script = "script.zyl";
+    std::string music = "data/zik.mo3";
     uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes;
 };
 
-// Prints every problem as FILE:LINE: message on standard error and returns 1, or
-// a one-line summary on standard output and returns 0.
+// Prints every finding of the script and its module on standard error, a
+// warning as FILE:LINE: warning: message, a problem as FILE:LINE: message.
+// Returns 1 when there is a problem, else prints a one-line summary on
+// standard output and returns 0.
 int runCheck(const CheckOptions& options);
 
 }  // namespace velmora

@@ -316,10 +316,15 @@ int answerHelp(const CLI::App& app, const HelpOptions& help, std::ostream& out, 
         out << typeHelpText(*type);
         return 0;
     }
+    if (help.topic == kSurfaceWord) {
+        out << surfaceHelpText();
+        return 0;
+    }
     std::vector<std::string_view> words;
     for (const CLI::App* command : app.get_subcommands({}))
         if (command->get_name() != "help") words.push_back(command->get_name());
     for (const ScriptType& type : scriptTypes()) words.push_back(type.word);
+    words.push_back(kSurfaceWord);
     std::string_view nearest = nearestWord(help.topic, words, 4);
     // A type word given without its prefix: `help Sprite` means ZYL_BoxSprite.
     if (nearest.empty()) {
@@ -460,10 +465,13 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     addValue(web, "-o,--out", options.web.outDir, kDirectory, "the folder to write (created if missing)")->required();
 
     CLI::App& check = addCommand(app, options, "check",
-                                 "Reads the script as the show would and reports every problem it finds\n"
-                                 "as FILE:LINE: message; exits 1 when there is any, 0 when the script is clean.",
+                                 "Reads the script and the music module as the show would and reports\n"
+                                 "what it finds: a problem (the show would stop on it) as FILE:LINE: message,\n"
+                                 "a warning (the show plays with it) as FILE:LINE: warning: message, as render\n"
+                                 "prints them; exits 1 when there is a problem, 0 otherwise.",
                                  [](const CommandLineOptions& o) { return runCheck(o.check); });
     addValue(check, "--script", options.check.script, kFile, "the show script");
+    addValue(check, "--music", options.check.music, kFile, "the music module");
     addValue(check, "--surface-budget", options.surfaceBudgetMiB, kSurfaceBudget, kSurfaceBudgetHelp);
 
     CLI::App& bench = addCommand(app, options, "bench",

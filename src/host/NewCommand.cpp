@@ -56,6 +56,10 @@ std::string named(std::string message, const fs::path& temp, const fs::path& dir
 
 }  // namespace
 
+std::string newShowHint(const std::string& dir) {
+    return "cd " + dir + " && velmora " + kNewShowArguments + " (without --mute to hear it)";
+}
+
 int runNew(const NewOptions& options) {
     fs::path dir(options.dir);
     while (dir.has_parent_path() && !dir.has_filename()) dir = dir.parent_path();  // "show/" names "show"
@@ -79,7 +83,7 @@ int runNew(const NewOptions& options) {
         fs::remove_all(*temp, ec);
         return refuse(named(error, *temp, dir));
     }
-    std::printf("A new show is in %s: cd %s && velmora\n", options.dir.c_str(), options.dir.c_str());
+    std::printf("A new show is in %s: %s\n", options.dir.c_str(), newShowHint(options.dir).c_str());
     return 0;
 }
 

@@ -9,6 +9,12 @@ struct NewOptions {
     std::string dir;
 };
 
+// What the closing hint starts the show with: a window at once, and no sound
+// device needed, so that it plays where no one can click a dialog or a box.
+inline constexpr const char* kNewShowArguments = "--mode window --mute";
+// The closing hint: the commands that play the new show in `dir`.
+std::string newShowHint(const std::string& dir);
+
 // Writes the show; 0 when done, 1 (after a one-line error) when the folder is
 // not empty or a file cannot be written.
 int runNew(const NewOptions& options);

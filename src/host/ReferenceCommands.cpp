@@ -117,9 +117,25 @@ std::string typeListText() {
     }
     out += "Surfaces, declared in [ZYL_Surface]:\n"
            "  ZYL_Surface NAME WIDTH HEIGHT    a blank surface, 1 to 2048 each way\n"
-           "  ZYL_Surface NAME \"FILE.jpg\"      a JPEG picture, at its own size\n"
+           "  ZYL_Surface NAME \"FILE\"          a JPEG or PNG picture, at its own size\n"
            "velmora help TYPE shows one type in full; docs/script.md describes the script.\n";
     return out;
+}
+
+std::string surfaceHelpText() {
+    return "ZYL_Surface: a picture the boxes draw into and read from.\n"
+           "Declared in [ZYL_Surface] as one of:\n"
+           "  ZYL_Surface NAME WIDTH HEIGHT\n"
+           "  A blank surface of WIDTH by HEIGHT pixels, 1 to 2048 each way.\n"
+           "  ZYL_Surface NAME \"FILE\"\n"
+           "  The picture in FILE at its own size: a JPEG (colour or grey) or a PNG (any kind; an\n"
+           "  alpha channel is dropped), read by its content whatever its name ends with. FILE is\n"
+           "  relative to the working directory; the closing quote must end the line.\n"
+           "All the surfaces of a show share one budget of memory (--surface-budget).\n"
+           "In [CABLAGE] a surface is a box's output or one of its inputs; OUT is the shown frame.\n"
+           "Example:\n"
+           "  in [ZYL_Surface]: ZYL_Surface fond \"data/backdrop.jpg\"\n"
+           "                    ZYL_Surface calque 512 256\n";
 }
 
 std::string typeHelpText(const ScriptType& type) {

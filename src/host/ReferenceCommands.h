@@ -12,6 +12,9 @@ namespace velmora {
 std::string typeListText();
 // The full entry of one type: parameters, slots in order, sizes, modes, example.
 std::string typeHelpText(const ScriptType& type);
+// The entry of ZYL_Surface, the declaration of [ZYL_Surface].
+inline constexpr const char* kSurfaceWord = "ZYL_Surface";
+std::string surfaceHelpText();
 // The type section of docs/script.md: an index and every entry with its picture.
 std::string referenceMarkdown();
 

@@ -21,6 +21,7 @@
 #include "host/VideoExport.h"
 #include "platform/ModuleStream.h"
 #include "script/DemoGraph.h"
+#include "script/ScriptChecker.h"
 #include "surface/Bmp.h"
 
 #include <openssl/evp.h>
@@ -120,16 +121,20 @@ int runRender(const RenderOptions& options) {
     DemoGraph& graph = session.graph();
     auto output = makeOutputSurface();
 
-    // Without a fixed position the frames follow the music file, when there is
-    // one, and its sound for the rendered frames goes to DIR/audio.wav or into
-    // the video.
-    std::error_code musicError;
-    const bool withMusic = !options.musicPosition && std::filesystem::exists(options.music, musicError);
+    // Without a fixed position the frames follow the music file, and its sound
+    // for the rendered frames goes to DIR/audio.wav or into the video; a module
+    // the show would stop on is refused as the show's other files are.
+    const bool withMusic = !options.musicPosition;
+    if (withMusic) {
+        const std::vector<ScriptProblem> music = moduleFindings(options.music);
+        printProblems(stderr, options.music, music);
+        if (refuses(music)) return 1;
+    }
     RenderAudio audio;
     if (withMusic) audio.load(options.music.c_str());
     if (rendersUntilEnd(options) && !withMusic) {
-        std::fprintf(stderr, "velmora render: the length of the music is needed (%s); give --frames or --seconds\n",
-                     options.musicPosition ? "--position fixes it" : ("no '" + options.music + "'").c_str());
+        std::fprintf(stderr, "velmora render: the length of the music is needed (--position fixes it); give "
+                             "--frames or --seconds\n");
         return 1;
     }
     std::string error;

@@ -1,7 +1,9 @@
 // Start-up steps shared by the show and the headless commands.
 #include "host/Startup.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <filesystem>
 #include <system_error>
 #include <string>
@@ -9,6 +11,7 @@
 #include "core/Error.h"
 #include "core/FrameGeometry.h"
 #include "core/MissingFile.h"
+#include "platform/ModuleStream.h"
 #include "script/ScriptChecker.h"
 
 namespace velmora {
@@ -27,9 +30,19 @@ void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter
         }
         throw error;
     }
-    // What `check` would say, once, on standard error; the show goes on as it is.
-    printProblems(stderr, path, load.warnings, "warning");
+    // The warnings `check` would print, once, on standard error, in its words;
+    // the show goes on as it is. A problem found here is the frame's fatal error.
+    std::vector<ScriptProblem> warnings;
+    std::copy_if(load.warnings.begin(), load.warnings.end(), std::back_inserter(warnings),
+                 [](const ScriptProblem& p) { return p.warning; });
+    printProblems(stderr, path, warnings);
     std::fflush(stderr);
+}
+
+std::vector<ScriptProblem> moduleFindings(const std::string& music) {
+    std::string why = moduleRefusal(music.c_str());
+    if (why.empty()) return {};
+    return {ScriptProblem{0, std::move(why)}};
 }
 
 bool enterDirectory(const std::string& dir) {

@@ -15,6 +15,9 @@ namespace velmora {
 // Rejected parameter texts go to `reporter`; what `velmora check` would find
 // besides is printed once on standard error as warnings, and changes nothing.
 void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter = standardErrorReporter());
+// The module as one more file the show names: a finding (a problem, line 0)
+// when the show would stop on it, printed under the module's path; none when it plays.
+std::vector<ScriptProblem> moduleFindings(const std::string& music);
 // For `-C DIR`: the script and every file it names are then read relative to
 // DIR, as if the program had been started there. False, after one line on
 // standard error, when DIR cannot be entered.

@@ -3,12 +3,15 @@
 #include "host/WebCommand.h"
 
 #include <cstdio>
+#include <fstream>
+#include <optional>
 #include <set>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
 #include "core/Text.h"
+#include "host/Startup.h"
 #include "script/DemoGraph.h"
 #include "script/ScriptChecker.h"
 #include "script/TypeTable.h"
@@ -86,6 +89,7 @@ std::string refusal(const std::string& name, const fs::path& showFolder) {
     if (!fs::exists(status)) return "'" + name + "' not found";
     if (fs::is_directory(status)) return "'" + name + "' is a directory, not a file";
     if (!fs::is_regular_file(status)) return "'" + name + "' is not a regular file";
+    if (!std::ifstream(path, std::ios::binary)) return "'" + name + "' cannot be read";
     const fs::path real = fs::canonical(path, ec);
     const fs::path inside = real.lexically_relative(showFolder);
     if (ec || inside.empty() || *inside.begin() == "..")
@@ -101,15 +105,15 @@ bool copyInto(const fs::path& from, const fs::path& to) {
     return !ec;
 }
 
-}  // namespace
-
-int runWeb(const WebOptions& options, const fs::path& programFolder) {
-    std::error_code ec;
-    const fs::path showFolder = fs::canonical(fs::current_path(ec), ec);
+// The show's files, the script first, when the player would play the show:
+// every file it names (and the module) is there, readable and inside the show's
+// folder, and the checker finds no problem. Warnings are printed and packed.
+// Nullopt after the refusals are printed.
+std::optional<std::vector<NamedFile>> showFilesToPack(const WebOptions& options, const fs::path& showFolder) {
     const std::string& script = options.script;
     if (const std::string why = refusal(script, showFolder); !why.empty()) {
         std::fprintf(stderr, "velmora web: %s\n", why.c_str());
-        return 1;
+        return std::nullopt;
     }
 
     // Every file the script names, refused with its line as check reports it.
@@ -120,29 +124,40 @@ int runWeb(const WebOptions& options, const fs::path& programFolder) {
     graph.setScriptPath(script);
     graph.loadText(text, standardErrorReporter(), &collector);
     std::vector<NamedFile> files{{fs::path(script).lexically_normal().string(), 0}};
-    int refused = 0;
+    std::vector<ScriptProblem> refused;
     for (const NamedFile& file : collector.files) {
-        if (const std::string why = refusal(file.name, showFolder); !why.empty()) {
-            std::fprintf(stderr, "%s:%d: %s\n", script.c_str(), file.line, why.c_str());
-            ++refused;
-        } else {
+        if (const std::string why = refusal(file.name, showFolder); !why.empty())
+            refused.push_back({file.line, why});
+        else
             files.push_back({fs::path(file.name).lexically_normal().string(), file.line});
-        }
     }
-    if (refused) return 1;
+    printProblems(stderr, script, refused);
+    if (!refused.empty()) return std::nullopt;
     const CheckReport report = checkScriptFile(script.c_str());
-    for (const ScriptProblem& p : report.problems) {
-        if (p.line > 0) std::fprintf(stderr, "%s:%d: %s\n", script.c_str(), p.line, p.message.c_str());
-        else std::fprintf(stderr, "%s: %s\n", script.c_str(), p.message.c_str());
+    printProblems(stderr, script, report.problems);
+    if (refuses(report.problems)) return std::nullopt;
+
+    // The module as the player reads it, then where it lies.
+    const std::vector<ScriptProblem> music = moduleFindings(options.music);
+    printProblems(stderr, options.music, music);
+    if (refuses(music)) return std::nullopt;
+    if (const std::string why = refusal(options.music, showFolder); !why.empty()) {
+        std::fprintf(stderr, "velmora web: %s\n", why.c_str());
+        return std::nullopt;
     }
-    if (!report.problems.empty()) return 1;
-    if (fs::exists(options.music, ec)) {
-        if (const std::string why = refusal(options.music, showFolder); !why.empty()) {
-            std::fprintf(stderr, "velmora web: %s\n", why.c_str());
-            return 1;
-        }
-        files.push_back({fs::path(options.music).lexically_normal().string(), 0});
-    }
+    files.push_back({fs::path(options.music).lexically_normal().string(), 0});
+    return files;
+}
+
+}  // namespace
+
+int runWeb(const WebOptions& options, const fs::path& programFolder) {
+    std::error_code ec;
+    const fs::path showFolder = fs::canonical(fs::current_path(ec), ec);
+    const std::string& script = options.script;
+    const std::optional<std::vector<NamedFile>> showFiles = showFilesToPack(options, showFolder);
+    if (!showFiles) return 1;
+    const std::vector<NamedFile>& files = *showFiles;
 
     fs::path player;
     std::string looked;

@@ -191,21 +191,4 @@ std::optional<SceneRead> readScene(const std::string& path, std::string& error) 
     }
 }
 
-std::optional<SceneRead> readSceneFromMemory(const std::string& name, std::span<const uint8_t> bytes,
-                                             std::string& error) {
-    try {
-        const std::span<const uint8_t> head = bytes.first(std::min(bytes.size(), kDeclaredHeaderBytes));
-        if (const std::optional<std::string> problem = declaredCountProblem(head, bytes.size())) {
-            error = *problem;
-            return std::nullopt;
-        }
-        return importScene(name, new FolderIOSystem(name, bytes), error);
-    } catch (const std::bad_alloc&) {
-        throw;
-    } catch (const std::exception& e) {
-        error = std::string("not read: ") + e.what();
-        return std::nullopt;
-    }
-}
-
 }  // namespace velmora

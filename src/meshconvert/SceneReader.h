@@ -67,9 +67,5 @@ struct SceneRead {
 // Only regular files inside the folder of `path` are read (see FolderIOSystem).
 // Memory running out is thrown on as std::bad_alloc.
 std::optional<SceneRead> readScene(const std::string& path, std::string& error);
-// The same for a mesh held in memory under `name` (its extension hints at the
-// format); it may refer to no other file.
-std::optional<SceneRead> readSceneFromMemory(const std::string& name, std::span<const uint8_t> bytes,
-                                             std::string& error);
 
 }  // namespace velmora

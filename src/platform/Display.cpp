@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "core/Error.h"
 
@@ -39,6 +40,12 @@ bool findScreenMode(int w, int h, SDL_DisplayMode& found) {
     return false;
 }
 
+// A step of the set-up refused: the original text, and SDL's own reason in
+// English under it (on standard error and in the box).
+[[noreturn]] void displayFailed(const char* message, const char* step) {
+    fatalError(message, std::string(step) + ": " + SDL_GetError());
+}
+
 }  // namespace
 
 CanvasLayout canvasLayout(const DisplayMode& mode) {
@@ -58,8 +65,9 @@ PixelRect frameRectOnOutput(const CanvasLayout& canvas, int outputWidth, int out
     return PixelRect{placed->area.x, placed->area.y, placed->area.width, placed->area.height};
 }
 
-int setupDisplay(const DisplayMode& mode, const DisplayOptions& options) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fatalError("impossible de poser le ddraw!!\n");
+void setupDisplay(const DisplayMode& mode, const DisplayOptions& options) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        displayFailed("impossible de poser le ddraw!!\n", "SDL's video did not start");
     display.videoStarted = true;
     display.canvas = canvasLayout(mode);
     display.integerScale = options.integerScale;
@@ -76,7 +84,8 @@ int setupDisplay(const DisplayMode& mode, const DisplayOptions& options) {
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (mode.fullScreen) {
         SDL_Rect desktop;
-        if (SDL_GetDisplayBounds(0, &desktop) != 0) fatalError("impossible de poser le fullscreen!!\n");
+        if (SDL_GetDisplayBounds(0, &desktop) != 0)
+            displayFailed("impossible de poser le fullscreen!!\n", "the screen's size is not known");
         place.x = desktop.x;
         place.y = desktop.y;
         if (!exclusive) place.w = desktop.w, place.h = desktop.h;
@@ -85,23 +94,23 @@ int setupDisplay(const DisplayMode& mode, const DisplayOptions& options) {
         flags |= SDL_WINDOW_RESIZABLE;
     }
     display.window = SDL_CreateWindow("Velmora", place.x, place.y, place.w, place.h, flags);
-    if (!display.window) fatalError("impossible de poser le SetCooperativeLevel!!\n");
+    if (!display.window) displayFailed("impossible de poser le SetCooperativeLevel!!\n", "no window could be opened");
 
     if (mode.fullScreen) {
         const bool ok = exclusive ? SDL_SetWindowDisplayMode(display.window, &screenMode) == 0 &&
                                         SDL_SetWindowFullscreen(display.window, SDL_WINDOW_FULLSCREEN) == 0
                                   : SDL_SetWindowFullscreen(display.window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
-        if (!ok) fatalError("impossible de poser le fullscreen!!\n");
+        if (!ok) displayFailed("impossible de poser le fullscreen!!\n", "the full-screen mode was refused");
     }
 
     // Full screen flips in step with the screen; the window too unless asked not to.
     const Uint32 vsync = mode.pageFlip || options.vsyncInWindow ? SDL_RENDERER_PRESENTVSYNC : 0;
     display.renderer = SDL_CreateRenderer(display.window, -1, vsync);
     if (!display.renderer) display.renderer = SDL_CreateRenderer(display.window, -1, SDL_RENDERER_SOFTWARE);
-    if (!display.renderer) fatalError("impossible de poser le CreateSurface!!\n");
+    if (!display.renderer) displayFailed("impossible de poser le CreateSurface!!\n", "no renderer for the window");
     display.frame = SDL_CreateTexture(display.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                       kFrameWidth, kFrameHeight);
-    if (!display.frame) fatalError("impossible de poser le CreateSurface!!\n");
+    if (!display.frame) displayFailed("impossible de poser le CreateSurface!!\n", "no texture for the frame");
     SDL_SetTextureScaleMode(display.frame, SDL_ScaleModeNearest);
 
     SDL_ShowWindow(display.window);
@@ -109,7 +118,6 @@ int setupDisplay(const DisplayMode& mode, const DisplayOptions& options) {
     SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
     SDL_RenderClear(display.renderer);
     SDL_RenderPresent(display.renderer);
-    return 0;
 }
 
 void presentFrame(const uint32_t* pixels) {

@@ -42,10 +42,11 @@ struct DisplayOptions {
 };
 
 // Opens the window titled "Velmora" and sets up the display for the mode. A
-// failing step is a fatal error: "impossible de poser le ddraw!!\n" (video),
-// "...SetCooperativeLevel!!\n" (window), "...fullscreen!!\n" (full-screen mode),
-// "...CreateSurface!!\n" (renderer or frame texture). Returns 0.
-int setupDisplay(const DisplayMode& mode, const DisplayOptions& options = {});
+// failing step is a fatal error with SDL's reason under it: "impossible de
+// poser le ddraw!!\n" (video), "...SetCooperativeLevel!!\n" (window),
+// "...fullscreen!!\n" (full-screen mode), "...CreateSurface!!\n" (renderer or
+// frame texture).
+void setupDisplay(const DisplayMode& mode, const DisplayOptions& options = {});
 // The refresh rate of the screen the window is on in Hz; 0 when it is not known.
 int displayRefreshRate();
 // Puts the frame (kFrameWidth by kFrameHeight, 0x00RRGGBB) on the screen.

@@ -1,6 +1,6 @@
-// DisplayReach: SDL's video started once to see whether a screen answers. SDL
-// would otherwise fall back to its off-screen driver, and the show would run
-// (and its dialog wait) where nobody sees it.
+// DisplayReach: SDL's video started once to see whether a screen answers, and
+// kept for the show. SDL would otherwise fall back to its off-screen driver, and
+// the show would run (and its dialog wait) where nobody sees it.
 #include "platform/DisplayReach.h"
 
 #include <SDL.h>
@@ -26,7 +26,10 @@ bool drawsNowhere(const char* driver) {
 }  // namespace
 
 std::string unreachableDisplay() {
-    if (isSet("SDL_VIDEODRIVER")) return {};
+    if (isSet("SDL_VIDEODRIVER")) {
+        SDL_InitSubSystem(SDL_INIT_VIDEO);  // held as below; a failure is the window's to report
+        return {};
+    }
     const bool x11 = isSet("DISPLAY");
     const bool wayland = isSet("WAYLAND_DISPLAY");
     // Only the drivers of the displays named are tried, in SDL's own order;
@@ -35,8 +38,8 @@ std::string unreachableDisplay() {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, x11 && wayland ? "x11,wayland" : x11 ? "x11" : wayland ? "wayland" : "KMSDRM");
     const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     const bool visible = started && !drawsNowhere(SDL_GetCurrentVideoDriver()) && SDL_GetNumVideoDisplays() > 0;
+    if (visible) return {};  // the start is held for the dialog and the window
     if (started) SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    if (visible) return {};
     if (!x11 && !wayland)
         return "velmora: no display to show on: DISPLAY and WAYLAND_DISPLAY are not set (run the show on a "
                "desktop or under xvfb-run, or make a video with velmora render)";

@@ -45,8 +45,9 @@ ModulePlayer::~ModulePlayer() { stop(); }
 
 void ModulePlayer::start() {
     if (muted_) {
-        if (stream_.load(path_.c_str()) != ModuleStream::kLoaded) fatalError("Can't load music");
-        if (!stream_.playable()) fatalError("Can't play music");
+        if (stream_.load(path_.c_str()) != ModuleStream::kLoaded)
+            fatalError("Can't load music", whyMusicDidNotLoad(path_.c_str()), path_);
+        if (!stream_.playable()) fatalError("Can't play music", kModulePlaysNothing, path_);
         orderStartRows_ = stream_.orderStartRows();
         timeline_.clear();
         bufferFrames_ = kBufferFrames;
@@ -81,14 +82,15 @@ void ModulePlayer::start() {
     anyBuffer_ = false;
     lastHeard_ = 0;
     paused_ = false;
-    if (!stream_.playable()) fatalError("Can't play music");
+    if (!stream_.playable()) fatalError("Can't play music", kModulePlaysNothing, path_);
     orderStartRows_ = stream_.orderStartRows();  // the device is still paused
 
     static AudioHoldAtProcessEnd holdAtProcessEnd;
     (void)holdAtProcessEnd;
     playingDevice = device_;
     SDL_PauseAudioDevice(device_, 0);
-    if (SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_PLAYING) fatalError("Can't play music");
+    if (SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_PLAYING)
+        fatalError("Can't play music", std::string("the sound device does not play: ") + SDL_GetError());
 }
 
 void ModulePlayer::stop() {

@@ -23,10 +23,10 @@ public:
     explicit ModulePlayer(std::string path, bool muted = false);
     ~ModulePlayer() override;
 
-    // startMusic: sound system, module, playback; each failure is a fatal error
-    // ("Can't initialize digital sound system", "Can't load music", "Can't play music").
+    // Sound system, module, playback; each failure is a fatal error with its
+    // reason ("Can't initialize digital sound system", "Can't load music", "Can't play music").
     void start() override;
-    // stopMusic: closes the device and releases the sound system.
+    // Closes the device and releases the sound system.
     void stop() override;
     // What is audible now, allowing for the device buffer still to be played.
     uint32_t channelPosition() override;

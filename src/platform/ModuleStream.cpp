@@ -27,6 +27,13 @@ std::string whyMusicDidNotLoad(const char* path) {
     return "is not a module the player knows (MOD, XM, S3M, IT, MO3 and the other tracker formats), or plays nothing";
 }
 
+std::string moduleRefusal(const char* path) {
+    ModuleStream stream;
+    if (stream.load(path) != ModuleStream::kLoaded) return "Can't load music: " + whyMusicDidNotLoad(path);
+    if (!stream.playable()) return std::string("Can't play music: ") + kModulePlaysNothing;
+    return {};
+}
+
 ModuleStream::LoadResult ModuleStream::load(const char* path) {
     std::FILE* f = std::fopen(path, "rb");
     if (!f) return kUnreadable;

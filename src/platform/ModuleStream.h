@@ -20,6 +20,11 @@ inline constexpr int kMusicRate = 44100;
 
 // Why the file at `path` gave no module, in one line, for under "Can't load music".
 std::string whyMusicDidNotLoad(const char* path);
+// The reason the show would stop on the module at `path`, read as the show
+// reads it: "Can't load music: WHY" or "Can't play music: WHY"; empty when it plays.
+std::string moduleRefusal(const char* path);
+// Why a module that loaded plays nothing, for under "Can't play music".
+inline constexpr const char* kModulePlaysNothing = "the module has no order to play, or lasts no time";
 
 // The module at `path`'s ModuleStream::orderStartRows, without playing it;
 // empty when it does not load.

@@ -1,12 +1,9 @@
-// The platform layer's one-time set-up and tear-down.
+// The platform layer's one-time tear-down.
 #pragma once
-
-#include <cstdint>
 
 namespace velmora {
 
-// Starts the SDL subsystems named by their SDL_INIT_* flags; false on failure.
-bool platformInit(uint32_t subsystems);
+// Ends every part of SDL the show started (the display's hold on the video among them).
 void platformQuit();
 
 }  // namespace velmora

@@ -171,7 +171,7 @@ std::vector<std::string_view> DemoGraph::reportUnknownSectionWords() {
         message.append(word).append("' is no section word");
         if (nearest.empty()) {
             // Most likely a note: it changes nothing, and is not why a load fails.
-            if (observer_) observer_->problem(offset, std::move(message));
+            if (observer_) observer_->warning(offset, std::move(message));
             continue;
         }
         message += "; did you mean " + std::string(nearest) + "?";

@@ -111,6 +111,8 @@ struct Declaration {
 class LoadObserver {
 public:
     virtual void problem(size_t offset, std::string message) = 0;
+    // What changes nothing the show does, at `offset` (a note in a section word's place).
+    virtual void warning(size_t offset, std::string message) { (void)offset, (void)message; }
     // Runs one configure call of the declaration at `offset`; a checker catches
     // what the call raises and reports it.
     virtual void configure(size_t offset, const std::function<void()>& call) {
@@ -121,7 +123,7 @@ public:
     // False for an observer that only watches a show's own load.
     virtual bool goesOnPastErrors() const { return true; }
     // One declaration as read, before its object is made: a checker looks at
-    // its words here and reports through DemoGraph::problem.
+    // its words here and reports its own findings.
     virtual void declared(const Declaration& declaration) { (void)declaration; }
 
 protected:
@@ -134,6 +136,7 @@ protected:
 struct ScriptProblem {
     int line = 0;  // 1-based; 0 when none, or when the problem is the file itself
     std::string message;
+    bool warning = false;  // the show plays with it as it is; otherwise the show stops on it
 };
 
 class DemoGraph {
@@ -148,7 +151,7 @@ public:
     // show raises ShowError, with the script line of the declaration.
     LoadResult load(const char* path, ErrorReporter& reporter = standardErrorReporter());
     // Why the last load refused the file itself (a directory, a file over the
-    // script limit); empty otherwise. The result stays 1 or 2 as it was.
+    // script limit), which load answers with ScriptInvalid; empty otherwise.
     const std::string& fileRefusal() const { return fileRefusal_; }
     // The same from text already in memory. With an observer, every problem is
     // reported and the load goes on where it can (the result still tells),

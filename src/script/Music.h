@@ -15,9 +15,9 @@ namespace velmora {
 class MusicPlayer {
 public:
     virtual ~MusicPlayer() = default;
-    // startMusic: begins playback; failures are fatal errors.
+    // Begins playback; failures are fatal errors.
     virtual void start() {}
-    // stopMusic: ends playback and releases the sound system.
+    // Ends playback and releases the sound system.
     virtual void stop() {}
     // The channel position of what is audible now: order in bits 0..15, progress
     // through the row (0..255) in bits 16..23, row in bits 24..31.
@@ -38,15 +38,11 @@ public:
     explicit FixedMusicPosition(uint32_t position = 0) : position_(position) {}
     void set(uint32_t position) { position_ = position; }
     uint32_t channelPosition() override { return position_; }
-    // Levels to report from now on (copied); none until set.
-    void setChannelLevels(std::span<const float> levels) { levels_.assign(levels.begin(), levels.end()); }
-    std::span<const float> channelLevels() override { return levels_; }
     void setOrderStartRows(std::vector<int64_t> starts) { orderStartRows_ = std::move(starts); }
     std::span<const int64_t> orderStartRows() override { return orderStartRows_; }
 
 private:
     uint32_t position_;
-    std::vector<float> levels_;
     std::vector<int64_t> orderStartRows_;
 };
 

@@ -28,16 +28,22 @@ namespace {
 // that would stop the show, each at the declaration it comes from.
 class Checker : public LoadObserver, public ErrorReporter {
 public:
+    // What stops the show or refuses the script.
     void problem(size_t offset, std::string message) override {
-        found.push_back({offset, std::move(message)});
+        found.push_back({offset, std::move(message), false});
+    }
+    // What the show plays with, as it is.
+    void warning(size_t offset, std::string message) override {
+        found.push_back({offset, std::move(message), true});
     }
 
     void report(std::string_view message, std::string_view reason) override {
         // The type refusing a text the parameter check has already explained.
         if (parameterProblemAt_ && *parameterProblemAt_ == currentOffset_) return;
+        // The show reports the text and goes on with what the type makes of it.
         std::string text(message);
         if (!reason.empty()) text.append(": ").append(reason);
-        problem(currentOffset_, std::move(text));
+        warning(currentOffset_, std::move(text));
     }
 
     void configure(size_t offset, const std::function<void()>& call) override {
@@ -65,18 +71,18 @@ public:
         const size_t offset = d.offset;
         const std::string_view cut = d.name.substr(0, kMaxNameLength);
         if (d.name.empty() || d.name == sectionEndWord(d.section))
-            graph_.problem(offset, "declaration " + std::string(d.typeWord) + " has no name");
+            warning(offset, "declaration " + std::string(d.typeWord) + " has no name");
         else if (isTypeWord(d.name))
-            graph_.problem(offset, "name " + std::string(cut) + " begins with ZYL_");
+            warning(offset, "name " + std::string(cut) + " begins with ZYL_");
         ScriptReader params(d.parameters);
         for (std::string_view w = params.readWord(); !w.empty(); w = params.readWord())
-            if (isTypeWord(w)) graph_.problem(offset, "parameter word " + std::string(w) + " begins with ZYL_");
-        if (d.parametersCut) graph_.problem(offset, longParameterTextWarning());
+            if (isTypeWord(w)) warning(offset, "parameter word " + std::string(w) + " begins with ZYL_");
+        if (d.parametersCut) warning(offset, longParameterTextWarning());
         warnAboutCutName(d.section, d.name, offset);
 
         std::string wrong = checkParameterText(d.typeWord, cut, d.parameters);
         if (!wrong.empty()) {
-            problem(offset, std::move(wrong));
+            warning(offset, std::move(wrong));
             parameterProblemAt_ = offset;
         }
         // The wiring finds the first of equal names: a later one is never reached.
@@ -91,6 +97,7 @@ public:
     struct Found {
         size_t offset;
         std::string message;
+        bool warning;
     };
     std::vector<Found> found;
     struct Duplicate {
@@ -112,11 +119,11 @@ private:
         static constexpr const char* kKindNames[] = {"box", "function", "surface"};
         const char* kindName = kKindNames[section];
         const std::string_view cut = name.substr(0, kMaxNameLength);
-        if (cut.size() < name.size()) graph_.problem(offset, cutNameWarning(kindName, name));
+        if (cut.size() < name.size()) warning(offset, cutNameWarning(kindName, name));
         const auto [first, added] = declaredNames_[section].emplace(cut, DeclaredName{name, offset});
         if (!added && first->second.fullName != name) {
             if (!lineIndex_) lineIndex_ = std::make_unique<LineIndex>(graph_.scriptText());
-            graph_.problem(offset, nameCollisionWarning(kindName, name, lineIndex_->lineAt(first->second.offset)));
+            warning(offset, nameCollisionWarning(kindName, name, lineIndex_->lineAt(first->second.offset)));
         }
     }
 
@@ -181,10 +188,10 @@ void checkLayout(std::string_view script, Checker& checker) {
         if (kept < line.size() && kept > 0) {
             const std::string_view word = line.substr(0, kept);
             if (std::find(std::begin(kSections), std::end(kSections), word) != std::end(kSections))
-                checker.problem(start, "spaces after " + std::string(word) +
+                checker.warning(start, "spaces after " + std::string(word) +
                                            ": the section word must end its line, or it is not found");
             else if (word.back() == '"' && word.find('"') < kept - 1)
-                checker.problem(start, "spaces after the closing quote are read as part of the file name: end "
+                checker.warning(start, "spaces after the closing quote are read as part of the file name: end "
                                        "the line at the quote");
         }
         start = end + 1;
@@ -209,7 +216,7 @@ void checkWordLengths(std::string_view line, const WiringLine& read, Checker& ch
     while (end < line.size() && !isScriptSpace(line[end])) ++end;
     ScriptReader words(line.substr(0, end));
     for (std::string_view w = words.readWord(); !w.empty(); w = words.readWord())
-        if (w.size() > kMaxNameLength) checker.problem(offset, longWiringWordWarning(w));
+        if (w.size() > kMaxNameLength) checker.warning(offset, longWiringWordWarning(w));
 }
 
 // Looks at one wiring line the way a frame reads it.
@@ -218,19 +225,22 @@ void checkWiringLine(const DemoGraph& graph, std::string_view line, size_t offse
     const WiringLine read = readWiringLine(line, graph);
     if (read.kind == WiringLine::Kind::Blank) return;
     checkWordLengths(line, read, checker, offset);
-    auto report = [&](std::string message) { checker.problem(offset, std::move(message)); };
+    // A line the frame cannot resolve stops the show at its first frame; the
+    // rest draws less than meant, or nothing, and the show plays on.
+    auto refuse = [&](std::string message) { checker.problem(offset, std::move(message)); };
+    auto report = [&](std::string message) { checker.warning(offset, std::move(message)); };
     const std::string boxName(read.boxWord);
     if (read.kind == WiringLine::Kind::UndeclaredBox) {
-        report("undeclared box " + boxName + nearestNameHint(read.boxWord, false, graph.boxes()));
+        refuse("undeclared box " + boxName + nearestNameHint(read.boxWord, false, graph.boxes()));
         return;
     }
     ++callingLines;
     if (read.outputWord.empty()) {
-        report("box " + boxName + " has no output surface");
+        refuse("box " + boxName + " has no output surface");
         return;
     }
     if (read.kind == WiringLine::Kind::UndeclaredOutput) {
-        report("undeclared output surface " + std::string(read.outputWord) +
+        refuse("undeclared output surface " + std::string(read.outputWord) +
                nearestNameHint(read.outputWord, true, graph.surfaces()));
         return;
     }
@@ -318,7 +328,7 @@ CheckReport collect(const DemoGraph& graph, Checker& checker) {
                 const size_t offset = reader.tell();
                 std::string_view line = reader.readLine();
                 if (line == kWiringEnd) break;
-                if (reader.lineWasCut()) checker.problem(offset, longWiringLineWarning());
+                if (reader.lineWasCut()) checker.warning(offset, longWiringLineWarning());
                 checkWiringLine(graph, line, offset, checker, report.wiringLines);
                 if (reader.atEnd()) break;
             }
@@ -327,11 +337,14 @@ CheckReport collect(const DemoGraph& graph, Checker& checker) {
         // Line numbers from one index: a script with a problem on every line
         // is checked in time that grows with its size, not with its square.
         const LineIndex lines(script);
-        for (const auto& found : checker.found) report.problems.push_back({lines.lineAt(found.offset), found.message});
+        for (const auto& found : checker.found)
+            report.problems.push_back({lines.lineAt(found.offset), found.message, found.warning});
         for (const auto& twice : checker.duplicates)
-            report.problems.push_back({lines.lineAt(twice.offset), twice.what + " is declared again (first on line " +
-                                                                      std::to_string(lines.lineAt(twice.firstOffset)) +
-                                                                      "); the wiring never reaches this one"});
+            report.problems.push_back({lines.lineAt(twice.offset),
+                                       twice.what + " is declared again (first on line " +
+                                           std::to_string(lines.lineAt(twice.firstOffset)) +
+                                           "); the wiring never reaches this one",
+                                       true});
     }
     std::stable_sort(report.problems.begin(), report.problems.end(),
                      [](const ScriptProblem& a, const ScriptProblem& b) { return a.line < b.line; });
@@ -395,17 +408,20 @@ CheckReport checkScriptFile(const char* path, uint64_t surfaceBudgetBytes) {
     return loadCheckedScript(path, surfaceBudgetBytes).report;
 }
 
-std::string problemLine(std::string_view file, const ScriptProblem& problem, std::string_view kind) {
+bool refuses(const std::vector<ScriptProblem>& findings) {
+    return std::any_of(findings.begin(), findings.end(), [](const ScriptProblem& p) { return !p.warning; });
+}
+
+std::string problemLine(std::string_view file, const ScriptProblem& problem) {
     std::string line(file);
     if (problem.line > 0) line += ":" + std::to_string(problem.line);
     line += ": ";
-    if (!kind.empty()) line += std::string(kind) + ": ";
+    if (problem.warning) line += "warning: ";
     return line + problem.message;
 }
 
-void printProblems(std::FILE* stream, std::string_view file, const std::vector<ScriptProblem>& problems,
-                   std::string_view kind) {
-    for (const ScriptProblem& p : problems) std::fprintf(stream, "%s\n", problemLine(file, p, kind).c_str());
+void printProblems(std::FILE* stream, std::string_view file, const std::vector<ScriptProblem>& problems) {
+    for (const ScriptProblem& p : problems) std::fprintf(stream, "%s\n", problemLine(file, p).c_str());
 }
 
 }  // namespace velmora

@@ -12,7 +12,7 @@
 namespace velmora {
 
 struct CheckReport {
-    std::vector<ScriptProblem> problems;  // in line order
+    std::vector<ScriptProblem> problems;  // every finding, warnings too, in line order
     int boxes = 0;
     int functions = 0;
     int surfaces = 0;
@@ -43,11 +43,13 @@ struct WarnedLoad {
 };
 WarnedLoad loadWithWarnings(DemoGraph& graph, const char* path, ErrorReporter& reporter);
 
-// One problem as "FILE:LINE: KIND: message" (without KIND when empty, without
-// LINE when 0).
-std::string problemLine(std::string_view file, const ScriptProblem& problem, std::string_view kind = {});
-// Prints each problem's line to `stream`.
-void printProblems(std::FILE* stream, std::string_view file, const std::vector<ScriptProblem>& problems,
-                   std::string_view kind = {});
+// True when a finding is a problem, not a warning: the show would stop on it,
+// so check, render and web refuse the script.
+bool refuses(const std::vector<ScriptProblem>& findings);
+// One finding as "FILE:LINE: message", or "FILE:LINE: warning: message" for a
+// warning (without LINE when 0).
+std::string problemLine(std::string_view file, const ScriptProblem& problem);
+// Prints each finding's line to `stream`.
+void printProblems(std::FILE* stream, std::string_view file, const std::vector<ScriptProblem>& problems);
 
 }  // namespace velmora

@@ -34,17 +34,18 @@ std::string diagnosePicture(const char* path) {
     const bool hasTail = std::fseek(file, -2, SEEK_END) == 0 && std::fread(tail, 1, 2, file) == 2;
     std::fclose(file);
 
-    if (size == 0) return "the file is empty; a surface is read from a JPEG picture";
+    // The content decides how a picture is read, whatever its name says.
+    constexpr const char* kRead = "the loader reads JPEG and PNG pictures (save it as .jpg or .png)";
+    if (size == 0) return "the file is empty; a picture is read from a JPEG or PNG file";
     if (startsWith(head, size, "\x89PNG", 4))
-        return "not a JPEG: it is a PNG picture; the loader reads JPEG only (save it as .jpg)";
-    if (startsWith(head, size, "GIF8", 4))
-        return "not a JPEG: it is a GIF picture; the loader reads JPEG only (save it as .jpg)";
-    if (startsWith(head, size, "BM", 2))
-        return "not a JPEG: it is a BMP picture; the loader reads JPEG only (save it as .jpg)";
+        return "the PNG could not be decoded (damaged, or larger than the loader accepts)";
+    if (startsWith(head, size, "GIF8", 4)) return std::string("not a JPEG or PNG: it is a GIF picture; ") + kRead;
+    if (startsWith(head, size, "BM", 2)) return std::string("not a JPEG or PNG: it is a BMP picture; ") + kRead;
     if (!startsWith(head, size, "\xFF\xD8", 2)) {
         char bytes[32];
         std::snprintf(bytes, sizeof bytes, "%02X %02X", head[0], size > 1 ? head[1] : 0);
-        return std::string("not a JPEG: it begins with the bytes ") + bytes + ", not FF D8";
+        return std::string("not a JPEG or PNG: it begins with the bytes ") + bytes +
+               " (a JPEG begins with FF D8, a PNG with 89 50)";
     }
     if (!hasTail || tail[0] != 0xFF || tail[1] != 0xD9)
         return "the JPEG is truncated: it ends before its end-of-image marker";

@@ -7,8 +7,9 @@
 namespace velmora {
 
 // Looks at the file itself: missing (with the working directory), a folder,
-// empty, another picture format (PNG, GIF, BMP), not a JPEG at all, or a JPEG
-// cut short. For a JPEG that looks whole: "the JPEG could not be decoded".
+// empty, another picture format (GIF, BMP) than the JPEG and PNG read, neither
+// at all, a PNG that did not decode, or a JPEG cut short. For a JPEG that looks
+// whole: "the JPEG could not be decoded".
 std::string diagnosePicture(const char* path);
 
 // The reason for a decoded JPEG whose channels the loader does not read.

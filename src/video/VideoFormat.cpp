@@ -1,4 +1,4 @@
-// VideoFormat: the three formats and their defaults.
+// VideoFormat: the five formats and their defaults.
 #include "video/VideoFormat.h"
 
 #include <cctype>

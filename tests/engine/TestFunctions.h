@@ -49,6 +49,14 @@ struct Wiring {
     SurfaceList ins() const { return SurfaceList(inputs.data(), inputs.size()); }
 };
 
+// Renders `box` into `out` once, its functions holding `values` and its inputs
+// `inputs`, in wiring order: a test's one frame of a box.
+inline void renderWith(FxBox& box, Surface& out, std::initializer_list<float> values,
+                       std::initializer_list<Surface*> inputs = {}) {
+    const Wiring wiring(values, inputs);
+    box.render(out, wiring.fns(), wiring.ins());
+}
+
 // Keeps the rejected-parameter reports a configure call makes.
 struct RecordingReporter : ErrorReporter {
     void report(std::string_view message, std::string_view reason) override {

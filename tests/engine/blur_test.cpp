@@ -21,11 +21,7 @@ using testsupport::kNaN;
 using testsupport::snapshot;
 
 // Runs a box with weight v and both gates on.
-void blur(FxBox& box, Surface& out, float v) {
-    FixedFunction weight(v), on(1.0f);
-    std::vector<Function*> fns{&weight, &on, &on};
-    box.render(out, fns, {});
-}
+void blur(FxBox& box, Surface& out, float v) { testsupport::renderWith(box, out, {v, 1.0f, 1.0f}); }
 
 TEST(BlurWeights, AreTruncatedProductsOf65535) {
     EXPECT_EQ(blurWeights(0.5f).wc, 32767);

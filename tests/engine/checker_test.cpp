@@ -172,6 +172,41 @@ TEST(ScriptChecker, CutsAndNameCollisionsAreReported) {
 }
 
 // The show's surface budget, and the picture limit, are problems of their line.
+// A finding is a warning when the show plays with it as it is (render prints
+// it as one), a problem when the show stops on it; only problems refuse.
+TEST(ScriptChecker, EachFindingIsAWarningOrAProblemAsTheShowTakesIt) {
+    const struct {
+        std::string text;
+        const char* fragment;
+        bool warning;
+    } cases[] = {
+        {script("", "ZYL_BoxParticules p 20000\n"), "COUNT 20000 is out of its range", true},
+        {script("", "ZYL_BoxFader f MUL\n"), "'MUL' is not a mode of ZYL_BoxFader", true},
+        {script("copie OUT fond\n"), "reads 2 functions, the line names 0", true},
+        {script("copie OUT fond fond fond fond fond fond fond fond fond fond fond toujours\n"),
+         "more than 10 inputs or functions", true},
+        {script("copie OUT fond toujours toujours\n", "ZYL_BoxCopier copie\n"), "is declared again", true},
+        {script("", "ZYL_BoxCopier " + std::string(300, 'n') + "\n"), "is cut to its first 255", true},
+        {script("personne OUT fond toujours toujours\n"), "undeclared box personne", false},
+        {script("copie ailleurs fond toujours toujours\n"), "undeclared output surface ailleurs", false},
+        {script("", "ZYL_BoxInconnue b\n"), "unknown box type ZYL_BoxInconnue", false},
+        {script("", "", "ZYL_Surface image \"no/such/picture.jpg\"\n"), "ERREUR A LA LECTURE D'UNE SURFACE", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fragment);
+        const CheckReport report = checkScriptText(c.text);
+        int found = 0;
+        for (const ScriptProblem& p : report.problems) {
+            if (p.message.find(c.fragment) == std::string::npos) continue;
+            ++found;
+            EXPECT_EQ(p.warning, c.warning) << p.message;
+            EXPECT_EQ(problemLine("s.zyl", p).find(": warning: ") != std::string::npos, c.warning) << p.message;
+        }
+        EXPECT_GT(found, 0) << (report.problems.empty() ? "no finding" : report.problems[0].message);
+        EXPECT_EQ(refuses(report.problems), !c.warning);
+    }
+}
+
 TEST(ScriptChecker, SurfaceLimitsAreReportedWithTheirLines) {
     const CheckReport overBudget =
         checkScriptText(script("", "", "ZYL_Surface a 512 512\nZYL_Surface b 512 512\n"), 2 * kMiB);

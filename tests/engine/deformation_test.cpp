@@ -36,10 +36,7 @@ uint32_t coordinatesPlusOne(int x, int y) { return packRgb(y % 200 + 1, (x & 255
 class DeformationTest : public ::testing::Test {
 protected:
     void render(Surface& output, Surface& input, float a, float b, float c) {
-        FixedFunction fa(a), fb(b), fc(c), on(1.0f);
-        std::vector<Function*> fns{&fa, &fb, &fc, &on, &on};
-        std::vector<Surface*> inputs{&input};
-        box.render(output, fns, inputs);
+        testsupport::renderWith(box, output, {a, b, c, 1.0f, 1.0f}, {&input});
     }
 
     BoxDeformation box;

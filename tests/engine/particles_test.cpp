@@ -16,6 +16,7 @@ namespace {
 using testsupport::fill;
 using testsupport::snapshot;
 using testsupport::kNaN;
+using testsupport::renderWith;
 using testsupport::Wiring;
 constexpr double kSpeed = 1.0 / 0.7;
 
@@ -112,8 +113,7 @@ TEST_F(ParticulesTest, CountTextGivesEmptyOrClampedSwarms) {
     Surface sprite, out;
     fill(sprite, 4, 4, 0x101010);
     fill(out, 64, 64, 0x020202);
-    Wiring w({0.0f, 1.0f, 1.0f, 1.0f}, {&sprite});
-    empty.render(out, w.fns(), w.ins());
+    renderWith(empty, out, {0.0f, 1.0f, 1.0f, 1.0f}, {&sprite});
     EXPECT_EQ(snapshot(out), std::vector<uint32_t>(64 * 64, 0x020202));
 }
 
@@ -251,8 +251,7 @@ TEST_F(ParticulesTest, DrawsTheSpriteAddedAtTheParticle) {
     Surface sprite, out;
     fill(sprite, 20, 20, 0x102030);
     fill(out, 512, 256, 0x0101F0);
-    Wiring w({0.0f, 1.0f, 1.0f, 1.0f}, {&sprite});
-    box.render(out, w.fns(), w.ins());
+    renderWith(box, out, {0.0f, 1.0f, 1.0f, 1.0f}, {&sprite});
     EXPECT_EQ(box.posX[0], 100.0f);
     EXPECT_EQ(out.pixels[60 * 512 + 100], 0x1121FFu);  // blue saturates
     EXPECT_EQ(out.pixels[60 * 512 + 140], 0x0101F0u);
@@ -269,14 +268,11 @@ TEST_F(ParticulesTest, GatesOffAndAnEmptySpriteChangeNothing) {
     fill(sprite, 8, 8, 0x404040);
     fill(out, 512, 256, 0x010203);
     for (float off : {0.0f, -1.0f, kNaN}) {
-        Wiring a({0.0f, 1.0f, off, 1.0f}, {&sprite});
-        box.render(out, a.fns(), a.ins());
-        Wiring b({0.0f, 1.0f, 1.0f, off}, {&sprite});
-        box.render(out, b.fns(), b.ins());
+        renderWith(box, out, {0.0f, 1.0f, off, 1.0f}, {&sprite});
+        renderWith(box, out, {0.0f, 1.0f, 1.0f, off}, {&sprite});
     }
     Surface unsized;
-    Wiring emptySprite({0.0f, 1.0f, 1.0f, 1.0f}, {&unsized});
-    box.render(out, emptySprite.fns(), emptySprite.ins());
+    renderWith(box, out, {0.0f, 1.0f, 1.0f, 1.0f}, {&unsized});
     EXPECT_EQ(box.posX, x);
     EXPECT_EQ(box.posY, y);
     EXPECT_EQ(box.velX, vx);
@@ -294,8 +290,7 @@ TEST_F(ParticulesTest, TwoRunsGiveIdenticalFrames) {
         Surface out;
         fill(out, 512, 256, 0);
         for (int frame = 0; frame < 20; ++frame) {
-            Wiring w({frame * 0.1f, 1.0f, 1.0f, 1.0f}, {&sprite});
-            box.render(out, w.fns(), w.ins());
+            renderWith(box, out, {frame * 0.1f, 1.0f, 1.0f, 1.0f}, {&sprite});
         }
         return snapshot(out);
     };

@@ -22,9 +22,7 @@ using testsupport::kNaN;
 using testsupport::snapshot;
 
 void radialBlur(BoxRadialBlur& box, Surface& out, float cx, float cy) {
-    FixedFunction x(cx), y(cy), on(1.0f);
-    std::vector<Function*> fns{&x, &y, &on, &on};
-    box.render(out, fns, {});
+    testsupport::renderWith(box, out, {cx, cy, 1.0f, 1.0f});
 }
 
 void fillPattern(Surface& s) {

@@ -16,6 +16,7 @@ namespace {
 using testsupport::fill;
 using testsupport::snapshot;
 using testsupport::kNaN;
+using testsupport::renderWith;
 using testsupport::Wiring;
 
 bool sameRecord(const CameraRecord& a, const CameraRecord& b) {
@@ -328,10 +329,8 @@ TEST_F(RayCastTest, TunnelDrawsNothing) {
     fill(out, 512, 256, 0x445566);
     BoxFDTunnel box;
     for (float v : {0.0f, 1.0f, -1.0f, kNaN}) {
-        Wiring w({v, 1.0f, 1.0f, v}, {&texture});
-        box.render(out, w.fns(), w.ins());
-        Wiring none({}, {});
-        box.render(out, none.fns(), none.ins());
+        renderWith(box, out, {v, 1.0f, 1.0f, v}, {&texture});
+        renderWith(box, out, {}, {});
     }
     EXPECT_EQ(snapshot(out), std::vector<uint32_t>(512 * 256, 0x445566));
 }

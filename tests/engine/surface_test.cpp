@@ -170,7 +170,12 @@ TEST(SurfaceConfigureFatal, RefusalsSayWhy) {
          "not found (the working directory is "},
         {quoted(file("p.png", "\x89PNG\r\n\x1a\n....")), tempPath("p.png"), 9999, kPicture,
          "the PNG is damaged or cut short"},
-        {quoted(file("g.gif", "GIF89a....")), tempPath("g.gif"), 1, nullptr, "it is a GIF picture"},
+        {quoted(file("g.gif", "GIF89a....")), tempPath("g.gif"), 1, nullptr,
+         "not a JPEG or PNG: it is a GIF picture; the loader reads JPEG and PNG pictures"},
+        {quoted(file("gif.jpg", "GIF89a....")), tempPath("gif.jpg"), 1, nullptr,
+         "it is a GIF picture; the loader reads JPEG and PNG pictures (save it as .jpg or .png)"},
+        {quoted(file("t.jpg", "plain text")), tempPath("t.jpg"), 1, nullptr,
+         "not a JPEG or PNG: it begins with the bytes 70 6C"},
         {quoted(file("e.jpg", "")), tempPath("e.jpg"), 1, nullptr, "the file is empty"},
         {quoted(file("cut.jpg", jpegStart.substr(0, 40))), tempPath("cut.jpg"), 1, nullptr,
          "the JPEG is truncated"},
@@ -190,7 +195,7 @@ TEST(SurfaceConfigureFatal, RefusalsSayWhy) {
         EXPECT_EQ(error.file, c.file);
         EXPECT_NE(error.reason.find(c.reason), std::string::npos) << error.reason;
     }
-    for (const char* name : {"whole.jpg", "cmyk.jpg", "p.png", "g.gif", "e.jpg", "cut.jpg"})
+    for (const char* name : {"whole.jpg", "cmyk.jpg", "p.png", "g.gif", "gif.jpg", "t.jpg", "e.jpg", "cut.jpg"})
         std::remove(tempPath(name).c_str());
 }
 

@@ -20,6 +20,7 @@ namespace {
 using testsupport::fill;
 using testsupport::snapshot;
 using testsupport::kNaN;
+using testsupport::renderWith;
 using testsupport::Wiring;
 constexpr uint32_t kUntouched = 0xFFFFFFFFu;
 
@@ -161,8 +162,7 @@ TEST(VoxelTunnelRender, CentrePixelIsAlwaysBlack) {
     fill(colour, 512, 512, 0xFFFFFF);
     fill(out, 512, 256, 0x123456);
     for (float t : {0.0f, 0.7f, -13.0f, 1e30f, -1e30f, kNaN, std::numeric_limits<float>::infinity()}) {
-        Wiring w({t, 1.0f, 1.0f}, {&colour});
-        box.render(out, w.fns(), w.ins());
+        renderWith(box, out, {t, 1.0f, 1.0f}, {&colour});
         ASSERT_EQ(out.pixels[128 * 512 + 255], 0u) << t;
         ASSERT_NE(out.pixels[0], 0x123456u) << t;
     }
@@ -174,8 +174,7 @@ TEST(VoxelTunnelRender, OutputIsThePolarImageThroughTheTable) {
     Surface colour, out;
     fillIndexMap(colour);
     fill(out, 512, 256, 0);
-    Wiring w({0.0f, 1.0f, 1.0f}, {&colour});
-    box.render(out, w.fns(), w.ins());
+    renderWith(box, out, {0.0f, 1.0f, 1.0f}, {&colour});
     for (int k = 0; k < BoxVoxelTunnel::kPolarPixels; k += 97)
         ASSERT_EQ(out.pixels[k], box.polarImage[box.screenToPolar[k]]) << k;
     // Straight below the centre at distance 80 / 0.7: polar row 80, column 256.
@@ -190,10 +189,8 @@ TEST(VoxelTunnelRender, GatesOffChangeNothing) {
     fill(colour, 512, 512, 0x336699);
     fill(out, 512, 256, 0x010101);
     for (float off : {0.0f, -2.0f, kNaN}) {
-        Wiring a({1.0f, off, 1.0f}, {&colour});
-        box.render(out, a.fns(), a.ins());
-        Wiring b({1.0f, 1.0f, off}, {&colour});
-        box.render(out, b.fns(), b.ins());
+        renderWith(box, out, {1.0f, off, 1.0f}, {&colour});
+        renderWith(box, out, {1.0f, 1.0f, off}, {&colour});
     }
     EXPECT_EQ(snapshot(out), std::vector<uint32_t>(512 * 256, 0x010101));
     EXPECT_EQ(box.polarImage, std::vector<uint32_t>(BoxVoxelTunnel::kPolarPixels, kUntouched));
@@ -208,16 +205,14 @@ TEST(VoxelTunnelRender, WrongSizesDrawNothing) {
     fill(wideColour, 1024, 256, 0x336699);  // enough pixels in another shape
     fill(out, 512, 256, 0x010101);
     fill(shortOut, 512, 255, 0x020202);
-    Wiring small({1.0f, 1.0f, 1.0f}, {&smallColour});
-    box.render(out, small.fns(), small.ins());
+    renderWith(box, out, {1.0f, 1.0f, 1.0f}, {&smallColour});
     Wiring good({1.0f, 1.0f, 1.0f}, {&colour});
     box.render(shortOut, good.fns(), good.ins());
     EXPECT_EQ(snapshot(out), std::vector<uint32_t>(512 * 256, 0x010101));
     EXPECT_EQ(snapshot(shortOut), std::vector<uint32_t>(512 * 255, 0x020202));
     EXPECT_EQ(box.polarImage, std::vector<uint32_t>(BoxVoxelTunnel::kPolarPixels, kUntouched));
 
-    Wiring wide({1.0f, 1.0f, 1.0f}, {&wideColour});
-    box.render(out, wide.fns(), wide.ins());
+    renderWith(box, out, {1.0f, 1.0f, 1.0f}, {&wideColour});
     EXPECT_NE(snapshot(out), std::vector<uint32_t>(512 * 256, 0x010101));
 
     BoxVoxelTunnel unconfigured;
@@ -239,8 +234,7 @@ TEST(VoxelTunnelRender, TwoRunsGiveIdenticalFrames) {
         fill(out, 512, 256, 0);
         std::vector<uint32_t> frames;
         for (float t : {0.0f, 0.33f, 2.5f, 7.0f}) {
-            Wiring w({t, 1.0f, 1.0f}, {&colour});
-            box.render(out, w.fns(), w.ins());
+            renderWith(box, out, {t, 1.0f, 1.0f}, {&colour});
             frames.insert(frames.end(), out.pixels, out.pixels + out.pixelCount());
         }
         return frames;

@@ -473,6 +473,32 @@ TEST(WebCommand, RefusesWhatItCannotPackWithItsLine) {
                                        << "[CABLAGE]\n[/CABLAGE]\n";
     const Outcome refused = runIn(show, "web -o site");
     EXPECT_EQ(refused.err.rfind("script.zyl:6: '../keys.tracks' leaves the show's folder", 0), 0u) << refused.err;
+
+
+    // The module is read as the player reads it: `web` and `check` name a missing one with its path.
+    std::ofstream(show / "script.zyl") << "[ZYL_FX_Generator]\nZYL_BoxCopier c\n[/ZYL_FX_Generator]\n"
+                                          "[ZYL_Surface]\nZYL_Surface s 8 8\n[/ZYL_Surface]\n[ZYL_Fonction]\n"
+                                          "[/ZYL_Fonction]\n[CABLAGE]\nc OUT s\n[/CABLAGE]\n";
+    const std::string missing = "data/zik.mo3: Can't load music: cannot be opened: No such file or directory\n";
+    const std::string shortLine = "script.zyl:10: warning: box c (ZYL_BoxCopier) reads 2 functions, the line names 0\n";
+    for (const char* command : {"web -o site", "check"}) {
+        const Outcome refused = runIn(show, command);
+        EXPECT_EQ(refused.status, 1) << command;
+        EXPECT_EQ(refused.err, shortLine + missing) << command;
+    }
+    EXPECT_FALSE(fs::exists(show / "site"));
+    // With the module there, the short line is a warning, as render says: checked clean, packed.
+    const std::string make = std::string(VELMORA_TOOLS_DIR) + "/make_module '" + (show / "data/zik.mo3").string() + "'";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    const Outcome checked = runIn(show, "check");
+    EXPECT_EQ(checked.status, 0) << checked.err;
+    EXPECT_EQ(checked.err, shortLine);
+    const Outcome packed = runIn(show, "web -o site");
+    EXPECT_EQ(packed.err.rfind(shortLine, 0), 0u) << packed.err;
+    // Past the checks: packed, or stopped only where the web player is not built here.
+    if (packed.status != 0) {
+        EXPECT_NE(packed.err.find("the web player is not built"), std::string::npos) << packed.err;
+    }
 }
 
 TEST(InstalledProgram, DemoRendersTheInstalledDefaultShowFromAnyFolder) {

@@ -12,6 +12,8 @@
 
 #include "TestSupport.h"
 #include "host/CommandLine.h"
+#include "host/NewCommand.h"
+#include "host/ReferenceCommands.h"
 #include "script/Music.h"
 
 using namespace velmora;
@@ -229,6 +231,26 @@ TEST(CommandLine, HelpCoversEveryCommandFromTheSameDefinitions) {
     EXPECT_EQ(render.out.find("--mode"), std::string::npos);
     EXPECT_EQ(parse("help render").out, render.out);
     EXPECT_NE(parse("help ZYL_BoxFader").out.find("ZYL_BoxFader: "), std::string::npos);
+    // Every entry `list` prints is one `help` knows, the surface's among them, and it names PNG.
+    std::istringstream entries(typeListText());
+    int listed = 0;
+    for (std::string line; std::getline(entries, line);) {
+        if (line.rfind("  ZYL_", 0) != 0) continue;
+        const std::string word = line.substr(2, line.find(' ', 2) - 2);
+        const Parsed entry = parse("help " + word);
+        EXPECT_EQ(entry.status, 0) << word << ": " << entry.err;
+        EXPECT_EQ(entry.out.rfind(word + ": ", 0), 0u) << entry.out;
+        ++listed;
+    }
+    EXPECT_EQ(listed, static_cast<int>(scriptTypes().size()) + 2);  // the types, and two surface forms
+    EXPECT_NE(typeListText().find("PNG"), std::string::npos);
+    EXPECT_NE(parse("help ZYL_Surface").out.find("PNG"), std::string::npos);
+    // The new show's closing hint plays it with no dialog to click and no sound device.
+    const Parsed hint = parse(kNewShowArguments);
+    EXPECT_EQ(hint.status, std::nullopt) << hint.err;
+    EXPECT_GE(hint.options.show.mode, 0);
+    EXPECT_TRUE(hint.options.show.mute);
+    EXPECT_NE(newShowHint("starter").find(std::string("cd starter && velmora ") + kNewShowArguments), std::string::npos);
     EXPECT_NE(parse("help --markdown").out.find("## The types"), std::string::npos);
     const Parsed check = parse("check -h");
     EXPECT_NE(check.out.find("FILE:LINE"), std::string::npos) << check.out;

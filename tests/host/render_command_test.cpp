@@ -183,14 +183,16 @@ TEST_F(RenderCommand, AFileBesideTheScriptIsPointedOut) {
     EXPECT_EQ(r.err, "FATAL ERROR: ERREUR A LA LECTURE D'UNE SURFACE\n" + why);
     RunResult check = run("check --script myshow/script.zyl");
     EXPECT_EQ(check.status, 1);
-    EXPECT_EQ(check.err, "myshow/script.zyl:4: ERREUR A LA LECTURE D'UNE SURFACE: " + why.substr(why.find("data/")));
+    // The module is one more file of the show, looked for where the script's files are.
+    EXPECT_EQ(check.err, "myshow/script.zyl:4: ERREUR A LA LECTURE D'UNE SURFACE: " + why.substr(why.find("data/")) +
+                             "data/zik.mo3: Can't load music: cannot be opened: No such file or directory\n");
 }
 
 TEST_F(RenderCommand, UndeclaredBoxOnAWiringLineIsFatal) {
     writeFile(dir_ / "script.zyl",
               "[ZYL_FX_Generator] [/ZYL_FX_Generator]\n[ZYL_Fonction] [/ZYL_Fonction]\n"
               "[ZYL_Surface] [/ZYL_Surface]\n[CABLAGE]\nnobody OUT\n[/CABLAGE]\n");
-    RunResult r = run("render --out frames");
+    RunResult r = run("render --out frames --position 0:0:0");
     EXPECT_EQ(r.status, 15);
     EXPECT_NE(r.err.find("FATAL ERROR: variable de type FXBOX non définie!!!!!!!\nscript.zyl:5: the wiring line "
                          "begins with 'nobody'"),

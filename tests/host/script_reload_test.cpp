@@ -131,7 +131,7 @@ TEST_F(ScriptReload, ProblemsAreListedWithTheirLinesAndTheOldShowGoesOn) {
     write(wiring("copie OUT image toujours toujours\nrien OUT toujours toujours\n", "ZYL_BoxFader sombre xyz\n"));
     std::string err;
     EXPECT_FALSE(reload(&err));
-    EXPECT_NE(err.find(script_ + ":4: ZYL_BoxFader MODE non valide!!: 'xyz' is not a mode of ZYL_BoxFader: sub, "
+    EXPECT_NE(err.find(script_ + ":4: warning: ZYL_BoxFader MODE non valide!!: 'xyz' is not a mode of ZYL_BoxFader: sub, "
                                  "add or mul\n"),
               std::string::npos)
         << err;

@@ -126,14 +126,16 @@ protected:
         ASSERT_TRUE(picture.isSize(512, 256));
         frame_.assign(picture.pixels, picture.pixels + picture.pixelCount());
     }
-    // Runs the scenario under a fresh Xvfb; false when it did not finish in time.
-    bool scenario(const std::string& body, int seconds = 25) {
+    // Runs the scenario under a fresh Xvfb, plain as a viewer's: it resets
+    // when its last client leaves (no -noreset); `serverArgs` are added to its
+    // own. False when the scenario did not finish in time.
+    bool scenario(const std::string& body, int seconds = 25, const std::string& serverArgs = "") {
         std::ofstream(dir_ / "scenario.sh") << kPreamble << "cd '" << (dir_ / "show").string() << "'\n" << body;
         const int server = 100 + static_cast<int>(::getpid() % 300);
         const std::string command = "cd '" + dir_.string() + "' && VELMORA='" + VELMORA_BINARY + "' FBDIR='" +
                                     (dir_ / "fb").string() + "' timeout -k 5 " + std::to_string(seconds) +
                                     " xvfb-run -a -n " + std::to_string(server) + " -s '-screen 0 " + std::to_string(kScreenWidth) + "x" +
-                                    std::to_string(kScreenHeight) + "x24 -fbdir " + (dir_ / "fb").string() +
+                                    std::to_string(kScreenHeight) + "x24 -fbdir " + (dir_ / "fb").string() + " " + serverArgs +
                                     "' bash scenario.sh > scenario.log 2>&1";
         const int raw = std::system(command.c_str());
         return WIFEXITED(raw) && WEXITSTATUS(raw) != 124;
@@ -216,6 +218,20 @@ waitexit
     for (int r = 0; r < 256; ++r)
         for (int c = 0; c < 512; ++c) wrong += screen.at(x + c, y + r) != framePixel(c, r);
     EXPECT_EQ(wrong, 0);
+}
+
+// The display is reached once, from the probe to the window: a server that
+// ends when its last client leaves (-terminate, where a plain one resets) is
+// never left without one before the window opens. The wiring's own fatal
+// error ends the show at its first frame.
+TEST_F(ShowUnderXvfb, TheWindowOpensOnAServerThatEndsWithItsLastClient) {
+    std::ofstream(dir_ / "show/script.zyl") << "[ZYL_FX_Generator]\n[/ZYL_FX_Generator]\n[ZYL_Fonction]\n[/ZYL_Fonction]\n"
+                                               "[ZYL_Surface]\n[/ZYL_Surface]\n[CABLAGE]\npersonne OUT\n[/CABLAGE]\n";
+    ASSERT_TRUE(scenario("start --mode window --mute --no-message-box\nwaitexit\n", 25, "-terminate")) << diagnostics();
+    EXPECT_EQ(status(), "15") << diagnostics();
+    const std::string err = readFile(dir_ / "show/show_err.txt");
+    EXPECT_NE(err.find("FATAL ERROR: variable de type FXBOX"), std::string::npos) << diagnostics();
+    EXPECT_EQ(err.find("ddraw"), std::string::npos) << diagnostics();
 }
 
 TEST_F(ShowUnderXvfb, DialogGoStartsModeZeroFullScreen) {
