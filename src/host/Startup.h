@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "script/DemoGraph.h"
+#include "core/ErrorReporter.h"
+#include "show/ShowSession.h"
 #include "surface/Surface.h"
 
 namespace velmora {
@@ -14,7 +15,8 @@ namespace velmora {
 // Loads the script; a missing script or an invalid one is a fatal error.
 // Rejected parameter texts go to `reporter`; what `velmora check` would find
 // besides is printed once on standard error as warnings, and changes nothing.
-void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter = standardErrorReporter());
+void loadScriptOrDie(ShowSession& session, const std::string& path, uint64_t surfaceBudgetBytes,
+                     ErrorReporter& reporter = standardErrorReporter());
 // For `-C DIR`: the script and every file it names are then read relative to
 // DIR, as if the program had been started there. False, after one line on
 // standard error, when DIR cannot be entered.

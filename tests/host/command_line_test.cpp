@@ -12,7 +12,7 @@
 
 #include "TestSupport.h"
 #include "host/CommandLine.h"
-#include "script/Music.h"
+#include "show/MusicTransport.h"
 
 using namespace velmora;
 
