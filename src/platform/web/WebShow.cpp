@@ -25,6 +25,7 @@
 #include "platform/FeedMusic.h"
 #include "platform/ModuleStream.h"
 #include "platform/OfflineMusic.h"
+#include "platform/web/PagePlatform.h"
 #include "script/DemoGraph.h"
 #include "show/LiveShow.h"
 #include "show/RenderBounds.h"
@@ -44,39 +45,6 @@ std::string fatalText(const ShowError& error) {
     const std::string explanation = explainShowError(error);
     return explanation.empty() ? error.message : error.message + "\n\n" + explanation;
 }
-
-// The page as the live show sees it: keys the page passed on, the time of
-// the animation frame, the frame as RGBA for the canvas.
-class PagePlatform : public ShowPlatform {
-public:
-    double now() override { return nowSeconds; }
-    ShowCommand pollInput() override {
-        const ShowCommand command = pending;
-        pending = ShowCommand::None;
-        return command;
-    }
-    void present(const Surface& frame, const ShowOverlay& shown) override {
-        overlay = shown;
-        rgba.resize(4 * frame.pixelCount());
-        for (size_t i = 0; i < frame.pixelCount(); ++i) {
-            const uint32_t p = frame.pixels[i];
-            rgba[4 * i] = static_cast<uint8_t>(p >> 16);
-            rgba[4 * i + 1] = static_cast<uint8_t>(p >> 8);
-            rgba[4 * i + 2] = static_cast<uint8_t>(p);
-            rgba[4 * i + 3] = 255;
-        }
-    }
-    void saveScreenshot(const std::vector<uint8_t>& bmp) override { screenshot = bmp; }
-    void showFatal(const std::string& message) override { error = message; }
-
-    double nowSeconds = 0.0;
-    ShowCommand pending = ShowCommand::None;
-    ShowOverlay overlay;
-    std::vector<uint8_t> rgba;
-    std::vector<uint8_t> screenshot;
-    std::string error;  // the fatal message, as the native show's box shows it
-    std::string text;   // the overlay's or a reload's text handed to the page
-};
 
 struct Page {
     std::string script;
@@ -297,15 +265,8 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* velmora_rgba() {
 // 1 while the show is paused (the page holds its audio then).
 EMSCRIPTEN_KEEPALIVE int velmora_paused() { return page.session && page.session->clock().paused() ? 1 : 0; }
 
-// The overlay's text over the last frame: the counter and position lines when
-// shown, then a refused reload's problem; empty when nothing shows.
-EMSCRIPTEN_KEEPALIVE const char* velmora_overlay() {
-    const ShowOverlay& overlay = page.platform.overlay;
-    page.platform.text.clear();
-    if (overlay.counterShown) page.platform.text = overlay.counterLine() + "\n" + overlay.positionLine();
-    if (!overlay.notice.empty()) page.platform.text += (page.platform.text.empty() ? "" : "\n") + overlay.notice;
-    return page.platform.text.c_str();
-}
+// The overlay's text over the last frame; empty when nothing shows.
+EMSCRIPTEN_KEEPALIVE const char* velmora_overlay() { return page.platform.overlayText().c_str(); }
 
 // The screenshot taken at the last frame (the BMP's bytes; size 0 when none),
 // handed over once.
