@@ -10,6 +10,7 @@
 
 #include "core/Text.h"
 #include "script/DemoGraph.h"
+#include "script/LoadObserver.h"
 #include "script/ScriptChecker.h"
 #include "script/TypeTable.h"
 
