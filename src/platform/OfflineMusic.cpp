@@ -12,9 +12,10 @@ int64_t moduleFrameAt(double seconds) { return std::llround(seconds * kMusicRate
 }  // namespace
 
 void OfflineMusic::decodeTo(int64_t frame, int64_t maxFrames) {
-    const int64_t end = std::min(frame, module_.framesRendered() + maxFrames);
+    const int64_t rendered = module_.framesRendered();
+    const int64_t end = frame - rendered <= maxFrames ? frame : rendered + maxFrames;
     while (module_.framesRendered() < end) {
-        const int64_t n = std::min<int64_t>(4096, end - module_.framesRendered());
+        const int64_t n = std::min<int64_t>(kChunkFrames, end - module_.framesRendered());
         module_.render(chunk_.data(), static_cast<size_t>(n));
     }
 }

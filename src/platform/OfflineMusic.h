@@ -18,8 +18,13 @@ public:
     // False when the file cannot be read or is not a module that plays.
     bool load(const char* path) { return module_.load(path); }
     void keepChannelLevels() { module_.recordChannelLevels(); }
-    // Decodes at most `maxFrames` more frames toward the show's time
-    // `seconds`; true once it is reached.
+    // The decode goes in chunks of this many frames from where it stands, and
+    // the rows it reports depend on where the chunks end: a slice of whole
+    // chunks decodes exactly as one call would.
+    static constexpr int64_t kChunkFrames = 4096;
+    static constexpr int64_t kSliceFrames = 4 * kChunkFrames;
+    // Decodes at most `maxFrames` more frames (whole chunks) toward the show's
+    // time `seconds`; true once it is reached.
     bool decodeToward(double seconds, int64_t maxFrames);
 
     uint32_t channelPosition() override { return last_; }
@@ -30,7 +35,7 @@ private:
     void decodeTo(int64_t frame, int64_t maxFrames);
 
     OfflineModule module_;
-    std::vector<int16_t> chunk_ = std::vector<int16_t>(2 * 4096);
+    std::vector<int16_t> chunk_ = std::vector<int16_t>(2 * kChunkFrames);
     uint32_t last_ = 0;
 };
 

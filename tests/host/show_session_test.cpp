@@ -383,52 +383,63 @@ TEST(PageBounds, QueryValuesAreRefusedWithTheCommandLinesWords) {
     EXPECT_EQ(velmora_bench_frames(nullptr), 100);
 }
 
-TEST_F(BothHosts, APageRenderWithPrerollGivesTheCommandsFrames) {
+TEST_F(BothHosts, APageRenderGivesTheCommandsFramesWithAndWithoutPreroll) {
     writeScript(original_);
     ASSERT_EQ(velmora_load("script.zyl"), 0) << velmora_error();
     // Beyond the music's reach the page refuses as render does.
     EXPECT_EQ(velmora_render_begin("1", nullptr, "1e6", nullptr, 0), 1);
     EXPECT_STREQ(velmora_error(), "velmora render: frames past 6 hours of music; give --position instead");
 
-    ASSERT_EQ(velmora_render_begin("3", "25", "9.5", nullptr, 1), 0) << velmora_error();
-    int slices = 0;
-    double done = 0.0;
-    while ((done = velmora_render_prepare(2.0)) < 1.0) {
-        ASSERT_GE(done, 0.0) << velmora_error();
-        ++slices;
-    }
-    EXPECT_GT(slices, 1);  // the preroll went in slices
-    std::vector<uint32_t> page;
-    for (int k = 0; k < 3; ++k) {
-        const uint32_t* words = velmora_render_frame(k);
-        ASSERT_NE(words, nullptr);
-        page.insert(page.end(), words, words + 512 * 256);
-    }
+    // With the frames before the start evaluated, and without: the music
+    // decoded in slices up to the start. From 0 at 10 frames a second the
+    // third frame is in the second row.
+    const struct {
+        const char *fpsText, *startText;
+        double fps, start;
+        int preroll;
+    } cases[] = {{"25", "9.5", 25.0, 9.5, 1}, {"25", "9.5", 25.0, 9.5, 0}, {"10", "0", 10.0, 0.0, 0}};
+    for (const auto& c : cases) {
+        const int preroll = c.preroll;
+        ASSERT_EQ(velmora_render_begin("3", c.fpsText, c.startText, nullptr, preroll), 0) << velmora_error();
+        int slices = 0;
+        double done = 0.0;
+        while ((done = velmora_render_prepare(2.0)) < 1.0) {
+            ASSERT_GE(done, 0.0) << velmora_error();
+            ++slices;
+        }
+        if (c.start > 0) EXPECT_GT(slices, 1);  // the preroll, or the music up to the start, went in slices
+        std::vector<uint32_t> page;
+        for (int k = 0; k < 3; ++k) {
+            const uint32_t* words = velmora_render_frame(k);
+            ASSERT_NE(words, nullptr);
+            page.insert(page.end(), words, words + 512 * 256);
+        }
 
-    // The same frames from the core as render evaluates them.
-    RenderAudio audio;
-    audio.load("data/zik.mo3");
-    ShowSession session(1);
-    ASSERT_FALSE(session.load("script.zyl", kDefaultSurfaceBudgetBytes, standardErrorReporter()).fatal);
-    class Decoded : public MusicTransport {
-    public:
-        explicit Decoded(RenderAudio& audio) : audio_(audio) {}
-        uint32_t channelPosition() override { return 0; }
-        uint32_t positionAt(double seconds) override { return audio_.positionAt(seconds); }
-        std::span<const float> channelLevelsAt(double seconds) override { return audio_.channelLevelsAt(seconds); }
+        // The same frames from the core as render evaluates them.
+        RenderAudio audio;
+        audio.load("data/zik.mo3");
+        ShowSession session(1);
+        ASSERT_FALSE(session.load("script.zyl", kDefaultSurfaceBudgetBytes, standardErrorReporter()).fatal);
+        class Decoded : public MusicTransport {
+        public:
+            explicit Decoded(RenderAudio& audio) : audio_(audio) {}
+            uint32_t channelPosition() override { return 0; }
+            uint32_t positionAt(double seconds) override { return audio_.positionAt(seconds); }
+            std::span<const float> channelLevelsAt(double seconds) override { return audio_.channelLevelsAt(seconds); }
 
-    private:
-        RenderAudio& audio_;
-    };
-    session.setMusic(std::make_unique<Decoded>(audio));
-    if (session.graph().readsChannelLevels()) audio.recordChannelLevels();
-    Surface frame;
-    frame.allocate(512, 256);
-    for (int j = 0; j < prerollFrameCount(9.5, 25.0); ++j) session.evaluateAt(j / 25.0, frame);
-    std::vector<uint32_t> native;
-    for (int k = 0; k < 3; ++k) {
-        session.evaluateAt(9.5 + k / 25.0, frame);
-        for (size_t i = 0; i < frame.pixelCount(); ++i) native.push_back(frame.pixels[i] & 0xFFFFFFu);
+        private:
+            RenderAudio& audio_;
+        };
+        session.setMusic(std::make_unique<Decoded>(audio));
+        if (session.graph().readsChannelLevels()) audio.recordChannelLevels();
+        Surface frame;
+        frame.allocate(512, 256);
+        for (int j = 0; preroll && j < prerollFrameCount(c.start, c.fps); ++j) session.evaluateAt(j / c.fps, frame);
+        std::vector<uint32_t> native;
+        for (int k = 0; k < 3; ++k) {
+            session.evaluateAt(c.start + k / c.fps, frame);
+            for (size_t i = 0; i < frame.pixelCount(); ++i) native.push_back(frame.pixels[i] & 0xFFFFFFu);
+        }
+        EXPECT_TRUE(page == native) << c.startText << " " << preroll;
     }
-    EXPECT_TRUE(page == native);
 }

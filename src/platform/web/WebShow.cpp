@@ -87,6 +87,7 @@ int refuse(const std::string& message) {
 // A session over `music`, its script loaded as the show's start loads it.
 void openSession(std::unique_ptr<MusicTransport> music) {
     page.live.reset();
+    page.session.reset();  // the old show's surfaces go before the new one loads
     page.session = std::make_unique<ShowSession>(1, std::move(music),
                                                  [] { return static_cast<int64_t>(page.platform.nowSeconds * 1e9); });
     ShowLoad load = page.session->load(page.script, kDefaultSurfaceBudgetBytes, standardErrorReporter());
@@ -162,7 +163,7 @@ EMSCRIPTEN_KEEPALIVE double velmora_render_prepare(double milliseconds) {
             ++page.prerolled;
         }
         while (page.prerolled >= render.prerollFrames && !page.musicReached && spent() < milliseconds)
-            page.musicReached = page.offline->decodeToward(render.start, kMusicRate / 10);
+            page.musicReached = page.offline->decodeToward(render.start, OfflineMusic::kSliceFrames);
     });
     if (failed) return -1.0;
     if (page.prerolled >= render.prerollFrames && page.musicReached) return 1.0;
