@@ -152,19 +152,18 @@ CommandOutcome runRender(const RenderOptions& options) {
     if (withMusic && graph.readsChannelLevels()) audio.recordChannelLevels();
 
     VideoExport video;
+    std::string soundProblem;
     if (toVideo) {
         if (!video.open(options, output->width, output->height, withMusic)) return CommandOutcome::failed({});
-        if (withMusic && !audio.streamSound(video.soundOutput(), options.start, options.fps.perSecond, *frames))
-            return CommandOutcome::failed({});
+        if (withMusic) soundProblem = audio.streamSound(video.soundOutput(), options.start, options.fps.perSecond, *frames);
     } else if (withMusic && options.hash) {
         // No file: the decode only places the frames in the music.
-        if (!audio.streamSound([](const int16_t*, size_t) {}, options.start, options.fps.perSecond, *frames))
-            return CommandOutcome::failed({});
+        soundProblem = audio.streamSound([](const int16_t*, size_t) {}, options.start, options.fps.perSecond, *frames);
     } else if (withMusic) {
         const std::string wavPath = (std::filesystem::path(options.outDir) / "audio.wav").string();
-        if (!audio.writeWav(wavPath.c_str(), options.start, options.fps.perSecond, *frames))
-            return CommandOutcome::failed({});
+        soundProblem = audio.writeWav(wavPath.c_str(), options.start, options.fps.perSecond, *frames);
     }
+    if (!soundProblem.empty()) return CommandOutcome::failed(soundProblem);
 
     // Stateful boxes advance once per evaluated frame: the frames a render
     // from 0 evaluates before --start, at their times, and nothing written.

@@ -407,7 +407,9 @@ TEST_F(BothHosts, APageRenderGivesTheCommandsFramesWithAndWithoutPreroll) {
             ASSERT_GE(done, 0.0) << velmora_error();
             ++slices;
         }
-        if (c.start > 0) EXPECT_GT(slices, 1);  // the preroll, or the music up to the start, went in slices
+        if (c.start > 0) {
+            EXPECT_GT(slices, 1);  // the preroll, or the music up to the start, went in slices
+        }
         std::vector<uint32_t> page;
         for (int k = 0; k < 3; ++k) {
             const uint32_t* words = velmora_render_frame(k);
