@@ -13,7 +13,7 @@
 
 #include "core/WorkerPool.h"
 #include "script/DemoGraph.h"
-#include "script/Music.h"
+#include "show/MusicTransport.h"
 
 namespace velmora {
 namespace {

@@ -3,13 +3,14 @@
 if(CMAKE_SCRIPT_MODE_FILE)
   cmake_minimum_required(VERSION 3.20)
 endif()
-set(VELMORA_ENGINE_LAYERS core surface functions boxes object3d script)
+set(VELMORA_ENGINE_LAYERS core surface functions boxes object3d script show)
 set(VELMORA_LAYERS_BELOW_core "")
 set(VELMORA_LAYERS_BELOW_surface core)
 set(VELMORA_LAYERS_BELOW_functions core)
 set(VELMORA_LAYERS_BELOW_boxes core surface functions)
 set(VELMORA_LAYERS_BELOW_object3d core surface functions boxes)
 set(VELMORA_LAYERS_BELOW_script core surface functions boxes object3d)
+set(VELMORA_LAYERS_BELOW_show core surface functions boxes object3d script)
 
 # Fails when a source of an engine folder includes a folder it may not see.
 function(velmora_check_engine_layers source_dir)

@@ -4,7 +4,7 @@
 
 #include "FuzzSupport.h"
 #include "script/DemoGraph.h"
-#include "script/Music.h"
+#include "show/MusicTransport.h"
 
 using namespace velmora;
 

@@ -13,7 +13,7 @@
 
 #include "core/Error.h"
 #include "script/DemoGraph.h"
-#include "script/Music.h"
+#include "show/MusicTransport.h"
 #include "script/ScriptChecker.h"
 
 using namespace velmora;

@@ -1,11 +1,13 @@
-// The show in the page. show.txt lists the show's files (the script first),
-// kept under show/; they are copied into the player's file system, then the
-// page plays the show, or with ?render=N&fps=F&start=T (and position=O:R:F)
-// prints the hash of N frames evaluated headless, or with ?bench=1 times
-// every order.
+// The show in the page: only the page's own parts live here (the DOM, the
+// canvas, Web Audio, fetching the files); the player (velmora.wasm) does the
+// rest through its calls. show.txt lists the show's files (the script first),
+// kept under show/. With ?render=N&fps=F&start=T (position=O:R:F, preroll)
+// the page prints the hash of N frames evaluated headless; with ?bench (and
+// frames=N) it times every order; otherwise it plays the show.
 'use strict';
 
 const WIDTH = 512, HEIGHT = 256, RATE = 44100;
+const FETCHES_AT_ONCE = 6, FETCH_TRIES = 3;
 const params = new URLSearchParams(location.search);
 const $ = (id) => document.getElementById(id);
 
@@ -14,31 +16,56 @@ const $ = (id) => document.getElementById(id);
 let stopped = false;
 function showFatal(text) {
   stopped = true;
-  $('screen').style.display = 'none';
-  $('start').style.display = 'none';
-  $('overlay').style.display = 'none';
+  for (const id of ['screen', 'start', 'overlay']) $(id).style.display = 'none';
   $('fatal-text').textContent = text;
   $('fatal').style.display = 'block';
   console.error('FATAL ERROR: ' + text);
 }
 function engineFatal(player) { showFatal(player.UTF8ToString(player._velmora_error())); }
 
+// One file: its bytes, null when the server says it is not there (the player
+// reports a missing file as the native show does); a fetch that keeps failing
+// otherwise is an error of its own.
+async function fetchFile(name) {
+  const url = 'show/' + name.split('/').map(encodeURIComponent).join('/');
+  let reason = '';
+  for (let attempt = 1; attempt <= FETCH_TRIES; ++attempt) {
+    try {
+      const answer = await fetch(url);
+      if (answer.status === 404 || answer.status === 410) return null;
+      if (answer.ok) return new Uint8Array(await answer.arrayBuffer());
+      reason = 'the server answered ' + answer.status;
+    } catch (e) {
+      reason = String(e);
+    }
+    await new Promise((resolve) => setTimeout(resolve, 200 * attempt));
+  }
+  throw new Error("could not fetch '" + name + "' (" + reason + ')');
+}
+
+// The show's files into the player's file system, a few at a time.
 async function fetchShow(player) {
   let names = [];
   try {
     const list = await fetch('show.txt');
     if (list.ok) names = (await list.text()).split('\n').filter((name) => name !== '');
-  } catch (e) { /* no list: the script is missing, as the engine says */ }
-  await Promise.all(names.slice(0).map(async (name) => {
-    try {
-      const answer = await fetch('show/' + name.split('/').map(encodeURIComponent).join('/'));
-      if (!answer.ok) return;  // missing: the engine reports it as the native show does
-      const bytes = new Uint8Array(await answer.arrayBuffer());
-      const slash = name.lastIndexOf('/');
-      if (slash > 0) player.FS.mkdirTree('/show/' + name.slice(0, slash));
-      player.FS.writeFile('/show/' + name, bytes);
-    } catch (e) { /* as missing */ }
-  }));
+  } catch (e) { /* no list: the script is missing, as the player says */ }
+  let next = 0, done = 0;
+  const progress = $('frames');
+  const worker = async () => {
+    while (next < names.length) {
+      const name = names[next++];
+      const bytes = await fetchFile(name);
+      if (bytes) {
+        const slash = name.lastIndexOf('/');
+        if (slash > 0) player.FS.mkdirTree('/show/' + name.slice(0, slash));
+        player.FS.writeFile('/show/' + name, bytes);
+      }
+      if (++done % 100 === 0) progress.textContent = 'loading ' + done + ' of ' + names.length + ' files\n';
+    }
+  };
+  await Promise.all(Array.from({ length: FETCHES_AT_ONCE }, worker));
+  progress.textContent = '';
   return names.length ? names[0] : 'script.zyl';
 }
 
@@ -51,28 +78,25 @@ function printLine(pre, line) {
   pre.textContent += line + '\n';
 }
 
-// "50", "29.97" or "60000/1001", as `velmora render --fps` takes it.
-function framesPerSecond(text) {
-  const parts = String(text).split('/');
-  return parts.length === 2 ? Number(parts[0]) / Number(parts[1]) : Number(text);
-}
+const nextFrame = () => new Promise((resolve) => setTimeout(resolve, 0));
 
 async function renderFrames(player) {
-  const count = parseInt(params.get('render'), 10);
-  const fps = framesPerSecond(params.get('fps') || '50');
-  const start = Number(params.get('start') || '0');
-  if (!(count >= 1) || !(fps > 0) || !Number.isFinite(start)) {
-    showFatal('render=N (N from 1), fps=F (above 0) and start=T (seconds) are needed');
-    return;
+  const text = (name) => (params.has(name) ? params.get(name) : null);
+  const begun = player.ccall('velmora_render_begin', 'number', ['string', 'string', 'string', 'string', 'number'],
+    [text('render'), text('fps'), text('start'), text('position'), params.has('preroll') ? 1 : 0]);
+  if (begun !== 0) return engineFatal(player);
+  // The frames before --start and the music up to it, a slice per turn.
+  const pre = $('frames'), status = $('overlay');
+  for (;;) {
+    const done = player._velmora_render_prepare(15);
+    if (done < 0) return engineFatal(player);
+    if (done >= 1) break;
+    status.style.display = 'block';
+    status.textContent = 'preparing ' + Math.floor(done * 100) + '%';
+    await nextFrame();
   }
-  // position=ORDER:ROW:FRACTION fixes the music position, as `velmora render --position` does.
-  let position = -1;
-  if (params.has('position')) {
-    const [order, row, fraction] = params.get('position').split(':').map(Number);
-    position = (order & 0xFFFF) + (fraction & 0xFF) * 0x10000 + (row & 0xFF) * 0x1000000;
-  }
-  if (player._velmora_render_begin(start, fps, position) !== 0) return engineFatal(player);
-  const pre = $('frames');
+  status.style.display = 'none';
+  const count = parseInt(params.get('render') || '1', 10);
   for (let k = 0; k < count; ++k) {
     const at = player._velmora_render_frame(k);
     if (!at) return engineFatal(player);
@@ -83,25 +107,26 @@ async function renderFrames(player) {
 }
 
 async function bench(player) {
+  const frames = player.ccall('velmora_bench_frames', 'number', ['string'], [params.get('frames')]);
+  if (frames === 0) return engineFatal(player);
   const pre = $('frames');
   const orders = player._velmora_order_count();
-  const frames = parseInt(params.get('frames') || '100', 10);
   for (let order = 0; order < orders; ++order) {
     const ms = player._velmora_bench_order(order, frames);
     if (ms < 0) return engineFatal(player);
     printLine(pre, 'order ' + order + ' ' + ms.toFixed(3) + ' ms/frame');
-    await new Promise((resolve) => setTimeout(resolve, 0));
+    await nextFrame();
   }
   printLine(pre, 'done');
 }
 
-// The show's clock: seconds since the start, held while paused.
-const clock = {
-  base: 0, offset: 0, paused: false,
-  now() { return this.paused ? this.offset : this.offset + (performance.now() - this.base) / 1000; },
-  set(seconds) { this.offset = seconds; this.base = performance.now(); },
-  pause(on) { this.set(this.now()); this.paused = on; },
-};
+function download(bytes, name, type) {
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(new Blob([bytes], { type }));
+  link.download = name;
+  link.click();
+  setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+}
 
 function play(player, wantFullScreen) {
   const canvas = $('screen');
@@ -109,10 +134,10 @@ function play(player, wantFullScreen) {
   const image = context.createImageData(WIDTH, HEIGHT);
   canvas.style.display = 'block';
   if (wantFullScreen) toggleFullScreen();
+  if (player._velmora_play(performance.now()) !== 0) return engineFatal(player);
 
-  // The sound: the module rendered as the audio asks for it; each buffer's
-  // first module frame is kept with the time it will be heard.
-  if (player._velmora_music_start() !== 0) return engineFatal(player);
+  // The sound as the player renders it on demand; each buffer's first sound
+  // frame is kept with the time it will be heard.
   const audio = new AudioContext({ sampleRate: RATE });
   const node = audio.createScriptProcessor(2048, 0, 2);
   const buffers = [];
@@ -127,7 +152,6 @@ function play(player, wantFullScreen) {
     rendered += n;
   };
   node.connect(audio.destination);
-  // The module frame being heard now.
   const heard = () => {
     const t = audio.currentTime - (audio.outputLatency || 0);
     let frame = 0;
@@ -135,58 +159,35 @@ function play(player, wantFullScreen) {
     return frame;
   };
 
-  clock.set(0);
-  let overlay = false, shots = 0, frameTimes = [];
-  const seek = (what, direction) => {
-    const seconds = player._velmora_seek(what, direction);
-    if (seconds >= 0) clock.set(seconds);
-  };
+  // Keys go to the player's key table by their names; F is the page's own.
   document.addEventListener('keydown', (event) => {
     if (stopped) return;
-    switch (event.key) {
-      case ' ':
-        clock.pause(!clock.paused);
-        if (clock.paused) audio.suspend(); else audio.resume();
-        break;
-      case 'ArrowLeft': seek(0, -1); break;
-      case 'ArrowRight': seek(0, +1); break;
-      case 'ArrowUp': seek(1, -1); break;
-      case 'ArrowDown': seek(1, +1); break;
-      case 'l': case 'L': player._velmora_toggle_loop(); break;
-      case 'F1':
-        overlay = !overlay;
-        $('overlay').style.display = overlay ? 'block' : 'none';
-        break;
-      case 'Enter':
-        canvas.toBlob((blob) => {
-          const link = document.createElement('a');
-          link.href = URL.createObjectURL(blob);
-          link.download = 'grab_' + (++shots) + '.png';
-          link.click();
-          setTimeout(() => URL.revokeObjectURL(link.href), 1000);
-        }, 'image/png');
-        break;
-      case 'f': case 'F': toggleFullScreen(); break;
-      default: return;
-    }
+    if (!player.ccall('velmora_key', 'number', ['string'], [event.key])) return;
+    if (event.key === 'f' || event.key === 'F') toggleFullScreen();
     event.preventDefault();
   });
+  // For the editor: reloads from a path or the script's text; the problems, one a line.
+  window.velmoraReload = (source) =>
+    player.ccall('velmora_reload', 'number', ['string'], [source]) === 0
+      ? '' : player.UTF8ToString(player._velmora_reload_problems());
 
-  const tick = () => {
+  let shots = 0;
+  const tick = (timestamp) => {
     if (stopped) { audio.close(); return; }
-    const jump = player._velmora_live_frame(heard(), clock.now());
-    if (jump === -2) { audio.close(); return engineFatal(player); }
-    if (jump >= 0) clock.set(jump);
+    const result = player._velmora_frame(timestamp, heard());
+    if (result === 1) { audio.close(); return engineFatal(player); }
+    if (player._velmora_paused()) audio.suspend(); else audio.resume();
     const at = player._velmora_rgba();
     image.data.set(player.HEAPU8.subarray(at, at + WIDTH * HEIGHT * 4));
     context.putImageData(image, 0, 0);
-    const now = performance.now();
-    frameTimes.push(now);
-    while (frameTimes.length > 1 && now - frameTimes[0] > 1000) frameTimes.shift();
-    if (overlay) {
-      const position = player._velmora_position() >>> 0;
-      $('overlay').textContent = frameTimes.length + ' fps  order ' + (position & 0xFFFF) + '  row ' +
-        (position >>> 24) + '  ' + clock.now().toFixed(2) + ' s';
+    const overlay = player.UTF8ToString(player._velmora_overlay());
+    $('overlay').style.display = overlay ? 'block' : 'none';
+    $('overlay').textContent = overlay;
+    const size = player._velmora_screenshot_size();
+    if (size > 0) {
+      const bmp = player.HEAPU8.slice(player._velmora_screenshot(), player._velmora_screenshot() + size);
+      player._velmora_screenshot_taken();
+      download(bmp, 'grab_' + (++shots) + '.bmp', 'image/bmp');
     }
     requestAnimationFrame(tick);
   };
@@ -206,19 +207,20 @@ function fitCanvas() {
 }
 
 async function main() {
-  if (typeof createVelmora !== 'function') {
-    showFatal('The player (velmora.js) could not be loaded.');
-    return;
-  }
+  if (typeof createVelmora !== 'function') return showFatal('The player (velmora.js) could not be loaded.');
   let player;
   try {
     player = await createVelmora();
   } catch (e) {
-    showFatal('The player (velmora.wasm) could not be loaded: ' + e);
-    return;
+    return showFatal('The player (velmora.wasm) could not be loaded: ' + e);
   }
   player.FS.mkdir('/show');
-  const script = await fetchShow(player);
+  let script;
+  try {
+    script = await fetchShow(player);
+  } catch (e) {
+    return showFatal(e.message);
+  }
   player.FS.chdir('/show');
   if (player.ccall('velmora_load', 'number', ['string'], [script]) !== 0) return engineFatal(player);
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/ThreadCount.h"
-#include "host/ShowSession.h"
+#include "show/ShowSession.h"
 #include "host/Startup.h"
 #include "platform/ModuleStream.h"
 #include "script/DemoGraph.h"
@@ -32,12 +32,11 @@ struct LineCost {
 };
 
 // Whole frames k = 1..frames, as the timed loop runs them; seconds per frame.
-double secondsPerFrame(DemoGraph& graph, Surface& output, const BenchOptions& options, TrackerPosition position,
-                       std::span<const int64_t> orderStartRows) {
+double secondsPerFrame(ShowSession& session, Surface& output, const BenchOptions& options) {
     const Clock::time_point start = Clock::now();
     for (int k = 1; k <= options.frames; ++k) {
-        graph.updateFunctions(FrameInput{static_cast<float>(k / options.fps), position, {}, orderStartRows});
-        for (WiringCall& call : graph.resolvedWiring()) DemoGraph::renderCall(call, output);
+        session.updateFunctionsAt(k / options.fps);
+        for (WiringCall& call : session.graph().resolvedWiring()) DemoGraph::renderCall(call, output);
     }
     return secondsSince(start) / options.frames;
 }
@@ -60,31 +59,25 @@ double memcpySecondsPerFrame(const Surface& frame) {
 
 }  // namespace
 
-int runBench(const BenchOptions& options) {
+CommandOutcome runBench(const BenchOptions& options) {
     const int threads = chosenThreadCount(options.threads);
-    ShowSession session(threads);
-    {
-        auto loaded = std::make_unique<DemoGraph>();
-        loaded->setSurfaceBudget(options.surfaceBudgetBytes);
-        loadScriptOrDie(*loaded, options.script.c_str());
-        session.setGraph(std::move(loaded));
-    }
+    auto position = std::make_unique<FixedMusicPosition>(options.musicPosition);
+    position->setOrderStartRows(readOrderStartRows(options.music.c_str()));
+    ShowSession session(threads, std::move(position));
+    loadScriptOrDie(session, options.script, options.surfaceBudgetBytes);
     DemoGraph& graph = session.graph();
     auto output = makeOutputSurface();
-    const TrackerPosition position = trackerPositionOf(options.musicPosition);
-    const std::vector<int64_t> orderStartRows = readOrderStartRows(options.music.c_str());
 
     // The first frame reads and resolves the wiring; it is not counted.
-    graph.evaluate(FrameInput{0.0f, position, {}, orderStartRows}, *output);
+    session.evaluateAt(0.0, *output);
     std::vector<WiringCall>& calls = graph.resolvedWiring();
     std::vector<double> lineSeconds(calls.size(), 0.0);
 
     double functionSeconds = 0.0;
     const Clock::time_point start = Clock::now();
     for (int k = 1; k <= options.frames; ++k) {
-        const float t = static_cast<float>(k / options.fps);
         Clock::time_point before = Clock::now();
-        graph.updateFunctions(FrameInput{t, position, {}, orderStartRows});
+        session.updateFunctionsAt(k / options.fps);
         functionSeconds += secondsSince(before);
         for (size_t i = 0; i < calls.size(); ++i) {
             before = Clock::now();
@@ -98,9 +91,9 @@ int runBench(const BenchOptions& options) {
     // then the memcpy anchor. Boxes that keep state between frames start from
     // where the timed loop left them; the times, not the pixels, are compared.
     session.setThreadCount(1);
-    const double single = secondsPerFrame(graph, *output, options, position, orderStartRows);
+    const double single = secondsPerFrame(session, *output, options);
     session.setThreadCount(threads);
-    const double threaded = threads > 1 ? secondsPerFrame(graph, *output, options, position, orderStartRows) : single;
+    const double threaded = threads > 1 ? secondsPerFrame(session, *output, options) : single;
     const double anchor = memcpySecondsPerFrame(*output);
 
     std::vector<LineCost> costs;
@@ -127,7 +120,7 @@ int runBench(const BenchOptions& options) {
                     100.0 * cost.seconds / total);
     std::printf("%6s  %-48s  %10.1f  %5.1f%%\n", "", "(functions)", functionSeconds / frames * 1e6,
                 100.0 * functionSeconds / total);
-    return 0;
+    return {};
 }
 
 }  // namespace velmora

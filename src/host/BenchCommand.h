@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/Limits.h"
+#include "host/CommandOutcome.h"
 
 namespace velmora {
 
@@ -12,13 +13,13 @@ struct BenchOptions {
     std::string script = "script.zyl";
     int frames = 500;
     double fps = 50.0;
-    uint32_t musicPosition = 0;  // a channel position (see MusicPlayer)
+    uint32_t musicPosition = 0;  // a channel position (see MusicTransport)
     std::string music = "data/zik.mo3";  // read for its song rows only
     int threads = 0;             // 0: VELMORA_THREADS, else one per core
     uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes;
 };
 
-// Runs the frames and prints the table; returns the exit code.
-int runBench(const BenchOptions& options);
+// Runs the frames and prints the table.
+CommandOutcome runBench(const BenchOptions& options);
 
 }  // namespace velmora

@@ -21,9 +21,9 @@
 #include "core/ThreadCount.h"
 #include "host/Startup.h"
 #include "host/ManPage.h"
-#include "host/NumberText.h"
+#include "show/NumberText.h"
 #include "host/ReferenceCommands.h"
-#include "script/Music.h"
+#include "show/MusicTransport.h"
 #include "core/NearestWord.h"
 #include "script/TypeTable.h"
 
@@ -55,22 +55,6 @@ std::optional<double> parsePositiveReal(std::string_view text) {
     const auto v = parseReal(text);
     if (!v || *v <= 0.0) return std::nullopt;
     return v;
-}
-
-// ORDER:ROW:FRACTION, packed as the music player reports a position.
-std::optional<uint32_t> parseMusicPosition(std::string_view text) {
-    size_t a = text.find(':');
-    if (a == std::string_view::npos) return std::nullopt;
-    size_t b = text.find(':', a + 1);
-    if (b == std::string_view::npos) return std::nullopt;
-    auto order = parseInteger(text.substr(0, a));
-    auto row = parseInteger(text.substr(a + 1, b - a - 1));
-    auto fraction = parseInteger(text.substr(b + 1));
-    if (!order || !row || !fraction || *order < 0 || *order > 65535 || *row < 0 || *row > 255 || *fraction < 0 ||
-        *fraction > 255)
-        return std::nullopt;
-    return makeChannelPosition(static_cast<uint32_t>(*order), static_cast<uint32_t>(*row),
-                               static_cast<uint32_t>(*fraction));
 }
 
 // --scale: true for "integer" (the largest whole factor that fits), false for
@@ -144,9 +128,9 @@ std::string showChosenMiB(const uint64_t& n) { return n > 0 ? std::to_string(n) 
 
 const ValueKind<std::string> kFile{"FILE", "a file name", parseName, showName};
 const ValueKind<std::string> kDirectory{"DIR", "a directory name", parseName, showName};
-const ValueKind<int> kFrameCount{"N", "a whole number of frames from 1 to 1000000", parseWholeIn<1, kMaxRenderFrames>,
+const ValueKind<int> kFrameCount{"N", kFrameCountExpectation, parseFrameCount,
                                  showInteger};
-const ValueKind<FrameRate> kFrameRate{"F", "a number of frames per second above 0, such as 50, 29.97 or 60000/1001",
+const ValueKind<FrameRate> kFrameRate{"F", kFrameRateExpectation,
                                       parseFrameRate, showFrameRate};
 const ValueKind<double> kDuration{"S", "a time in seconds above 0", parsePositiveReal, showPositiveReal};
 const ValueKind<int> kWholeScale{"N", "a whole scale from 1 to 16", parseWholeIn<1, 16>, showChosenNumber};
@@ -161,9 +145,8 @@ const ValueKind<uint64_t> kMemoryLimit{"MIB", "a whole number of MiB from 1 to 1
                                        showChosenMiB};
 const ValueKind<double> kFramesPerSecond{"F", "a number of frames per second above 0", parsePositiveReal,
                                          showReal};
-const ValueKind<double> kSeconds{"T", "a time in seconds", parseReal, showReal};
-const ValueKind<uint32_t> kMusicPosition{"ORDER:ROW:FRACTION",
-                                         "ORDER:ROW:FRACTION (order 0-65535, row and fraction 0-255)",
+const ValueKind<double> kSeconds{"T", kSecondsExpectation, parseSeconds, showReal};
+const ValueKind<uint32_t> kMusicPosition{"ORDER:ROW:FRACTION", kMusicPositionExpectation,
                                          parseMusicPosition, showMusicPosition};
 const ValueKind<double> kRadius{"R", "a radius above 0", parsePositiveReal, showReal};
 const ValueKind<int> kLayerNumber{"N", "a layer number from 1", parseWholeIn<1, 1000000>, showInteger};
@@ -204,7 +187,7 @@ CLI::Option* addValue(CLI::App& command, const std::string& name, Target& target
         return true;
     };
     auto check = [parse = kind.parse, expectation = std::string(kind.expectation)](std::string& text) {
-        return parse(text) ? std::string() : "'" + text + "' is not " + expectation;
+        return parse(text) ? std::string() : refusedText(text, expectation);
     };
     CLI::Option* option = command.add_option(name, std::move(store), description);
     option->type_name(kind.placeholder);
@@ -405,7 +388,7 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
         "format, or one video file with the music; frame k is evaluated at the time T + k / F.\n"
         "Files appear under their names only when complete: Ctrl-C stops a render, removes\n"
         "the unfinished file and exits with status 130 (143 for SIGTERM).",
-        [](const CommandLineOptions& o) { return runRender(o.render); });
+        [](const CommandLineOptions& o) { return reportOutcome("render", runRender(o.render)); });
     addValue(render, "--script", options.render.script, kFile, "the show script");
     addValue(render, "--out", options.render.outDir, kDirectory, "where the frames go (created if missing)");
     addSwitch(render, "--hash", options.render.hash,
@@ -478,7 +461,7 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
                                  "Runs N frames headless at a fixed music position and a clock stepped by\n"
                                  "1/F, then prints frames per second and each wiring line's mean render\n"
                                  "time, most costly first.",
-                                 [](const CommandLineOptions& o) { return runBench(o.bench); });
+                                 [](const CommandLineOptions& o) { return reportOutcome("bench", runBench(o.bench)); });
     addValue(bench, "--script", options.bench.script, kFile, "the show script");
     addValue(bench, "--frames", options.bench.frames, kFrameCount, "how many frames");
     addValue(bench, "--fps", options.bench.fps, kFramesPerSecond, "frames per second of the clock");

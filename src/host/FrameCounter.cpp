@@ -14,22 +14,6 @@ namespace {
 constexpr int kScale = 2;
 }  // namespace
 
-void FrameRateMeter::frame(double seconds) {
-    if (!started_ || seconds < since_) {  // first frame, or a clock that went back
-        started_ = true;
-        since_ = seconds;
-        frames_ = 0;
-        return;
-    }
-    ++frames_;
-    const double elapsed = seconds - since_;
-    if (elapsed >= 1.0) {
-        perSecond_ = static_cast<int>(std::min(std::lround(frames_ / elapsed), 99999L));
-        since_ = seconds;
-        frames_ = 0;
-    }
-}
-
 namespace {
 
 // One line of the overlay: the text in a black box whose top-left corner is (kCounterX, top).
@@ -47,25 +31,18 @@ void drawBoxedText(uint32_t* pixels, int pitch, int top, const char* text) {
 
 void drawFrameCounter(uint32_t* pixels, int pitch, int framesPerSecond) {
     if (!pixels || pitch < kFrameWidth) return;
-    char text[16];
-    std::snprintf(text, sizeof text, "%d fps", std::clamp(framesPerSecond, 0, 99999));
-    drawBoxedText(pixels, pitch, kCounterY, text);
-}
-
-std::string formatShowTime(double seconds) {
-    // Whole hundredths, at most 99:59.99.
-    const int hundredths = seconds > 0.0 ? static_cast<int>(std::min(seconds * 100.0, 599999.0)) : 0;
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d.%02d", hundredths / 6000, hundredths / 100 % 60, hundredths % 100);
-    return text;
+    ShowOverlay overlay;
+    overlay.framesPerSecond = framesPerSecond;
+    drawBoxedText(pixels, pitch, kCounterY, overlay.counterLine().c_str());
 }
 
 void drawMusicPosition(uint32_t* pixels, int pitch, uint32_t order, uint32_t row, double seconds) {
     if (!pixels || pitch < kFrameWidth) return;
-    char text[48];
-    std::snprintf(text, sizeof text, "order %u row %u %s", order & 0xFFFFu, row & 0xFFu,
-                  formatShowTime(seconds).c_str());
-    drawBoxedText(pixels, pitch, kPositionY, text);
+    ShowOverlay overlay;
+    overlay.order = order;
+    overlay.row = row;
+    overlay.seconds = seconds;
+    drawBoxedText(pixels, pitch, kPositionY, overlay.positionLine().c_str());
 }
 
 double FramePacer::delayAfterFrame(double now) {

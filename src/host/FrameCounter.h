@@ -6,21 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "show/Overlay.h"
+
 namespace velmora {
-
-class FrameRateMeter {
-public:
-    // Counts one presented frame at `seconds` on any monotonic clock.
-    void frame(double seconds);
-    // Frames per second over the last whole second measured; 0 until one has passed.
-    int perSecond() const { return perSecond_; }
-
-private:
-    bool started_ = false;
-    double since_ = 0.0;  // start of the second being measured
-    int frames_ = 0;      // frames presented after it
-    int perSecond_ = 0;
-};
 
 // The counter's box: at the top-left corner of the frame.
 inline constexpr int kCounterX = 4;
@@ -36,8 +24,6 @@ void drawFrameCounter(uint32_t* pixels, int pitch, int framesPerSecond);
 // "order O row R mm:ss.cc", the time being the show's clock.
 inline constexpr int kPositionY = kCounterY + kCounterHeight + 2;
 void drawMusicPosition(uint32_t* pixels, int pitch, uint32_t order, uint32_t row, double seconds);
-// The clock as mm:ss.cc, cut (not rounded) to hundredths; before 0 it is 00:00.00.
-std::string formatShowTime(double seconds);
 
 // The window's frame-rate cap: frames start at least 1/perSecond apart. A frame
 // measures from its own start, so a display that already waits for its refresh

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 #include "core/FrameGeometry.h"
 #include "host/DialogArt.h"
@@ -16,6 +17,17 @@ void ReloadNotice::show(std::string line, double now) {
     if (line.size() > kFits) line = line.substr(0, kFits - 3) + "...";
     line_ = std::move(line);
     since_ = now;
+}
+
+void printReloadOutcome(const std::string& path, const ReloadOutcome& outcome) {
+    if (outcome.reloaded) {
+        std::printf("%s: reloaded\n", path.c_str());
+        std::fflush(stdout);
+        return;
+    }
+    for (const std::string& problem : outcome.problems) std::fprintf(stderr, "%s\n", problem.c_str());
+    std::fprintf(stderr, "%s: not reloaded; the running show goes on\n", path.c_str());
+    std::fflush(stderr);
 }
 
 void ReloadNotice::draw(uint32_t* pixels, int pitch) const {

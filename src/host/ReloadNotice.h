@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "show/ShowSession.h"
+
 namespace velmora {
 
 class ReloadNotice {
@@ -23,6 +25,11 @@ private:
     std::string line_;
     double since_ = 0.0;
 };
+
+// What a reload did, told as the running show tells it: "FILE: reloaded" on
+// standard output, or each problem and "FILE: not reloaded; the running show
+// goes on" on standard error.
+void printReloadOutcome(const std::string& path, const ReloadOutcome& outcome);
 
 // The band's height and colour.
 inline constexpr int kNoticeHeight = 11;

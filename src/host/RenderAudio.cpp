@@ -9,6 +9,7 @@
 
 #include "platform/ModuleStream.h"
 #include "core/Error.h"
+#include "show/RenderBounds.h"
 
 namespace velmora {
 
@@ -20,45 +21,41 @@ void RenderAudio::load(const char* musicPath) {
     if (!module_.load(musicPath)) fatalError("Can't load music", whyMusicDidNotLoad(musicPath), musicPath);
 }
 
-bool RenderAudio::setTimes(double start, double fps, int frames) {
+std::string RenderAudio::setTimes(double start, double fps, int frames) {
     // The module is rendered from its start up to the last frame's time: a
     // time hours away would take minutes of rendering, or days.
-    constexpr double kLongestMusic = 6 * 3600.0;
-    if (start + frames / fps > kLongestMusic) {
-        std::fprintf(stderr, "velmora render: frames past 6 hours of music; give --position instead\n");
-        return false;
-    }
+    std::string problem = musicReachProblem(start, fps, frames);
+    if (!problem.empty()) return problem;
     start_ = start;
     fps_ = fps;
     soundBegin_ = moduleFrameAt(start);
     soundEnd_ = moduleFrameAt(start + frames / fps);
-    return true;
+    return {};
 }
 
-bool RenderAudio::writeWav(const char* wavPath, double start, double fps, int frames) {
-    if (!setTimes(start, fps, frames)) return false;
+std::string RenderAudio::writeWav(const char* wavPath, double start, double fps, int frames) {
+    if (std::string problem = setTimes(start, fps, frames); !problem.empty()) return problem;
     if (soundEnd_ - soundBegin_ > WavWriter::kMaxFrames) {
         std::fprintf(stderr, "velmora render: %s not written: the sound is too long for a WAV file\n", wavPath);
-        return true;  // the frames still follow the music
+        return {};  // a warning: the frames still follow the music
     }
     wavFile_.emplace(wavPath);
     if (wavFile_->tempPath().empty() || !wav_.open(wavFile_->tempPath().c_str(), soundEnd_ - soundBegin_)) {
         const std::string reason =
             wavFile_->tempPath().empty() ? wavFile_->openError() : std::strerror(wav_.systemError());
-        std::fprintf(stderr, "velmora render: cannot write '%s': %s\n", wavPath, reason.c_str());
-        return false;
+        return "cannot write '" + std::string(wavPath) + "': " + reason;
     }
     writing_ = true;
     emitSilenceBeforeTheStart();
-    return true;
+    return {};
 }
 
-bool RenderAudio::streamSound(SoundOutput output, double start, double fps, int frames) {
-    if (!setTimes(start, fps, frames)) return false;
+std::string RenderAudio::streamSound(SoundOutput output, double start, double fps, int frames) {
+    if (std::string problem = setTimes(start, fps, frames); !problem.empty()) return problem;
     output_ = std::move(output);
     writing_ = true;
     emitSilenceBeforeTheStart();
-    return true;
+    return {};
 }
 
 void RenderAudio::emitSilenceBeforeTheStart() {

@@ -30,12 +30,12 @@ public:
 
     // Frame k is at start + k / fps; the sound covers the frames
     // [start, start + frames / fps) and goes to a new WAV file at wavPath.
-    // False, after a one-line message, when the WAV cannot be created or the
-    // frames reach past 6 hours of music; a sound too long for a WAV file is
+    // Why not, when the WAV cannot be created or the frames reach past 6
+    // hours of music (empty when going on); a sound too long for a WAV file is
     // left out with a warning.
-    bool writeWav(const char* wavPath, double start, double fps, int frames);
+    std::string writeWav(const char* wavPath, double start, double fps, int frames);
     // The same, with the sound handed to `output` instead.
-    bool streamSound(SoundOutput output, double start, double fps, int frames);
+    std::string streamSound(SoundOutput output, double start, double fps, int frames);
     // The module's channel position at a frame's time (never before the last one asked).
     uint32_t positionAt(double seconds);
     // Keeps the module's channel levels from now on; call before the first frame.
@@ -50,7 +50,7 @@ public:
     const std::string& writeError() const { return writeError_; }
 
 private:
-    bool setTimes(double start, double fps, int frames);
+    std::string setTimes(double start, double fps, int frames);
     // Time before the module starts is silence.
     void emitSilenceBeforeTheStart();
     void emit(const int16_t* samples, size_t frames);

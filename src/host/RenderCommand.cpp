@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -16,7 +19,8 @@
 #include "host/RenderAudio.h"
 #include "host/RenderProgress.h"
 #include "host/RenderSettings.h"
-#include "host/ShowSession.h"
+#include "show/ShowSession.h"
+#include "show/MusicTransport.h"
 #include "host/Startup.h"
 #include "host/VideoExport.h"
 #include "platform/ModuleStream.h"
@@ -36,8 +40,9 @@ std::string frameName(const RenderOptions& options, int k) {
     return (std::filesystem::path(options.outDir) / name).string();
 }
 
-// Frame k as DIR/frame_NNNNN.bmp, complete or not at all.
-bool writeFrameBmp(const RenderOptions& options, int k, const Surface& output, std::vector<uint8_t>& packed) {
+// Frame k as DIR/frame_NNNNN.bmp, complete or not at all; the reason when not.
+std::optional<std::string> writeFrameBmp(const RenderOptions& options, int k, const Surface& output,
+                                         std::vector<uint8_t>& packed) {
     AtomicFile file(frameName(options, k));
     packPixels24(output.pixels, packed.data(), output.pixelCount());
     errno = 0;
@@ -45,16 +50,14 @@ bool writeFrameBmp(const RenderOptions& options, int k, const Surface& output, s
     if (!error.empty() || writeBmp(file.tempPath().c_str(), packed.data(), output.width, output.height, 24, nullptr) != 0 ||
         !file.commit(error)) {
         if (error.empty() && errno != 0) error = std::strerror(errno);
-        std::fprintf(stderr, "velmora render: cannot write '%s'%s%s\n", file.target().c_str(),
-                     error.empty() ? "" : ": ", error.c_str());
-        return false;
+        return "cannot write '" + file.target() + "'" + (error.empty() ? "" : ": ") + error;
     }
-    return true;
+    return std::nullopt;
 }
 
 // Every file the render will replace is a regular file or absent: told
-// before the first frame, not after the encode.
-bool targetsReplaceable(const RenderOptions& options, int frames, bool withMusic) {
+// before the first frame, not after the encode. The reason when one is not.
+std::optional<std::string> targetsProblem(const RenderOptions& options, int frames, bool withMusic) {
     std::vector<std::string> targets;
     if (!options.video.empty()) {
         targets.push_back(options.video);
@@ -63,17 +66,15 @@ bool targetsReplaceable(const RenderOptions& options, int frames, bool withMusic
         for (int k = 0; k < frames; ++k) targets.push_back(frameName(options, k));
     }
     for (const std::string& target : targets) {
-        if (const std::optional<std::string> problem = replaceProblem(target)) {
-            std::fprintf(stderr, "velmora render: cannot write '%s': %s\n", target.c_str(), problem->c_str());
-            return false;
-        }
+        if (const std::optional<std::string> problem = replaceProblem(target))
+            return "cannot write '" + target + "': " + *problem;
     }
-    return true;
+    return std::nullopt;
 }
 
 // "frame K HEX": the SHA-256 of the frame's pixels as little-endian 32-bit
 // 0x00RRGGBB words, top row first, the same bytes on any machine.
-bool printFrameHash(int k, const Surface& output, std::vector<uint8_t>& bytes) {
+std::optional<std::string> printFrameHash(int k, const Surface& output, std::vector<uint8_t>& bytes) {
     const size_t count = output.pixelCount();
     for (size_t i = 0; i < count; ++i) {
         const uint32_t word = output.pixels[i] & 0xFFFFFFu;
@@ -84,40 +85,51 @@ bool printFrameHash(int k, const Surface& output, std::vector<uint8_t>& bytes) {
     }
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    if (EVP_Digest(bytes.data(), 4 * count, digest, &length, EVP_sha256(), nullptr) != 1) {
-        std::fprintf(stderr, "velmora render: cannot compute the SHA-256 of frame %d\n", k);
-        return false;
-    }
+    if (EVP_Digest(bytes.data(), 4 * count, digest, &length, EVP_sha256(), nullptr) != 1)
+        return "cannot compute the SHA-256 of frame " + std::to_string(k);
     std::printf("frame %d ", k);
     for (unsigned int i = 0; i < length; ++i) std::printf("%02x", digest[i]);
     std::printf("\n");
-    return true;
+    return std::nullopt;
 }
+
+// The music as the render's frames hear it: the module decoded offline in
+// step with them (the same decode gives the WAV or the video its sound).
+class RenderMusic : public MusicTransport {
+public:
+    explicit RenderMusic(RenderAudio& audio) : audio_(audio) {}
+    uint32_t channelPosition() override { return last_; }
+    uint32_t positionAt(double seconds) override { return last_ = audio_.positionAt(seconds); }
+    std::span<const float> channelLevelsAt(double seconds) override { return audio_.channelLevelsAt(seconds); }
+    std::span<const int64_t> orderStartRows() override { return audio_.orderStartRows(); }
+
+private:
+    RenderAudio& audio_;
+    uint32_t last_ = 0;
+};
 
 }  // namespace
 
-int runRender(const RenderOptions& options) {
+CommandOutcome runRender(const RenderOptions& options) {
     // From the start: a file may be created before the first frame.
     catchInterruptions();
     const bool toVideo = !options.video.empty();
-    if (toVideo && !targetsReplaceable(options, 0, false)) return 1;
+    if (toVideo)
+        if (auto problem = targetsProblem(options, 0, false)) return CommandOutcome::failed(*problem);
     if (!toVideo && !options.hash) {
         std::error_code ec;
         std::filesystem::create_directories(options.outDir, ec);
-        if (ec || !std::filesystem::is_directory(options.outDir)) {
-            std::fprintf(stderr, "velmora render: cannot create the directory '%s'\n", options.outDir.c_str());
-            return 1;
-        }
+        if (ec || !std::filesystem::is_directory(options.outDir))
+            return CommandOutcome::failed("cannot create the directory '" + options.outDir + "'");
     }
 
-    // The session brings the threads; each frame's input is built here.
-    ShowSession session(chosenThreadCount(options.threads));
-    {
-        auto loaded = std::make_unique<DemoGraph>();
-        loaded->setSurfaceBudget(options.surfaceBudgetBytes);
-        loadScriptOrDie(*loaded, options.script.c_str());
-        session.setGraph(std::move(loaded));
-    }
+    // The frames are evaluated by the show's session, at their times.
+    RenderAudio audio;
+    auto fixedPosition = std::make_unique<FixedMusicPosition>(options.musicPosition.value_or(0));
+    // The song's rows, from the module even at a fixed --position.
+    if (options.musicPosition) fixedPosition->setOrderStartRows(readOrderStartRows(options.music.c_str()));
+    ShowSession session(chosenThreadCount(options.threads), std::move(fixedPosition));
+    loadScriptOrDie(session, options.script, options.surfaceBudgetBytes);
     DemoGraph& graph = session.graph();
     auto output = makeOutputSurface();
 
@@ -128,44 +140,35 @@ int runRender(const RenderOptions& options) {
     if (withMusic) {
         const std::vector<ScriptProblem> music = moduleFindings(options.music);
         printProblems(stderr, options.music, music);
-        if (refuses(music)) return 1;
+        if (refuses(music)) return CommandOutcome::failed({});
+        audio.load(options.music.c_str());
+        session.setMusic(std::make_unique<RenderMusic>(audio));
     }
-    RenderAudio audio;
-    if (withMusic) audio.load(options.music.c_str());
-    if (rendersUntilEnd(options) && !withMusic) {
-        std::fprintf(stderr, "velmora render: the length of the music is needed (--position fixes it); give "
-                             "--frames or --seconds\n");
-        return 1;
-    }
+    if (rendersUntilEnd(options) && !withMusic)
+        return CommandOutcome::failed("the length of the music is needed (--position fixes it); give --frames or --seconds");
     std::string error;
     const auto frames = renderFrameCount(options, withMusic ? audio.musicSeconds() : 0.0, error);
-    if (!frames) {
-        std::fprintf(stderr, "velmora render: %s\n", error.c_str());
-        return 1;
-    }
+    if (!frames) return CommandOutcome::failed(error);
 
-    if (!toVideo && !options.hash && !targetsReplaceable(options, *frames, withMusic)) return 1;
+    if (!toVideo && !options.hash)
+        if (auto problem = targetsProblem(options, *frames, withMusic)) return CommandOutcome::failed(*problem);
 
     // Channel levels come from the same decode, for a script that reads them.
-    const bool withLevels = withMusic && graph.readsChannelLevels();
-    // The song's rows, from the module even at a fixed --position.
-    const std::vector<int64_t> orderStartRows = withMusic ? std::vector<int64_t>(audio.orderStartRows().begin(),
-                                                                                 audio.orderStartRows().end())
-                                                          : readOrderStartRows(options.music.c_str());
-    if (withLevels) audio.recordChannelLevels();
+    if (withMusic && graph.readsChannelLevels()) audio.recordChannelLevels();
 
     VideoExport video;
+    std::string soundProblem;
     if (toVideo) {
-        if (!video.open(options, output->width, output->height, withMusic)) return 1;
-        if (withMusic && !audio.streamSound(video.soundOutput(), options.start, options.fps.perSecond, *frames)) return 1;
+        if (!video.open(options, output->width, output->height, withMusic)) return CommandOutcome::failed({});
+        if (withMusic) soundProblem = audio.streamSound(video.soundOutput(), options.start, options.fps.perSecond, *frames);
     } else if (withMusic && options.hash) {
         // No file: the decode only places the frames in the music.
-        if (!audio.streamSound([](const int16_t*, size_t) {}, options.start, options.fps.perSecond, *frames))
-            return 1;
+        soundProblem = audio.streamSound([](const int16_t*, size_t) {}, options.start, options.fps.perSecond, *frames);
     } else if (withMusic) {
         const std::string wavPath = (std::filesystem::path(options.outDir) / "audio.wav").string();
-        if (!audio.writeWav(wavPath.c_str(), options.start, options.fps.perSecond, *frames)) return 1;
+        soundProblem = audio.writeWav(wavPath.c_str(), options.start, options.fps.perSecond, *frames);
     }
+    if (!soundProblem.empty()) return CommandOutcome::failed(soundProblem);
 
     // Stateful boxes advance once per evaluated frame: the frames a render
     // from 0 evaluates before --start, at their times, and nothing written.
@@ -175,23 +178,18 @@ int runRender(const RenderOptions& options) {
     double evaluation = 0.0;
     auto evaluate = [&](double seconds) {
         const auto start = std::chrono::steady_clock::now();
-        FrameInput frame;
-        frame.seconds = static_cast<float>(seconds);
-        frame.position = trackerPositionOf(withMusic ? audio.positionAt(seconds) : options.musicPosition.value_or(0));
-        if (withLevels) frame.channelLevels = audio.channelLevelsAt(seconds);
-        frame.orderStartRows = orderStartRows;
-        graph.evaluate(frame, *output);
+        session.evaluateAt(seconds, *output);
         evaluation += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     };
     auto interrupted = [&](int written) {
         progress.finish();
         if (toVideo) {
             video.abandon();
-            std::fprintf(stderr, "velmora render: interrupted; '%s' not written\n", options.video.c_str());
-        } else {
-            std::fprintf(stderr, "velmora render: interrupted after %d of %d frames\n", written, *frames);
+            return CommandOutcome::failed("interrupted; '" + options.video + "' not written", interruptionExitStatus());
         }
-        return interruptionExitStatus();
+        return CommandOutcome::failed("interrupted after " + std::to_string(written) + " of " +
+                                          std::to_string(*frames) + " frames",
+                                      interruptionExitStatus());
     };
     for (int j = 0; j < preroll; ++j) {
         if (interruptionSignal()) return interrupted(0);
@@ -206,22 +204,24 @@ int runRender(const RenderOptions& options) {
 
         evaluate(options.start + k / options.fps.perSecond);
 
-        const bool written = toVideo       ? video.addFrame(output->pixels)
-                             : options.hash ? printFrameHash(k, *output, packed)
-                                            : writeFrameBmp(options, k, *output, packed);
-        if (!written) {
+        std::optional<std::string> failure;
+        if (toVideo) {
+            if (!video.addFrame(output->pixels)) failure = std::string();
+        } else {
+            failure = options.hash ? printFrameHash(k, *output, packed) : writeFrameBmp(options, k, *output, packed);
+        }
+        if (failure) {
             progress.finish();
-            return 1;
+            return CommandOutcome::failed(*failure);
         }
         progress.update(preroll + k + 1);
     }
     progress.finish();
-    if (withMusic && !audio.finish()) {
-        std::fprintf(stderr, "velmora render: cannot write '%s': %s\n",
-                     (std::filesystem::path(options.outDir) / "audio.wav").string().c_str(), audio.writeError().c_str());
-        return 1;
-    }
-    if (toVideo && !video.finish()) return 1;
+    if (withMusic && !audio.finish())
+        return CommandOutcome::failed("cannot write '" +
+                                      (std::filesystem::path(options.outDir) / "audio.wav").string() +
+                                      "': " + audio.writeError());
+    if (toVideo && !video.finish()) return CommandOutcome::failed({});
     if (toVideo && options.timing) {
         // The steps overlap: evaluation on this thread, the video and the sound on threads of their own.
         const VideoTimes times = video.times();
@@ -234,9 +234,9 @@ int runRender(const RenderOptions& options) {
     }
     if (options.hash) {
         std::printf("done\n");
-        if (std::fflush(stdout) != 0) return 1;
+        if (std::fflush(stdout) != 0) return CommandOutcome::failed({});
     }
-    return 0;
+    return {};
 }
 
 }  // namespace velmora

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/Limits.h"
+#include "host/CommandOutcome.h"
 #include "host/RenderSettings.h"
 
 namespace velmora {
@@ -17,7 +18,7 @@ struct RenderOptions {
     std::string outDir;
     FrameRate fps;  // the clock steps by fps.perSecond; a video's time base is the exact ratio
     double start = 0.0;
-    // A fixed channel position (see MusicPlayer); without it the music file's.
+    // A fixed channel position (see MusicTransport); without it the music file's.
     std::optional<uint32_t> musicPosition;
 
     // The length: --frames N, --seconds S (above 0 when given) or --until-end;
@@ -44,7 +45,7 @@ struct RenderOptions {
     uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes;
 };
 
-// Renders the frames or the video and returns the exit code.
-int runRender(const RenderOptions& options);
+// Renders the frames or the video; the outcome says why it stopped short.
+CommandOutcome runRender(const RenderOptions& options);
 
 }  // namespace velmora

@@ -5,66 +5,21 @@
 #include <cmath>
 #include <cstdint>
 
-#include "host/NumberText.h"
+#include "show/NumberText.h"
 #include "host/RenderCommand.h"
 
 namespace velmora {
 
 namespace {
 
-// The closest ratio to `value` with a denominator up to `maxDenominator`,
-// from its continued fraction; the numerator 0 when the value is too small.
-FrameRate ratioFor(double value, int64_t maxDenominator) {
-    int64_t h0 = 0, h1 = 1, k0 = 1, k1 = 0;
-    double x = value;
-    for (int step = 0; step < 64; ++step) {
-        const double whole = std::floor(x);
-        if (whole > 2e9) break;
-        const int64_t a = static_cast<int64_t>(whole);
-        const int64_t h2 = a * h1 + h0, k2 = a * k1 + k0;
-        if (k2 > maxDenominator || h2 > 2000000000) break;
-        h0 = h1, h1 = h2, k0 = k1, k1 = k2;
-        if (std::fabs(static_cast<double>(h1) / static_cast<double>(k1) - value) <= value * 1e-12) break;
-        x = 1.0 / (x - whole);
-    }
-    FrameRate rate;
-    rate.perSecond = value;
-    rate.numerator = static_cast<int>(h1);
-    rate.denominator = static_cast<int>(k1 > 0 ? k1 : 1);
-    return rate;
-}
-
 // The largest denominator of a video's frame rate: a frame then lasts a
 // million ticks of the container's clock, and the encoders' reordering of a
 // few frames still fits the 32-bit offsets of MP4 (a billion does not).
 constexpr int kMaxRateDenominator = 1000000;
 
-int64_t gcd(int64_t a, int64_t b) { return b == 0 ? a : gcd(b, a % b); }
-
 bool hasLength(const RenderOptions& o) { return o.frames.has_value() || o.seconds > 0.0 || o.untilEnd; }
 
 }  // namespace
-
-std::optional<FrameRate> parseFrameRate(std::string_view text) {
-    const size_t slash = text.find('/');
-    if (slash == std::string_view::npos) {
-        auto value = parseReal(text);
-        if (!value || *value <= 0.0) return std::nullopt;
-        return ratioFor(*value, 1000000);
-    }
-    auto numerator = parseInteger(text.substr(0, slash));
-    auto denominator = parseInteger(text.substr(slash + 1));
-    constexpr long long kLargest = 1000000000;
-    if (!numerator || !denominator || *numerator < 1 || *denominator < 1 || *numerator > kLargest ||
-        *denominator > kLargest)
-        return std::nullopt;
-    FrameRate rate;
-    rate.perSecond = static_cast<double>(*numerator) / static_cast<double>(*denominator);
-    const int64_t common = gcd(*numerator, *denominator);
-    rate.numerator = static_cast<int>(*numerator / common);
-    rate.denominator = static_cast<int>(*denominator / common);
-    return rate;
-}
 
 std::optional<FrameSize> parseFrameSize(std::string_view text) {
     const size_t x = text.find('x');
@@ -76,13 +31,9 @@ std::optional<FrameSize> parseFrameSize(std::string_view text) {
 }
 
 bool checkRenderOptions(const RenderOptions& o, std::string& error) {
-    if (o.preroll && !(o.start >= 0.0)) {
-        error = "option '--preroll' needs a '--start' of 0 or later";
-        return false;
-    }
-    if (o.preroll && o.start * o.fps.perSecond > kMaxRenderFrames) {
-        error = "option '--preroll' would evaluate more than " + std::to_string(kMaxRenderFrames) + " frames";
-        return false;
+    if (o.preroll) {
+        error = prerollProblem(o.start, o.fps.perSecond);
+        if (!error.empty()) return false;
     }
     if (o.hash && (!o.outDir.empty() || !o.video.empty())) {
         error = std::string("option '--hash' writes no files: give it without '") +
@@ -204,11 +155,7 @@ std::optional<int> renderFrameCount(const RenderOptions& o, double musicSeconds,
 }
 
 int prerollFrameCount(const RenderOptions& o) {
-    if (!o.preroll) return 0;
-    // The same expression as the frame times of a render from 0.
-    int k = std::max(0, static_cast<int>(o.start * o.fps.perSecond) - 1);
-    while (k / o.fps.perSecond < o.start) ++k;
-    return k;
+    return o.preroll ? prerollFrameCount(o.start, o.fps.perSecond) : 0;
 }
 
 FrameLayout videoLayout(const RenderOptions& o, const VideoFormat& format, int sourceWidth, int sourceHeight) {

@@ -8,23 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "show/RenderBounds.h"
 #include "video/FrameLayout.h"
 #include "video/VideoFormat.h"
 
 namespace velmora {
 
 struct RenderOptions;
-
-struct FrameRate {
-    double perSecond = 50.0;  // what the clock steps by: the decimal's value, or numerator / denominator
-    int numerator = 50;       // the same as an exact ratio, for a video's time base
-    int denominator = 1;
-};
-
-// "50", "29.97", "60000/1001": above 0. A fraction's parts are whole numbers
-// from 1 to 1000000000; a decimal's ratio is the closest one with a
-// denominator up to 1000000.
-std::optional<FrameRate> parseFrameRate(std::string_view text);
 
 struct FrameSize {
     int width = 0, height = 0;
@@ -33,8 +23,6 @@ struct FrameSize {
 // "WxH", each from 1 to 8192.
 std::optional<FrameSize> parseFrameSize(std::string_view text);
 
-// The largest number of frames one render makes.
-inline constexpr int kMaxRenderFrames = 1000000;
 // The longest side of a video frame: far beyond any screen, and within every
 // encoder's reach.
 inline constexpr int kMaxVideoSide = 4096;

@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "core/AtomicFile.h"
-#include "core/FrameGeometry.h"
-#include "surface/Bmp.h"
+#include "show/ScreenshotBmp.h"
 
 namespace velmora {
 
@@ -22,13 +21,9 @@ std::string grabName(const std::filesystem::path& folder, int32_t number) {
 
 }  // namespace
 
-void ScreenshotWriter::save(const Surface& frame) {
-    std::vector<uint8_t> buffer(0x80000);
-    // Only a frame of the screenshot's size is packed; anything else would be
-    // read past its end.
-    const bool whole = frame.isSize(kFrameWidth, kFrameHeight);
-    if (whole) packPixels24(frame.pixels, buffer.data(), kFramePixels);
+void ScreenshotWriter::save(const Surface& frame) { save(screenshotBmp(frame)); }
 
+void ScreenshotWriter::save(const std::vector<uint8_t>& bmp) {
     // Never over an earlier screenshot: numbers that exist by now are skipped
     // (the first save of a run starts from 1, so it finds the first free one).
     // A name that cannot be looked at counts as free: the write reports it.
@@ -36,7 +31,7 @@ void ScreenshotWriter::save(const Surface& frame) {
     while (std::filesystem::exists(grabName(folder_, next_), error)) ++next_;
     const std::string name = grabName(folder_, next_);
     ++next_;
-    if (!whole) {
+    if (bmp.empty()) {
         std::fprintf(stderr, "velmora: %s not saved: the frame is not 512x256\n", name.c_str());
         return;
     }
@@ -44,8 +39,10 @@ void ScreenshotWriter::save(const Surface& frame) {
     // a partial file under the screenshot's name.
     AtomicFile file(name);
     std::string failure;
-    if (writeBmp(file.tempPath().c_str(), buffer.data(), kFrameWidth, kFrameHeight, 24, nullptr) != 0 ||
-        !file.commit(failure))
+    std::FILE* out = file.openError().empty() ? std::fopen(file.tempPath().c_str(), "wb") : nullptr;
+    bool written = out && std::fwrite(bmp.data(), 1, bmp.size(), out) == bmp.size();
+    if (out && std::fclose(out) != 0) written = false;
+    if (!written || !file.commit(failure))
         std::fprintf(stderr, "velmora: cannot write %s, screenshot skipped\n", name.c_str());
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <vector>
 
 #include "surface/Surface.h"
 
@@ -20,6 +21,9 @@ public:
     // name and renamed). A file that cannot be written is skipped with a
     // one-line warning on standard error; the number is used up all the same.
     void save(const Surface& frame);
+    // The same with the screenshot's bytes already made (empty: the frame was
+    // not 512 by 256).
+    void save(const std::vector<uint8_t>& bmp);
     // Number the next screenshot tries first.
     int32_t nextNumber() const { return next_; }
 

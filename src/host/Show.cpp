@@ -24,15 +24,15 @@
 #include "host/ModeDialog.h"
 #include "host/Screenshot.h"
 #include "host/ScriptWatcher.h"
-#include "host/ShowSession.h"
 #include "host/ShowErrorExit.h"
-#include "host/Startup.h"
 #include "platform/Display.h"
+#include "script/DemoGraph.h"
 #include "platform/DisplayReach.h"
 #include "platform/MessageBox.h"
 #include "platform/ModulePlayer.h"
 #include "platform/Platform.h"
-#include "script/DemoGraph.h"
+#include "show/LiveShow.h"
+#include "show/ShowSession.h"
 
 namespace velmora {
 
@@ -49,9 +49,76 @@ public:
     }
 };
 
-double steadySeconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+double steadySeconds() { return static_cast<double>(steadyNanoseconds()) * 1e-9; }
+
+}  // namespace
+
+std::string_view hostEventKey(HostEvent event) {
+    switch (event) {
+    case HostEvent::Enter: return "Enter";
+    case HostEvent::Escape: return "Escape";
+    case HostEvent::F1: return "F1";
+    case HostEvent::F5: return "F5";
+    case HostEvent::Left: return "ArrowLeft";
+    case HostEvent::Right: return "ArrowRight";
+    case HostEvent::Up: return "ArrowUp";
+    case HostEvent::Down: return "ArrowDown";
+    case HostEvent::L: return "L";
+    case HostEvent::Space: return " ";
+    default: return {};
+    }
 }
+
+ShowCommand WindowPlatform::pollInput() {
+    const HostEvent event = pollHostEvent();
+    // The window's close asks to quit as Escape does.
+    const ShowCommand command = event == HostEvent::Quit ? ShowCommand::Quit : commandForKey(hostEventKey(event));
+    if (command == ShowCommand::Reload && watcher_) watcher_->remember();
+    return command;
+}
+
+double WindowPlatform::now() { return steadySeconds(); }
+
+void WindowPlatform::present(const Surface& frame, const ShowOverlay& overlay) {
+    if (!overlay.counterShown && overlay.notice.empty()) {
+        presentFrame(frame.pixels);
+        return;
+    }
+    const FrameCopy copy = copyFrame(frame.pixels);
+    if (overlay.counterShown) {
+        drawFrameCounter(copy.pixels, copy.pitch, overlay.framesPerSecond);
+        drawMusicPosition(copy.pixels, copy.pitch, overlay.order, overlay.row, overlay.seconds);
+    }
+    if (!overlay.notice.empty()) {
+        ReloadNotice notice;
+        notice.show(overlay.notice, 0.0);
+        notice.draw(copy.pixels, copy.pitch);
+    }
+    showFrameCopy();
+}
+
+void WindowPlatform::saveScreenshot(const std::vector<uint8_t>& bmp) { screenshots_.save(bmp); }
+
+void WindowPlatform::showFatal(const std::string& message) { showErrorBox("Erreur!!!!", message.c_str()); }
+
+bool runShowPass(LiveShow& live, ShowPlatform& platform, ScriptWatcher* watcher) {
+    bool reloaded = false;
+    if (watcher && watcher->changed(platform.now())) {
+        watcher->remember();
+        printReloadOutcome(live.scriptPath(), live.reload(platform.now()));
+        reloaded = true;
+    }
+    const bool going = live.pass(platform);
+    if (std::optional<ReloadOutcome> outcome = live.takeReload()) {
+        printReloadOutcome(live.scriptPath(), *outcome);
+        reloaded = true;
+    }
+    // The files the show now reads (its track files) are watched beside the script.
+    if (watcher && reloaded) watcher->alsoWatch(live.session().graph().filesRead());
+    return going;
+}
+
+namespace {
 
 // The show from the launch dialog to the quit; `session` belongs to the caller
 // so that the music plays on under a fatal error's box, as it always did.
@@ -78,23 +145,20 @@ int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) 
     // swaps only the graph.
     session = std::make_unique<ShowSession>(chosenThreadCount(options.threads),
                                             std::make_unique<ModulePlayer>(options.music, options.mute));
-    auto graph = std::make_unique<DemoGraph>();
-    graph->setSurfaceBudget(options.surfaceBudgetBytes);
     ShowReporter reporter;
-    loadScriptOrDie(*graph, options.script.c_str(), reporter);
-    session->setGraph(std::move(graph));
-    std::unique_ptr<Surface> outputSurface = makeOutputSurface();
+    ShowLoad load = session->load(options.script, options.surfaceBudgetBytes, reporter);
+    if (load.fatal) throw *load.fatal;
+    // What `check` would say, once, on standard error; the show goes on as it is.
+    for (const std::string& warning : load.warnings) std::fprintf(stderr, "%s\n", warning.c_str());
+    std::fflush(stderr);
     session->start();
     if (options.startPosition) session->startAt(options.startPosition->order, options.startPosition->row);
 
     std::optional<ScriptWatcher> watcher;
     if (options.watch) watcher.emplace(options.script);
     if (watcher) watcher->alsoWatch(session->graph().filesRead());
-    FrameRateMeter meter;
-    ScreenshotWriter screenshots(options.screenshotFolder);
-    bool counterShown = false;
-    ReloadNotice notice;
-    std::string refusal;
+    WindowPlatform platform(options.screenshotFolder, watcher ? &*watcher : nullptr);
+    LiveShow live(*session, options.script, options.surfaceBudgetBytes);
     // Without vsync a window would draw as fast as it can; the cap also keeps
     // a display whose vsync does nothing at its refresh rate.
     constexpr int kUnknownRefreshRate = 60;
@@ -106,69 +170,7 @@ int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) 
 
     // Escape and the window's close ask to quit; like a posted quit message the
     // request is taken at the start of the next pass.
-    bool quitRequested = false;
-    while (!quitRequested) {
-        bool reload = false;
-        switch (pollHostEvent()) {
-        case HostEvent::Enter:
-            screenshots.save(*outputSurface);
-            break;
-        case HostEvent::Escape:
-        case HostEvent::Quit:
-            quitRequested = true;
-            break;
-        case HostEvent::F5:
-            reload = true;
-            break;
-        case HostEvent::Left:
-            session->jumpOrder(-1);
-            break;
-        case HostEvent::Right:
-            session->jumpOrder(+1);
-            break;
-        case HostEvent::Up:
-            session->stepRow(-1);
-            break;
-        case HostEvent::Down:
-            session->stepRow(+1);
-            break;
-        case HostEvent::L:
-            session->toggleLoop();
-            break;
-        case HostEvent::Space:
-            session->togglePause();
-            break;
-        case HostEvent::F1:
-            counterShown = !counterShown;
-            break;
-        default:
-            break;
-        }
-        const double now = steadySeconds();
-        if (watcher && watcher->changed(now)) reload = true;
-        if (reload) {
-            if (watcher) watcher->remember();
-            if (!session->reload(options.script, options.surfaceBudgetBytes, &refusal)) notice.show(refusal, now);
-            if (watcher) watcher->alsoWatch(session->graph().filesRead());
-        }
-
-        session->followLoop();
-
-        session->runFrame(*outputSurface);
-        meter.frame(now);
-        const bool noticeShown = notice.visible(now);
-        if (counterShown || noticeShown) {
-            const uint32_t position = counterShown ? session->channelPosition() : 0;
-            const FrameCopy copy = copyFrame(outputSurface->pixels);
-            if (counterShown) {
-                drawFrameCounter(copy.pixels, copy.pitch, meter.perSecond());
-                drawMusicPosition(copy.pixels, copy.pitch, position & 0xFFFFu, position >> 24, session->clock().seconds());
-            }
-            if (noticeShown) notice.draw(copy.pixels, copy.pitch);
-            showFrameCopy();
-        } else {
-            presentFrame(outputSurface->pixels);
-        }
+    while (runShowPass(live, platform, watcher ? &*watcher : nullptr)) {
         if (pacer) {
             const double wait = pacer->delayAfterFrame(steadySeconds());
             if (wait > 0.0) std::this_thread::sleep_for(std::chrono::duration<double>(wait));
@@ -176,7 +178,6 @@ int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) 
     }
 
     session.reset();  // stops the music first
-    outputSurface.reset();
     restoreDisplay();
     destroyDisplay();
     platformQuit();

@@ -5,8 +5,15 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/Limits.h"
+#include "host/Screenshot.h"
+#include "host/ScriptWatcher.h"
+#include "platform/Display.h"
+#include "show/LiveShow.h"
+#include "show/ShowPlatform.h"
 
 namespace velmora {
 
@@ -30,6 +37,31 @@ struct ShowOptions {
     bool mute = false;          // no audio device: the music is followed without its sound
     bool noMessageBox = false;  // errors on standard error only, never in a box
 };
+
+// The window as the live show's platform: the steady clock, the display's
+// keys through the show's key table, the frame and its overlay on screen,
+// screenshots as grab_N.bmp.
+class WindowPlatform : public ShowPlatform {
+public:
+    WindowPlatform(std::filesystem::path screenshotFolder, ScriptWatcher* watcher)
+        : screenshots_(std::move(screenshotFolder)), watcher_(watcher) {}
+    double now() override;
+    ShowCommand pollInput() override;
+    void present(const Surface& frame, const ShowOverlay& overlay) override;
+    void saveScreenshot(const std::vector<uint8_t>& bmp) override;
+    void showFatal(const std::string& message) override;
+
+private:
+    ScreenshotWriter screenshots_;
+    ScriptWatcher* watcher_;  // a key's reload makes the file on disk the known one
+};
+
+// The display's event under the key table's name ("Enter", "ArrowLeft" ...).
+std::string_view hostEventKey(HostEvent event);
+
+// One pass of the native show: a change --watch saw, then the live show's
+// pass, each reload told on the standard streams. False once asked to quit.
+bool runShowPass(LiveShow& live, ShowPlatform& platform, ScriptWatcher* watcher);
 
 // Runs the whole show and returns the process exit code; an error that stops
 // the show is presented here (text, message box) and gives its exit status.

@@ -16,26 +16,11 @@
 
 namespace velmora {
 
-void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter) {
-    const WarnedLoad load = loadWithWarnings(graph, path, reporter);
-    if (load.result == LoadResult::ScriptNotFound) fatalError("Script non trouvé!!", describeMissingFile(), path);
-    if (load.result == LoadResult::ScriptInvalid) {
-        ShowError error(ErrorPresentation::FatalBox, 9999, "Script non valide!!");
-        if (!load.fileRefusal.empty()) {
-            error.reason = load.fileRefusal;  // names the file itself
-        } else {
-            error.script = path;
-            error.scriptLine = graph.firstProblem().line;
-            error.reason = graph.firstProblem().message;
-        }
-        throw error;
-    }
-    // The warnings `check` would print, once, on standard error, in its words;
-    // the show goes on as it is. A problem found here is the frame's fatal error.
-    std::vector<ScriptProblem> warnings;
-    std::copy_if(load.warnings.begin(), load.warnings.end(), std::back_inserter(warnings),
-                 [](const ScriptProblem& p) { return p.warning; });
-    printProblems(stderr, path, warnings);
+void loadScriptOrDie(ShowSession& session, const std::string& path, uint64_t surfaceBudgetBytes, ErrorReporter& reporter) {
+    ShowLoad load = session.load(path, surfaceBudgetBytes, reporter);
+    if (load.fatal) throw *load.fatal;
+    // What `check` would say, once, on standard error; the show goes on as it is.
+    for (const std::string& warning : load.warnings) std::fprintf(stderr, "%s\n", warning.c_str());
     std::fflush(stderr);
 }
 

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "script/DemoGraph.h"
+#include "core/ErrorReporter.h"
+#include "show/ShowSession.h"
 #include "surface/Surface.h"
 
 namespace velmora {
@@ -14,7 +15,8 @@ namespace velmora {
 // Loads the script; a missing script or an invalid one is a fatal error.
 // Rejected parameter texts go to `reporter`; what `velmora check` would find
 // besides is printed once on standard error as warnings, and changes nothing.
-void loadScriptOrDie(DemoGraph& graph, const char* path, ErrorReporter& reporter = standardErrorReporter());
+void loadScriptOrDie(ShowSession& session, const std::string& path, uint64_t surfaceBudgetBytes,
+                     ErrorReporter& reporter = standardErrorReporter());
 // The module as one more file the show names: a finding (a problem, line 0)
 // when the show would stop on it, printed under the module's path; none when it plays.
 std::vector<ScriptProblem> moduleFindings(const std::string& music);

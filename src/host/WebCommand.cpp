@@ -13,6 +13,7 @@
 #include "core/Text.h"
 #include "host/Startup.h"
 #include "script/DemoGraph.h"
+#include "script/LoadObserver.h"
 #include "script/ScriptChecker.h"
 #include "script/TypeTable.h"
 

@@ -11,11 +11,11 @@
 #include "platform/ChannelLevelTimeline.h"
 #include "platform/ModuleStream.h"
 #include "platform/RowTimeline.h"
-#include "script/Music.h"
+#include "show/MusicTransport.h"
 
 namespace velmora {
 
-class ModulePlayer : public MusicPlayer {
+class ModulePlayer : public MusicTransport {
 public:
     // Muted, no audio device is opened: the module is rendered on the calling
     // thread as far as a steady clock says a device would have played it, so
@@ -40,21 +40,21 @@ public:
     // on. The position reported follows at once. Returns the module's time at
     // the new place in seconds, as if played from the start; negative when
     // nothing is playing.
-    double jumpOrder(int direction);
+    double jumpOrder(int direction) override;
     // The same one row back (-1) or on (+1) from the row heard now, across
     // order boundaries (the very first and very last rows stay).
-    double stepRow(int direction);
+    double stepRow(int direction) override;
     // Goes to `row` of `order` (the show's start position); as jumpOrder.
-    double seek(int32_t order, int32_t row);
+    double seek(int32_t order, int32_t row) override;
     // Loops the order heard now until called again; true while looping. Jumps
     // and steps take the loop along to the order they land in.
-    bool toggleLoop();
+    bool toggleLoop() override;
     bool looping() const { return looping_; }
     // True once each time the loop's return to its row 0 has been heard, with
     // the module's time there in `seconds`.
-    bool takeLoopReturn(double& seconds);
+    bool takeLoopReturn(double& seconds) override;
     // Pauses and resumes the sound; the position holds still while paused.
-    void setPaused(bool paused);
+    void setPaused(bool paused) override;
     bool paused() const { return paused_; }
 
 private:

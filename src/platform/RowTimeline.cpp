@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "script/Music.h"
+#include "show/MusicTransport.h"
 
 namespace velmora {
 

@@ -8,6 +8,7 @@
 #include "core/MissingFile.h"
 #include "core/NearestWord.h"
 #include "core/Text.h"
+#include "script/LoadObserver.h"
 #include "script/TypeTable.h"
 #include "script/WiringLine.h"
 
@@ -42,6 +43,10 @@ std::string describeUnknownType(std::string_view kind, std::string_view word) {
 }
 
 }  // namespace
+
+DemoGraph::DemoGraph() : showState_(std::make_unique<ShowState>()) {}
+
+bool DemoGraph::goesOnPastErrors() const { return observer_ && observer_->goesOnPastErrors(); }
 
 DemoGraph::~DemoGraph() {
     functions_ = {};
@@ -93,7 +98,7 @@ LoadResult DemoGraph::loadText(std::string_view text, ErrorReporter& reporter, L
 }
 
 LoadResult DemoGraph::readScript(std::string_view text, ErrorReporter& reporter) {
-    showState_ = ShowState{};  // a new script is a new show
+    *showState_ = ShowState{};  // a new script is a new show
     surfaceBudget_ = SurfaceBudget(surfaceBudgetBytes_);
     // Text mode: a carriage return directly before a line feed is dropped.
     scriptText_.clear();
@@ -254,7 +259,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
                 ++i;
                 continue;
             }
-            std::unique_ptr<FxBox> box = type->makeBox(showState_);
+            std::unique_ptr<FxBox> box = type->makeBox(*showState_);
             box->workers = workers_;
             configure(box);
             boxes_.set(i, std::move(box), std::move(name));

@@ -21,10 +21,14 @@
 #include "core/WorkerPool.h"
 #include "functions/Function.h"
 #include "script/ScriptReader.h"
-#include "script/TypeTable.h"
+#include "script/ScriptProblem.h"
 #include "surface/Surface.h"
 
 namespace velmora {
+
+class LoadObserver;
+struct ScriptType;
+struct ShowState;
 
 enum class LoadResult { Loaded, ScriptNotFound, ScriptInvalid };
 
@@ -96,52 +100,9 @@ struct WiringCall {
 };
 
 
-// One declaration of a section as the loader read it.
-struct Declaration {
-    size_t offset = 0;        // where its type word stands
-    int section = 0;          // 0 boxes, 1 functions, 2 surfaces
-    std::string_view typeWord;
-    std::string_view name;    // whole, before the cut
-    std::string_view parameters;
-    bool parametersCut = false;  // the parameter text was longer than a line holds
-};
-
-// Watches a load on behalf of `velmora check`: problems come with the offset of
-// the text they concern, and loading goes on past them where it can.
-class LoadObserver {
-public:
-    virtual void problem(size_t offset, std::string message) = 0;
-    // What changes nothing the show does, at `offset` (a note in a section word's place).
-    virtual void warning(size_t offset, std::string message) { (void)offset, (void)message; }
-    // Runs one configure call of the declaration at `offset`; a checker catches
-    // what the call raises and reports it.
-    virtual void configure(size_t offset, const std::function<void()>& call) {
-        (void)offset;
-        call();
-    }
-    // True for `velmora check`: the load goes on past what would stop the show.
-    // False for an observer that only watches a show's own load.
-    virtual bool goesOnPastErrors() const { return true; }
-    // One declaration as read, before its object is made: a checker looks at
-    // its words here and reports its own findings.
-    virtual void declared(const Declaration& declaration) { (void)declaration; }
-
-protected:
-    // Observers live on the stack of the load they watch, never deleted through this.
-    ~LoadObserver() = default;
-};
-
-// A problem of a script: the first one a load met (for the words after
-// "Script non valide!!"), or one of those `check` finds.
-struct ScriptProblem {
-    int line = 0;  // 1-based; 0 when none, or when the problem is the file itself
-    std::string message;
-    bool warning = false;  // the show plays with it as it is; otherwise the show stops on it
-};
-
 class DemoGraph {
 public:
-    DemoGraph() = default;
+    DemoGraph();
     ~DemoGraph();
     DemoGraph(const DemoGraph&) = delete;
     DemoGraph& operator=(const DemoGraph&) = delete;
@@ -215,7 +176,7 @@ private:
     // Runs one configure call of the declaration or wiring line at `offset`;
     // an error it raises gets that line.
     void runAt(size_t offset, const std::function<void()>& call);
-    bool goesOnPastErrors() const { return observer_ && observer_->goesOnPastErrors(); }
+    bool goesOnPastErrors() const;
     // Gives an error raised for the text at `offset` its script, line and hint.
     void annotate(ShowError& error, size_t offset) const;
     // Lines that begin with '[' but hold no section word; returns the section
@@ -234,7 +195,7 @@ private:
     Registry<Surface> surfaces_;
     std::vector<const ScriptType*> boxTypes_;
     // What the boxes of this show share; fresh for every graph.
-    ShowState showState_;
+    std::unique_ptr<ShowState> showState_;
     // The bytes this show's surfaces may still take.
     SurfaceBudget surfaceBudget_;
     uint64_t surfaceBudgetBytes_ = kDefaultSurfaceBudgetBytes;

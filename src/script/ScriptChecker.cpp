@@ -16,6 +16,7 @@
 #include "core/Text.h"
 #include "object3d/BoxObjet3D.h"
 #include "script/DemoGraph.h"
+#include "script/LoadObserver.h"
 #include "script/ParameterCheck.h"
 #include "script/TypeTable.h"
 #include "script/WiringLine.h"

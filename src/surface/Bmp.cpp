@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 
 namespace velmora {
 
@@ -81,6 +82,33 @@ int writeBmp(const char* path, const uint8_t* data, int32_t width, int32_t heigh
 
     if (std::fclose(file) != 0) ok = false;
     return ok ? 0 : 2;
+}
+
+std::vector<uint8_t> encodeBmp(const uint8_t* data, int32_t width, int32_t height, int bitsPerPixel,
+                               const uint8_t* palette) {
+    if ((bitsPerPixel != 8 && bitsPerPixel != 16 && bitsPerPixel != 24) || width < 0 || height < 0) return {};
+    const uint32_t paletteEntries = bitsPerPixel == 8 ? 256 : 1;
+    const size_t rowBytes = static_cast<size_t>(width) * static_cast<size_t>(bitsPerPixel) / 8;
+    if (data == nullptr && rowBytes != 0 && height != 0) return {};
+    const uint32_t dataOffset = static_cast<uint32_t>(kHeaderBytes) + 4 * paletteEntries;
+    std::vector<uint8_t> bytes(dataOffset + rowBytes * static_cast<size_t>(height), 0);
+    uint8_t* header = bytes.data();
+    header[0] = 'B';
+    header[1] = 'M';
+    put32(&header[2], static_cast<uint32_t>(bytes.size()));
+    put32(&header[10], dataOffset);
+    put32(&header[14], 40);
+    put32(&header[18], static_cast<uint32_t>(width));
+    put32(&header[22], static_cast<uint32_t>(height));
+    put16(&header[26], 1);
+    put16(&header[28], static_cast<uint32_t>(bitsPerPixel));
+    put32(&header[38], kPixelsPerMetre);
+    put32(&header[42], kPixelsPerMetre);
+    if (paletteEntries == 256 && palette != nullptr) std::memcpy(&header[kHeaderBytes], palette, 1024);
+    uint8_t* row = bytes.data() + dataOffset;
+    for (int32_t r = height - 1; r >= 0 && rowBytes != 0; --r, row += rowBytes)
+        std::memcpy(row, data + static_cast<size_t>(r) * rowBytes, rowBytes);
+    return bytes;
 }
 
 }  // namespace velmora

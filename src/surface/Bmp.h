@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace velmora {
 
@@ -18,5 +19,9 @@ void packPixels24(const uint32_t* src, uint8_t* dst, size_t count);
 // opened or written.
 int writeBmp(const char* path, const uint8_t* data, int32_t width, int32_t height, int bitsPerPixel,
              const uint8_t* palette);
+
+// The same file's bytes in memory (empty where writeBmp returns 1).
+std::vector<uint8_t> encodeBmp(const uint8_t* data, int32_t width, int32_t height, int bitsPerPixel,
+                               const uint8_t* palette);
 
 }  // namespace velmora

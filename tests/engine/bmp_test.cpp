@@ -96,6 +96,24 @@ TEST(BmpWrite, EightBitsCarryThePalette) {
     EXPECT_EQ(b[1082], 1);
 }
 
+// The bytes in memory (the page's screenshot) are the file's, at every depth.
+TEST(BmpWrite, EncodedBytesAreTheWrittenFile) {
+    std::vector<uint8_t> palette(1024);
+    for (size_t i = 0; i < palette.size(); ++i) palette[i] = static_cast<uint8_t>(i * 3);
+    std::vector<uint8_t> data(7 * 5 * 3);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 11 + 1);
+    const testsupport::ScratchDirectory scratch("bmp");
+    for (int bits : {8, 16, 24}) {
+        for (const uint8_t* colours : {static_cast<const uint8_t*>(nullptr), static_cast<const uint8_t*>(palette.data())}) {
+            const std::string path = scratch.file("enc.bmp");
+            ASSERT_EQ(writeBmp(path.c_str(), data.data(), 7, 5, bits, colours), 0);
+            EXPECT_EQ(encodeBmp(data.data(), 7, 5, bits, colours), readFile(path)) << bits;
+        }
+    }
+    EXPECT_TRUE(encodeBmp(data.data(), 7, 5, 32, nullptr).empty());
+    EXPECT_TRUE(encodeBmp(nullptr, 7, 5, 24, nullptr).empty());
+}
+
 TEST(BmpWrite, SixteenBitsRowSize) {
     const uint8_t data[] = {1, 2, 3, 4, 5, 6};  // 3 by 1 at 2 bytes a pixel
     const testsupport::ScratchDirectory scratch("bmp");

@@ -12,7 +12,8 @@
 #include "TestFunctions.h"
 #include "core/Text.h"
 #include "script/DemoGraph.h"
-#include "script/Music.h"
+#include "show/MusicTransport.h"
+#include "show/ShowSession.h"
 #include "script/ScriptChecker.h"
 #include "script/ScriptReader.h"
 
@@ -427,13 +428,16 @@ TEST(FrameEvaluation, ChannelLevelsAreAskedForOnlyWhenAFunctionReadsThem) {
     };
     const std::string canal = "ZYL_FnctCanal grosse 2 4 1\n";
     for (const std::string& functions : {std::string("ZYL_FnctSin onde 1 0 1 0\n"), canal}) {
-        DemoGraph graph;
-        ASSERT_EQ(graph.loadText(script("", functions, "", "")), LoadResult::Loaded);
-        CountingMusic music;
-        CountingMusic* counter = &music;
+        auto loaded = std::make_unique<DemoGraph>();
+        ASSERT_EQ(loaded->loadText(script("", functions, "", "")), LoadResult::Loaded);
+        auto music = std::make_unique<CountingMusic>();
+        CountingMusic* counter = music.get();
+        ShowSession session(1, std::move(music));
+        session.setGraph(std::move(loaded));
+        DemoGraph& graph = session.graph();
         Surface frame;
         frame.allocate(512, 256);
-        for (int k = 0; k < 2; ++k) graph.evaluate(readMusicInput(music, graph.readsChannelLevels()), frame);
+        for (int k = 0; k < 2; ++k) session.evaluateAt(0.0, frame);
         const bool reads = functions == canal;
         EXPECT_EQ(graph.readsChannelLevels(), reads);
         EXPECT_EQ(counter->asked, reads ? 2 : 0);

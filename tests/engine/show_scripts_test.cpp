@@ -16,7 +16,7 @@
 #include "showkit/MeshShapes.h"
 #include "script/DemoGraph.h"
 #include "boxes/Kernels.h"
-#include "script/Music.h"
+#include "show/MusicTransport.h"
 
 using namespace velmora;
 namespace fs = std::filesystem;

@@ -14,7 +14,7 @@
 #include "host/CommandLine.h"
 #include "host/NewCommand.h"
 #include "host/ReferenceCommands.h"
-#include "script/Music.h"
+#include "show/MusicTransport.h"
 
 using namespace velmora;
 

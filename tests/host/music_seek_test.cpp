@@ -13,11 +13,11 @@
 #include "TestSupport.h"
 #include "showkit/ModuleWriter.h"
 #include "functions/Function.h"
-#include "host/ShowSession.h"
+#include "show/ShowSession.h"
 #include "platform/ModulePlayer.h"
 #include "platform/ModuleStream.h"
 #include "script/DemoGraph.h"
-#include "script/Music.h"
+#include "show/MusicTransport.h"
 #include "test_modules.h"
 
 namespace fs = std::filesystem;
@@ -155,7 +155,7 @@ TEST_F(SeekModule, JumpSetsTheClockToTheOrdersTimeAndPauseHoldsBoth) {
     session.jumpOrder(+1);
     EXPECT_GE(session.clock().seconds(), kOrderSeconds - 0.01);
     EXPECT_LT(session.clock().seconds(), kOrderSeconds + 0.5);
-    const TrackerPosition afterJump = session.frameInput().position;
+    const TrackerPosition afterJump = trackerPositionOf(session.music().positionAt(session.clock().seconds()));
     EXPECT_EQ(afterJump.order, 1);
     EXPECT_EQ(afterJump.row, 0);
 

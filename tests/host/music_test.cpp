@@ -22,7 +22,7 @@
 #include "platform/ModulePlayer.h"
 #include "platform/OfflineModule.h"
 #include "platform/RowTimeline.h"
-#include "script/Music.h"
+#include "show/MusicTransport.h"
 #include "test_modules.h"
 
 namespace fs = std::filesystem;

@@ -13,10 +13,11 @@
 
 #include "TestSupport.h"
 #include "showkit/JpegWriter.h"
+#include "host/ReloadNotice.h"
 #include "host/ScriptWatcher.h"
-#include "host/ShowSession.h"
+#include "show/ShowSession.h"
 #include "script/DemoGraph.h"
-#include "script/Music.h"
+#include "show/MusicTransport.h"
 
 namespace fs = std::filesystem;
 using namespace velmora;
@@ -27,7 +28,7 @@ struct MusicCounts {
     int starts = 0;
     int stops = 0;
 };
-class CountingMusic : public MusicPlayer {
+class CountingMusic : public MusicTransport {
 public:
     explicit CountingMusic(MusicCounts& counts) : counts_(counts) {}
     void start() override { ++counts_.starts; }
@@ -69,7 +70,9 @@ protected:
     void write(const std::string& text) { std::ofstream(script_, std::ios::binary | std::ios::trunc) << text; }
     bool reload(std::string* err = nullptr) {
         ::testing::internal::CaptureStderr();
-        const bool taken = session_->reload(script_);
+        const ReloadOutcome outcome = session_->reload(script_);
+        printReloadOutcome(script_, outcome);
+        const bool taken = outcome.reloaded;
         const std::string text = ::testing::internal::GetCapturedStderr();
         if (err) *err = text;
         return taken;
@@ -117,7 +120,8 @@ TEST_F(ScriptReload, NewWiringTakesOverWhileMusicAndClockPlayOn) {
     EXPECT_LT(session_->clock().seconds(), 40.0);
 
     EXPECT_EQ(framePixel(), copied_ ^ 0xFFFFFFu);
-    const TrackerPosition position = session_->frameInput().position;  // from the music carried over
+    session_->runFrame(frame_);
+    const TrackerPosition position = trackerPositionOf(session_->lastPosition());  // from the music carried over
     EXPECT_EQ(position.order, 2);
     EXPECT_EQ(position.row, 7);
     session_.reset();

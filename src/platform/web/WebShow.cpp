@@ -1,88 +1,68 @@
-// The show in a web page: the calls the page's script makes into the engine.
-// The page fetches the show's files into the virtual file system, then loads
-// the script, and either evaluates frames headless (render and bench modes) or
-// plays the show with its music, the page's audio asking for the sound.
-// This is the one file of the web player that sees the graph.
+// The show in a web page: the calls the page's script makes, each a shim over
+// the show core (the session, its pass, its bounds). The page fetches the
+// show's files into the virtual file system, loads the script, and either
+// evaluates frames headless (render and bench modes) or plays the show, its
+// audio asking the music for sound. Plain C++ behind the exported names, so
+// that the tests drive the same entry points natively.
+#ifdef __EMSCRIPTEN__
 #include <emscripten/emscripten.h>
+#else
+#define EMSCRIPTEN_KEEPALIVE
+#endif
 
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
 #include "core/Error.h"
+#include "core/ErrorReporter.h"
 #include "core/FrameGeometry.h"
-#include "core/MissingFile.h"
-#include "platform/ChannelLevelTimeline.h"
+#include "platform/FeedMusic.h"
 #include "platform/ModuleStream.h"
-#include "platform/OfflineModule.h"
-#include "platform/RowTimeline.h"
+#include "platform/OfflineMusic.h"
+#include "platform/web/PagePlatform.h"
 #include "script/DemoGraph.h"
-#include "script/Music.h"
-#include "script/ScriptChecker.h"
+#include "show/LiveShow.h"
+#include "show/RenderBounds.h"
+#include "show/ShowSession.h"
 
 namespace velmora {
 namespace {
 
 constexpr const char* kMusicPath = "data/zik.mo3";
 
-int64_t moduleFrameAt(double seconds) { return std::llround(seconds * kMusicRate); }
-
-TrackerPosition trackerPosition(uint32_t p) {
-    TrackerPosition position;
-    position.order = static_cast<int32_t>(p & 0xFFFFu);
-    position.row = static_cast<int32_t>(p >> 24);
-    position.rowFraction = static_cast<int32_t>((p >> 16) & 0xFFu);
-    return position;
-}
-
 bool fileExists(const char* path) {
     struct stat status {};
     return ::stat(path, &status) == 0;
 }
 
+std::string fatalText(const ShowError& error) {
+    const std::string explanation = explainShowError(error);
+    return explanation.empty() ? error.message : error.message + "\n\n" + explanation;
+}
+
 struct Page {
-    std::unique_ptr<DemoGraph> graph;
+    std::string script;
+    PagePlatform platform;
+    std::unique_ptr<ShowSession> session;
+    std::unique_ptr<LiveShow> live;
+    FeedMusic* feed = nullptr;       // the live music, owned by the session
+    OfflineMusic* offline = nullptr; // the headless music, owned by the session
+    HeadlessRender render;
+    int prerolled = 0;
+    bool musicReached = false;
     Surface frame;
-    std::string error;               // the fatal message, as the native show's box shows it
     std::vector<uint32_t> words;     // the frame as 0x00RRGGBB words, for the digest
-    std::vector<uint8_t> rgba;       // the frame for the canvas
-
-    // Headless: the module decoded offline, frame k at start + k / fps.
-    OfflineModule offline;
-    bool withMusic = false;
-    double start = 0.0, fps = 50.0;
-    uint32_t fixedPosition = 0;
-
-    // Live: the module rendered as the page's audio asks, with where each row
-    // began and the channel levels, so that the position of what is heard
-    // can be told.
-    ModuleStream stream;
-    RowTimeline rows;
-    ChannelLevelTimeline levels;
     std::vector<int16_t> pcm;
     std::vector<float> sound;        // left then right, for the audio buffer
-    int64_t heardFloor = 0;          // after a jump: the first frame of the new place
-    int64_t loopReturnsSeen = 0;
-    int64_t loopReturnFrame = -1;
-    double loopReturnSeconds = 0.0;
-    uint32_t lastPosition = 0;
-    std::vector<int64_t> orderStartRows;  // the song's rows, read with the module
 };
 
 Page page;
-
-// Keeps the error's text as the native show puts it in its box.
-void keep(const ShowError& error) {
-    const std::string explanation = explainShowError(error);
-    page.error = explanation.empty() ? error.message : error.message + "\n\n" + explanation;
-    std::fprintf(stderr, "FATAL ERROR: %s\n", page.error.c_str());
-}
 
 template <class Call>
 int guarded(Call&& call) {
@@ -90,16 +70,44 @@ int guarded(Call&& call) {
         call();
         return 0;
     } catch (const ShowError& error) {
-        keep(error);
+        page.platform.showFatal(fatalText(error));
     } catch (const std::exception& error) {
-        page.error = error.what();
+        page.platform.showFatal(error.what());
     }
+    std::fprintf(stderr, "FATAL ERROR: %s\n", page.platform.error.c_str());
     return 1;
 }
 
-void evaluate(FrameInput input) {
-    input.orderStartRows = page.orderStartRows;
-    page.graph->evaluate(input, page.frame);
+int refuse(const std::string& message) {
+    page.platform.showFatal(message);
+    std::fprintf(stderr, "FATAL ERROR: %s\n", message.c_str());
+    return 1;
+}
+
+// A position that never moves, with the song's rows of the show's module.
+std::unique_ptr<MusicTransport> fixedPosition(uint32_t position) {
+    auto music = std::make_unique<FixedMusicPosition>(position);
+    music->setOrderStartRows(readOrderStartRows(kMusicPath));
+    return music;
+}
+
+// A session over `music`, its script loaded as the show's start loads it.
+void openSession(std::unique_ptr<MusicTransport> music) {
+    page.live.reset();
+    page.session.reset();  // the old show's surfaces go before the new one loads
+    page.session = std::make_unique<ShowSession>(1, std::move(music),
+                                                 [] { return static_cast<int64_t>(page.platform.nowSeconds * 1e9); });
+    ShowLoad load = page.session->load(page.script, kDefaultSurfaceBudgetBytes, standardErrorReporter());
+    if (load.fatal) throw *load.fatal;
+    for (const std::string& warning : load.warnings) std::fprintf(stderr, "%s\n", warning.c_str());
+    page.frame.configure(std::to_string(kFrameWidth) + " " + std::to_string(kFrameHeight));
+    page.frame.clear();
+}
+
+const uint32_t* frameWords() {
+    page.words.resize(page.frame.pixelCount());
+    for (size_t i = 0; i < page.words.size(); ++i) page.words[i] = page.frame.pixels[i] & 0xFFFFFFu;
+    return page.words.data();
 }
 
 }  // namespace
@@ -112,101 +120,69 @@ extern "C" {
 // Loads the script (relative to the working folder, where the page put the
 // show); 0 when loaded, else 1 with the fatal message in velmora_error().
 EMSCRIPTEN_KEEPALIVE int velmora_load(const char* script) {
+    page.script = script;
+    return guarded([] { openSession(nullptr); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* velmora_error() { return page.platform.error.c_str(); }
+
+// Headless frames as `velmora render` evaluates them, the query's texts
+// checked as the command line checks its options (null: not given).
+EMSCRIPTEN_KEEPALIVE int velmora_render_begin(const char* frames, const char* fps, const char* start,
+                                              const char* position, int preroll) {
+    std::string error;
+    const auto render = checkHeadlessRender(frames, fps, start, position, preroll != 0, error);
+    if (!render) return refuse("velmora render: " + error);
+    page.render = *render;
+    page.prerolled = 0;
+    const bool withMusic = !render->position && fileExists(kMusicPath);
+    if (withMusic) {
+        error = musicReachProblem(render->start, render->fps.perSecond, render->frames);
+        if (!error.empty()) return refuse("velmora render: " + error);
+    }
     return guarded([&] {
-        page.graph = std::make_unique<DemoGraph>();
-        const WarnedLoad load = loadWithWarnings(*page.graph, script, standardErrorReporter());
-        if (load.result == LoadResult::ScriptNotFound) fatalError("Script non trouvé!!", describeMissingFile(), script);
-        if (load.result == LoadResult::ScriptInvalid) {
-            ShowError error(ErrorPresentation::FatalBox, 9999, "Script non valide!!");
-            if (!load.fileRefusal.empty()) {
-                error.reason = load.fileRefusal;
-            } else {
-                error.script = script;
-                error.scriptLine = page.graph->firstProblem().line;
-                error.reason = page.graph->firstProblem().message;
-            }
-            throw error;
-        }
-        page.frame.configure(std::to_string(kFrameWidth) + " " + std::to_string(kFrameHeight));
-        page.frame.clear();
-        page.words.resize(page.frame.pixelCount());
-        page.rgba.resize(4 * page.frame.pixelCount());
+        auto offline = std::make_unique<OfflineMusic>();
+        page.offline = withMusic ? offline.get() : nullptr;
+        if (withMusic && !offline->load(kMusicPath)) fatalError("Can't load music");
+        std::unique_ptr<MusicTransport> music;
+        if (withMusic)
+            music = std::move(offline);
+        else
+            music = fixedPosition(render->position.value_or(0));
+        openSession(std::move(music));
+        if (page.offline && page.session->graph().readsChannelLevels()) page.offline->keepChannelLevels();
+        page.musicReached = !page.offline;
     });
 }
 
-EMSCRIPTEN_KEEPALIVE const char* velmora_error() { return page.error.c_str(); }
-
-// Headless frames as `velmora render` evaluates them: the music position of
-// each frame from the module decoded offline, when the show has one, or the
-// fixed `position` (packed as the music reports it) when that is not negative.
-EMSCRIPTEN_KEEPALIVE int velmora_render_begin(double start, double fps, double position) {
-    return guarded([&] {
-        page.start = start;
-        page.fps = fps;
-        page.fixedPosition = position >= 0 ? static_cast<uint32_t>(position) : 0;
-        page.withMusic = position < 0 && fileExists(kMusicPath);
-        page.orderStartRows = readOrderStartRows(kMusicPath);
-        if (page.withMusic && !page.offline.load(kMusicPath)) fatalError("Can't load music");
-        if (page.withMusic && page.graph->readsChannelLevels()) page.offline.recordChannelLevels();
+// Work toward the first frame for about `milliseconds`: the frames before
+// --start (preroll), then the music up to the first frame's time. Returns the
+// share done (1 when the frames can be asked for), -1 on a fatal error.
+EMSCRIPTEN_KEEPALIVE double velmora_render_prepare(double milliseconds) {
+    const auto begin = std::chrono::steady_clock::now();
+    const auto spent = [&] {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
+    };
+    const HeadlessRender& render = page.render;
+    const int failed = guarded([&] {
+        while (page.prerolled < render.prerollFrames && spent() < milliseconds) {
+            page.session->evaluateAt(0.0 + page.prerolled / render.fps.perSecond, page.frame);
+            ++page.prerolled;
+        }
+        while (page.prerolled >= render.prerollFrames && !page.musicReached && spent() < milliseconds)
+            page.musicReached = page.offline->decodeToward(render.start, OfflineMusic::kSliceFrames);
     });
+    if (failed) return -1.0;
+    if (page.prerolled >= render.prerollFrames && page.musicReached) return 1.0;
+    const double total = render.prerollFrames + std::max(render.start, 0.0) + 1.0;
+    const double done = page.prerolled + (page.musicReached ? std::max(render.start, 0.0) : 0.0);
+    return std::min(done / total, 0.999);
 }
 
 // Frame k; its pixels as little-endian 0x00RRGGBB words (null on a fatal error).
 EMSCRIPTEN_KEEPALIVE const uint32_t* velmora_render_frame(int k) {
-    const int failed = guarded([&] {
-        FrameInput input;
-        input.position = trackerPosition(page.fixedPosition);
-        if (page.withMusic) {
-            const int64_t at = moduleFrameAt(page.start + k / page.fps);
-            if (at >= 0) {
-                std::vector<int16_t>& chunk = page.pcm;
-                chunk.resize(2 * 4096);
-                while (page.offline.framesRendered() < at + 1) {
-                    const int64_t n = std::min<int64_t>(4096, at + 1 - page.offline.framesRendered());
-                    page.offline.render(chunk.data(), static_cast<size_t>(n));
-                }
-                input.position = trackerPosition(page.offline.positionAt(at));
-                if (page.graph->readsChannelLevels()) input.channelLevels = page.offline.channelLevelsAt(at);
-            }
-        }
-        input.seconds = static_cast<float>(page.start + k / page.fps);
-        evaluate(input);
-    });
-    if (failed) return nullptr;
-    for (size_t i = 0; i < page.words.size(); ++i) page.words[i] = page.frame.pixels[i] & 0xFFFFFFu;
-    return page.words.data();
-}
-
-// The frame as RGBA bytes for the canvas.
-EMSCRIPTEN_KEEPALIVE const uint8_t* velmora_rgba() {
-    for (size_t i = 0; i < page.frame.pixelCount(); ++i) {
-        const uint32_t p = page.frame.pixels[i];
-        page.rgba[4 * i] = static_cast<uint8_t>(p >> 16);
-        page.rgba[4 * i + 1] = static_cast<uint8_t>(p >> 8);
-        page.rgba[4 * i + 2] = static_cast<uint8_t>(p);
-        page.rgba[4 * i + 3] = 255;
-    }
-    return page.rgba.data();
-}
-
-// Milliseconds a frame takes at a fixed position of order `order`, row 0:
-// `frames` frames at 50 per second after one that resolves the wiring, as
-// `velmora bench` times them.
-EMSCRIPTEN_KEEPALIVE double velmora_bench_order(int order, int frames) {
-    double ms = -1.0;
-    guarded([&] {
-        page.orderStartRows = readOrderStartRows(kMusicPath);
-        FrameInput input;
-        input.position = trackerPosition(makeChannelPosition(static_cast<uint32_t>(order), 0, 0));
-        evaluate(input);
-        const auto begin = std::chrono::steady_clock::now();
-        for (int k = 1; k <= frames; ++k) {
-            input.seconds = static_cast<float>(k / 50.0);
-            evaluate(input);
-        }
-        ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count() / frames;
-    });
-    return ms;
+    const int failed = guarded([&] { page.session->evaluateAt(page.render.start + k / page.render.fps.perSecond, page.frame); });
+    return failed ? nullptr : frameWords();
 }
 
 // The orders of the module, for the bench (0 without one).
@@ -216,13 +192,42 @@ EMSCRIPTEN_KEEPALIVE int velmora_order_count() {
     return static_cast<int>(stream.describe().orders.size());
 }
 
-// Live: loads the module to play; 1 with "Can't load music" when it does not.
-EMSCRIPTEN_KEEPALIVE int velmora_music_start() {
+// The bench's frame count (bench, frames=N) checked as `velmora bench`
+// checks --frames; 0 with the fatal message when refused.
+EMSCRIPTEN_KEEPALIVE int velmora_bench_frames(const char* frames) {
+    std::string error;
+    const auto count = checkBenchFrames(frames, error);
+    if (!count) return refuse("velmora bench: " + error), 0;
+    return *count;
+}
+
+// Milliseconds a frame takes at a fixed position of order `order`, row 0:
+// `frames` frames at 50 per second after one that resolves the wiring, as
+// `velmora bench` times them.
+EMSCRIPTEN_KEEPALIVE double velmora_bench_order(int order, int frames) {
+    double ms = -1.0;
+    guarded([&] {
+        openSession(fixedPosition(makeChannelPosition(static_cast<uint32_t>(order), 0, 0)));
+        page.session->evaluateAt(0.0, page.frame);
+        const auto begin = std::chrono::steady_clock::now();
+        for (int k = 1; k <= frames; ++k) page.session->evaluateAt(k / 50.0, page.frame);
+        ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count() / frames;
+    });
+    return ms;
+}
+
+// Live: the show with its music from the page's audio feed, at the page's
+// time `milliseconds`; 1 with "Can't load music" when the module does not play.
+EMSCRIPTEN_KEEPALIVE int velmora_play(double milliseconds) {
     return guarded([&] {
-        if (page.stream.load(kMusicPath) != ModuleStream::kLoaded || !page.stream.playable())
-            fatalError("Can't load music");
-        page.orderStartRows = page.stream.orderStartRows();
-        if (page.graph->readsChannelLevels()) page.stream.recordChannelLevels(&page.levels);
+        page.platform.nowSeconds = milliseconds / 1000.0;
+        auto feed = std::make_unique<FeedMusic>();
+        page.feed = feed.get();
+        if (!feed->load(kMusicPath)) fatalError("Can't load music");
+        openSession(std::move(feed));
+        if (page.session->graph().readsChannelLevels()) page.feed->keepChannelLevels();
+        page.session->start();
+        page.live = std::make_unique<LiveShow>(*page.session, page.script);
     });
 }
 
@@ -231,76 +236,71 @@ EMSCRIPTEN_KEEPALIVE int velmora_music_start() {
 EMSCRIPTEN_KEEPALIVE const float* velmora_music_fill(int frames) {
     page.pcm.resize(2 * static_cast<size_t>(frames));
     page.sound.resize(2 * static_cast<size_t>(frames));
-    page.stream.render(page.pcm.data(), static_cast<size_t>(frames), [](const RowStart& start) { page.rows.add(start); });
+    page.feed->fill(page.pcm.data(), static_cast<size_t>(frames));
     for (int i = 0; i < frames; ++i) {
         page.sound[i] = page.pcm[2 * i] / 32768.0f;
         page.sound[frames + i] = page.pcm[2 * i + 1] / 32768.0f;
     }
-    if (page.stream.loopReturns() != page.loopReturnsSeen) {
-        page.loopReturnsSeen = page.stream.loopReturns();
-        page.loopReturnFrame = page.stream.lastLoopReturnFrame();
-        page.loopReturnSeconds = page.stream.lastLoopReturnSeconds();
-    }
     return page.sound.data();
 }
 
-// Live frame at clock `seconds`, the sound heard now being module frame
-// `heard`. Returns the time the clock must jump to when a looped order has
-// just been heard starting again, else -1; -2 on a fatal error.
-EMSCRIPTEN_KEEPALIVE double velmora_live_frame(double heard, double seconds) {
-    const int64_t at = std::max(static_cast<int64_t>(heard), page.heardFloor);
-    double clockJump = -1.0;
-    if (page.loopReturnFrame >= 0 && at >= page.loopReturnFrame) {
-        clockJump = page.loopReturnSeconds + static_cast<double>(at - page.loopReturnFrame) / kMusicRate;
-        page.loopReturnFrame = -1;
-        seconds = clockJump;
+// A key the page saw, by its DOM name; its command is taken at the next frame.
+// Returns 1 when the key is one of the show's.
+EMSCRIPTEN_KEEPALIVE int velmora_key(const char* key) {
+    const ShowCommand command = commandForKey(key);
+    if (command == ShowCommand::None || command == ShowCommand::FullScreen) return command == ShowCommand::FullScreen;
+    page.platform.pending = command;
+    return 1;
+}
+
+// One pass of the live show at the page's time `milliseconds`, the sound
+// frame `heard` being heard now: the key's command, the loop's return, the
+// frame. 0, or 1 on a fatal error, 2 when asked to quit.
+EMSCRIPTEN_KEEPALIVE int velmora_frame(double milliseconds, double heard) {
+    page.platform.nowSeconds = milliseconds / 1000.0;
+    page.feed->setHeard(static_cast<int64_t>(heard));
+    bool going = true;
+    if (guarded([&] { going = page.live->pass(page.platform); })) return 1;
+    return going ? 0 : 2;
+}
+
+// The frame as RGBA bytes for the canvas (live), or the last headless one.
+EMSCRIPTEN_KEEPALIVE const uint8_t* velmora_rgba() {
+    if (!page.live) page.platform.present(page.frame, page.platform.overlay);
+    return page.platform.rgba.data();
+}
+
+// 1 while the show is paused (the page holds its audio then).
+EMSCRIPTEN_KEEPALIVE int velmora_paused() { return page.session && page.session->clock().paused() ? 1 : 0; }
+
+// The overlay's text over the last frame; empty when nothing shows.
+EMSCRIPTEN_KEEPALIVE const char* velmora_overlay() { return page.platform.overlayText().c_str(); }
+
+// The screenshot taken at the last frame (the BMP's bytes; size 0 when none),
+// handed over once.
+EMSCRIPTEN_KEEPALIVE int velmora_screenshot_size() { return static_cast<int>(page.platform.screenshot.size()); }
+EMSCRIPTEN_KEEPALIVE const uint8_t* velmora_screenshot() { return page.platform.screenshot.data(); }
+EMSCRIPTEN_KEEPALIVE void velmora_screenshot_taken() { page.platform.screenshot.clear(); }
+
+// Reloads the running show from `source`: a path in the page's file system,
+// or the script's text (anything with a line break), which then replaces the
+// show's script file. The music, its place, pause and loop play on; a refused
+// script keeps the show running. 0 when reloaded, else 1 with the problems,
+// one a line, in velmora_reload_problems().
+EMSCRIPTEN_KEEPALIVE int velmora_reload(const char* source) {
+    if (!page.live) return 1;
+    std::string path = source;
+    if (path.find('\n') != std::string::npos) {
+        std::ofstream(page.script, std::ios::binary | std::ios::trunc) << source;
+        path = page.script;
     }
-    const int failed = guarded([&] {
-        FrameInput input;
-        page.lastPosition = page.rows.positionAt(at);
-        input.position = trackerPosition(page.lastPosition);
-        if (page.graph->readsChannelLevels()) input.channelLevels = page.levels.levelsAt(at);
-        input.seconds = static_cast<float>(seconds);
-        evaluate(input);
-    });
-    return failed ? -2.0 : clockJump;
+    const ReloadOutcome outcome = page.live->reloadFrom(path, page.platform.nowSeconds);
+    page.platform.text.clear();
+    for (const std::string& problem : outcome.problems) page.platform.text += problem + "\n";
+    if (outcome.reloaded && page.session->graph().readsChannelLevels()) page.feed->keepChannelLevels();
+    return outcome.reloaded ? 0 : 1;
 }
 
-// The position of the last live frame, packed as the music reports it.
-EMSCRIPTEN_KEEPALIVE uint32_t velmora_position() { return page.lastPosition; }
-
-// The keys that move the music: `what` 0 jumps an order, 1 steps a row, in
-// `direction` (-1 back, +1 on), from the place heard last. Returns the
-// module's time at the new place (the clock's new time), negative when
-// nothing plays.
-EMSCRIPTEN_KEEPALIVE double velmora_seek(int what, int direction) {
-    if (!page.stream.loaded()) return -1.0;
-    int32_t order = static_cast<int32_t>(page.lastPosition & 0xFFFFu);
-    int32_t row = static_cast<int32_t>(page.lastPosition >> 24);
-    if (what == 0) {
-        order = page.stream.neighbourOrder(order, direction);
-        row = 0;
-    } else {
-        page.stream.neighbourRow(order, row, direction);
-    }
-    RowStart start;
-    const double seconds = page.stream.seekOrderRow(order, row, start);
-    if (page.stream.loopOrder() >= 0) page.stream.setLoopOrder(order);
-    page.rows.clear();
-    page.rows.add(start);
-    page.levels.clear();
-    page.heardFloor = start.frame;
-    page.loopReturnFrame = -1;
-    page.lastPosition = page.rows.positionAt(start.frame);
-    return seconds;
-}
-
-// Loops the order heard now until called again; 1 while looping.
-EMSCRIPTEN_KEEPALIVE int velmora_toggle_loop() {
-    if (!page.stream.loaded()) return 0;
-    const bool looping = page.stream.loopOrder() < 0;
-    page.stream.setLoopOrder(looping ? static_cast<int32_t>(page.lastPosition & 0xFFFFu) : -1);
-    return looping ? 1 : 0;
-}
+EMSCRIPTEN_KEEPALIVE const char* velmora_reload_problems() { return page.platform.text.c_str(); }
 
 }  // extern "C"

@@ -1,5 +1,5 @@
 // Strict reading of numbers from command-line text.
-#include "host/NumberText.h"
+#include "show/NumberText.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,20 +1,19 @@
-// The show's clock over std::chrono::steady_clock, in nanosecond ticks.
-#include "script/FrameTimer.h"
+// The show's clock over a nanosecond counter.
+#include "show/FrameTimer.h"
 
 #include <chrono>
 #include <cmath>
 
 namespace velmora {
 
-namespace {
-int64_t readCounter() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+int64_t steadyNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
-}  // namespace
 
-FrameTimer::FrameTimer() : lastTicks_(readCounter()), ticksPerSecond_(1000000000) {}
+FrameTimer::FrameTimer(TickSource ticks) : ticks_(std::move(ticks)), ticksPerSecond_(1000000000) {
+    lastTicks_ = readCounter();
+}
 
 void FrameTimer::reset() {
     paused_ = false;

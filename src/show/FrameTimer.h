@@ -3,11 +3,14 @@
 
 #include <cstdint>
 
+#include "show/ShowClock.h"
+
 namespace velmora {
 
 class FrameTimer {
 public:
-    FrameTimer();
+    // Counts nanoseconds of `ticks` (the steady clock when empty).
+    explicit FrameTimer(TickSource ticks = {});
     void reset();
     double seconds();
 
@@ -20,6 +23,9 @@ public:
     void setSeconds(double s);
 
 private:
+    int64_t readCounter() const { return ticks_ ? ticks_() : steadyNanoseconds(); }
+
+    TickSource ticks_;
     double startTicks_ = 0.0;
     int64_t lastTicks_ = 0;
     int64_t ticksPerSecond_ = 1;
