@@ -3,13 +3,16 @@
 
 #include <cstdio>
 
+#include "host/Interruption.h"
 #include "script/ScriptChecker.h"
 
 namespace velmora {
 
 int runCheck(const CheckOptions& options) {
     const std::string& script = options.script;
-    CheckReport report = checkScriptFile(script.c_str(), options.surfaceBudgetBytes);
+    // Ctrl-C stops a long load between declarations and inside a picture's decode.
+    catchInterruptions();
+    CheckReport report = checkScriptFile(script.c_str(), options.surfaceBudgetBytes, interruptionStopCheck());
     printProblems(stderr, script, report.problems);
     if (!report.problems.empty()) return 1;
     std::printf("%s: ok: %d boxes, %d functions, %d surfaces, %d wiring lines\n", script.c_str(), report.boxes,

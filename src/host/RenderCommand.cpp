@@ -17,6 +17,7 @@
 #include "host/RenderProgress.h"
 #include "host/RenderSettings.h"
 #include "host/ShowSession.h"
+#include "host/StandardOutput.h"
 #include "host/Startup.h"
 #include "host/VideoExport.h"
 #include "script/DemoGraph.h"
@@ -89,7 +90,9 @@ bool printFrameHash(int k, const Surface& output, std::vector<uint8_t>& bytes) {
     std::printf("frame %d ", k);
     for (unsigned int i = 0; i < length; ++i) std::printf("%02x", digest[i]);
     std::printf("\n");
-    return true;
+    // Each line out at once: a reader that went away (`| head -1`) ends the
+    // render now, not when a buffer fills.
+    return flushedStandardOutput("velmora render");
 }
 
 }  // namespace
@@ -113,6 +116,7 @@ int runRender(const RenderOptions& options) {
     {
         auto loaded = std::make_unique<DemoGraph>();
         loaded->setSurfaceBudget(options.surfaceBudgetBytes);
+        loaded->setStopCheck(interruptionStopCheck());
         loadScriptOrDie(*loaded, options.script.c_str());
         session.setGraph(std::move(loaded));
     }
@@ -131,6 +135,7 @@ int runRender(const RenderOptions& options) {
                      options.musicPosition ? "--position fixes it" : ("no '" + options.music + "'").c_str());
         return 1;
     }
+    if (interruptionSignal()) throw LoadInterrupted();  // asked while the music loaded
     std::string error;
     const auto frames = renderFrameCount(options, withMusic ? audio.musicSeconds() : 0.0, error);
     if (!frames) {
@@ -223,7 +228,7 @@ int runRender(const RenderOptions& options) {
     }
     if (options.hash) {
         std::printf("done\n");
-        if (std::fflush(stdout) != 0) return 1;
+        if (!flushedStandardOutput("velmora render")) return 1;
     }
     return 0;
 }

@@ -20,6 +20,7 @@
 #include "core/ErrorReporter.h"
 #include "core/ThreadCount.h"
 #include "host/FrameCounter.h"
+#include "host/Interruption.h"
 #include "host/ReloadNotice.h"
 #include "host/ModeDialog.h"
 #include "host/Screenshot.h"
@@ -81,7 +82,14 @@ int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) 
     auto graph = std::make_unique<DemoGraph>();
     graph->setSurfaceBudget(options.surfaceBudgetBytes);
     ShowReporter reporter;
-    loadScriptOrDie(*graph, options.script.c_str(), reporter);
+    {
+        // Between frames the display's own handlers end the show; while it
+        // loads, these stop the load as they stop `render`'s.
+        const InterruptionsCaught caught;
+        graph->setStopCheck(interruptionStopCheck());
+        loadScriptOrDie(*graph, options.script.c_str(), reporter);
+        if (interruptionSignal()) throw LoadInterrupted();
+    }
     session->setGraph(std::move(graph));
     std::unique_ptr<Surface> outputSurface = makeOutputSurface();
     session->start();

@@ -10,7 +10,9 @@
 
 #include "boxes/Kernels.h"
 #include "host/CommandLine.h"
+#include "host/Interruption.h"
 #include "host/ShowErrorExit.h"
+#include "host/StandardOutput.h"
 #include "host/Startup.h"
 
 namespace {
@@ -34,9 +36,15 @@ void applySimdLevelFromEnvironment() {
 template <class Command>
 int runHeadless(Command command) {
     try {
-        return command();
+        const int status = command();
+        // What a command printed reached its reader, or the command says it did not.
+        if (status == 0 && !velmora::flushedStandardOutput("velmora")) return 1;
+        return status;
     } catch (const velmora::ShowError& error) {
         return velmora::presentShowError(error, false);
+    } catch (const velmora::LoadInterrupted&) {
+        std::fprintf(stderr, "velmora: interrupted while loading\n");
+        return velmora::interruptionExitStatus();
     }
 }
 
