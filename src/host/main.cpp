@@ -1,5 +1,6 @@
 // velmora: the demo player's entry point. The command line (host/CommandLine)
 // says which command runs with which options.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -51,6 +52,9 @@ int runHeadless(Command command) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A reader that goes away makes a write fail with EPIPE, which the command
+    // tells in one line (see runHeadless), instead of a silent death by SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
     applySimdLevelFromEnvironment();
     velmora::CommandLineOptions options;
     const std::vector<std::string> args(argv + 1, argv + argc);
