@@ -4,17 +4,18 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <random>
-#include <set>
+#include <vector>
 
 namespace velmora {
 
@@ -38,62 +39,92 @@ std::string randomHex() {
     return text;
 }
 
-// ".NAME.PID.RANDOM.part" beside the target.
+// What names a temporary of ours: ".NAME.velmora.RANDOM.part" beside the
+// target, RANDOM 16 hexadecimal digits. No process id: it would mean nothing
+// to a process in another PID namespace sharing the folder.
+constexpr const char* kMark = ".velmora.";
+constexpr const char* kSuffix = ".part";
+
+std::string tempPrefix(const std::string& fileName) { return "." + fileName + kMark; }
+
 std::string freshTempName(const std::string& target) {
     const std::filesystem::path path(target);
-    std::string name(".");
-    name.append(path.filename().string()).append(".").append(std::to_string(::getpid())).append(".");
-    name.append(randomHex()).append(".part");
-    return (path.parent_path() / name).string();
+    return (path.parent_path() / (tempPrefix(path.filename().string()) + randomHex() + kSuffix)).string();
 }
 
 std::string descriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
-bool allDigits(const std::string& s, bool hex) {
-    if (s.empty()) return false;
-    for (char c : s)
-        if (!(c >= '0' && c <= '9') && !(hex && c >= 'a' && c <= 'f')) return false;
+// True for ".NAME.velmora.RANDOM.part" with NAME the target's file name.
+bool isTempOf(const std::string& name, const std::string& fileName) {
+    const std::string prefix = tempPrefix(fileName);
+    const size_t suffix = std::strlen(kSuffix);
+    if (name.size() != prefix.size() + kRandomDigits + suffix || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix, suffix, kSuffix) != 0)
+        return false;
+    for (size_t i = prefix.size(); i < prefix.size() + kRandomDigits; ++i)
+        if (!((name[i] >= '0' && name[i] <= '9') || (name[i] >= 'a' && name[i] <= 'f'))) return false;
     return true;
 }
 
-// The process id in a temporary's name, or 0 when the name is not of our making.
-long ownerOf(const std::string& name) {
-    const std::string suffix = ".part";
-    if (name.size() < 1 + suffix.size() + 4 || name[0] != '.' ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
-        return 0;
-    std::string rest = name.substr(1, name.size() - 1 - suffix.size());  // NAME.PID[.RANDOM]
-    size_t dot = rest.rfind('.');
-    if (dot == std::string::npos) return 0;
-    std::string last = rest.substr(dot + 1);
-    if (last.size() == kRandomDigits && allDigits(last, true)) {
-        rest.resize(dot);
-        dot = rest.rfind('.');
-        if (dot == std::string::npos) return 0;
-        last = rest.substr(dot + 1);
-    }
-    if (dot == 0 || last.size() > 9 || !allDigits(last, false)) return 0;
-    return std::stol(last);
+// The writer holds an exclusive flock on its temporary from creation to
+// commit. flock belongs to the open file, not to a process id, so it holds
+// across PID namespaces, and the kernel drops it when the writer dies however
+// it dies: a lock that can be taken means nobody is writing the file.
+bool holdLock(int fd) {
+    while (::flock(fd, LOCK_EX) != 0)
+        if (errno != EINTR) return false;
+    return true;
 }
 
-// ".NAME.PID.RANDOM.part", not the older form without RANDOM.
-bool hasRandomPart(const std::string& name) {
-    const size_t end = name.size() - 5;  // before ".part"
-    return end > kRandomDigits + 1 && name[end - kRandomDigits - 1] == '.' &&
-           allDigits(name.substr(end - kRandomDigits, kRandomDigits), true);
-}
-
-bool processIsAlive(long pid) { return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM; }
-
-// Each folder is swept once a run: a render writes thousands of frames into one.
-void sweepOnce(const std::string& folder) {
+// The sweep is given each folder's listing once a run: a render writes
+// thousands of frames into one folder, each a target of its own.
+std::vector<std::string> candidatesFor(const std::string& folder, const std::string& fileName) {
     static std::mutex lock;
-    static std::set<std::string> swept;
-    {
-        const std::lock_guard<std::mutex> hold(lock);
-        if (!swept.insert(folder).second) return;
+    static std::map<std::string, std::vector<std::string>> listings;
+    const std::lock_guard<std::mutex> hold(lock);
+    auto found = listings.find(folder);
+    if (found == listings.end()) {
+        std::vector<std::string> names;
+        if (DIR* dir = ::opendir(folder.c_str())) {
+            while (const dirent* entry = ::readdir(dir)) {
+                const std::string name = entry->d_name;
+                if (name.find(kMark) != std::string::npos && name.ends_with(kSuffix)) names.push_back(name);
+            }
+            ::closedir(dir);
+        }
+        found = listings.emplace(folder, std::move(names)).first;
     }
-    removeStaleTemporaries(folder);
+    std::vector<std::string> mine;
+    for (const std::string& name : found->second)
+        if (isTempOf(name, fileName)) mine.push_back(name);
+    return mine;
+}
+
+// Removes `name` from the folder if it is a regular file of this user that
+// nobody holds locked. Opened without following a link and without waiting.
+bool removeIfAbandoned(int dirFd, const std::string& name) {
+    const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool removed = false;
+    struct stat opened {}, named {};
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        // Still the file under that name, now that it is locked.
+        ::fstatat(dirFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_ino == opened.st_ino &&
+        named.st_dev == opened.st_dev)
+        removed = ::unlinkat(dirFd, name.c_str(), 0) == 0;
+    ::close(fd);
+    return removed;
+}
+
+int sweep(const std::string& target, const std::vector<std::string>& names) {
+    if (names.empty()) return 0;
+    const int dirFd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) return 0;
+    int removed = 0;
+    for (const std::string& name : names) removed += removeIfAbandoned(dirFd, name);
+    ::close(dirFd);
+    return removed;
 }
 
 }  // namespace
@@ -112,19 +143,31 @@ std::optional<std::string> replaceProblem(const std::string& target) {
 
 AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
     const std::string folder = folderOf(target_);
-    sweepOnce(folder);
+    sweep(target_, candidatesFor(folder, std::filesystem::path(target_).filename().string()));
     // No name at all until commit: nothing can be planted, nothing is left.
     fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd_ >= 0 && ::access(descriptorPath(fd_).c_str(), F_OK) != 0) {
+    if (fd_ >= 0 && (::access(descriptorPath(fd_).c_str(), F_OK) != 0 || !holdLock(fd_))) {
         ::close(fd_);  // no /proc to reopen it by: a named file instead
         fd_ = -1;
     }
     if (fd_ < 0) {
-        // A random name, created here and now, never through an existing link.
+        // A random name, created here and now, never through an existing link,
+        // and locked before anything is written to it.
         for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
             named_ = freshTempName(target_);
             fd_ = ::open(named_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-            if (fd_ < 0 && errno != EEXIST) break;
+            if (fd_ < 0) {
+                if (errno != EEXIST) break;
+                continue;
+            }
+            // A sweep may have taken the file between its creation and the
+            // lock: then the name is gone, and another is tried.
+            struct stat info {};
+            if (!holdLock(fd_) || ::fstat(fd_, &info) != 0 || info.st_nlink == 0) {
+                ::close(fd_);
+                fd_ = -1;
+                errno = EEXIST;
+            }
         }
         if (fd_ < 0) {
             openError_ = std::strerror(errno);
@@ -190,28 +233,15 @@ bool AtomicFile::commit(std::string& error) {
     return true;
 }
 
-int removeStaleTemporaries(const std::string& folder) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return 0;
-    const int dirFd = ::dirfd(dir);
-    int removed = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        const long pid = ownerOf(name);
-        if (pid <= 0 || pid == ::getpid() || processIsAlive(pid)) continue;
-        struct stat info {};
-        // Only our own files and folders: never a link, never another user's.
-        if (::fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || info.st_uid != ::geteuid()) continue;
-        if (S_ISREG(info.st_mode)) {
-            if (::unlinkat(dirFd, name.c_str(), 0) == 0) ++removed;
-        } else if (S_ISDIR(info.st_mode) && hasRandomPart(name)) {
-            // A show folder that `new` was building.
-            std::error_code ec;
-            if (std::filesystem::remove_all(std::filesystem::path(folder) / name, ec) > 0 && !ec) ++removed;
-        }
+int removeStaleTemporaries(const std::string& target) {
+    const std::string fileName = std::filesystem::path(target).filename().string();
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folderOf(target).c_str())) {
+        while (const dirent* entry = ::readdir(dir))
+            if (isTempOf(entry->d_name, fileName)) names.push_back(entry->d_name);
+        ::closedir(dir);
     }
-    ::closedir(dir);
-    return removed;
+    return sweep(target, names);
 }
 
 }  // namespace velmora

@@ -20,9 +20,10 @@ public:
     // Creates the temporary file beside `target` (same folder, so the final
     // rename cannot cross file systems). Where the file system allows it the
     // file has no name until commit, so a killed process leaves nothing;
-    // elsewhere it gets a fresh random name ".NAME.PID.RANDOM.part", created
-    // exclusively (never through a link). Stale temporaries of that naming
-    // whose process is gone are removed from the folder first.
+    // elsewhere it gets a fresh random name ".NAME.velmora.RANDOM.part",
+    // created exclusively (never through a link). Either way the file is
+    // locked (flock) until it is committed or discarded. Temporaries of that
+    // naming left by an ended writer of the same target are removed first.
     explicit AtomicFile(std::string target);
     ~AtomicFile();  // removes the temporary file unless committed
     AtomicFile(const AtomicFile&) = delete;
@@ -52,10 +53,10 @@ private:
     bool committed_ = false;
 };
 
-// Removes, from `folder`, the temporaries of the naming above (and the older
-// ".NAME.PID.part"), files or folders, that belong to this user and to no
-// live process.
-// Returns how many were removed.
-int removeStaleTemporaries(const std::string& folder);
+// Removes the temporaries an ended writer of `target` left beside it: regular
+// files of this user named ".NAME.velmora.RANDOM.part" after the target's own
+// name, that no process holds locked. Nothing else, never a folder, never
+// through a link. Returns how many were removed.
+int removeStaleTemporaries(const std::string& target);
 
 }  // namespace velmora

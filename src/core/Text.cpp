@@ -1,6 +1,8 @@
 // Trimming, whole-file reading and line numbering.
 #include "core/Text.h"
 
+#include "core/RegularFile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,17 +20,11 @@ std::string_view withoutTrailingNewlines(std::string_view text) {
 
 FileReadOutcome readRegularFile(const char* path, uint64_t maxBytes, std::string& bytes) {
     bytes.clear();
-    // Non-blocking, so that opening a pipe does not wait for a writer.
-    const int fd = ::open(path, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return FileReadOutcome::CannotOpen;
+    FileReadOutcome outcome;
+    const int fd = openRegularFile(path, outcome);
+    if (fd < 0) return outcome;
     struct stat info {};
-    FileReadOutcome outcome = FileReadOutcome::Read;
     if (::fstat(fd, &info) != 0) outcome = FileReadOutcome::CannotOpen;
-    else if (S_ISDIR(info.st_mode)) outcome = FileReadOutcome::Directory;
-    else if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) outcome = FileReadOutcome::Device;
-    else if (S_ISFIFO(info.st_mode)) outcome = FileReadOutcome::Pipe;
-    else if (S_ISSOCK(info.st_mode)) outcome = FileReadOutcome::Socket;
-    else if (!S_ISREG(info.st_mode)) outcome = FileReadOutcome::Device;
     else if (static_cast<uint64_t>(info.st_size) > maxBytes) outcome = FileReadOutcome::TooLarge;
     if (outcome == FileReadOutcome::Read) {
         bytes.reserve(static_cast<size_t>(info.st_size));

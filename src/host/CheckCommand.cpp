@@ -4,13 +4,16 @@
 #include <cstdio>
 
 #include "host/Startup.h"
+#include "host/Interruption.h"
 #include "script/ScriptChecker.h"
 
 namespace velmora {
 
 int runCheck(const CheckOptions& options) {
     const std::string& script = options.script;
-    CheckReport report = checkScriptFile(script.c_str(), options.surfaceBudgetBytes);
+    // Ctrl-C stops a long load between declarations and inside a picture's decode.
+    catchInterruptions();
+    CheckReport report = checkScriptFile(script.c_str(), options.surfaceBudgetBytes, interruptionStopCheck());
     printProblems(stderr, script, report.problems);
     const std::vector<ScriptProblem> music = moduleFindings(options.music);
     printProblems(stderr, options.music, music);

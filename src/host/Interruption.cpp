@@ -30,4 +30,21 @@ int interruptionSignal() { return caughtSignal; }
 
 int interruptionExitStatus() { return 128 + caughtSignal; }
 
+StopCheck interruptionStopCheck() {
+    return [] { return caughtSignal != 0; };
+}
+
+namespace {
+constexpr int kCaught[] = {SIGINT, SIGTERM, SIGHUP};
+}
+
+InterruptionsCaught::InterruptionsCaught() {
+    for (int i = 0; i < 3; ++i) sigaction(kCaught[i], nullptr, &saved_[i]);
+    catchInterruptions();
+}
+
+InterruptionsCaught::~InterruptionsCaught() {
+    for (int i = 0; i < 3; ++i) sigaction(kCaught[i], &saved_[i], nullptr);
+}
+
 }  // namespace velmora

@@ -14,7 +14,6 @@
 #include <random>
 #include <system_error>
 
-#include "core/AtomicFile.h"
 #include "showkit/NewShow.h"
 
 namespace velmora {
@@ -28,7 +27,9 @@ int refuse(const std::string& error) {
     return 1;
 }
 
-// ".NAME.PID.RANDOM.part" beside `dir`, created now (mkdir never reuses a name).
+// ".NAME.velmora.RANDOM.part" beside `dir`, created now (mkdir never reuses a
+// name). Nothing sweeps such folders: a run killed outright leaves its hidden
+// folder for the user to see, rather than a sweep guessing what is whose.
 std::optional<fs::path> makeTemporaryFolder(const fs::path& dir, std::string& error) {
     const fs::path parent = dir.parent_path().empty() ? fs::path(".") : dir.parent_path();
     std::random_device random;
@@ -36,8 +37,7 @@ std::optional<fs::path> makeTemporaryFolder(const fs::path& dir, std::string& er
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, "%08x%08x", random(), random());
         std::string name(".");
-        name.append(dir.filename().string()).append(".").append(std::to_string(::getpid()));
-        name.append(".").append(suffix).append(".part");
+        name.append(dir.filename().string()).append(".velmora.").append(suffix).append(".part");
         const fs::path temp = parent / name;
         if (::mkdir(temp.c_str(), 0777) == 0) return temp;
         if (errno != EEXIST) break;
@@ -70,7 +70,6 @@ int runNew(const NewOptions& options) {
     }
     const fs::path parent = dir.parent_path().empty() ? fs::path(".") : dir.parent_path();
     fs::create_directories(parent, ec);
-    removeStaleTemporaries(parent.string());
 
     std::string error;
     const std::optional<fs::path> temp = makeTemporaryFolder(dir, error);

@@ -21,6 +21,7 @@
 #include "host/RenderSettings.h"
 #include "show/ShowSession.h"
 #include "show/MusicTransport.h"
+#include "host/StandardOutput.h"
 #include "host/Startup.h"
 #include "host/VideoExport.h"
 #include "platform/ModuleStream.h"
@@ -90,6 +91,9 @@ std::optional<std::string> printFrameHash(int k, const Surface& output, std::vec
     std::printf("frame %d ", k);
     for (unsigned int i = 0; i < length; ++i) std::printf("%02x", digest[i]);
     std::printf("\n");
+    // Each line out at once: a reader that went away (`| head -1`) ends the
+    // render now, not when a buffer fills.
+    if (!flushedStandardOutput("velmora render")) return std::string();  // its line is printed
     return std::nullopt;
 }
 
@@ -129,7 +133,8 @@ CommandOutcome runRender(const RenderOptions& options) {
     // The song's rows, from the module even at a fixed --position.
     if (options.musicPosition) fixedPosition->setOrderStartRows(readOrderStartRows(options.music.c_str()));
     ShowSession session(chosenThreadCount(options.threads), std::move(fixedPosition));
-    loadScriptOrDie(session, options.script, options.surfaceBudgetBytes);
+    loadScriptOrDie(session, options.script, options.surfaceBudgetBytes, standardErrorReporter(),
+                    interruptionStopCheck());
     DemoGraph& graph = session.graph();
     auto output = makeOutputSurface();
 
@@ -144,6 +149,7 @@ CommandOutcome runRender(const RenderOptions& options) {
         audio.load(options.music.c_str());
         session.setMusic(std::make_unique<RenderMusic>(audio));
     }
+    if (interruptionSignal()) throw LoadInterrupted();  // asked while the music loaded
     if (rendersUntilEnd(options) && !withMusic)
         return CommandOutcome::failed("the length of the music is needed (--position fixes it); give --frames or --seconds");
     std::string error;
@@ -234,7 +240,7 @@ CommandOutcome runRender(const RenderOptions& options) {
     }
     if (options.hash) {
         std::printf("done\n");
-        if (std::fflush(stdout) != 0) return CommandOutcome::failed({});
+        if (!flushedStandardOutput("velmora render")) return CommandOutcome::failed({});
     }
     return {};
 }

@@ -106,7 +106,9 @@ bool checkRenderOptions(const RenderOptions& o, std::string& error) {
     }
     if (o.size.width) {
         if (!layoutForSize(512, 256, o.size.width, o.size.height, o.smooth)) {
-            error = "option '--size' must be at least 512x256 (or shrink with '--smooth')";
+            // With --smooth any size that holds a pixel of the picture would do: only a tinier one comes here.
+            error = o.smooth ? "option '--size' is too small to hold the picture, even with '--smooth'"
+                             : "option '--size' must be at least 512x256 (or shrink with '--smooth')";
             return false;
         }
         if (format->needsEvenSize && (o.size.width % 2 || o.size.height % 2)) {

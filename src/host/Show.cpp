@@ -20,6 +20,7 @@
 #include "core/ErrorReporter.h"
 #include "core/ThreadCount.h"
 #include "host/FrameCounter.h"
+#include "host/Interruption.h"
 #include "host/ReloadNotice.h"
 #include "host/ModeDialog.h"
 #include "host/Screenshot.h"
@@ -146,11 +147,13 @@ int playShow(const ShowOptions& options, std::unique_ptr<ShowSession>& session) 
     session = std::make_unique<ShowSession>(chosenThreadCount(options.threads),
                                             std::make_unique<ModulePlayer>(options.music, options.mute));
     ShowReporter reporter;
-    ShowLoad load = session->load(options.script, options.surfaceBudgetBytes, reporter);
-    if (load.fatal) throw *load.fatal;
-    // What `check` would say, once, on standard error; the show goes on as it is.
-    for (const std::string& warning : load.warnings) std::fprintf(stderr, "%s\n", warning.c_str());
-    std::fflush(stderr);
+    {
+        // Between frames the display's own handlers end the show; while it
+        // loads, these stop the load as they stop `render`'s.
+        const InterruptionsCaught caught;
+        loadScriptOrDie(*session, options.script, options.surfaceBudgetBytes, reporter, interruptionStopCheck());
+        if (interruptionSignal()) throw LoadInterrupted();
+    }
     session->start();
     if (options.startPosition) session->startAt(options.startPosition->order, options.startPosition->row);
 

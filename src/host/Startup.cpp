@@ -16,8 +16,9 @@
 
 namespace velmora {
 
-void loadScriptOrDie(ShowSession& session, const std::string& path, uint64_t surfaceBudgetBytes, ErrorReporter& reporter) {
-    ShowLoad load = session.load(path, surfaceBudgetBytes, reporter);
+void loadScriptOrDie(ShowSession& session, const std::string& path, uint64_t surfaceBudgetBytes, ErrorReporter& reporter,
+                     StopCheck stop) {
+    ShowLoad load = session.load(path, surfaceBudgetBytes, reporter, std::move(stop));
     if (load.fatal) throw *load.fatal;
     // What `check` would say, once, on standard error; the show goes on as it is.
     for (const std::string& warning : load.warnings) std::fprintf(stderr, "%s\n", warning.c_str());

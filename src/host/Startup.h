@@ -16,7 +16,7 @@ namespace velmora {
 // Rejected parameter texts go to `reporter`; what `velmora check` would find
 // besides is printed once on standard error as warnings, and changes nothing.
 void loadScriptOrDie(ShowSession& session, const std::string& path, uint64_t surfaceBudgetBytes,
-                     ErrorReporter& reporter = standardErrorReporter());
+                     ErrorReporter& reporter = standardErrorReporter(), StopCheck stop = {});
 // The module as one more file the show names: a finding (a problem, line 0)
 // when the show would stop on it, printed under the module's path; none when it plays.
 std::vector<ScriptProblem> moduleFindings(const std::string& music);

@@ -1,5 +1,5 @@
 // The web command: what the script names, checked to lie inside the show's
-// folder, copied beside the built web player.
+// folder, written with the built web player into a site.
 #include "host/WebCommand.h"
 
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/Text.h"
+#include "host/SiteWriter.h"
 #include "host/Startup.h"
 #include "script/DemoGraph.h"
 #include "script/LoadObserver.h"
@@ -80,6 +81,7 @@ bool holdsPlayer(const fs::path& folder) {
 // Why `name` cannot be packed, or empty: it must be a regular file inside
 // the show's folder, and so must whatever a link in it leads to.
 std::string refusal(const std::string& name, const fs::path& showFolder) {
+    if (std::string why = siteNameRefusal(name); !why.empty()) return why;
     const fs::path path(name);
     if (path.is_absolute()) return "'" + name + "' is an absolute name; a site holds only files inside the show's folder";
     const fs::path normal = path.lexically_normal();
@@ -96,14 +98,6 @@ std::string refusal(const std::string& name, const fs::path& showFolder) {
     if (ec || inside.empty() || *inside.begin() == "..")
         return "'" + name + "' is a link that leads out of the show's folder; a site holds only files inside it";
     return {};
-}
-
-bool copyInto(const fs::path& from, const fs::path& to) {
-    std::error_code ec;
-    fs::create_directories(to.parent_path(), ec);
-    fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
-    if (ec) std::fprintf(stderr, "velmora web: cannot write '%s': %s\n", to.c_str(), ec.message().c_str());
-    return !ec;
 }
 
 // The show's files, the script first, when the player would play the show:
@@ -176,19 +170,20 @@ int runWeb(const WebOptions& options, const fs::path& programFolder) {
     }
 
     const fs::path out(options.outDir);
-    for (const char* file : kPlayerFiles)
-        if (!copyInto(player / file, out / file)) return 1;
     std::string list;
-    std::set<std::string> packed;
+    std::vector<std::string> packed;
+    std::set<std::string> seen;
     for (const NamedFile& file : files) {
-        if (!packed.insert(file.name).second) continue;
-        if (!copyInto(file.name, out / "show" / file.name)) return 1;
+        if (!seen.insert(file.name).second) continue;
+        packed.push_back(file.name);
         list += file.name + "\n";
     }
-    std::FILE* listing = std::fopen((out / "show.txt").c_str(), "wb");
-    const bool written = listing && std::fwrite(list.data(), 1, list.size(), listing) == list.size();
-    if (!listing || std::fclose(listing) != 0 || !written) {
-        std::fprintf(stderr, "velmora web: cannot write '%s'\n", (out / "show.txt").c_str());
+    std::string problem = siteOutputRefusal(out, showFolder, packed);
+    if (problem.empty())
+        problem = writeSite(out, player, std::vector<std::string>(std::begin(kPlayerFiles), std::end(kPlayerFiles)),
+                            packed, list);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "velmora web: %s\n", problem.c_str());
         return 1;
     }
     std::printf("%s: %zu files of the show and the player in %s\n", script.c_str(), packed.size(), out.c_str());

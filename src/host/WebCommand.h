@@ -14,10 +14,13 @@ struct WebOptions {
 
 // Copies the player, the script, every file it names and the module into
 // DIR (DIR/show.txt lists the show's files, the script first). A file that
-// is missing, unreadable, not a file, or not inside the show's folder (the
-// working directory) is refused with its script line, and so is a module the
-// player cannot play; the checker's warnings are printed and the show packed,
-// its problems (where the show would stop) refuse it. Returns the exit status.
+// is missing, unreadable, not a file, not inside the show's folder (the
+// working directory), or has a control character in its name is refused with
+// its script line, and so is a module the player cannot play; the checker's
+// warnings are printed and the show packed, its problems (where the show would
+// stop) refuse it. DIR is built whole beside itself and renamed into place; the
+// show's own folder, or one that holds a file the show reads, is refused.
+// Returns the exit status.
 int runWeb(const WebOptions& options, const std::filesystem::path& programFolder);
 
 }  // namespace velmora

@@ -1,5 +1,6 @@
 // velmora: the demo player's entry point. The command line (host/CommandLine)
 // says which command runs with which options.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,7 +11,9 @@
 
 #include "boxes/Kernels.h"
 #include "host/CommandLine.h"
+#include "host/Interruption.h"
 #include "host/ShowErrorExit.h"
+#include "host/StandardOutput.h"
 #include "host/Startup.h"
 
 namespace {
@@ -34,15 +37,24 @@ void applySimdLevelFromEnvironment() {
 template <class Command>
 int runHeadless(Command command) {
     try {
-        return command();
+        const int status = command();
+        // What a command printed reached its reader, or the command says it did not.
+        if (status == 0 && !velmora::flushedStandardOutput("velmora")) return 1;
+        return status;
     } catch (const velmora::ShowError& error) {
         return velmora::presentShowError(error, false);
+    } catch (const velmora::LoadInterrupted&) {
+        std::fprintf(stderr, "velmora: interrupted while loading\n");
+        return velmora::interruptionExitStatus();
     }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A reader that goes away makes a write fail with EPIPE, which the command
+    // tells in one line (see runHeadless), instead of a silent death by SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
     applySimdLevelFromEnvironment();
     velmora::CommandLineOptions options;
     const std::vector<std::string> args(argv + 1, argv + argc);

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "core/Error.h"
+#include "core/RegularFile.h"
 
 namespace velmora {
 
@@ -169,7 +170,13 @@ void refuseLwo2(int status, std::string message, const char* path) {
 void setLwo2Trace(bool on) { traceOn = on; }
 
 std::vector<uint8_t> loadWholeFile(const char* path) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "rb"), std::fclose);
+    // A FIFO or a device is refused as a file that cannot be opened, never
+    // waited on; a directory as before, by its absurd size below.
+    FileReadOutcome outcome;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openRegularStream(path, outcome), std::fclose);
+    if (!file && outcome == FileReadOutcome::Directory) {
+        refuseLwo2(1, formatMessage("no enough memory!! for loading: %s", path), path);
+    }
     if (!file) {
         refuseLwo2(2, formatMessage("ca chie! -> impossible d'ouvrir le fichier: %s \n", path), path);
     }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/RegularFile.h"
+
 namespace velmora {
 
 ModuleStream::~ModuleStream() {
@@ -22,7 +24,7 @@ std::string whyMusicDidNotLoad(const char* path) {
     if (::stat(path, &info) != 0) return std::string("cannot be opened: ") + std::strerror(errno);
     if (!S_ISREG(info.st_mode)) return "is not a regular file";
     if (info.st_size > (off_t{256} << 20)) return "is larger than any module (256 MiB)";
-    if (std::FILE* f = std::fopen(path, "rb")) std::fclose(f);
+    if (std::FILE* f = openRegularStream(path)) std::fclose(f);
     else return std::string("cannot be opened: ") + std::strerror(errno);
     return "is not a module the player knows (MOD, XM, S3M, IT, MO3 and the other tracker formats), or plays nothing";
 }
@@ -35,7 +37,8 @@ std::string moduleRefusal(const char* path) {
 }
 
 ModuleStream::LoadResult ModuleStream::load(const char* path) {
-    std::FILE* f = std::fopen(path, "rb");
+    // A FIFO or a device is refused here, not waited on.
+    std::FILE* f = openRegularStream(path);
     if (!f) return kUnreadable;
     std::vector<char> bytes;
     char chunk[65536];

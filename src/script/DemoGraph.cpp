@@ -236,6 +236,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
         }
         if (word == end) return valid;
         if (!isTypeWord(word)) continue;
+        stopIfAsked(&stopCheck_);
 
         std::string_view nameWord = scriptStream_.readWord();
         std::string name(cutName(nameWord));
@@ -279,7 +280,7 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
             functions_.set(i, std::move(function), std::move(name));
         } else {
             auto surface = std::make_unique<Surface>();
-            runAt(offset, [&] { surface->configure(parameters, &surfaceBudget_); });
+            runAt(offset, [&] { surface->configure(parameters, &surfaceBudget_, &stopCheck_); });
             surfaces_.set(i, std::move(surface), std::move(name));
         }
         ++i;

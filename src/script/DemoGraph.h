@@ -17,6 +17,7 @@
 #include "core/Error.h"
 #include "core/ErrorReporter.h"
 #include "core/Limits.h"
+#include "core/StopCheck.h"
 #include "core/Text.h"
 #include "core/WorkerPool.h"
 #include "functions/Function.h"
@@ -130,6 +131,9 @@ public:
     const ScriptProblem& firstProblem() const { return firstProblem_; }
     // What all surfaces of the next load may hold together, in bytes.
     void setSurfaceBudget(uint64_t bytes) { surfaceBudgetBytes_ = bytes; }
+    // Asked between declarations and while a picture is decoded: a load that
+    // should stop raises LoadInterrupted (the host's Ctrl-C).
+    void setStopCheck(StopCheck check) { stopCheck_ = std::move(check); }
     // False when a section or the wiring was missing: nothing was declared.
     bool sectionsComplete() const { return sectionsComplete_; }
 
@@ -199,6 +203,7 @@ private:
     // The bytes this show's surfaces may still take.
     SurfaceBudget surfaceBudget_;
     uint64_t surfaceBudgetBytes_ = kDefaultSurfaceBudgetBytes;
+    StopCheck stopCheck_;
     std::string fileRefusal_;
     LoadObserver* observer_ = nullptr;
     size_t wiringStart_ = 0;

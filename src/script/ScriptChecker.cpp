@@ -386,7 +386,7 @@ CheckReport checkScriptText(std::string_view text, uint64_t surfaceBudgetBytes) 
     return check(text, graph);
 }
 
-CheckedScript loadCheckedScript(const char* path, uint64_t surfaceBudgetBytes) {
+CheckedScript loadCheckedScript(const char* path, uint64_t surfaceBudgetBytes, StopCheck stop) {
     CheckedScript checked;
     std::string text;
     const FileReadOutcome outcome = readRegularFile(path, kMaxScriptBytes, text);
@@ -401,12 +401,13 @@ CheckedScript loadCheckedScript(const char* path, uint64_t surfaceBudgetBytes) {
     checked.graph = std::make_unique<DemoGraph>();
     checked.graph->setScriptPath(path);
     checked.graph->setSurfaceBudget(surfaceBudgetBytes);
+    checked.graph->setStopCheck(std::move(stop));
     checked.report = check(text, *checked.graph);
     return checked;
 }
 
-CheckReport checkScriptFile(const char* path, uint64_t surfaceBudgetBytes) {
-    return loadCheckedScript(path, surfaceBudgetBytes).report;
+CheckReport checkScriptFile(const char* path, uint64_t surfaceBudgetBytes, StopCheck stop) {
+    return loadCheckedScript(path, surfaceBudgetBytes, std::move(stop)).report;
 }
 
 bool refuses(const std::vector<ScriptProblem>& findings) {

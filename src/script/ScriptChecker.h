@@ -22,7 +22,9 @@ struct CheckReport {
 // Reads the script as loading does and the wiring as a frame does, reporting
 // instead of stopping. Files the script names are read relative to the working
 // directory, as at show time. `surfaceBudgetBytes`: what the show's surfaces may hold.
-CheckReport checkScriptFile(const char* path, uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes);
+// `stop` is asked as the script loads (LoadInterrupted when it says so).
+CheckReport checkScriptFile(const char* path, uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes,
+                            StopCheck stop = {});
 CheckReport checkScriptText(std::string_view text, uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes);
 
 // The report and the graph the check loaded, read and decoded once: live
@@ -31,7 +33,8 @@ struct CheckedScript {
     CheckReport report;
     std::unique_ptr<DemoGraph> graph;
 };
-CheckedScript loadCheckedScript(const char* path, uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes);
+CheckedScript loadCheckedScript(const char* path, uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes,
+                                StopCheck stop = {});
 
 // The show's own load, as DemoGraph::load does it (with the graph's budget; rejected texts to
 // `reporter`; what stops the show raises ShowError), with what `check` finds

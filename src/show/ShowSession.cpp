@@ -21,10 +21,12 @@ ShowSession::~ShowSession() {
     graph_.reset();  // before the pool its boxes use
 }
 
-ShowLoad ShowSession::load(const std::string& path, uint64_t surfaceBudgetBytes, ErrorReporter& reporter) {
+ShowLoad ShowSession::load(const std::string& path, uint64_t surfaceBudgetBytes, ErrorReporter& reporter,
+                           StopCheck stop) {
     ShowLoad outcome;
     auto graph = std::make_unique<DemoGraph>();
     graph->setSurfaceBudget(surfaceBudgetBytes);
+    graph->setStopCheck(std::move(stop));
     try {
         const WarnedLoad load = loadWithWarnings(*graph, path.c_str(), reporter);
         if (load.result == LoadResult::ScriptNotFound)

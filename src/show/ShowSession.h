@@ -14,6 +14,7 @@
 #include "core/Error.h"
 #include "core/ErrorReporter.h"
 #include "core/Limits.h"
+#include "core/StopCheck.h"
 #include "core/WorkerPool.h"
 #include "show/FrameTimer.h"
 #include "show/MusicTransport.h"
@@ -50,7 +51,7 @@ public:
 
     // Loads `path` as the show's start does (rejected parameter texts to
     // `reporter`); the graph takes over when the player plays it.
-    ShowLoad load(const std::string& path, uint64_t surfaceBudgetBytes, ErrorReporter& reporter);
+    ShowLoad load(const std::string& path, uint64_t surfaceBudgetBytes, ErrorReporter& reporter, StopCheck stop = {});
     // The graph frames are evaluated with; it gets the session's threads. The
     // one it replaces goes without touching the music or the clock.
     void setGraph(std::unique_ptr<DemoGraph> graph);

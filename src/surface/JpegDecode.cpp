@@ -13,6 +13,7 @@
 #include <csetjmp>
 
 #include "core/Error.h"
+#include "core/RegularFile.h"
 
 namespace velmora {
 
@@ -28,6 +29,8 @@ struct Decoder {
     bool created = false;
     jpeg_progress_mgr progress{};
     bool tooManyScans = false;
+    const StopCheck* stop = nullptr;  // asked as the input is read
+    bool interrupted = false;
     // What libjpeg's standard error manager would have printed on standard
     // error by the time it gave up: its warnings, one per line, then its error.
     std::string printed;
@@ -55,8 +58,13 @@ void jumpBack(j_common_ptr common) {
 
 // Each scan of a progressive picture is a pass over all of it: a file of
 // thousands of empty scans would take minutes. Counted as the input is read.
+// The same monitor asks whether the load should stop: a large picture takes a while.
 void countScans(j_common_ptr common) {
     Decoder* decoder = static_cast<Decoder*>(common->client_data);
+    if (decoder->stop && *decoder->stop && (*decoder->stop)()) {
+        decoder->interrupted = true;
+        std::longjmp(decoder->jump, 1);
+    }
     if (decoder->info.input_scan_number <= kMaxJpegScans) return;
     decoder->tooManyScans = true;
     std::longjmp(decoder->jump, 1);
@@ -78,6 +86,7 @@ int decode(Decoder& decoder, DecodedJpeg& out, const char* path, const SurfaceBu
     decoder.errors.error_exit = jumpBack;
     decoder.errors.output_message = keepMessage;
     if (setjmp(decoder.jump) != 0) {
+        if (decoder.interrupted) return 1;
         if (!decoder.tooManyScans) return kRefusedByLibrary;
         if (refusal) *refusal = scanRefusal(path);
         return 1;
@@ -118,12 +127,13 @@ int decode(Decoder& decoder, DecodedJpeg& out, const char* path, const SurfaceBu
 // Start-of-scan markers in the whole file, counted before decoding: the
 // decoder would pass over the whole picture once for each. FF DA cannot occur
 // inside the compressed data, where every FF byte is followed by 00.
-int scanMarkers(std::FILE* file) {
+int scanMarkers(std::FILE* file, const StopCheck* stop) {
     int scans = 0;
     unsigned char chunk[65536];
     bool afterFF = false;
     size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0 && scans <= kMaxJpegScans) {
+        stopIfAsked(stop);
         for (size_t i = 0; i < n; ++i) {
             scans += afterFF && chunk[i] == 0xDA;
             afterFF = chunk[i] == 0xFF;
@@ -135,13 +145,27 @@ int scanMarkers(std::FILE* file) {
 
 }  // namespace
 
-int decodeJpegFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budget, std::string* refusal) {
+int decodeJpegFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budget, std::string* refusal,
+                   const StopCheck* stop) {
     out = DecodedJpeg{};
     if (path == nullptr) return 1;
     Decoder decoder;
-    decoder.file = std::fopen(path, "rb");
-    if (decoder.file == nullptr) return 1;
-    if (scanMarkers(decoder.file) > kMaxJpegScans) {
+    decoder.stop = stop;
+    // A FIFO or a device is refused here, not waited on or read for ever.
+    FileReadOutcome opened;
+    decoder.file = openRegularStream(path, opened);
+    if (decoder.file == nullptr) {
+        if (refusal && isRefusedKind(opened)) *refusal = "it " + describeNotRegular(opened);
+        return 1;
+    }
+    int scans = 0;
+    try {
+        scans = scanMarkers(decoder.file, stop);
+    } catch (const LoadInterrupted&) {
+        std::fclose(decoder.file);
+        throw;
+    }
+    if (scans > kMaxJpegScans) {
         std::fclose(decoder.file);
         if (refusal) *refusal = scanRefusal(path);
         return 1;
@@ -151,6 +175,7 @@ int decodeJpegFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budg
     if (decoder.created) jpeg_destroy_decompress(&decoder.info);
     std::fclose(decoder.file);
     if (result != 0) out = DecodedJpeg{};
+    if (decoder.interrupted) throw LoadInterrupted();
     if (result == kRefusedByLibrary) throw ShowError(ErrorPresentation::StandardError, 1, decoder.printed, path);
     return result;
 }

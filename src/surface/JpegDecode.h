@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/Limits.h"
+#include "core/StopCheck.h"
 
 namespace velmora {
 
@@ -21,8 +22,10 @@ struct DecodedJpeg {
 // budget what the show's surfaces have left): that is seen from the header,
 // before any pixel is decoded, and `refusal` says why. A file libjpeg refuses
 // raises ShowError{StandardError, 1} with the library's message, the line its
-// standard error manager would have printed before ending the process.
+// standard error manager would have printed before ending the process. A
+// path that is not a regular file (a FIFO, a device) is refused without
+// waiting. `stop` is asked as the file is read: LoadInterrupted when it says so.
 int decodeJpegFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budget = nullptr,
-                   std::string* refusal = nullptr);
+                   std::string* refusal = nullptr, const StopCheck* stop = nullptr);
 
 }  // namespace velmora

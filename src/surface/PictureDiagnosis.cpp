@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "core/MissingFile.h"
+#include "core/RegularFile.h"
 
 namespace velmora {
 
@@ -22,10 +23,11 @@ bool startsWith(const unsigned char* bytes, size_t size, const char* signature, 
 std::string diagnosePicture(const char* path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) return "is a folder, not a picture file";
-    std::FILE* file = std::fopen(path, "rb");
+    std::string why;
+    std::FILE* file = openRegularStream(path, &why);
     if (!file) {
         if (errno == ENOENT) return describeMissingFile();
-        return std::string("cannot be opened: ") + std::strerror(errno);
+        return why;
     }
     unsigned char head[8] = {};
     const size_t size = std::fread(head, 1, sizeof head, file);

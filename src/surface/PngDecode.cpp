@@ -10,6 +10,8 @@
 #include <new>
 #include <vector>
 
+#include "core/RegularFile.h"
+
 namespace velmora {
 
 namespace {
@@ -21,6 +23,8 @@ struct PngReader {
     png_structp png = nullptr;
     png_infop info = nullptr;
     std::string message;  // libpng's reason, when it gave up
+    const StopCheck* stop = nullptr;  // asked after every row
+    bool interrupted = false;
     ~PngReader() {
         if (png) png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
         if (file) std::fclose(file);
@@ -33,11 +37,21 @@ void keepError(png_structp png, png_const_charp message) {
 }
 void ignoreWarning(png_structp, png_const_charp) {}
 
+// After each row (each pass's row, for an interlaced picture): a large picture takes a while.
+void askToStop(png_structp png, png_uint_32, int) {
+    PngReader* reader = static_cast<PngReader*>(png_get_error_ptr(png));
+    if (reader->stop && *reader->stop && (*reader->stop)()) {
+        reader->interrupted = true;
+        png_error(png, "interrupted");
+    }
+}
+
 // The header, with the transformations that give 8-bit grey or RGB; false
 // (and `message`) when libpng gave up.
 bool readHeader(PngReader& reader, uint32_t& width, uint32_t& height, int& components) {
     if (setjmp(png_jmpbuf(reader.png))) return false;
     png_init_io(reader.png, reader.file);
+    png_set_read_status_fn(reader.png, askToStop);
     png_read_info(reader.png, reader.info);
     width = png_get_image_width(reader.png, reader.info);
     height = png_get_image_height(reader.png, reader.info);
@@ -46,7 +60,10 @@ bool readHeader(PngReader& reader, uint32_t& width, uint32_t& height, int& compo
     png_set_packing(reader.png);
     if (type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(reader.png);
     if (type == PNG_COLOR_TYPE_GRAY) png_set_expand_gray_1_2_4_to_8(reader.png);
-    if (type & PNG_COLOR_MASK_ALPHA) png_set_strip_alpha(reader.png);
+    // The palette's expansion also turns a tRNS chunk into an alpha channel:
+    // dropped like any other alpha (the compositing has none).
+    if ((type & PNG_COLOR_MASK_ALPHA) || png_get_valid(reader.png, reader.info, PNG_INFO_tRNS))
+        png_set_strip_alpha(reader.png);
     png_set_interlace_handling(reader.png);
     png_read_update_info(reader.png, reader.info);
     components = png_get_channels(reader.png, reader.info);
@@ -64,21 +81,27 @@ bool readRows(PngReader& reader, std::vector<png_bytep>& rows) {
 
 bool isPngFile(const char* path) {
     unsigned char head[8] = {};
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = openRegularStream(path);
     if (!file) return false;
     const bool whole = std::fread(head, 1, sizeof head, file) == sizeof head;
     std::fclose(file);
     return whole && png_sig_cmp(head, 0, sizeof head) == 0;
 }
 
-int decodePngFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budget, std::string* refusal) {
+int decodePngFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budget, std::string* refusal,
+                  const StopCheck* stop) {
     auto refuse = [&](const std::string& why) {
         if (refusal) *refusal = why;
         return 1;
     };
     PngReader reader;
-    reader.file = std::fopen(path, "rb");
-    if (!reader.file) return 1;
+    reader.stop = stop;
+    FileReadOutcome opened;
+    reader.file = openRegularStream(path, opened);
+    if (!reader.file) {
+        if (isRefusedKind(opened)) return refuse("it " + describeNotRegular(opened));
+        return 1;
+    }
     reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reader, keepError, ignoreWarning);
     if (!reader.png) return refuse("no memory to read the PNG");
     reader.info = png_create_info_struct(reader.png);
@@ -103,6 +126,7 @@ int decodePngFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budge
     for (uint32_t y = 0; y < height; ++y) rows[y] = out.samples.data() + stride * y;
     if (!readRows(reader, rows)) {
         out.samples.clear();
+        if (reader.interrupted) throw LoadInterrupted();
         return refuse("the PNG is damaged or cut short (libpng: " + reader.message + ")");
     }
     out.width = static_cast<int32_t>(width);
@@ -111,9 +135,10 @@ int decodePngFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budge
     return 0;
 }
 
-int decodePictureFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budget, std::string* refusal) {
-    if (isPngFile(path)) return decodePngFile(path, out, budget, refusal);
-    return decodeJpegFile(path, out, budget, refusal);
+int decodePictureFile(const char* path, DecodedJpeg& out, const SurfaceBudget* budget, std::string* refusal,
+                      const StopCheck* stop) {
+    if (isPngFile(path)) return decodePngFile(path, out, budget, refusal, stop);
+    return decodeJpegFile(path, out, budget, refusal, stop);
 }
 
 }  // namespace velmora

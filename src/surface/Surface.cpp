@@ -58,7 +58,7 @@ std::string describeBadSize(std::string_view text) {
 
 }  // namespace
 
-void Surface::configure(std::string_view text, SurfaceBudget* budget) {
+void Surface::configure(std::string_view text, SurfaceBudget* budget, const StopCheck* stop) {
     size_t pos = 0;
     while (pos < text.size() && text[pos] == ' ') ++pos;  // spaces only, not tabs
     const size_t pos0 = pos;
@@ -72,7 +72,7 @@ void Surface::configure(std::string_view text, SurfaceBudget* budget) {
         int refused = 1;
         std::string reason;
         try {
-            refused = loadJpeg(path.c_str(), budget, &reason);
+            refused = loadJpeg(path.c_str(), budget, &reason, stop);
         } catch (ShowError& damaged) {
             damaged.checkMessage = kBadPicture;  // the checker names the step, the show prints libjpeg's text
             if (damaged.reason.empty()) damaged.reason = diagnosePicture(path.c_str());
@@ -96,9 +96,9 @@ void Surface::configure(std::string_view text, SurfaceBudget* budget) {
     allocate(w, h);
 }
 
-int Surface::loadJpeg(const char* path, const SurfaceBudget* budget, std::string* reason) {
+int Surface::loadJpeg(const char* path, const SurfaceBudget* budget, std::string* reason, const StopCheck* stop) {
     DecodedJpeg picture;
-    if (decodePictureFile(path, picture, budget, reason) != 0) {
+    if (decodePictureFile(path, picture, budget, reason, stop) != 0) {
         // A limit that refused the picture has said why; otherwise find out.
         if (reason && reason->empty()) *reason = diagnosePicture(path);
         return 1;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Limits.h"
+#include "core/StopCheck.h"
 #include "surface/Blend.h"
 
 namespace velmora {
@@ -47,11 +48,13 @@ public:
     // Invalid sizes and unreadable pictures are fatal errors. With a budget the
     // surface takes its bytes from it, and one that does not fit is refused
     // (the same fatal error, with the reason).
-    void configure(std::string_view text, SurfaceBudget* budget = nullptr);
+    // `stop` is asked while a picture is decoded (LoadInterrupted when it says so).
+    void configure(std::string_view text, SurfaceBudget* budget = nullptr, const StopCheck* stop = nullptr);
     // Decodes a JPEG file into a new pixel array: 0 when read, 1 when refused
     // (missing, too big, neither colour nor grey), `reason` (when given) then
     // saying why. A damaged file throws a ShowError with libjpeg's message.
-    int loadJpeg(const char* path, const SurfaceBudget* budget = nullptr, std::string* reason = nullptr);
+    int loadJpeg(const char* path, const SurfaceBudget* budget = nullptr, std::string* reason = nullptr,
+                 const StopCheck* stop = nullptr);
     void clear();
 
     // Gives the surface a new array of w*h pixels, all 0 (none for a side of 0

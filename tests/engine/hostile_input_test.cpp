@@ -1,7 +1,11 @@
 // Every box type against hostile wiring: NaN, infinite and huge function values
 // in every slot, short lists, and surfaces of the wrong size in every slot. Run
 // under AddressSanitizer and UBSan this finds any read or write outside an array.
+// And the files around a load or an output: temporaries beside it, a stop asked.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +19,7 @@
 
 #include "TestFunctions.h"
 #include "TestSupport.h"
+#include "core/AtomicFile.h"
 #include "showkit/JpegWriter.h"
 #include "object3d/Lwo2Writer.h"
 #include "script/DemoGraph.h"
@@ -254,5 +259,96 @@ TEST_F(HostileInput, APixellessSurfaceIsNeverTouched) {
             box->render(*good, w.functions, inputs);
             EXPECT_EQ(empty.pixels, nullptr) << type.word;
         }
+    }
+}
+
+// Files beside an output that look like temporaries: the output's writer
+// removes only its own kind's, left by a writer that has ended (nobody holds
+// their lock), named after that output; never a user's file, a folder, a link.
+TEST(HostileTemporaries, TheSweepRemovesOnlyAbandonedTemporariesOfTheOutput) {
+    const testsupport::ScratchDirectory dir("sweep");
+    testsupport::writeFile(dir / "elsewhere.txt", "theirs");
+    enum Kind { File, Locked, Folder, Link };
+    const struct {
+        const char* name;
+        Kind kind;
+        bool removed;
+    } cases[] = {
+        {".notes.txt.4000000.part", File, false},                 // a user's file of the old pattern
+        {".out.lwo.4000000.part", File, false},                   // a process id says nothing of an owner
+        {".out.lwo.4000000.0123456789abcdef.part", File, false},
+        {".out.lwo.velmora.0123456789abcdef.part", File, true},   // ours, its writer gone
+        {".out.lwo.velmora.fedcba9876543210.part", Locked, false}, // ours, still being written
+        {".other.lwo.velmora.0123456789abcdef.part", File, false}, // another output's
+        {".out.lwo.velmora.0123456789abcdeg.part", File, false},
+        {".out.lwo.velmora.0123.part", File, false},
+        {".out.lwo.velmora.00112233445566aa.part", Folder, false},
+        {".out.lwo.velmora.00112233445566bb.part", Link, false},
+    };
+    std::vector<int> held;
+    for (const auto& c : cases) {
+        const fs::path path = dir / c.name;
+        if (c.kind == Folder) {
+            fs::create_directories(path / "inside");
+            testsupport::writeFile(path / "inside/keep", "kept");
+        } else if (c.kind == Link) {
+            fs::create_symlink(dir / "elsewhere.txt", path);
+        } else {
+            testsupport::writeFile(path, "x");
+        }
+        if (c.kind == Locked) {
+            // Another writer's lock: a separate open file, as another process would hold.
+            const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            ASSERT_GE(fd, 0);
+            ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+            held.push_back(fd);
+        }
+    }
+    {
+        AtomicFile file((dir / "out.lwo").string());
+        ASSERT_FALSE(file.tempPath().empty()) << file.openError();
+        testsupport::writeFile(file.tempPath(), "mesh");
+        std::string error;
+        ASSERT_TRUE(file.commit(error)) << error;
+    }
+    EXPECT_EQ(testsupport::readFile(dir / "out.lwo"), "mesh");
+    for (const auto& c : cases) {
+        std::error_code ec;
+        EXPECT_EQ(!fs::exists(fs::symlink_status(dir / c.name, ec)), c.removed) << c.name;
+    }
+    EXPECT_EQ(testsupport::readFile(dir / ".out.lwo.velmora.00112233445566aa.part/inside/keep"), "kept");
+    EXPECT_EQ(testsupport::readFile(dir / "elsewhere.txt"), "theirs");
+    // Once its writer lets go, the locked one is the next sweep's.
+    for (const int fd : held) ::close(fd);
+    EXPECT_EQ(removeStaleTemporaries((dir / "out.lwo").string()), 1);
+    EXPECT_FALSE(fs::exists(dir / ".out.lwo.velmora.fedcba9876543210.part"));
+}
+
+// A load asked to stop stops: between declarations, and inside a picture's decode.
+TEST(HostileLoads, ALoadAskedToStopRaisesLoadInterrupted) {
+    const testsupport::ScratchDirectory dir("stop");
+    std::vector<uint8_t> rgb(256 * 256 * 3, 90);
+    ASSERT_TRUE(writeJpeg(dir.file("p.jpg").c_str(), 256, 256, 3, rgb.data(), 90));
+    const std::string frame = "[ZYL_FX_Generator]\n[/ZYL_FX_Generator]\n[ZYL_Fonction]\nZYL_FnctTime t 0 0 1\n"
+                              "[/ZYL_Fonction]\n[ZYL_Surface]\n";
+    const std::string end = "[/ZYL_Surface]\n[CABLAGE]\n[/CABLAGE]\n";
+    const struct {
+        const char* what;
+        std::string surfaces;
+        int asksBeforeStop;  // the stop answers yes from this ask on
+    } cases[] = {
+        {"before the first declaration", "", 0},
+        {"between declarations", "ZYL_Surface a 8 8\nZYL_Surface b 8 8\n", 2},
+        {"inside a JPEG's decode", "ZYL_Surface p \"" + dir.file("p.jpg") + "\"\n", 2},
+    };
+    for (const auto& c : cases) {
+        int asks = 0;
+        DemoGraph graph;
+        graph.setStopCheck([&] { return asks++ >= c.asksBeforeStop; });
+        EXPECT_THROW(graph.loadText(frame + c.surfaces + end), LoadInterrupted) << c.what;
+        EXPECT_GT(asks, c.asksBeforeStop) << c.what;
+        DemoGraph unasked;
+        unasked.setStopCheck([] { return false; });
+        EXPECT_EQ(unasked.loadText(frame + c.surfaces + end), LoadResult::Loaded) << c.what;
     }
 }

@@ -2,6 +2,7 @@
 // its ties, the accepted screen window, the three modes, and the shapes the
 // show's meshes are generated from.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <cmath>
@@ -425,7 +426,12 @@ TEST(BoxObjet3D, MeshNameRefusalsSayWhy) {
         {"", "", "names no mesh file", 2},
         // A folder is never read as a file, not even to explain the refusal.
         {". 1", ".", "is a directory, not a mesh file", 1},
+        // A FIFO or a device is refused at once, never waited on or read for ever.
+        {"mesh_fifo.lwo 1", "mesh_fifo.lwo", "is not a regular file", 2},
+        {"/dev/zero 1", "/dev/zero", "is not a regular file", 2},
     };
+    std::remove("mesh_fifo.lwo");
+    ASSERT_EQ(::mkfifo("mesh_fifo.lwo", 0600), 0);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         const ShowError error = testsupport::errorRaisedBy([&] { BoxObjet3D().configure(c.text); });
@@ -434,6 +440,7 @@ TEST(BoxObjet3D, MeshNameRefusalsSayWhy) {
         EXPECT_EQ(error.file, c.file);
         EXPECT_NE(error.reason.find(c.reason), std::string::npos) << error.reason;
     }
+    std::remove("mesh_fifo.lwo");
 }
 
 void expectOrthonormal(const CameraMatrix& m, Float3 d) {

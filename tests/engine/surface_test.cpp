@@ -3,6 +3,7 @@
 #include "surface/Surface.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <png.h>
 
 #include <algorithm>
@@ -158,6 +159,9 @@ TEST(SurfaceConfigureFatal, RefusalsSayWhy) {
         return path;
     };
     auto quoted = [](const std::string& path) { return std::string(1, '"').append(path).append(1, '"'); };
+    // Opened without waiting for a writer, and refused: not read for ever.
+    std::remove(tempPath("fifo.jpg").c_str());
+    ASSERT_EQ(::mkfifo(tempPath("fifo.jpg").c_str(), 0600), 0);
     constexpr const char* kPicture = "ERREUR A LA LECTURE D'UNE SURFACE";
     const struct {
         std::string text;     // the surface's parameter text
@@ -180,6 +184,9 @@ TEST(SurfaceConfigureFatal, RefusalsSayWhy) {
         {quoted(file("cut.jpg", jpegStart.substr(0, 40))), tempPath("cut.jpg"), 1, nullptr,
          "the JPEG is truncated"},
         {quoted(tempPath("cmyk.jpg")), tempPath("cmyk.jpg"), 9999, kPicture, "CMYK colour space"},
+        {quoted(tempPath("fifo.jpg")), tempPath("fifo.jpg"), 9999, kPicture, "it is a FIFO, not a regular file"},
+        {quoted("/dev/zero"), "/dev/zero", 9999, kPicture, "it is a device, not a regular file"},
+        {quoted(::testing::TempDir()), ::testing::TempDir(), 9999, kPicture, "is a folder, not a picture file"},
         {"data/x.jpg", "", 9999, "TAILLE DE LA SURFACE NON VALIDE",
          "'data/x.jpg' is neither W H nor a quoted file name: write \"data/x.jpg\""},
         {"512 wide", "", 9999, "TAILLE DE LA SURFACE NON VALIDE", "'512 wide' is not W H"},
@@ -195,7 +202,7 @@ TEST(SurfaceConfigureFatal, RefusalsSayWhy) {
         EXPECT_EQ(error.file, c.file);
         EXPECT_NE(error.reason.find(c.reason), std::string::npos) << error.reason;
     }
-    for (const char* name : {"whole.jpg", "cmyk.jpg", "p.png", "g.gif", "gif.jpg", "t.jpg", "e.jpg", "cut.jpg"})
+    for (const char* name : {"whole.jpg", "cmyk.jpg", "p.png", "g.gif", "gif.jpg", "t.jpg", "e.jpg", "cut.jpg", "fifo.jpg"})
         std::remove(tempPath(name).c_str());
 }
 
@@ -367,6 +374,7 @@ struct PngKind {
     const char* name;
     int colourType;
     int bitDepth;
+    bool transparency = false;  // a tRNS chunk: palette alphas, or one transparent grey or RGB colour
 };
 
 class PngSurface : public ::testing::TestWithParam<PngKind> {};
@@ -395,14 +403,19 @@ std::string writePngKind(const std::string& path, const PngKind& kind) {
         entries[i] = png_color{static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c)};
     }
     if (palette) png_set_PLTE(png, info, entries, 16);
+    png_byte alphas[16];
+    for (int i = 0; i < 16; ++i) alphas[i] = static_cast<png_byte>(i * 17);
+    png_color_16 transparent{0, 10, 20, 30, 40};
+    if (kind.transparency) png_set_tRNS(png, info, alphas, palette ? 16 : 0, palette ? nullptr : &transparent);
     png_write_info(png, info);
     std::vector<png_byte> row(512 * channels * bytes);
     for (int y = 0; y < 256; ++y) {
         std::fill(row.begin(), row.end(), 0);
         for (int x = 0; x < 512; ++x) {
-            if (palette) {  // 4 bits an index, the first in the high half
+            if (palette) {  // 4 bits an index, the first in the high half; or a byte
                 const int index = (x / 32 + y / 32) % 16;
-                row[x / 2] |= static_cast<png_byte>(x % 2 ? index : index << 4);
+                if (kind.bitDepth == 8) row[x] = static_cast<png_byte>(index);
+                else row[x / 2] |= static_cast<png_byte>(x % 2 ? index : index << 4);
                 continue;
             }
             const uint32_t c = pngColour(x, y, grey, false);
@@ -449,7 +462,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PngKind{"rgb8", PNG_COLOR_TYPE_RGB, 8}, PngKind{"rgb16", PNG_COLOR_TYPE_RGB, 16},
                       PngKind{"rgba8", PNG_COLOR_TYPE_RGB_ALPHA, 8}, PngKind{"rgba16", PNG_COLOR_TYPE_RGB_ALPHA, 16},
                       PngKind{"grey8", PNG_COLOR_TYPE_GRAY, 8}, PngKind{"grey16", PNG_COLOR_TYPE_GRAY, 16},
-                      PngKind{"grey_alpha8", PNG_COLOR_TYPE_GRAY_ALPHA, 8}, PngKind{"palette4", PNG_COLOR_TYPE_PALETTE, 4}),
+                      PngKind{"grey_alpha8", PNG_COLOR_TYPE_GRAY_ALPHA, 8}, PngKind{"palette4", PNG_COLOR_TYPE_PALETTE, 4},
+                      PngKind{"grey_alpha16", PNG_COLOR_TYPE_GRAY_ALPHA, 16}, PngKind{"palette8", PNG_COLOR_TYPE_PALETTE, 8},
+                      // Transparency from tRNS is dropped like an alpha channel.
+                      PngKind{"palette4_trns", PNG_COLOR_TYPE_PALETTE, 4, true},
+                      PngKind{"palette8_trns", PNG_COLOR_TYPE_PALETTE, 8, true},
+                      PngKind{"grey8_trns", PNG_COLOR_TYPE_GRAY, 8, true}, PngKind{"rgb8_trns", PNG_COLOR_TYPE_RGB, 8, true},
+                      PngKind{"rgb16_trns", PNG_COLOR_TYPE_RGB, 16, true}),
     [](const ::testing::TestParamInfo<PngKind>& info) { return std::string(info.param.name); });
 
 }  // namespace

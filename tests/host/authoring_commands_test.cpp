@@ -38,12 +38,13 @@ struct Outcome {
     std::string out, err;
 };
 
-// Runs the program in `dir` with the given arguments (and environment settings).
-Outcome runIn(const fs::path& dir, const std::string& args, const std::string& environment = "") {
+// Runs the program (or a copy of it) in `dir` with the given arguments (and environment settings).
+Outcome runIn(const fs::path& dir, const std::string& args, const std::string& environment = "",
+              const std::string& program = VELMORA_BINARY) {
     const ScratchDirectory out("authoring");
     const std::string command = "cd '" + dir.string() + "' && " + environment +
                                 " VELMORA_NO_MESSAGE_BOX=1 SDL_VIDEODRIVER=dummy timeout 120 '" +
-                                std::string(VELMORA_BINARY) + "' " + args + " >'" + (out / "out.txt").string() +
+                                program + "' " + args + " >'" + (out / "out.txt").string() +
                                 "' 2>'" + (out / "err.txt").string() + "'";
     const int raw = std::system(command.c_str());
     Outcome run;
@@ -499,6 +500,69 @@ TEST(WebCommand, RefusesWhatItCannotPackWithItsLine) {
     if (packed.status != 0) {
         EXPECT_NE(packed.err.find("the web player is not built"), std::string::npos) << packed.err;
     }
+}
+
+// `web` writes its site as every output is written: built whole beside the
+// target and renamed into place, never through a link, never over the show or
+// over a folder that is not one of its sites. A copy of the program with a
+// stand-in player beside it does the writing.
+TEST(WebCommand, WritesItsSiteWholeAndNothingThroughALink) {
+    const ScratchDirectory scratch("web_site");
+    const fs::path& dir = scratch.path();
+    fs::create_directories(dir / "bin/web");
+    fs::copy_file(VELMORA_BINARY, dir / "bin/velmora");
+    for (const char* file : {"index.html", "page.js", "velmora.js", "velmora.wasm"})
+        std::ofstream(dir / "bin/web" / file) << "player " << file;
+    const std::string copy = (dir / "bin/velmora").string();
+    ASSERT_EQ(runIn(dir, "new show").status, 0);
+    const fs::path show = dir / "show";
+    std::ofstream(dir / "precious.html") << "precious";
+    const std::string script = readFile(show / "script.zyl");
+    auto shell = [&](const std::string& command) { ASSERT_EQ(std::system(("cd '" + show.string() + "' && " + command).c_str()), 0); };
+
+    const struct {
+        const char* what;
+        std::string setUp;  // shell commands in the show's folder
+        std::string args;
+        int status;
+        const char* said;  // on standard error; "" for nothing
+        std::string afterwards;  // a shell test that must hold
+    } cases[] = {
+        {"a new folder", "", "-o site", 0, "", "test -f site/show/data/sprite.jpg && test -f site/show.txt"},
+        {"a rerun replaces the site whole", "echo stale > site/stale.txt", "-o site", 0, "",
+         "test ! -e site/stale.txt && test -f site/index.html"},
+        {"a link planted in a site is removed, not followed", "rm -rf site/show && ln -s ../.. site/show", "-o site", 0,
+         "", "test ! -L site/show && test -f site/show/script.zyl && test ! -e ../script.zyl"},
+        {"a planted index.html link", "mkdir planted && ln -s ../../precious.html planted/index.html", "-o planted", 1,
+         "'planted' is a folder that is neither empty nor a site", "grep -qx precious ../precious.html"},
+        {"the target a link", "ln -s .. linked", "-o linked", 1, "'linked' is a link",
+         "test ! -e ../index.html"},
+        {"the show's own folder", "", "-o .", 1, "'.' is the show's own folder", "test ! -e index.html"},
+        {"a folder the show reads from", "", "-o data", 1, "'data' holds 'data/", "test ! -e data/index.html"},
+        {"a folder that holds the show", "", "-o ..", 1, "'..' holds the show's folder", "test ! -e ../index.html"},
+        {"a folder of the user's", "mkdir mine && echo notes > mine/notes.txt", "-o mine", 1,
+         "neither empty nor a site", "grep -qx notes mine/notes.txt && test ! -e mine/index.html"},
+        {"a script name with a line feed", "cp script.zyl \"$(printf 'a\\nb.zyl')\"",
+         "--script \"$(printf 'a\\nb.zyl')\" -o nl", 1, "'a\\nb.zyl' has a control character in its name",
+         "test ! -e nl"},
+        {"a picture name with a control character",
+         "cp data/sprite.jpg \"$(printf 'data/s\\001.jpg')\" && sed \"s|data/sprite.jpg|$(printf 'data/s\\001.jpg')|\" "
+         "script.zyl > ctl.zyl",
+         "--script ctl.zyl -o ctl", 1, "' has a control character in its name", "test ! -e ctl"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.setUp.empty()) shell(c.setUp);
+        const Outcome run = runIn(show, "web " + c.args, "", copy);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        if (*c.said) EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+        else EXPECT_EQ(run.err, "");
+        EXPECT_EQ(std::system(("cd '" + show.string() + "' && " + c.afterwards).c_str()), 0) << run.err;
+        // Nothing half-built is left beside the target.
+        for (const auto& entry : fs::directory_iterator(show))
+            EXPECT_EQ(entry.path().filename().string().find(".velmora."), std::string::npos) << entry.path();
+    }
+    EXPECT_EQ(readFile(show / "script.zyl"), script);
 }
 
 TEST(InstalledProgram, DemoRendersTheInstalledDefaultShowFromAnyFolder) {

@@ -250,3 +250,20 @@ TEST_F(RenderCommand, HelpListsTheCommands) {
         EXPECT_NE(out.find(word), std::string::npos) << word;
     EXPECT_EQ(run("--version").status, 0);
 }
+
+// A reader that goes away (`| head -1`) ends the render at once with one line
+// and a failure, however many frames were asked for.
+TEST_F(RenderCommand, HashesStopWhenTheirReaderGoesAway) {
+    writeFile(dir_ / "script.zyl", "[ZYL_FX_Generator]\n[/ZYL_FX_Generator]\n[ZYL_Fonction]\n[/ZYL_Fonction]\n"
+                                   "[ZYL_Surface]\n[/ZYL_Surface]\n[CABLAGE]\n[/CABLAGE]\n");
+    for (const char* frames : {"3000", "1000000"}) {
+        SCOPED_TRACE(frames);
+        const std::string command = "cd '" + dir_.string() + "' && { '" + std::string(VELMORA_BINARY) +
+                                    "' render --hash --quiet --position 0:0:0 --frames " + frames +
+                                    " 2>err.txt; echo $? >status.txt; } | head -1 >out.txt";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        EXPECT_EQ(readFile(dir_ / "out.txt").rfind("frame 0 ", 0), 0u);
+        EXPECT_EQ(readFile(dir_ / "status.txt"), "1\n");
+        EXPECT_EQ(readFile(dir_ / "err.txt"), "velmora render: the output closed (the reader went away)\n");
+    }
+}

@@ -451,6 +451,7 @@ TEST(RenderValues, VideoOptionsAreCheckedTogether) {
         const char* error;  // empty: accepted
         int scale = 0;
         const char* fps = "50";
+        bool smooth = false;
     };
     const Case cases[] = {
         {"a.mp4", "", -1, "", 0, 0, ""},
@@ -475,6 +476,10 @@ TEST(RenderValues, VideoOptionsAreCheckedTogether) {
         {"a.webm", "", -1, "", 0, 0, "at most 4096 pixels a side", 9},
         {"a.mp4", "", -1, "", 0, 0, "", 0, "1000000/999999"},
         {"a.mp4", "", -1, "", 0, 0, "denominator is at most 1000000", 0, "1000000000/999999999"},
+        // --smooth given: the refusal does not suggest it.
+        {"a.webm", "", -1, "", 1, 1, "too small to hold the picture, even with '--smooth'", 0, "50", true},
+        {"a.apng", "", -1, "", 1, 1, "too small to hold the picture, even with '--smooth'", 0, "50", true},
+        {"a.webm", "", -1, "", 600, 300, "", 0, "50", true},
     };
     for (const Case& c : cases) {
         RenderOptions options;
@@ -485,6 +490,7 @@ TEST(RenderValues, VideoOptionsAreCheckedTogether) {
         options.size = {c.width, c.height};
         options.scale = c.scale;
         options.fps = *parseFrameRate(c.fps);
+        options.smooth = c.smooth;
         std::string error;
         EXPECT_EQ(checkRenderOptions(options, error), *c.error == 0) << c.video << " " << error;
         EXPECT_NE(error.find(c.error), std::string::npos) << c.video << ": " << error;

@@ -444,10 +444,13 @@ TEST_F(MeshConvert, PlantedLinksAreNeverFollowed) {
     write("cube.obj", objPrism(4, 0, 0, 0, 1));
     write("victim", "precious");
     const std::string pid = std::to_string(::getpid());
-    for (const std::string& name : std::vector<std::string>{".out.lwo." + pid + ".part", ".out.lwo.part", "out.lwo.part"})
+    for (const std::string& name : std::vector<std::string>{".out.lwo." + pid + ".part", ".out.lwo.part", "out.lwo.part",
+                                                            ".out.lwo.velmora.00000000000000aa.part"})
         ASSERT_EQ(::symlink(path("victim").c_str(), path(name).c_str()), 0);
-    // A stale temporary of a process long gone is cleared away.
-    write(".out.lwo.999999999.0123456789abcdef.part", "half a file");
+    // A temporary of ours that nobody holds locked is cleared away; a process
+    // id in a name proves nothing, so that file stays.
+    write(".out.lwo.velmora.0123456789abcdef.part", "half a file");
+    write(".out.lwo.999999999.0123456789abcdef.part", "a user's file");
     MeshOptions options;
     options.input = path("cube.obj");
     options.output = path("out.lwo");
@@ -456,8 +459,9 @@ TEST_F(MeshConvert, PlantedLinksAreNeverFollowed) {
     EXPECT_FALSE(fs::is_symlink(path("out.lwo")));
     std::ifstream victim(path("victim"));
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(victim), {}), "precious");
-    EXPECT_EQ(listing(), (std::vector<std::string>{".out.lwo." + pid + ".part", ".out.lwo.part", "cube.obj", "out.lwo",
-                                                   "out.lwo.part", "victim"}));
+    EXPECT_EQ(listing(), (std::vector<std::string>{".out.lwo." + pid + ".part", ".out.lwo.999999999.0123456789abcdef.part",
+                                                   ".out.lwo.part", ".out.lwo.velmora.00000000000000aa.part", "cube.obj",
+                                                   "out.lwo", "out.lwo.part", "victim"}));
 }
 
 TEST(MeshOptions, BadCommandLinesAreRefused) {
