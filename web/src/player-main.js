@@ -16,6 +16,8 @@ async function startingShow() {
 }
 
 adaptLegacyPlayer(startingShow);
+// For the console and the browser tests.
+whenPlayer().then((player) => { window.velmoraPlayer = player; });
 
 // Captured now: document.currentScript is only set while this file runs.
 const base = document.currentScript?.src || document.baseURI;

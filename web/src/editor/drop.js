@@ -30,7 +30,7 @@ const before = (section) => (doc) => {
   return at < 0 ? doc.length : at;
 };
 
-export function acceptDrops(player, { added, insert, reload, report }) {
+export function acceptDrops(player, { added, text: current, insert, reload, report }) {
   addEventListener('dragover', (event) => event.preventDefault());
   addEventListener('drop', async (event) => {
     event.preventDefault();
@@ -42,7 +42,7 @@ export function acceptDrops(player, { added, insert, reload, report }) {
       const path = kind === 'module' ? MUSIC : 'data/' + file.name.replace(/[^A-Za-z0-9_.-]/g, '_');
       player.files.write(path, bytes);
       added[path] = bytes;
-      const text = window.velmoraEditor.view.state.doc.toString();
+      const text = current();
       if (kind === 'picture') insert(before('ZYL_Surface'), 'ZYL_Surface ' + declaredName(file.name, text) + ' "' + path + '"');
       else if (kind === 'mesh') insert(before('ZYL_FX_Generator'), 'ZYL_BoxObjet3D ' + declaredName(file.name, text) + ' ' + path + ' 0');
       reload();

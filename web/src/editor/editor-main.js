@@ -58,6 +58,8 @@ export async function openEditor(player) {
   const linkCount = element('span');
   const linkWarning = element('span', { className: 'warn' });
 
+  // For the console and the browser tests: the view and the last reload.
+  const handle = window.velmoraEditor = { view: null, last: null, reloadNow: null };
   let timer = 0, view;
   const reloadNow = () => {
     clearTimeout(timer);
@@ -77,7 +79,8 @@ export async function openEditor(player) {
       : result.problems.length + ' problem(s): the last good script plays on';
     keep(text);
     updateLink(text);
-    window.dispatchEvent(new CustomEvent('velmora-reloaded', { detail: { ok: result.ok, ms: took } }));
+    handle.last = { ok: result.ok, ms: took, text };
+    window.dispatchEvent(new CustomEvent('velmora-reloaded', { detail: handle.last }));
     return true;
   };
   const jumpTo = (line) => {
@@ -142,6 +145,7 @@ export async function openEditor(player) {
 
   acceptDrops(player, {
     added,
+    text: () => view.state.doc.toString(),
     insert: (at, line) => view.dispatch({ changes: { from: at(view.state.doc), insert: line + '\n' } }),
     reload: reloadNow,
     report: (text) => { status.className = 'status bad'; status.textContent = text; },
@@ -151,7 +155,8 @@ export async function openEditor(player) {
   if (saved?.draft !== undefined && saved.draft !== player.getScript()) reloadNow();
   else updateLink(view.state.doc.toString());
 
-  window.velmoraEditor = { view, reloadNow };
+  handle.view = view;
+  handle.reloadNow = reloadNow;
   return {
     show() {
       document.body.classList.add('editing');
