@@ -11,6 +11,13 @@ class VelmoraSound extends AudioWorkletProcessor {
     this.queued = 0;
     this.blocks = 0;
     this.port.onmessage = ({ data }) => {
+      if (data.flush) {
+        // A seek: what is queued is of the old place.
+        this.queue = [];
+        this.offset = this.queued = 0;
+        this.asked = false;
+        return;
+      }
       this.queue.push(data);
       this.queued += data.left.length;
     };

@@ -7,6 +7,7 @@
 //   context.resume();
 //   const sound = await startWorkletSound(context, (frames) => [left, right], 'audio-processor.js');
 //   sound.heard()   -> the module frame heard now
+//   sound.flush()   after a seek: the queued sound is dropped
 //   sound.stop()
 
 const BLOCK = 2048;
@@ -34,7 +35,7 @@ export async function startWorkletSound(context, fill, processorUrl = 'audio-pro
       const late = context.currentTime - mark.time - (context.outputLatency || 0);
       return Math.max(0, mark.frame + Math.floor(late * context.sampleRate));
     },
-    // After a seek the queued sound is of the old place: the page restarts it.
+    flush() { node.port.postMessage({ flush: true }); },
     stop() { node.disconnect(); node.port.onmessage = null; },
   };
 }

@@ -6,6 +6,7 @@ import { loadSaved } from './autosave.js';
 import { decodeFragment } from './link.js';
 import { whenPlayer } from './player-api.js';
 import { installLayout } from './layout.js';
+import { startWorkletSound } from './audio-worklet.js';
 
 async function startingShow() {
   const link = await decodeFragment(location.hash);
@@ -32,6 +33,10 @@ function openEditor() {
   return editor.then((view) => view.show());
 }
 window.velmoraOpenEditor = openEditor;
+// For page.js (a plain script): the sound on the audio thread.
+window.velmoraSound = {
+  start: (context, fill) => startWorkletSound(context, fill, new URL('audio-processor.js', base).href),
+};
 
 document.addEventListener('DOMContentLoaded', () => {
   installLayout();

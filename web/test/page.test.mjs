@@ -197,3 +197,67 @@ test('a 375-pixel-wide page shows the whole frame and the start screen fits', as
   assert.ok(Math.abs(box.height * 2 - box.width) <= 2, 'not stretched: ' + JSON.stringify(box));
   if (SHOTS) await phone.screenshot({ path: join(SHOTS, 'phone-375.png') });
 });
+
+test('live: reloads keep the music position; a keystroke reaches the frame', async (t) => {
+  const live = await (await browser()).newPage();
+  await live.goto(ORIGIN + '/default/index.html');
+  await live.click('#start');
+  await live.waitForTimeout(1500);
+  await openEditor(live);
+  const moves = await live.evaluate(async () => {
+    const player = window.velmoraPlayer, { reloadNow } = window.velmoraEditor;
+    const key = ({ order, row }) => order * 256 + row;
+    const seen = [key(player.position())];
+    for (let k = 0; k < 20; ++k) {
+      reloadNow();
+      await new Promise((resolve) => requestAnimationFrame(resolve));
+      seen.push(key(player.position()));
+    }
+    return seen;
+  });
+  assert.ok(moves.every((p, k) => k === 0 || p >= moves[k - 1]), 'never back: ' + moves);
+  assert.ok(moves[20] > 0, 'the music plays on: ' + moves);
+  // From a key pressed in the editor to the first frame shown after its reload.
+  const times = [];
+  for (let k = 0; k < 5; ++k) {
+    await live.evaluate(() => {
+      const { view } = window.velmoraEditor;
+      view.dispatch({ selection: { anchor: view.state.doc.line(1).to } });
+      view.focus();
+      window.keyTime = new Promise((resolve) => {
+        view.contentDOM.addEventListener('keydown', () => {
+          const pressed = performance.now();
+          addEventListener('velmora-reloaded', () => {
+            const off = window.velmoraPlayer.onFrame(() => { off(); resolve(performance.now() - pressed); });
+          }, { once: true });
+        }, { once: true, capture: true });
+      });
+    });
+    await live.keyboard.type(' ');
+    times.push(await live.evaluate(() => window.keyTime));
+  }
+  times.sort((a, b) => a - b);
+  t.diagnostic('keystroke to frame: ' + times.map((ms) => ms.toFixed(0)).join(', ') + ' ms (median ' + times[2].toFixed(0) + ')');
+});
+
+test('the sound plays from the audio thread, the page asked for it ahead', async () => {
+  const heard = await page.evaluate(async () => {
+    const context = new AudioContext({ sampleRate: 44100 });
+    await context.resume();
+    let asked = 0;
+    const sound = await window.velmoraSound.start(context, (n) => {
+      asked += n;
+      return [new Float32Array(n), new Float32Array(n)];
+    });
+    const wait = () => new Promise((resolve) => setTimeout(resolve, 300));
+    await wait();
+    const first = sound.heard();
+    await wait();
+    const second = sound.heard();
+    sound.stop();
+    await context.close();
+    return { first, second, asked };
+  });
+  assert.ok(heard.second > heard.first, JSON.stringify(heard));
+  assert.ok(heard.asked > heard.second, JSON.stringify(heard));
+});
