@@ -30,7 +30,7 @@ function openEditor() {
     editor = Promise.all([import(/* not bundled */ url), whenPlayer()])
       .then(([module, player]) => module.openEditor(player));
   }
-  return editor.then((view) => view.show());
+  return editor.then((opened) => { opened.show(); return opened; });
 }
 window.velmoraOpenEditor = openEditor;
 // For page.js (a plain script): the sound on the audio thread.
@@ -47,6 +47,14 @@ document.addEventListener('DOMContentLoaded', () => {
   button.title = 'Edit the show (E)';
   button.addEventListener('click', (event) => { event.stopPropagation(); openEditor(); });
   document.body.append(button);
+});
+// A file dropped anywhere goes to the editor (opened for it), never to the
+// browser, which would leave the page for it.
+addEventListener('dragover', (event) => event.preventDefault());
+addEventListener('drop', (event) => {
+  event.preventDefault();
+  const files = [...(event.dataTransfer?.files || [])];
+  if (files.length) openEditor().then((opened) => opened.drop(files));
 });
 document.addEventListener('keydown', (event) => {
   if ((event.key === 'e' || event.key === 'E') && !event.ctrlKey && !event.metaKey && !event.altKey &&

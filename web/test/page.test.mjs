@@ -176,6 +176,24 @@ test('the downloaded folder, unzipped and served, plays the edited show', async 
   assert.deepEqual(await renderLines(fresh, ORIGIN + '/unzipped/index.html'), nativeHashes(edited));
 });
 
+test('a dropped PNG is declared in its section and drawn as natively', async () => {
+  const png = readFileSync(join(process.env.DOCS_EXAMPLES, 'ZYL_BoxFader.png'));
+  await page.evaluate((bytes) => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([new Uint8Array(bytes)], 'fader shot.png', { type: 'image/png' }));
+    dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  }, [...png]);
+  const line = 'ZYL_Surface fader_shot "data/fader_shot.png"';
+  await page.waitForFunction((line) => window.velmoraEditor.last?.text.includes(line), line);
+  const reload = await typeOver(page, 'copie OUT fond', 'copie OUT fader_shot');
+  assert.equal(reload.ok, true);
+  const script = edited.replace('[/ZYL_Surface]', line + '\n[/ZYL_Surface]').replace('copie OUT fond', 'copie OUT fader_shot');
+  assert.equal(reload.text, script);
+  writeFileSync(join(SHOW, 'data', 'fader_shot.png'), png);
+  assert.deepEqual(await pageHashes(page), nativeHashes(script));
+  assert.notDeepEqual(await pageHashes(page), nativeHashes(edited));
+});
+
 test('the site\'s own script comes back', async () => {
   await page.click('#editor .bar button:has-text("Site\'s script")');
   await page.waitForFunction((text) => window.velmoraEditor.last?.text === text, original);

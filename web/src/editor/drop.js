@@ -1,4 +1,4 @@
-// Files dropped on the page: a JPEG or PNG picture becomes a surface, an LWO2
+// Files dropped on the page (the player bundle hands them over): a JPEG or PNG picture becomes a surface, an LWO2
 // mesh a 3D object box, a module the show's music. Each is written into the
 // show's files and kept with the autosave; its declaration goes at the end of
 // its section, and the reload says whether the player takes it.
@@ -30,11 +30,10 @@ const before = (section) => (doc) => {
   return at < 0 ? doc.length : at;
 };
 
-export function acceptDrops(player, { added, text: current, insert, reload, report }) {
-  addEventListener('dragover', (event) => event.preventDefault());
-  addEventListener('drop', async (event) => {
-    event.preventDefault();
-    for (const file of event.dataTransfer?.files || []) {
+// The files dropped, taken one after the other.
+export function dropTaker(player, { added, text: current, insert, reload, report }) {
+  return async (files) => {
+    for (const file of files) {
       if (file.size > MAX_BYTES) { report(file.name + ': larger than 64 MiB'); continue; }
       const bytes = new Uint8Array(await file.arrayBuffer());
       const kind = kindOf(bytes, file.name);
@@ -47,5 +46,5 @@ export function acceptDrops(player, { added, text: current, insert, reload, repo
       else if (kind === 'mesh') insert(before('ZYL_FX_Generator'), 'ZYL_BoxObjet3D ' + declaredName(file.name, text) + ' ' + path + ' 0');
       reload();
     }
-  });
+  };
 }

@@ -12,7 +12,7 @@ import { diagnosticsOf } from './problems.js';
 import { loadSaved, save, forget } from '../autosave.js';
 import { linkFor, lengthWarning } from '../link.js';
 import { siteZip, download } from './site-zip.js';
-import { acceptDrops } from './drop.js';
+import { dropTaker } from './drop.js';
 
 const PAUSE_MS = 200;
 
@@ -143,7 +143,7 @@ export async function openEditor(player) {
   panel.append(status, list, linkRow);
   document.body.append(panel);
 
-  acceptDrops(player, {
+  const take = dropTaker(player, {
     added,
     text: () => view.state.doc.toString(),
     insert: (at, line) => view.dispatch({ changes: { from: at(view.state.doc), insert: line + '\n' } }),
@@ -163,5 +163,6 @@ export async function openEditor(player) {
       view.focus();
       return view;
     },
+    drop: take,
   };
 }
