@@ -35,7 +35,7 @@ export async function decodeFragment(hash) {
     const bytes = await through(new DecompressionStream('deflate-raw'), fromBase64url(part.slice(PREFIX.length)));
     return { script: new TextDecoder('utf-8', { fatal: true }).decode(bytes) };
   } catch (e) {
-    return { error: 'the link is damaged: its show cannot be read back (' + (e.message || e) + ')' };
+    return { error: 'The link is damaged: its show cannot be read back (cut short when copied?).' };
   }
 }
 
