@@ -45,7 +45,8 @@ function run(args) {
 
 function nativeHashes(script) {
   writeFileSync(join(SHOW, 'edited.zyl'), script);
-  return run(['render', '--script', 'edited.zyl', '--hash', '--quiet', ...NATIVE_AT]).trim().split('\n');
+  return run(['render', '--script', 'edited.zyl', '--hash', '--quiet', ...NATIVE_AT]).trim().split('\n')
+    .filter((l) => l !== 'done');
 }
 
 function nativeCheck(script) {
@@ -60,7 +61,8 @@ const pageHashes = async (page) =>
 async function renderLines(page, url) {
   const [path, fragment = ''] = url.split('#');
   await page.goto(path + '?render=1&position=0:0:0' + (fragment && '#' + fragment));
-  await page.waitForFunction(() => /done|FATAL/.test(document.body.textContent), null, { timeout: 60000 });
+  await page.waitForFunction(() => /(^|\n)done/.test(document.getElementById('frames').textContent) ||
+    getComputedStyle(document.getElementById('fatal')).display !== 'none', null, { timeout: 60000 });
   return page.evaluate(() => document.getElementById('frames').textContent.trim().split('\n').filter((l) => l !== 'done'));
 }
 
@@ -106,7 +108,7 @@ test('the site opens as the player; the editor opens on E with the site\'s scrip
 
 test('typing reloads the show: the frame becomes the native frame of the edited script', async () => {
   const before = await pageHashes(page);
-  const reload = await typeOver(page, '0.5', '0.25');
+  const reload = await typeOver(page, 'moitie 0 0 0.5', 'moitie 0 0 0.25');
   assert.equal(reload.ok, true);
   const now = await pageHashes(page);
   assert.deepEqual(now, nativeHashes(edited));
