@@ -57,12 +57,15 @@ function wrap(player, start) {
   const listeners = new Set();
   let scriptName = 'script.zyl', siteText = '', lastGood = '';
 
-  const showRgba = player._velmora_rgba;
-  player._velmora_rgba = (...args) => {
+  // The page asks for each frame it shows; the export replaces itself on
+  // its first call, hence the setter.
+  let showRgba = player._velmora_rgba;
+  const shown = (...args) => {
     const at = showRgba(...args);
     if (listeners.size) queueMicrotask(() => { for (const f of listeners) f(); });
     return at;
   };
+  Object.defineProperty(player, '_velmora_rgba', { get: () => shown, set: (f) => { showRgba = f; } });
 
   const api = {
     get scriptName() { return scriptName; },

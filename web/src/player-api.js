@@ -37,11 +37,13 @@ export function whenPlayer() {
   return provided ? Promise.resolve(provided) : new Promise((resolve) => waiting.push(resolve));
 }
 
-// The word a problem's text quotes that stands on its line, for marking it.
+// The word of a problem's text that stands on its line, for marking it: a
+// quoted one first, else the first word of the text that is a word of the line.
 export function problemWord(text, lineText) {
   for (const match of text.matchAll(/'([^'\s]+)'|"([^"\s]+)"/g)) {
     const word = match[1] || match[2];
     if (lineText.includes(word)) return word;
   }
-  return '';
+  const words = new Set(lineText.split(/\s+/));
+  return text.split(/[\s;,:()?!]+/).find((word) => word.length > 1 && words.has(word)) || '';
 }

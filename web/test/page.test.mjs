@@ -130,8 +130,7 @@ test('a typo marks its line with check\'s text; the last good frames stay', asyn
   });
   assert.ok(marked, 'an inline mark');
   assert.equal(marked.line, typo.split('\n')[line - 1]);
-  await page.waitForTimeout(100);
-  if (SHOTS) await page.screenshot({ path: join(SHOTS, 'editor-problem.png') });
+  assert.equal(marked.text, 'ZYL_BoxCopyer');
   assert.deepEqual(await pageHashes(page), nativeHashes(edited));
   // The list jumps to the line.
   await page.click('#editor .problems li');
@@ -218,7 +217,7 @@ test('a 375-pixel-wide page shows the whole frame and the start screen fits', as
   if (SHOTS) await phone.screenshot({ path: join(SHOTS, 'phone-375.png') });
 });
 
-test('live: reloads keep the music position; a keystroke reaches the frame', async (t) => {
+test('live: reloads keep the music position; a keystroke reaches the frame', { timeout: 120000 }, async (t) => {
   const live = await (await browser()).newPage();
   await live.goto(ORIGIN + '/default/index.html');
   await live.click('#start');
@@ -258,6 +257,15 @@ test('live: reloads keep the music position; a keystroke reaches the frame', asy
   }
   times.sort((a, b) => a - b);
   t.diagnostic('keystroke to frame: ' + times.map((ms) => ms.toFixed(0)).join(', ') + ' ms (median ' + times[2].toFixed(0) + ')');
+  // The show plays on under a refused edit.
+  const reload = await typeOver(live, 'ZYL_BoxClearSurface', 'ZYL_BoxClearSurfac');
+  assert.equal(reload.ok, false);
+  const frames = await live.evaluate(() => new Promise((resolve) => {
+    let n = 0;
+    const off = window.velmoraPlayer.onFrame(() => { if (++n === 3) { off(); resolve(n); } });
+  }));
+  assert.equal(frames, 3);
+  if (SHOTS) await live.screenshot({ path: join(SHOTS, 'editor-problem.png') });
 });
 
 test('the sound plays from the audio thread, the page asked for it ahead', async () => {

@@ -44,6 +44,8 @@ test('the load\'s fatal message as a problem on its line', () => {
 test('the word a problem quotes, when it stands on the line', () => {
   assert.equal(problemWord("unknown type 'ZYL_BoxCopyer'", 'ZYL_BoxCopyer copie'), 'ZYL_BoxCopyer');
   assert.equal(problemWord("unknown type 'ZYL_Other'", 'ZYL_BoxCopyer copie'), '');
+  assert.equal(problemWord('unknown box type ZYL_BoxCopyer; did you mean ZYL_BoxCopier?', 'ZYL_BoxCopyer copie'), 'ZYL_BoxCopyer');
+  assert.equal(problemWord('section has no end word', 'ZYL_BoxCopier copie'), '');
 });
 
 test('dropped files known by their first bytes, modules by their name', () => {
