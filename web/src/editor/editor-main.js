@@ -33,8 +33,8 @@ body.editing #editor { display: flex; }
 #editor .problems { margin: 0; padding: 0; list-style: none; max-height: 25%; overflow: auto; }
 #editor .problems li { padding: 2px 6px; cursor: pointer; color: #ff8a80; font: 12px monospace; }
 #editor .problems li:hover { background: #333; }
-#editor .link { display: flex; gap: 4px; padding: 4px; align-items: center; border-top: 1px solid #333; }
-#editor .link input { flex: 1; min-width: 0; font: 11px monospace; }
+#editor .link { display: flex; flex-wrap: wrap; gap: 4px; padding: 4px; align-items: center; border-top: 1px solid #333; }
+#editor .link input { flex: 1; min-width: 40%; font: 11px monospace; }
 #editor .link .warn { color: #ffcc66; }
 @media (max-width: 800px) { #editor { top: 45%; width: 100%; } }
 `;
