@@ -21,6 +21,7 @@
 #include "core/ThreadCount.h"
 #include "host/FrameCounter.h"
 #include "host/Interruption.h"
+#include "host/Startup.h"
 #include "host/ReloadNotice.h"
 #include "host/ModeDialog.h"
 #include "host/Screenshot.h"

@@ -1,0 +1,52 @@
+// A show carried by a link: the script, deflated (raw) and in base64url, in
+// the fragment (`#s=...`), which never reaches the server. The site's files
+// serve whatever the script names.
+
+const PREFIX = 's=';
+
+async function through(stream, bytes) {
+  const piped = new Blob([bytes]).stream().pipeThrough(stream);
+  return new Uint8Array(await new Response(piped).arrayBuffer());
+}
+
+function base64url(bytes) {
+  let binary = '';
+  for (let i = 0; i < bytes.length; i += 0x8000) binary += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
+  return btoa(binary).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
+}
+
+function fromBase64url(text) {
+  const binary = atob(text.replace(/-/g, '+').replace(/_/g, '/'));
+  return Uint8Array.from(binary, (c) => c.charCodeAt(0));
+}
+
+// The fragment (without '#') carrying `script`.
+export async function encodeFragment(script) {
+  return PREFIX + base64url(await through(new CompressionStream('deflate-raw'), new TextEncoder().encode(script)));
+}
+
+// The script a fragment carries: null when it carries none, else { script }
+// or { error } when it cannot be read back.
+export async function decodeFragment(hash) {
+  const fragment = hash.startsWith('#') ? hash.slice(1) : hash;
+  const part = fragment.split('&').find((p) => p.startsWith(PREFIX));
+  if (!part) return null;
+  try {
+    const bytes = await through(new DecompressionStream('deflate-raw'), fromBase64url(part.slice(PREFIX.length)));
+    return { script: new TextDecoder('utf-8', { fatal: true }).decode(bytes) };
+  } catch (e) {
+    return { error: 'The link is damaged: its show cannot be read back (cut short when copied?).' };
+  }
+}
+
+// The whole link to the site page playing `script`.
+export async function linkFor(script, where = location) {
+  return where.origin + where.pathname + '#' + (await encodeFragment(script));
+}
+
+// What a link's length means for where it can go.
+export function lengthWarning(length) {
+  if (length > 8000) return 'over 8,000 characters: some browsers and servers cut such links';
+  if (length > 2000) return 'over 2,000 characters: chat apps turn it into an attachment';
+  return '';
+}
