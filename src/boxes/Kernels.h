@@ -48,6 +48,15 @@ void blurRowsPlain(uint32_t* px, BlurWeights w, int first, int end);
 void blurColumnsPlain(uint32_t* px, BlurWeights w, int first, int end);
 void gridBlocksPlain(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow,
                      int endBlockRow);
+#if defined(__SSE2__)
+void blurRowsSse2(uint32_t* px, BlurWeights w, int first, int end);
+void blurColumnsSse2(uint32_t* px, BlurWeights w, int first, int end);
+void gridBlocksSse2(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow,
+                    int endBlockRow);
+void radialSweepSse2(uint32_t* px, uint32_t* turned, int cx, int cy, WorkerPool* workers);
+void voxelMarchSse2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, const int32_t* stepOffset,
+                    int32_t scroll, int first, int end);
+#endif
 #if VELMORA_X86
 void blurRowsAvx2(uint32_t* px, BlurWeights w, int first, int end);
 void blurColumnsAvx2(uint32_t* px, BlurWeights w, int first, int end);

@@ -17,6 +17,9 @@
 #include "surface/PngDecode.h"
 #include "surface/PictureDiagnosis.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #if VELMORA_X86
 #include <immintrin.h>
 #endif
@@ -224,6 +227,131 @@ void BoxVoxelTunnel::remapToScreenPlain(uint32_t* out) const {
         for (int k = firstRow * 512; k < endRow * 512; ++k) out[k] = polar[table[k]];
     });
 }
+
+#if defined(__SSE2__)
+
+namespace {
+
+// The march at 128 bits: sixteen columns as four vectors of four, as the
+// AVX2 march takes them in two of eight. Every value it compares (heights,
+// steps, rows) lies in 0..255, so the signed 16-bit minimum and maximum of
+// SSE2 order them as 32-bit numbers (the upper halves are zero).
+constexpr int kVectors = ColumnTile::kColumns / 4;
+
+inline int lowestLane(__m128i v) {
+    v = _mm_min_epi16(v, _mm_shuffle_epi32(v, 0x4E));
+    v = _mm_min_epi16(v, _mm_shuffle_epi32(v, 0xB1));
+    return _mm_cvtsi128_si32(v);
+}
+
+inline int highestLane(__m128i v) {
+    v = _mm_max_epi16(v, _mm_shuffle_epi32(v, 0x4E));
+    v = _mm_max_epi16(v, _mm_shuffle_epi32(v, 0xB1));
+    return _mm_cvtsi128_si32(v);
+}
+
+// shadeStep on four pixels, as shadeEight: the red value is the whole upper
+// half-word. The unsigned 16-bit minimum is x - (x - y saturated at 0).
+inline __m128i shadeFour(__m128i p, int i) {
+    const int s = 2 * i - 220;
+    if (s < -70) {
+        const int k = std::max(570 - 8 * i, 0);
+        p = _mm_subs_epu16(p, _mm_set1_epi32(k << 16));
+        return _mm_subs_epu8(p, _mm_set1_epi32(k * 0x0101));
+    }
+    if (s > 0) {
+        const __m128i sum = _mm_adds_epu16(p, _mm_set1_epi32(s << 16));
+        p = _mm_sub_epi16(sum, _mm_subs_epu16(sum, _mm_set1_epi32(0x00FFFFFF)));
+        return _mm_adds_epu8(p, _mm_set1_epi32(s * 0x0101));
+    }
+    return p;
+}
+
+// Heights and colours of sixteen map entries from `start` on, wrapping around
+// the end of the maps as the plain index does.
+inline void loadEntries(const uint8_t* map, const uint32_t* colour, uint32_t start, __m128i h[kVectors],
+                        __m128i c[kVectors]) {
+    if (start <= 0x3FFFFu - 15) {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(map + start));
+        const __m128i lo = _mm_unpacklo_epi8(bytes, zero), hi = _mm_unpackhi_epi8(bytes, zero);
+        h[0] = _mm_unpacklo_epi16(lo, zero);
+        h[1] = _mm_unpackhi_epi16(lo, zero);
+        h[2] = _mm_unpacklo_epi16(hi, zero);
+        h[3] = _mm_unpackhi_epi16(hi, zero);
+        for (int v = 0; v < kVectors; ++v)
+            c[v] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colour + start + 4 * v));
+        return;
+    }
+    alignas(16) int32_t heights[16];
+    alignas(16) uint32_t colours[16];
+    for (uint32_t k = 0; k < 16; ++k) {
+        heights[k] = map[(start + k) & 0x3FFFFu];
+        colours[k] = colour[(start + k) & 0x3FFFFu];
+    }
+    for (int v = 0; v < kVectors; ++v) {
+        h[v] = _mm_load_si128(reinterpret_cast<const __m128i*>(heights + 4 * v));
+        c[v] = _mm_load_si128(reinterpret_cast<const __m128i*>(colours + 4 * v));
+    }
+}
+
+// The wall row of step i: i - ((h * i) >> 9). h * i <= 255 * 219 fits in 16
+// bits, so the 16-bit product is the 32-bit one; the row lies in 1..219, where
+// the plain clamp to 0..255 changes nothing.
+inline __m128i wallRow(__m128i h, __m128i step) {
+    return _mm_sub_epi32(step, _mm_srli_epi32(_mm_mullo_epi16(h, step), 9));
+}
+
+void marchSse2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, const int32_t* stepOffset,
+               int32_t scroll, int firstColumn, int endColumn) {
+    const __m128i one = _mm_set1_epi32(1);
+    ColumnTile tile;
+    for (int col0 = firstColumn; col0 < endColumn; col0 += 16) {
+        tile.load(polar, col0);
+        __m128i prev[kVectors];
+        for (int v = 0; v < kVectors; ++v) prev[v] = _mm_set1_epi32(kFirstStep);
+        for (int i = kFirstStep; i <= kLastStep; ++i) {
+            const uint32_t start = static_cast<uint32_t>(stepOffset[i]) + static_cast<uint32_t>(scroll) +
+                                   static_cast<uint32_t>(col0);
+            __m128i h[kVectors], c[kVectors], lo[kVectors], hi[kVectors];
+            loadEntries(map, colour, start & 0x3FFFFu, h, c);
+            const __m128i step = _mm_set1_epi32(i);
+            for (int v = 0; v < kVectors; ++v) {
+                const __m128i y = wallRow(h[v], step);
+                lo[v] = _mm_min_epi16(y, prev[v]);
+                hi[v] = _mm_max_epi16(y, prev[v]);
+                prev[v] = y;
+            }
+            const int first =
+                lowestLane(_mm_min_epi16(_mm_min_epi16(lo[0], lo[1]), _mm_min_epi16(lo[2], lo[3])));
+            const int end = highestLane(_mm_max_epi16(_mm_max_epi16(hi[0], hi[1]), _mm_max_epi16(hi[2], hi[3])));
+            if (first >= end) continue;  // no lane moved
+            __m128i shaded[kVectors];
+            for (int v = 0; v < kVectors; ++v) shaded[v] = shadeFour(c[v], i);
+            __m128i row = _mm_set1_epi32(first);
+            uint32_t* out = tile.pixels + first * ColumnTile::kColumns;
+            for (int r = first; r < end; ++r, out += ColumnTile::kColumns, row = _mm_add_epi32(row, one)) {
+                for (int v = 0; v < kVectors; ++v) {
+                    // lo <= row < hi: the rows the plain loop fills for this column.
+                    const __m128i inside = _mm_andnot_si128(_mm_cmpgt_epi32(lo[v], row), _mm_cmpgt_epi32(hi[v], row));
+                    __m128i* at = reinterpret_cast<__m128i*>(out + 4 * v);
+                    const __m128i kept = _mm_load_si128(at);
+                    _mm_store_si128(at, _mm_or_si128(_mm_and_si128(inside, shaded[v]), _mm_andnot_si128(inside, kept)));
+                }
+            }
+        }
+        tile.store(polar, col0);
+    }
+}
+
+}  // namespace
+
+void kernels::voxelMarchSse2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, const int32_t* stepOffset,
+                             int32_t scroll, int first, int end) {
+    marchSse2(polar, map, colour, stepOffset, scroll, first, end);
+}
+
+#endif
 
 #if VELMORA_X86
 
