@@ -81,11 +81,20 @@ struct Sse2Weights {
 };
 
 // p in lanes (0..255), cHigh = c << 16: the mixed channel, limited to 255.
+// kWraps false: both weights in 0..65535 and their sum too, so the sum never
+// wraps and stays below 255 * 65536, and neither the 16-bit cut nor the limit
+// can change it.
+template <bool kWraps>
 inline __m128i mixChannel(__m128i p, __m128i cHigh, const Sse2Weights& w) {
     const __m128i pc = _mm_or_si128(p, cHigh);
     const __m128i s = _mm_add_epi32(_mm_srai_epi32(_mm_madd_epi16(pc, w.low), 16), _mm_madd_epi16(pc, w.high));
+    if (!kWraps) return s;
     const __m128i s16 = _mm_and_si128(s, _mm_set1_epi32(0xFFFF));
     return _mm_sub_epi16(s16, _mm_subs_epu16(s16, _mm_set1_epi32(255)));  // unsigned min with 255
+}
+
+bool blurWraps(BlurWeights w) {
+    return w.wp < 0 || w.wc < 0 || int64_t{w.wp} + w.wc > 65535;
 }
 
 // The channels of c moved to bits 16..23, the place mixChannel takes c from.
@@ -102,6 +111,7 @@ inline __m128i packChannels(__m128i r, __m128i g, __m128i b) {
 // four groups give the processor independent work while each row waits on
 // its pixel before.
 // Rows [firstRow, endRow), whole blocks of sixteen.
+template <bool kWraps>
 void xBlurSse2(uint32_t* px, BlurWeights w, int firstRow, int endRow) {
     const Sse2Weights weights(w);
     constexpr int kGroups = 4;
@@ -123,9 +133,9 @@ void xBlurSse2(uint32_t* px, BlurWeights w, int firstRow, int endRow) {
                         continue;
                     }
                     const __m128i c = tile[k][j];
-                    r[k] = mixChannel(r[k], redHigh(c), weights);
-                    g[k] = mixChannel(g[k], greenHigh(c), weights);
-                    b[k] = mixChannel(b[k], blueHigh(c), weights);
+                    r[k] = mixChannel<kWraps>(r[k], redHigh(c), weights);
+                    g[k] = mixChannel<kWraps>(g[k], greenHigh(c), weights);
+                    b[k] = mixChannel<kWraps>(b[k], blueHigh(c), weights);
                     tile[k][j] = packChannels(r[k], g[k], b[k]);
                 }
             }
@@ -140,6 +150,7 @@ void xBlurSse2(uint32_t* px, BlurWeights w, int firstRow, int endRow) {
 
 // The column filter: a row depends only on the row above, so its pixels go
 // four at a time. Columns [firstColumn, endColumn), multiples of 8.
+template <bool kWraps>
 void yBlurSse2(uint32_t* px, BlurWeights w, int firstColumn, int endColumn) {
     const Sse2Weights weights(w);
     const __m128i byteMax = _mm_set1_epi32(255);
@@ -151,9 +162,9 @@ void yBlurSse2(uint32_t* px, BlurWeights w, int firstColumn, int endColumn) {
         for (int x = firstColumn; x < endColumn; x += 4) {
             const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(above + x));
             const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
-            const __m128i r = mixChannel(_mm_and_si128(_mm_srli_epi32(p, 16), byteMax), redHigh(c), weights);
-            const __m128i g = mixChannel(_mm_and_si128(_mm_srli_epi32(p, 8), byteMax), greenHigh(c), weights);
-            const __m128i b = mixChannel(_mm_and_si128(p, byteMax), blueHigh(c), weights);
+            const __m128i r = mixChannel<kWraps>(_mm_and_si128(_mm_srli_epi32(p, 16), byteMax), redHigh(c), weights);
+            const __m128i g = mixChannel<kWraps>(_mm_and_si128(_mm_srli_epi32(p, 8), byteMax), greenHigh(c), weights);
+            const __m128i b = mixChannel<kWraps>(_mm_and_si128(p, byteMax), blueHigh(c), weights);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), packChannels(r, g, b));
         }
     }
@@ -251,8 +262,12 @@ namespace kernels {
 void blurRowsPlain(uint32_t* px, BlurWeights w, int first, int end) { xBlurPlain(px, w, first, end); }
 void blurColumnsPlain(uint32_t* px, BlurWeights w, int first, int end) { yBlurPlain(px, w, first, end); }
 #if defined(__SSE2__)
-void blurRowsSse2(uint32_t* px, BlurWeights w, int first, int end) { xBlurSse2(px, w, first, end); }
-void blurColumnsSse2(uint32_t* px, BlurWeights w, int first, int end) { yBlurSse2(px, w, first, end); }
+void blurRowsSse2(uint32_t* px, BlurWeights w, int first, int end) {
+    (blurWraps(w) ? xBlurSse2<true> : xBlurSse2<false>)(px, w, first, end);
+}
+void blurColumnsSse2(uint32_t* px, BlurWeights w, int first, int end) {
+    (blurWraps(w) ? yBlurSse2<true> : yBlurSse2<false>)(px, w, first, end);
+}
 #endif
 #if VELMORA_X86
 void blurRowsAvx2(uint32_t* px, BlurWeights w, int first, int end) { xBlurAvx2(px, w, first, end); }

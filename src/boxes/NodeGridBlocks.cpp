@@ -17,17 +17,23 @@ namespace {
 
 #if defined(__SSE2__)
 
-// addNodeLight on four pixels. Red and green take a saturating byte add of
-// bits 8..15 of l, which is their add limited to 255; blue adds l >> 8 as a
-// 32-bit number and any sum outside 0..255 becomes 255.
-inline __m128i addLightSse2(__m128i src, __m128i l) {
-    const __m128i d = _mm_and_si128(_mm_srli_epi32(l, 8), _mm_set1_epi32(255));
-    const __m128i redGreen = _mm_and_si128(_mm_adds_epu8(src, _mm_or_si128(_mm_slli_epi32(d, 8), _mm_slli_epi32(d, 16))),
-                                           _mm_set1_epi32(0xFFFF00));
-    const __m128i blue = _mm_add_epi32(_mm_and_si128(src, _mm_set1_epi32(255)), _mm_srai_epi32(l, 8));
-    const __m128i inRange = _mm_cmpeq_epi32(_mm_srli_epi32(blue, 8), _mm_setzero_si128());
-    const __m128i limited = _mm_or_si128(_mm_and_si128(blue, inRange), _mm_andnot_si128(inRange, _mm_set1_epi32(255)));
-    return _mm_or_si128(redGreen, limited);
+// addNodeLight on eight pixels (two vectors). Red and green take a saturating
+// byte add of bits 8..15 of l, which is their add limited to 255. Blue adds
+// l >> 8 as a 32-bit number and any sum outside 0..255 becomes 255: the sums
+// narrowed to 16 bits with signed saturation stay outside 0..255 if they were,
+// and read as unsigned 16-bit numbers the negative ones lie above 255, so an
+// unsigned minimum with 255 limits them all.
+inline void addLightSse2(__m128i& src0, __m128i& src1, __m128i l0, __m128i l1) {
+    const auto redGreen = [](__m128i src, __m128i l) {
+        const __m128i d = _mm_and_si128(l, _mm_set1_epi32(0xFF00));
+        return _mm_and_si128(_mm_adds_epu8(src, _mm_or_si128(d, _mm_slli_epi32(d, 8))), _mm_set1_epi32(0xFFFF00));
+    };
+    const __m128i byteMax = _mm_set1_epi32(255);
+    const __m128i blue = _mm_packs_epi32(_mm_add_epi32(_mm_and_si128(src0, byteMax), _mm_srai_epi32(l0, 8)),
+                                         _mm_add_epi32(_mm_and_si128(src1, byteMax), _mm_srai_epi32(l1, 8)));
+    const __m128i limited = _mm_sub_epi16(blue, _mm_subs_epu16(blue, _mm_set1_epi16(255)));
+    src0 = _mm_or_si128(redGreen(src0, l0), _mm_unpacklo_epi16(limited, _mm_setzero_si128()));
+    src1 = _mm_or_si128(redGreen(src1, l1), _mm_unpackhi_epi16(limited, _mm_setzero_si128()));
 }
 
 // Lanes start, start + step, start + 2 step, start + 3 step, wrapping as the
@@ -68,10 +74,11 @@ void drawSse2(const NodeGrid& grid, uint32_t* out, const BlockSource& source, in
                 const __m128i u1 = _mm_add_epi32(u0, _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(uStep) * 4)));
                 const __m128i v1 = _mm_add_epi32(v0, _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(vStep) * 4)));
                 const __m128i l1 = _mm_add_epi32(l0, _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(lStep) * 4)));
-                const __m128i src0 = fetch4(source.pixels, indexOf(u0, v0));
-                const __m128i src1 = fetch4(source.pixels, indexOf(u1, v1));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(row), addLightSse2(src0, l0));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 4), addLightSse2(src1, l1));
+                __m128i src0 = fetch4(source.pixels, indexOf(u0, v0));
+                __m128i src1 = fetch4(source.pixels, indexOf(u1, v1));
+                addLightSse2(src0, src1, l0, l1);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(row), src0);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 4), src1);
             }
         }
     }
