@@ -277,7 +277,7 @@ void blurColumnsAvx2(uint32_t* px, BlurWeights w, int first, int end) { yBlurAvx
 
 // Each task takes a band of whole row blocks (columns of the column blur: whole
 // vectors of eight), so the vector and the plain filters split alike.
-void BoxXBlur::render(Surface& output, FunctionList functions, SurfaceList) {
+void BoxXBlur::draw(Surface& output, FunctionList functions, SurfaceList, WorkerPool* workers) {
     BlurWeights w;
     if (!readWeights(output, functions, w)) return;
     const auto blurRows = boxKernels->blurRows;
@@ -286,7 +286,7 @@ void BoxXBlur::render(Surface& output, FunctionList functions, SurfaceList) {
     });
 }
 
-void BoxYBlur::render(Surface& output, FunctionList functions, SurfaceList) {
+void BoxYBlur::draw(Surface& output, FunctionList functions, SurfaceList, WorkerPool* workers) {
     BlurWeights w;
     if (!readWeights(output, functions, w)) return;
     const auto blurColumns = boxKernels->blurColumns;

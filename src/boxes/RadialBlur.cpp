@@ -392,7 +392,7 @@ void kernels::radialSweepAvx2(uint32_t* px, uint32_t* turned, int cx, int cy, Wo
 }
 #endif
 
-void BoxRadialBlur::render(Surface& output, FunctionList functions, SurfaceList) {
+void BoxRadialBlur::draw(Surface& output, FunctionList functions, SurfaceList, WorkerPool* workers) {
     if (!output.isSize(kWidth, kHeight)) return;
     if (!isOn(*functions[2]) || !isOn(*functions[3])) return;
     const int32_t cy = truncToInt(functions[1]->value());

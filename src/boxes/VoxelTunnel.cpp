@@ -138,15 +138,15 @@ void BoxVoxelTunnel::buildTables() {
     polarImage.assign(kPolarPixels, 0xFFFFFFFFu);
 }
 
-void BoxVoxelTunnel::render(Surface& output, FunctionList functions, SurfaceList inputs) {
+void BoxVoxelTunnel::draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) {
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return;
     if (!output.isSize(kFrameWidth, kFrameHeight) || inputs[0]->pixelCount() < static_cast<size_t>(kMapPixels)) return;
     if (!ready()) return;
     const double t = functions[0]->value();
     const double fa = std::sin(t * 0.53) * 10.0;
     const double fb = std::sin(t) * 0.05 + 0.06;
-    marchColumns(static_cast<float>(t), inputs[0]->pixels, fb, fa);
-    remapToScreen(output.pixels);
+    marchColumns(static_cast<float>(t), inputs[0]->pixels, fb, fa, workers);
+    remapToScreen(output.pixels, workers);
 }
 
 bool BoxVoxelTunnel::ready() const {
@@ -211,7 +211,7 @@ constexpr int kScreenRows = 256;
 
 }  // namespace
 
-void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa) {
+void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa, WorkerPool* workers) {
     if (!ready()) return;
     const int32_t scroll = startMarch(*this, t, fb, fa);
     runInParts(workers, 512 / ColumnTile::kColumns, [&](int firstGroup, int endGroup) {
@@ -219,7 +219,7 @@ void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double f
     });
 }
 
-void BoxVoxelTunnel::remapToScreenPlain(uint32_t* out) const {
+void BoxVoxelTunnel::remapToScreenPlain(uint32_t* out, WorkerPool* workers) const {
     if (!ready()) return;
     const uint32_t* polar = polarImage.data();
     const int32_t* table = screenToPolar.data();
@@ -484,7 +484,7 @@ void kernels::voxelRemapAvx2(uint32_t* out, const uint32_t* polar, const int32_t
 
 #endif
 
-void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, double fa) {
+void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, double fa, WorkerPool* workers) {
     if (const auto march = boxKernels->voxelMarch; march && ready()) {
         const int32_t scroll = startMarch(*this, t, fb, fa);
         int32_t stepOffset[256] = {};
@@ -495,17 +495,17 @@ void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, do
         });
         return;
     }
-    marchColumnsPlain(t, colour, fb, fa);
+    marchColumnsPlain(t, colour, fb, fa, workers);
 }
 
-void BoxVoxelTunnel::remapToScreen(uint32_t* out) const {
+void BoxVoxelTunnel::remapToScreen(uint32_t* out, WorkerPool* workers) const {
     if (const auto remap = boxKernels->voxelRemap; remap && ready()) {
         runInParts(workers, kScreenRows, [&](int firstRow, int endRow) {
             remap(out, polarImage.data(), screenToPolar.data(), firstRow * 512, endRow * 512);
         });
         return;
     }
-    remapToScreenPlain(out);
+    remapToScreenPlain(out, workers);
 }
 
 }  // namespace velmora

@@ -18,7 +18,7 @@ public:
     // "%255s": the height-map file; a file that cannot be used is fatal.
     using FxBox::configure;
     void configure(const char* text, ErrorReporter& reporter) override;
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
 
     // Reads a 512 by 512 grey-level JPEG into kMapPixels bytes; 0 ok, 1 refused.
     // 0 when read; 1 when missing or refused (`reason`, when given, says why).
@@ -28,13 +28,14 @@ public:
     // True once the map and the tables have their sizes; until then nothing is drawn.
     bool ready() const;
     // One frame into polarImage; colour holds kMapPixels pixels. Takes the
-    // vector path where the processor has one, else the plain loops.
-    void marchColumns(float t, const uint32_t* colour, double fb, double fa);
+    // vector path where the processor has one, else the plain loops; the work
+    // is split between `workers` when given.
+    void marchColumns(float t, const uint32_t* colour, double fb, double fa, WorkerPool* workers = nullptr);
     // out[k] = polarImage[screenToPolar[k]] for the kPolarPixels output pixels.
-    void remapToScreen(uint32_t* out) const;
+    void remapToScreen(uint32_t* out, WorkerPool* workers = nullptr) const;
     // The plain column-by-column loops: the reference for the vector path.
-    void marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa);
-    void remapToScreenPlain(uint32_t* out) const;
+    void marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa, WorkerPool* workers = nullptr);
+    void remapToScreenPlain(uint32_t* out, WorkerPool* workers = nullptr) const;
 
     int8_t bend[256] = {};
     std::vector<uint32_t> polarImage;

@@ -35,7 +35,7 @@ double secondsPerFrame(DemoGraph& graph, Surface& output, const BenchOptions& op
     const Clock::time_point start = Clock::now();
     for (int k = 1; k <= options.frames; ++k) {
         graph.updateFunctions(FrameInput{static_cast<float>(k / options.fps), position});
-        for (WiringCall& call : graph.resolvedWiring()) DemoGraph::renderCall(call, output);
+        for (WiringCall& call : graph.resolvedWiring()) DemoGraph::renderCall(call, output, graph.workers());
     }
     return secondsSince(start) / options.frames;
 }
@@ -85,7 +85,7 @@ int runBench(const BenchOptions& options) {
         functionSeconds += secondsSince(before);
         for (size_t i = 0; i < calls.size(); ++i) {
             before = Clock::now();
-            DemoGraph::renderCall(calls[i], *output);
+            DemoGraph::renderCall(calls[i], *output, graph.workers());
             lineSeconds[i] += secondsSince(before);
         }
     }
