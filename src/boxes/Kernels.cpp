@@ -47,6 +47,13 @@ SimdLevel chooseKernels(SimdLevel level) {
     return level;
 }
 
+SimdLevel kernelsInUse() {
+#if VELMORA_X86
+    if (boxKernels == &kAvx2) return SimdLevel::Avx2;
+#endif
+    return rows::active == &rows::kPlainKernels ? SimdLevel::Plain : SimdLevel::Sse2;
+}
+
 namespace {
 
 // The best kernels from the start: before main, as the program loads.

@@ -41,6 +41,8 @@ extern const BoxKernels* boxKernels;
 // surface rows and the boxes alike; returns the level now in use. Not to be
 // called while a frame is drawn.
 SimdLevel chooseKernels(SimdLevel level);
+// The level whose kernels are in use.
+SimdLevel kernelsInUse();
 
 // The bodies the tables are filled from, defined beside their boxes.
 namespace kernels {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "boxes/Kernels.h"
 #include "core/ThreadCount.h"
 #include "host/ShowSession.h"
 #include "host/Startup.h"
@@ -56,6 +57,50 @@ double memcpySecondsPerFrame(const Surface& frame) {
     return best;
 }
 
+const char* levelName(SimdLevel level) {
+    return level == SimdLevel::Avx2 ? "avx2" : level == SimdLevel::Sse2 ? "sse2" : "plain";
+}
+
+// Per order: milliseconds a frame on one thread at each level, the memcpy
+// frames of the best level and its speed-up on `threads`. Each timing is the
+// best of two rounds of the frames, so that a moment of load on a shared
+// machine counts less.
+int runOrderTable(const BenchOptions& options, ShowSession& session, DemoGraph& graph, Surface& output,
+                  int threads) {
+    const SimdLevel best = kernelsInUse();
+    const double anchor = memcpySecondsPerFrame(output);
+    const auto bestOfTwo = [&](TrackerPosition position) {
+        const double first = secondsPerFrame(graph, output, options, position);
+        return std::min(first, secondsPerFrame(graph, output, options, position));
+    };
+    std::printf("%s: %d frames from the start of each order, ms per frame; memcpy of a frame: %.1f us\n",
+                options.script.c_str(), options.frames, anchor * 1e6);
+    std::printf("%5s", "order");
+    for (int level = 0; level <= static_cast<int>(best); ++level)
+        std::printf("  %7s", levelName(static_cast<SimdLevel>(level)));
+    std::printf("  %9s  %13s  %s\n", best == SimdLevel::Avx2 ? "sse2/avx2" : "", "memcpy-frames",
+                (std::to_string(threads) + " threads").c_str());
+    for (int order = 0; order < options.orders; ++order) {
+        const TrackerPosition position = trackerPositionOf(makeChannelPosition(static_cast<uint32_t>(order), 0, 0));
+        session.setThreadCount(1);
+        std::vector<double> seconds;
+        for (int level = 0; level <= static_cast<int>(best); ++level) {
+            chooseKernels(static_cast<SimdLevel>(level));
+            seconds.push_back(bestOfTwo(position));
+        }
+        session.setThreadCount(threads);
+        const double threaded = threads > 1 ? bestOfTwo(position) : seconds.back();
+        std::printf("%5d", order);
+        for (double s : seconds) std::printf("  %7.3f", s * 1e3);
+        if (best == SimdLevel::Avx2) std::printf("  %8.2fx", seconds[1] / seconds[2]);
+        else std::printf("  %9s", "");
+        std::printf("  %13.1f  %.3f ms (%.2fx)\n", seconds.back() / anchor, threaded * 1e3,
+                    seconds.back() / threaded);
+    }
+    chooseKernels(best);
+    return 0;
+}
+
 }  // namespace
 
 int runBench(const BenchOptions& options) {
@@ -73,6 +118,7 @@ int runBench(const BenchOptions& options) {
 
     // The first frame reads and resolves the wiring; it is not counted.
     graph.evaluate(FrameInput{0.0f, position}, *output);
+    if (options.orders > 0) return runOrderTable(options, session, graph, *output, threads);
     std::vector<WiringCall>& calls = graph.resolvedWiring();
     std::vector<double> lineSeconds(calls.size(), 0.0);
 
