@@ -9,15 +9,14 @@ namespace velmora {
 namespace {
 
 constexpr BoxKernels kPlain{kernels::blurRowsPlain, kernels::blurColumnsPlain, kernels::gridBlocksPlain,
-                            nullptr, nullptr, nullptr};
+                            nullptr, nullptr};
 #if defined(__SSE2__)
-// No gather at 128 bits: the voxel tunnel's remap stays plain.
-constexpr BoxKernels kSse2{kernels::blurRowsSse2,    kernels::blurColumnsSse2, kernels::gridBlocksSse2,
-                           kernels::radialSweepSse2, kernels::voxelMarchSse2,  nullptr};
+constexpr BoxKernels kSse2{kernels::blurRowsSse2, kernels::blurColumnsSse2, kernels::gridBlocksSse2,
+                           kernels::radialSweepSse2, kernels::voxelMarchSse2};
 #endif
 #if VELMORA_X86
-constexpr BoxKernels kAvx2{kernels::blurRowsAvx2,    kernels::blurColumnsAvx2, kernels::gridBlocksAvx2,
-                           kernels::radialSweepAvx2, kernels::voxelMarchAvx2,  kernels::voxelRemapAvx2};
+constexpr BoxKernels kAvx2{kernels::blurRowsAvx2, kernels::blurColumnsAvx2, kernels::gridBlocksAvx2,
+                           kernels::radialSweepAvx2, kernels::voxelMarchAvx2};
 #endif
 
 }  // namespace

@@ -28,10 +28,10 @@ struct BoxKernels {
     // holds 512 * 256 pixels of scratch.
     void (*radialSweep)(uint32_t* px, uint32_t* turned, int cx, int cy, WorkerPool* workers);
     // The voxel tunnel's march of polar columns [first, end), whole groups of
-    // sixteen, and its remap of screen pixels [first, end), whole rows.
+    // sixteen. (Its remap onto the screen is plain at every level: with the
+    // polar image in strips, scalar loads beat the AVX2 gather.)
     void (*voxelMarch)(uint32_t* polar, const uint8_t* map, const uint32_t* colour, const int32_t* stepOffset,
                        int32_t scroll, int first, int end);
-    void (*voxelRemap)(uint32_t* out, const uint32_t* polar, const int32_t* table, int first, int end);
 };
 
 // The box bodies in use.
@@ -67,7 +67,6 @@ void gridBlocksAvx2(const NodeGrid& grid, uint32_t* out, const BlockSource& sour
 void radialSweepAvx2(uint32_t* px, uint32_t* turned, int cx, int cy, WorkerPool* workers);
 void voxelMarchAvx2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, const int32_t* stepOffset,
                     int32_t scroll, int first, int end);
-void voxelRemapAvx2(uint32_t* out, const uint32_t* polar, const int32_t* table, int first, int end);
 #endif
 }  // namespace kernels
 

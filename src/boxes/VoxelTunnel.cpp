@@ -30,7 +30,7 @@ namespace {
 
 constexpr int kFirstStep = 45;
 constexpr int kLastStep = 219;
-constexpr int kClearedPixels = 50 * 512;  // rows 0 to 49: the far end stays black
+constexpr int kClearedRows = 50;  // rows 0 to 49: the far end stays black
 
 // Colour of ray step i: darkened near the far end, brightened near the viewer.
 inline uint32_t shadeStep(uint32_t p, int i) {
@@ -51,26 +51,11 @@ inline uint32_t shadeStep(uint32_t p, int i) {
     return (red << 16) + (green << 8) + blue;
 }
 
-// Sixteen columns of the polar image, held side by side while they are
-// marched. In the polar image a column's pixels lie 2 KB apart, so all of
-// them fall into the same few sets of the first-level cache and evict one
-// another at every fill; in the tile they lie 64 bytes apart. The tile is
-// filled from the image first (pixels the march does not reach keep their
-// value) and written back whole.
-struct alignas(64) ColumnTile {
-    static constexpr int kColumns = 16;
-    static constexpr int kRows = 256;
-    uint32_t pixels[kRows * kColumns];
+constexpr int kStripColumns = BoxVoxelTunnel::kStripColumns;
+constexpr int kStripPixels = 256 * kStripColumns;
 
-    void load(const uint32_t* polar, int firstColumn) {
-        for (int r = 0; r < kRows; ++r)
-            std::memcpy(pixels + r * kColumns, polar + r * 512 + firstColumn, sizeof(uint32_t) * kColumns);
-    }
-    void store(uint32_t* polar, int firstColumn) const {
-        for (int r = 0; r < kRows; ++r)
-            std::memcpy(polar + r * 512 + firstColumn, pixels + r * kColumns, sizeof(uint32_t) * kColumns);
-    }
-};
+// The strip that holds polar columns [firstColumn, firstColumn + 16).
+inline uint32_t* stripOf(uint32_t* polar, int firstColumn) { return polar + (firstColumn / kStripColumns) * kStripPixels; }
 
 }  // namespace
 
@@ -126,7 +111,7 @@ void BoxVoxelTunnel::buildTables() {
                                          256.0 / pi +
                                      256.0);
             ang = std::clamp(ang, 0, 511);
-            screenToPolar[y * 512 + x] = dist * 512 + ang;
+            screenToPolar[y * 512 + x] = polarIndex(dist, ang);
         }
     }
     // 0.0199999996 is 0.02 as a float.
@@ -159,7 +144,8 @@ namespace {
 // The part of a frame both march paths share: rows 0 to 49 cleared, the bend
 // table, and the scroll offset.
 int32_t startMarch(BoxVoxelTunnel& box, float t, double fb, double fa) {
-    std::fill_n(box.polarImage.begin(), kClearedPixels, 0u);
+    for (int strip = 0; strip < 512 / kStripColumns; ++strip)
+        std::fill_n(box.polarImage.begin() + strip * kStripPixels, kClearedRows * kStripColumns, 0u);
     for (int i = kFirstStep; i <= kLastStep; ++i) {
         box.bend[i] = static_cast<int8_t>(truncToInt(std::cos(i * fb) * fa));
     }
@@ -182,27 +168,25 @@ void marchPlainColumn(const uint8_t* map, const uint32_t* colour, const int8_t* 
         if (y != prev) {
             const uint32_t c = shadeStep(colour[idx], i);
             const int top = std::min(y, prev), end = std::max(y, prev);
-            for (int r = top; r < end; ++r) column[r * ColumnTile::kColumns] = c;
+            for (int r = top; r < end; ++r) column[r * kStripColumns] = c;
         }
         prev = y;
     }
 }
 
-// Groups [firstGroup, endGroup) of sixteen columns of the plain march, each
-// through a tile. A column writes only its own pixels of the polar image, so
+// Groups [firstGroup, endGroup) of sixteen columns of the plain march, one
+// strip each. A column writes only its own pixels of the polar image, so
 // groups can run side by side.
 void marchPlainColumns(const BoxVoxelTunnel& box, uint32_t* polar, const uint32_t* colour, int32_t scroll,
                        int firstGroup, int endGroup) {
     const uint8_t* map = box.heightMap.data();
     const int8_t* bend = box.bend;
     const int32_t* depthRow = box.depthRow.data();
-    ColumnTile tile;
     for (int group = firstGroup; group < endGroup; ++group) {
-        const int col0 = group * ColumnTile::kColumns;
-        tile.load(polar, col0);
-        for (int c = 0; c < ColumnTile::kColumns; ++c)
-            marchPlainColumn(map, colour, bend, depthRow, wrapAdd(col0 + c, scroll), tile.pixels + c);
-        tile.store(polar, col0);
+        const int col0 = group * kStripColumns;
+        uint32_t* strip = stripOf(polar, col0);
+        for (int c = 0; c < kStripColumns; ++c)
+            marchPlainColumn(map, colour, bend, depthRow, wrapAdd(col0 + c, scroll), strip + c);
     }
 }
 
@@ -214,12 +198,12 @@ constexpr int kScreenRows = 256;
 void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa, WorkerPool* workers) {
     if (!ready()) return;
     const int32_t scroll = startMarch(*this, t, fb, fa);
-    runInParts(workers, 512 / ColumnTile::kColumns, [&](int firstGroup, int endGroup) {
+    runInParts(workers, 512 / kStripColumns, [&](int firstGroup, int endGroup) {
         marchPlainColumns(*this, polarImage.data(), colour, scroll, firstGroup, endGroup);
     });
 }
 
-void BoxVoxelTunnel::remapToScreenPlain(uint32_t* out, WorkerPool* workers) const {
+void BoxVoxelTunnel::remapToScreen(uint32_t* out, WorkerPool* workers) const {
     if (!ready()) return;
     const uint32_t* polar = polarImage.data();
     const int32_t* table = screenToPolar.data();
@@ -236,7 +220,7 @@ namespace {
 // AVX2 march takes them in two of eight. Every value it compares (heights,
 // steps, rows) lies in 0..255, so the signed 16-bit minimum and maximum of
 // SSE2 order them as 32-bit numbers (the upper halves are zero).
-constexpr int kVectors = ColumnTile::kColumns / 4;
+constexpr int kVectors = kStripColumns / 4;
 
 inline int lowestLane(__m128i v) {
     v = _mm_min_epi16(v, _mm_shuffle_epi32(v, 0x4E));
@@ -305,9 +289,8 @@ inline __m128i wallRow(__m128i h, __m128i step) {
 void marchSse2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, const int32_t* stepOffset,
                int32_t scroll, int firstColumn, int endColumn) {
     const __m128i one = _mm_set1_epi32(1);
-    ColumnTile tile;
     for (int col0 = firstColumn; col0 < endColumn; col0 += 16) {
-        tile.load(polar, col0);
+        uint32_t* strip = stripOf(polar, col0);
         __m128i prev[kVectors];
         for (int v = 0; v < kVectors; ++v) prev[v] = _mm_set1_epi32(kFirstStep);
         for (int i = kFirstStep; i <= kLastStep; ++i) {
@@ -329,18 +312,17 @@ void marchSse2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, cons
             __m128i shaded[kVectors];
             for (int v = 0; v < kVectors; ++v) shaded[v] = shadeFour(c[v], i);
             __m128i row = _mm_set1_epi32(first);
-            uint32_t* out = tile.pixels + first * ColumnTile::kColumns;
-            for (int r = first; r < end; ++r, out += ColumnTile::kColumns, row = _mm_add_epi32(row, one)) {
+            uint32_t* out = strip + first * kStripColumns;
+            for (int r = first; r < end; ++r, out += kStripColumns, row = _mm_add_epi32(row, one)) {
                 for (int v = 0; v < kVectors; ++v) {
                     // lo <= row < hi: the rows the plain loop fills for this column.
                     const __m128i inside = _mm_andnot_si128(_mm_cmpgt_epi32(lo[v], row), _mm_cmpgt_epi32(hi[v], row));
                     __m128i* at = reinterpret_cast<__m128i*>(out + 4 * v);
-                    const __m128i kept = _mm_load_si128(at);
-                    _mm_store_si128(at, _mm_or_si128(_mm_and_si128(inside, shaded[v]), _mm_andnot_si128(inside, kept)));
+                    const __m128i kept = _mm_loadu_si128(at);
+                    _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(inside, shaded[v]), _mm_andnot_si128(inside, kept)));
                 }
             }
         }
-        tile.store(polar, col0);
     }
 }
 
@@ -421,9 +403,8 @@ namespace {
 [[gnu::target("avx2")]] void marchAvx2(uint32_t* polar, const uint8_t* map, const uint32_t* colour,
                                        const int32_t* stepOffset, int32_t scroll, int firstColumn, int endColumn) {
     const __m256i one = _mm256_set1_epi32(1);
-    ColumnTile tile;
     for (int col0 = firstColumn; col0 < endColumn; col0 += 16) {
-        tile.load(polar, col0);
+        uint32_t* strip = stripOf(polar, col0);
         __m256i prev0 = _mm256_set1_epi32(kFirstStep), prev1 = prev0;
         for (int i = kFirstStep; i <= kLastStep; ++i) {
             const uint32_t start = static_cast<uint32_t>(stepOffset[i]) + static_cast<uint32_t>(scroll) +
@@ -442,32 +423,22 @@ namespace {
             if (first >= end) continue;  // no lane moved
             const __m256i shaded0 = shadeEight(c0, i), shaded1 = shadeEight(c1, i);
             __m256i row = _mm256_set1_epi32(first);
-            uint32_t* out = tile.pixels + first * ColumnTile::kColumns;
-            for (int r = first; r < end; ++r, out += ColumnTile::kColumns, row = _mm256_add_epi32(row, one)) {
+            uint32_t* out = strip + first * kStripColumns;
+            for (int r = first; r < end; ++r, out += kStripColumns, row = _mm256_add_epi32(row, one)) {
                 const __m256i inside0 =
                     _mm256_andnot_si256(_mm256_cmpgt_epi32(lo0, row), _mm256_cmpgt_epi32(hi0, row));
                 const __m256i inside1 =
                     _mm256_andnot_si256(_mm256_cmpgt_epi32(lo1, row), _mm256_cmpgt_epi32(hi1, row));
                 // A blend and a whole store rather than a masked store: the
-                // tile row is the group's own, so rewriting the pixels outside
+                // strip row is the group's own, so rewriting the pixels outside
                 // the mask with their own values changes nothing, and some
                 // processors take many cycles per masked store.
                 __m256i* out0 = reinterpret_cast<__m256i*>(out);
                 __m256i* out1 = reinterpret_cast<__m256i*>(out + 8);
-                _mm256_store_si256(out0, _mm256_blendv_epi8(_mm256_load_si256(out0), shaded0, inside0));
-                _mm256_store_si256(out1, _mm256_blendv_epi8(_mm256_load_si256(out1), shaded1, inside1));
+                _mm256_storeu_si256(out0, _mm256_blendv_epi8(_mm256_loadu_si256(out0), shaded0, inside0));
+                _mm256_storeu_si256(out1, _mm256_blendv_epi8(_mm256_loadu_si256(out1), shaded1, inside1));
             }
         }
-        tile.store(polar, col0);
-    }
-}
-
-[[gnu::target("avx2")]] void remapAvx2(uint32_t* out, const uint32_t* polar, const int32_t* table, int first,
-                                       int end) {
-    for (int k = first; k < end; k += 8) {
-        const __m256i idx = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + k));
-        const __m256i v = _mm256_i32gather_epi32(reinterpret_cast<const int*>(polar), idx, 4);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), v);
     }
 }
 
@@ -476,10 +447,6 @@ namespace {
 void kernels::voxelMarchAvx2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, const int32_t* stepOffset,
                              int32_t scroll, int first, int end) {
     marchAvx2(polar, map, colour, stepOffset, scroll, first, end);
-}
-
-void kernels::voxelRemapAvx2(uint32_t* out, const uint32_t* polar, const int32_t* table, int first, int end) {
-    remapAvx2(out, polar, table, first, end);
 }
 
 #endif
@@ -498,14 +465,5 @@ void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, do
     marchColumnsPlain(t, colour, fb, fa, workers);
 }
 
-void BoxVoxelTunnel::remapToScreen(uint32_t* out, WorkerPool* workers) const {
-    if (const auto remap = boxKernels->voxelRemap; remap && ready()) {
-        runInParts(workers, kScreenRows, [&](int firstRow, int endRow) {
-            remap(out, polarImage.data(), screenToPolar.data(), firstRow * 512, endRow * 512);
-        });
-        return;
-    }
-    remapToScreenPlain(out, workers);
-}
 
 }  // namespace velmora
