@@ -28,7 +28,8 @@ struct BoxKernels {
     // holds 512 * 256 pixels of scratch.
     void (*radialSweep)(uint32_t* px, uint32_t* turned, int cx, int cy, WorkerPool* workers);
     // The voxel tunnel's march of polar columns [first, end), whole groups of
-    // sixteen. (Its remap onto the screen is plain at every level: with the
+    // sixteen; stepOffset holds 256 entries (steps past the last are read
+    // ahead). (Its remap onto the screen is plain at every level: with the
     // polar image in strips, scalar loads beat the AVX2 gather.)
     void (*voxelMarch)(uint32_t* polar, const uint8_t* map, const uint32_t* colour, const int32_t* stepOffset,
                        int32_t scroll, int first, int end);
