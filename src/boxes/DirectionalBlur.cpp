@@ -85,12 +85,16 @@ struct Sse2Weights {
 // wraps and stays below 255 * 65536, and neither the 16-bit cut nor the limit
 // can change it.
 template <bool kWraps>
-inline __m128i mixChannel(__m128i p, __m128i cHigh, const Sse2Weights& w) {
-    const __m128i pc = _mm_or_si128(p, cHigh);
+inline __m128i mixPairs(__m128i pc, const Sse2Weights& w) {
     const __m128i s = _mm_add_epi32(_mm_srai_epi32(_mm_madd_epi16(pc, w.low), 16), _mm_madd_epi16(pc, w.high));
     if (!kWraps) return s;
     const __m128i s16 = _mm_and_si128(s, _mm_set1_epi32(0xFFFF));
     return _mm_sub_epi16(s16, _mm_subs_epu16(s16, _mm_set1_epi32(255)));  // unsigned min with 255
+}
+
+template <bool kWraps>
+inline __m128i mixChannel(__m128i p, __m128i cHigh, const Sse2Weights& w) {
+    return mixPairs<kWraps>(_mm_or_si128(p, cHigh), w);
 }
 
 bool blurWraps(BlurWeights w) {
@@ -149,23 +153,32 @@ void xBlurSse2(uint32_t* px, BlurWeights w, int firstRow, int endRow) {
 }
 
 // The column filter: a row depends only on the row above, so its pixels go
-// four at a time. Columns [firstColumn, endColumn), multiples of 8.
+// four at a time. Interleaving the bytes of the row above and of the row, then
+// widening them, gives each pixel's (p, c) pairs in the lanes blue, green,
+// red, alpha; the alpha lane has zero weights and comes out black.
+// Columns [firstColumn, endColumn), multiples of 8.
 template <bool kWraps>
 void yBlurSse2(uint32_t* px, BlurWeights w, int firstColumn, int endColumn) {
-    const Sse2Weights weights(w);
-    const __m128i byteMax = _mm_set1_epi32(255);
+    Sse2Weights weights(w);
+    const __m128i noAlpha = _mm_setr_epi32(-1, -1, -1, 0);
+    weights.low = _mm_and_si128(weights.low, noAlpha);
+    weights.high = _mm_and_si128(weights.high, noAlpha);
+    const __m128i zero = _mm_setzero_si128();
     for (int x = firstColumn; x < endColumn; x += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(px + x), _mm_setzero_si128());
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(px + x), zero);
     for (int y = 1; y < kHeight; ++y) {
         const uint32_t* above = px + (y - 1) * kWidth;
         uint32_t* row = px + y * kWidth;
         for (int x = firstColumn; x < endColumn; x += 4) {
             const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(above + x));
             const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
-            const __m128i r = mixChannel<kWraps>(_mm_and_si128(_mm_srli_epi32(p, 16), byteMax), redHigh(c), weights);
-            const __m128i g = mixChannel<kWraps>(_mm_and_si128(_mm_srli_epi32(p, 8), byteMax), greenHigh(c), weights);
-            const __m128i b = mixChannel<kWraps>(_mm_and_si128(p, byteMax), blueHigh(c), weights);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), packChannels(r, g, b));
+            const __m128i first = _mm_unpacklo_epi8(p, c), second = _mm_unpackhi_epi8(p, c);
+            const __m128i m0 = mixPairs<kWraps>(_mm_unpacklo_epi8(first, zero), weights);
+            const __m128i m1 = mixPairs<kWraps>(_mm_unpackhi_epi8(first, zero), weights);
+            const __m128i m2 = mixPairs<kWraps>(_mm_unpacklo_epi8(second, zero), weights);
+            const __m128i m3 = mixPairs<kWraps>(_mm_unpackhi_epi8(second, zero), weights);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x),
+                             _mm_packus_epi16(_mm_packs_epi32(m0, m1), _mm_packs_epi32(m2, m3)));
         }
     }
 }

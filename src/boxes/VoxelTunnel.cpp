@@ -190,7 +190,6 @@ void marchPlainColumns(const BoxVoxelTunnel& box, uint32_t* polar, const uint32_
     }
 }
 
-// The screen is mapped in bands of rows, one task each.
 constexpr int kScreenRows = 256;
 
 }  // namespace
@@ -207,8 +206,13 @@ void BoxVoxelTunnel::remapToScreen(uint32_t* out, WorkerPool* workers) const {
     if (!ready()) return;
     const uint32_t* polar = polarImage.data();
     const int32_t* table = screenToPolar.data();
-    runInParts(workers, kScreenRows, [&](int firstRow, int endRow) {
-        for (int k = firstRow * 512; k < endRow * 512; ++k) out[k] = polar[table[k]];
+    // Bands of screen columns split as the march's strips are: the left half
+    // of the screen reads (its last column aside) the angles below 256, the
+    // strips the first half of the march wrote, so on two threads each reads what its own core wrote.
+    runInParts(workers, 512 / kStripColumns, [&](int firstGroup, int endGroup) {
+        for (int y = 0; y < kScreenRows; ++y)
+            for (int k = y * 512 + firstGroup * kStripColumns; k < y * 512 + endGroup * kStripColumns; ++k)
+                out[k] = polar[table[k]];
     });
 }
 
