@@ -161,15 +161,6 @@ using MixRunFn = void (*)(const MixRun&);
 using TurnFn = void (*)(const uint32_t* from, int fromStride, uint32_t* to, int toStride, int rows,
                         int firstColumn, int endColumn);
 
-// (near << 16) / far exactly, four lanes, two doubles at a time: see
-// weightsOf below for why the bump and the truncation give the quotient.
-inline __m128i weightsOf4(__m128i near, __m128d step) {
-    const __m128d bump = _mm_set1_pd(1.0 / 1048576.0);
-    const __m128d lo = _mm_add_pd(_mm_mul_pd(_mm_cvtepi32_pd(near), step), bump);
-    const __m128d hi = _mm_add_pd(_mm_mul_pd(_mm_cvtepi32_pd(_mm_unpackhi_epi64(near, near)), step), bump);
-    return _mm_unpacklo_epi64(_mm_cvttpd_epi32(lo), _mm_cvttpd_epi32(hi));
-}
-
 // quadrantMix on four pixels, the channels in 16-bit lanes as in mixEight.
 inline __m128i half4(__m128i o16, __m128i d16, __m128i e16, __m128i a16, __m128i b16) {
     const __m128i ownWeight = _mm_set1_epi16(static_cast<short>(kQuadrantOwn));
@@ -189,26 +180,50 @@ inline __m128i mixFour(__m128i own, __m128i d, __m128i e, __m128i a) {
     return _mm_and_si128(_mm_packus_epi16(lo, hi), _mm_set1_epi32(0xFFFFFF));
 }
 
+// (near << 16) / far for one near: see weightsOf below for why the bump and
+// the truncation give the quotient.
+inline int32_t weightOf(int32_t near, double step) {
+    return static_cast<int32_t>(near * step + 1.0 / 1048576.0);
+}
+
+// The weights go as quotients and remainders of (near << 16) by far, stepped
+// by whole vectors with integer steps only: converting doubles to integers in
+// vectors is not one instruction of WebAssembly SIMD. Along a run near moves
+// by `out` a pixel (every run lies on one side of the centre).
 void mixRunSse2(const MixRun& run) {
-    const __m128d step = _mm_set1_pd(65536.0 / run.far);
-    const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
+    if (run.count <= 0) return;
+    const double step = 65536.0 / run.far;
     const int end = run.first + run.count;
+    const int32_t firstNear = run.out * (run.first - run.centre);
+    alignas(16) int32_t lanes[4], rests[4];
+    for (int k = 0; k < 4; ++k) {
+        const int32_t near = firstNear + run.out * k;
+        lanes[k] = weightOf(near, step);
+        rests[k] = (near << 16) - lanes[k] * run.far;  // 0 <= rest < far
+    }
+    // Four pixels on: (4 << 16) = fourQuotient * far + fourRest, or four back.
+    const int32_t fourQuotient = weightOf(4, step), fourRest = (4 << 16) - fourQuotient * run.far;
+    const __m128i quotientStep = _mm_set1_epi32(run.out > 0 ? fourQuotient : -fourQuotient - 1);
+    const __m128i restStep = _mm_set1_epi32(run.out > 0 ? fourRest : run.far - fourRest);
+    const __m128i far = _mm_set1_epi32(run.far), lastRest = _mm_set1_epi32(run.far - 1);
+    __m128i weights = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
+    __m128i rest = _mm_load_si128(reinterpret_cast<const __m128i*>(rests));
     int m = run.first;
     for (; m + 4 <= end; m += 4) {
-        // |m + lane - centre| without SSSE3's abs: the sign mask flips and adds one.
-        const __m128i signedNear = _mm_add_epi32(_mm_set1_epi32(m - run.centre), lanes);
-        const __m128i sign = _mm_srai_epi32(signedNear, 31);
-        const __m128i near = _mm_sub_epi32(_mm_xor_si128(signedNear, sign), sign);
         const __m128i own = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run.row + m));
         const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run.inner + m - run.out));
         const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run.inner + m));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(run.row + m), mixFour(own, d, e, weightsOf4(near, step)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(run.row + m), mixFour(own, d, e, weights));
+        // The rest stays below twice far: one carry at most.
+        rest = _mm_add_epi32(rest, restStep);
+        const __m128i carry = _mm_cmpgt_epi32(rest, lastRest);
+        rest = _mm_sub_epi32(rest, _mm_and_si128(carry, far));
+        weights = _mm_sub_epi32(_mm_add_epi32(weights, quotientStep), carry);
     }
-    // The last few pixels one by one, as the plain sweep mixes them.
-    for (; m < end; ++m) {
-        const int near = m > run.centre ? m - run.centre : run.centre - m;
-        run.row[m] = quadrantMix(run.inner[m - run.out], run.inner[m], run.row[m], weight(near, run.far));
-    }
+    // The last few pixels one by one, with the weights of their lanes.
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), weights);
+    for (int k = 0; m < end; ++m, ++k)
+        run.row[m] = quadrantMix(run.inner[m - run.out], run.inner[m], run.row[m], static_cast<uint32_t>(lanes[k]));
 }
 
 // The 4 by 4 twin of turnAvx2: column strips of four outermost, four tiles
