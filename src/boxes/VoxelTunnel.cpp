@@ -290,8 +290,8 @@ constexpr int kPrefetchSteps = 8;
 
 inline void prefetchEntries(const uint8_t* map, const uint32_t* colour, uint32_t start) {
     for (const uint32_t k : {start & 0x3FFFFu, (start + 15) & 0x3FFFFu}) {
-        _mm_prefetch(reinterpret_cast<const char*>(map + k), _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(colour + k), _MM_HINT_T0);
+        __builtin_prefetch(map + k);
+        __builtin_prefetch(colour + k);
     }
 }
 
