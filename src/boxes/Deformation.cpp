@@ -51,7 +51,7 @@ void computeDeformationGrid(NodeGrid& grid, double a, float b, float c) {
     computeDeformationRows(grid, a, b, c, 0, NodeGrid::kRows);
 }
 
-void BoxDeformation::render(Surface& output, FunctionList functions, SurfaceList inputs) {
+void BoxDeformation::draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) {
     const Surface& input = *inputs[0];
     if (!output.isSize(kWidth, kHeight) || !input.isSize(kWidth, kHeight)) return;
     if (!isOn(*functions[3]) || !isOn(*functions[4])) return;

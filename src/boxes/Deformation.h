@@ -14,7 +14,7 @@ void computeDeformationGrid(NodeGrid& grid, double a, float b, float c);
 // 512 by 256 (they may be the same surface).
 class BoxDeformation : public FxBox {
 public:
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
 
 private:
     NodeGrid grid_;  // held here so that a frame allocates nothing

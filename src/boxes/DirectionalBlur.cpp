@@ -3,6 +3,7 @@
 #include "boxes/DirectionalBlur.h"
 
 #include "boxes/Kernels.h"
+#include "boxes/Transpose4.h"
 #include "boxes/Transpose8.h"
 #include "core/Cpu.h"
 #include "core/FrameGeometry.h"
@@ -39,7 +40,7 @@ BlurWeights blurWeights(float v) {
 namespace {
 
 // The plain filters, pixel by pixel in the written order: the reference for the
-// vector paths and the path for processors without AVX2.
+// vector paths and the path for processors without vector instructions.
 // Rows [firstRow, endRow) and columns [firstColumn, endColumn): a row reads only
 // itself, a column only itself, so ranges of them can be filtered side by side.
 void xBlurPlain(uint32_t* px, BlurWeights w, int firstRow, int endRow) {
@@ -58,6 +59,131 @@ void yBlurPlain(uint32_t* px, BlurWeights w, int firstColumn, int endColumn) {
         for (int x = firstColumn; x < endColumn; ++x) row[x] = blurMix(above[x], row[x], w);
     }
 }
+
+#if defined(__SSE2__)
+
+// blurMix's channels four lanes at a time with 128-bit integer steps only. A
+// lane holds the channel before (p) in its low half and the pixel's own
+// channel (c) in its high half, so one multiply-add of 16-bit pairs gives
+// p * a + c * b. Each weight w splits as H * 65536 + L with L read as a signed
+// 16-bit number (H takes the borrow): then the wrapping sum
+// wp * p + wc * c = 65536 * (p * Hp + c * Hc) + (p * Lp + c * Lc), the second
+// term exact in 32 bits, and bits 16..31 of the sum are
+// (second >> 16) + (first) modulo 65536.
+struct Sse2Weights {
+    __m128i low, high;
+    explicit Sse2Weights(BlurWeights w) {
+        const auto lowHalf = [](int32_t v) { return static_cast<uint32_t>(v) & 0xFFFFu; };
+        const auto highHalf = [](int32_t v) { return ((static_cast<uint32_t>(v) + 0x8000u) >> 16) & 0xFFFFu; };
+        low = _mm_set1_epi32(static_cast<int>(lowHalf(w.wp) | (lowHalf(w.wc) << 16)));
+        high = _mm_set1_epi32(static_cast<int>(highHalf(w.wp) | (highHalf(w.wc) << 16)));
+    }
+};
+
+// p in lanes (0..255), cHigh = c << 16: the mixed channel, limited to 255.
+// kWraps false: both weights in 0..65535 and their sum too, so the sum never
+// wraps and stays below 255 * 65536, and neither the 16-bit cut nor the limit
+// can change it.
+template <bool kWraps>
+inline __m128i mixPairs(__m128i pc, const Sse2Weights& w) {
+    const __m128i s = _mm_add_epi32(_mm_srai_epi32(_mm_madd_epi16(pc, w.low), 16), _mm_madd_epi16(pc, w.high));
+    if (!kWraps) return s;
+    const __m128i s16 = _mm_and_si128(s, _mm_set1_epi32(0xFFFF));
+    return _mm_sub_epi16(s16, _mm_subs_epu16(s16, _mm_set1_epi32(255)));  // unsigned min with 255
+}
+
+template <bool kWraps>
+inline __m128i mixChannel(__m128i p, __m128i cHigh, const Sse2Weights& w) {
+    return mixPairs<kWraps>(_mm_or_si128(p, cHigh), w);
+}
+
+bool blurWraps(BlurWeights w) {
+    return w.wp < 0 || w.wc < 0 || int64_t{w.wp} + w.wc > 65535;
+}
+
+// The channels of c moved to bits 16..23, the place mixChannel takes c from.
+inline __m128i redHigh(__m128i c) { return _mm_and_si128(c, _mm_set1_epi32(0xFF0000)); }
+inline __m128i greenHigh(__m128i c) { return _mm_and_si128(_mm_slli_epi32(c, 8), _mm_set1_epi32(0xFF0000)); }
+inline __m128i blueHigh(__m128i c) { return _mm_and_si128(_mm_slli_epi32(c, 16), _mm_set1_epi32(0xFF0000)); }
+
+inline __m128i packChannels(__m128i r, __m128i g, __m128i b) {
+    return _mm_or_si128(_mm_or_si128(_mm_slli_epi32(r, 16), _mm_slli_epi32(g, 8)), b);
+}
+
+// The row filter sixteen rows at once, four groups of four (one row per
+// lane), through 4 by 4 tiles turned so that a vector holds one column. The
+// four groups give the processor independent work while each row waits on
+// its pixel before.
+// Rows [firstRow, endRow), whole blocks of sixteen.
+template <bool kWraps>
+void xBlurSse2(uint32_t* px, BlurWeights w, int firstRow, int endRow) {
+    const Sse2Weights weights(w);
+    constexpr int kGroups = 4;
+    for (int y0 = firstRow; y0 < endRow; y0 += 4 * kGroups) {
+        __m128i r[kGroups], g[kGroups], b[kGroups];
+        for (int k = 0; k < kGroups; ++k) r[k] = g[k] = b[k] = _mm_setzero_si128();
+        for (int x0 = 0; x0 < kWidth; x0 += 4) {
+            __m128i tile[kGroups][4];
+            for (int k = 0; k < kGroups; ++k) {
+                for (int j = 0; j < 4; ++j)
+                    tile[k][j] =
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + (y0 + 4 * k + j) * kWidth + x0));
+                transpose4(tile[k]);
+            }
+            for (int j = 0; j < 4; ++j) {
+                for (int k = 0; k < kGroups; ++k) {
+                    if (x0 + j == 0) {  // the black leading column
+                        tile[k][0] = _mm_setzero_si128();
+                        continue;
+                    }
+                    const __m128i c = tile[k][j];
+                    r[k] = mixChannel<kWraps>(r[k], redHigh(c), weights);
+                    g[k] = mixChannel<kWraps>(g[k], greenHigh(c), weights);
+                    b[k] = mixChannel<kWraps>(b[k], blueHigh(c), weights);
+                    tile[k][j] = packChannels(r[k], g[k], b[k]);
+                }
+            }
+            for (int k = 0; k < kGroups; ++k) {
+                transpose4(tile[k]);
+                for (int j = 0; j < 4; ++j)
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(px + (y0 + 4 * k + j) * kWidth + x0), tile[k][j]);
+            }
+        }
+    }
+}
+
+// The column filter: a row depends only on the row above, so its pixels go
+// four at a time. Interleaving the bytes of the row above and of the row, then
+// widening them, gives each pixel's (p, c) pairs in the lanes blue, green,
+// red, alpha; the alpha lane has zero weights and comes out black.
+// Columns [firstColumn, endColumn), multiples of 8.
+template <bool kWraps>
+void yBlurSse2(uint32_t* px, BlurWeights w, int firstColumn, int endColumn) {
+    Sse2Weights weights(w);
+    const __m128i noAlpha = _mm_setr_epi32(-1, -1, -1, 0);
+    weights.low = _mm_and_si128(weights.low, noAlpha);
+    weights.high = _mm_and_si128(weights.high, noAlpha);
+    const __m128i zero = _mm_setzero_si128();
+    for (int x = firstColumn; x < endColumn; x += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(px + x), zero);
+    for (int y = 1; y < kHeight; ++y) {
+        const uint32_t* above = px + (y - 1) * kWidth;
+        uint32_t* row = px + y * kWidth;
+        for (int x = firstColumn; x < endColumn; x += 4) {
+            const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(above + x));
+            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+            const __m128i first = _mm_unpacklo_epi8(p, c), second = _mm_unpackhi_epi8(p, c);
+            const __m128i m0 = mixPairs<kWraps>(_mm_unpacklo_epi8(first, zero), weights);
+            const __m128i m1 = mixPairs<kWraps>(_mm_unpackhi_epi8(first, zero), weights);
+            const __m128i m2 = mixPairs<kWraps>(_mm_unpacklo_epi8(second, zero), weights);
+            const __m128i m3 = mixPairs<kWraps>(_mm_unpackhi_epi8(second, zero), weights);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x),
+                             _mm_packus_epi16(_mm_packs_epi32(m0, m1), _mm_packs_epi32(m2, m3)));
+        }
+    }
+}
+
+#endif
 
 #if VELMORA_X86
 
@@ -148,6 +274,14 @@ constexpr int kRowsPerBlock = 16;  // the rows xBlurAvx2 takes side by side
 namespace kernels {
 void blurRowsPlain(uint32_t* px, BlurWeights w, int first, int end) { xBlurPlain(px, w, first, end); }
 void blurColumnsPlain(uint32_t* px, BlurWeights w, int first, int end) { yBlurPlain(px, w, first, end); }
+#if defined(__SSE2__)
+void blurRowsSse2(uint32_t* px, BlurWeights w, int first, int end) {
+    (blurWraps(w) ? xBlurSse2<true> : xBlurSse2<false>)(px, w, first, end);
+}
+void blurColumnsSse2(uint32_t* px, BlurWeights w, int first, int end) {
+    (blurWraps(w) ? yBlurSse2<true> : yBlurSse2<false>)(px, w, first, end);
+}
+#endif
 #if VELMORA_X86
 void blurRowsAvx2(uint32_t* px, BlurWeights w, int first, int end) { xBlurAvx2(px, w, first, end); }
 void blurColumnsAvx2(uint32_t* px, BlurWeights w, int first, int end) { yBlurAvx2(px, w, first, end); }
@@ -156,7 +290,7 @@ void blurColumnsAvx2(uint32_t* px, BlurWeights w, int first, int end) { yBlurAvx
 
 // Each task takes a band of whole row blocks (columns of the column blur: whole
 // vectors of eight), so the vector and the plain filters split alike.
-void BoxXBlur::render(Surface& output, FunctionList functions, SurfaceList) {
+void BoxXBlur::draw(Surface& output, FunctionList functions, SurfaceList, WorkerPool* workers) {
     BlurWeights w;
     if (!readWeights(output, functions, w)) return;
     const auto blurRows = boxKernels->blurRows;
@@ -165,7 +299,7 @@ void BoxXBlur::render(Surface& output, FunctionList functions, SurfaceList) {
     });
 }
 
-void BoxYBlur::render(Surface& output, FunctionList functions, SurfaceList) {
+void BoxYBlur::draw(Surface& output, FunctionList functions, SurfaceList, WorkerPool* workers) {
     BlurWeights w;
     if (!readWeights(output, functions, w)) return;
     const auto blurColumns = boxKernels->blurColumns;

@@ -36,12 +36,12 @@ inline uint32_t blurMix(uint32_t p, uint32_t c, BlurWeights w) {
 // Functions: 0 weight, 1 and 2 gates. Output: 512 by 256, filtered in place.
 class BoxXBlur : public FxBox {
 public:
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
 };
 
 class BoxYBlur : public FxBox {
 public:
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
 };
 
 }  // namespace velmora

@@ -17,13 +17,14 @@ using SurfaceList = std::span<Surface* const>;
 class FxBox {
 public:
     virtual ~FxBox() = default;
-    // The lists hold exactly the entries the wiring line named, in order, and
-    // at least as many of each as the box's type reads: the wiring checks the
-    // counts once and draws nothing for a line that names fewer.
-    virtual void render(Surface& output, FunctionList functions, SurfaceList inputs) {
-        (void)output;
-        (void)functions;
-        (void)inputs;
+    // Draws the box's frame. The lists hold exactly the entries the wiring
+    // line named, in order, and at least as many of each as the box's type
+    // reads: the wiring checks the counts once and draws nothing for a line
+    // that names fewer. `workers` are the show's threads for this frame: null
+    // or a pool of one thread, the calling thread draws alone; a box that
+    // splits its work between them gives the same pixels for any thread count.
+    void render(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers = nullptr) {
+        draw(output, functions, inputs, workers);
     }
     // Reads the parameter text; a rejected one is reported to `reporter` (an
     // "Erreur!!!!" box) and the show goes on with what was read.
@@ -34,10 +35,13 @@ public:
     // The same, reporting on standard error.
     void configure(const char* text) { configure(text, standardErrorReporter()); }
 
-    // The show's threads, set by the demo graph after the box is made. Null or
-    // a pool of one thread: render runs on the calling thread alone. A box that
-    // splits its work here must give the same pixels for any thread count.
-    WorkerPool* workers = nullptr;
+protected:
+    virtual void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) {
+        (void)output;
+        (void)functions;
+        (void)inputs;
+        (void)workers;
+    }
 };
 
 }  // namespace velmora

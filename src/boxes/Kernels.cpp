@@ -9,10 +9,14 @@ namespace velmora {
 namespace {
 
 constexpr BoxKernels kPlain{kernels::blurRowsPlain, kernels::blurColumnsPlain, kernels::gridBlocksPlain,
-                            nullptr, nullptr, nullptr};
+                            nullptr, nullptr};
+#if defined(__SSE2__)
+constexpr BoxKernels kSse2{kernels::blurRowsSse2, kernels::blurColumnsSse2, kernels::gridBlocksSse2,
+                           kernels::radialSweepSse2, kernels::voxelMarchSse2};
+#endif
 #if VELMORA_X86
-constexpr BoxKernels kAvx2{kernels::blurRowsAvx2,    kernels::blurColumnsAvx2, kernels::gridBlocksAvx2,
-                           kernels::radialSweepAvx2, kernels::voxelMarchAvx2,  kernels::voxelRemapAvx2};
+constexpr BoxKernels kAvx2{kernels::blurRowsAvx2, kernels::blurColumnsAvx2, kernels::gridBlocksAvx2,
+                           kernels::radialSweepAvx2, kernels::voxelMarchAvx2};
 #endif
 
 }  // namespace
@@ -27,9 +31,10 @@ SimdLevel chooseKernels(SimdLevel level) {
             boxKernels = &kPlain;
             break;
         case SimdLevel::Sse2:
-            // The boxes' vector bodies need AVX2: below it they run plain.
             rows::active = &rows::kSse2Kernels;
-            boxKernels = &kPlain;
+#if defined(__SSE2__)
+            boxKernels = &kSse2;
+#endif
             break;
         case SimdLevel::Avx2:
             rows::active = &rows::kAvx2Kernels;
@@ -39,6 +44,13 @@ SimdLevel chooseKernels(SimdLevel level) {
             break;
     }
     return level;
+}
+
+SimdLevel kernelsInUse() {
+#if VELMORA_X86
+    if (boxKernels == &kAvx2) return SimdLevel::Avx2;
+#endif
+    return rows::active == &rows::kPlainKernels ? SimdLevel::Plain : SimdLevel::Sse2;
 }
 
 namespace {

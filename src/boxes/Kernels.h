@@ -28,10 +28,11 @@ struct BoxKernels {
     // holds 512 * 256 pixels of scratch.
     void (*radialSweep)(uint32_t* px, uint32_t* turned, int cx, int cy, WorkerPool* workers);
     // The voxel tunnel's march of polar columns [first, end), whole groups of
-    // sixteen, and its remap of screen pixels [first, end), whole rows.
+    // sixteen; stepOffset holds 256 entries (steps past the last are read
+    // ahead). (Its remap onto the screen is plain at every level: with the
+    // polar image in strips, scalar loads beat the AVX2 gather.)
     void (*voxelMarch)(uint32_t* polar, const uint8_t* map, const uint32_t* colour, const int32_t* stepOffset,
                        int32_t scroll, int first, int end);
-    void (*voxelRemap)(uint32_t* out, const uint32_t* polar, const int32_t* table, int first, int end);
 };
 
 // The box bodies in use.
@@ -41,6 +42,8 @@ extern const BoxKernels* boxKernels;
 // surface rows and the boxes alike; returns the level now in use. Not to be
 // called while a frame is drawn.
 SimdLevel chooseKernels(SimdLevel level);
+// The level whose kernels are in use.
+SimdLevel kernelsInUse();
 
 // The bodies the tables are filled from, defined beside their boxes.
 namespace kernels {
@@ -48,6 +51,15 @@ void blurRowsPlain(uint32_t* px, BlurWeights w, int first, int end);
 void blurColumnsPlain(uint32_t* px, BlurWeights w, int first, int end);
 void gridBlocksPlain(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow,
                      int endBlockRow);
+#if defined(__SSE2__)
+void blurRowsSse2(uint32_t* px, BlurWeights w, int first, int end);
+void blurColumnsSse2(uint32_t* px, BlurWeights w, int first, int end);
+void gridBlocksSse2(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow,
+                    int endBlockRow);
+void radialSweepSse2(uint32_t* px, uint32_t* turned, int cx, int cy, WorkerPool* workers);
+void voxelMarchSse2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, const int32_t* stepOffset,
+                    int32_t scroll, int first, int end);
+#endif
 #if VELMORA_X86
 void blurRowsAvx2(uint32_t* px, BlurWeights w, int first, int end);
 void blurColumnsAvx2(uint32_t* px, BlurWeights w, int first, int end);
@@ -56,7 +68,6 @@ void gridBlocksAvx2(const NodeGrid& grid, uint32_t* out, const BlockSource& sour
 void radialSweepAvx2(uint32_t* px, uint32_t* turned, int cx, int cy, WorkerPool* workers);
 void voxelMarchAvx2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, const int32_t* stepOffset,
                     int32_t scroll, int first, int end);
-void voxelRemapAvx2(uint32_t* out, const uint32_t* polar, const int32_t* table, int first, int end);
 #endif
 }  // namespace kernels
 

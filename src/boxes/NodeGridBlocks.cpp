@@ -4,6 +4,9 @@
 
 #include "boxes/Kernels.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #if VELMORA_X86
 #include <immintrin.h>
 #endif
@@ -11,6 +14,77 @@
 namespace velmora {
 
 namespace {
+
+#if defined(__SSE2__)
+
+// addNodeLight on eight pixels (two vectors). Red and green take a saturating
+// byte add of bits 8..15 of l, which is their add limited to 255. Blue adds
+// l >> 8 as a 32-bit number and any sum outside 0..255 becomes 255: the sums
+// narrowed to 16 bits with signed saturation stay outside 0..255 if they were,
+// and read as unsigned 16-bit numbers the negative ones lie above 255, so an
+// unsigned minimum with 255 limits them all.
+inline void addLightSse2(__m128i& src0, __m128i& src1, __m128i l0, __m128i l1) {
+    const auto redGreen = [](__m128i src, __m128i l) {
+        const __m128i d = _mm_and_si128(l, _mm_set1_epi32(0xFF00));
+        return _mm_and_si128(_mm_adds_epu8(src, _mm_or_si128(d, _mm_slli_epi32(d, 8))), _mm_set1_epi32(0xFFFF00));
+    };
+    const __m128i byteMax = _mm_set1_epi32(255);
+    const __m128i blue = _mm_packs_epi32(_mm_add_epi32(_mm_and_si128(src0, byteMax), _mm_srai_epi32(l0, 8)),
+                                         _mm_add_epi32(_mm_and_si128(src1, byteMax), _mm_srai_epi32(l1, 8)));
+    const __m128i limited = _mm_sub_epi16(blue, _mm_subs_epu16(blue, _mm_set1_epi16(255)));
+    src0 = _mm_or_si128(redGreen(src0, l0), _mm_unpacklo_epi16(limited, _mm_setzero_si128()));
+    src1 = _mm_or_si128(redGreen(src1, l1), _mm_unpackhi_epi16(limited, _mm_setzero_si128()));
+}
+
+// Lanes start, start + step, start + 2 step, start + 3 step, wrapping as the
+// plain running sum does.
+inline __m128i ramp4(int32_t start, int32_t step) {
+    const uint32_t s = static_cast<uint32_t>(start), d = static_cast<uint32_t>(step);
+    return _mm_setr_epi32(static_cast<int>(s), static_cast<int>(s + d), static_cast<int>(s + 2 * d),
+                          static_cast<int>(s + 3 * d));
+}
+
+// The source pixels of four indices: SSE2 has no gather, so lane by lane.
+inline __m128i fetch4(const uint32_t* pixels, __m128i index) {
+    alignas(16) uint32_t at[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(at), index);
+    return _mm_setr_epi32(static_cast<int>(pixels[at[0]]), static_cast<int>(pixels[at[1]]),
+                          static_cast<int>(pixels[at[2]]), static_cast<int>(pixels[at[3]]));
+}
+
+void drawSse2(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow, int endBlockRow) {
+    const __m128i columnShift = _mm_cvtsi32_si128(source.columnShift);
+    const __m128i columnMask = _mm_set1_epi32(static_cast<int>(source.columnMask));
+    const __m128i rowMask = _mm_set1_epi32(static_cast<int>(source.rowMask));
+    const __m128i rowShift = _mm_cvtsi32_si128(source.rowShift);
+    const auto indexOf = [&](__m128i u, __m128i v) {
+        const __m128i column = _mm_and_si128(_mm_srl_epi32(u, columnShift), columnMask);
+        const __m128i sourceRow = _mm_and_si128(_mm_srli_epi32(v, 16), rowMask);
+        return _mm_add_epi32(_mm_sll_epi32(sourceRow, rowShift), column);
+    };
+    for (int bi = firstBlockRow; bi < endBlockRow; ++bi) {
+        for (int bj = 0; bj < 64; ++bj) {
+            BlockEdges e(grid, bj, bi);
+            uint32_t* row = out + (bi * 8) * kFrameWidth + bj * 8;
+            for (int y = 0; y < 8; ++y, row += kFrameWidth, e.nextRow()) {
+                const int32_t uStep = wrapSub(e.uR, e.uL) >> 3;
+                const int32_t vStep = wrapSub(e.vR, e.vL) >> 3;
+                const int32_t lStep = wrapSub(e.lR, e.lL) >> 3;
+                const __m128i u0 = ramp4(e.uL, uStep), v0 = ramp4(e.vL, vStep), l0 = ramp4(e.lL, lStep);
+                const __m128i u1 = _mm_add_epi32(u0, _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(uStep) * 4)));
+                const __m128i v1 = _mm_add_epi32(v0, _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(vStep) * 4)));
+                const __m128i l1 = _mm_add_epi32(l0, _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(lStep) * 4)));
+                __m128i src0 = fetch4(source.pixels, indexOf(u0, v0));
+                __m128i src1 = fetch4(source.pixels, indexOf(u1, v1));
+                addLightSse2(src0, src1, l0, l1);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(row), src0);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 4), src1);
+            }
+        }
+    }
+}
+
+#endif
 
 #if VELMORA_X86
 
@@ -69,6 +143,13 @@ void drawNodeGridBlocksFast(const NodeGrid& grid, uint32_t* out, const BlockSour
 }
 
 namespace kernels {
+
+#if defined(__SSE2__)
+void gridBlocksSse2(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow,
+                    int endBlockRow) {
+    drawSse2(grid, out, source, firstBlockRow, endBlockRow);
+}
+#endif
 
 #if VELMORA_X86
 void gridBlocksAvx2(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow,

@@ -34,7 +34,7 @@ void BoxParticules::configure(const char* text, ErrorReporter&) {
     }
 }
 
-void BoxParticules::render(Surface& output, FunctionList functions, SurfaceList inputs) {
+void BoxParticules::draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool*) {
     if (!isOn(*functions[2]) || !isOn(*functions[3])) return;
     const Surface& sprite = *inputs[0];
     if (sprite.pixelCount() == 0 || output.pixelCount() == 0) return;

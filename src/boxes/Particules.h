@@ -23,7 +23,7 @@ public:
     // "%d": the particle count; seeds the swarm from the generator.
     using FxBox::configure;
     void configure(const char* text, ErrorReporter& reporter) override;
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
     // One frame of the swarm: repel, steer, keep the speed, move, wrap, draw.
     void step(Surface& output, const Surface& sprite, float a, float b);
 

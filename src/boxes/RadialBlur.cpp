@@ -5,12 +5,16 @@
 #include <algorithm>
 
 #include "boxes/Kernels.h"
+#include "boxes/Transpose4.h"
 #include "boxes/Transpose8.h"
 #include "core/Cpu.h"
 #include "core/FrameGeometry.h"
 #include "core/PixelMath.h"
 #include "core/WorkerPool.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #if VELMORA_X86
 #include <immintrin.h>
 #endif
@@ -126,7 +130,7 @@ void sweep(uint32_t* pixels, int64_t cx, int64_t cy, WorkerPool* workers) {
     runTasks(workers, 4, [&](int q) { sweepQuadrant(pixels, cx, cy, kQuadrants[q][0], kQuadrants[q][1]); });
 }
 
-#if VELMORA_X86
+#if defined(__SSE2__)
 
 // --- Vector sweep -----------------------------------------------------------
 // Each quadrant pixel reads two inner neighbours that are final before it: in
@@ -151,6 +155,102 @@ struct MixRun {
     int centre;
     int far;
 };
+
+// The bodies of the sweep at one width: a run of a row, and a turn.
+using MixRunFn = void (*)(const MixRun&);
+using TurnFn = void (*)(const uint32_t* from, int fromStride, uint32_t* to, int toStride, int rows,
+                        int firstColumn, int endColumn);
+
+// quadrantMix on four pixels, the channels in 16-bit lanes as in mixEight.
+inline __m128i half4(__m128i o16, __m128i d16, __m128i e16, __m128i a16, __m128i b16) {
+    const __m128i ownWeight = _mm_set1_epi16(static_cast<short>(kQuadrantOwn));
+    return _mm_add_epi16(_mm_add_epi16(_mm_mulhi_epu16(d16, a16), _mm_mulhi_epu16(e16, b16)),
+                         _mm_mulhi_epu16(o16, ownWeight));
+}
+
+inline __m128i mixFour(__m128i own, __m128i d, __m128i e, __m128i a) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i b = _mm_sub_epi32(_mm_set1_epi32(65536), a);
+    const __m128i aPair = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+    const __m128i bPair = _mm_or_si128(b, _mm_slli_epi32(b, 16));
+    const __m128i lo = half4(_mm_unpacklo_epi8(own, zero), _mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi8(e, zero),
+                             _mm_unpacklo_epi32(aPair, aPair), _mm_unpacklo_epi32(bPair, bPair));
+    const __m128i hi = half4(_mm_unpackhi_epi8(own, zero), _mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi8(e, zero),
+                             _mm_unpackhi_epi32(aPair, aPair), _mm_unpackhi_epi32(bPair, bPair));
+    return _mm_and_si128(_mm_packus_epi16(lo, hi), _mm_set1_epi32(0xFFFFFF));
+}
+
+// (near << 16) / far for one near: see weightsOf below for why the bump and
+// the truncation give the quotient.
+inline int32_t weightOf(int32_t near, double step) {
+    return static_cast<int32_t>(near * step + 1.0 / 1048576.0);
+}
+
+// The weights go as quotients and remainders of (near << 16) by far, stepped
+// by whole vectors with integer steps only: converting doubles to integers in
+// vectors is not one instruction of WebAssembly SIMD. Along a run near moves
+// by `out` a pixel (every run lies on one side of the centre).
+void mixRunSse2(const MixRun& run) {
+    if (run.count <= 0) return;
+    const double step = 65536.0 / run.far;
+    const int end = run.first + run.count;
+    const int32_t firstNear = run.out * (run.first - run.centre);
+    alignas(16) int32_t lanes[4], rests[4];
+    for (int k = 0; k < 4; ++k) {
+        const int32_t near = firstNear + run.out * k;
+        lanes[k] = weightOf(near, step);
+        rests[k] = (near << 16) - lanes[k] * run.far;  // 0 <= rest < far
+    }
+    // Four pixels on: (4 << 16) = fourQuotient * far + fourRest, or four back.
+    const int32_t fourQuotient = weightOf(4, step), fourRest = (4 << 16) - fourQuotient * run.far;
+    const __m128i quotientStep = _mm_set1_epi32(run.out > 0 ? fourQuotient : -fourQuotient - 1);
+    const __m128i restStep = _mm_set1_epi32(run.out > 0 ? fourRest : run.far - fourRest);
+    const __m128i far = _mm_set1_epi32(run.far), lastRest = _mm_set1_epi32(run.far - 1);
+    __m128i weights = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
+    __m128i rest = _mm_load_si128(reinterpret_cast<const __m128i*>(rests));
+    int m = run.first;
+    for (; m + 4 <= end; m += 4) {
+        const __m128i own = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run.row + m));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run.inner + m - run.out));
+        const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run.inner + m));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(run.row + m), mixFour(own, d, e, weights));
+        // The rest stays below twice far: one carry at most.
+        rest = _mm_add_epi32(rest, restStep);
+        const __m128i carry = _mm_cmpgt_epi32(rest, lastRest);
+        rest = _mm_sub_epi32(rest, _mm_and_si128(carry, far));
+        weights = _mm_sub_epi32(_mm_add_epi32(weights, quotientStep), carry);
+    }
+    // The last few pixels one by one, with the weights of their lanes.
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), weights);
+    for (int k = 0; m < end; ++m, ++k)
+        run.row[m] = quadrantMix(run.inner[m - run.out], run.inner[m], run.row[m], static_cast<uint32_t>(lanes[k]));
+}
+
+// The 4 by 4 twin of turnAvx2: column strips of four outermost, four tiles
+// stacked so that each store run fills 64 bytes of a row of `to`.
+void turnSse2(const uint32_t* from, int fromStride, uint32_t* to, int toStride, int rows, int firstColumn,
+              int endColumn) {
+    for (int x0 = firstColumn; x0 < endColumn; x0 += 4) {
+        for (int y0 = 0; y0 < rows; y0 += 16) {
+            __m128i tiles[4][4];
+            for (int t = 0; t < 4; ++t) {
+                for (int j = 0; j < 4; ++j)
+                    tiles[t][j] =
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + (y0 + 4 * t + j) * fromStride + x0));
+                transpose4(tiles[t]);
+            }
+            for (int j = 0; j < 4; ++j) {
+                uint32_t* line = to + (x0 + j) * toStride + y0;
+                for (int t = 0; t < 4; ++t)
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(line + 4 * t), tiles[t][j]);
+            }
+        }
+    }
+}
+
+#endif
+
+#if VELMORA_X86
 
 // (near << 16) / far exactly: near * (65536 / far) in double is within 2^-36
 // of the quotient, a quotient that is not whole lies at least 1 / far (> 2^-9)
@@ -186,7 +286,7 @@ struct MixRun {
     return _mm256_and_si256(_mm256_packus_epi16(lo, hi), _mm256_set1_epi32(0xFFFFFF));
 }
 
-[[gnu::target("avx2")]] void mixRun(const MixRun& run) {
+[[gnu::target("avx2")]] void mixRunAvx2(const MixRun& run) {
     const __m256d step = _mm256_set1_pd(65536.0 / run.far);
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     const int end = run.first + run.count;
@@ -230,8 +330,8 @@ struct MixRun {
 // are reused from the first cache level.
 // Only the column strips from firstColumn to endColumn (multiples of 8) are
 // turned, so strips can be turned side by side.
-[[gnu::target("avx2")]] void turn(const uint32_t* from, int fromStride, uint32_t* to, int toStride, int rows,
-                                  int firstColumn, int endColumn) {
+[[gnu::target("avx2")]] void turnAvx2(const uint32_t* from, int fromStride, uint32_t* to, int toStride, int rows,
+                                      int firstColumn, int endColumn) {
     for (int x0 = firstColumn; x0 < endColumn; x0 += 8) {
         for (int y0 = 0; y0 < rows; y0 += 16) {
             __m256i upper[8], lower[8];
@@ -246,9 +346,13 @@ struct MixRun {
     }
 }
 
+#endif
+
+#if defined(__SSE2__)
+
 // The steep octant of one quadrant (sx, sy = +1 or -1 away from the centre),
 // rows outward; the centre lies on the surface.
-[[gnu::target("avx2")]] void steepOctant(uint32_t* px, int cx, int cy, int sx, int sy) {
+void steepOctant(uint32_t* px, int cx, int cy, int sx, int sy, MixRunFn mixRun) {
     const int columns = sx > 0 ? kWidth - cx : cx + 1;  // the centre's column included
     const int rows = sy > 0 ? kHeight - cy : cy + 1;
     for (int dy = 2; dy < rows; ++dy) {
@@ -262,7 +366,7 @@ struct MixRun {
 // The shallow octant of one quadrant in the turned copy: turned row x holds
 // column x, so the run of a column is contiguous and its inner column is the
 // turned row before it.
-[[gnu::target("avx2")]] void shallowOctant(uint32_t* turned, int cx, int cy, int sx, int sy) {
+void shallowOctant(uint32_t* turned, int cx, int cy, int sx, int sy, MixRunFn mixRun) {
     const int columns = sx > 0 ? kWidth - cx : cx + 1;
     const int rows = sy > 0 ? kHeight - cy : cy + 1;
     for (int dx = 2; dx < columns; ++dx) {
@@ -276,13 +380,13 @@ struct MixRun {
 
 // The octants of different quadrants share no pixel, and the turns go by
 // column strips: each step after the rays is split between the tasks.
-[[gnu::target("avx2")]] void sweepAvx2(uint32_t* px, uint32_t* turned, int cx, int cy, WorkerPool* workers) {
+void sweepVector(uint32_t* px, uint32_t* turned, int cx, int cy, WorkerPool* workers, MixRunFn mixRun, TurnFn turn) {
     sweepRays(px, cx, cy);
-    runTasks(workers, 4, [&](int q) { steepOctant(px, cx, cy, kQuadrants[q][0], kQuadrants[q][1]); });
+    runTasks(workers, 4, [&](int q) { steepOctant(px, cx, cy, kQuadrants[q][0], kQuadrants[q][1], mixRun); });
     runInParts(workers, kWidth / 8, [&](int firstStrip, int endStrip) {
         turn(px, kWidth, turned, kTurnedStride, kHeight, firstStrip * 8, endStrip * 8);
     });
-    runTasks(workers, 4, [&](int q) { shallowOctant(turned, cx, cy, kQuadrants[q][0], kQuadrants[q][1]); });
+    runTasks(workers, 4, [&](int q) { shallowOctant(turned, cx, cy, kQuadrants[q][0], kQuadrants[q][1], mixRun); });
     runInParts(workers, kHeight / 8, [&](int firstStrip, int endStrip) {
         turn(turned, kTurnedStride, px, kWidth, kWidth, firstStrip * 8, endStrip * 8);
     });
@@ -292,13 +396,18 @@ struct MixRun {
 
 }  // namespace
 
+#if defined(__SSE2__)
+void kernels::radialSweepSse2(uint32_t* px, uint32_t* turned, int cx, int cy, WorkerPool* workers) {
+    sweepVector(px, turned, cx, cy, workers, mixRunSse2, turnSse2);
+}
+#endif
 #if VELMORA_X86
 void kernels::radialSweepAvx2(uint32_t* px, uint32_t* turned, int cx, int cy, WorkerPool* workers) {
-    sweepAvx2(px, turned, cx, cy, workers);
+    sweepVector(px, turned, cx, cy, workers, mixRunAvx2, turnAvx2);
 }
 #endif
 
-void BoxRadialBlur::render(Surface& output, FunctionList functions, SurfaceList) {
+void BoxRadialBlur::draw(Surface& output, FunctionList functions, SurfaceList, WorkerPool* workers) {
     if (!output.isSize(kWidth, kHeight)) return;
     if (!isOn(*functions[2]) || !isOn(*functions[3])) return;
     const int32_t cy = truncToInt(functions[1]->value());

@@ -14,7 +14,7 @@ namespace velmora {
 // whose inner neighbours lie on it too are computed; the others stay as they are.
 class BoxRadialBlur : public FxBox {
 public:
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
 
 private:
     // The surface turned about its diagonal, for the vector sweep; sized on the

@@ -204,12 +204,12 @@ NodeValue voxelNodeValue(const NodeRay& d, const double C[3]) {
     return NodeValue{truncToInt(cx * 10240.0), truncToInt(cz * 10240.0), wrapMul(light, 256)};
 }
 
-void BoxFDTunnel::render(Surface&, FunctionList, SurfaceList) {
+void BoxFDTunnel::draw(Surface&, FunctionList, SurfaceList, WorkerPool*) {
     // Only the two gates are read and neither value is used; reading a function has
     // no effect, so there is nothing to do whatever the line names.
 }
 
-void BoxFDBoule::render(Surface& output, FunctionList functions, SurfaceList inputs) {
+void BoxFDBoule::draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) {
     if (!canDraw(output, inputs)) return;
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return;
     const CameraPath path = bouleCameraPath(functions[0]->value());
@@ -218,7 +218,7 @@ void BoxFDBoule::render(Surface& output, FunctionList functions, SurfaceList inp
     drawTextured(grid, *inputs[0], output, workers);
 }
 
-void BoxFDVoxel::render(Surface& output, FunctionList functions, SurfaceList inputs) {
+void BoxFDVoxel::draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) {
     if (!canDraw(output, inputs)) return;
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return;
     const CameraPath path = voxelCameraPath(functions[0]->value());

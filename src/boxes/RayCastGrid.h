@@ -56,7 +56,7 @@ NodeValue voxelNodeValue(const NodeRay& d, const double C[3]);
 // Draws nothing; its line only reads the two gates.
 class BoxFDTunnel : public FxBox {
 public:
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
 };
 
 // The camera record a ray-cast box flies with: the one its show shares among
@@ -76,7 +76,7 @@ class BoxFDBoule : public FxBox {
 public:
     BoxFDBoule() = default;
     explicit BoxFDBoule(CameraRecord& shared) : camera(shared) {}
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
     NodeGrid grid;
     RayCastCamera camera;
 };
@@ -85,7 +85,7 @@ class BoxFDVoxel : public FxBox {
 public:
     BoxFDVoxel() = default;
     explicit BoxFDVoxel(CameraRecord& shared) : camera(shared) {}
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
     NodeGrid grid;
     RayCastCamera camera;
 };

@@ -19,18 +19,18 @@ bool gatesOn(const Function& first, const Function& second) {
 
 }  // namespace
 
-void BoxClearSurface::render(Surface& output, FunctionList functions, SurfaceList) {
+void BoxClearSurface::draw(Surface& output, FunctionList functions, SurfaceList, WorkerPool*) {
     if (!gatesOn(*functions[0], *functions[1])) return;
     output.clear();
 }
 
-void BoxCopier::render(Surface& output, FunctionList functions, SurfaceList inputs) {
+void BoxCopier::draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool*) {
     if (!gatesOn(*functions[0], *functions[1])) return;
     // copyFrom copies only as many pixels as both surfaces hold.
     output.copyFrom(*inputs[0]);
 }
 
-void BoxInverseVideo::render(Surface& output, FunctionList functions, SurfaceList) {
+void BoxInverseVideo::draw(Surface& output, FunctionList functions, SurfaceList, WorkerPool*) {
     if (!gatesOn(*functions[0], *functions[1])) return;
     output.invert();
 }
@@ -52,7 +52,7 @@ void BoxFader::configure(const char* text, ErrorReporter& reporter) {
     }
 }
 
-void BoxFader::render(Surface& output, FunctionList functions, SurfaceList) {
+void BoxFader::draw(Surface& output, FunctionList functions, SurfaceList, WorkerPool*) {
     if (!gatesOn(*functions[1], *functions[2])) return;
     const int32_t level =
         std::clamp(truncToInt(static_cast<double>(functions[0]->value()) * 255.0), 0, 255);

@@ -11,19 +11,19 @@ namespace velmora {
 // Functions 0 and 1 are gates; sets the output to black.
 class BoxClearSurface : public FxBox {
 public:
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
 };
 
 // Functions 0 and 1 are gates; copies input 0 into the output.
 class BoxCopier : public FxBox {
 public:
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
 };
 
 // Functions 0 and 1 are gates; inverts every channel of the output.
 class BoxInverseVideo : public FxBox {
 public:
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
 };
 
 // Function 0 is the level (0.0..1.0), functions 1 and 2 are gates; the mode
@@ -36,7 +36,7 @@ public:
     // Unconfigured or rejected: the box draws nothing.
     static constexpr int32_t kNoMode = -1;
 
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
     using FxBox::configure;
     void configure(const char* text, ErrorReporter& reporter) override;
 

@@ -27,7 +27,7 @@ void BoxSprite::configure(const char* text, ErrorReporter& reporter) {
     }
 }
 
-void BoxSprite::render(Surface& output, FunctionList functions, SurfaceList inputs) {
+void BoxSprite::draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool*) {
     drawSprite(output, functions, *inputs[0]);
 }
 
@@ -57,7 +57,7 @@ void BoxAnimator::configure(const char* text, ErrorReporter& reporter) {
     sprite.configure(word, reporter);
 }
 
-void BoxAnimator::render(Surface& output, FunctionList functions, SurfaceList inputs) {
+void BoxAnimator::draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool*) {
     Surface& strip = *inputs[0];
     if (!strip.pixels || strip.width <= 0 || frameHeight <= 0 || frameHeight > strip.height)
         return;

@@ -18,7 +18,7 @@ public:
     // Unconfigured or rejected: the box draws nothing.
     static constexpr int32_t kNoMode = -1;
 
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
     using FxBox::configure;
     void configure(const char* text, ErrorReporter& reporter) override;
     // Draws `source` as render draws input 0, the line's entries already checked.
@@ -31,7 +31,7 @@ public:
 // in input 0, frames `frameHeight` rows tall. Text "put|add frameHeight".
 class BoxAnimator : public FxBox {
 public:
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
     using FxBox::configure;
     void configure(const char* text, ErrorReporter& reporter) override;
 

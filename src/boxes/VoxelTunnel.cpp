@@ -17,6 +17,9 @@
 #include "surface/PngDecode.h"
 #include "surface/PictureDiagnosis.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #if VELMORA_X86
 #include <immintrin.h>
 #endif
@@ -27,7 +30,7 @@ namespace {
 
 constexpr int kFirstStep = 45;
 constexpr int kLastStep = 219;
-constexpr int kClearedPixels = 50 * 512;  // rows 0 to 49: the far end stays black
+constexpr int kClearedRows = 50;  // rows 0 to 49: the far end stays black
 
 // Colour of ray step i: darkened near the far end, brightened near the viewer.
 inline uint32_t shadeStep(uint32_t p, int i) {
@@ -48,26 +51,11 @@ inline uint32_t shadeStep(uint32_t p, int i) {
     return (red << 16) + (green << 8) + blue;
 }
 
-// Sixteen columns of the polar image, held side by side while they are
-// marched. In the polar image a column's pixels lie 2 KB apart, so all of
-// them fall into the same few sets of the first-level cache and evict one
-// another at every fill; in the tile they lie 64 bytes apart. The tile is
-// filled from the image first (pixels the march does not reach keep their
-// value) and written back whole.
-struct alignas(64) ColumnTile {
-    static constexpr int kColumns = 16;
-    static constexpr int kRows = 256;
-    uint32_t pixels[kRows * kColumns];
+constexpr int kStripColumns = BoxVoxelTunnel::kStripColumns;
+constexpr int kStripPixels = 256 * kStripColumns;
 
-    void load(const uint32_t* polar, int firstColumn) {
-        for (int r = 0; r < kRows; ++r)
-            std::memcpy(pixels + r * kColumns, polar + r * 512 + firstColumn, sizeof(uint32_t) * kColumns);
-    }
-    void store(uint32_t* polar, int firstColumn) const {
-        for (int r = 0; r < kRows; ++r)
-            std::memcpy(polar + r * 512 + firstColumn, pixels + r * kColumns, sizeof(uint32_t) * kColumns);
-    }
-};
+// The strip that holds polar columns [firstColumn, firstColumn + 16).
+inline uint32_t* stripOf(uint32_t* polar, int firstColumn) { return polar + (firstColumn / kStripColumns) * kStripPixels; }
 
 }  // namespace
 
@@ -123,7 +111,7 @@ void BoxVoxelTunnel::buildTables() {
                                          256.0 / pi +
                                      256.0);
             ang = std::clamp(ang, 0, 511);
-            screenToPolar[y * 512 + x] = dist * 512 + ang;
+            screenToPolar[y * 512 + x] = polarIndex(dist, ang);
         }
     }
     // 0.0199999996 is 0.02 as a float.
@@ -135,15 +123,15 @@ void BoxVoxelTunnel::buildTables() {
     polarImage.assign(kPolarPixels, 0xFFFFFFFFu);
 }
 
-void BoxVoxelTunnel::render(Surface& output, FunctionList functions, SurfaceList inputs) {
+void BoxVoxelTunnel::draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) {
     if (!isOn(*functions[1]) || !isOn(*functions[2])) return;
     if (!output.isSize(kFrameWidth, kFrameHeight) || inputs[0]->pixelCount() < static_cast<size_t>(kMapPixels)) return;
     if (!ready()) return;
     const double t = functions[0]->value();
     const double fa = std::sin(t * 0.53) * 10.0;
     const double fb = std::sin(t) * 0.05 + 0.06;
-    marchColumns(static_cast<float>(t), inputs[0]->pixels, fb, fa);
-    remapToScreen(output.pixels);
+    marchColumns(static_cast<float>(t), inputs[0]->pixels, fb, fa, workers);
+    remapToScreen(output.pixels, workers);
 }
 
 bool BoxVoxelTunnel::ready() const {
@@ -156,7 +144,8 @@ namespace {
 // The part of a frame both march paths share: rows 0 to 49 cleared, the bend
 // table, and the scroll offset.
 int32_t startMarch(BoxVoxelTunnel& box, float t, double fb, double fa) {
-    std::fill_n(box.polarImage.begin(), kClearedPixels, 0u);
+    for (int strip = 0; strip < 512 / kStripColumns; ++strip)
+        std::fill_n(box.polarImage.begin() + strip * kStripPixels, kClearedRows * kStripColumns, 0u);
     for (int i = kFirstStep; i <= kLastStep; ++i) {
         box.bend[i] = static_cast<int8_t>(truncToInt(std::cos(i * fb) * fa));
     }
@@ -179,51 +168,191 @@ void marchPlainColumn(const uint8_t* map, const uint32_t* colour, const int8_t* 
         if (y != prev) {
             const uint32_t c = shadeStep(colour[idx], i);
             const int top = std::min(y, prev), end = std::max(y, prev);
-            for (int r = top; r < end; ++r) column[r * ColumnTile::kColumns] = c;
+            for (int r = top; r < end; ++r) column[r * kStripColumns] = c;
         }
         prev = y;
     }
 }
 
-// Groups [firstGroup, endGroup) of sixteen columns of the plain march, each
-// through a tile. A column writes only its own pixels of the polar image, so
+// Groups [firstGroup, endGroup) of sixteen columns of the plain march, one
+// strip each. A column writes only its own pixels of the polar image, so
 // groups can run side by side.
 void marchPlainColumns(const BoxVoxelTunnel& box, uint32_t* polar, const uint32_t* colour, int32_t scroll,
                        int firstGroup, int endGroup) {
     const uint8_t* map = box.heightMap.data();
     const int8_t* bend = box.bend;
     const int32_t* depthRow = box.depthRow.data();
-    ColumnTile tile;
     for (int group = firstGroup; group < endGroup; ++group) {
-        const int col0 = group * ColumnTile::kColumns;
-        tile.load(polar, col0);
-        for (int c = 0; c < ColumnTile::kColumns; ++c)
-            marchPlainColumn(map, colour, bend, depthRow, wrapAdd(col0 + c, scroll), tile.pixels + c);
-        tile.store(polar, col0);
+        const int col0 = group * kStripColumns;
+        uint32_t* strip = stripOf(polar, col0);
+        for (int c = 0; c < kStripColumns; ++c)
+            marchPlainColumn(map, colour, bend, depthRow, wrapAdd(col0 + c, scroll), strip + c);
     }
 }
 
-// The screen is mapped in bands of rows, one task each.
 constexpr int kScreenRows = 256;
 
 }  // namespace
 
-void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa) {
+void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa, WorkerPool* workers) {
     if (!ready()) return;
     const int32_t scroll = startMarch(*this, t, fb, fa);
-    runInParts(workers, 512 / ColumnTile::kColumns, [&](int firstGroup, int endGroup) {
+    runInParts(workers, 512 / kStripColumns, [&](int firstGroup, int endGroup) {
         marchPlainColumns(*this, polarImage.data(), colour, scroll, firstGroup, endGroup);
     });
 }
 
-void BoxVoxelTunnel::remapToScreenPlain(uint32_t* out) const {
+void BoxVoxelTunnel::remapToScreen(uint32_t* out, WorkerPool* workers) const {
     if (!ready()) return;
     const uint32_t* polar = polarImage.data();
     const int32_t* table = screenToPolar.data();
-    runInParts(workers, kScreenRows, [&](int firstRow, int endRow) {
-        for (int k = firstRow * 512; k < endRow * 512; ++k) out[k] = polar[table[k]];
+    // Bands of screen columns split as the march's strips are: the left half
+    // of the screen reads (its last column aside) the angles below 256, the
+    // strips the first half of the march wrote, so on two threads each reads what its own core wrote.
+    runInParts(workers, 512 / kStripColumns, [&](int firstGroup, int endGroup) {
+        for (int y = 0; y < kScreenRows; ++y)
+            for (int k = y * 512 + firstGroup * kStripColumns; k < y * 512 + endGroup * kStripColumns; ++k)
+                out[k] = polar[table[k]];
     });
 }
+
+#if defined(__SSE2__)
+
+namespace {
+
+// The march at 128 bits: sixteen columns as four vectors of four, as the
+// AVX2 march takes them in two of eight. Every value it compares (heights,
+// steps, rows) lies in 0..255, so the signed 16-bit minimum and maximum of
+// SSE2 order them as 32-bit numbers (the upper halves are zero).
+constexpr int kVectors = kStripColumns / 4;
+
+inline int lowestLane(__m128i v) {
+    v = _mm_min_epi16(v, _mm_shuffle_epi32(v, 0x4E));
+    v = _mm_min_epi16(v, _mm_shuffle_epi32(v, 0xB1));
+    return _mm_cvtsi128_si32(v);
+}
+
+inline int highestLane(__m128i v) {
+    v = _mm_max_epi16(v, _mm_shuffle_epi32(v, 0x4E));
+    v = _mm_max_epi16(v, _mm_shuffle_epi32(v, 0xB1));
+    return _mm_cvtsi128_si32(v);
+}
+
+// shadeStep on four pixels, as shadeEight: the red value is the whole upper
+// half-word. The unsigned 16-bit minimum is x - (x - y saturated at 0).
+inline __m128i shadeFour(__m128i p, int i) {
+    const int s = 2 * i - 220;
+    if (s < -70) {
+        const int k = std::max(570 - 8 * i, 0);
+        p = _mm_subs_epu16(p, _mm_set1_epi32(k << 16));
+        return _mm_subs_epu8(p, _mm_set1_epi32(k * 0x0101));
+    }
+    if (s > 0) {
+        const __m128i sum = _mm_adds_epu16(p, _mm_set1_epi32(s << 16));
+        p = _mm_sub_epi16(sum, _mm_subs_epu16(sum, _mm_set1_epi32(0x00FFFFFF)));
+        return _mm_adds_epu8(p, _mm_set1_epi32(s * 0x0101));
+    }
+    return p;
+}
+
+// Heights and colours of sixteen map entries from `start` on, wrapping around
+// the end of the maps as the plain index does.
+inline void loadEntries(const uint8_t* map, const uint32_t* colour, uint32_t start, __m128i h[kVectors],
+                        __m128i c[kVectors]) {
+    if (start <= 0x3FFFFu - 15) {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(map + start));
+        const __m128i lo = _mm_unpacklo_epi8(bytes, zero), hi = _mm_unpackhi_epi8(bytes, zero);
+        h[0] = _mm_unpacklo_epi16(lo, zero);
+        h[1] = _mm_unpackhi_epi16(lo, zero);
+        h[2] = _mm_unpacklo_epi16(hi, zero);
+        h[3] = _mm_unpackhi_epi16(hi, zero);
+        for (int v = 0; v < kVectors; ++v)
+            c[v] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(colour + start + 4 * v));
+        return;
+    }
+    alignas(16) int32_t heights[16];
+    alignas(16) uint32_t colours[16];
+    for (uint32_t k = 0; k < 16; ++k) {
+        heights[k] = map[(start + k) & 0x3FFFFu];
+        colours[k] = colour[(start + k) & 0x3FFFFu];
+    }
+    for (int v = 0; v < kVectors; ++v) {
+        h[v] = _mm_load_si128(reinterpret_cast<const __m128i*>(heights + 4 * v));
+        c[v] = _mm_load_si128(reinterpret_cast<const __m128i*>(colours + 4 * v));
+    }
+}
+
+// Asks for the map entries of a step to come: each step reads a row of the
+// maps of its own, 512 and 2048 bytes from the last, which the processor
+// does not foresee, and waiting for them was most of the march.
+constexpr int kPrefetchSteps = 8;
+
+inline void prefetchEntries(const uint8_t* map, const uint32_t* colour, uint32_t start) {
+    for (const uint32_t k : {start & 0x3FFFFu, (start + 15) & 0x3FFFFu}) {
+        __builtin_prefetch(map + k);
+        __builtin_prefetch(colour + k);
+    }
+}
+
+// The wall row of step i: i - ((h * i) >> 9). h * i <= 255 * 219 fits in 16
+// bits, so the 16-bit product is the 32-bit one; the row lies in 1..219, where
+// the plain clamp to 0..255 changes nothing.
+inline __m128i wallRow(__m128i h, __m128i step) {
+    return _mm_sub_epi32(step, _mm_srli_epi32(_mm_mullo_epi16(h, step), 9));
+}
+
+void marchSse2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, const int32_t* stepOffset,
+               int32_t scroll, int firstColumn, int endColumn) {
+    const __m128i one = _mm_set1_epi32(1);
+    for (int col0 = firstColumn; col0 < endColumn; col0 += 16) {
+        uint32_t* strip = stripOf(polar, col0);
+        __m128i prev[kVectors];
+        for (int v = 0; v < kVectors; ++v) prev[v] = _mm_set1_epi32(kFirstStep);
+        for (int i = kFirstStep; i <= kLastStep; ++i) {
+            const uint32_t start = static_cast<uint32_t>(stepOffset[i]) + static_cast<uint32_t>(scroll) +
+                                   static_cast<uint32_t>(col0);
+            prefetchEntries(map, colour,
+                            static_cast<uint32_t>(stepOffset[i + kPrefetchSteps]) + static_cast<uint32_t>(scroll) +
+                                static_cast<uint32_t>(col0));
+            __m128i h[kVectors], c[kVectors], lo[kVectors], hi[kVectors];
+            loadEntries(map, colour, start & 0x3FFFFu, h, c);
+            const __m128i step = _mm_set1_epi32(i);
+            for (int v = 0; v < kVectors; ++v) {
+                const __m128i y = wallRow(h[v], step);
+                lo[v] = _mm_min_epi16(y, prev[v]);
+                hi[v] = _mm_max_epi16(y, prev[v]);
+                prev[v] = y;
+            }
+            const int first =
+                lowestLane(_mm_min_epi16(_mm_min_epi16(lo[0], lo[1]), _mm_min_epi16(lo[2], lo[3])));
+            const int end = highestLane(_mm_max_epi16(_mm_max_epi16(hi[0], hi[1]), _mm_max_epi16(hi[2], hi[3])));
+            if (first >= end) continue;  // no lane moved
+            __m128i shaded[kVectors];
+            for (int v = 0; v < kVectors; ++v) shaded[v] = shadeFour(c[v], i);
+            __m128i row = _mm_set1_epi32(first);
+            uint32_t* out = strip + first * kStripColumns;
+            for (int r = first; r < end; ++r, out += kStripColumns, row = _mm_add_epi32(row, one)) {
+                for (int v = 0; v < kVectors; ++v) {
+                    // lo <= row < hi: the rows the plain loop fills for this column.
+                    const __m128i inside = _mm_andnot_si128(_mm_cmpgt_epi32(lo[v], row), _mm_cmpgt_epi32(hi[v], row));
+                    __m128i* at = reinterpret_cast<__m128i*>(out + 4 * v);
+                    const __m128i kept = _mm_loadu_si128(at);
+                    _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(inside, shaded[v]), _mm_andnot_si128(inside, kept)));
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void kernels::voxelMarchSse2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, const int32_t* stepOffset,
+                             int32_t scroll, int first, int end) {
+    marchSse2(polar, map, colour, stepOffset, scroll, first, end);
+}
+
+#endif
 
 #if VELMORA_X86
 
@@ -293,13 +422,15 @@ namespace {
 [[gnu::target("avx2")]] void marchAvx2(uint32_t* polar, const uint8_t* map, const uint32_t* colour,
                                        const int32_t* stepOffset, int32_t scroll, int firstColumn, int endColumn) {
     const __m256i one = _mm256_set1_epi32(1);
-    ColumnTile tile;
     for (int col0 = firstColumn; col0 < endColumn; col0 += 16) {
-        tile.load(polar, col0);
+        uint32_t* strip = stripOf(polar, col0);
         __m256i prev0 = _mm256_set1_epi32(kFirstStep), prev1 = prev0;
         for (int i = kFirstStep; i <= kLastStep; ++i) {
             const uint32_t start = static_cast<uint32_t>(stepOffset[i]) + static_cast<uint32_t>(scroll) +
                                    static_cast<uint32_t>(col0);
+            prefetchEntries(map, colour,
+                            static_cast<uint32_t>(stepOffset[i + kPrefetchSteps]) + static_cast<uint32_t>(scroll) +
+                                static_cast<uint32_t>(col0));
             __m256i h0, c0, h1, c1;
             loadEntries(map, colour, start & 0x3FFFFu, h0, c0);
             loadEntries(map, colour, (start + 8) & 0x3FFFFu, h1, c1);
@@ -314,32 +445,22 @@ namespace {
             if (first >= end) continue;  // no lane moved
             const __m256i shaded0 = shadeEight(c0, i), shaded1 = shadeEight(c1, i);
             __m256i row = _mm256_set1_epi32(first);
-            uint32_t* out = tile.pixels + first * ColumnTile::kColumns;
-            for (int r = first; r < end; ++r, out += ColumnTile::kColumns, row = _mm256_add_epi32(row, one)) {
+            uint32_t* out = strip + first * kStripColumns;
+            for (int r = first; r < end; ++r, out += kStripColumns, row = _mm256_add_epi32(row, one)) {
                 const __m256i inside0 =
                     _mm256_andnot_si256(_mm256_cmpgt_epi32(lo0, row), _mm256_cmpgt_epi32(hi0, row));
                 const __m256i inside1 =
                     _mm256_andnot_si256(_mm256_cmpgt_epi32(lo1, row), _mm256_cmpgt_epi32(hi1, row));
                 // A blend and a whole store rather than a masked store: the
-                // tile row is the group's own, so rewriting the pixels outside
+                // strip row is the group's own, so rewriting the pixels outside
                 // the mask with their own values changes nothing, and some
                 // processors take many cycles per masked store.
                 __m256i* out0 = reinterpret_cast<__m256i*>(out);
                 __m256i* out1 = reinterpret_cast<__m256i*>(out + 8);
-                _mm256_store_si256(out0, _mm256_blendv_epi8(_mm256_load_si256(out0), shaded0, inside0));
-                _mm256_store_si256(out1, _mm256_blendv_epi8(_mm256_load_si256(out1), shaded1, inside1));
+                _mm256_storeu_si256(out0, _mm256_blendv_epi8(_mm256_loadu_si256(out0), shaded0, inside0));
+                _mm256_storeu_si256(out1, _mm256_blendv_epi8(_mm256_loadu_si256(out1), shaded1, inside1));
             }
         }
-        tile.store(polar, col0);
-    }
-}
-
-[[gnu::target("avx2")]] void remapAvx2(uint32_t* out, const uint32_t* polar, const int32_t* table, int first,
-                                       int end) {
-    for (int k = first; k < end; k += 8) {
-        const __m256i idx = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table + k));
-        const __m256i v = _mm256_i32gather_epi32(reinterpret_cast<const int*>(polar), idx, 4);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), v);
     }
 }
 
@@ -350,13 +471,9 @@ void kernels::voxelMarchAvx2(uint32_t* polar, const uint8_t* map, const uint32_t
     marchAvx2(polar, map, colour, stepOffset, scroll, first, end);
 }
 
-void kernels::voxelRemapAvx2(uint32_t* out, const uint32_t* polar, const int32_t* table, int first, int end) {
-    remapAvx2(out, polar, table, first, end);
-}
-
 #endif
 
-void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, double fa) {
+void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, double fa, WorkerPool* workers) {
     if (const auto march = boxKernels->voxelMarch; march && ready()) {
         const int32_t scroll = startMarch(*this, t, fb, fa);
         int32_t stepOffset[256] = {};
@@ -367,17 +484,8 @@ void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, do
         });
         return;
     }
-    marchColumnsPlain(t, colour, fb, fa);
+    marchColumnsPlain(t, colour, fb, fa, workers);
 }
 
-void BoxVoxelTunnel::remapToScreen(uint32_t* out) const {
-    if (const auto remap = boxKernels->voxelRemap; remap && ready()) {
-        runInParts(workers, kScreenRows, [&](int firstRow, int endRow) {
-            remap(out, polarImage.data(), screenToPolar.data(), firstRow * 512, endRow * 512);
-        });
-        return;
-    }
-    remapToScreenPlain(out);
-}
 
 }  // namespace velmora

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "boxes/Kernels.h"
 #include "core/ThreadCount.h"
 #include "show/ShowSession.h"
 #include "host/Startup.h"
@@ -36,7 +37,8 @@ double secondsPerFrame(ShowSession& session, Surface& output, const BenchOptions
     const Clock::time_point start = Clock::now();
     for (int k = 1; k <= options.frames; ++k) {
         session.updateFunctionsAt(k / options.fps);
-        for (WiringCall& call : session.graph().resolvedWiring()) DemoGraph::renderCall(call, output);
+        for (WiringCall& call : session.graph().resolvedWiring())
+            DemoGraph::renderCall(call, output, session.graph().workers());
     }
     return secondsSince(start) / options.frames;
 }
@@ -57,12 +59,57 @@ double memcpySecondsPerFrame(const Surface& frame) {
     return best;
 }
 
+const char* levelName(SimdLevel level) {
+    return level == SimdLevel::Avx2 ? "avx2" : level == SimdLevel::Sse2 ? "sse2" : "plain";
+}
+
+// Per order: milliseconds a frame on one thread at each level, the memcpy
+// frames of the best level and its speed-up on `threads`. Each timing is the
+// best of two rounds of the frames, so that a moment of load on a shared
+// machine counts less.
+int runOrderTable(const BenchOptions& options, ShowSession& session, FixedMusicPosition& fixed, Surface& output,
+                  int threads) {
+    const SimdLevel best = kernelsInUse();
+    const double anchor = memcpySecondsPerFrame(output);
+    const auto bestOfTwo = [&] {
+        const double first = secondsPerFrame(session, output, options);
+        return std::min(first, secondsPerFrame(session, output, options));
+    };
+    std::printf("%s: %d frames from the start of each order, ms per frame; memcpy of a frame: %.1f us\n",
+                options.script.c_str(), options.frames, anchor * 1e6);
+    std::printf("%5s", "order");
+    for (int level = 0; level <= static_cast<int>(best); ++level)
+        std::printf("  %7s", levelName(static_cast<SimdLevel>(level)));
+    std::printf("  %9s  %13s  %s\n", best == SimdLevel::Avx2 ? "sse2/avx2" : "", "memcpy-frames",
+                (std::to_string(threads) + " threads").c_str());
+    for (int order = 0; order < options.orders; ++order) {
+        fixed.set(makeChannelPosition(static_cast<uint32_t>(order), 0, 0));
+        session.setThreadCount(1);
+        std::vector<double> seconds;
+        for (int level = 0; level <= static_cast<int>(best); ++level) {
+            chooseKernels(static_cast<SimdLevel>(level));
+            seconds.push_back(bestOfTwo());
+        }
+        session.setThreadCount(threads);
+        const double threaded = threads > 1 ? bestOfTwo() : seconds.back();
+        std::printf("%5d", order);
+        for (double s : seconds) std::printf("  %7.3f", s * 1e3);
+        if (best == SimdLevel::Avx2) std::printf("  %8.2fx", seconds[1] / seconds[2]);
+        else std::printf("  %9s", "");
+        std::printf("  %13.1f  %.3f ms (%.2fx)\n", seconds.back() / anchor, threaded * 1e3,
+                    seconds.back() / threaded);
+    }
+    chooseKernels(best);
+    return 0;
+}
+
 }  // namespace
 
 CommandOutcome runBench(const BenchOptions& options) {
     const int threads = chosenThreadCount(options.threads);
     auto position = std::make_unique<FixedMusicPosition>(options.musicPosition);
     position->setOrderStartRows(readOrderStartRows(options.music.c_str()));
+    FixedMusicPosition* fixed = position.get();  // the order table moves it
     ShowSession session(threads, std::move(position));
     loadScriptOrDie(session, options.script, options.surfaceBudgetBytes);
     DemoGraph& graph = session.graph();
@@ -70,6 +117,7 @@ CommandOutcome runBench(const BenchOptions& options) {
 
     // The first frame reads and resolves the wiring; it is not counted.
     session.evaluateAt(0.0, *output);
+    if (options.orders > 0) return {runOrderTable(options, session, *fixed, *output, threads), {}};
     std::vector<WiringCall>& calls = graph.resolvedWiring();
     std::vector<double> lineSeconds(calls.size(), 0.0);
 
@@ -81,7 +129,7 @@ CommandOutcome runBench(const BenchOptions& options) {
         functionSeconds += secondsSince(before);
         for (size_t i = 0; i < calls.size(); ++i) {
             before = Clock::now();
-            DemoGraph::renderCall(calls[i], *output);
+            DemoGraph::renderCall(calls[i], *output, graph.workers());
             lineSeconds[i] += secondsSince(before);
         }
     }

@@ -17,6 +17,9 @@ struct BenchOptions {
     std::string music = "data/zik.mo3";  // read for its song rows only
     int threads = 0;             // 0: VELMORA_THREADS, else one per core
     uint64_t surfaceBudgetBytes = kDefaultSurfaceBudgetBytes;
+    // Above 0: instead of the line table, orders 0 to orders - 1 from their
+    // first row, each timed at every vector level up to the one in use.
+    int orders = 0;
 };
 
 // Runs the frames and prints the table.

@@ -139,6 +139,8 @@ const ValueKind<int> kQuality{"N", "a quality from 0 (best) to 63", parseWholeIn
 const ValueKind<std::string> kPresetName{"NAME", "a preset name", parseName, showName};
 const ValueKind<int> kThreadCount{"N", "a whole number of threads from 1 to 64", parseThreadCount,
                                   showChosenNumber};
+const ValueKind<int> kOrderCount{"N", "a whole number of orders from 1 to 256", parseWholeIn<1, 256>,
+                                 showChosenNumber};
 const ValueKind<uint64_t> kSurfaceBudget{"MIB", "a whole number of MiB from 1 to 1048576", parseBudgetMiB,
                                          showChosenMiB};
 const ValueKind<uint64_t> kMemoryLimit{"MIB", "a whole number of MiB from 1 to 1048576", parseBudgetMiB,
@@ -470,6 +472,9 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     addValue(bench, "--threads", options.bench.threads, kThreadCount,
              "threads that draw each frame, timed beside one thread (without\n"
              "it: VELMORA_THREADS, else one per processor core)");
+    addValue(bench, "--orders", options.bench.orders, kOrderCount,
+             "instead of the line table, orders 0 to N-1 from their first row, each at\n"
+             "every vector level up to the one in use, on one thread and on --threads");
     addValue(bench, "--surface-budget", options.surfaceBudgetMiB, kSurfaceBudget, kSurfaceBudgetHelp);
 
     CLI::App& newShow = addCommand(app, options, "new",

@@ -69,9 +69,6 @@ std::vector<fs::path> playerCandidates(const fs::path& programFolder) {
             (programFolder / ".." / "share" / "velmora" / "web").lexically_normal()};
 }
 
-constexpr const char* kPlayerFiles[] = {"index.html", "page.js",   "velmora.js",        "velmora.wasm",
-                                       "player.js",  "editor.js", "audio-processor.js"};
-
 bool holdsPlayer(const fs::path& folder) {
     std::error_code ec;
     for (const char* file : kPlayerFiles)

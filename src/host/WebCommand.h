@@ -6,6 +6,10 @@
 
 namespace velmora {
 
+// The built web player's files, copied into every site.
+inline constexpr const char* kPlayerFiles[] = {"index.html", "page.js",   "velmora.js",        "velmora.wasm",
+                                               "player.js",  "editor.js", "audio-processor.js"};
+
 struct WebOptions {
     std::string script = "script.zyl";
     std::string music = "data/zik.mo3";

@@ -127,7 +127,7 @@ void BoxObjet3D::useMesh(Mesh mesh) {
     }
 }
 
-void BoxObjet3D::render(Surface& output, FunctionList functions, SurfaceList inputs) {
+void BoxObjet3D::draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) {
     if (!isOn(*functions[6]) || !isOn(*functions[7])) return;
     if (!output.isSize(kRasterWidth, kRasterHeight)) return;
     const uint32_t* environment = nullptr;
@@ -152,10 +152,10 @@ void BoxObjet3D::render(Surface& output, FunctionList functions, SurfaceList inp
     }
     const CameraMatrix matrix = buildCameraMatrix(d, 0.0);
     texture = environment;
-    drawObject(matrix, eye, output.pixels);
+    drawObject(matrix, eye, output.pixels, workers);
 }
 
-void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pixels) {
+void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pixels, WorkerPool* workers) {
     const Float3* row = matrix.row;
     // Every corner on its own: a large mesh's corners are cut into parts
     // side by side (a small one costs less than waking a thread).

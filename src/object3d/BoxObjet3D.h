@@ -18,7 +18,7 @@ class BoxObjet3D : public FxBox {
 public:
     // Functions 0-2 eye, 3-5 target, 6 and 7 gates; input 0 is the environment
     // texture (modes other than 0 and 1 only).
-    void render(Surface& output, FunctionList functions, SurfaceList inputs) override;
+    void draw(Surface& output, FunctionList functions, SurfaceList inputs, WorkerPool* workers) override;
     // "%255s %d": the LWO2 file and the mode (0 wireframe, 1 flat, other textured).
     // A damaged or missing file raises the loader's error.
     using FxBox::configure;
@@ -32,7 +32,7 @@ public:
     const Mesh& mesh() const { return mesh_; }
 
     // Projects, sorts and draws the mesh into 512 * 256 pixels.
-    void drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pixels);
+    void drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pixels, WorkerPool* workers);
 
     // A box of its own keeps its own last direction.
     BoxObjet3D() = default;

@@ -56,8 +56,6 @@ DemoGraph::~DemoGraph() {
 
 void DemoGraph::useWorkers(WorkerPool* workers) {
     workers_ = workers;
-    for (auto& box : boxes_.objects)
-        if (box) box->workers = workers_;
 }
 
 LoadResult DemoGraph::load(const char* path, ErrorReporter& reporter) {
@@ -261,7 +259,6 @@ bool DemoGraph::readDeclarationSection(std::string_view open, std::string_view e
                 continue;
             }
             std::unique_ptr<FxBox> box = type->makeBox(*showState_);
-            box->workers = workers_;
             configure(box);
             boxes_.set(i, std::move(box), std::move(name));
             boxTypes_[i] = type;
@@ -343,17 +340,17 @@ void DemoGraph::updateFunctions(const FrameInput& frame) {
         if (function) function->update(frame);
 }
 
-void DemoGraph::renderCall(WiringCall& call, Surface& frame) {
+void DemoGraph::renderCall(WiringCall& call, Surface& frame, WorkerPool* workers) {
     if (call.outputIsFrame) call.output = &frame;
     if (call.firstInputIsFrame) call.inputs[0] = &frame;
     call.box->render(*call.output, FunctionList(call.functions, call.functionCount),
-                     SurfaceList(call.inputs, call.inputCount));
+                     SurfaceList(call.inputs, call.inputCount), workers);
 }
 
 void DemoGraph::evaluate(const FrameInput& frame, Surface& output) {
     updateFunctions(frame);
     if (wiringCached_) {
-        for (WiringCall& call : wiringCache_) renderCall(call, output);
+        for (WiringCall& call : wiringCache_) renderCall(call, output, workers_);
         return;
     }
 
@@ -371,7 +368,7 @@ void DemoGraph::evaluate(const FrameInput& frame, Surface& output) {
         runAt(offset, [&] { callsBox = resolveWiringLine(line, output, call); });
         if (callsBox && !call.drawsNothing) {
             call.lineOffset = offset;
-            renderCall(call, output);
+            renderCall(call, output, workers_);
             calls.push_back(call);
         }
         if (reader.atEnd()) break;

@@ -150,7 +150,7 @@ public:
     // each resolved wiring line rendered (resolved by the first evaluate).
     void updateFunctions(const FrameInput& frame);
     std::vector<WiringCall>& resolvedWiring() { return wiringCache_; }
-    static void renderCall(WiringCall& call, Surface& frame);
+    static void renderCall(WiringCall& call, Surface& frame, WorkerPool* workers);
 
     int findBox(std::string_view word) const { return boxes_.find(word); }
     int findSurface(std::string_view word) const { return surfaces_.find(word); }
@@ -170,9 +170,10 @@ public:
     bool resolveWiringLine(std::string_view line, Surface& frame, WiringCall& call) const;
 
     // The threads every box renders with (none: the calling thread alone),
-    // handed to every box, those already made and those to come. The pool
-    // belongs to the host and outlives the graph's use of it.
+    // passed to each box as it draws. The pool belongs to the host and
+    // outlives the graph's use of it.
     void useWorkers(WorkerPool* workers);
+    WorkerPool* workers() const { return workers_; }
 
 private:
     LoadResult readScript(std::string_view text, ErrorReporter& reporter);

@@ -61,7 +61,12 @@ TEST_P(FastPaths, ChoosingALevelSwitchesTheKernelsInUse) {
     EXPECT_EQ(boxKernels->radialSweep, nullptr);
     EXPECT_EQ(chooseKernels(fastLevel()), fastLevel());
     EXPECT_EQ(rows::active, fastLevel() == SimdLevel::Avx2 ? &rows::kAvx2Kernels : &rows::kSse2Kernels);
-    EXPECT_EQ(boxKernels->radialSweep != nullptr, fastLevel() == SimdLevel::Avx2);
+    // Every level above plain has its own box bodies.
+    EXPECT_NE(boxKernels->blurRows, &kernels::blurRowsPlain);
+    EXPECT_NE(boxKernels->blurColumns, &kernels::blurColumnsPlain);
+    EXPECT_NE(boxKernels->gridBlocks, &kernels::gridBlocksPlain);
+    EXPECT_NE(boxKernels->radialSweep, nullptr);
+    EXPECT_NE(boxKernels->voxelMarch, nullptr);
 }
 
 // --- Directional blurs ------------------------------------------------------

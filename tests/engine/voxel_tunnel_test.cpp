@@ -38,7 +38,9 @@ void fillIndexMap(Surface& s) {
     for (int i = 0; i < BoxVoxelTunnel::kMapPixels; ++i) s.pixels[i] = uint32_t(i);
 }
 
-uint32_t polarAt(const BoxVoxelTunnel& box, int row, int col) { return box.polarImage[row * 512 + col]; }
+uint32_t polarAt(const BoxVoxelTunnel& box, int row, int col) {
+    return box.polarImage[BoxVoxelTunnel::polarIndex(row, col)];
+}
 
 // --- Tables -------------------------------------------------------------------------
 
@@ -56,12 +58,17 @@ TEST(VoxelTunnelTables, ScreenToPolar) {
     BoxVoxelTunnel box;
     prepare(box);
     auto entry = [&](int x, int y) { return box.screenToPolar[y * 512 + x]; };
-    EXPECT_EQ(entry(255, 128), 256);                // centre: row 0, angle of atan2(0, 0)
-    EXPECT_EQ(entry(255, 0), 89 * 512 + 511);       // straight above: pi clamps to 511
-    for (int y = 0; y < 128; ++y) EXPECT_EQ(entry(255, y) & 511, 511) << y;
-    EXPECT_EQ(entry(255, 200), 50 * 512 + 256);     // straight below: angle 0
-    EXPECT_EQ(entry(300, 128), 31 * 512 + 384);     // right: a quarter turn
-    EXPECT_EQ(entry(210, 128), 31 * 512 + 128);     // left
+    const auto at = BoxVoxelTunnel::polarIndex;
+    EXPECT_EQ(entry(255, 128), at(0, 256));         // centre: row 0, angle of atan2(0, 0)
+    EXPECT_EQ(entry(255, 0), at(89, 511));          // straight above: pi clamps to 511
+    const auto angleOf = [](int32_t e) {  // the column of a polar index
+        return e / (256 * BoxVoxelTunnel::kStripColumns) * BoxVoxelTunnel::kStripColumns +
+               e % BoxVoxelTunnel::kStripColumns;
+    };
+    for (int y = 0; y < 128; ++y) EXPECT_EQ(angleOf(entry(255, y)), 511) << y;
+    EXPECT_EQ(entry(255, 200), at(50, 256));        // straight below: angle 0
+    EXPECT_EQ(entry(300, 128), at(31, 384));        // right: a quarter turn
+    EXPECT_EQ(entry(210, 128), at(31, 128));        // left
     for (int32_t e : box.screenToPolar) {
         ASSERT_GE(e, 0);
         ASSERT_LT(e, BoxVoxelTunnel::kPolarPixels);

@@ -21,6 +21,7 @@
 #include "host/ReferencePage.h"
 #include "host/RocketFile.h"
 #include "host/TracksCommand.h"
+#include "host/WebCommand.h"
 #include "script/TypeTable.h"
 #include "core/SimdLevel.h"
 #include "object3d/Lwo2Writer.h"
@@ -95,6 +96,14 @@ TEST(DefaultShowCommands, BenchPrintsOneRowPerWiringLine) {
     // Header, one row per wiring line that calls a box, and the functions' row.
     const long rows = std::count(run.out.begin() + static_cast<long>(header), run.out.end(), '\n');
     EXPECT_EQ(rows, wiringLines + 2) << run.out;
+
+    // The order table: a title, a header naming the levels, one row an order.
+    const Outcome table = runIn(defaultShow(), "bench --frames 2 --orders 3 --threads 2");
+    EXPECT_EQ(table.status, 0) << table.err;
+    EXPECT_NE(table.out.find("plain"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("memcpy-frames"), std::string::npos) << table.out;
+    EXPECT_EQ(std::count(table.out.begin(), table.out.end(), '\n'), 2 + 3) << table.out;
+    EXPECT_NE(table.out.find("\n    2  "), std::string::npos) << table.out;
 }
 
 TEST(ShowCommandLine, WatchIsListedAndTakesNoValue) {
@@ -511,7 +520,7 @@ TEST(WebCommand, WritesItsSiteWholeAndNothingThroughALink) {
     const fs::path& dir = scratch.path();
     fs::create_directories(dir / "bin/web");
     fs::copy_file(VELMORA_BINARY, dir / "bin/velmora");
-    for (const char* file : {"index.html", "page.js", "velmora.js", "velmora.wasm"})
+    for (const char* file : velmora::kPlayerFiles)
         std::ofstream(dir / "bin/web" / file) << "player " << file;
     const std::string copy = (dir / "bin/velmora").string();
     ASSERT_EQ(runIn(dir, "new show").status, 0);

@@ -94,6 +94,8 @@ TEST(CommandLine, ValuesAreStoredForTheNamedCommand) {
     EXPECT_EQ(bench.options.bench.script, "s.zyl");
     EXPECT_EQ(bench.options.bench.threads, 0);  // VELMORA_THREADS decides
     EXPECT_EQ(parse("bench --threads 3").options.bench.threads, 3);
+    EXPECT_EQ(bench.options.bench.orders, 0);  // the line table
+    EXPECT_EQ(parse("bench --orders 7").options.bench.orders, 7);
     EXPECT_EQ(parse("render --out f --threads 2").options.render.threads, 2);
     EXPECT_EQ(parse("--threads 8").options.show.threads, 8);
     EXPECT_EQ(bench.options.surfaceBudgetMiB, 0u);  // VELMORA_SURFACE_BUDGET decides
@@ -181,6 +183,7 @@ TEST(CommandLine, EveryRefusalIsOneLineNamingTheFault) {
         {"--threads 0", "--threads"},
         {"render --out f --threads 65", "--threads"},
         {"bench --threads two", "--threads"},
+        {"bench --orders 0", "--orders"},
         {"--threads 2 bench", "--threads"},
         {"--surface-budget 0", "--surface-budget"},
         {"check --surface-budget 1048577", "--surface-budget"},
