@@ -70,8 +70,8 @@ int BoxVoxelTunnel::loadHeightMap(const char* fileName, uint8_t* destination, st
     if (jpeg.components != 1 || jpeg.width != 512 || jpeg.height != 512 ||
         jpeg.samples.size() < static_cast<size_t>(kMapPixels)) {
         if (reason)
-            *reason = "the height map must be a 512x512 grey-level JPEG; it is " + std::to_string(jpeg.width) +
-                      "x" + std::to_string(jpeg.height) +
+            *reason = "the file is there and was read, but a height map must be a 512x512 grey-level JPEG or PNG; "
+                      "it is " + std::to_string(jpeg.width) + "x" + std::to_string(jpeg.height) +
                       (jpeg.components == 1 ? " grey-level" : jpeg.components == 3 ? " colour" : " CMYK");
         return 1;
     }

@@ -454,6 +454,14 @@ TEST_P(PngSurface, CopiedToTheFrameItRendersExactlyItsPixels) {
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 512; ++x) wrong += frame.pixels[y * 512 + x] != pngColour(x, y, grey, palette);
     EXPECT_EQ(wrong, 0);
+    // As a height map it is read, then refused for its size or colour with a
+    // reason that names what a height map may be, not a missing file.
+    const ShowError refused = testsupport::errorRaisedBy([&] { BoxVoxelTunnel().configure((" " + path).c_str()); });
+    EXPECT_EQ(refused.message, "FICHIER NON TROUVE");
+    EXPECT_NE(refused.reason.find("the file is there and was read, but a height map must be a 512x512 grey-level "
+                                  "JPEG or PNG; it is 512x256"),
+              std::string::npos)
+        << refused.reason;
     std::remove(path.c_str());
 }
 

@@ -304,8 +304,8 @@ TEST(VoxelTunnelHeightMap, RefusalsNameTheFileAndWhy) {
         const char* reason;
     } cases[] = {
         {tempPath("why_absent.jpg"), tempPath("why_absent.jpg"), "not found (the working directory is "},
-        {colour, colour, "must be a 512x512 grey-level JPEG; it is 512x512 colour"},
-        {small, small, "must be a 512x512 grey-level JPEG; it is 256x128 grey-level"},
+        {colour, colour, "must be a 512x512 grey-level JPEG or PNG; it is 512x512 colour"},
+        {small, small, "must be a 512x512 grey-level JPEG or PNG; it is 256x128 grey-level"},
         {png, png, "the PNG is damaged or cut short"},
         {"", "", "names no height map file"},
     };

@@ -143,7 +143,8 @@ EMSCRIPTEN_KEEPALIVE int velmora_render_begin(const char* frames, const char* fp
     return guarded([&] {
         auto offline = std::make_unique<OfflineMusic>();
         page.offline = withMusic ? offline.get() : nullptr;
-        if (withMusic && !offline->load(kMusicPath)) fatalError("Can't load music");
+        if (withMusic && !offline->load(kMusicPath))
+            fatalError("Can't load music", whyMusicDidNotLoad(kMusicPath), kMusicPath);
         std::unique_ptr<MusicTransport> music;
         if (withMusic)
             music = std::move(offline);
@@ -223,7 +224,7 @@ EMSCRIPTEN_KEEPALIVE int velmora_play(double milliseconds) {
         page.platform.nowSeconds = milliseconds / 1000.0;
         auto feed = std::make_unique<FeedMusic>();
         page.feed = feed.get();
-        if (!feed->load(kMusicPath)) fatalError("Can't load music");
+        if (!feed->load(kMusicPath)) fatalError("Can't load music", whyMusicDidNotLoad(kMusicPath), kMusicPath);
         openSession(std::move(feed));
         if (page.session->graph().readsChannelLevels()) page.feed->keepChannelLevels();
         page.session->start();
