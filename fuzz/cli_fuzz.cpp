@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/CommandLine.h"
+#include "host/app/CommandLine.h"
 
 using namespace velmora;
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "functions/Tracks.h"
-#include "host/RocketFile.h"
+#include "host/commands/RocketFile.h"
 
 using namespace velmora;
 

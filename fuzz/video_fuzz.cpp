@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "host/CommandLine.h"
-#include "host/RenderSettings.h"
-#include "host/VideoExport.h"
+#include "host/app/CommandLine.h"
+#include "host/commands/RenderSettings.h"
+#include "host/outputs/VideoExport.h"
 
 using namespace velmora;
 

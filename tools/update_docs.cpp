@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
-#include "host/ReferenceCommands.h"
-#include "host/ReferencePage.h"
+#include "host/commands/ReferenceCommands.h"
+#include "host/commands/ReferencePage.h"
 #include "script/TypeTable.h"
 
 namespace fs = std::filesystem;

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "HostTestSupport.h"
-#include "host/PngFile.h"
-#include "host/ReferencePage.h"
-#include "host/RocketFile.h"
-#include "host/TracksCommand.h"
-#include "host/WebCommand.h"
+#include "host/outputs/PngFile.h"
+#include "host/commands/ReferencePage.h"
+#include "host/commands/RocketFile.h"
+#include "host/commands/TracksCommand.h"
+#include "host/commands/WebCommand.h"
 #include "script/TypeTable.h"
 #include "core/SimdLevel.h"
 #include "object3d/Lwo2Writer.h"

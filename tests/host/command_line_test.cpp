@@ -11,9 +11,9 @@
 #include <CLI/CLI.hpp>
 
 #include "TestSupport.h"
-#include "host/CommandLine.h"
-#include "host/NewCommand.h"
-#include "host/ReferenceCommands.h"
+#include "host/app/CommandLine.h"
+#include "host/commands/NewCommand.h"
+#include "host/commands/ReferenceCommands.h"
 #include "show/MusicTransport.h"
 
 using namespace velmora;

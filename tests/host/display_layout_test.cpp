@@ -2,7 +2,7 @@
 // whole factors, on other screens and windows.
 #include <gtest/gtest.h>
 
-#include "host/ModeDialog.h"
+#include "host/live/ModeDialog.h"
 #include "platform/Display.h"
 
 using namespace velmora;

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "host/FrameCounter.h"
+#include "host/live/FrameCounter.h"
 
 using namespace velmora;
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "host/DialogArt.h"
-#include "host/ModeDialog.h"
+#include "host/live/DialogArt.h"
+#include "host/live/ModeDialog.h"
 
 using namespace velmora;
 

@@ -13,7 +13,7 @@
 #include <openssl/sha.h>
 
 #include "showkit/JpegWriter.h"
-#include "host/Startup.h"
+#include "host/app/Startup.h"
 #include "surface/Bmp.h"
 #include "surface/Surface.h"
 #include "HostTestSupport.h"

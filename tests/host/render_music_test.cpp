@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "showkit/ModuleWriter.h"
-#include "host/WavWriter.h"
+#include "host/outputs/WavWriter.h"
 #include "platform/ModuleStream.h"
 #include "platform/OfflineModule.h"
 #include "test_modules.h"

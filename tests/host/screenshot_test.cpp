@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "host/Screenshot.h"
+#include "host/live/Screenshot.h"
 #include "surface/Surface.h"
 #include "HostTestSupport.h"
 

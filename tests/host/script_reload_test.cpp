@@ -13,8 +13,8 @@
 
 #include "TestSupport.h"
 #include "showkit/JpegWriter.h"
-#include "host/ReloadNotice.h"
-#include "host/ScriptWatcher.h"
+#include "host/live/ReloadNotice.h"
+#include "host/live/ScriptWatcher.h"
 #include "show/ShowSession.h"
 #include "script/DemoGraph.h"
 #include "show/MusicTransport.h"

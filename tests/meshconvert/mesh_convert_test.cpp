@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "showkit/MeshShapes.h"
-#include "host/CommandLine.h"
+#include "host/app/CommandLine.h"
 #include "meshconvert/MeshAssembly.h"
 #include "meshconvert/MeshCommand.h"
 #include "object3d/Lwo2Loader.h"

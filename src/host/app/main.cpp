@@ -1,0 +1,70 @@
+// velmora: the demo player's entry point. The command line (host/CommandLine)
+// says which command runs with which options.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "boxes/Kernels.h"
+#include "host/app/CommandLine.h"
+#include "host/app/Interruption.h"
+#include "host/live/ShowErrorExit.h"
+#include "host/app/StandardOutput.h"
+#include "host/app/Startup.h"
+
+namespace {
+
+// VELMORA_SIMD=plain|sse2|avx2 caps the vector code the effects may use (the
+// pixels are the same at every level; this is for comparing and measuring).
+void applySimdLevelFromEnvironment() {
+    const char* level = std::getenv("VELMORA_SIMD");
+    if (!level) return;
+    const std::string_view name(level);
+    if (name == "plain") velmora::chooseKernels(velmora::SimdLevel::Plain);
+    else if (name == "sse2") velmora::chooseKernels(velmora::SimdLevel::Sse2);
+    else if (name == "avx2") velmora::chooseKernels(velmora::SimdLevel::Avx2);
+    else
+        std::fprintf(stderr, "VELMORA_SIMD: expected plain, sse2 or avx2, not \"%s\"; using the processor's best\n",
+                     level);
+}
+
+// Every command ends on an error that stops the show as the show does,
+// without a message box (the show catches its own and shows the box).
+template <class Command>
+int runHeadless(Command command) {
+    try {
+        const int status = command();
+        // What a command printed reached its reader, or the command says it did not.
+        if (status == 0 && !velmora::flushedStandardOutput("velmora")) return 1;
+        return status;
+    } catch (const velmora::ShowError& error) {
+        return velmora::presentShowError(error, false);
+    } catch (const velmora::LoadInterrupted&) {
+        std::fprintf(stderr, "velmora: interrupted while loading\n");
+        return velmora::interruptionExitStatus();
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // A reader that goes away makes a write fail with EPIPE, which the command
+    // tells in one line (see runHeadless), instead of a silent death by SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
+    applySimdLevelFromEnvironment();
+    velmora::CommandLineOptions options;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (const auto status = velmora::parseCommandLine(args, options, std::cout, std::cerr)) return *status;
+    velmora::applySurfaceBudget(options);
+    // Before anything is read, so that every relative name means DIR's file.
+    if (!options.directory.empty() && !velmora::enterDirectory(options.directory)) return 2;
+    if (options.demo) {
+        velmora::keepOutputsIn(std::filesystem::current_path(), options);
+        if (!velmora::enterDemoFolder(velmora::programFolder(argv[0]))) return 1;
+    }
+    return runHeadless([&] { return options.run(options); });
+}

@@ -1,0 +1,36 @@
+// The video file of `velmora render --video`: the options turned into encoder
+// settings, the file written under a temporary name and renamed when complete,
+// and every failure told on standard error with the file's name.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "core/AtomicFile.h"
+#include "host/commands/RenderCommand.h"
+#include "host/outputs/RenderAudio.h"
+#include "video/VideoWriter.h"
+
+namespace velmora {
+
+class VideoExport {
+public:
+    // Opens options.video for frames of width x height pixels (the options are
+    // checked already), with a sound track when `withSound`.
+    bool open(const RenderOptions& options, int width, int height, bool withSound);
+    // Where the sound goes: into the video's sound track.
+    RenderAudio::SoundOutput soundOutput();
+    bool addFrame(const uint32_t* pixels);
+    // Completes the file and gives it its name.
+    bool finish();
+    // Drops the unfinished file.
+    void abandon();
+    // The time each step of the encoding took, once finished.
+    VideoTimes times() const { return writer_.times(); }
+
+private:
+    std::optional<AtomicFile> file_;
+    VideoWriter writer_;
+};
+
+}  // namespace velmora
