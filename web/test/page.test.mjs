@@ -1,8 +1,8 @@
 // The page's editor, links, downloads and layout in Chromium, against the
 // native program. Run by tools/page-test, which packs the sites and serves
 // them: SITES (the folder served), ORIGIN (where), VELMORA (the native
-// program), SHOW (the show's folder the sites were packed from), SHOTS (where
-// screenshots go).
+// program), SHOW (the show's folder the sites were packed from), WATCHED (the
+// show `web --watch` keeps packed as SITES/watched), SHOTS (where screenshots go).
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -12,7 +12,7 @@ import { join, dirname } from 'node:path';
 import { chromium } from 'playwright-core';
 import { unzipSync, deflateSync } from 'fflate';
 
-const { SITES, ORIGIN, VELMORA, SHOW, SHOTS } = process.env;
+const { SITES, ORIGIN, VELMORA, SHOW, WATCHED, SHOTS } = process.env;
 const FLAGS = ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
   '--disable-component-update', '--disable-sync', '--disable-dev-shm-usage', '--autoplay-policy=no-user-gesture-required'];
 const SITE = ORIGIN + '/fader/index.html';
@@ -234,6 +234,7 @@ test('live: reloads keep the music position; a keystroke reaches the frame', { t
     }
     return seen;
   });
+  t.diagnostic('position (order * 256 + row) across 20 reloads: ' + moves.join(' '));
   assert.ok(moves.every((p, k) => k === 0 || p >= moves[k - 1]), 'never back: ' + moves);
   assert.ok(moves[20] > 0, 'the music plays on: ' + moves);
   // From a key pressed in the editor to the first frame shown after its reload.
@@ -288,4 +289,25 @@ test('the sound plays from the audio thread, the page asked for it ahead', async
   });
   assert.ok(heard.second > heard.first, JSON.stringify(heard));
   assert.ok(heard.asked > heard.second, JSON.stringify(heard));
+});
+
+test('a page served from `web --watch` picks up a saved script at the same place, with no click', { timeout: 60000 }, async () => {
+  const watched = await (await browser()).newPage();
+  await watched.goto(ORIGIN + '/watched/index.html');
+  await watched.click('#start');
+  const key = () => watched.evaluate(() => {
+    const { order, row } = window.velmoraPlayer.position();
+    return order * 256 + row;
+  });
+  await watched.waitForFunction(() => window.velmoraPlayer?.position().row > 0, null, { timeout: 20000 });
+  await watched.evaluate(() => {
+    window.watchedReload = new Promise((resolve) => addEventListener('velmora-watched', (e) => resolve(e.detail), { once: true }));
+  });
+  const before = await key();
+  writeFileSync(join(WATCHED, 'fader.zyl'), edited);
+  const reload = await watched.evaluate(() => window.watchedReload);
+  assert.equal(reload.ok, true);
+  assert.ok(await key() >= before, 'the music played on from ' + before);
+  assert.equal(await watched.isVisible('#start'), false);
+  assert.deepEqual(await pageHashes(watched), nativeHashes(edited));
 });
