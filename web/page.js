@@ -136,6 +136,9 @@ function download(bytes, name, type) {
 
 // Called after each frame shown on the canvas (the editor times its reloads).
 const frameListeners = new Set();
+// Replaces the live show's music with the module now in the show's files;
+// empty, or why the module does not play. Set once the show plays.
+let replaceMusic = () => '';
 
 function play(player, wantFullScreen, audio) {
   const canvas = $('screen');
@@ -153,10 +156,20 @@ function play(player, wantFullScreen, audio) {
     return [player.HEAPF32.slice(at, at + n), player.HEAPF32.slice(at + n, at + 2 * n)];
   };
   const page = window.velmoraPage;
-  if (page) {
+  const startSound = () => {
+    if (!page) return;
     page.startSound(audio, fill).then((started) => { sound = started; },
       (e) => console.error('no sound: ' + e));
-  }
+  };
+  startSound();
+  // A new module: the show starts again on it where it was, its sound anew.
+  replaceMusic = () => {
+    if (player._velmora_music_replaced(performance.now()) !== 0) return player.UTF8ToString(player._velmora_error());
+    if (sound) sound.stop();
+    sound = null;
+    startSound();
+    return '';
+  };
 
   // Keys go to the player's key table by their names; F is the page's own.
   // Those typed into the editor are the editor's.
@@ -211,6 +224,7 @@ function playerInterface(player, scriptName, siteText) {
     getScript: () => player.UTF8ToString(player._velmora_script()),
     siteScript: async () => siteText,
     typeWords: () => JSON.parse(player.UTF8ToString(player._velmora_type_words())),
+    replaceMusic: () => replaceMusic(),
     reload(script) {
       // The player tells a text from a path by its line break.
       const source = script.includes('\n') ? script : script + '\n';

@@ -267,6 +267,24 @@ test('live: reloads keep the music position; a keystroke reaches the frame', { t
   }));
   assert.equal(frames, 3);
   if (SHOTS) await live.screenshot({ path: join(SHOTS, 'editor-problem.png') });
+  // A dropped module becomes the music where the show was, without a page
+  // reload; one that does not play is refused with the player's reason.
+  const drop = (name, bytes) => live.evaluate(([name, bytes]) => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([new Uint8Array(bytes)], name));
+    dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  }, [name, [...bytes]]);
+  const where = () => live.evaluate(() => {
+    const { order, row } = window.velmoraPlayer.position();
+    return order * 256 + row;
+  });
+  const before = await where();
+  await drop('tune.mo3', readFileSync(join(SHOW, 'data', 'zik.mo3')));
+  await live.waitForTimeout(500);
+  assert.ok(await where() >= before, 'the new music goes on from ' + before + ', not from 0');
+  await drop('broken.mod', new TextEncoder().encode('not a module'));
+  await live.waitForFunction(() => /broken\.mod: Can't load music/.test(document.querySelector('#editor .status').textContent));
+  assert.ok(await where() >= before);
 });
 
 test('the sound plays from the audio thread, the page asked for it ahead', async () => {

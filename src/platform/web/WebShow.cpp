@@ -265,6 +265,22 @@ EMSCRIPTEN_KEEPALIVE int velmora_play(double milliseconds) {
     });
 }
 
+// The module (data/zik.mo3) was replaced, by a dropped one: the live show
+// starts again on it at the order and row it was at, its sound counted from 0.
+// 1 with the reason when the new module does not play (the show plays on).
+EMSCRIPTEN_KEEPALIVE int velmora_music_replaced(double milliseconds) {
+    if (!page.live) return 0;
+    bool plays = false;
+    try {
+        plays = FeedMusic().load(kMusicPath);
+    } catch (...) {  // whatever the module library throws at bytes that are no module
+    }
+    if (!plays) return refuse("Can't load music");
+    const uint32_t at = page.session->lastPosition();
+    if (velmora_play(milliseconds) != 0) return 1;
+    return guarded([&] { page.session->startAt(at & 0xFFFFu, at >> 24); });
+}
+
 // The next `frames` frames of sound as floats, all the left ones then all the
 // right ones.
 EMSCRIPTEN_KEEPALIVE const float* velmora_music_fill(int frames) {
