@@ -203,7 +203,9 @@ int packSite(const WebOptions& options, const fs::path& programFolder, const std
 // Packs, then packs again after every change of the show's files, until interrupted.
 int watchSite(const WebOptions& options, const fs::path& programFolder) {
     const auto began = std::chrono::steady_clock::now();
-    const auto seconds = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count(); };
+    const auto seconds = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    };
     // Unique across runs of the command, so that a page never takes a new show for the one it has.
     const std::string run = std::to_string(std::chrono::system_clock::now().time_since_epoch().count());
     int packs = 0;
@@ -211,7 +213,8 @@ int watchSite(const WebOptions& options, const fs::path& programFolder) {
     ScriptWatcher watcher(options.script);
     const auto pack = [&] {
         if (packSite(options, programFolder, run + " " + std::to_string(++packs) + "\n", packed) == 0)
-            watcher.alsoWatch(std::vector<std::string>(packed.begin() + std::min<size_t>(1, packed.size()), packed.end()));
+            watcher.alsoWatch(
+                std::vector<std::string>(packed.begin() + std::min<size_t>(1, packed.size()), packed.end()));
         else
             std::fprintf(stderr, "velmora web: the site keeps the last show packed\n");
     };

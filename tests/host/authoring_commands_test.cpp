@@ -511,7 +511,8 @@ TEST(WebCommand, WritesItsSiteWholeAndNothingThroughALink) {
     const fs::path& dir = scratch.path();
     fs::create_directories(dir / "bin/web");
     fs::copy_file(VELMORA_BINARY, dir / "bin/velmora");
-    for (const char* file : {"index.html", "page.js", "velmora.js", "velmora.wasm", "player.js", "editor.js", "audio-processor.js"})
+    for (const char* file :
+         {"index.html", "page.js", "velmora.js", "velmora.wasm", "player.js", "editor.js", "audio-processor.js"})
         std::ofstream(dir / "bin/web" / file) << "player " << file;
     const std::string copy = (dir / "bin/velmora").string();
     ASSERT_EQ(runIn(dir, "new show").status, 0);

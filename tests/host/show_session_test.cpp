@@ -372,7 +372,8 @@ TEST_F(BothHosts, TheSameKeysSeeksReloadAndLoopGiveTheSameFramesInTheWindowAndTh
         << problems;
     EXPECT_EQ(velmora_script(), reloaded_);
     EXPECT_EQ(testsupport::readFile("script.zyl"), reloaded_);
-    ASSERT_EQ(velmora_frame(steps.back().milliseconds + 20, static_cast<double>(steps.back().heard)), 0) << velmora_error();
+    ASSERT_EQ(velmora_frame(steps.back().milliseconds + 20, static_cast<double>(steps.back().heard)), 0)
+        << velmora_error();
 }
 
 TEST(PageBounds, QueryValuesAreRefusedWithTheCommandLinesWords) {

@@ -214,7 +214,8 @@ EMSCRIPTEN_KEEPALIVE double velmora_render_prepare(double milliseconds) {
 
 // Frame k; its pixels as little-endian 0x00RRGGBB words (null on a fatal error).
 EMSCRIPTEN_KEEPALIVE const uint32_t* velmora_render_frame(int k) {
-    const int failed = guarded([&] { page.headless->evaluateAt(page.render.start + k / page.render.fps.perSecond, page.frame); });
+    const int failed = guarded(
+        [&] { page.headless->evaluateAt(page.render.start + k / page.render.fps.perSecond, page.frame); });
     return failed ? nullptr : frameWords();
 }
 
@@ -349,10 +350,14 @@ EMSCRIPTEN_KEEPALIVE int velmora_reload(const char* source) {
                                             : page.session->reload(path);
     page.platform.text.clear();
     for (const std::string& problem : outcome.problems) page.platform.text += problem + "\n";
-    page.problems = "[";
+    page.problems.assign(1, '[');
     for (const ScriptProblem& problem : outcome.refusals)
-        page.problems += (page.problems.size() > 1 ? "," : "") + std::string("{\"line\":") + std::to_string(problem.line) +
-                         ",\"text\":" + jsonString(problem.message) + "}";
+        page.problems.append(page.problems.size() > 1 ? "," : "")
+            .append("{\"line\":")
+            .append(std::to_string(problem.line))
+            .append(",\"text\":")
+            .append(jsonString(problem.message))
+            .append("}");
     page.problems += "]";
     if (!outcome.reloaded) {
         if (fromText) writeText(page.script, page.lastGood);
@@ -379,10 +384,14 @@ EMSCRIPTEN_KEEPALIVE uint32_t velmora_position() { return page.live ? page.sessi
 EMSCRIPTEN_KEEPALIVE const char* velmora_type_words() {
     static std::string json;
     if (json.empty()) {
-        json = "[";
+        json.assign(1, '[');
         for (const ScriptType& type : scriptTypes())
-            json += (json.size() > 1 ? "," : "") + std::string("{\"word\":") + jsonString(type.word) +
-                    ",\"example\":" + jsonString(type.exampleDeclaration) + "}";
+            json.append(json.size() > 1 ? "," : "")
+                .append("{\"word\":")
+                .append(jsonString(type.word))
+                .append(",\"example\":")
+                .append(jsonString(type.exampleDeclaration))
+                .append("}");
         json += ",{\"word\":\"ZYL_Surface\",\"example\":\"ZYL_Surface NAME WIDTH HEIGHT\"}]";
     }
     return json.c_str();
