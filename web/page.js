@@ -246,6 +246,7 @@ function playerInterface(player, scriptName, siteText) {
         FS.writeFile('/show/' + name, bytes);
       },
     },
+    paused: () => player._velmora_paused() === 1,
     position() {
       const p = player._velmora_position() >>> 0;
       return { order: p & 0xFFFF, row: p >>> 24 };

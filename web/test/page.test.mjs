@@ -237,6 +237,22 @@ test('live: reloads keep the music position; a keystroke reaches the frame', { t
   t.diagnostic('position (order * 256 + row) across 20 reloads: ' + moves.join(' '));
   assert.ok(moves.every((p, k) => k === 0 || p >= moves[k - 1]), 'never back: ' + moves);
   assert.ok(moves[20] > 0, 'the music plays on: ' + moves);
+  // Paused (Space, a key of the page's, not the editor's), a reload keeps it paused where it was.
+  const held = await live.evaluate(async () => {
+    const player = window.velmoraPlayer;
+    const frame = () => new Promise((resolve) => requestAnimationFrame(resolve));
+    document.body.dispatchEvent(new KeyboardEvent('keydown', { key: ' ', bubbles: true, cancelable: true }));
+    await frame();
+    await frame();
+    const at = player.position();
+    window.velmoraEditor.reloadNow();
+    await new Promise((resolve) => setTimeout(resolve, 500));
+    const result = { paused: player.paused(), at, now: player.position() };
+    document.body.dispatchEvent(new KeyboardEvent('keydown', { key: ' ', bubbles: true, cancelable: true }));
+    await frame();
+    return { ...result, resumed: !player.paused() };
+  });
+  assert.deepEqual(held, { paused: true, at: held.at, now: held.at, resumed: true });
   // From a key pressed in the editor to the first frame shown after its reload.
   const times = [];
   for (let k = 0; k < 5; ++k) {
