@@ -1,5 +1,6 @@
 # Installing the player and packaging it: the program, its manual page, the
-# default show under share/velmora/demo and the documentation; `cpack -G DEB`
+# default show under share/velmora/demo, the web player under
+# share/velmora/web when built, and the documentation; `cpack -G DEB`
 # makes a Debian package whose dependencies dpkg-shlibdeps reads from the program.
 include(GNUInstallDirs)
 
@@ -20,6 +21,20 @@ install(FILES ${VELMORA_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/show/script.zyl ${CMAKE_BINARY_DIR}/show/script.tracks DESTINATION ${CMAKE_INSTALL_DATADIR}/velmora/demo)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/show/data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/velmora/demo/data
   FILES_MATCHING PATTERN "*.jpg" PATTERN "*.lwo" PATTERN "*.mo3")
+# The built web player (tools/build-web's output folder), so that `velmora web`
+# from the installed program packs sites without Emscripten; left out when
+# not built.
+set(VELMORA_WEB_PLAYER "" CACHE PATH "Folder holding the built web player (build-web/player/web)")
+if(VELMORA_WEB_PLAYER)
+  set(player_files index.html page.js velmora.js velmora.wasm player.js editor.js audio-processor.js)
+  list(TRANSFORM player_files PREPEND ${VELMORA_WEB_PLAYER}/)
+  foreach(file IN LISTS player_files)
+    if(NOT EXISTS ${file})
+      message(FATAL_ERROR "VELMORA_WEB_PLAYER: ${file} is missing; build the player with tools/build-web")
+    endif()
+  endforeach()
+  install(FILES ${player_files} DESTINATION ${CMAKE_INSTALL_DATADIR}/velmora/web)
+endif()
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR} OPTIONAL)
 

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "core/Limits.h"
 #include "core/Text.h"
@@ -13,6 +16,27 @@
 namespace velmora {
 
 namespace {
+
+// A key's value, read as std::from_chars reads a double: no sign but '-', no
+// space, no hexadecimal; false when it is not a number or out of range. The
+// web build's C++ library has no from_chars for doubles: strtod, correctly
+// rounded as well, reads the same texts there.
+bool readDouble(std::string_view text, double& value) {
+#ifdef __EMSCRIPTEN__
+    if (text.empty() || text[0] == '+' || text.find_first_of(" \t\r\n\v\fxX") != std::string_view::npos) return false;
+    const std::string copy(text);
+    char* end = nullptr;
+    errno = 0;
+    const double read = std::strtod(copy.c_str(), &end);
+    if (end != copy.c_str() + copy.size()) return false;
+    if (errno == ERANGE && (read == 0.0 || std::isinf(read))) return false;
+    value = read;
+    return true;
+#else
+    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return failure == std::errc() && end == text.data() + text.size();
+#endif
+}
 
 constexpr std::string_view kInterpolationWords[] = {"step", "linear", "smooth", "ramp"};
 constexpr int32_t kMaxOrder = 65535;  // what a music position holds
@@ -130,8 +154,7 @@ bool parseTrackFile(std::string_view text, TrackFile& file, TrackFileError& erro
             !parseWhole(w[0].substr(colon + 1), kMaxRow, key.row))
             return refuse("the position " + quoted(w[0]) + " is not ORDER:ROW (order 0-65535, row 0-255)");
         double value = 0.0;
-        const auto [end2, failure] = std::from_chars(w[1].data(), w[1].data() + w[1].size(), value);
-        if (failure != std::errc() || end2 != w[1].data() + w[1].size())
+        if (!readDouble(w[1], value))
             return refuse("the value " + quoted(w[1]) + " is not a number");
         // Past half a unit above FLT_MAX a float would be infinite.
         if (!std::isfinite(value) || std::fabs(value) >= std::ldexp(2.0 - std::ldexp(1.0, -24), 127))

@@ -65,12 +65,19 @@ ReloadOutcome ShowSession::reload(const std::string& path, uint64_t surfaceBudge
     } catch (const ShowError& error) {
         const std::string_view message = withoutTrailingNewlines(error.checkMessage.empty() ? error.message : error.checkMessage);
         outcome.problems.push_back(path + ": " + std::string(message));
+        outcome.refusals.push_back({0, std::string(message)});
         return outcome;
     }
     // Warnings alone do not keep the running show: the player plays such a script.
     if (refuses(checked.report.problems) || !checked.graph) {
-        for (const ScriptProblem& problem : checked.report.problems) outcome.problems.push_back(problemLine(path, problem));
-        if (outcome.problems.empty()) outcome.problems.push_back(path + ": not loaded");
+        for (const ScriptProblem& problem : checked.report.problems) {
+            outcome.problems.push_back(problemLine(path, problem));
+            if (!problem.warning) outcome.refusals.push_back(problem);
+        }
+        if (outcome.problems.empty()) {
+            outcome.problems.push_back(path + ": not loaded");
+            outcome.refusals.push_back({0, "not loaded"});
+        }
         return outcome;
     }
     setGraph(std::move(checked.graph));  // the music and the clock play on

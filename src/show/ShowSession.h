@@ -16,6 +16,7 @@
 #include "core/Limits.h"
 #include "core/StopCheck.h"
 #include "core/WorkerPool.h"
+#include "script/ScriptProblem.h"
 #include "show/FrameTimer.h"
 #include "show/MusicTransport.h"
 #include "show/ShowKeys.h"
@@ -24,7 +25,6 @@
 namespace velmora {
 
 class DemoGraph;
-struct ScriptProblem;
 
 // The outcome of loading a show's script: a fatal error as the show reports
 // it (the message and box of a script not found or not valid), or the
@@ -38,6 +38,7 @@ struct ShowLoad {
 struct ReloadOutcome {
     bool reloaded = false;
     std::vector<std::string> problems;  // "FILE:LINE: message" lines, the first the one to show
+    std::vector<ScriptProblem> refusals;  // the same problems as values (the page marks their lines)
 };
 
 class ShowSession {

@@ -27,6 +27,7 @@
 #include "show/RenderBounds.h"
 #include "show/ShowSession.h"
 #include "script/DemoGraph.h"
+#include "script/ScriptChecker.h"
 #include "show/FrameTimer.h"
 #include "show/MusicTransport.h"
 
@@ -184,6 +185,8 @@ int velmora_render_begin(const char* frames, const char* fps, const char* start,
 double velmora_render_prepare(double milliseconds);
 const uint32_t* velmora_render_frame(int k);
 int velmora_bench_frames(const char* frames);
+const char* velmora_reload_problems_json();
+const char* velmora_script();
 }
 
 namespace {
@@ -354,6 +357,23 @@ TEST_F(BothHosts, TheSameKeysSeeksReloadAndLoopGiveTheSameFramesInTheWindowAndTh
     EXPECT_LT(looped.substr(looped.size() - 8), "00:15.36") << looped;
     EXPECT_NE(window.overlays.back().find("order 0 row 0 00:00.04"), std::string::npos) << window.overlays.back();
     EXPECT_LT(windowSeconds, 0.1);
+
+    // A refused text: every problem as a value with its line and check's
+    // words; the last good script stays, in the page and in its file.
+    std::string refused = reloaded_;
+    refused.replace(refused.find("ZYL_BoxInverseVideo"), 19, "ZYL_BoxInverseVidoe");
+    const CheckReport checked = checkScriptText(refused);
+    ASSERT_FALSE(checked.problems.empty());
+    EXPECT_EQ(velmora_reload(refused.c_str()), 1);
+    const std::string problems = velmora_reload_problems_json();
+    EXPECT_EQ(problems.find("{\"line\":" + std::to_string(checked.problems.front().line) + ",\"text\":\"" +
+                            checked.problems.front().message + "\"}"),
+              1u)
+        << problems;
+    EXPECT_EQ(velmora_script(), reloaded_);
+    EXPECT_EQ(testsupport::readFile("script.zyl"), reloaded_);
+    ASSERT_EQ(velmora_frame(steps.back().milliseconds + 20, static_cast<double>(steps.back().heard)), 0)
+        << velmora_error();
 }
 
 TEST(PageBounds, QueryValuesAreRefusedWithTheCommandLinesWords) {

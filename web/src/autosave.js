@@ -29,9 +29,14 @@ async function run(mode, act) {
 export const siteKey = () => location.pathname.replace(/[^/]*$/, '');
 
 // { script: string, files: { name: Uint8Array }, saved: ms } or null.
+// A store that never answers (some headless and private modes) is none: the
+// show must start all the same.
+const STORE_WAIT_MS = 3000;
+
 export async function loadSaved(key = siteKey()) {
   try {
-    return (await run('readonly', (store) => store.get(key))) || null;
+    const late = new Promise((resolve) => setTimeout(() => resolve(null), STORE_WAIT_MS));
+    return (await Promise.race([run('readonly', (store) => store.get(key)), late])) || null;
   } catch (e) {
     return null;  // no IndexedDB (private mode): the site's own show
   }

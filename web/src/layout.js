@@ -12,6 +12,7 @@ const CSS = `
 #edit:hover { opacity: 1; }
 body.editing #edit { display: none; }
 body.editing #stage { right: 50%; }
+body.editing #overlay { max-width: calc(50% - 24px); white-space: pre-wrap; }
 #touch { position: fixed; left: 50%; bottom: 10px; transform: translateX(-50%); z-index: 15; display: none; gap: 10px; }
 #touch button { font-size: 22px; min-width: 52px; min-height: 44px; opacity: 0.7; }
 @media (pointer: coarse) { #touch { display: flex; } }

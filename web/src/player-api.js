@@ -16,7 +16,11 @@
 //     read(name): Uint8Array | null
 //     write(name, bytes): void         a file added or replaced (a dropped picture, mesh, module)
 //   }
+//   replaceMusic(): string             the module written to the show's files becomes the live
+//                                      show's music, at the same order and row; '' or why not
+//   typeWords(): { word, example }[]   the script's type words, from the player's type table
 //   position(): { order, row }         where the music is
+//   paused(): boolean                  whether the show is paused (Space)
 //   onFrame(callback): () => void      called after each frame shown; returns the unsubscriber
 //   frameHashes({ count, fps, start, position }): Promise<string[]>
 //       SHA-256 of frames evaluated as `velmora render --hash` does, of the

@@ -1,10 +1,10 @@
-// The player bundle: loaded before page.js, it sets up what the page plays
-// (the site's show, or one a link or the autosave holds), the frame's fit to
-// narrow screens and touch, and the key and button that load the editor.
-import { adaptLegacyPlayer } from './legacy-player.js';
+// The player bundle: loaded before page.js, it tells the page what to play
+// (the site's show, or one a link or the autosave holds) and takes the
+// player's interface from it; the frame's fit to narrow screens and touch,
+// the sound's module, and the key and button that load the editor.
 import { loadSaved } from './autosave.js';
 import { decodeFragment } from './link.js';
-import { whenPlayer } from './player-api.js';
+import { providePlayer, whenPlayer } from './player-api.js';
 import { installLayout } from './layout.js';
 import { startWorkletSound } from './audio-worklet.js';
 
@@ -16,7 +16,6 @@ async function startingShow() {
   return {};
 }
 
-adaptLegacyPlayer(startingShow);
 // For the console and the browser tests.
 whenPlayer().then((player) => { window.velmoraPlayer = player; });
 
@@ -33,10 +32,11 @@ function openEditor() {
   return editor.then((opened) => { opened.show(); return opened; });
 }
 window.velmoraOpenEditor = openEditor;
-// For page.js (a plain script): the sound on the audio thread.
-window.velmoraSound = {
-  start: (context, fill) => startWorkletSound(context, fill, new URL('audio-processor.js', base).href),
-};
+// For page.js (a plain script): what to play, where the player goes, the
+// sound on the audio thread.
+const startSound = (context, fill) => startWorkletSound(context, fill, new URL('audio-processor.js', base).href);
+window.velmoraPage = { startingShow, providePlayer, startSound };
+window.velmoraSound = { start: startSound };
 
 document.addEventListener('DOMContentLoaded', () => {
   installLayout();

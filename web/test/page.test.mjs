@@ -1,8 +1,8 @@
 // The page's editor, links, downloads and layout in Chromium, against the
 // native program. Run by tools/page-test, which packs the sites and serves
 // them: SITES (the folder served), ORIGIN (where), VELMORA (the native
-// program), SHOW (the show's folder the sites were packed from), SHOTS (where
-// screenshots go).
+// program), SHOW (the show's folder the sites were packed from), WATCHED (the
+// show `web --watch` keeps packed as SITES/watched), SHOTS (where screenshots go).
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -12,7 +12,7 @@ import { join, dirname } from 'node:path';
 import { chromium } from 'playwright-core';
 import { unzipSync, deflateSync } from 'fflate';
 
-const { SITES, ORIGIN, VELMORA, SHOW, SHOTS } = process.env;
+const { SITES, ORIGIN, VELMORA, SHOW, WATCHED, SHOTS } = process.env;
 const FLAGS = ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
   '--disable-component-update', '--disable-sync', '--disable-dev-shm-usage', '--autoplay-policy=no-user-gesture-required'];
 const SITE = ORIGIN + '/fader/index.html';
@@ -234,8 +234,25 @@ test('live: reloads keep the music position; a keystroke reaches the frame', { t
     }
     return seen;
   });
+  t.diagnostic('position (order * 256 + row) across 20 reloads: ' + moves.join(' '));
   assert.ok(moves.every((p, k) => k === 0 || p >= moves[k - 1]), 'never back: ' + moves);
   assert.ok(moves[20] > 0, 'the music plays on: ' + moves);
+  // Paused (Space, a key of the page's, not the editor's), a reload keeps it paused where it was.
+  const held = await live.evaluate(async () => {
+    const player = window.velmoraPlayer;
+    const frame = () => new Promise((resolve) => requestAnimationFrame(resolve));
+    document.body.dispatchEvent(new KeyboardEvent('keydown', { key: ' ', bubbles: true, cancelable: true }));
+    await frame();
+    await frame();
+    const at = player.position();
+    window.velmoraEditor.reloadNow();
+    await new Promise((resolve) => setTimeout(resolve, 500));
+    const result = { paused: player.paused(), at, now: player.position() };
+    document.body.dispatchEvent(new KeyboardEvent('keydown', { key: ' ', bubbles: true, cancelable: true }));
+    await frame();
+    return { ...result, resumed: !player.paused() };
+  });
+  assert.deepEqual(held, { paused: true, at: held.at, now: held.at, resumed: true });
   // From a key pressed in the editor to the first frame shown after its reload.
   const times = [];
   for (let k = 0; k < 5; ++k) {
@@ -266,6 +283,24 @@ test('live: reloads keep the music position; a keystroke reaches the frame', { t
   }));
   assert.equal(frames, 3);
   if (SHOTS) await live.screenshot({ path: join(SHOTS, 'editor-problem.png') });
+  // A dropped module becomes the music where the show was, without a page
+  // reload; one that does not play is refused with the player's reason.
+  const drop = (name, bytes) => live.evaluate(([name, bytes]) => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([new Uint8Array(bytes)], name));
+    dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  }, [name, [...bytes]]);
+  const where = () => live.evaluate(() => {
+    const { order, row } = window.velmoraPlayer.position();
+    return order * 256 + row;
+  });
+  const before = await where();
+  await drop('tune.mo3', readFileSync(join(SHOW, 'data', 'zik.mo3')));
+  await live.waitForTimeout(500);
+  assert.ok(await where() >= before, 'the new music goes on from ' + before + ', not from 0');
+  await drop('broken.mod', new TextEncoder().encode('not a module'));
+  await live.waitForFunction(() => /broken\.mod: Can't load music/.test(document.querySelector('#editor .status').textContent));
+  assert.ok(await where() >= before);
 });
 
 test('the sound plays from the audio thread, the page asked for it ahead', async () => {
@@ -288,4 +323,25 @@ test('the sound plays from the audio thread, the page asked for it ahead', async
   });
   assert.ok(heard.second > heard.first, JSON.stringify(heard));
   assert.ok(heard.asked > heard.second, JSON.stringify(heard));
+});
+
+test('a page served from `web --watch` picks up a saved script at the same place, with no click', { timeout: 60000 }, async () => {
+  const watched = await (await browser()).newPage();
+  await watched.goto(ORIGIN + '/watched/index.html');
+  await watched.click('#start');
+  const key = () => watched.evaluate(() => {
+    const { order, row } = window.velmoraPlayer.position();
+    return order * 256 + row;
+  });
+  await watched.waitForFunction(() => window.velmoraPlayer?.position().row > 0, null, { timeout: 20000 });
+  await watched.evaluate(() => {
+    window.watchedReload = new Promise((resolve) => addEventListener('velmora-watched', (e) => resolve(e.detail), { once: true }));
+  });
+  const before = await key();
+  writeFileSync(join(WATCHED, 'fader.zyl'), edited);
+  const reload = await watched.evaluate(() => window.watchedReload);
+  assert.equal(reload.ok, true);
+  assert.ok(await key() >= before, 'the music played on from ' + before);
+  assert.equal(await watched.isVisible('#start'), false);
+  assert.deepEqual(await pageHashes(watched), nativeHashes(edited));
 });

@@ -6,7 +6,7 @@ import { join, dirname } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { inflateSync } from 'fflate';
 import { encodeFragment, decodeFragment, lengthWarning } from '../src/link.js';
-import { problemsOf } from '../src/legacy-player.js';
+import { diagnosticsOf } from '../src/editor/problems.js';
 import { problemWord } from '../src/player-api.js';
 import { kindOf } from '../src/editor/drop.js';
 
@@ -33,12 +33,21 @@ test('link length warnings at 2,000 and 8,000 characters', () => {
   assert.match(lengthWarning(8001), /8,000/);
 });
 
-test('the load\'s fatal message as a problem on its line', () => {
-  assert.deepEqual(problemsOf('Script non valide!!\n\nshow.zyl:12: no type ZYL_Foo', 'show.zyl'),
-    [{ line: 12, word: '', text: 'no type ZYL_Foo' }]);
-  assert.deepEqual(problemsOf('Script non valide!!\n\nshow.zyl: data/a.jpg: not found', 'show.zyl'),
-    [{ line: 0, word: '', text: 'data/a.jpg: not found' }]);
-  assert.deepEqual(problemsOf("Can't load music", 'show.zyl'), [{ line: 0, word: '', text: "Can't load music" }]);
+test('the player\'s problems marked on their line, on their word or else the whole line', () => {
+  const lines = ['[ZYL_FX_Generator]', 'ZYL_BoxCopyer copie', '[/ZYL_FX_Generator]'];
+  let from = 0;
+  const starts = lines.map((l) => { const at = from; from += l.length + 1; return at; });
+  const doc = { lines: lines.length, line: (n) => ({ from: starts[n - 1], to: starts[n - 1] + lines[n - 1].length, text: lines[n - 1] }) };
+  const marks = diagnosticsOf(doc, [
+    { line: 2, word: '', text: "unknown type 'ZYL_BoxCopyer'" },
+    { line: 3, word: '', text: 'section has no end word' },
+    { line: 0, word: '', text: "'data/a.jpg' not found" },
+  ]);
+  assert.deepEqual(marks.map((m) => [m.from, m.to, m.message]), [
+    [starts[1], starts[1] + 'ZYL_BoxCopyer'.length, "unknown type 'ZYL_BoxCopyer'"],
+    [starts[2], starts[2] + lines[2].length, 'section has no end word'],
+    [0, lines[0].length, "'data/a.jpg' not found"],
+  ]);
 });
 
 test('the word a problem quotes, when it stands on the line', () => {

@@ -448,6 +448,9 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
         [](const CommandLineOptions& o) { return runWeb(o.web, programFolder(nullptr)); });
     addValue(web, "--script", options.web.script, kFile, "the show script");
     addValue(web, "-o,--out", options.web.outDir, kDirectory, "the folder to write (created if missing)")->required();
+    addSwitch(web, "--watch", options.web.watch,
+              "pack again on every save of the script or a file it names; a page served\nfrom DIR reloads the "
+              "show at the same place (runs until interrupted)");
 
     CLI::App& check = addCommand(app, options, "check",
                                  "Reads the script and the music module as the show would and reports\n"

@@ -206,7 +206,8 @@ std::string siteOutputRefusal(const fs::path& out, const fs::path& showFolder, c
 }
 
 std::string writeSite(const fs::path& out, const fs::path& player, const std::vector<std::string>& playerFiles,
-                      const std::vector<std::string>& showFiles, const std::string& listing) {
+                      const std::vector<std::string>& showFiles, const std::string& listing,
+                      const std::string& watchStamp) {
     const fs::path place = placeOf(out);
     std::error_code ec;
     fs::create_directories(place.parent_path(), ec);
@@ -224,6 +225,7 @@ std::string writeSite(const fs::path& out, const fs::path& player, const std::ve
         if (error.empty()) error = writeFile(built / name, &from, {});
     }
     if (error.empty()) error = writeFile(built / "show.txt", nullptr, listing);
+    if (error.empty() && !watchStamp.empty()) error = writeFile(built / "watch.txt", nullptr, watchStamp);
     if (error.empty()) error = putInPlace(built, place);
     if (!error.empty()) {
         fs::remove_all(built, ec);

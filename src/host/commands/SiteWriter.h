@@ -24,8 +24,10 @@ std::string siteOutputRefusal(const std::filesystem::path& out, const std::files
 // Writes the player's files, the show's files under show/ and `listing` as
 // show.txt, then puts the site in the place of `out` (an earlier site is
 // removed only once the new one is whole). Empty on success, else why not.
+// `watchStamp`, when given, goes into watch.txt: a page served from the site
+// looks at it to pick up a repacked show.
 std::string writeSite(const std::filesystem::path& out, const std::filesystem::path& player,
                       const std::vector<std::string>& playerFiles, const std::vector<std::string>& showFiles,
-                      const std::string& listing);
+                      const std::string& listing, const std::string& watchStamp = {});
 
 }  // namespace velmora

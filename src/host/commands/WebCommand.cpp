@@ -2,17 +2,21 @@
 // folder, written with the built web player into a site.
 #include "host/commands/WebCommand.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <optional>
 #include <set>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "core/Text.h"
-#include "host/commands/SiteWriter.h"
 #include "host/app/Startup.h"
+#include "host/commands/SiteWriter.h"
+#include "host/live/ScriptWatcher.h"
 #include "script/DemoGraph.h"
 #include "script/LoadObserver.h"
 #include "script/ScriptChecker.h"
@@ -144,7 +148,11 @@ std::optional<std::vector<NamedFile>> showFilesToPack(const WebOptions& options,
 
 }  // namespace
 
-int runWeb(const WebOptions& options, const fs::path& programFolder) {
+namespace {
+
+// One pack of the show into the site; the show's files packed into `packed`.
+int packSite(const WebOptions& options, const fs::path& programFolder, const std::string& watchStamp,
+             std::vector<std::string>& packed) {
     std::error_code ec;
     const fs::path showFolder = fs::canonical(fs::current_path(ec), ec);
     const std::string& script = options.script;
@@ -169,7 +177,7 @@ int runWeb(const WebOptions& options, const fs::path& programFolder) {
 
     const fs::path out(options.outDir);
     std::string list;
-    std::vector<std::string> packed;
+    packed.clear();
     std::set<std::string> seen;
     for (const NamedFile& file : files) {
         if (!seen.insert(file.name).second) continue;
@@ -179,13 +187,49 @@ int runWeb(const WebOptions& options, const fs::path& programFolder) {
     std::string problem = siteOutputRefusal(out, showFolder, packed);
     if (problem.empty())
         problem = writeSite(out, player, std::vector<std::string>(std::begin(kPlayerFiles), std::end(kPlayerFiles)),
-                            packed, list);
+                            packed, list, watchStamp);
     if (!problem.empty()) {
         std::fprintf(stderr, "velmora web: %s\n", problem.c_str());
         return 1;
     }
     std::printf("%s: %zu files of the show and the player in %s\n", script.c_str(), packed.size(), out.c_str());
+    std::fflush(stdout);
     return 0;
+}
+
+// Packs, then packs again after every change of the show's files, until interrupted.
+int watchSite(const WebOptions& options, const fs::path& programFolder) {
+    const auto began = std::chrono::steady_clock::now();
+    const auto seconds = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    };
+    // Unique across runs of the command, so that a page never takes a new show for the one it has.
+    const std::string run = std::to_string(std::chrono::system_clock::now().time_since_epoch().count());
+    int packs = 0;
+    std::vector<std::string> packed;
+    ScriptWatcher watcher(options.script);
+    const auto pack = [&] {
+        if (packSite(options, programFolder, run + " " + std::to_string(++packs) + "\n", packed) == 0)
+            watcher.alsoWatch(
+                std::vector<std::string>(packed.begin() + std::min<size_t>(1, packed.size()), packed.end()));
+        else
+            std::fprintf(stderr, "velmora web: the site keeps the last show packed\n");
+    };
+    pack();
+    std::printf("velmora web: watching %s and the files it names (Ctrl-C stops)\n", options.script.c_str());
+    std::fflush(stdout);
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::duration<double>(ScriptWatcher::kPollSeconds));
+        if (watcher.changed(seconds())) pack();
+    }
+}
+
+}  // namespace
+
+int runWeb(const WebOptions& options, const fs::path& programFolder) {
+    if (options.watch) return watchSite(options, programFolder);
+    std::vector<std::string> packed;
+    return packSite(options, programFolder, {}, packed);
 }
 
 }  // namespace velmora

@@ -14,6 +14,7 @@ struct WebOptions {
     std::string script = "script.zyl";
     std::string music = "data/zik.mo3";
     std::string outDir;
+    bool watch = false;  // repack on every save of the script or a file it names
 };
 
 // Copies the player, the script, every file it names and the module into
@@ -24,6 +25,9 @@ struct WebOptions {
 // warnings are printed and the show packed, its problems (where the show would
 // stop) refuse it. DIR is built whole beside itself and renamed into place; the
 // show's own folder, or one that holds a file the show reads, is refused.
+// With `watch`, packs again whenever the script or a packed file changes
+// (a refused change is told and the last site kept) until interrupted; the
+// site's watch.txt changes with every pack, for the page to reload from.
 // Returns the exit status.
 int runWeb(const WebOptions& options, const std::filesystem::path& programFolder);
 

@@ -14,8 +14,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <vector>
 
@@ -27,6 +29,7 @@
 #include "platform/OfflineMusic.h"
 #include "platform/web/PagePlatform.h"
 #include "script/DemoGraph.h"
+#include "script/TypeTable.h"
 #include "show/LiveShow.h"
 #include "show/RenderBounds.h"
 #include "show/ShowSession.h"
@@ -49,8 +52,11 @@ std::string fatalText(const ShowError& error) {
 struct Page {
     std::string script;
     PagePlatform platform;
-    std::unique_ptr<ShowSession> session;
+    std::unique_ptr<ShowSession> session;   // the show loaded, then played
     std::unique_ptr<LiveShow> live;
+    std::unique_ptr<ShowSession> headless;  // render and bench frames, beside the live show
+    std::string lastGood;                   // the text of the script playing now
+    std::string problems;                   // the last refused reload's problems, as JSON
     FeedMusic* feed = nullptr;       // the live music, owned by the session
     OfflineMusic* offline = nullptr; // the headless music, owned by the session
     HeadlessRender render;
@@ -91,17 +97,42 @@ std::unique_ptr<MusicTransport> fixedPosition(uint32_t position) {
     return music;
 }
 
-// A session over `music`, its script loaded as the show's start loads it.
-void openSession(std::unique_ptr<MusicTransport> music) {
-    page.live.reset();
-    page.session.reset();  // the old show's surfaces go before the new one loads
-    page.session = std::make_unique<ShowSession>(1, std::move(music),
-                                                 [] { return static_cast<int64_t>(page.platform.nowSeconds * 1e9); });
-    ShowLoad load = page.session->load(page.script, kDefaultSurfaceBudgetBytes, standardErrorReporter());
+// A session over `music` into `slot`, its script loaded as the show's start loads it.
+void openSession(std::unique_ptr<ShowSession>& slot, std::unique_ptr<MusicTransport> music) {
+    slot.reset();  // the old show's surfaces go before the new one loads
+    slot = std::make_unique<ShowSession>(1, std::move(music),
+                                         [] { return static_cast<int64_t>(page.platform.nowSeconds * 1e9); });
+    ShowLoad load = slot->load(page.script, kDefaultSurfaceBudgetBytes, standardErrorReporter());
     if (load.fatal) throw *load.fatal;
     for (const std::string& warning : load.warnings) std::fprintf(stderr, "%s\n", warning.c_str());
     page.frame.configure(std::to_string(kFrameWidth) + " " + std::to_string(kFrameHeight));
     page.frame.clear();
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
 }
 
 const uint32_t* frameWords() {
@@ -121,7 +152,9 @@ extern "C" {
 // show); 0 when loaded, else 1 with the fatal message in velmora_error().
 EMSCRIPTEN_KEEPALIVE int velmora_load(const char* script) {
     page.script = script;
-    return guarded([] { openSession(nullptr); });
+    page.live.reset();
+    page.lastGood = fileText(page.script);
+    return guarded([] { openSession(page.session, nullptr); });
 }
 
 EMSCRIPTEN_KEEPALIVE const char* velmora_error() { return page.platform.error.c_str(); }
@@ -150,8 +183,8 @@ EMSCRIPTEN_KEEPALIVE int velmora_render_begin(const char* frames, const char* fp
             music = std::move(offline);
         else
             music = fixedPosition(render->position.value_or(0));
-        openSession(std::move(music));
-        if (page.offline && page.session->graph().readsChannelLevels()) page.offline->keepChannelLevels();
+        openSession(page.headless, std::move(music));
+        if (page.offline && page.headless->graph().readsChannelLevels()) page.offline->keepChannelLevels();
         page.musicReached = !page.offline;
     });
 }
@@ -167,7 +200,7 @@ EMSCRIPTEN_KEEPALIVE double velmora_render_prepare(double milliseconds) {
     const HeadlessRender& render = page.render;
     const int failed = guarded([&] {
         while (page.prerolled < render.prerollFrames && spent() < milliseconds) {
-            page.session->evaluateAt(0.0 + page.prerolled / render.fps.perSecond, page.frame);
+            page.headless->evaluateAt(0.0 + page.prerolled / render.fps.perSecond, page.frame);
             ++page.prerolled;
         }
         while (page.prerolled >= render.prerollFrames && !page.musicReached && spent() < milliseconds)
@@ -182,7 +215,8 @@ EMSCRIPTEN_KEEPALIVE double velmora_render_prepare(double milliseconds) {
 
 // Frame k; its pixels as little-endian 0x00RRGGBB words (null on a fatal error).
 EMSCRIPTEN_KEEPALIVE const uint32_t* velmora_render_frame(int k) {
-    const int failed = guarded([&] { page.session->evaluateAt(page.render.start + k / page.render.fps.perSecond, page.frame); });
+    const int failed = guarded(
+        [&] { page.headless->evaluateAt(page.render.start + k / page.render.fps.perSecond, page.frame); });
     return failed ? nullptr : frameWords();
 }
 
@@ -208,10 +242,10 @@ EMSCRIPTEN_KEEPALIVE int velmora_bench_frames(const char* frames) {
 EMSCRIPTEN_KEEPALIVE double velmora_bench_order(int order, int frames) {
     double ms = -1.0;
     guarded([&] {
-        openSession(fixedPosition(makeChannelPosition(static_cast<uint32_t>(order), 0, 0)));
-        page.session->evaluateAt(0.0, page.frame);
+        openSession(page.headless, fixedPosition(makeChannelPosition(static_cast<uint32_t>(order), 0, 0)));
+        page.headless->evaluateAt(0.0, page.frame);
         const auto begin = std::chrono::steady_clock::now();
-        for (int k = 1; k <= frames; ++k) page.session->evaluateAt(k / 50.0, page.frame);
+        for (int k = 1; k <= frames; ++k) page.headless->evaluateAt(k / 50.0, page.frame);
         ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count() / frames;
     });
     return ms;
@@ -225,11 +259,28 @@ EMSCRIPTEN_KEEPALIVE int velmora_play(double milliseconds) {
         auto feed = std::make_unique<FeedMusic>();
         page.feed = feed.get();
         if (!feed->load(kMusicPath)) fatalError("Can't load music", whyMusicDidNotLoad(kMusicPath), kMusicPath);
-        openSession(std::move(feed));
+        page.live.reset();
+        openSession(page.session, std::move(feed));
         if (page.session->graph().readsChannelLevels()) page.feed->keepChannelLevels();
         page.session->start();
         page.live = std::make_unique<LiveShow>(*page.session, page.script);
     });
+}
+
+// The module (data/zik.mo3) was replaced, by a dropped one: the live show
+// starts again on it at the order and row it was at, its sound counted from 0.
+// 1 with the reason when the new module does not play (the show plays on).
+EMSCRIPTEN_KEEPALIVE int velmora_music_replaced(double milliseconds) {
+    if (!page.live) return 0;
+    bool plays = false;
+    try {
+        plays = FeedMusic().load(kMusicPath);
+    } catch (...) {  // whatever the module library throws at bytes that are no module
+    }
+    if (!plays) return refuse("Can't load music");
+    const uint32_t at = page.session->lastPosition();
+    if (velmora_play(milliseconds) != 0) return 1;
+    return guarded([&] { page.session->startAt(at & 0xFFFFu, at >> 24); });
 }
 
 // The next `frames` frames of sound as floats, all the left ones then all the
@@ -283,25 +334,68 @@ EMSCRIPTEN_KEEPALIVE int velmora_screenshot_size() { return static_cast<int>(pag
 EMSCRIPTEN_KEEPALIVE const uint8_t* velmora_screenshot() { return page.platform.screenshot.data(); }
 EMSCRIPTEN_KEEPALIVE void velmora_screenshot_taken() { page.platform.screenshot.clear(); }
 
-// Reloads the running show from `source`: a path in the page's file system,
-// or the script's text (anything with a line break), which then replaces the
-// show's script file. The music, its place, pause and loop play on; a refused
-// script keeps the show running. 0 when reloaded, else 1 with the problems,
-// one a line, in velmora_reload_problems().
+// Reloads the show from `source`: a path in the page's file system, or the
+// script's text (anything with a line break), which then replaces the show's
+// script file. The music, its place, pause and loop play on; a refused script
+// keeps the last good show (and its file). 0 when reloaded, else 1 with the
+// problems in velmora_reload_problems().
 EMSCRIPTEN_KEEPALIVE int velmora_reload(const char* source) {
-    if (!page.live) return 1;
+    if (!page.session) return 1;
     std::string path = source;
-    if (path.find('\n') != std::string::npos) {
-        std::ofstream(page.script, std::ios::binary | std::ios::trunc) << source;
+    const bool fromText = path.find('\n') != std::string::npos;
+    if (fromText) {
+        writeText(page.script, source);
         path = page.script;
     }
-    const ReloadOutcome outcome = page.live->reloadFrom(path, page.platform.nowSeconds);
+    const ReloadOutcome outcome = page.live ? page.live->reloadFrom(path, page.platform.nowSeconds)
+                                            : page.session->reload(path);
     page.platform.text.clear();
     for (const std::string& problem : outcome.problems) page.platform.text += problem + "\n";
-    if (outcome.reloaded && page.session->graph().readsChannelLevels()) page.feed->keepChannelLevels();
-    return outcome.reloaded ? 0 : 1;
+    page.problems.assign(1, '[');
+    for (const ScriptProblem& problem : outcome.refusals)
+        page.problems.append(page.problems.size() > 1 ? "," : "")
+            .append("{\"line\":")
+            .append(std::to_string(problem.line))
+            .append(",\"text\":")
+            .append(jsonString(problem.message))
+            .append("}");
+    page.problems += "]";
+    if (!outcome.reloaded) {
+        if (fromText) writeText(page.script, page.lastGood);
+        return 1;
+    }
+    page.lastGood = fileText(path);
+    if (page.feed && page.session->graph().readsChannelLevels()) page.feed->keepChannelLevels();
+    return 0;
 }
 
+// The last refused reload's problems, one a line as the overlay tells them.
 EMSCRIPTEN_KEEPALIVE const char* velmora_reload_problems() { return page.platform.text.c_str(); }
+// The same problems as values: [{"line": N, "text": "as check words it"}].
+EMSCRIPTEN_KEEPALIVE const char* velmora_reload_problems_json() { return page.problems.c_str(); }
+
+// The text of the script the show plays now (the last good one).
+EMSCRIPTEN_KEEPALIVE const char* velmora_script() { return page.lastGood.c_str(); }
+
+// Where the live music is, as the show reads it: order | fraction << 16 | row << 24.
+EMSCRIPTEN_KEEPALIVE uint32_t velmora_position() { return page.live ? page.session->lastPosition() : 0; }
+
+// The script's type words with a declaration line of each, for the editor:
+// [{"word": "...", "example": "..."}].
+EMSCRIPTEN_KEEPALIVE const char* velmora_type_words() {
+    static std::string json;
+    if (json.empty()) {
+        json.assign(1, '[');
+        for (const ScriptType& type : scriptTypes())
+            json.append(json.size() > 1 ? "," : "")
+                .append("{\"word\":")
+                .append(jsonString(type.word))
+                .append(",\"example\":")
+                .append(jsonString(type.exampleDeclaration))
+                .append("}");
+        json += ",{\"word\":\"ZYL_Surface\",\"example\":\"ZYL_Surface NAME WIDTH HEIGHT\"}]";
+    }
+    return json.c_str();
+}
 
 }  // extern "C"

@@ -39,7 +39,17 @@ export function dropTaker(player, { added, text: current, insert, reload, report
       const kind = kindOf(bytes, file.name);
       if (!kind) { report(file.name + ': not a JPEG or PNG picture, an LWO2 mesh or a module'); continue; }
       const path = kind === 'module' ? MUSIC : 'data/' + file.name.replace(/[^A-Za-z0-9_.-]/g, '_');
+      const previous = player.files.read(path);
       player.files.write(path, bytes);
+      if (kind === 'module') {
+        const why = player.replaceMusic();
+        if (why) {
+          // The show plays on with its module: the files keep it too.
+          if (previous) player.files.write(path, previous);
+          report(file.name + ': ' + why);
+          continue;
+        }
+      }
       added[path] = bytes;
       const text = current();
       if (kind === 'picture') insert(before('ZYL_Surface'), 'ZYL_Surface ' + declaredName(file.name, text) + ' "' + path + '"');

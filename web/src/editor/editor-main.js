@@ -7,7 +7,7 @@ import { EditorView, keymap, lineNumbers, highlightActiveLine, drawSelection, hi
 import { defaultKeymap, history, historyKeymap } from '@codemirror/commands';
 import { autocompletion, completionKeymap } from '@codemirror/autocomplete';
 import { setDiagnostics, lintGutter } from '@codemirror/lint';
-import { zylLanguage, zylHighlight, zylCompletion } from './zyl-language.js';
+import { zylLanguage, zylHighlight, zylCompletion, useTypes } from './zyl-language.js';
 import { diagnosticsOf } from './problems.js';
 import { loadSaved, save, forget } from '../autosave.js';
 import { linkFor, lengthWarning } from '../link.js';
@@ -46,6 +46,7 @@ function element(tag, props = {}, ...children) {
 }
 
 export async function openEditor(player) {
+  useTypes(player.typeWords());
   document.head.append(element('style', { textContent: CSS }));
   const saved = await loadSaved();
   const added = { ...(saved?.files || {}) };

@@ -3,12 +3,17 @@
 // cursor is in) and of the names the script declares.
 import { StreamLanguage, HighlightStyle, syntaxHighlighting } from '@codemirror/language';
 import { tags } from '@lezer/highlight';
-import types from 'velmora:types';
 
 // Declaration sections in the order a script has them, then the wiring.
 const SECTIONS = ['ZYL_FX_Generator', 'ZYL_Fonction', 'ZYL_Surface', 'CABLAGE'];
 const PREFIXES = ['ZYL_Box', 'ZYL_Fnct', 'ZYL_Surface'];
-const known = new Set(types.map((t) => t.word));
+// The type words and a declaration of each, as the player's type table has them.
+let types = [];
+let known = new Set();
+export function useTypes(list) {
+  types = list;
+  known = new Set(list.map((t) => t.word));
+}
 
 function sectionOf(line) {
   const match = /^\s*\[(\/?)([A-Za-z_]+)\]/.exec(line);
