@@ -36,50 +36,11 @@ void packPixels24(const uint32_t* src, uint8_t* dst, size_t count) {
 
 int writeBmp(const char* path, const uint8_t* data, int32_t width, int32_t height, int bitsPerPixel,
              const uint8_t* palette) {
-    uint32_t paletteEntries = 0;
-    if (bitsPerPixel == 8)
-        paletteEntries = 256;
-    else if (bitsPerPixel == 16 || bitsPerPixel == 24)
-        paletteEntries = 1;
-    else
-        return 1;
-    if (width < 0 || height < 0) return 1;
-    const size_t rowBytes = static_cast<size_t>(width) * static_cast<size_t>(bitsPerPixel) / 8;
-    if (data == nullptr && rowBytes != 0 && height != 0) return 1;
-
-    const uint32_t dataOffset = static_cast<uint32_t>(kHeaderBytes) + 4 * paletteEntries;
-    // The size field is 32 bits; larger images than any caller writes just wrap.
-    const uint64_t fileSize =
-        uint64_t{dataOffset} + uint64_t{rowBytes} * static_cast<uint64_t>(height);
-
-    std::array<uint8_t, kHeaderBytes> header{};
-    header[0] = 'B';
-    header[1] = 'M';
-    put32(&header[2], static_cast<uint32_t>(fileSize));
-    put32(&header[10], dataOffset);
-    put32(&header[14], 40);
-    put32(&header[18], static_cast<uint32_t>(width));
-    put32(&header[22], static_cast<uint32_t>(height));
-    put16(&header[26], 1);
-    put16(&header[28], static_cast<uint32_t>(bitsPerPixel));
-    put32(&header[38], kPixelsPerMetre);
-    put32(&header[42], kPixelsPerMetre);
-
+    const std::vector<uint8_t> bytes = encodeBmp(data, width, height, bitsPerPixel, palette);
+    if (bytes.empty()) return 1;
     std::FILE* file = path != nullptr ? std::fopen(path, "wb") : nullptr;
     if (file == nullptr) return 2;
-    bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size();
-
-    if (paletteEntries == 256 && palette != nullptr) {
-        ok = ok && std::fwrite(palette, 1, 1024, file) == 1024;
-    } else {
-        const std::array<uint8_t, 4> zero{};
-        for (uint32_t i = 0; i < paletteEntries; ++i)
-            ok = ok && std::fwrite(zero.data(), 1, zero.size(), file) == zero.size();
-    }
-
-    for (int32_t r = height - 1; r >= 0 && ok && rowBytes != 0; --r)
-        ok = std::fwrite(data + static_cast<size_t>(r) * rowBytes, 1, rowBytes, file) == rowBytes;
-
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     if (std::fclose(file) != 0) ok = false;
     return ok ? 0 : 2;
 }
@@ -93,6 +54,7 @@ std::vector<uint8_t> encodeBmp(const uint8_t* data, int32_t width, int32_t heigh
     const uint32_t dataOffset = static_cast<uint32_t>(kHeaderBytes) + 4 * paletteEntries;
     std::vector<uint8_t> bytes(dataOffset + rowBytes * static_cast<size_t>(height), 0);
     uint8_t* header = bytes.data();
+    // The size field is 32 bits; larger images than any caller writes just wrap.
     header[0] = 'B';
     header[1] = 'M';
     put32(&header[2], static_cast<uint32_t>(bytes.size()));
