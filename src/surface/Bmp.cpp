@@ -2,7 +2,6 @@
 // the rows last to first. Fields are written byte by byte, little-endian.
 #include "surface/Bmp.h"
 
-#include <array>
 #include <cstdio>
 #include <cstring>
 
