@@ -437,7 +437,7 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
     CLI::App& info = addCommand(app, options, "info",
                                 "Prints the music's title, format, length, channels, and each order's\n"
                                 "pattern, rows and start time, to place --start, --position and order intervals.",
-                                [](const CommandLineOptions& o) { return runInfo(o.info); });
+                                [](const CommandLineOptions& o) { return reportOutcome("info", runInfo(o.info)); });
     addValue(info, "--music", options.info.music, kFile, "the music module");
 
     CLI::App& web = addCommand(
@@ -445,7 +445,7 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
         "Packs the show into DIR for web browsers: the web player (built by tools/build-web),\n"
         "the script, every file it names and the music. Any static web server can then serve DIR.\n"
         "Only files inside the show's folder are packed.",
-        [](const CommandLineOptions& o) { return runWeb(o.web, programFolder(nullptr)); });
+        [](const CommandLineOptions& o) { return reportOutcome("web", runWeb(o.web, programFolder(nullptr))); });
     addValue(web, "--script", options.web.script, kFile, "the show script");
     addValue(web, "-o,--out", options.web.outDir, kDirectory, "the folder to write (created if missing)")->required();
     addSwitch(web, "--watch", options.web.watch,
@@ -457,7 +457,7 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
                                  "what it finds: a problem (the show would stop on it) as FILE:LINE: message,\n"
                                  "a warning (the show plays with it) as FILE:LINE: warning: message, as render\n"
                                  "prints them; exits 1 when there is a problem, 0 otherwise.",
-                                 [](const CommandLineOptions& o) { return runCheck(o.check); });
+                                 [](const CommandLineOptions& o) { return reportOutcome("check", runCheck(o.check)); });
     addValue(check, "--script", options.check.script, kFile, "the show script");
     addValue(check, "--music", options.check.music, kFile, "the music module");
     addValue(check, "--surface-budget", options.surfaceBudgetMiB, kSurfaceBudget, kSurfaceBudgetHelp);
@@ -484,7 +484,7 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
                                    "Makes DIR (missing or empty) a show that plays at once: a commented\n"
                                    "script.zyl, its script.tracks and its data/ (a picture, a sprite, a mesh\n"
                                    "and a short module).",
-                                   [](const CommandLineOptions& o) { return runNew(o.newShow); });
+                                   [](const CommandLineOptions& o) { return reportOutcome("new", runNew(o.newShow)); });
     addValue(newShow, "DIR", options.newShow.dir, kDirectory, "the folder of the new show")->required();
 
     CLI::App& mesh = addCommand(
@@ -529,7 +529,7 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
         "track file (see ZYL_FnctTrack); export: reads the track file FILE and writes it for\n"
         "Rocket. Rocket's row r is at r / (B / 60 x R) seconds; each key goes on the song's\n"
         "row playing nearest that time as the module plays (tempo changes included), and back.",
-        [](const CommandLineOptions& o) { return runTracks(o.tracks); });
+        [](const CommandLineOptions& o) { return reportOutcome("tracks", runTracks(o.tracks)); });
     addValue(tracks, "ACTION", options.tracks.action, kTracksAction, "import or export")->required();
     addValue(tracks, "FILE", options.tracks.input, kFile, "the file to read")->required();
     addValue(tracks, "-o,--output", options.tracks.output, kFile,

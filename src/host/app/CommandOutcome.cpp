@@ -7,7 +7,8 @@ namespace velmora {
 
 int reportOutcome(const char* command, const CommandOutcome& outcome) {
     if (!outcome.message.empty()) {
-        std::fprintf(stderr, "velmora %s: %s\n", command, outcome.message.c_str());
+        if (*command) std::fprintf(stderr, "velmora %s: %s\n", command, outcome.message.c_str());
+        else std::fprintf(stderr, "velmora: %s\n", outcome.message.c_str());
         std::fflush(stderr);
     }
     return outcome.status;

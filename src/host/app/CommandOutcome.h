@@ -14,7 +14,8 @@ struct CommandOutcome {
 };
 
 // Prints the outcome's message as "velmora COMMAND: message" on standard
-// error and returns its status.
+// error ("velmora: message" for the empty command: a step before any command)
+// and returns its status.
 int reportOutcome(const char* command, const CommandOutcome& outcome);
 
 }  // namespace velmora

@@ -31,12 +31,11 @@ std::vector<ScriptProblem> moduleFindings(const std::string& music) {
     return {ScriptProblem{0, std::move(why)}};
 }
 
-bool enterDirectory(const std::string& dir) {
+std::string enterDirectory(const std::string& dir) {
     std::error_code ec;
     std::filesystem::current_path(dir, ec);
-    if (!ec) return true;
-    std::fprintf(stderr, "velmora: cannot change to the directory '%s': %s\n", dir.c_str(), ec.message().c_str());
-    return false;
+    if (!ec) return {};
+    return "cannot change to the directory '" + dir + "': " + ec.message();
 }
 
 std::unique_ptr<Surface> makeOutputSurface() {
@@ -58,18 +57,17 @@ std::filesystem::path programFolder(const char* argv0) {
     return self.parent_path();
 }
 
-bool enterDemoFolder(const std::filesystem::path& folder) {
+std::string enterDemoFolder(const std::filesystem::path& folder) {
     std::string looked;
     for (const std::filesystem::path& candidate : demoFolderCandidates(folder)) {
         std::error_code ec;
         if (std::filesystem::is_regular_file(candidate / "script.zyl", ec)) {
             std::filesystem::current_path(candidate, ec);
-            if (!ec) return true;
+            if (!ec) return {};
         }
         looked += (looked.empty() ? "" : " and ") + candidate.string();
     }
-    std::fprintf(stderr, "velmora: the default show is not installed (looked in %s)\n", looked.c_str());
-    return false;
+    return "the default show is not installed (looked in " + looked + ")";
 }
 
 }  // namespace velmora

@@ -21,9 +21,9 @@ void loadScriptOrDie(ShowSession& session, const std::string& path, uint64_t sur
 // when the show would stop on it, printed under the module's path; none when it plays.
 std::vector<ScriptProblem> moduleFindings(const std::string& music);
 // For `-C DIR`: the script and every file it names are then read relative to
-// DIR, as if the program had been started there. False, after one line on
-// standard error, when DIR cannot be entered.
-bool enterDirectory(const std::string& dir);
+// DIR, as if the program had been started there. Empty when entered, else
+// the one line that says why not.
+std::string enterDirectory(const std::string& dir);
 // The 512 by 256 frame, made from the text "512 256" and cleared.
 std::unique_ptr<Surface> makeOutputSurface();
 
@@ -35,7 +35,7 @@ std::vector<std::filesystem::path> demoFolderCandidates(const std::filesystem::p
 // The running program's own folder (from /proc/self/exe, else from argv0).
 std::filesystem::path programFolder(const char* argv0);
 // Makes the first candidate that holds a script.zyl the working directory.
-// False, after a one-line error naming the places looked at, when there is none.
-bool enterDemoFolder(const std::filesystem::path& programFolder);
+// Empty when done, else the one line naming the places looked at.
+std::string enterDemoFolder(const std::filesystem::path& programFolder);
 
 }  // namespace velmora

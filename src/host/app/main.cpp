@@ -11,6 +11,7 @@
 
 #include "boxes/Kernels.h"
 #include "host/app/CommandLine.h"
+#include "host/app/CommandOutcome.h"
 #include "host/app/Interruption.h"
 #include "host/live/ShowErrorExit.h"
 #include "host/app/StandardOutput.h"
@@ -44,8 +45,8 @@ int runHeadless(Command command) {
     } catch (const velmora::ShowError& error) {
         return velmora::presentShowError(error, false);
     } catch (const velmora::LoadInterrupted&) {
-        std::fprintf(stderr, "velmora: interrupted while loading\n");
-        return velmora::interruptionExitStatus();
+        return velmora::reportOutcome(
+            "", velmora::CommandOutcome::failed("interrupted while loading", velmora::interruptionExitStatus()));
     }
 }
 
@@ -61,10 +62,13 @@ int main(int argc, char** argv) {
     if (const auto status = velmora::parseCommandLine(args, options, std::cout, std::cerr)) return *status;
     velmora::applySurfaceBudget(options);
     // Before anything is read, so that every relative name means DIR's file.
-    if (!options.directory.empty() && !velmora::enterDirectory(options.directory)) return 2;
+    if (!options.directory.empty())
+        if (std::string problem = velmora::enterDirectory(options.directory); !problem.empty())
+            return velmora::reportOutcome("", velmora::CommandOutcome::failed(std::move(problem), 2));
     if (options.demo) {
         velmora::keepOutputsIn(std::filesystem::current_path(), options);
-        if (!velmora::enterDemoFolder(velmora::programFolder(argv[0]))) return 1;
+        if (std::string problem = velmora::enterDemoFolder(velmora::programFolder(argv[0])); !problem.empty())
+            return velmora::reportOutcome("", velmora::CommandOutcome::failed(std::move(problem)));
     }
     return runHeadless([&] { return options.run(options); });
 }

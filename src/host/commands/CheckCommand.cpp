@@ -9,7 +9,7 @@
 
 namespace velmora {
 
-int runCheck(const CheckOptions& options) {
+CommandOutcome runCheck(const CheckOptions& options) {
     const std::string& script = options.script;
     // Ctrl-C stops a long load between declarations and inside a picture's decode.
     catchInterruptions();
@@ -17,10 +17,11 @@ int runCheck(const CheckOptions& options) {
     printProblems(stderr, script, report.problems);
     const std::vector<ScriptProblem> music = moduleFindings(options.music);
     printProblems(stderr, options.music, music);
-    if (refuses(report.problems) || refuses(music)) return 1;
+    // The findings are the failure's lines, printed already.
+    if (refuses(report.problems) || refuses(music)) return CommandOutcome::failed({});
     std::printf("%s: ok: %d boxes, %d functions, %d surfaces, %d wiring lines\n", script.c_str(), report.boxes,
                 report.functions, report.surfaces, report.wiringLines);
-    return 0;
+    return {};
 }
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/Limits.h"
+#include "host/app/CommandOutcome.h"
 
 namespace velmora {
 
@@ -15,8 +16,8 @@ struct CheckOptions {
 
 // Prints every finding of the script and its module on standard error, a
 // warning as FILE:LINE: warning: message, a problem as FILE:LINE: message.
-// Returns 1 when there is a problem, else prints a one-line summary on
-// standard output and returns 0.
-int runCheck(const CheckOptions& options);
+// Fails (status 1, the findings its lines) when there is a problem, else
+// prints a one-line summary on standard output.
+CommandOutcome runCheck(const CheckOptions& options);
 
 }  // namespace velmora

@@ -20,15 +20,14 @@ std::string minutesAndSeconds(double seconds) {
 }
 }  // namespace
 
-int runInfo(const InfoOptions& options) {
+CommandOutcome runInfo(const InfoOptions& options) {
     const std::string& music = options.music;
     ModuleInfo info;
     std::string error;
     if (!readModuleInfo(music.c_str(), info, error)) {
         std::error_code ec;
         if (!std::filesystem::exists(music, ec) && !ec) error = describeMissingFile();  // names the working directory
-        std::fprintf(stderr, "velmora info: '%s': %s\n", music.c_str(), error.c_str());
-        return 1;
+        return CommandOutcome::failed("'" + music + "': " + error);
     }
     std::printf("file:     %s\n", music.c_str());
     std::printf("title:    %s\n", info.title.c_str());
@@ -46,7 +45,7 @@ int runInfo(const InfoOptions& options) {
         std::printf("%5zu  %7d  %4d  %s (%.3f s)\n", i, order.pattern, order.rows,
                     minutesAndSeconds(order.start).c_str(), order.start);
     }
-    return 0;
+    return {};
 }
 
 }  // namespace velmora

@@ -5,13 +5,16 @@
 
 #include <string>
 
+#include "host/app/CommandOutcome.h"
+
 namespace velmora {
 
 struct InfoOptions {
     std::string music = "data/zik.mo3";
 };
 
-// Prints the module's description on standard output and returns the exit code.
-int runInfo(const InfoOptions& options);
+// Prints the module's description on standard output; the outcome names the
+// module and why it cannot be read when it cannot.
+CommandOutcome runInfo(const InfoOptions& options);
 
 }  // namespace velmora

@@ -22,10 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int refuse(const std::string& error) {
-    std::fprintf(stderr, "velmora new: %s\n", error.c_str());
-    return 1;
-}
+CommandOutcome refuse(const std::string& error) { return CommandOutcome::failed(error); }
 
 // ".NAME.velmora.RANDOM.part" beside `dir`, created now (mkdir never reuses a
 // name). Nothing sweeps such folders: a run killed outright leaves its hidden
@@ -60,7 +57,7 @@ std::string newShowHint(const std::string& dir) {
     return "cd " + dir + " && velmora " + kNewShowArguments + " (without --mute to hear it)";
 }
 
-int runNew(const NewOptions& options) {
+CommandOutcome runNew(const NewOptions& options) {
     fs::path dir(options.dir);
     while (dir.has_parent_path() && !dir.has_filename()) dir = dir.parent_path();  // "show/" names "show"
     std::error_code ec;
@@ -83,7 +80,7 @@ int runNew(const NewOptions& options) {
         return refuse(named(error, *temp, dir));
     }
     std::printf("A new show is in %s: %s\n", options.dir.c_str(), newShowHint(options.dir).c_str());
-    return 0;
+    return {};
 }
 
 }  // namespace velmora

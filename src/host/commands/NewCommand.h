@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "host/app/CommandOutcome.h"
+
 namespace velmora {
 
 struct NewOptions {
@@ -15,8 +17,8 @@ inline constexpr const char* kNewShowArguments = "--mode window --mute";
 // The closing hint: the commands that play the new show in `dir`.
 std::string newShowHint(const std::string& dir);
 
-// Writes the show; 0 when done, 1 (after a one-line error) when the folder is
+// Writes the show; a failed outcome, with its one line, when the folder is
 // not empty or a file cannot be written.
-int runNew(const NewOptions& options);
+CommandOutcome runNew(const NewOptions& options);
 
 }  // namespace velmora

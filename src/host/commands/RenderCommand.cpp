@@ -165,7 +165,8 @@ CommandOutcome runRender(const RenderOptions& options) {
     VideoExport video;
     std::string soundProblem;
     if (toVideo) {
-        if (!video.open(options, output->width, output->height, withMusic)) return CommandOutcome::failed({});
+        if (auto problem = video.open(options, output->width, output->height, withMusic))
+            return CommandOutcome::failed(*problem);
         if (withMusic) soundProblem = audio.streamSound(video.soundOutput(), options.start, options.fps.perSecond, *frames);
     } else if (withMusic && options.hash) {
         // No file: the decode only places the frames in the music.
@@ -212,7 +213,7 @@ CommandOutcome runRender(const RenderOptions& options) {
 
         std::optional<std::string> failure;
         if (toVideo) {
-            if (!video.addFrame(output->pixels)) failure = std::string();
+            failure = video.addFrame(output->pixels);
         } else {
             failure = options.hash ? printFrameHash(k, *output, packed) : writeFrameBmp(options, k, *output, packed);
         }
@@ -227,7 +228,8 @@ CommandOutcome runRender(const RenderOptions& options) {
         return CommandOutcome::failed("cannot write '" +
                                       (std::filesystem::path(options.outDir) / "audio.wav").string() +
                                       "': " + audio.writeError());
-    if (toVideo && !video.finish()) return CommandOutcome::failed({});
+    if (toVideo)
+        if (auto problem = video.finish()) return CommandOutcome::failed(*problem);
     if (toVideo && options.timing) {
         // The steps overlap: evaluation on this thread, the video and the sound on threads of their own.
         const VideoTimes times = video.times();

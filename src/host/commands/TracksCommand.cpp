@@ -128,55 +128,38 @@ bool exportRocketTracks(const TrackFile& tracks, const SongTimeline& song, doubl
     return true;
 }
 
-int runTracks(const TracksOptions& options) {
-    const char* const command = "velmora tracks";
+CommandOutcome runTracks(const TracksOptions& options) {
     const bool importing = options.action == "import";
     std::string text;
     const FileReadOutcome outcome = readRegularFile(options.input.c_str(), kMaxTrackFileBytes, text);
     if (outcome != FileReadOutcome::Read) {
-        std::fprintf(stderr, "%s: %s\n", command,
-                     outcome == FileReadOutcome::TooLarge
-                         ? ("'" + options.input + "' is larger than a track file may be").c_str()
-                         : scriptFileRefusal(options.input, outcome).c_str());
-        return 1;
+        return CommandOutcome::failed(outcome == FileReadOutcome::TooLarge
+                                          ? "'" + options.input + "' is larger than a track file may be"
+                                          : scriptFileRefusal(options.input, outcome));
     }
     std::vector<RocketTrack> rocket;
     TrackFile tracks;
     std::string error;
     if (importing) {
-        if (!parseRocketFile(text, rocket, error)) {
-            std::fprintf(stderr, "%s: %s: %s\n", command, options.input.c_str(), error.c_str());
-            return 1;
-        }
+        if (!parseRocketFile(text, rocket, error)) return CommandOutcome::failed(options.input + ": " + error);
     } else {
         TrackFileError refused;
-        if (!parseTrackFile(text, tracks, refused)) {
-            std::fprintf(stderr, "%s: %s:%d: %s\n", command, options.input.c_str(), refused.line,
-                         refused.reason.c_str());
-            return 1;
-        }
+        if (!parseTrackFile(text, tracks, refused))
+            return CommandOutcome::failed(options.input + ":" + std::to_string(refused.line) + ": " + refused.reason);
     }
     SongTimeline song;
-    if (!readSongRows(options.music.c_str(), song.rows, song.endFrame)) {
-        std::fprintf(stderr, "%s: '%s': %s\n", command, options.music.c_str(),
-                     whyMusicDidNotLoad(options.music.c_str()).c_str());
-        return 1;
-    }
+    if (!readSongRows(options.music.c_str(), song.rows, song.endFrame))
+        return CommandOutcome::failed("'" + options.music + "': " + whyMusicDidNotLoad(options.music.c_str()));
     const double rowsPerSecond = options.bpm / 60.0 * options.rowsPerBeat;
     const bool mapped = importing ? importRocketTracks(rocket, song, rowsPerSecond, tracks, error)
                                   : exportRocketTracks(tracks, song, rowsPerSecond, rocket, error);
-    if (!mapped) {
-        std::fprintf(stderr, "%s: %s: %s\n", command, options.input.c_str(), error.c_str());
-        return 1;
-    }
-    if (!writeWhole(options.output, importing ? formatTrackFile(tracks) : formatRocketFile(rocket), error)) {
-        std::fprintf(stderr, "%s: %s\n", command, error.c_str());
-        return 1;
-    }
+    if (!mapped) return CommandOutcome::failed(options.input + ": " + error);
+    if (!writeWhole(options.output, importing ? formatTrackFile(tracks) : formatRocketFile(rocket), error))
+        return CommandOutcome::failed(error);
     size_t keys = 0;
     for (const Track& track : tracks.tracks) keys += track.keys.size();
     std::printf("%s: %zu tracks, %zu keys\n", options.output.c_str(), tracks.tracks.size(), keys);
-    return 0;
+    return {};
 }
 
 }  // namespace velmora

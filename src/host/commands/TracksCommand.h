@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "functions/Tracks.h"
+#include "host/app/CommandOutcome.h"
 #include "host/commands/RocketFile.h"
 #include "platform/RowTimeline.h"
 
@@ -22,7 +23,7 @@ struct TracksOptions {
     std::string music = "data/zik.mo3";
 };
 
-int runTracks(const TracksOptions& options);
+CommandOutcome runTracks(const TracksOptions& options);
 
 // The song as played: every row's start (in playback order) and its last frame.
 struct SongTimeline {

@@ -105,13 +105,16 @@ std::string refusal(const std::string& name, const fs::path& showFolder) {
 // The show's files, the script first, when the player would play the show:
 // every file it names (and the module) is there, readable and inside the show's
 // folder, and the checker finds no problem. Warnings are printed and packed.
-// Nullopt after the refusals are printed.
-std::optional<std::vector<NamedFile>> showFilesToPack(const WebOptions& options, const fs::path& showFolder) {
+// Otherwise the refusal: the script's findings are printed as problems, the
+// outcome says the rest.
+struct ShowFiles {
+    std::vector<NamedFile> files;
+    std::optional<CommandOutcome> refused;
+};
+
+ShowFiles showFilesToPack(const WebOptions& options, const fs::path& showFolder) {
     const std::string& script = options.script;
-    if (const std::string why = refusal(script, showFolder); !why.empty()) {
-        std::fprintf(stderr, "velmora web: %s\n", why.c_str());
-        return std::nullopt;
-    }
+    if (std::string why = refusal(script, showFolder); !why.empty()) return {{}, CommandOutcome::failed(std::move(why))};
 
     // Every file the script names, refused with its line as check reports it.
     std::string text;
@@ -129,21 +132,19 @@ std::optional<std::vector<NamedFile>> showFilesToPack(const WebOptions& options,
             files.push_back({fs::path(file.name).lexically_normal().string(), file.line});
     }
     printProblems(stderr, script, refused);
-    if (!refused.empty()) return std::nullopt;
+    if (!refused.empty()) return {{}, CommandOutcome::failed({})};
     const CheckReport report = checkScriptFile(script.c_str());
     printProblems(stderr, script, report.problems);
-    if (refuses(report.problems)) return std::nullopt;
+    if (refuses(report.problems)) return {{}, CommandOutcome::failed({})};
 
     // The module as the player reads it, then where it lies.
     const std::vector<ScriptProblem> music = moduleFindings(options.music);
     printProblems(stderr, options.music, music);
-    if (refuses(music)) return std::nullopt;
-    if (const std::string why = refusal(options.music, showFolder); !why.empty()) {
-        std::fprintf(stderr, "velmora web: %s\n", why.c_str());
-        return std::nullopt;
-    }
+    if (refuses(music)) return {{}, CommandOutcome::failed({})};
+    if (std::string why = refusal(options.music, showFolder); !why.empty())
+        return {{}, CommandOutcome::failed(std::move(why))};
     files.push_back({fs::path(options.music).lexically_normal().string(), 0});
-    return files;
+    return {std::move(files), std::nullopt};
 }
 
 }  // namespace
@@ -151,14 +152,14 @@ std::optional<std::vector<NamedFile>> showFilesToPack(const WebOptions& options,
 namespace {
 
 // One pack of the show into the site; the show's files packed into `packed`.
-int packSite(const WebOptions& options, const fs::path& programFolder, const std::string& watchStamp,
-             std::vector<std::string>& packed) {
+CommandOutcome packSite(const WebOptions& options, const fs::path& programFolder, const std::string& watchStamp,
+                        std::vector<std::string>& packed) {
     std::error_code ec;
     const fs::path showFolder = fs::canonical(fs::current_path(ec), ec);
     const std::string& script = options.script;
-    const std::optional<std::vector<NamedFile>> showFiles = showFilesToPack(options, showFolder);
-    if (!showFiles) return 1;
-    const std::vector<NamedFile>& files = *showFiles;
+    const ShowFiles showFiles = showFilesToPack(options, showFolder);
+    if (showFiles.refused) return *showFiles.refused;
+    const std::vector<NamedFile>& files = showFiles.files;
 
     fs::path player;
     std::string looked;
@@ -169,11 +170,9 @@ int packSite(const WebOptions& options, const fs::path& programFolder, const std
         }
         looked += (looked.empty() ? "" : ", ") + candidate.string();
     }
-    if (player.empty()) {
-        std::fprintf(stderr, "velmora web: the web player is not built (looked in %s); build it with tools/build-web\n",
-                     looked.c_str());
-        return 1;
-    }
+    if (player.empty())
+        return CommandOutcome::failed("the web player is not built (looked in " + looked +
+                                      "); build it with tools/build-web");
 
     const fs::path out(options.outDir);
     std::string list;
@@ -188,16 +187,14 @@ int packSite(const WebOptions& options, const fs::path& programFolder, const std
     if (problem.empty())
         problem = writeSite(out, player, std::vector<std::string>(std::begin(kPlayerFiles), std::end(kPlayerFiles)),
                             packed, list, watchStamp);
-    if (!problem.empty()) {
-        std::fprintf(stderr, "velmora web: %s\n", problem.c_str());
-        return 1;
-    }
+    if (!problem.empty()) return CommandOutcome::failed(std::move(problem));
     std::printf("%s: %zu files of the show and the player in %s\n", script.c_str(), packed.size(), out.c_str());
     std::fflush(stdout);
-    return 0;
+    return {};
 }
 
-// Packs, then packs again after every change of the show's files, until interrupted.
+// Packs, then packs again after every change of the show's files, until
+// interrupted; a refused pack is told and the watch goes on.
 int watchSite(const WebOptions& options, const fs::path& programFolder) {
     const auto began = std::chrono::steady_clock::now();
     const auto seconds = [&] {
@@ -209,11 +206,13 @@ int watchSite(const WebOptions& options, const fs::path& programFolder) {
     std::vector<std::string> packed;
     ScriptWatcher watcher(options.script);
     const auto pack = [&] {
-        if (packSite(options, programFolder, run + " " + std::to_string(++packs) + "\n", packed) == 0)
+        const CommandOutcome outcome =
+            packSite(options, programFolder, run + " " + std::to_string(++packs) + "\n", packed);
+        if (reportOutcome("web", outcome) == 0)
             watcher.alsoWatch(
                 std::vector<std::string>(packed.begin() + std::min<size_t>(1, packed.size()), packed.end()));
         else
-            std::fprintf(stderr, "velmora web: the site keeps the last show packed\n");
+            reportOutcome("web", {0, "the site keeps the last show packed"});
     };
     pack();
     std::printf("velmora web: watching %s and the files it names (Ctrl-C stops)\n", options.script.c_str());
@@ -226,8 +225,8 @@ int watchSite(const WebOptions& options, const fs::path& programFolder) {
 
 }  // namespace
 
-int runWeb(const WebOptions& options, const fs::path& programFolder) {
-    if (options.watch) return watchSite(options, programFolder);
+CommandOutcome runWeb(const WebOptions& options, const fs::path& programFolder) {
+    if (options.watch) return {watchSite(options, programFolder), {}};
     std::vector<std::string> packed;
     return packSite(options, programFolder, {}, packed);
 }

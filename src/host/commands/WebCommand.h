@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "host/app/CommandOutcome.h"
+
 namespace velmora {
 
 // The built web player's files, copied into every site.
@@ -28,7 +30,8 @@ struct WebOptions {
 // With `watch`, packs again whenever the script or a packed file changes
 // (a refused change is told and the last site kept) until interrupted; the
 // site's watch.txt changes with every pack, for the page to reload from.
-// Returns the exit status.
-int runWeb(const WebOptions& options, const std::filesystem::path& programFolder);
+// The checker's findings are printed as they are found; the outcome carries
+// the command's own refusal.
+CommandOutcome runWeb(const WebOptions& options, const std::filesystem::path& programFolder);
 
 }  // namespace velmora

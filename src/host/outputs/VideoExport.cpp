@@ -1,24 +1,19 @@
 // VideoExport: options to VideoSettings, and the temporary file around the writer.
 #include "host/outputs/VideoExport.h"
 
-#include <cstdio>
 #include <string>
 
 #include "host/commands/RenderSettings.h"
 
 namespace velmora {
 
-namespace {
-void report(const std::string& message) { std::fprintf(stderr, "velmora render: %s\n", message.c_str()); }
-}  // namespace
-
-bool VideoExport::open(const RenderOptions& options, int width, int height, bool withSound) {
+std::optional<std::string> VideoExport::open(const RenderOptions& options, int width, int height, bool withSound) {
     const VideoFormat format = *videoFormatForPath(options.video);
     file_.emplace(options.video);
     if (file_->tempPath().empty()) {
-        report("cannot create '" + options.video + "': " + file_->openError());
+        std::string problem = "cannot create '" + options.video + "': " + file_->openError();
         abandon();
-        return false;
+        return problem;
     }
     VideoSettings settings;
     settings.path = file_->tempPath();
@@ -36,36 +31,34 @@ bool VideoExport::open(const RenderOptions& options, int width, int height, bool
     settings.withSound = withSound && *format.audioEncoder != 0;
     std::string error;
     if (!writer_.open(settings, error)) {
-        report(error);
         abandon();
-        return false;
+        return error;
     }
-    return true;
+    return std::nullopt;
 }
 
 RenderAudio::SoundOutput VideoExport::soundOutput() {
     return [this](const int16_t* samples, size_t frames) { writer_.addSound(samples, frames); };
 }
 
-bool VideoExport::addFrame(const uint32_t* pixels) {
-    if (writer_.addFrame(pixels)) return true;
-    finish();  // tells why
-    return false;
+std::optional<std::string> VideoExport::addFrame(const uint32_t* pixels) {
+    if (writer_.addFrame(pixels)) return std::nullopt;
+    std::optional<std::string> problem = finish();  // says why
+    return problem ? problem : std::string();  // failed all the same
 }
 
-bool VideoExport::finish() {
+std::optional<std::string> VideoExport::finish() {
     std::string error;
     if (!writer_.finish(error)) {
-        report(error);
         abandon();
-        return false;
+        return error;
     }
     if (!file_->commit(error)) {
-        report("cannot write '" + file_->target() + "': " + error);
+        std::string problem = "cannot write '" + file_->target() + "': " + error;
         abandon();
-        return false;
+        return problem;
     }
-    return true;
+    return std::nullopt;
 }
 
 void VideoExport::abandon() {
