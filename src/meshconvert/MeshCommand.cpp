@@ -21,10 +21,8 @@ namespace velmora {
 
 namespace {
 
-int failure(const std::string& path, const std::string& message) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "%s: %s\n", path.c_str(), message.c_str());
-    return 1;
+CommandOutcome failure(const std::string& path, const std::string& message) {
+    return CommandOutcome::failedOn(path, message);
 }
 
 std::string number(double v) {
@@ -167,7 +165,7 @@ bool isLwo2File(const std::string& path) {
 
 }  // namespace
 
-int runMesh(const MeshOptions& options) {
+CommandOutcome runMesh(const MeshOptions& options) {
     const std::string& in = options.input;
     if (!endsInLwo(options.output))
         return failure(options.output, "the output is an LWO2 object: its name must end in .lwo");
@@ -255,7 +253,7 @@ int runMesh(const MeshOptions& options) {
                 counted(static_cast<uint64_t>(mesh.pointCount), "point", "points").c_str(),
                 counted(static_cast<uint64_t>(mesh.triangleCount), "triangle", "triangles").c_str());
     std::fflush(stdout);
-    return 0;
+    return {};
 }
 
 }  // namespace velmora

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "core/CommandOutcome.h"
 #include "meshconvert/MeshUpAxis.h"
 
 namespace velmora {
@@ -22,11 +23,11 @@ struct MeshOptions {
     std::optional<UpAxis> up;         // --up: the input's axis that points up on screen
 };
 
-// Converts as the options say, printing what it did on standard output and any
-// failure on standard error. 0 when the file is written, 1 otherwise (an
-// output name without .lwo too); an existing output is replaced only once the
-// whole new file is written, and never when it is the input (unless that is
-// LWO2 already: a quad mesh converted in place).
-int runMesh(const MeshOptions& options);
+// Converts as the options say, printing what it did on standard output; a
+// failure (an output name without .lwo too) is the outcome, about the file it
+// concerns. An existing output is replaced only once the whole new file is
+// written, and never when it is the input (unless that is LWO2 already: a
+// quad mesh converted in place).
+CommandOutcome runMesh(const MeshOptions& options);
 
 }  // namespace velmora

@@ -63,7 +63,7 @@ Converted convert(const MeshOptions& options) {
     Converted run;
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
-    run.status = runMesh(options);
+    run.status = reportOutcome("mesh", runMesh(options));
     run.out = ::testing::internal::GetCapturedStdout();
     run.err = ::testing::internal::GetCapturedStderr();
     return run;

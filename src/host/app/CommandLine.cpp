@@ -497,7 +497,7 @@ void buildCommandLine(CLI::App& app, CommandLineOptions& options) {
         "go into LightWave's axes (z negated), as LightWave does when it imports. The\n"
         "object box reads fewer than 65280 points; a larger mesh is refused. The output\n"
         "must end in .lwo, and may be the input only when that is LWO2 already.",
-        [](const CommandLineOptions& o) { return runMesh(o.mesh); });
+        [](const CommandLineOptions& o) { return reportOutcome("mesh", runMesh(o.mesh)); });
     mesh.footer("Exit status: 0 written; 1 not converted; 2 bad command line.");
     addValue(mesh, "IN", options.mesh.input, kFile, "the mesh file to convert")->required();
     addValue(mesh, "-o,--output", options.mesh.output, kFile,

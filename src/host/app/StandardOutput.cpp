@@ -7,12 +7,11 @@
 
 namespace velmora {
 
-bool flushedStandardOutput(const char* who) {
+std::optional<std::string> standardOutputProblem() {
     errno = 0;
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
-    if (errno == EPIPE) std::fprintf(stderr, "%s: the output closed (the reader went away)\n", who);
-    else std::fprintf(stderr, "%s: cannot write the output: %s\n", who, std::strerror(errno ? errno : EIO));
-    return false;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return std::nullopt;
+    if (errno == EPIPE) return "the output closed (the reader went away)";
+    return std::string("cannot write the output: ") + std::strerror(errno ? errno : EIO);
 }
 
 }  // namespace velmora

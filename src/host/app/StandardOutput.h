@@ -2,11 +2,14 @@
 // line, and the command ends, instead of writing on into nothing.
 #pragma once
 
+#include <optional>
+#include <string>
+
 namespace velmora {
 
-// Flushes standard output. False after printing one line on standard error
-// ("WHO: the output closed (the reader went away)", or the system's reason)
-// when the write failed; SIGPIPE is ignored, so the failure is EPIPE.
-bool flushedStandardOutput(const char* who);
+// Flushes standard output. When the write failed, the line that says why
+// ("the output closed (the reader went away)", or the system's reason), for
+// the command's outcome; SIGPIPE is ignored, so the failure is EPIPE.
+std::optional<std::string> standardOutputProblem();
 
 }  // namespace velmora

@@ -11,7 +11,7 @@
 
 #include "boxes/Kernels.h"
 #include "host/app/CommandLine.h"
-#include "host/app/CommandOutcome.h"
+#include "core/CommandOutcome.h"
 #include "host/app/Interruption.h"
 #include "host/live/ShowErrorExit.h"
 #include "host/app/StandardOutput.h"
@@ -40,7 +40,9 @@ int runHeadless(Command command) {
     try {
         const int status = command();
         // What a command printed reached its reader, or the command says it did not.
-        if (status == 0 && !velmora::flushedStandardOutput("velmora")) return 1;
+        if (status == 0)
+            if (auto problem = velmora::standardOutputProblem())
+                return velmora::reportOutcome("", velmora::CommandOutcome::failed(*problem));
         return status;
     } catch (const velmora::ShowError& error) {
         return velmora::presentShowError(error, false);

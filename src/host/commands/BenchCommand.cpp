@@ -117,7 +117,7 @@ CommandOutcome runBench(const BenchOptions& options) {
 
     // The first frame reads and resolves the wiring; it is not counted.
     session.evaluateAt(0.0, *output);
-    if (options.orders > 0) return {runOrderTable(options, session, *fixed, *output, threads), {}};
+    if (options.orders > 0) return {runOrderTable(options, session, *fixed, *output, threads), {}, {}};
     std::vector<WiringCall>& calls = graph.resolvedWiring();
     std::vector<double> lineSeconds(calls.size(), 0.0);
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "host/app/CommandOutcome.h"
+#include "core/CommandOutcome.h"
 
 namespace velmora {
 

@@ -93,8 +93,7 @@ std::optional<std::string> printFrameHash(int k, const Surface& output, std::vec
     std::printf("\n");
     // Each line out at once: a reader that went away (`| head -1`) ends the
     // render now, not when a buffer fills.
-    if (!flushedStandardOutput("velmora render")) return std::string();  // its line is printed
-    return std::nullopt;
+    return standardOutputProblem();
 }
 
 // The music as the render's frames hear it: the module decoded offline in
@@ -242,7 +241,7 @@ CommandOutcome runRender(const RenderOptions& options) {
     }
     if (options.hash) {
         std::printf("done\n");
-        if (!flushedStandardOutput("velmora render")) return CommandOutcome::failed({});
+        if (auto problem = standardOutputProblem()) return CommandOutcome::failed(*problem);
     }
     return {};
 }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/Limits.h"
-#include "host/app/CommandOutcome.h"
+#include "core/CommandOutcome.h"
 #include "host/commands/RenderSettings.h"
 
 namespace velmora {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "functions/Tracks.h"
-#include "host/app/CommandOutcome.h"
+#include "core/CommandOutcome.h"
 #include "host/commands/RocketFile.h"
 #include "platform/RowTimeline.h"
 

@@ -212,7 +212,7 @@ int watchSite(const WebOptions& options, const fs::path& programFolder) {
             watcher.alsoWatch(
                 std::vector<std::string>(packed.begin() + std::min<size_t>(1, packed.size()), packed.end()));
         else
-            reportOutcome("web", {0, "the site keeps the last show packed"});
+            reportOutcome("web", {0, "the site keeps the last show packed", {}});
     };
     pack();
     std::printf("velmora web: watching %s and the files it names (Ctrl-C stops)\n", options.script.c_str());
@@ -226,7 +226,7 @@ int watchSite(const WebOptions& options, const fs::path& programFolder) {
 }  // namespace
 
 CommandOutcome runWeb(const WebOptions& options, const fs::path& programFolder) {
-    if (options.watch) return {watchSite(options, programFolder), {}};
+    if (options.watch) return {watchSite(options, programFolder), {}, {}};
     std::vector<std::string> packed;
     return packSite(options, programFolder, {}, packed);
 }

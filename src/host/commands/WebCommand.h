@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "host/app/CommandOutcome.h"
+#include "core/CommandOutcome.h"
 
 namespace velmora {
 

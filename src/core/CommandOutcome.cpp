@@ -1,5 +1,5 @@
 // The one printer of a command's outcome.
-#include "host/app/CommandOutcome.h"
+#include "core/CommandOutcome.h"
 
 #include <cstdio>
 
@@ -7,7 +7,9 @@ namespace velmora {
 
 int reportOutcome(const char* command, const CommandOutcome& outcome) {
     if (!outcome.message.empty()) {
-        if (*command) std::fprintf(stderr, "velmora %s: %s\n", command, outcome.message.c_str());
+        std::fflush(stdout);  // the command's own lines first
+        if (!outcome.file.empty()) std::fprintf(stderr, "%s: %s\n", outcome.file.c_str(), outcome.message.c_str());
+        else if (*command) std::fprintf(stderr, "velmora %s: %s\n", command, outcome.message.c_str());
         else std::fprintf(stderr, "velmora: %s\n", outcome.message.c_str());
         std::fflush(stderr);
     }
