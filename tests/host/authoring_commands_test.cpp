@@ -447,6 +447,7 @@ TEST(TracksCommand, ARocketFileImportedAndExportedBackKeepsItsKeys) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("bad.tracks:3: the value 'inf' is not a finite number"), std::string::npos)
         << refused.err;
+    EXPECT_EQ(refused.err.rfind("velmora tracks: " + (scratch / "bad.tracks").string() + ":3: ", 0), 0u) << refused.err;
     EXPECT_FALSE(fs::exists(scratch / "bad.rocket"));
 }
 

@@ -333,6 +333,7 @@ TEST_F(RenderVideo, InfoListsTheModuleAndWhereEachOrderStarts) {
     fs::remove_all(dir_ / "data");
     EXPECT_EQ(run("info"), 1);
     EXPECT_NE(err().find("'data/zik.mo3': not found (the working directory is "), std::string::npos) << err();
+    EXPECT_EQ(err().rfind("velmora info: 'data/zik.mo3': ", 0), 0u) << err();  // one line, the command's
 }
 
 TEST(RenderValues, FrameRatesAsDecimalsOrFractions) {
