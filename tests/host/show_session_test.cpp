@@ -401,6 +401,11 @@ TEST(PageBounds, QueryValuesAreRefusedWithTheCommandLinesWords) {
     EXPECT_EQ(velmora_bench_frames("abc"), 0);
     EXPECT_STREQ(velmora_error(), "velmora bench: --frames: 'abc' is not a whole number of frames from 1 to 1000000");
     EXPECT_EQ(velmora_bench_frames(nullptr), 100);
+    // A fatal error shows its English reason under the show's own words, as the native box does.
+    EXPECT_EQ(velmora_load("absent.zyl"), 1);
+    const std::string fatal = velmora_error();
+    EXPECT_EQ(fatal.rfind("Script non trouv", 0), 0u) << fatal;
+    EXPECT_NE(fatal.find("\n\nabsent.zyl: not found"), std::string::npos) << fatal;
 }
 
 TEST_F(BothHosts, APageRenderGivesTheCommandsFramesWithAndWithoutPreroll) {
