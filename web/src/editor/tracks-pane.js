@@ -8,7 +8,7 @@ import { parseTracks, formatTracks, scriptTracks, INTERPOLATIONS, before, nineDi
 export const CSS = `
 #editor .tracks { flex: 1; min-height: 0; display: none; flex-direction: column; }
 #editor.show-tracks .tracks { display: flex; }
-#editor.show-tracks .cm-editor { display: none; }
+#editor.show-tracks .cm-editor { display: none !important; }
 #editor .tracks .tbar { display: flex; gap: 8px; padding: 3px 6px; align-items: center; border-bottom: 1px solid #333; font-size: 12px; }
 #editor .tracks .tbar input { width: 3em; }
 #editor .tracks .grid { flex: 1; overflow: auto; outline: none; font: 12px monospace; }
@@ -17,7 +17,7 @@ export const CSS = `
 #editor .tracks td { padding: 0 6px; height: 16px; white-space: pre; color: #888; cursor: default; }
 #editor .tracks td.k { min-width: 9em; color: #ddd; border-left: 1px solid #333; }
 #editor .tracks tr.beat td { background: #26282c; }
-#editor .tracks tr.bar td { background: #2e3036; }
+#editor .tracks tr.measure td { background: #2e3036; }
 #editor .tracks tr.sel td { background: #33415c; }
 #editor .tracks tr.now td { background: #5a4a1e; }
 #editor .tracks td.cur { outline: 1px solid #9ecbff; outline-offset: -1px; }
@@ -130,7 +130,7 @@ export function createTracksPane({ player, script, onEdit, report }) {
     const sel = selection();
     rows.forEach((r, index) => {
       const tr = rowOf(index);
-      tr.classList.toggle('bar', r.row % (rowsPerBeat * 4) === 0);
+      tr.classList.toggle('measure', r.row % (rowsPerBeat * 4) === 0);
       tr.classList.toggle('beat', r.row % rowsPerBeat === 0 && r.row % (rowsPerBeat * 4) !== 0);
       tr.classList.toggle('sel', !!sel && index >= sel.from && index <= sel.to);
     });
