@@ -139,6 +139,8 @@ const frameListeners = new Set();
 // Replaces the live show's music with the module now in the show's files;
 // empty, or why the module does not play. Set once the show plays.
 let replaceMusic = () => '';
+// Moves the live show and its music to (order, row). Set once the show plays.
+let seekMusic = () => {};
 
 function play(player, wantFullScreen, audio) {
   const canvas = $('screen');
@@ -169,6 +171,11 @@ function play(player, wantFullScreen, audio) {
     sound = null;
     startSound();
     return '';
+  };
+
+  seekMusic = (order, row) => {
+    if (player._velmora_seek(order, row) !== 0) return engineFatal(player);
+    if (sound) sound.flush();
   };
 
   // Keys go to the player's key table by their names; F is the page's own.
@@ -247,6 +254,12 @@ function playerInterface(player, scriptName, siteText) {
       },
     },
     paused: () => player._velmora_paused() === 1,
+    song: () => JSON.parse(player.UTF8ToString(player._velmora_song_json())),
+    seek: (order, row) => seekMusic(order, row),
+    channelLevels(count) {
+      const at = player._velmora_channel_levels(count) >> 2;
+      return at ? Array.from(player.HEAPF32.subarray(at, at + count)) : [];
+    },
     position() {
       const p = player._velmora_position() >>> 0;
       return { order: p & 0xFFFF, row: p >>> 24 };

@@ -23,6 +23,7 @@
 #include "host/outputs/RenderAudio.h"
 #include "host/live/Show.h"
 #include "platform/FeedMusic.h"
+#include "platform/ModuleInfo.h"
 #include "show/LiveShow.h"
 #include "show/RenderBounds.h"
 #include "show/ShowSession.h"
@@ -187,6 +188,10 @@ const uint32_t* velmora_render_frame(int k);
 int velmora_bench_frames(const char* frames);
 const char* velmora_reload_problems_json();
 const char* velmora_script();
+const char* velmora_song_json();
+int velmora_seek(int order, int row);
+uint32_t velmora_position();
+const float* velmora_channel_levels(int count);
 }
 
 namespace {
@@ -374,6 +379,25 @@ TEST_F(BothHosts, TheSameKeysSeeksReloadAndLoopGiveTheSameFramesInTheWindowAndTh
     EXPECT_EQ(testsupport::readFile("script.zyl"), reloaded_);
     ASSERT_EQ(velmora_frame(steps.back().milliseconds + 20, static_cast<double>(steps.back().heard)), 0)
         << velmora_error();
+
+    // The track pane's calls: the song as the module lays it out, a seek
+    // that the next frame shows, the channels' levels.
+    ModuleInfo info;
+    std::string why;
+    ASSERT_TRUE(readModuleInfo("data/zik.mo3", info, why)) << why;
+    ASSERT_GT(info.orders.size(), 2u);
+    std::string expected = "{\"channels\":" + std::to_string(info.channels) + ",\"orders\":[";
+    for (const ModuleOrder& order : info.orders)
+        expected += (expected.back() == '[' ? "" : ",") + std::string("{\"pattern\":") + std::to_string(order.pattern) +
+                    ",\"rows\":" + std::to_string(order.rows) + "}";
+    EXPECT_EQ(velmora_song_json(), expected + "]}");
+    ASSERT_EQ(velmora_seek(2, 5), 0) << velmora_error();
+    ASSERT_EQ(velmora_frame(steps.back().milliseconds + 40, static_cast<double>(steps.back().heard)), 0)
+        << velmora_error();
+    EXPECT_EQ(velmora_position() & 0xFFFFu, 2u);
+    EXPECT_EQ(velmora_position() >> 24, 5u);
+    EXPECT_NE(velmora_channel_levels(info.channels), nullptr);
+    EXPECT_EQ(velmora_channel_levels(0), nullptr);
 }
 
 TEST(PageBounds, QueryValuesAreRefusedWithTheCommandLinesWords) {

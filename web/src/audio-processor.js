@@ -9,19 +9,20 @@ class VelmoraSound extends AudioWorkletProcessor {
     this.queue = [];   // { left, right, first }
     this.offset = 0;   // frames of queue[0] already played
     this.queued = 0;
+    this.pending = 0;  // frames asked for that have not come yet
     this.blocks = 0;
     this.port.onmessage = ({ data }) => {
       if (data.flush) {
         // A seek: what is queued is of the old place.
         this.queue = [];
-        this.offset = this.queued = 0;
-        this.asked = false;
+        this.offset = this.queued = this.pending = 0;
         return;
       }
       this.queue.push(data);
       this.queued += data.left.length;
+      this.pending = Math.max(0, this.pending - data.left.length);
     };
-    this.port.postMessage({ need: AHEAD });
+    this.ask();
   }
 
   process(inputs, outputs) {
@@ -40,9 +41,18 @@ class VelmoraSound extends AudioWorkletProcessor {
       if (this.offset === block.left.length) { this.queue.shift(); this.offset = 0; }
     }
     if (++this.blocks % 8 === 0 && playing >= 0) this.port.postMessage({ time: currentTime, frame: playing });
-    if (this.queued < AHEAD && !this.asked) { this.asked = true; this.port.postMessage({ need: AHEAD - this.queued }); }
-    else if (this.queued >= AHEAD) this.asked = false;
+    this.ask();
     return true;
+  }
+
+  // More sound when what is queued and asked for falls short: counted in
+  // frames, as a queue that drains while the asked-for blocks come in
+  // never fills up to AHEAD again.
+  ask() {
+    const need = AHEAD - this.queued - this.pending;
+    if (need <= 0) return;
+    this.pending += need;
+    this.port.postMessage({ need });
   }
 }
 

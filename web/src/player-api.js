@@ -20,6 +20,10 @@
 //                                      show's music, at the same order and row; '' or why not
 //   typeWords(): { word, example }[]   the script's type words, from the player's type table
 //   position(): { order, row }         where the music is
+//   song(): { channels, orders: [{ pattern, rows }] }   the module's order list (pattern -1:
+//                                      an entry that names no pattern), or { error }
+//   seek(order, row): void             the show and its music moved there
+//   channelLevels(count): number[]     the channels' levels (0..1) heard now; [] when silent
 //   paused(): boolean                  whether the show is paused (Space)
 //   onFrame(callback): () => void      called after each frame shown; returns the unsubscriber
 //   frameHashes({ count, fps, start, position }): Promise<string[]>

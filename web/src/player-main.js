@@ -10,7 +10,11 @@ import { startWorkletSound } from './audio-worklet.js';
 
 async function startingShow() {
   const link = await decodeFragment(location.hash);
-  if (link) return link.error ? { error: link.error } : { script: link.script, from: 'link' };
+  if (link?.error) return { error: link.error };
+  if (link) {
+    const files = Object.fromEntries(Object.entries(link.files || {}).map(([n, text]) => [n, new TextEncoder().encode(text)]));
+    return { script: link.script, files, from: 'link' };
+  }
   const saved = await loadSaved();
   if (saved) return { script: saved.script, files: saved.files || {}, from: 'autosave' };
   return {};

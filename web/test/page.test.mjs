@@ -6,7 +6,7 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, mkdirSync, writeFileSync, readFileSync, rmSync } from 'node:fs';
+import { mkdtempSync, mkdirSync, writeFileSync, readFileSync, rmSync, cpSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, dirname } from 'node:path';
 import { chromium } from 'playwright-core';
@@ -35,9 +35,9 @@ async function browser() {
   return context;
 }
 
-function run(args) {
+function run(args, cwd = SHOW) {
   try {
-    return execFileSync(VELMORA, args, { cwd: SHOW, encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'] });
+    return execFileSync(VELMORA, args, { cwd, encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'] });
   } catch (e) {
     return (e.stdout || '') + (e.stderr || '');
   }
@@ -54,8 +54,19 @@ function nativeCheck(script) {
   return run(['check', '--script', 'edited.zyl']).trim().split('\n');
 }
 
-const pageHashes = async (page) =>
-  (await page.evaluate((at) => window.velmoraPlayer.frameHashes(at), AT)).map((h, k) => 'frame ' + k + ' ' + h);
+const pageHashes = async (page, at = AT) =>
+  (await page.evaluate((at) => window.velmoraPlayer.frameHashes(at), at)).map((h, k) => 'frame ' + k + ' ' + h);
+
+// The native frame at (order, row) of a show saved from the page: the script
+// and its track file written into a copy of the show's folder.
+function nativeTrackHashes(script, tracks, order, row) {
+  const folder = join(scratch, 'saved');
+  cpSync(SHOW, folder, { recursive: true });
+  writeFileSync(join(folder, 'saved.zyl'), script);
+  writeFileSync(join(folder, 'script.tracks'), tracks);
+  return run(['render', '--script', 'saved.zyl', '--hash', '--quiet', '--frames', '1', '--position', order + ':' + row + ':0'], folder)
+    .trim().split('\n').filter((l) => l !== 'done');
+}
 
 // The page's render mode (page.js): its printed lines.
 async function renderLines(page, url) {
@@ -201,6 +212,51 @@ test('the site\'s own script comes back', async () => {
   assert.deepEqual(await pageHashes(page), nativeHashes(original));
 });
 
+test('keys typed in the track pane move the sprite as natively; they survive the autosave and a link', { timeout: 120000 }, async () => {
+  const site = ORIGIN + '/tracks/index.html';
+  const script = readFileSync(join(SHOW, 'tracks.zyl'), 'utf8');
+  const tracksPage = await (await browser()).newPage();
+  await renderLines(tracksPage, site);
+  await openEditor(tracksPage);
+  await tracksPage.click('#editor .bar button:has-text("Tracks")');
+  const column = await tracksPage.evaluate(() => window.velmoraEditor.tracks.columns().findIndex((c) => c.track === 'balle.x'));
+  assert.ok(column >= 0);
+  const untouched = await pageHashes(tracksPage, { count: 1, position: { order: 0, row: 5 } });
+  // The rows of order 0: one of them holds a smooth key already (0:0).
+  const typed = [[0, '300'], [5, '40.5'], [10, '-20'], [13, '480']];
+  for (const [row, value] of typed) {
+    await tracksPage.click(`#editor .tracks tr[data-index="${row}"] td:nth-child(${5 + column})`);
+    await tracksPage.keyboard.type(value);
+    await tracksPage.keyboard.press('Enter');
+  }
+  // The interpolation cycled on one key, and a key typed then deleted.
+  await tracksPage.click(`#editor .tracks tr[data-index="5"] td:nth-child(${5 + column})`);
+  await tracksPage.keyboard.press('i');
+  await tracksPage.click(`#editor .tracks tr[data-index="7"] td:nth-child(${5 + column})`);
+  await tracksPage.keyboard.type('123');
+  await tracksPage.keyboard.press('Enter');
+  await tracksPage.keyboard.press('ArrowUp');
+  await tracksPage.keyboard.press('Delete');
+  const saved = await tracksPage.evaluate(() => new TextDecoder().decode(window.velmoraPlayer.files.read('script.tracks')));
+  const balle = saved.slice(saved.indexOf('track balle.x'));
+  for (const line of ['0:0 300 smooth', '0:5 40.5 linear', '0:10 -20 step', '0:13 480 step']) assert.ok(balle.includes('\n' + line + '\n'), line);
+  assert.ok(!saved.includes('123'));
+  for (const [row] of typed) {
+    assert.deepEqual(await pageHashes(tracksPage, { count: 1, position: { order: 0, row } }),
+      nativeTrackHashes(script, saved, 0, row), 'row ' + row);
+  }
+  assert.notDeepEqual(await pageHashes(tracksPage, { count: 1, position: { order: 0, row: 5 } }), untouched);
+  if (SHOTS) await tracksPage.screenshot({ path: join(SHOTS, 'track-pane.png') });
+  // The autosave: the page opened again plays the edited track.
+  const atStart = nativeTrackHashes(script, saved, 0, 0);
+  assert.deepEqual(await renderLines(tracksPage, site), atStart);
+  await openEditor(tracksPage);
+  const link = await tracksPage.inputValue('#editor .link input');
+  assert.match(link, /#s=[A-Za-z0-9_-]+&t=[A-Za-z0-9_-]+$/);
+  const fresh = await (await browser()).newPage();
+  assert.deepEqual(await renderLines(fresh, link), atStart);
+});
+
 test('a 375-pixel-wide page shows the whole frame and the start screen fits', async () => {
   const phone = await (await browser()).newPage({ viewport: { width: 375, height: 667 } });
   await phone.setViewportSize({ width: 375, height: 667 });
@@ -253,6 +309,24 @@ test('live: reloads keep the music position; a keystroke reaches the frame', { t
     return { ...result, resumed: !player.paused() };
   });
   assert.deepEqual(held, { paused: true, at: held.at, now: held.at, resumed: true });
+  // A click on a row of the track pane moves the music there and it plays on;
+  // a selection of rows loops.
+  await live.click('#editor .bar button:has-text("Tracks")');
+  await live.click('#editor .tracks tr[data-index="40"] td:nth-child(1)');
+  await live.waitForFunction(() => window.velmoraPlayer.position().row > 42, null, { timeout: 10000 });
+  await live.click('#editor .tracks tr[data-index="16"] td:nth-child(1)');
+  for (let k = 0; k < 3; ++k) await live.keyboard.press('Shift+ArrowDown');
+  const looped = await live.evaluate(() => new Promise((resolve) => {
+    const seen = [];
+    const off = window.velmoraPlayer.onFrame(() => {
+      seen.push(window.velmoraPlayer.position().row);
+      if (seen.length === 150) { off(); resolve(seen); }
+    });
+  }));
+  // The page moves back once the music has left the rows: one frame may show the row after.
+  assert.ok(looped.every((r) => r >= 16 && r <= 20), looped.join(' '));
+  assert.ok(looped.some((r, k) => k > 0 && r < looped[k - 1]), 'back to the first row: ' + looped.join(' '));
+  await live.click('#editor .bar button:has-text("Script")');
   // From a key pressed in the editor to the first frame shown after its reload.
   const times = [];
   for (let k = 0; k < 5; ++k) {

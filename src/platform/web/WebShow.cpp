@@ -25,6 +25,7 @@
 #include "core/ErrorReporter.h"
 #include "core/FrameGeometry.h"
 #include "platform/FeedMusic.h"
+#include "platform/ModuleInfo.h"
 #include "platform/ModuleStream.h"
 #include "platform/OfflineMusic.h"
 #include "platform/web/PagePlatform.h"
@@ -66,6 +67,9 @@ struct Page {
     std::vector<uint32_t> words;     // the frame as 0x00RRGGBB words, for the digest
     std::vector<int16_t> pcm;
     std::vector<float> sound;        // left then right, for the audio buffer
+    std::string song;                // the module's orders as JSON, for the track pane
+    std::vector<float> levels;       // the channel levels handed to the track pane
+    FeedMusic* levelsFrom = nullptr; // the feed keeping them
 };
 
 Page page;
@@ -396,6 +400,53 @@ EMSCRIPTEN_KEEPALIVE const char* velmora_type_words() {
         json += ",{\"word\":\"ZYL_Surface\",\"example\":\"ZYL_Surface NAME WIDTH HEIGHT\"}]";
     }
     return json.c_str();
+}
+
+// The module's song for the track pane, read once:
+// {"channels": N, "orders": [{"pattern": P, "rows": R}, ...]} (pattern -1: a
+// marker entry that names no pattern), or {"error": "..."} without one.
+EMSCRIPTEN_KEEPALIVE const char* velmora_song_json() {
+    if (!page.song.empty()) return page.song.c_str();
+    ModuleInfo info;
+    std::string error;
+    bool read = false;
+    try {
+        read = readModuleInfo(kMusicPath, info, error);
+    } catch (...) {  // whatever the module library throws at bytes that are no module
+        error = "the module cannot be read";
+    }
+    if (!read) return (page.song = "{\"error\":" + jsonString(error) + "}").c_str();
+    page.song = "{\"channels\":" + std::to_string(info.channels) + ",\"orders\":[";
+    for (size_t i = 0; i < info.orders.size(); ++i)
+        page.song.append(i ? "," : "")
+            .append("{\"pattern\":")
+            .append(std::to_string(info.orders[i].pattern))
+            .append(",\"rows\":")
+            .append(std::to_string(info.orders[i].rows))
+            .append("}");
+    page.song += "]}";
+    return page.song.c_str();
+}
+
+// Moves the live show and its music to (order, row), as the keys' moves do;
+// the page starts its sound afresh there. 1 on a fatal error.
+EMSCRIPTEN_KEEPALIVE int velmora_seek(int order, int row) {
+    if (!page.live || order < 0 || row < 0) return 0;
+    return guarded([&] { page.session->startAt(static_cast<uint32_t>(order), static_cast<uint32_t>(row)); });
+}
+
+// The live music's channel levels now (0..1 each, `count` of them), kept from
+// the first call on; null while nothing plays.
+EMSCRIPTEN_KEEPALIVE const float* velmora_channel_levels(int count) {
+    if (!page.live || !page.feed || count <= 0) return nullptr;
+    if (page.levelsFrom != page.feed) {
+        page.feed->keepChannelLevels();
+        page.levelsFrom = page.feed;
+    }
+    const std::span<const float> now = page.feed->channelLevels();
+    page.levels.assign(static_cast<size_t>(count), 0.0f);
+    for (size_t i = 0; i < now.size() && i < page.levels.size(); ++i) page.levels[i] = now[i];
+    return page.levels.data();
 }
 
 }  // extern "C"

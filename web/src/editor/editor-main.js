@@ -1,7 +1,8 @@
 // The editor bundle, loaded when the editor is first opened: the script in
 // CodeMirror beside the frame, reloaded into the player after a short pause
 // in typing or at once on Ctrl/Cmd-Enter; problems marked on their line and
-// listed; the edit kept in the browser; links, downloads and dropped files.
+// listed; the track pane beside it; the edit kept in the browser; links,
+// downloads and dropped files.
 import { EditorState, Prec } from '@codemirror/state';
 import { EditorView, keymap, lineNumbers, highlightActiveLine, drawSelection, highlightSpecialChars } from '@codemirror/view';
 import { defaultKeymap, history, historyKeymap } from '@codemirror/commands';
@@ -13,6 +14,8 @@ import { loadSaved, save, forget } from '../autosave.js';
 import { linkFor, lengthWarning } from '../link.js';
 import { siteZip, download } from './site-zip.js';
 import { dropTaker } from './drop.js';
+import { createTracksPane, CSS as TRACKS_CSS } from './tracks-pane.js';
+import { scriptTracks } from './track-file.js';
 
 const PAUSE_MS = 200;
 
@@ -47,7 +50,7 @@ function element(tag, props = {}, ...children) {
 
 export async function openEditor(player) {
   useTypes(player.typeWords());
-  document.head.append(element('style', { textContent: CSS }));
+  document.head.append(element('style', { textContent: CSS + TRACKS_CSS }));
   const saved = await loadSaved();
   const added = { ...(saved?.files || {}) };
   const panel = element('div', { id: 'editor' });
@@ -60,8 +63,8 @@ export async function openEditor(player) {
   const linkWarning = element('span', { className: 'warn' });
 
   // For the console and the browser tests: the view and the last reload.
-  const handle = window.velmoraEditor = { view: null, last: null, reloadNow: null };
-  let timer = 0, view;
+  const handle = window.velmoraEditor = { view: null, last: null, reloadNow: null, tracks: null };
+  let timer = 0, view, tracks = null, tracksScript = null;
   const reloadNow = () => {
     clearTimeout(timer);
     const text = view.state.doc.toString();
@@ -78,6 +81,10 @@ export async function openEditor(player) {
     status.className = 'status' + (result.ok ? '' : ' bad');
     status.textContent = result.ok ? 'Playing this script (loaded in ' + took.toFixed(0) + ' ms)'
       : result.problems.length + ' problem(s): the last good script plays on';
+    if (tracks && result.ok && text !== tracksScript) {
+      tracksScript = text;
+      tracks.scriptChanged(text);
+    }
     keep(text);
     updateLink(text);
     handle.last = { ok: result.ok, ms: took, text };
@@ -92,9 +99,18 @@ export async function openEditor(player) {
   };
   const keep = (draft) => save({ script: player.getScript(), draft, files: added }).catch(() => {});
   let linkBusy = Promise.resolve();
+  // The track files the script reads, as texts, for the link.
+  const trackTexts = (text) => {
+    const texts = {};
+    for (const name of Object.keys(scriptTracks(text))) {
+      const bytes = player.files.read(name);
+      if (bytes) texts[name] = new TextDecoder().decode(bytes);
+    }
+    return texts;
+  };
   const updateLink = (text) => {
     linkBusy = linkBusy.then(async () => {
-      const link = await linkFor(text);
+      const link = await linkFor(text, trackTexts(text));
       linkField.value = link;
       linkCount.textContent = link.length.toLocaleString('en') + ' characters';
       linkWarning.textContent = lengthWarning(link.length);
@@ -121,7 +137,13 @@ export async function openEditor(player) {
   });
 
   const button = (label, title, action) => element('button', { type: 'button', textContent: label, title, onclick: action });
+  const tab = (tracksShown) => () => {
+    panel.classList.toggle('show-tracks', tracksShown);
+    if (tracksShown) tracks.focus(); else view.focus();
+  };
   const bar = element('div', { className: 'bar' },
+    button('Script', 'The script', tab(false)),
+    button('Tracks', 'The tracks the script reads, on the song\'s rows', tab(true)),
     button('Reload', 'Reload now (Ctrl/Cmd-Enter)', reloadNow),
     button('Download show', 'The show as a folder (zip) that plays from any static server', async () => {
       download(await siteZip(player, player.getScript()), 'show.zip');
@@ -140,7 +162,22 @@ export async function openEditor(player) {
   const linkRow = element('div', { className: 'link' },
     button('Copy link', 'Copy the link playing this script', () => navigator.clipboard?.writeText(linkField.value)),
     linkField, linkCount, linkWarning);
+  // A track edit: the file rewritten in the show's files and kept, then the reload.
+  tracksScript = player.getScript();
+  tracks = createTracksPane({
+    player,
+    script: tracksScript,
+    onEdit: (file, text) => {
+      const bytes = new TextEncoder().encode(text);
+      player.files.write(file, bytes);
+      added[file] = bytes;
+      reloadNow();
+    },
+    report: (text) => { status.className = 'status bad'; status.textContent = text; },
+  });
+  handle.tracks = tracks;
   panel.prepend(bar);
+  view.dom.after(tracks.element);
   panel.append(status, list, linkRow);
   document.body.append(panel);
 
