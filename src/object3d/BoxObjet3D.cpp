@@ -196,7 +196,7 @@ void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pi
             drawOrder[static_cast<size_t>(t)] = t;
         }
     });
-    sortByDepth(triangleDepth, drawOrder, workers);
+    sortByDepth(triangleDepth, drawOrder, workers, &sortScratch);
     // Bands of screen rows side by side: each band draws every triangle in
     // the same far-to-near order, clipped to its rows, so every pixel sees the
     // same writes in the same order. A texture that is the frame itself would
