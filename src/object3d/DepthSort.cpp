@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
+#include <cstring>
 #include <utility>
 
 #include "core/WorkerPool.h"
@@ -61,12 +61,16 @@ constexpr int32_t kSplitFrom = 2048;
 // A key's bits as an unsigned number in the float order (-0 just below +0,
 // which the check for ties then catches).
 uint32_t ordered(float key) {
-    const uint32_t bits = std::bit_cast<uint32_t>(key);
+    uint32_t bits;
+    std::memcpy(&bits, &key, sizeof bits);
     return (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
 }
 
 float unordered(uint32_t k) {
-    return std::bit_cast<float>((k & 0x80000000u) ? (k & 0x7FFFFFFFu) : ~k);
+    const uint32_t bits = (k & 0x80000000u) ? (k & 0x7FFFFFFFu) : ~k;
+    float key;
+    std::memcpy(&key, &bits, sizeof key);
+    return key;
 }
 
 // Sorts keys and order together by four byte-wide counting passes over
