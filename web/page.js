@@ -145,7 +145,9 @@ let seekMusic = () => {};
 function play(player, wantFullScreen, audio) {
   const canvas = $('screen');
   const context = canvas.getContext('2d');
-  const image = context.createImageData(WIDTH, HEIGHT);
+  // The canvas reads the player's bytes in place: an ImageData over its
+  // memory, made again only when the memory grows (the old view is cut off).
+  let image = null;
   canvas.style.display = 'block';
   if (wantFullScreen) toggleFullScreen();
   if (player._velmora_play(performance.now()) !== 0) return engineFatal(player);
@@ -196,7 +198,8 @@ function play(player, wantFullScreen, audio) {
     if (result === 1) { audio.close(); return engineFatal(player); }
     if (player._velmora_paused()) audio.suspend(); else audio.resume();
     const at = player._velmora_rgba();
-    image.data.set(player.HEAPU8.subarray(at, at + WIDTH * HEIGHT * 4));
+    if (!image || image.data.buffer !== player.HEAPU8.buffer || image.data.byteOffset !== at)
+      image = new ImageData(new Uint8ClampedArray(player.HEAPU8.buffer, at, WIDTH * HEIGHT * 4), WIDTH, HEIGHT);
     context.putImageData(image, 0, 0);
     for (const listener of frameListeners) listener();
     const overlay = player.UTF8ToString(player._velmora_overlay());

@@ -186,17 +186,17 @@ void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pi
         }
     });
     const int32_t triangles = mesh_.triangleCount;
-    runInParts(triangles < 2048 ? nullptr : workers, triangles, [&](int first, int end) {
-        for (int32_t t = first; t < end; ++t) {
-            const MeshTriangle& tri = mesh_.triangles[static_cast<size_t>(t)];
-            const double z0 = cameraPoints[static_cast<size_t>(tri.corner[0])].z;
-            const double z1 = cameraPoints[static_cast<size_t>(tri.corner[1])].z;
-            const double z2 = cameraPoints[static_cast<size_t>(tri.corner[2])].z;
-            triangleDepth[static_cast<size_t>(t)] = static_cast<float>((z2 + z1 + z0) * kOneThird);
-            drawOrder[static_cast<size_t>(t)] = t;
-        }
-    });
-    sortByDepth(triangleDepth, drawOrder, workers);
+    // On the calling thread: a few loads a triangle cost less than a hand-off,
+    // and the sort that reads the depths runs here next.
+    for (int32_t t = 0; t < triangles; ++t) {
+        const MeshTriangle& tri = mesh_.triangles[static_cast<size_t>(t)];
+        const double z0 = cameraPoints[static_cast<size_t>(tri.corner[0])].z;
+        const double z1 = cameraPoints[static_cast<size_t>(tri.corner[1])].z;
+        const double z2 = cameraPoints[static_cast<size_t>(tri.corner[2])].z;
+        triangleDepth[static_cast<size_t>(t)] = static_cast<float>((z2 + z1 + z0) * kOneThird);
+        drawOrder[static_cast<size_t>(t)] = t;
+    }
+    sortByDepth(triangleDepth, drawOrder, workers, &sortScratch);
     // Bands of screen rows side by side: each band draws every triangle in
     // the same far-to-near order, clipped to its rows, so every pixel sees the
     // same writes in the same order. A texture that is the frame itself would

@@ -9,6 +9,7 @@
 
 #include "boxes/FxBox.h"
 #include "object3d/Camera.h"
+#include "object3d/DepthSort.h"
 #include "object3d/Mesh.h"
 #include "object3d/Rasterisers.h"
 
@@ -79,6 +80,7 @@ private:
     // Fixed with the mesh: the same values the back-face test would compute
     // for every triangle on every frame.
     std::vector<Centroid> centroids;
+    DepthSortScratch sortScratch;
 };
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 #include "core/WorkerPool.h"
@@ -57,10 +58,69 @@ void sortRange(float* key, int32_t* carried, int32_t lo, int32_t hi) {
 // second thread saves.
 constexpr int32_t kSplitFrom = 2048;
 
+// A key's bits as an unsigned number in the float order (-0 just below +0,
+// which the check for ties then catches).
+uint32_t ordered(float key) {
+    uint32_t bits;
+    std::memcpy(&bits, &key, sizeof bits);
+    return (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
+}
+
+float unordered(uint32_t k) {
+    const uint32_t bits = (k & 0x80000000u) ? (k & 0x7FFFFFFFu) : ~k;
+    float key;
+    std::memcpy(&key, &bits, sizeof key);
+    return key;
+}
+
+// Sorts keys and order together by four byte-wide counting passes over
+// (key, position) pairs; false, with both untouched, when two keys are equal
+// or one is NaN (the sorted keys are not strictly ascending then).
+bool radixSortDistinct(std::span<float> keys, std::span<int32_t> order, DepthSortScratch& scratch) {
+    const size_t n = keys.size();
+    if (scratch.items.size() < n) {
+        scratch.items.resize(n);
+        scratch.spare.resize(n);
+    }
+    uint64_t* from = scratch.items.data();
+    uint64_t* to = scratch.spare.data();
+    std::array<std::array<uint32_t, 256>, 4> counts{};
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t k = ordered(keys[i]);
+        from[i] = (uint64_t{k} << 32) | static_cast<uint32_t>(i);
+        for (int pass = 0; pass < 4; ++pass) ++counts[static_cast<size_t>(pass)][(k >> (8 * pass)) & 0xFFu];
+    }
+    for (int pass = 0; pass < 4; ++pass) {
+        std::array<uint32_t, 256>& count = counts[static_cast<size_t>(pass)];
+        const int shift = 32 + 8 * pass;
+        // A byte all keys share moves nothing.
+        if (count[(from[0] >> shift) & 0xFFu] == n) continue;
+        uint32_t sum = 0;
+        for (uint32_t& c : count) {
+            const uint32_t here = c;
+            c = sum;
+            sum += here;
+        }
+        for (size_t i = 0; i < n; ++i) to[count[(from[i] >> shift) & 0xFFu]++] = from[i];
+        std::swap(from, to);
+    }
+    for (size_t i = 1; i < n; ++i)
+        if (!(keys[static_cast<uint32_t>(from[i - 1])] < keys[static_cast<uint32_t>(from[i])])) return false;
+    // The carried indices by position first, then both arrays written over.
+    for (size_t i = 0; i < n; ++i)
+        from[i] = (from[i] & 0xFFFFFFFF00000000u) | static_cast<uint32_t>(order[static_cast<uint32_t>(from[i])]);
+    for (size_t i = 0; i < n; ++i) {
+        keys[i] = unordered(static_cast<uint32_t>(from[i] >> 32));
+        order[i] = static_cast<int32_t>(static_cast<uint32_t>(from[i]));
+    }
+    return true;
+}
+
 }  // namespace
 
-void sortByDepth(std::span<float> keys, std::span<int32_t> order, WorkerPool* workers) {
+void sortByDepth(std::span<float> keys, std::span<int32_t> order, WorkerPool* workers, DepthSortScratch* scratch) {
     if (keys.size() < 2 || order.size() != keys.size()) return;
+    if (scratch && radixSortDistinct(keys, order, *scratch)) return;
     const auto last = static_cast<int32_t>(keys.size() - 1);
     if (threadsOf(workers) < 2 || last + 1 < kSplitFrom) {
         sortRange(keys.data(), order.data(), 0, last);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace velmora {
 
@@ -14,6 +15,13 @@ class WorkerPool;
 // last, so the frames depend on this exact algorithm. `order` has keys.size()
 // entries. With workers, the first partitions are made on the calling thread
 // and the parts they leave are sorted side by side: the same array results.
-void sortByDepth(std::span<float> keys, std::span<int32_t> order, WorkerPool* workers = nullptr);
+// With `scratch`, keys that turn out all different (no two equal, no NaN) are
+// radix sorted instead: the ascending order is then the only one, the one the
+// quicksort leaves too; any tie sorts again by the quicksort.
+struct DepthSortScratch {
+    std::vector<uint64_t> items, spare;  // grown to the largest count, then kept
+};
+void sortByDepth(std::span<float> keys, std::span<int32_t> order, WorkerPool* workers = nullptr,
+                 DepthSortScratch* scratch = nullptr);
 
 }  // namespace velmora

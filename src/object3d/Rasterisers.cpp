@@ -129,6 +129,21 @@ void texturedSpan(const uint32_t* texture, uint32_t* pixels, int64_t y, SpanEnd 
     u = advance(u, from - left.x, du);
     v = advance(v, from - left.x, dv);
     uint32_t* row = pixels + y * kRasterWidth;
+    // Without wraparound u and v move one way along the span: when both ends
+    // are on the texture, every pixel between is too and needs no clamp.
+    const int64_t steps = to - from;
+    const int64_t uLast = u + steps * du;
+    const int64_t vLast = v + steps * dv;
+    constexpr int64_t kOnTexture = int64_t{kEnvTextureSize} << 16;
+    if (std::min<int64_t>(u, uLast) >= 0 && std::max<int64_t>(u, uLast) < kOnTexture &&
+        std::min<int64_t>(v, vLast) >= 0 && std::max<int64_t>(v, vLast) < kOnTexture) {
+        for (int64_t x = from; x <= to; ++x) {
+            row[x] = texture[(v >> 16) * kEnvTextureSize + (u >> 16)];
+            u += du;
+            v += dv;
+        }
+        return;
+    }
     for (int64_t x = from; x <= to; ++x) {
         const int32_t tu = std::clamp(u >> 16, 0, kEnvTextureSize - 1);
         const int32_t tv = std::clamp(v >> 16, 0, kEnvTextureSize - 1);

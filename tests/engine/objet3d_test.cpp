@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <string>
@@ -261,6 +262,31 @@ TEST(DepthSort, SortedSideBySideLeavesTheSameOrderAsOnOneThread) {
         std::vector<int32_t> splitOrder = order;
         sortByDepth(split, splitOrder, &pool);
         EXPECT_EQ(splitOrder, aloneOrder) << threads << " threads";
+    }
+}
+
+TEST(DepthSort, TheRadixShortcutLeavesTheQuicksortsOrder) {
+    // All different (negative, tiny, large), then the same with one tie, a
+    // -0 beside a +0 and a NaN: the scratch must never change the result.
+    std::vector<float> distinct;
+    for (int i = 0; i < 5000; ++i) distinct.push_back(static_cast<float>((i * 7919) % 5000 - 2500) * 0.37f);
+    distinct[10] = 1e-40f;
+    distinct[11] = -3e38f;
+    std::vector<std::vector<float>> inputs = {distinct, distinct, distinct, distinct, {2, 1}, {1, 2}};
+    inputs[1][20] = inputs[1][30];
+    inputs[2][20] = -0.0f;
+    inputs[2][30] = 0.0f;
+    inputs[3][40] = testsupport::kNaN;
+    DepthSortScratch scratch;
+    for (size_t c = 0; c < inputs.size(); ++c) {
+        std::vector<int32_t> order(inputs[c].size());
+        for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(order.size() - i);
+        std::vector<float> quick = inputs[c], radix = inputs[c];
+        std::vector<int32_t> quickOrder = order, radixOrder = order;
+        sortByDepth(quick, quickOrder);
+        sortByDepth(radix, radixOrder, nullptr, &scratch);
+        EXPECT_EQ(radixOrder, quickOrder) << "input " << c;
+        EXPECT_EQ(std::memcmp(radix.data(), quick.data(), quick.size() * sizeof(float)), 0) << "input " << c;
     }
 }
 
