@@ -1,9 +1,7 @@
 // Start-up steps shared by the show and the headless commands.
 #include "host/app/Startup.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <iterator>
 #include <filesystem>
 #include <system_error>
 #include <string>
