@@ -2,6 +2,9 @@
 // through the tables, so no drawing call asks for the level again.
 #include "boxes/Kernels.h"
 
+#include <cstdlib>
+#include <string_view>
+
 #include "surface/RowKernels.h"
 
 namespace velmora {
@@ -51,6 +54,19 @@ SimdLevel kernelsInUse() {
     if (boxKernels == &kAvx2) return SimdLevel::Avx2;
 #endif
     return rows::active == &rows::kPlainKernels ? SimdLevel::Plain : SimdLevel::Sse2;
+}
+
+std::string chooseKernelsFromEnvironment() {
+    const char* level = std::getenv("VELMORA_SIMD");
+    if (!level) return {};
+    const std::string_view name(level);
+    if (name == "plain") chooseKernels(SimdLevel::Plain);
+    else if (name == "sse2") chooseKernels(SimdLevel::Sse2);
+    else if (name == "avx2") chooseKernels(SimdLevel::Avx2);
+    else
+        return "VELMORA_SIMD: expected plain, sse2 or avx2, not \"" + std::string(name) +
+               "\"; using the processor's best";
+    return {};
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "boxes/DirectionalBlur.h"
 #include "boxes/NodeGridBlocks.h"
@@ -44,6 +45,10 @@ extern const BoxKernels* boxKernels;
 SimdLevel chooseKernels(SimdLevel level);
 // The level whose kernels are in use.
 SimdLevel kernelsInUse();
+// VELMORA_SIMD=plain|sse2|avx2 caps the kernels (the pixels are the same at
+// every level; this is for comparing and measuring). Returns the warning to
+// print for any other value, empty when there is none.
+std::string chooseKernelsFromEnvironment();
 
 // The bodies the tables are filled from, defined beside their boxes.
 namespace kernels {

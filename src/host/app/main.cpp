@@ -19,20 +19,6 @@
 
 namespace {
 
-// VELMORA_SIMD=plain|sse2|avx2 caps the vector code the effects may use (the
-// pixels are the same at every level; this is for comparing and measuring).
-void applySimdLevelFromEnvironment() {
-    const char* level = std::getenv("VELMORA_SIMD");
-    if (!level) return;
-    const std::string_view name(level);
-    if (name == "plain") velmora::chooseKernels(velmora::SimdLevel::Plain);
-    else if (name == "sse2") velmora::chooseKernels(velmora::SimdLevel::Sse2);
-    else if (name == "avx2") velmora::chooseKernels(velmora::SimdLevel::Avx2);
-    else
-        std::fprintf(stderr, "VELMORA_SIMD: expected plain, sse2 or avx2, not \"%s\"; using the processor's best\n",
-                     level);
-}
-
 // Every command ends on an error that stops the show as the show does,
 // without a message box (the show catches its own and shows the box).
 template <class Command>
@@ -58,7 +44,8 @@ int main(int argc, char** argv) {
     // A reader that goes away makes a write fail with EPIPE, which the command
     // tells in one line (see runHeadless), instead of a silent death by SIGPIPE.
     std::signal(SIGPIPE, SIG_IGN);
-    applySimdLevelFromEnvironment();
+    if (const std::string warning = velmora::chooseKernelsFromEnvironment(); !warning.empty())
+        std::fprintf(stderr, "%s\n", warning.c_str());
     velmora::CommandLineOptions options;
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (const auto status = velmora::parseCommandLine(args, options, std::cout, std::cerr)) return *status;
