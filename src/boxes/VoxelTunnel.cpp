@@ -328,17 +328,55 @@ void marchSse2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, cons
                 lowestLane(_mm_min_epi16(_mm_min_epi16(lo[0], lo[1]), _mm_min_epi16(lo[2], lo[3])));
             const int end = highestLane(_mm_max_epi16(_mm_max_epi16(hi[0], hi[1]), _mm_max_epi16(hi[2], hi[3])));
             if (first >= end) continue;  // no lane moved
-            __m128i shaded[kVectors];
-            for (int v = 0; v < kVectors; ++v) shaded[v] = shadeFour(c[v], i);
-            __m128i row = _mm_set1_epi32(first);
-            uint32_t* out = strip + first * kStripColumns;
-            for (int r = first; r < end; ++r, out += kStripColumns, row = _mm_add_epi32(row, one)) {
+            // lo <= row < hi, the rows the plain loop fills for a column, is
+            // row - lo < hi - lo as unsigned numbers: one signed compare once
+            // both sides are offset by 2^31, with row - lo counted up a row at
+            // a time.
+            const __m128i offset = _mm_set1_epi32(INT32_MIN);
+            auto fill = [&](int v, int from, int to) {
+                const __m128i shaded = shadeFour(c[v], i);
+                const __m128i span = _mm_add_epi32(_mm_sub_epi32(hi[v], lo[v]), offset);
+                __m128i climbed = _mm_add_epi32(_mm_sub_epi32(_mm_set1_epi32(from), lo[v]), offset);
+                uint32_t* out = strip + from * kStripColumns + 4 * v;
+                for (int r = from; r < to; ++r, out += kStripColumns) {
+                    const __m128i inside = _mm_cmpgt_epi32(span, climbed);
+                    climbed = _mm_add_epi32(climbed, one);
+                    __m128i* at = reinterpret_cast<__m128i*>(out);
+                    const __m128i kept = _mm_loadu_si128(at);
+                    _mm_storeu_si128(at, _mm_xor_si128(kept, _mm_and_si128(inside, _mm_xor_si128(kept, shaded))));
+                }
+            };
+            // Where the walls are uneven (a noisy map), each vector of four
+            // columns may span far fewer rows than the sixteen together: it
+            // then fills its own rows alone, saving the stores, which are what
+            // costs. Otherwise a row's four vectors go together, one cache
+            // line at a time.
+            if (end - first >= 16) {
+                int firsts[kVectors], ends[kVectors], spans = 0;
                 for (int v = 0; v < kVectors; ++v) {
-                    // lo <= row < hi: the rows the plain loop fills for this column.
-                    const __m128i inside = _mm_andnot_si128(_mm_cmpgt_epi32(lo[v], row), _mm_cmpgt_epi32(hi[v], row));
+                    firsts[v] = lowestLane(lo[v]);
+                    ends[v] = highestLane(hi[v]);
+                    spans += std::max(ends[v] - firsts[v], 0);
+                }
+                if (2 * spans < kVectors * (end - first)) {
+                    for (int v = 0; v < kVectors; ++v) fill(v, firsts[v], ends[v]);
+                    continue;
+                }
+            }
+            __m128i shaded[kVectors], span[kVectors], climbed[kVectors];
+            for (int v = 0; v < kVectors; ++v) {
+                shaded[v] = shadeFour(c[v], i);
+                span[v] = _mm_add_epi32(_mm_sub_epi32(hi[v], lo[v]), offset);
+                climbed[v] = _mm_add_epi32(_mm_sub_epi32(_mm_set1_epi32(first), lo[v]), offset);
+            }
+            uint32_t* out = strip + first * kStripColumns;
+            for (int r = first; r < end; ++r, out += kStripColumns) {
+                for (int v = 0; v < kVectors; ++v) {
+                    const __m128i inside = _mm_cmpgt_epi32(span[v], climbed[v]);
+                    climbed[v] = _mm_add_epi32(climbed[v], one);
                     __m128i* at = reinterpret_cast<__m128i*>(out + 4 * v);
                     const __m128i kept = _mm_loadu_si128(at);
-                    _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(inside, shaded[v]), _mm_andnot_si128(inside, kept)));
+                    _mm_storeu_si128(at, _mm_xor_si128(kept, _mm_and_si128(inside, _mm_xor_si128(kept, shaded[v]))));
                 }
             }
         }
