@@ -1,4 +1,5 @@
-// Block drawing of the node grid with AVX2: one block row of eight pixels is
+// Block drawing of the node grid with AVX2 (SSE2, and WebAssembly SIMD in the
+// page, four pixels at a time): one block row of eight pixels is
 // one vector; the interpolation, the source lookup and the light are per lane.
 #include "boxes/NodeGridBlocks.h"
 
@@ -6,6 +7,9 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
 #endif
 #if VELMORA_X86
 #include <immintrin.h>
@@ -15,7 +19,8 @@ namespace velmora {
 
 namespace {
 
-#if defined(__SSE2__)
+// (The page runs drawWasm below instead.)
+#if defined(__SSE2__) && !defined(__wasm_simd128__)
 
 // addNodeLight on eight pixels (two vectors). Red and green take a saturating
 // byte add of bits 8..15 of l, which is their add limited to 255. Blue adds
@@ -86,6 +91,64 @@ void drawSse2(const NodeGrid& grid, uint32_t* out, const BlockSource& source, in
 
 #endif
 
+#if defined(__wasm_simd128__)
+
+// The SSE2 body as WebAssembly SIMD: here vectors multiply 32-bit lanes and
+// take unsigned minima, so the ramps are one multiply and the blue limit one
+// minimum (as on AVX2), and the source lookups read lanes out directly
+// instead of going through memory.
+inline v128_t addLightWasm(v128_t src, v128_t l) {
+    const v128_t d = wasm_v128_and(l, wasm_i32x4_splat(0xFF00));
+    const v128_t redGreen =
+        wasm_v128_and(wasm_u8x16_add_sat(src, wasm_v128_or(d, wasm_i32x4_shl(d, 8))), wasm_i32x4_splat(0xFFFF00));
+    const v128_t byteMax = wasm_i32x4_splat(255);
+    const v128_t blue =
+        wasm_u32x4_min(wasm_i32x4_add(wasm_v128_and(src, byteMax), wasm_i32x4_shr(l, 8)), byteMax);
+    return wasm_v128_or(redGreen, blue);
+}
+
+inline v128_t fetchWasm(const uint32_t* pixels, v128_t index) {
+    return wasm_u32x4_make(pixels[wasm_u32x4_extract_lane(index, 0)], pixels[wasm_u32x4_extract_lane(index, 1)],
+                           pixels[wasm_u32x4_extract_lane(index, 2)], pixels[wasm_u32x4_extract_lane(index, 3)]);
+}
+
+void drawWasm(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow, int endBlockRow) {
+    const v128_t columnMask = wasm_i32x4_splat(static_cast<int32_t>(source.columnMask));
+    const v128_t rowMask = wasm_i32x4_splat(static_cast<int32_t>(source.rowMask));
+    const uint32_t columnShift = static_cast<uint32_t>(source.columnShift);
+    const uint32_t rowShift = static_cast<uint32_t>(source.rowShift);
+    const v128_t lanes = wasm_i32x4_make(0, 1, 2, 3);
+    const auto indexOf = [&](v128_t u, v128_t v) {
+        const v128_t column = wasm_v128_and(wasm_u32x4_shr(u, columnShift), columnMask);
+        const v128_t sourceRow = wasm_v128_and(wasm_u32x4_shr(v, 16), rowMask);
+        return wasm_i32x4_add(wasm_i32x4_shl(sourceRow, rowShift), column);
+    };
+    // Lanes start + k * step and, four on, start + (k + 4) * step, wrapping.
+    const auto ramps = [&](int32_t start, int32_t step, v128_t& first, v128_t& second) {
+        const v128_t steps = wasm_i32x4_splat(step);
+        first = wasm_i32x4_add(wasm_i32x4_splat(start), wasm_i32x4_mul(lanes, steps));
+        second = wasm_i32x4_add(first, wasm_i32x4_shl(steps, 2));
+    };
+    for (int bi = firstBlockRow; bi < endBlockRow; ++bi) {
+        for (int bj = 0; bj < 64; ++bj) {
+            BlockEdges e(grid, bj, bi);
+            uint32_t* row = out + (bi * 8) * kFrameWidth + bj * 8;
+            for (int y = 0; y < 8; ++y, row += kFrameWidth, e.nextRow()) {
+                v128_t u0, u1, v0, v1, l0, l1;
+                ramps(e.uL, wrapSub(e.uR, e.uL) >> 3, u0, u1);
+                ramps(e.vL, wrapSub(e.vR, e.vL) >> 3, v0, v1);
+                ramps(e.lL, wrapSub(e.lR, e.lL) >> 3, l0, l1);
+                const v128_t src0 = fetchWasm(source.pixels, indexOf(u0, v0));
+                const v128_t src1 = fetchWasm(source.pixels, indexOf(u1, v1));
+                wasm_v128_store(row, addLightWasm(src0, l0));
+                wasm_v128_store(row + 4, addLightWasm(src1, l1));
+            }
+        }
+    }
+}
+
+#endif
+
 #if VELMORA_X86
 
 // addNodeLight per lane: red and green add bits 8..15 of l, limited to 255;
@@ -147,7 +210,11 @@ namespace kernels {
 #if defined(__SSE2__)
 void gridBlocksSse2(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow,
                     int endBlockRow) {
+#if defined(__wasm_simd128__)
+    drawWasm(grid, out, source, firstBlockRow, endBlockRow);
+#else
     drawSse2(grid, out, source, firstBlockRow, endBlockRow);
+#endif
 }
 #endif
 
