@@ -93,10 +93,13 @@ void drawSse2(const NodeGrid& grid, uint32_t* out, const BlockSource& source, in
 
 #if defined(__wasm_simd128__)
 
-// The SSE2 body as WebAssembly SIMD: here vectors multiply 32-bit lanes and
-// take unsigned minima, so the ramps are one multiply and the blue limit one
-// minimum (as on AVX2), and the source lookups read lanes out directly
-// instead of going through memory.
+// The node grid's blocks for WebAssembly SIMD, four rows of a block in the
+// lanes: the rows' edges and steps come from the block's corners in a few
+// vector operations (row y's edge is the top one plus y times its step, as
+// the running sums of the plain loop wrap), each column of four pixels steps
+// from the last by one add, and a 4 by 4 turn puts the columns back into
+// rows. This needs fewer operations than lanes along a row, which set up
+// three ramps a row; the source pixels are still read lane by lane.
 inline v128_t addLightWasm(v128_t src, v128_t l) {
     const v128_t d = wasm_v128_and(l, wasm_i32x4_splat(0xFF00));
     const v128_t redGreen =
@@ -112,36 +115,53 @@ inline v128_t fetchWasm(const uint32_t* pixels, v128_t index) {
                            pixels[wasm_u32x4_extract_lane(index, 2)], pixels[wasm_u32x4_extract_lane(index, 3)]);
 }
 
+// Columns of four pixels in v[0..3] become rows.
+inline void transposeWasm(v128_t v[4]) {
+    const v128_t a0 = wasm_i32x4_shuffle(v[0], v[1], 0, 4, 1, 5), a1 = wasm_i32x4_shuffle(v[0], v[1], 2, 6, 3, 7);
+    const v128_t a2 = wasm_i32x4_shuffle(v[2], v[3], 0, 4, 1, 5), a3 = wasm_i32x4_shuffle(v[2], v[3], 2, 6, 3, 7);
+    v[0] = wasm_i64x2_shuffle(a0, a2, 0, 2);
+    v[1] = wasm_i64x2_shuffle(a0, a2, 1, 3);
+    v[2] = wasm_i64x2_shuffle(a1, a3, 0, 2);
+    v[3] = wasm_i64x2_shuffle(a1, a3, 1, 3);
+}
+
 void drawWasm(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow, int endBlockRow) {
     const v128_t columnMask = wasm_i32x4_splat(static_cast<int32_t>(source.columnMask));
     const v128_t rowMask = wasm_i32x4_splat(static_cast<int32_t>(source.rowMask));
     const uint32_t columnShift = static_cast<uint32_t>(source.columnShift);
     const uint32_t rowShift = static_cast<uint32_t>(source.rowShift);
-    const v128_t lanes = wasm_i32x4_make(0, 1, 2, 3);
     const auto indexOf = [&](v128_t u, v128_t v) {
         const v128_t column = wasm_v128_and(wasm_u32x4_shr(u, columnShift), columnMask);
         const v128_t sourceRow = wasm_v128_and(wasm_u32x4_shr(v, 16), rowMask);
         return wasm_i32x4_add(wasm_i32x4_shl(sourceRow, rowShift), column);
     };
-    // Lanes start + k * step and, four on, start + (k + 4) * step, wrapping.
-    const auto ramps = [&](int32_t start, int32_t step, v128_t& first, v128_t& second) {
-        const v128_t steps = wasm_i32x4_splat(step);
-        first = wasm_i32x4_add(wasm_i32x4_splat(start), wasm_i32x4_mul(lanes, steps));
-        second = wasm_i32x4_add(first, wasm_i32x4_shl(steps, 2));
-    };
     for (int bi = firstBlockRow; bi < endBlockRow; ++bi) {
         for (int bj = 0; bj < 64; ++bj) {
-            BlockEdges e(grid, bj, bi);
-            uint32_t* row = out + (bi * 8) * kFrameWidth + bj * 8;
-            for (int y = 0; y < 8; ++y, row += kFrameWidth, e.nextRow()) {
-                v128_t u0, u1, v0, v1, l0, l1;
-                ramps(e.uL, wrapSub(e.uR, e.uL) >> 3, u0, u1);
-                ramps(e.vL, wrapSub(e.vR, e.vL) >> 3, v0, v1);
-                ramps(e.lL, wrapSub(e.lR, e.lL) >> 3, l0, l1);
-                const v128_t src0 = fetchWasm(source.pixels, indexOf(u0, v0));
-                const v128_t src1 = fetchWasm(source.pixels, indexOf(u1, v1));
-                wasm_v128_store(row, addLightWasm(src0, l0));
-                wasm_v128_store(row + 4, addLightWasm(src1, l1));
+            const int tl = NodeGrid::index(bj, bi), bl = NodeGrid::index(bj, bi + 1);
+            const int tr = NodeGrid::index(bj + 1, bi), br = NodeGrid::index(bj + 1, bi + 1);
+            for (int half = 0; half < 2; ++half) {
+                const v128_t rows = wasm_i32x4_make(4 * half, 4 * half + 1, 4 * half + 2, 4 * half + 3);
+                // An edge at rows 4 half .. 4 half + 3: top + row * ((bottom - top) >> 3).
+                const auto edge = [&](const int32_t* values, int top, int bottom) {
+                    const int32_t step = wrapSub(values[bottom], values[top]) >> 3;
+                    return wasm_i32x4_add(wasm_i32x4_splat(values[top]), wasm_i32x4_mul(rows, wasm_i32x4_splat(step)));
+                };
+                v128_t u = edge(grid.gridU, tl, bl), v = edge(grid.gridV, tl, bl), l = edge(grid.gridLight, tl, bl);
+                const v128_t uStep = wasm_i32x4_shr(wasm_i32x4_sub(edge(grid.gridU, tr, br), u), 3);
+                const v128_t vStep = wasm_i32x4_shr(wasm_i32x4_sub(edge(grid.gridV, tr, br), v), 3);
+                const v128_t lStep = wasm_i32x4_shr(wasm_i32x4_sub(edge(grid.gridLight, tr, br), l), 3);
+                uint32_t* row = out + (bi * 8 + 4 * half) * kFrameWidth + bj * 8;
+                for (int quarter = 0; quarter < 2; ++quarter) {
+                    v128_t columns[4];
+                    for (int x = 0; x < 4; ++x) {
+                        columns[x] = addLightWasm(fetchWasm(source.pixels, indexOf(u, v)), l);
+                        u = wasm_i32x4_add(u, uStep);
+                        v = wasm_i32x4_add(v, vStep);
+                        l = wasm_i32x4_add(l, lStep);
+                    }
+                    transposeWasm(columns);
+                    for (int y = 0; y < 4; ++y) wasm_v128_store(row + y * kFrameWidth + 4 * quarter, columns[y]);
+                }
             }
         }
     }
