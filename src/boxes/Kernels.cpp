@@ -34,7 +34,11 @@ SimdLevel chooseKernels(SimdLevel level) {
             boxKernels = &kPlain;
             break;
         case SimdLevel::Sse2:
+#if defined(__wasm_simd128__)
+            rows::active = &rows::kWasmKernels;
+#else
             rows::active = &rows::kSse2Kernels;
+#endif
 #if defined(__SSE2__)
             boxKernels = &kSse2;
 #endif

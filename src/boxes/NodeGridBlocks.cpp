@@ -1,4 +1,5 @@
-// Block drawing of the node grid with AVX2: one block row of eight pixels is
+// Block drawing of the node grid with AVX2 (SSE2, and WebAssembly SIMD in the
+// page, four pixels at a time): one block row of eight pixels is
 // one vector; the interpolation, the source lookup and the light are per lane.
 #include "boxes/NodeGridBlocks.h"
 
@@ -6,6 +7,9 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
 #endif
 #if VELMORA_X86
 #include <immintrin.h>
@@ -15,7 +19,8 @@ namespace velmora {
 
 namespace {
 
-#if defined(__SSE2__)
+// (The page runs drawWasm below instead.)
+#if defined(__SSE2__) && !defined(__wasm_simd128__)
 
 // addNodeLight on eight pixels (two vectors). Red and green take a saturating
 // byte add of bits 8..15 of l, which is their add limited to 255. Blue adds
@@ -86,6 +91,84 @@ void drawSse2(const NodeGrid& grid, uint32_t* out, const BlockSource& source, in
 
 #endif
 
+#if defined(__wasm_simd128__)
+
+// The node grid's blocks for WebAssembly SIMD, four rows of a block in the
+// lanes: the rows' edges and steps come from the block's corners in a few
+// vector operations (row y's edge is the top one plus y times its step, as
+// the running sums of the plain loop wrap), each column of four pixels steps
+// from the last by one add, and a 4 by 4 turn puts the columns back into
+// rows. This needs fewer operations than lanes along a row, which set up
+// three ramps a row; the source pixels are still read lane by lane.
+inline v128_t addLightWasm(v128_t src, v128_t l) {
+    const v128_t d = wasm_v128_and(l, wasm_i32x4_splat(0xFF00));
+    const v128_t redGreen =
+        wasm_v128_and(wasm_u8x16_add_sat(src, wasm_v128_or(d, wasm_i32x4_shl(d, 8))), wasm_i32x4_splat(0xFFFF00));
+    const v128_t byteMax = wasm_i32x4_splat(255);
+    const v128_t blue =
+        wasm_u32x4_min(wasm_i32x4_add(wasm_v128_and(src, byteMax), wasm_i32x4_shr(l, 8)), byteMax);
+    return wasm_v128_or(redGreen, blue);
+}
+
+inline v128_t fetchWasm(const uint32_t* pixels, v128_t index) {
+    return wasm_u32x4_make(pixels[wasm_u32x4_extract_lane(index, 0)], pixels[wasm_u32x4_extract_lane(index, 1)],
+                           pixels[wasm_u32x4_extract_lane(index, 2)], pixels[wasm_u32x4_extract_lane(index, 3)]);
+}
+
+// Columns of four pixels in v[0..3] become rows.
+inline void transposeWasm(v128_t v[4]) {
+    const v128_t a0 = wasm_i32x4_shuffle(v[0], v[1], 0, 4, 1, 5), a1 = wasm_i32x4_shuffle(v[0], v[1], 2, 6, 3, 7);
+    const v128_t a2 = wasm_i32x4_shuffle(v[2], v[3], 0, 4, 1, 5), a3 = wasm_i32x4_shuffle(v[2], v[3], 2, 6, 3, 7);
+    v[0] = wasm_i64x2_shuffle(a0, a2, 0, 2);
+    v[1] = wasm_i64x2_shuffle(a0, a2, 1, 3);
+    v[2] = wasm_i64x2_shuffle(a1, a3, 0, 2);
+    v[3] = wasm_i64x2_shuffle(a1, a3, 1, 3);
+}
+
+void drawWasm(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow, int endBlockRow) {
+    const v128_t columnMask = wasm_i32x4_splat(static_cast<int32_t>(source.columnMask));
+    const v128_t rowMask = wasm_i32x4_splat(static_cast<int32_t>(source.rowMask));
+    const uint32_t columnShift = static_cast<uint32_t>(source.columnShift);
+    const uint32_t rowShift = static_cast<uint32_t>(source.rowShift);
+    const auto indexOf = [&](v128_t u, v128_t v) {
+        const v128_t column = wasm_v128_and(wasm_u32x4_shr(u, columnShift), columnMask);
+        const v128_t sourceRow = wasm_v128_and(wasm_u32x4_shr(v, 16), rowMask);
+        return wasm_i32x4_add(wasm_i32x4_shl(sourceRow, rowShift), column);
+    };
+    for (int bi = firstBlockRow; bi < endBlockRow; ++bi) {
+        for (int bj = 0; bj < 64; ++bj) {
+            const int tl = NodeGrid::index(bj, bi), bl = NodeGrid::index(bj, bi + 1);
+            const int tr = NodeGrid::index(bj + 1, bi), br = NodeGrid::index(bj + 1, bi + 1);
+            for (int half = 0; half < 2; ++half) {
+                const v128_t rows = wasm_i32x4_make(4 * half, 4 * half + 1, 4 * half + 2, 4 * half + 3);
+                // An edge at rows 4 half .. 4 half + 3: top + row * ((bottom - top) >> 3).
+                const auto edge = [&](const int32_t* values, int top, int bottom) {
+                    const int32_t step = wrapSub(values[bottom], values[top]) >> 3;
+                    return wasm_i32x4_add(wasm_i32x4_splat(values[top]), wasm_i32x4_mul(rows, wasm_i32x4_splat(step)));
+                };
+                v128_t u = edge(grid.gridU, tl, bl), v = edge(grid.gridV, tl, bl), l = edge(grid.gridLight, tl, bl);
+                const v128_t uStep = wasm_i32x4_shr(wasm_i32x4_sub(edge(grid.gridU, tr, br), u), 3);
+                const v128_t vStep = wasm_i32x4_shr(wasm_i32x4_sub(edge(grid.gridV, tr, br), v), 3);
+                const v128_t lStep = wasm_i32x4_shr(wasm_i32x4_sub(edge(grid.gridLight, tr, br), l), 3);
+                uint32_t* row = out + (bi * 8 + 4 * half) * kFrameWidth + bj * 8;
+                for (int quarter = 0; quarter < 2; ++quarter) {
+                    v128_t columns[4];
+                    for (int x = 0; x < 4; ++x) {
+                        columns[x] = addLightWasm(fetchWasm(source.pixels, indexOf(u, v)), l);
+                        u = wasm_i32x4_add(u, uStep);
+                        v = wasm_i32x4_add(v, vStep);
+                        l = wasm_i32x4_add(l, lStep);
+                    }
+                    transposeWasm(columns);
+                    for (int y = 0; y < 4; ++y) wasm_v128_store(row + y * kFrameWidth + 4 * quarter, columns[y]);
+                }
+            }
+        }
+    }
+}
+
+#endif
+
 #if VELMORA_X86
 
 // addNodeLight per lane: red and green add bits 8..15 of l, limited to 255;
@@ -147,7 +230,11 @@ namespace kernels {
 #if defined(__SSE2__)
 void gridBlocksSse2(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow,
                     int endBlockRow) {
+#if defined(__wasm_simd128__)
+    drawWasm(grid, out, source, firstBlockRow, endBlockRow);
+#else
     drawSse2(grid, out, source, firstBlockRow, endBlockRow);
+#endif
 }
 #endif
 

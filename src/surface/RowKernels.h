@@ -48,6 +48,10 @@ struct Kernels {
 extern const Kernels kPlainKernels;
 extern const Kernels kSse2Kernels;
 extern const Kernels kAvx2Kernels;
+#if defined(__wasm_simd128__)
+// The SSE2 set with the channel-scaling rules written for WebAssembly SIMD.
+extern const Kernels kWasmKernels;
+#endif
 
 // The set in use. Until the engine chooses, the widest set every processor of
 // the build has (SSE2 on x86-64).
