@@ -56,7 +56,7 @@ void sortRange(float* key, int32_t* carried, int32_t lo, int32_t hi) {
 
 // Below this many keys the partitions made up front cost more than the
 // second thread saves.
-constexpr int32_t kSplitFrom = 2048;
+constexpr int32_t kSplitFrom = 512;
 
 // A key's bits as an unsigned number in the float order (-0 just below +0,
 // which the check for ties then catches).
