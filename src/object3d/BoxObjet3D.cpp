@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -117,6 +118,7 @@ void BoxObjet3D::useMesh(Mesh mesh) {
     cameraNormals.assign(points, Float3{});
     triangleDepth.assign(triangles, 0.0f);
     drawOrder.assign(triangles, 0);
+    triangleRows.assign(triangles, RowSpan{0.0f, 0.0f});
     cornerUsable.assign(points, 0);
     centroids.resize(triangles);
     for (size_t t = 0; t < triangles; ++t) {
@@ -199,6 +201,14 @@ void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pi
             const double z2 = cameraPoints[static_cast<size_t>(tri.corner[2])].z;
             triangleDepth[static_cast<size_t>(t)] = static_cast<float>((z2 + z1 + z0) * kOneThird);
             drawOrder[static_cast<size_t>(t)] = t;
+            const size_t i0 = static_cast<size_t>(tri.corner[0]);
+            const size_t i1 = static_cast<size_t>(tri.corner[1]);
+            const size_t i2 = static_cast<size_t>(tri.corner[2]);
+            triangleRows[static_cast<size_t>(t)] =
+                (cornerUsable[i0] & cornerUsable[i1] & cornerUsable[i2])
+                    ? RowSpan{std::min({screenY[i0], screenY[i1], screenY[i2]}),
+                              std::max({screenY[i0], screenY[i1], screenY[i2]})}
+                    : RowSpan{std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()};
         }
     });
     sortByDepth(triangleDepth, drawOrder, workers, &sortScratch);
@@ -215,8 +225,16 @@ void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pi
     balanceBands(bands, bandTop);
     runTasks(workers, bands, [&](int b) {
         const RowBand band{bandTop[static_cast<size_t>(b)], bandTop[static_cast<size_t>(b) + 1]};
-        for (int32_t k = triangles - 1; k >= 0; --k)
-            drawTriangle(drawOrder[static_cast<size_t>(k)], eye, pixels, band);
+        // The test drawTriangle starts with, on one array: each band sees every
+        // triangle, and most lie in another band.
+        const float above = static_cast<float>(band.top - 2);
+        const float below = static_cast<float>(band.end + 1);
+        for (int32_t k = triangles - 1; k >= 0; --k) {
+            const int32_t t = drawOrder[static_cast<size_t>(k)];
+            const RowSpan rows = triangleRows[static_cast<size_t>(t)];
+            if (rows.bottom < above || rows.top > below) continue;
+            drawTriangle(t, eye, pixels, band);
+        }
     });
 }
 
