@@ -7,8 +7,6 @@
 
 #include "core/NearestWord.h"
 #include "core/PixelMath.h"
-#include "core/WorkerPool.h"
-#include "surface/RowKernels.h"
 
 namespace velmora {
 
@@ -17,22 +15,6 @@ namespace {
 // The two gates every simple box reads, in order, first off one wins.
 bool gatesOn(const Function& first, const Function& second) {
     return isOn(first) && isOn(second);
-}
-
-// Below this many pixels a pass costs less than waking a thread.
-constexpr size_t kBandsFrom = 16384;
-
-// op(first pixel, count) over the surface in bands of whole rows, one a
-// thread: every pixel is changed on its own, so the bands are independent,
-// and a whole-frame pass left on one thread keeps the others idle.
-template <class Op>
-void inRowBands(Surface& output, WorkerPool* workers, Op&& op) {
-    const size_t width = static_cast<size_t>(output.width);
-    if (output.pixelCount() == 0) return;
-    runInParts(output.pixelCount() < kBandsFrom ? nullptr : workers, output.height, [&](int firstRow, int endRow) {
-        if (endRow > firstRow)
-            op(output.pixels + static_cast<size_t>(firstRow) * width, static_cast<size_t>(endRow - firstRow) * width);
-    });
 }
 
 }  // namespace
@@ -48,9 +30,9 @@ void BoxCopier::draw(Surface& output, FunctionList functions, SurfaceList inputs
     output.copyFrom(*inputs[0]);
 }
 
-void BoxInverseVideo::draw(Surface& output, FunctionList functions, SurfaceList, WorkerPool* workers) {
+void BoxInverseVideo::draw(Surface& output, FunctionList functions, SurfaceList, WorkerPool*) {
     if (!gatesOn(*functions[0], *functions[1])) return;
-    inRowBands(output, workers, [](uint32_t* p, size_t n) { rows::active->invert(p, n); });
+    output.invert();
 }
 
 void BoxFader::configure(const char* text, ErrorReporter& reporter) {
@@ -70,22 +52,19 @@ void BoxFader::configure(const char* text, ErrorReporter& reporter) {
     }
 }
 
-void BoxFader::draw(Surface& output, FunctionList functions, SurfaceList, WorkerPool* workers) {
+void BoxFader::draw(Surface& output, FunctionList functions, SurfaceList, WorkerPool*) {
     if (!gatesOn(*functions[1], *functions[2])) return;
     const int32_t level =
         std::clamp(truncToInt(static_cast<double>(functions[0]->value()) * 255.0), 0, 255);
     switch (mode) {
         case kSub:
-            if (level != 0)
-                inRowBands(output, workers, [&](uint32_t* p, size_t n) { rows::active->darken(p, n, level); });
+            if (level != 0) output.darken(level);
             break;
         case kAdd:
-            if (level != 0)
-                inRowBands(output, workers, [&](uint32_t* p, size_t n) { rows::active->brighten(p, n, level); });
+            if (level != 0) output.brighten(level);
             break;
         case kMul:
-            if (level != 255)
-                inRowBands(output, workers, [&](uint32_t* p, size_t n) { rows::active->multiply(p, n, level); });
+            if (level != 255) output.multiply(level);
             break;
         default:
             break;
