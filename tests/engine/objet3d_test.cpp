@@ -272,21 +272,28 @@ TEST(DepthSort, TheRadixShortcutLeavesTheQuicksortsOrder) {
     for (int i = 0; i < 5000; ++i) distinct.push_back(static_cast<float>((i * 7919) % 5000 - 2500) * 0.37f);
     distinct[10] = 1e-40f;
     distinct[11] = -3e38f;
-    std::vector<std::vector<float>> inputs = {distinct, distinct, distinct, distinct, {2, 1}, {1, 2}};
+    // Ties inside one half of the positions and across the two halves (the
+    // halves are radix sorted apart on more than one thread).
+    std::vector<std::vector<float>> inputs = {distinct, distinct, distinct, distinct, distinct, {2, 1}, {1, 2}};
     inputs[1][20] = inputs[1][30];
     inputs[2][20] = -0.0f;
-    inputs[2][30] = 0.0f;
-    inputs[3][40] = testsupport::kNaN;
-    DepthSortScratch scratch;
-    for (size_t c = 0; c < inputs.size(); ++c) {
-        std::vector<int32_t> order(inputs[c].size());
-        for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(order.size() - i);
-        std::vector<float> quick = inputs[c], radix = inputs[c];
-        std::vector<int32_t> quickOrder = order, radixOrder = order;
-        sortByDepth(quick, quickOrder);
-        sortByDepth(radix, radixOrder, nullptr, &scratch);
-        EXPECT_EQ(radixOrder, quickOrder) << "input " << c;
-        EXPECT_EQ(std::memcmp(radix.data(), quick.data(), quick.size() * sizeof(float)), 0) << "input " << c;
+    inputs[2][4000] = 0.0f;
+    inputs[3][4040] = testsupport::kNaN;
+    inputs[4][100] = inputs[4][4900];
+    for (int threads : {1, 2, 3}) {
+        WorkerPool pool(threads);
+        DepthSortScratch scratch;
+        for (size_t c = 0; c < inputs.size(); ++c) {
+            std::vector<int32_t> order(inputs[c].size());
+            for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(order.size() - i);
+            std::vector<float> quick = inputs[c], radix = inputs[c];
+            std::vector<int32_t> quickOrder = order, radixOrder = order;
+            sortByDepth(quick, quickOrder);
+            sortByDepth(radix, radixOrder, &pool, &scratch);
+            EXPECT_EQ(radixOrder, quickOrder) << "input " << c << ", " << threads << " threads";
+            EXPECT_EQ(std::memcmp(radix.data(), quick.data(), quick.size() * sizeof(float)), 0)
+                << "input " << c << ", " << threads << " threads";
+        }
     }
 }
 
