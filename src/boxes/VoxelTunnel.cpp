@@ -160,11 +160,17 @@ bool BoxVoxelTunnel::ready() const {
 
 namespace {
 
-// The part of a frame both march paths share: rows 0 to 49 cleared, the bend
-// table, and the scroll offset.
+// Rows 0 to 49 of the strips of groups [firstGroup, endGroup) cleared: done
+// by the piece that marches them, just before, rather than for the whole image
+// on the calling thread.
+void clearFarRows(uint32_t* polar, int firstGroup, int endGroup) {
+    for (int strip = firstGroup; strip < endGroup; ++strip)
+        std::fill_n(polar + strip * kStripPixels, kClearedRows * kStripColumns, 0u);
+}
+
+// The part of a frame both march paths share before the march: the bend
+// table and the scroll offset.
 int32_t startMarch(BoxVoxelTunnel& box, float t, double fb, double fa) {
-    for (int strip = 0; strip < 512 / kStripColumns; ++strip)
-        std::fill_n(box.polarImage.begin() + strip * kStripPixels, kClearedRows * kStripColumns, 0u);
     for (int i = kFirstStep; i <= kLastStep; ++i) {
         box.bend[i] = static_cast<int8_t>(truncToInt(std::cos(i * fb) * fa));
     }
@@ -218,6 +224,7 @@ void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double f
     const int32_t scroll = startMarch(*this, t, fb, fa);
     runInParts(workers, kGroups, [&](int first, int end) {
         forGroupsInCutOrder(first, end, [&](int firstGroup, int endGroup) {
+            clearFarRows(polarImage.data(), firstGroup, endGroup);
             marchPlainColumns(*this, polarImage.data(), colour, scroll, firstGroup, endGroup);
         });
     });
@@ -498,6 +505,7 @@ void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, do
         // Whole groups of sixteen columns per piece, in the cut order.
         runInParts(workers, kGroups, [&](int first, int end) {
             forGroupsInCutOrder(first, end, [&](int firstGroup, int endGroup) {
+                clearFarRows(polarImage.data(), firstGroup, endGroup);
                 march(polarImage.data(), heightMap.data(), colour, stepOffset, scroll, firstGroup * kStripColumns,
                       endGroup * kStripColumns);
             });
