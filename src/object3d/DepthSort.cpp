@@ -39,8 +39,38 @@ std::pair<Part, Part> partition(float* key, int32_t* carried, int32_t lo, int32_
     return {Part{lo, j}, Part{i, hi}};
 }
 
+// Ranges of up to this many keys are first tried by insertion.
+constexpr int32_t kSmallRange = 16;
+
+// lo..hi (fewer than kSmallRange keys) sorted by insertion when its keys turn
+// out all different (no two equal, no NaN): their ascending order is then the
+// only one, the one the partitions would leave too. False, with the range
+// untouched, otherwise.
+bool sortSmallDistinct(float* key, int32_t* carried, int32_t lo, int32_t hi) {
+    float k[kSmallRange];
+    int32_t c[kSmallRange];
+    const int32_t n = hi - lo + 1;
+    for (int32_t i = 0; i < n; ++i) {
+        const float value = key[lo + i];
+        const int32_t index = carried[lo + i];
+        int32_t j = i;
+        for (; j > 0 && value < k[j - 1]; --j) {
+            k[j] = k[j - 1];
+            c[j] = c[j - 1];
+        }
+        k[j] = value;
+        c[j] = index;
+    }
+    for (int32_t i = 1; i < n; ++i)
+        if (!(k[i - 1] < k[i])) return false;
+    std::copy(k, k + n, key + lo);
+    std::copy(c, c + n, carried + lo);
+    return true;
+}
+
 void sortRange(float* key, int32_t* carried, int32_t lo, int32_t hi) {
     while (lo < hi) {
+        if (hi - lo < kSmallRange && sortSmallDistinct(key, carried, lo, hi)) return;
         const auto [left, right] = partition(key, carried, lo, hi);
         // The two parts are disjoint, so sorting them in either order gives the
         // same array; recursing into the smaller one bounds the stack depth.

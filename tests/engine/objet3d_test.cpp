@@ -224,6 +224,48 @@ TEST(DepthSort, KeepsTheQuicksortsOrderOfEqualKeys) {
     EXPECT_EQ(order, (std::vector<int32_t>{3, 1, 2, 0}));  // a stable sort would give 1, 3
 }
 
+// The painter's quicksort as it was first written, every range partitioned
+// down to single keys: the order of equal keys every faster path must keep.
+void referenceQuicksort(float* key, int32_t* carried, int32_t lo, int32_t hi) {
+    if (lo >= hi) return;
+    const float pivot = key[(static_cast<int64_t>(lo) + hi) / 2];
+    int32_t i = lo, j = hi;
+    while (i <= j) {
+        while (key[i] < pivot) ++i;
+        while (key[j] > pivot) --j;
+        if (i <= j) {
+            std::swap(key[i], key[j]);
+            std::swap(carried[i], carried[j]);
+            ++i;
+            --j;
+        }
+    }
+    referenceQuicksort(key, carried, lo, j);
+    referenceQuicksort(key, carried, i, hi);
+}
+
+TEST(DepthSort, LeavesTheOrderOfThePlainQuicksort) {
+    // Few distinct values (ties in almost every small range), many (ties in
+    // a few), a NaN; alone and split between threads.
+    WorkerPool pool(2);
+    for (int distinctValues : {7, 300, 100000}) {
+        std::vector<float> keys;
+        for (int i = 0; i < 3000; ++i) keys.push_back(static_cast<float>((i * 7919 + i / 7) % distinctValues));
+        keys[1234] = testsupport::kNaN;
+        std::vector<int32_t> order(keys.size());
+        for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
+        std::vector<float> expected = keys;
+        std::vector<int32_t> expectedOrder = order;
+        referenceQuicksort(expected.data(), expectedOrder.data(), 0, static_cast<int32_t>(keys.size()) - 1);
+        for (WorkerPool* workers : {static_cast<WorkerPool*>(nullptr), &pool}) {
+            std::vector<float> sorted = keys;
+            std::vector<int32_t> sortedOrder = order;
+            sortByDepth(sorted, sortedOrder, workers);
+            EXPECT_EQ(sortedOrder, expectedOrder) << distinctValues << " values, " << (workers ? 2 : 1) << " threads";
+        }
+    }
+}
+
 TEST(DepthSort, SortsLargeAndAdversarialInputs) {
     std::vector<float> keys;
     for (int i = 0; i < 100000; ++i) keys.push_back(static_cast<float>((i * 7919) % 1000));
