@@ -67,6 +67,9 @@ void WorkerPool::awaitChange(const std::atomic<uint32_t>& word, uint32_t value) 
                 cpuRelax();
             }
             if (std::chrono::steady_clock::now() > giveUp) break;
+            // A thread of another program waiting for this core gets it for
+            // a moment; on an idle core this returns at once.
+            std::this_thread::yield();
         }
     }
     std::unique_lock<std::mutex> lock(sleepMutex_);
