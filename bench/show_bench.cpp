@@ -35,6 +35,20 @@ void BM_MemcpyOnThreads(benchmark::State& state) {
 }
 BENCHMARK(BM_MemcpyOnThreads)->Arg(1)->Arg(2)->ArgName("threads")->UseRealTime();
 
+// One hand-off and join with nothing to do: what a step of a frame pays to
+// be split between the threads, against one thread that only loops.
+void BM_PoolHandOff(benchmark::State& state) {
+    WorkerPool pool(static_cast<int>(state.range(0)));
+    int touched[2] = {};
+    for (auto _ : state) {
+        runInParts(&pool, 2, [&](int first, int end) {
+            for (int i = first; i < end; ++i) ++touched[i];
+        });
+        benchmark::DoNotOptimize(touched);
+    }
+}
+BENCHMARK(BM_PoolHandOff)->Arg(1)->Arg(2)->ArgName("threads")->UseRealTime();
+
 #ifdef VELMORA_SHOW_DIR
 
 void BM_ShowFrame(benchmark::State& state) {

@@ -57,6 +57,25 @@ constexpr int kStripPixels = 256 * kStripColumns;
 // The strip that holds polar columns [firstColumn, firstColumn + 16).
 inline uint32_t* stripOf(uint32_t* polar, int firstColumn) { return polar + (firstColumn / kStripColumns) * kStripPixels; }
 
+// Threads take the march's groups of sixteen columns in an order that starts
+// at angle 384: the first half of that order holds the angles the top half of
+// the screen reads (384 to 511, then 0 to 127), the second half those of the
+// bottom half. The remap cuts the screen into bands of rows, so a thread
+// remaps from the strips its own core marched, and leaves the frame in the
+// bands of rows the object and invert boxes draw in next.
+constexpr int kGroups = 512 / kStripColumns;
+constexpr int kFirstGroupOfTop = 384 / kStripColumns;
+
+// fn(firstGroup, endGroup) over the groups at places [first, end) of that
+// order: one or two runs of neighbouring groups.
+template <class Fn>
+void forGroupsInCutOrder(int first, int end, Fn&& fn) {
+    const int lo = first + kFirstGroupOfTop;
+    const int hi = end + kFirstGroupOfTop;
+    if (lo < kGroups) fn(lo, std::min(hi, kGroups));
+    if (hi > kGroups) fn(std::max(lo, kGroups) - kGroups, hi - kGroups);
+}
+
 }  // namespace
 
 int BoxVoxelTunnel::loadHeightMap(const char* fileName, uint8_t* destination, std::string* reason) {
@@ -141,11 +160,17 @@ bool BoxVoxelTunnel::ready() const {
 
 namespace {
 
-// The part of a frame both march paths share: rows 0 to 49 cleared, the bend
-// table, and the scroll offset.
+// Rows 0 to 49 of the strips of groups [firstGroup, endGroup) cleared: done
+// by the piece that marches them, just before, rather than for the whole image
+// on the calling thread.
+void clearFarRows(uint32_t* polar, int firstGroup, int endGroup) {
+    for (int strip = firstGroup; strip < endGroup; ++strip)
+        std::fill_n(polar + strip * kStripPixels, kClearedRows * kStripColumns, 0u);
+}
+
+// The part of a frame both march paths share before the march: the bend
+// table and the scroll offset.
 int32_t startMarch(BoxVoxelTunnel& box, float t, double fb, double fa) {
-    for (int strip = 0; strip < 512 / kStripColumns; ++strip)
-        std::fill_n(box.polarImage.begin() + strip * kStripPixels, kClearedRows * kStripColumns, 0u);
     for (int i = kFirstStep; i <= kLastStep; ++i) {
         box.bend[i] = static_cast<int8_t>(truncToInt(std::cos(i * fb) * fa));
     }
@@ -197,8 +222,11 @@ constexpr int kScreenRows = 256;
 void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa, WorkerPool* workers) {
     if (!ready()) return;
     const int32_t scroll = startMarch(*this, t, fb, fa);
-    runInParts(workers, 512 / kStripColumns, [&](int firstGroup, int endGroup) {
-        marchPlainColumns(*this, polarImage.data(), colour, scroll, firstGroup, endGroup);
+    runInParts(workers, kGroups, [&](int first, int end) {
+        forGroupsInCutOrder(first, end, [&](int firstGroup, int endGroup) {
+            clearFarRows(polarImage.data(), firstGroup, endGroup);
+            marchPlainColumns(*this, polarImage.data(), colour, scroll, firstGroup, endGroup);
+        });
     });
 }
 
@@ -206,13 +234,9 @@ void BoxVoxelTunnel::remapToScreen(uint32_t* out, WorkerPool* workers) const {
     if (!ready()) return;
     const uint32_t* polar = polarImage.data();
     const int32_t* table = screenToPolar.data();
-    // Bands of screen columns split as the march's strips are: the left half
-    // of the screen reads (its last column aside) the angles below 256, the
-    // strips the first half of the march wrote, so on two threads each reads what its own core wrote.
-    runInParts(workers, 512 / kStripColumns, [&](int firstGroup, int endGroup) {
-        for (int y = 0; y < kScreenRows; ++y)
-            for (int k = y * 512 + firstGroup * kStripColumns; k < y * 512 + endGroup * kStripColumns; ++k)
-                out[k] = polar[table[k]];
+    // Bands of screen rows, cut as the march's groups are (forGroupsInCutOrder).
+    runInParts(workers, kScreenRows, [&](int firstRow, int endRow) {
+        for (int k = firstRow * 512; k < endRow * 512; ++k) out[k] = polar[table[k]];
     });
 }
 
@@ -516,9 +540,13 @@ void BoxVoxelTunnel::marchColumns(float t, const uint32_t* colour, double fb, do
         const int32_t scroll = startMarch(*this, t, fb, fa);
         int32_t stepOffset[256] = {};
         for (int i = kFirstStep; i <= kLastStep; ++i) stepOffset[i] = bend[i] + depthRow[i];
-        // Whole groups of sixteen columns per task.
-        runInParts(workers, 512 / 16, [&](int firstGroup, int endGroup) {
-            march(polarImage.data(), heightMap.data(), colour, stepOffset, scroll, firstGroup * 16, endGroup * 16);
+        // Whole groups of sixteen columns per piece, in the cut order.
+        runInParts(workers, kGroups, [&](int first, int end) {
+            forGroupsInCutOrder(first, end, [&](int firstGroup, int endGroup) {
+                clearFarRows(polarImage.data(), firstGroup, endGroup);
+                march(polarImage.data(), heightMap.data(), colour, stepOffset, scroll, firstGroup * kStripColumns,
+                      endGroup * kStripColumns);
+            });
         });
         return;
     }

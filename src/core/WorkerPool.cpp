@@ -24,6 +24,9 @@ uint64_t countOf(uint64_t ticket) { return ticket & kIndexMask; }
 // that idle workers cost nothing between frames of a show.
 constexpr auto kSpinTime = std::chrono::microseconds(300);
 
+// Which worker of its pool the current thread is; 0 for any other thread.
+thread_local int workerIndex = 0;
+
 void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
     _mm_pause();
@@ -35,8 +38,9 @@ void cpuRelax() {
 WorkerPool::WorkerPool(int threadCount) : threadCount_(threadCount < 1 ? 1 : threadCount) {
     const unsigned cores = std::thread::hardware_concurrency();
     spin_ = cores == 0 || static_cast<unsigned>(threadCount_) <= cores;
+    runs_ = std::make_unique<RunBounds[]>(static_cast<size_t>(threadCount_));
     threads_.reserve(static_cast<size_t>(threadCount_ - 1));
-    for (int i = 1; i < threadCount_; ++i) threads_.emplace_back([this] { workerLoop(); });
+    for (int i = 1; i < threadCount_; ++i) threads_.emplace_back([this, i] { workerLoop(i); });
 }
 
 WorkerPool::~WorkerPool() {
@@ -63,12 +67,35 @@ void WorkerPool::awaitChange(const std::atomic<uint32_t>& word, uint32_t value) 
                 cpuRelax();
             }
             if (std::chrono::steady_clock::now() > giveUp) break;
+            // A thread of another program waiting for this core gets it for
+            // a moment; on an idle core this returns at once.
+            std::this_thread::yield();
         }
     }
     std::unique_lock<std::mutex> lock(sleepMutex_);
     sleepers_.fetch_add(1);
     sleepWake_.wait(lock, [&] { return word.load() != value; });
     sleepers_.fetch_sub(1);
+}
+
+int WorkerPool::ownRun() { return workerIndex; }
+
+int WorkerPool::takeFirst(int r) {
+    std::atomic<uint32_t>& bounds = runs_[r].bounds;
+    uint32_t run = bounds.load(std::memory_order_acquire);
+    while ((run >> 16) < (run & 0xFFFF))
+        if (bounds.compare_exchange_weak(run, run + 0x10000, std::memory_order_acq_rel, std::memory_order_acquire))
+            return static_cast<int>(run >> 16);
+    return -1;
+}
+
+int WorkerPool::takeLast(int r) {
+    std::atomic<uint32_t>& bounds = runs_[r].bounds;
+    uint32_t run = bounds.load(std::memory_order_acquire);
+    while ((run >> 16) < (run & 0xFFFF))
+        if (bounds.compare_exchange_weak(run, run - 1, std::memory_order_acq_rel, std::memory_order_acquire))
+            return static_cast<int>(run & 0xFFFF) - 1;
+    return -1;
 }
 
 void WorkerPool::drainTasks() {
@@ -105,7 +132,8 @@ void WorkerPool::runErased(int taskCount, void* context, TaskCall call) {
         awaitChange(unfinished_, left);
 }
 
-void WorkerPool::workerLoop() {
+void WorkerPool::workerLoop(int index) {
+    workerIndex = index;
     // From the pool's first count, not today's: a thread that starts late
     // must still see the end if it came first.
     uint32_t seen = 0;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -34,6 +35,9 @@ namespace {
 
 // The single-precision value nearest to one third, used as a double.
 constexpr double kOneThird = static_cast<double>(0.33333334f);
+
+// Corners or triangles below this count are worked out on the calling thread.
+constexpr int32_t kSplitFrom = 256;
 
 // The mode after the file name, read like "%d" but without overflow: digits
 // beyond the int32 range saturate. No number leaves the mode as it was.
@@ -114,6 +118,7 @@ void BoxObjet3D::useMesh(Mesh mesh) {
     cameraNormals.assign(points, Float3{});
     triangleDepth.assign(triangles, 0.0f);
     drawOrder.assign(triangles, 0);
+    triangleRows.assign(triangles, RowSpan{0.0f, 0.0f});
     cornerUsable.assign(points, 0);
     centroids.resize(triangles);
     for (size_t t = 0; t < triangles; ++t) {
@@ -157,9 +162,10 @@ void BoxObjet3D::draw(Surface& output, FunctionList functions, SurfaceList input
 
 void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pixels, WorkerPool* workers) {
     const Float3* row = matrix.row;
-    // Every corner on its own: a large mesh's corners are cut into parts
-    // side by side (a small one costs less than waking a thread).
-    runInParts(mesh_.pointCount < 1024 ? nullptr : workers, mesh_.pointCount, [&](int first, int end) {
+    // Every corner on its own: the corners are cut into parts side by side
+    // (a hand-off costs about as much as a few corners, so only a tiny mesh
+    // stays on the calling thread).
+    runInParts(mesh_.pointCount < kSplitFrom ? nullptr : workers, mesh_.pointCount, [&](int first, int end) {
         for (size_t i = static_cast<size_t>(first); i < static_cast<size_t>(end); ++i) {
             const Float3& p = mesh_.points[i];
             const double rx = double{p.x} - eye.x;
@@ -186,16 +192,25 @@ void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pi
         }
     });
     const int32_t triangles = mesh_.triangleCount;
-    // On the calling thread: a few loads a triangle cost less than a hand-off,
-    // and the sort that reads the depths runs here next.
-    for (int32_t t = 0; t < triangles; ++t) {
-        const MeshTriangle& tri = mesh_.triangles[static_cast<size_t>(t)];
-        const double z0 = cameraPoints[static_cast<size_t>(tri.corner[0])].z;
-        const double z1 = cameraPoints[static_cast<size_t>(tri.corner[1])].z;
-        const double z2 = cameraPoints[static_cast<size_t>(tri.corner[2])].z;
-        triangleDepth[static_cast<size_t>(t)] = static_cast<float>((z2 + z1 + z0) * kOneThird);
-        drawOrder[static_cast<size_t>(t)] = t;
-    }
+    // Each triangle's depth from its corners, in parts side by side as well.
+    runInParts(triangles < kSplitFrom ? nullptr : workers, triangles, [&](int first, int end) {
+        for (int32_t t = first; t < end; ++t) {
+            const MeshTriangle& tri = mesh_.triangles[static_cast<size_t>(t)];
+            const double z0 = cameraPoints[static_cast<size_t>(tri.corner[0])].z;
+            const double z1 = cameraPoints[static_cast<size_t>(tri.corner[1])].z;
+            const double z2 = cameraPoints[static_cast<size_t>(tri.corner[2])].z;
+            triangleDepth[static_cast<size_t>(t)] = static_cast<float>((z2 + z1 + z0) * kOneThird);
+            drawOrder[static_cast<size_t>(t)] = t;
+            const size_t i0 = static_cast<size_t>(tri.corner[0]);
+            const size_t i1 = static_cast<size_t>(tri.corner[1]);
+            const size_t i2 = static_cast<size_t>(tri.corner[2]);
+            triangleRows[static_cast<size_t>(t)] =
+                (cornerUsable[i0] & cornerUsable[i1] & cornerUsable[i2])
+                    ? RowSpan{std::min({screenY[i0], screenY[i1], screenY[i2]}),
+                              std::max({screenY[i0], screenY[i1], screenY[i2]})}
+                    : RowSpan{std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()};
+        }
+    });
     sortByDepth(triangleDepth, drawOrder, workers, &sortScratch);
     // Bands of screen rows side by side: each band draws every triangle in
     // the same far-to-near order, clipped to its rows, so every pixel sees the
@@ -210,8 +225,16 @@ void BoxObjet3D::drawObject(const CameraMatrix& matrix, Float3 eye, uint32_t* pi
     balanceBands(bands, bandTop);
     runTasks(workers, bands, [&](int b) {
         const RowBand band{bandTop[static_cast<size_t>(b)], bandTop[static_cast<size_t>(b) + 1]};
-        for (int32_t k = triangles - 1; k >= 0; --k)
-            drawTriangle(drawOrder[static_cast<size_t>(k)], eye, pixels, band);
+        // The test drawTriangle starts with, on one array: each band sees every
+        // triangle, and most lie in another band.
+        const float above = static_cast<float>(band.top - 2);
+        const float below = static_cast<float>(band.end + 1);
+        for (int32_t k = triangles - 1; k >= 0; --k) {
+            const int32_t t = drawOrder[static_cast<size_t>(k)];
+            const RowSpan rows = triangleRows[static_cast<size_t>(t)];
+            if (rows.bottom < above || rows.top > below) continue;
+            drawTriangle(t, eye, pixels, band);
+        }
     });
 }
 

@@ -54,6 +54,12 @@ private:
         double y;
         double z;
     };
+    // The screen rows a triangle's corners span this frame; none (top above
+    // bottom) when a corner is unusable.
+    struct RowSpan {
+        float top;
+        float bottom;
+    };
 
     // Draws triangle t into the rows of `band` only.
     void drawTriangle(int32_t t, Float3 eye, uint32_t* pixels, RowBand band);
@@ -74,6 +80,9 @@ private:
     std::vector<Float3> cameraNormals;
     std::vector<float> triangleDepth;
     std::vector<int32_t> drawOrder;
+    // Found beside the depths, so that a band of rows passes over the
+    // triangles it cannot touch without looking up their corners.
+    std::vector<RowSpan> triangleRows;
     // Worked out once per point rather than once per triangle corner: the point
     // is in front of the eye and inside the accepted screen window this frame.
     std::vector<uint8_t> cornerUsable;

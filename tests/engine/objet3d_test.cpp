@@ -224,6 +224,48 @@ TEST(DepthSort, KeepsTheQuicksortsOrderOfEqualKeys) {
     EXPECT_EQ(order, (std::vector<int32_t>{3, 1, 2, 0}));  // a stable sort would give 1, 3
 }
 
+// The painter's quicksort as it was first written, every range partitioned
+// down to single keys: the order of equal keys every faster path must keep.
+void referenceQuicksort(float* key, int32_t* carried, int32_t lo, int32_t hi) {
+    if (lo >= hi) return;
+    const float pivot = key[(static_cast<int64_t>(lo) + hi) / 2];
+    int32_t i = lo, j = hi;
+    while (i <= j) {
+        while (key[i] < pivot) ++i;
+        while (key[j] > pivot) --j;
+        if (i <= j) {
+            std::swap(key[i], key[j]);
+            std::swap(carried[i], carried[j]);
+            ++i;
+            --j;
+        }
+    }
+    referenceQuicksort(key, carried, lo, j);
+    referenceQuicksort(key, carried, i, hi);
+}
+
+TEST(DepthSort, LeavesTheOrderOfThePlainQuicksort) {
+    // Few distinct values (ties in almost every small range), many (ties in
+    // a few), a NaN; alone and split between threads.
+    WorkerPool pool(2);
+    for (int distinctValues : {7, 300, 100000}) {
+        std::vector<float> keys;
+        for (int i = 0; i < 3000; ++i) keys.push_back(static_cast<float>((i * 7919 + i / 7) % distinctValues));
+        keys[1234] = testsupport::kNaN;
+        std::vector<int32_t> order(keys.size());
+        for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
+        std::vector<float> expected = keys;
+        std::vector<int32_t> expectedOrder = order;
+        referenceQuicksort(expected.data(), expectedOrder.data(), 0, static_cast<int32_t>(keys.size()) - 1);
+        for (WorkerPool* workers : {static_cast<WorkerPool*>(nullptr), &pool}) {
+            std::vector<float> sorted = keys;
+            std::vector<int32_t> sortedOrder = order;
+            sortByDepth(sorted, sortedOrder, workers);
+            EXPECT_EQ(sortedOrder, expectedOrder) << distinctValues << " values, " << (workers ? 2 : 1) << " threads";
+        }
+    }
+}
+
 TEST(DepthSort, SortsLargeAndAdversarialInputs) {
     std::vector<float> keys;
     for (int i = 0; i < 100000; ++i) keys.push_back(static_cast<float>((i * 7919) % 1000));
@@ -272,21 +314,28 @@ TEST(DepthSort, TheRadixShortcutLeavesTheQuicksortsOrder) {
     for (int i = 0; i < 5000; ++i) distinct.push_back(static_cast<float>((i * 7919) % 5000 - 2500) * 0.37f);
     distinct[10] = 1e-40f;
     distinct[11] = -3e38f;
-    std::vector<std::vector<float>> inputs = {distinct, distinct, distinct, distinct, {2, 1}, {1, 2}};
+    // Ties inside one half of the positions and across the two halves (the
+    // halves are radix sorted apart on more than one thread).
+    std::vector<std::vector<float>> inputs = {distinct, distinct, distinct, distinct, distinct, {2, 1}, {1, 2}};
     inputs[1][20] = inputs[1][30];
     inputs[2][20] = -0.0f;
-    inputs[2][30] = 0.0f;
-    inputs[3][40] = testsupport::kNaN;
-    DepthSortScratch scratch;
-    for (size_t c = 0; c < inputs.size(); ++c) {
-        std::vector<int32_t> order(inputs[c].size());
-        for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(order.size() - i);
-        std::vector<float> quick = inputs[c], radix = inputs[c];
-        std::vector<int32_t> quickOrder = order, radixOrder = order;
-        sortByDepth(quick, quickOrder);
-        sortByDepth(radix, radixOrder, nullptr, &scratch);
-        EXPECT_EQ(radixOrder, quickOrder) << "input " << c;
-        EXPECT_EQ(std::memcmp(radix.data(), quick.data(), quick.size() * sizeof(float)), 0) << "input " << c;
+    inputs[2][4000] = 0.0f;
+    inputs[3][4040] = testsupport::kNaN;
+    inputs[4][100] = inputs[4][4900];
+    for (int threads : {1, 2, 3}) {
+        WorkerPool pool(threads);
+        DepthSortScratch scratch;
+        for (size_t c = 0; c < inputs.size(); ++c) {
+            std::vector<int32_t> order(inputs[c].size());
+            for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(order.size() - i);
+            std::vector<float> quick = inputs[c], radix = inputs[c];
+            std::vector<int32_t> quickOrder = order, radixOrder = order;
+            sortByDepth(quick, quickOrder);
+            sortByDepth(radix, radixOrder, &pool, &scratch);
+            EXPECT_EQ(radixOrder, quickOrder) << "input " << c << ", " << threads << " threads";
+            EXPECT_EQ(std::memcmp(radix.data(), quick.data(), quick.size() * sizeof(float)), 0)
+                << "input " << c << ", " << threads << " threads";
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 // thread count is read from text as the command line and the environment give it.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <vector>
 
 #include "core/ThreadCount.h"
@@ -40,6 +41,25 @@ TEST_P(WorkerPoolThreads, SplitRangesCoverEveryIndexInOrder) {
             next = range.end;
         }
         EXPECT_EQ(next, count);
+    }
+}
+
+TEST_P(WorkerPoolThreads, BalancedPiecesCoverEveryIndexOnce) {
+    WorkerPool pool(GetParam());
+    std::vector<std::atomic<int>> hits(1000);
+    // Many batches, so that threads late to one and pieces taken from the far
+    // end of another thread's run both happen.
+    for (int batch = 0; batch < 200; ++batch) {
+        const int count = (batch * 37) % 1000;
+        for (std::atomic<int>& h : hits) h.store(0);
+        std::atomic<int> emptyPieces{0};
+        runInParts(&pool, count, [&](int begin, int end) {
+            if (begin >= end && count > 0) emptyPieces.fetch_add(1);
+            for (int i = begin; i < end; ++i) hits[static_cast<size_t>(i)].fetch_add(1);
+        });
+        EXPECT_EQ(emptyPieces.load(), 0) << "batch " << batch;
+        for (int i = 0; i < 1000; ++i)
+            ASSERT_EQ(hits[static_cast<size_t>(i)].load(), i < count ? 1 : 0) << "batch " << batch << " index " << i;
     }
 }
 
