@@ -8,9 +8,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(__wasm_simd128__)
-#include <wasm_simd128.h>
-#endif
+#include "boxes/WasmGather.h"
 #if VELMORA_X86
 #include <immintrin.h>
 #endif
@@ -111,19 +109,6 @@ inline v128_t addLightWasm(v128_t src, v128_t l) {
     return wasm_v128_or(redGreen, blue);
 }
 
-// The source pixels at four byte addresses, each read into its lane.
-template <int kLane>
-inline const void* laneAddress(v128_t address) {
-    return reinterpret_cast<const void*>(static_cast<uintptr_t>(wasm_u32x4_extract_lane(address, kLane)));
-}
-
-inline v128_t fetchWasm(v128_t address) {
-    v128_t pixels = wasm_v128_load32_zero(laneAddress<0>(address));
-    pixels = wasm_v128_load32_lane(laneAddress<1>(address), pixels, 1);
-    pixels = wasm_v128_load32_lane(laneAddress<2>(address), pixels, 2);
-    return wasm_v128_load32_lane(laneAddress<3>(address), pixels, 3);
-}
-
 // Columns of four pixels in v[0..3] become rows.
 inline void transposeWasm(v128_t v[4]) {
     const v128_t a0 = wasm_i32x4_shuffle(v[0], v[1], 0, 4, 1, 5), a1 = wasm_i32x4_shuffle(v[0], v[1], 2, 6, 3, 7);
@@ -156,7 +141,7 @@ void drawWasm(const NodeGrid& grid, uint32_t* out, AddressOf addressOf, int firs
                 for (int quarter = 0; quarter < 2; ++quarter) {
                     v128_t columns[4];
                     for (int x = 0; x < 4; ++x) {
-                        columns[x] = addLightWasm(fetchWasm(addressOf(u, v)), l);
+                        columns[x] = addLightWasm(gatherLanes(addressOf(u, v)), l);
                         u = wasm_i32x4_add(u, uStep);
                         v = wasm_i32x4_add(v, vStep);
                         l = wasm_i32x4_add(l, lStep);

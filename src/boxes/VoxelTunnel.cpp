@@ -23,6 +23,7 @@
 #if VELMORA_X86
 #include <immintrin.h>
 #endif
+#include "boxes/WasmGather.h"
 
 namespace velmora {
 
@@ -192,6 +193,25 @@ void marchPlainColumns(const BoxVoxelTunnel& box, uint32_t* polar, const uint32_
 
 constexpr int kScreenRows = 256;
 
+// Screen columns [firstColumn, endColumn) of every row, each pixel read from
+// the polar image where the table points.
+void remapColumns(uint32_t* out, const uint32_t* polar, const int32_t* table, int firstColumn, int endColumn) {
+#if defined(__wasm_simd128__)
+    // Four pixels a step in the page, each read straight into its lane: far
+    // fewer instructions there than one pixel at a time. The columns come in
+    // whole groups of sixteen.
+    for (int y = 0; y < kScreenRows; ++y) {
+        for (int k = y * 512 + firstColumn; k < y * 512 + endColumn; k += 4) {
+            const v128_t index = wasm_v128_load(table + k);
+            wasm_v128_store(out + k, gatherLanes(laneAddresses(polar, index)));
+        }
+    }
+#else
+    for (int y = 0; y < kScreenRows; ++y)
+        for (int k = y * 512 + firstColumn; k < y * 512 + endColumn; ++k) out[k] = polar[table[k]];
+#endif
+}
+
 }  // namespace
 
 void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa, WorkerPool* workers) {
@@ -210,9 +230,7 @@ void BoxVoxelTunnel::remapToScreen(uint32_t* out, WorkerPool* workers) const {
     // of the screen reads (its last column aside) the angles below 256, the
     // strips the first half of the march wrote, so on two threads each reads what its own core wrote.
     runInParts(workers, 512 / kStripColumns, [&](int firstGroup, int endGroup) {
-        for (int y = 0; y < kScreenRows; ++y)
-            for (int k = y * 512 + firstGroup * kStripColumns; k < y * 512 + endGroup * kStripColumns; ++k)
-                out[k] = polar[table[k]];
+        remapColumns(out, polar, table, firstGroup * kStripColumns, endGroup * kStripColumns);
     });
 }
 
