@@ -224,6 +224,7 @@ void gridBlocksSse2(const NodeGrid& grid, uint32_t* out, const BlockSource& sour
     // is formed in the lanes: ((x >> s) & m) << k is (x >> (s - k)) & (m << k).
     const v128_t base = wasm_i32x4_splat(static_cast<int32_t>(reinterpret_cast<uintptr_t>(source.pixels)));
     const auto fixed = [&]<int kColumnShift, uint32_t kColumnMask, int kRowShift, uint32_t kRowMask>() {
+        static_assert(kColumnShift >= 2 && kRowShift + 2 <= 16, "the shifts by s - k need s >= k");
         drawWasm(
             grid, out,
             [base](v128_t u, v128_t v) {
