@@ -8,9 +8,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(__wasm_simd128__)
-#include <wasm_simd128.h>
-#endif
+#include "boxes/WasmGather.h"
 #if VELMORA_X86
 #include <immintrin.h>
 #endif
@@ -99,7 +97,8 @@ void drawSse2(const NodeGrid& grid, uint32_t* out, const BlockSource& source, in
 // the running sums of the plain loop wrap), each column of four pixels steps
 // from the last by one add, and a 4 by 4 turn puts the columns back into
 // rows. This needs fewer operations than lanes along a row, which set up
-// three ramps a row; the source pixels are still read lane by lane.
+// three ramps a row; the source pixels are still read lane by lane, each
+// straight into its lane from an address formed in the vector.
 inline v128_t addLightWasm(v128_t src, v128_t l) {
     const v128_t d = wasm_v128_and(l, wasm_i32x4_splat(0xFF00));
     const v128_t redGreen =
@@ -108,11 +107,6 @@ inline v128_t addLightWasm(v128_t src, v128_t l) {
     const v128_t blue =
         wasm_u32x4_min(wasm_i32x4_add(wasm_v128_and(src, byteMax), wasm_i32x4_shr(l, 8)), byteMax);
     return wasm_v128_or(redGreen, blue);
-}
-
-inline v128_t fetchWasm(const uint32_t* pixels, v128_t index) {
-    return wasm_u32x4_make(pixels[wasm_u32x4_extract_lane(index, 0)], pixels[wasm_u32x4_extract_lane(index, 1)],
-                           pixels[wasm_u32x4_extract_lane(index, 2)], pixels[wasm_u32x4_extract_lane(index, 3)]);
 }
 
 // Columns of four pixels in v[0..3] become rows.
@@ -125,16 +119,9 @@ inline void transposeWasm(v128_t v[4]) {
     v[3] = wasm_i64x2_shuffle(a1, a3, 1, 3);
 }
 
-void drawWasm(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow, int endBlockRow) {
-    const v128_t columnMask = wasm_i32x4_splat(static_cast<int32_t>(source.columnMask));
-    const v128_t rowMask = wasm_i32x4_splat(static_cast<int32_t>(source.rowMask));
-    const uint32_t columnShift = static_cast<uint32_t>(source.columnShift);
-    const uint32_t rowShift = static_cast<uint32_t>(source.rowShift);
-    const auto indexOf = [&](v128_t u, v128_t v) {
-        const v128_t column = wasm_v128_and(wasm_u32x4_shr(u, columnShift), columnMask);
-        const v128_t sourceRow = wasm_v128_and(wasm_u32x4_shr(v, 16), rowMask);
-        return wasm_i32x4_add(wasm_i32x4_shl(sourceRow, rowShift), column);
-    };
+// addressOf(u, v): the byte addresses of the source pixels of four lanes.
+template <class AddressOf>
+void drawWasm(const NodeGrid& grid, uint32_t* out, AddressOf addressOf, int firstBlockRow, int endBlockRow) {
     for (int bi = firstBlockRow; bi < endBlockRow; ++bi) {
         for (int bj = 0; bj < 64; ++bj) {
             const int tl = NodeGrid::index(bj, bi), bl = NodeGrid::index(bj, bi + 1);
@@ -154,7 +141,7 @@ void drawWasm(const NodeGrid& grid, uint32_t* out, const BlockSource& source, in
                 for (int quarter = 0; quarter < 2; ++quarter) {
                     v128_t columns[4];
                     for (int x = 0; x < 4; ++x) {
-                        columns[x] = addLightWasm(fetchWasm(source.pixels, indexOf(u, v)), l);
+                        columns[x] = addLightWasm(gatherLanes(addressOf(u, v)), l);
                         u = wasm_i32x4_add(u, uStep);
                         v = wasm_i32x4_add(v, vStep);
                         l = wasm_i32x4_add(l, lStep);
@@ -231,7 +218,44 @@ namespace kernels {
 void gridBlocksSse2(const NodeGrid& grid, uint32_t* out, const BlockSource& source, int firstBlockRow,
                     int endBlockRow) {
 #if defined(__wasm_simd128__)
-    drawWasm(grid, out, source, firstBlockRow, endBlockRow);
+    // The two shapes the boxes use get their shifts and masks as constants,
+    // which the page's engine turns into immediate operands (a shift by a
+    // variable count costs it a mask and a move each time). The byte address
+    // is formed in the lanes: ((x >> s) & m) << k is (x >> (s - k)) & (m << k).
+    const v128_t base = wasm_i32x4_splat(static_cast<int32_t>(reinterpret_cast<uintptr_t>(source.pixels)));
+    const auto fixed = [&]<int kColumnShift, uint32_t kColumnMask, int kRowShift, uint32_t kRowMask>() {
+        static_assert(kColumnShift >= 2 && kRowShift + 2 <= 16, "the shifts by s - k need s >= k");
+        drawWasm(
+            grid, out,
+            [base](v128_t u, v128_t v) {
+                const v128_t column =
+                    wasm_v128_and(wasm_u32x4_shr(u, kColumnShift - 2), wasm_i32x4_splat(kColumnMask << 2));
+                const v128_t row = wasm_v128_and(wasm_u32x4_shr(v, 16 - kRowShift - 2),
+                                                 wasm_i32x4_splat(kRowMask << (kRowShift + 2)));
+                return wasm_i32x4_add(wasm_i32x4_add(row, column), base);
+            },
+            firstBlockRow, endBlockRow);
+    };
+    if (source.columnShift == 16 && source.columnMask == 255 && source.rowShift == 8 && source.rowMask == 255) {
+        fixed.operator()<16, 255, 8, 255>();
+        return;
+    }
+    if (source.columnShift == 15 && source.columnMask == 511 && source.rowShift == 9 && source.rowMask == 255) {
+        fixed.operator()<15, 511, 9, 255>();
+        return;
+    }
+    const v128_t columnMask = wasm_i32x4_splat(static_cast<int32_t>(source.columnMask));
+    const v128_t rowMask = wasm_i32x4_splat(static_cast<int32_t>(source.rowMask));
+    const uint32_t columnShift = static_cast<uint32_t>(source.columnShift);
+    const uint32_t rowShift = static_cast<uint32_t>(source.rowShift) + 2;
+    drawWasm(
+        grid, out,
+        [&](v128_t u, v128_t v) {
+            const v128_t column = wasm_i32x4_shl(wasm_v128_and(wasm_u32x4_shr(u, columnShift), columnMask), 2);
+            const v128_t row = wasm_i32x4_shl(wasm_v128_and(wasm_u32x4_shr(v, 16), rowMask), rowShift);
+            return wasm_i32x4_add(wasm_i32x4_add(row, column), base);
+        },
+        firstBlockRow, endBlockRow);
 #else
     drawSse2(grid, out, source, firstBlockRow, endBlockRow);
 #endif

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "boxes/Kernels.h"
+#include "boxes/WasmGather.h"
 #include "core/Cpu.h"
 #include "core/Error.h"
 #include "core/FrameGeometry.h"
@@ -217,6 +218,21 @@ void marchPlainColumns(const BoxVoxelTunnel& box, uint32_t* polar, const uint32_
 
 constexpr int kScreenRows = 256;
 
+// Screen pixels [first, end), each read from the polar image where the table
+// points.
+void remapPixels(uint32_t* out, const uint32_t* polar, const int32_t* table, int first, int end) {
+    int k = first;
+#if defined(__wasm_simd128__)
+    // Four pixels a step in the page, each read straight into its lane: far
+    // fewer instructions there than one pixel at a time.
+    for (; k + 4 <= end; k += 4) {
+        const v128_t index = wasm_v128_load(table + k);
+        wasm_v128_store(out + k, gatherLanes(laneAddresses(polar, index)));
+    }
+#endif
+    for (; k < end; ++k) out[k] = polar[table[k]];
+}
+
 }  // namespace
 
 void BoxVoxelTunnel::marchColumnsPlain(float t, const uint32_t* colour, double fb, double fa, WorkerPool* workers) {
@@ -236,7 +252,7 @@ void BoxVoxelTunnel::remapToScreen(uint32_t* out, WorkerPool* workers) const {
     const int32_t* table = screenToPolar.data();
     // Bands of screen rows, cut as the march's groups are (forGroupsInCutOrder).
     runInParts(workers, kScreenRows, [&](int firstRow, int endRow) {
-        for (int k = firstRow * 512; k < endRow * 512; ++k) out[k] = polar[table[k]];
+        remapPixels(out, polar, table, firstRow * 512, endRow * 512);
     });
 }
 
