@@ -103,6 +103,33 @@ float unordered(uint32_t k) {
     return key;
 }
 
+// Items [lo, hi) of `from` (built from the keys) radix sorted by their keys,
+// using `to` over the same range; the result is left in `from`.
+void radixSortRange(std::span<const float> keys, uint64_t* from, uint64_t* to, size_t lo, size_t hi) {
+    uint64_t* const home = from;
+    std::array<std::array<uint32_t, 256>, 4> counts{};
+    for (size_t i = lo; i < hi; ++i) {
+        const uint32_t k = ordered(keys[i]);
+        from[i] = (uint64_t{k} << 32) | static_cast<uint32_t>(i);
+        for (int pass = 0; pass < 4; ++pass) ++counts[static_cast<size_t>(pass)][(k >> (8 * pass)) & 0xFFu];
+    }
+    for (int pass = 0; pass < 4; ++pass) {
+        std::array<uint32_t, 256>& count = counts[static_cast<size_t>(pass)];
+        const int shift = 32 + 8 * pass;
+        // A byte all keys share moves nothing.
+        if (count[(from[lo] >> shift) & 0xFFu] == hi - lo) continue;
+        uint32_t sum = static_cast<uint32_t>(lo);
+        for (uint32_t& c : count) {
+            const uint32_t here = c;
+            c = sum;
+            sum += here;
+        }
+        for (size_t i = lo; i < hi; ++i) to[count[(from[i] >> shift) & 0xFFu]++] = from[i];
+        std::swap(from, to);
+    }
+    if (from != home) std::copy(from + lo, from + hi, home + lo);
+}
+
 // Sorts keys and order together by four byte-wide counting passes over
 // (key, position) pairs; false, with both untouched, when two keys are equal
 // or one is NaN (the sorted keys are not strictly ascending then).
@@ -112,28 +139,8 @@ bool radixSortDistinct(std::span<float> keys, std::span<int32_t> order, DepthSor
         scratch.items.resize(n);
         scratch.spare.resize(n);
     }
-    uint64_t* from = scratch.items.data();
-    uint64_t* to = scratch.spare.data();
-    std::array<std::array<uint32_t, 256>, 4> counts{};
-    for (size_t i = 0; i < n; ++i) {
-        const uint32_t k = ordered(keys[i]);
-        from[i] = (uint64_t{k} << 32) | static_cast<uint32_t>(i);
-        for (int pass = 0; pass < 4; ++pass) ++counts[static_cast<size_t>(pass)][(k >> (8 * pass)) & 0xFFu];
-    }
-    for (int pass = 0; pass < 4; ++pass) {
-        std::array<uint32_t, 256>& count = counts[static_cast<size_t>(pass)];
-        const int shift = 32 + 8 * pass;
-        // A byte all keys share moves nothing.
-        if (count[(from[0] >> shift) & 0xFFu] == n) continue;
-        uint32_t sum = 0;
-        for (uint32_t& c : count) {
-            const uint32_t here = c;
-            c = sum;
-            sum += here;
-        }
-        for (size_t i = 0; i < n; ++i) to[count[(from[i] >> shift) & 0xFFu]++] = from[i];
-        std::swap(from, to);
-    }
+    uint64_t* const from = scratch.items.data();
+    radixSortRange(keys, from, scratch.spare.data(), 0, n);
     for (size_t i = 1; i < n; ++i)
         if (!(keys[static_cast<uint32_t>(from[i - 1])] < keys[static_cast<uint32_t>(from[i])])) return false;
     // The carried indices by position first, then both arrays written over.
@@ -148,32 +155,6 @@ bool radixSortDistinct(std::span<float> keys, std::span<int32_t> order, DepthSor
 
 // Below this many keys the radix sort stays on one thread.
 constexpr size_t kSplitRadixFrom = 512;
-
-// Items [lo, hi) of `from` (built from the keys) radix sorted by their keys,
-// using `to` over the same range; the result is left in `from`.
-void radixSortRange(std::span<const float> keys, uint64_t* from, uint64_t* to, size_t lo, size_t hi) {
-    uint64_t* const home = from;
-    std::array<std::array<uint32_t, 256>, 4> counts{};
-    for (size_t i = lo; i < hi; ++i) {
-        const uint32_t k = ordered(keys[i]);
-        from[i] = (uint64_t{k} << 32) | static_cast<uint32_t>(i);
-        for (int pass = 0; pass < 4; ++pass) ++counts[static_cast<size_t>(pass)][(k >> (8 * pass)) & 0xFFu];
-    }
-    for (int pass = 0; pass < 4; ++pass) {
-        std::array<uint32_t, 256>& count = counts[static_cast<size_t>(pass)];
-        const int shift = 32 + 8 * pass;
-        if (count[(from[lo] >> shift) & 0xFFu] == hi - lo) continue;
-        uint32_t sum = static_cast<uint32_t>(lo);
-        for (uint32_t& c : count) {
-            const uint32_t here = c;
-            c = sum;
-            sum += here;
-        }
-        for (size_t i = lo; i < hi; ++i) to[count[(from[i] >> shift) & 0xFFu]++] = from[i];
-        std::swap(from, to);
-    }
-    if (from != home) std::copy(from + lo, from + hi, home + lo);
-}
 
 // radixSortDistinct on two threads: each half of the positions sorted on its
 // own, then the two sorted halves merged from both ends at once (the front
