@@ -342,9 +342,31 @@ inline __m128i wallRow(__m128i h, __m128i step) {
     return _mm_sub_epi32(step, _mm_srli_epi32(_mm_mullo_epi16(h, step), 9));
 }
 
+// A step's fill of four columns, row after row from a first one: each
+// column's pixel becomes the shaded colour on the rows lo <= row < hi the plain
+// loop fills for it, and keeps its value elsewhere. The test is row - lo <
+// hi - lo as unsigned numbers: one signed compare once both sides are offset
+// by 2^31, with row - lo counted up a row at a time.
+struct FourColumnFill {
+    __m128i shaded, span, climbed;
+
+    static FourColumnFill at(__m128i shaded, __m128i lo, __m128i hi, int firstRow) {
+        const __m128i offset = _mm_set1_epi32(INT32_MIN);
+        return {shaded, _mm_add_epi32(_mm_sub_epi32(hi, lo), offset),
+                _mm_add_epi32(_mm_sub_epi32(_mm_set1_epi32(firstRow), lo), offset)};
+    }
+    // The four pixels at `out` on the current row, then on to the next row.
+    void row(uint32_t* out) {
+        const __m128i inside = _mm_cmpgt_epi32(span, climbed);
+        climbed = _mm_add_epi32(climbed, _mm_set1_epi32(1));
+        __m128i* at = reinterpret_cast<__m128i*>(out);
+        const __m128i kept = _mm_loadu_si128(at);
+        _mm_storeu_si128(at, _mm_xor_si128(kept, _mm_and_si128(inside, _mm_xor_si128(kept, shaded))));
+    }
+};
+
 void marchSse2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, const int32_t* stepOffset,
                int32_t scroll, int firstColumn, int endColumn) {
-    const __m128i one = _mm_set1_epi32(1);
     for (int col0 = firstColumn; col0 < endColumn; col0 += 16) {
         uint32_t* strip = stripOf(polar, col0);
         __m128i prev[kVectors];
@@ -368,23 +390,8 @@ void marchSse2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, cons
                 lowestLane(_mm_min_epi16(_mm_min_epi16(lo[0], lo[1]), _mm_min_epi16(lo[2], lo[3])));
             const int end = highestLane(_mm_max_epi16(_mm_max_epi16(hi[0], hi[1]), _mm_max_epi16(hi[2], hi[3])));
             if (first >= end) continue;  // no lane moved
-            // lo <= row < hi, the rows the plain loop fills for a column, is
-            // row - lo < hi - lo as unsigned numbers: one signed compare once
-            // both sides are offset by 2^31, with row - lo counted up a row at
-            // a time.
-            const __m128i offset = _mm_set1_epi32(INT32_MIN);
-            auto fill = [&](int v, int from, int to) {
-                const __m128i shaded = shadeFour(c[v], i);
-                const __m128i span = _mm_add_epi32(_mm_sub_epi32(hi[v], lo[v]), offset);
-                __m128i climbed = _mm_add_epi32(_mm_sub_epi32(_mm_set1_epi32(from), lo[v]), offset);
-                uint32_t* out = strip + from * kStripColumns + 4 * v;
-                for (int r = from; r < to; ++r, out += kStripColumns) {
-                    const __m128i inside = _mm_cmpgt_epi32(span, climbed);
-                    climbed = _mm_add_epi32(climbed, one);
-                    __m128i* at = reinterpret_cast<__m128i*>(out);
-                    const __m128i kept = _mm_loadu_si128(at);
-                    _mm_storeu_si128(at, _mm_xor_si128(kept, _mm_and_si128(inside, _mm_xor_si128(kept, shaded))));
-                }
+            const auto fillFrom = [&](int v, int row) {
+                return FourColumnFill::at(shadeFour(c[v], i), lo[v], hi[v], row);
             };
             // Where the walls are uneven (a noisy map), each vector of four
             // columns may span far fewer rows than the sixteen together: it
@@ -399,26 +406,19 @@ void marchSse2(uint32_t* polar, const uint8_t* map, const uint32_t* colour, cons
                     spans += std::max(ends[v] - firsts[v], 0);
                 }
                 if (2 * spans < kVectors * (end - first)) {
-                    for (int v = 0; v < kVectors; ++v) fill(v, firsts[v], ends[v]);
+                    for (int v = 0; v < kVectors; ++v) {
+                        FourColumnFill fill = fillFrom(v, firsts[v]);
+                        uint32_t* out = strip + firsts[v] * kStripColumns + 4 * v;
+                        for (int r = firsts[v]; r < ends[v]; ++r, out += kStripColumns) fill.row(out);
+                    }
                     continue;
                 }
             }
-            __m128i shaded[kVectors], span[kVectors], climbed[kVectors];
-            for (int v = 0; v < kVectors; ++v) {
-                shaded[v] = shadeFour(c[v], i);
-                span[v] = _mm_add_epi32(_mm_sub_epi32(hi[v], lo[v]), offset);
-                climbed[v] = _mm_add_epi32(_mm_sub_epi32(_mm_set1_epi32(first), lo[v]), offset);
-            }
+            FourColumnFill fills[kVectors];
+            for (int v = 0; v < kVectors; ++v) fills[v] = fillFrom(v, first);
             uint32_t* out = strip + first * kStripColumns;
-            for (int r = first; r < end; ++r, out += kStripColumns) {
-                for (int v = 0; v < kVectors; ++v) {
-                    const __m128i inside = _mm_cmpgt_epi32(span[v], climbed[v]);
-                    climbed[v] = _mm_add_epi32(climbed[v], one);
-                    __m128i* at = reinterpret_cast<__m128i*>(out + 4 * v);
-                    const __m128i kept = _mm_loadu_si128(at);
-                    _mm_storeu_si128(at, _mm_xor_si128(kept, _mm_and_si128(inside, _mm_xor_si128(kept, shaded[v]))));
-                }
-            }
+            for (int r = first; r < end; ++r, out += kStripColumns)
+                for (int v = 0; v < kVectors; ++v) fills[v].row(out + 4 * v);
         }
     }
 }

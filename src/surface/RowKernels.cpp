@@ -26,15 +26,6 @@ constexpr uint32_t kColour = 0xFFFFFFu;
 
 bool isByte(int64_t v) { return v >= 0 && v <= 255; }
 
-// True when a source run starts before its destination run and reaches into
-// it, so a pixel would be read after the run has overwritten it: bodies that
-// read several pixels ahead must not be used then.
-bool readsBehindWrites(const uint32_t* out, const uint32_t* in, size_t n) {
-    const auto o = reinterpret_cast<uintptr_t>(out);
-    const auto s = reinterpret_cast<uintptr_t>(in);
-    return s < o && o - s < n * sizeof(uint32_t);
-}
-
 #if defined(__SSE2__)
 
 inline __m128i load(const uint32_t* p) {

@@ -24,6 +24,15 @@ struct StretchSource {
     bool ordered;
 };
 
+// True when a source run starts before its destination run and reaches into
+// it, so a pixel would be read after the run has overwritten it: bodies that
+// read several pixels ahead must not be used then.
+inline bool readsBehindWrites(const uint32_t* out, const uint32_t* in, size_t n) {
+    const auto o = reinterpret_cast<uintptr_t>(out);
+    const auto s = reinterpret_cast<uintptr_t>(in);
+    return s < o && o - s < n * sizeof(uint32_t);
+}
+
 // Unscaled drawing of a source run onto a destination run; source 0 is
 // transparent. Runs may overlap (a surface drawn onto itself): the result is
 // then that of going pixel by pixel from the first. The scaled rules take the

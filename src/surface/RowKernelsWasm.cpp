@@ -48,12 +48,6 @@ struct AddScaled {
     }
 };
 
-bool readsBehindWrites(const uint32_t* out, const uint32_t* in, size_t n) {
-    const auto o = reinterpret_cast<uintptr_t>(out);
-    const auto s = reinterpret_cast<uintptr_t>(in);
-    return s < o && o - s < n * sizeof(uint32_t);
-}
-
 template <int kBlend, typename Rule>
 void drawScaled(uint32_t* out, const uint32_t* in, size_t n, uint32_t factor) {
     if (factor > 255 || readsBehindWrites(out, in, n)) return kSse2Kernels.draw[kBlend](out, in, n, factor);
